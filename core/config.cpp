@@ -1,0 +1,3 @@
+#include "core/config.h"
+
+std::uint8_t gControls[kControlCount] = {};

@@ -1,0 +1,172 @@
+#include "platform/sys/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace platform {
+namespace {
+
+bool Exists(const std::string& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0;
+}
+
+// The entry of dir whose name equals part ignoring case, or nullopt.
+std::optional<std::string> MatchInDir(const std::string& dir, const std::string& part) {
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return std::nullopt;
+    std::optional<std::string> found;
+    while (dirent* e = ::readdir(d)) {
+        if (::strcasecmp(e->d_name, part.c_str()) == 0) {
+            found = e->d_name;
+            break;
+        }
+    }
+    ::closedir(d);
+    return found;
+}
+
+std::string Join(const std::string& dir, const std::string& part) {
+    if (dir.empty()) return part;
+    if (dir.back() == '/') return dir + part;
+    return dir + "/" + part;
+}
+
+// Resolves every component case-insensitively; the last one only when required.
+std::optional<std::string> Resolve(const std::string& path, bool lastMustExist) {
+    if (path.empty()) return std::nullopt;
+    if (Exists(path)) return path;
+    std::vector<std::string> parts;
+    std::string cur;
+    for (char c : path) {
+        if (c == '/') {
+            parts.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    parts.push_back(cur);
+    std::string out = path[0] == '/' ? "/" : "";
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string& part = parts[i];
+        if (part.empty() || part == "." || part == "..") {
+            if (!part.empty()) out = Join(out, part);
+            continue;
+        }
+        std::string exact = Join(out, part);
+        bool last = i + 1 == parts.size();
+        if (Exists(exact)) {
+            out = exact;
+            continue;
+        }
+        if (auto m = MatchInDir(out, part)) {
+            out = Join(out, *m);
+            continue;
+        }
+        if (last && !lastMustExist) return exact;
+        return std::nullopt;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string NativePath(std::string_view stored) {
+    std::string p(stored);
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+}
+
+std::optional<std::string> FindPath(std::string_view name) { return Resolve(NativePath(name), true); }
+
+std::string ResolvePath(std::string_view name) {
+    std::string native = NativePath(name);
+    if (auto r = Resolve(native, false)) return *r;
+    return native;
+}
+
+std::FILE* OpenFile(std::string_view name, const char* mode) {
+    if (name.empty() || !mode) return nullptr;
+    std::string m;
+    for (const char* p = mode; *p; ++p)
+        if (*p != 't') m += *p;
+    bool reading = !m.empty() && m[0] == 'r';
+    std::string path = reading ? FindPath(name).value_or(NativePath(name)) : ResolvePath(name);
+    if (IsDirectory(path)) return nullptr;
+    return std::fopen(path.c_str(), m.c_str());
+}
+
+bool PathExists(std::string_view name) { return FindPath(name).has_value(); }
+
+bool IsDirectory(std::string_view name) {
+    struct stat st;
+    std::string p(name);
+    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string ProgramDir() {
+    std::vector<char> buf(PATH_MAX + 1);
+    ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+    if (n <= 0) return CurrentDir();
+    std::string exe(buf.data(), static_cast<std::size_t>(n));
+    auto slash = exe.rfind('/');
+    if (slash == std::string::npos) return CurrentDir();
+    return slash == 0 ? "/" : exe.substr(0, slash);
+}
+
+std::string CurrentDir() {
+    std::vector<char> buf(PATH_MAX + 1);
+    if (::getcwd(buf.data(), buf.size()) == nullptr) return ".";
+    return buf.data();
+}
+
+bool SetCurrentDir(std::string_view dir) {
+    std::string d = ResolvePath(dir);
+    return ::chdir(d.c_str()) == 0;
+}
+
+SafeFileWriter::SafeFileWriter(std::string_view target) : target_(ResolvePath(target)) {
+    temp_ = target_ + ".tmpXXXXXX";
+    std::vector<char> tmpl(temp_.begin(), temp_.end());
+    tmpl.push_back('\0');
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) return;
+    temp_ = tmpl.data();
+    // Keep the permissions of the file being replaced.
+    struct stat st;
+    ::fchmod(fd, ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    file_ = ::fdopen(fd, "wb");
+    if (!file_) {
+        ::close(fd);
+        ::unlink(temp_.c_str());
+    }
+}
+
+SafeFileWriter::~SafeFileWriter() {
+    if (file_) {
+        std::fclose(file_);
+        ::unlink(temp_.c_str());
+    }
+}
+
+bool SafeFileWriter::Commit() {
+    if (!file_) return false;
+    bool ok = std::fflush(file_) == 0 && !std::ferror(file_) && ::fsync(::fileno(file_)) == 0;
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    if (ok) ok = std::rename(temp_.c_str(), target_.c_str()) == 0;
+    if (!ok) ::unlink(temp_.c_str());
+    return ok;
+}
+
+}  // namespace platform
