@@ -71,7 +71,9 @@ int SplitTime(double t, int* year, int* month, int* day, int* hour, int* minute,
     std::int64_t days = (whole - ofDay) / 86400;
     days = std::clamp<std::int64_t>(days, 1, kLastSplitDay);
     int d = static_cast<int>(days);
-    int y = 2099;
+    // The first year from the top whose start lies before the day; d / 365
+    // never undershoots it, so only a few steps down remain.
+    int y = std::min(2099, d / 365 + 1);
     while (y > 1 && d - DaysBeforeYear(y) <= 0) --y;
     int dayOfYear = d - DaysBeforeYear(y);
     const int* table = MonthTable(y);
