@@ -589,6 +589,8 @@ int ReadViewFile(const std::string& name) { return ReadViewFile(name.c_str()); }
 int ReadViewFile(const char* name) {
     bool named = name && *name;
     if (named) gMapName = Upper(name);
+    // The open catalogues belong to the view being replaced.
+    ForgetCatalogues();
 
     ClearListsAndNames();
     ReadState state;
@@ -639,7 +641,6 @@ int ReadViewFile(const char* name) {
         AppendStringNode(&gTextFiles, gCityFile);
         AppendStringNode(&gSymbolFiles, gCityFile);
     }
-    ForgetCatalogues();
     ReadTargetEvent();
     return 0;
 }
