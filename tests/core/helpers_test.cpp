@@ -108,9 +108,9 @@ TEST(Lines, ReadLineRemovesEitherLineEnd) {
     char small[5];
     got.clear();
     while (ReadLine(small, sizeof small, f)) got.push_back(small);
+    EXPECT_EQ(ReadLine(buf, 1, f), nullptr);
     std::fclose(f);
     EXPECT_EQ(got, (std::vector<std::string>{"abc", "xyz"}));
-    EXPECT_EQ(ReadLine(buf, 1, f), nullptr);
 }
 
 TEST(Lines, TrimTrailingBlanks) {
