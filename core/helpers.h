@@ -105,5 +105,5 @@ void DebugLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // buffer); null when the first '<' does not begin the tag.
 const char* ExtractPreTag(char* line, const char* tag);
 // The whole file as one text with "<PRE" pieces dropped and "</PRE" pieces
-// turned into "\r\n"; empty optional-like: false when it cannot be opened.
+// turned into "\r\n"; false when it cannot be opened.
 bool ReadPreTextFile(std::string_view name, std::string& text);

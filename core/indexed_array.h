@@ -2,6 +2,7 @@
 // A growable array whose first slot has a lower-bound index. Arrays of
 // std::unique_ptr own their elements; new slots are empty (value-initialised).
 #include <cstddef>
+#include <iterator>
 #include <vector>
 
 template <class T>
@@ -21,7 +22,9 @@ public:
     // i - lower bound, or inserting empty slots in front.
     void GrowToIndex(int i) {
         if (i < lower_) {
-            slots_.insert(slots_.begin(), static_cast<std::size_t>(lower_ - i), T{});
+            std::vector<T> grown(static_cast<std::size_t>(lower_ - i));
+            grown.insert(grown.end(), std::make_move_iterator(slots_.begin()), std::make_move_iterator(slots_.end()));
+            slots_ = std::move(grown);
             count_ += lower_ - i;
             lower_ = i;
             return;

@@ -1,0 +1,356 @@
+#include "core/helpers.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "core/config.h"
+#include "platform/sys/clock.h"
+#include "platform/sys/files.h"
+#include "platform/sys/resources.h"
+#include "platform/ui/ui.h"
+
+std::string gProgramDir;
+SphereMapping gSphereMapping = {2048.0f / 180.0f, -2048.0f / 180.0f, 180.0f, -90.0f};
+
+namespace {
+
+char gResBuffer[256];  // shared by LoadResString and ErrorBox
+char gTagName[17];
+std::string gJoinBuffer;
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool StartsWithIgnoringCase(const char* text, const char* prefix) {
+    return ::strncasecmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+void CopyBounded(char* dst, std::size_t size, std::string_view src) {
+    std::size_t n = std::min(size - 1, src.size());
+    std::memcpy(dst, src.data(), n);
+    dst[n] = '\0';
+}
+
+StringListNode* ReadLines(std::string_view name, int* count, bool whole) {
+    *count = 0;
+    std::FILE* f = OpenDataFile(name, "rt");
+    if (!f) return nullptr;
+    StringListNode* head = nullptr;
+    if (whole) {
+        std::string line;
+        while (ReadWholeLine(f, line)) AppendStringNode(&head, std::string_view(line));
+    } else {
+        char buffer[80];
+        while (ReadLine(buffer, sizeof buffer, f)) AppendStringNode(&head, buffer);
+    }
+    std::fclose(f);
+    *count = StringListCount(head);
+    return head;
+}
+
+std::int32_t ClampToInt32(double v) {
+    if (std::isnan(v)) return 0;
+    constexpr double lo = std::numeric_limits<std::int32_t>::min();
+    constexpr double hi = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(std::trunc(v), lo, hi));
+}
+
+}  // namespace
+
+// ---- String lists ----------------------------------------------------------
+
+int AppendStringNode(StringListNode** head, const char* text) {
+    if (!text) return 1;
+    return AppendStringNode(head, std::string_view(text));
+}
+
+int AppendStringNode(StringListNode** head, std::string_view text) {
+    auto* node = new StringListNode;
+    node->text.assign(text);
+    node->length = static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
+    StringListNode** link = head;
+    while (*link) link = &(*link)->next;
+    *link = node;
+    return 0;
+}
+
+void FreeStringList(StringListNode* head) {
+    while (head) {
+        StringListNode* next = head->next;
+        delete head;
+        head = next;
+    }
+}
+
+void FreeStringList(StringListNode** head) {
+    FreeStringList(*head);
+    *head = nullptr;
+}
+
+StringListNode* FindStringNode(StringListNode* head, std::string_view text) {
+    for (StringListNode* n = head; n; n = n->next)
+        if (n->text.size() == text.size() && ::strncasecmp(n->text.data(), text.data(), text.size()) == 0) return n;
+    return nullptr;
+}
+
+StringListNode* FindStringNodeContaining(StringListNode* head, std::string_view text) {
+    for (StringListNode* n = head; n; n = n->next)
+        if (n->text.find(text) != std::string::npos) return n;
+    return nullptr;
+}
+
+void RemoveStringNode(StringListNode** head, StringListNode* node) {
+    for (StringListNode** link = head; *link; link = &(*link)->next) {
+        if (*link == node) {
+            *link = node->next;
+            delete node;
+            return;
+        }
+    }
+}
+
+int StringListCount(const StringListNode* head) {
+    int n = 0;
+    for (; head; head = head->next) ++n;
+    return n;
+}
+
+StringListNode* ReadTextFileLines(std::string_view name, int* count) { return ReadLines(name, count, false); }
+StringListNode* ReadWholeTextFileLines(std::string_view name, int* count) { return ReadLines(name, count, true); }
+
+bool WriteStringList(const StringListNode* head, std::string_view name) {
+    platform::SafeFileWriter out(name);
+    if (!out.ok()) return false;
+    for (; head; head = head->next) {
+        std::fwrite(head->text.data(), 1, head->text.size(), out.file());
+        std::fputc('\n', out.file());
+    }
+    return out.Commit();
+}
+
+// ---- Text lines and paths ---------------------------------------------------
+
+char* ReadLine(char* buffer, int n, std::FILE* file) {
+    if (!buffer || n < 2 || !file) return nullptr;
+    if (!std::fgets(buffer, n, file)) return nullptr;
+    std::size_t len = std::strlen(buffer);
+    if (len > 0 && buffer[len - 1] == '\n') {
+        buffer[--len] = '\0';
+    } else {
+        // The piece filled the buffer: a line break right behind it belongs to
+        // this piece, not to an empty line of its own.
+        int c = std::fgetc(file);
+        if (c != '\n' && c != EOF) std::ungetc(c, file);
+        if (c != '\n' && !(len > 0 && buffer[len - 1] == '\r')) return buffer;
+    }
+    if (len > 0 && buffer[len - 1] == '\r') buffer[--len] = '\0';
+    return buffer;
+}
+
+bool ReadWholeLine(std::FILE* file, std::string& line) {
+    line.clear();
+    if (!file) return false;
+    int c;
+    bool any = false;
+    while ((c = std::fgetc(file)) != EOF) {
+        any = true;
+        if (c == '\n') break;
+        line += static_cast<char>(c);
+    }
+    if (!any) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+int TrimTrailingBlanks(char* text) {
+    int len = static_cast<int>(std::strlen(text));
+    while (len > 0 && text[len - 1] == ' ') text[--len] = '\0';
+    return len;
+}
+
+int TrimTrailingBlanks(std::string& text) {
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return static_cast<int>(text.size());
+}
+
+void AppendBackslash(std::string& path) {
+    if (!path.empty() && path.back() != ':' && !IsSeparator(path.back())) path += '/';
+}
+
+std::string JoinPathString(std::string_view folder, std::string_view name) {
+    std::string out(folder);
+    AppendBackslash(out);
+    out += name;
+    return out;
+}
+
+const char* JoinPath(std::string_view folder, std::string_view name) {
+    gJoinBuffer = JoinPathString(folder, name);
+    return gJoinBuffer.c_str();
+}
+
+const char* FileNamePart(const char* path) {
+    if (!path) return "";
+    if (const char* colon = std::strchr(path, ':')) path = colon + 1;
+    const char* part = path;
+    for (const char* p = path; *p; ++p)
+        if (IsSeparator(*p)) part = p + 1;
+    return part;
+}
+
+bool FileExists(std::string_view path) { return !path.empty() && platform::PathExists(path); }
+
+std::FILE* OpenDataFile(std::string_view name, const char* mode) {
+    if (std::FILE* f = platform::OpenFile(name, mode)) return f;
+    if (gProgramDir.empty() || name.empty() || IsSeparator(name.front())) return nullptr;
+    return platform::OpenFile(JoinPathString(gProgramDir, name), mode);
+}
+
+std::int32_t GetFileLength(std::string_view name) {
+    std::FILE* f = platform::OpenFile(name, "rb");
+    if (!f) return 0;
+    long len = std::fseek(f, 0, SEEK_END) == 0 ? std::ftell(f) : 0;
+    std::fclose(f);
+    return static_cast<std::int32_t>(std::clamp<long>(len, 0, INT32_MAX));
+}
+
+// ---- Flags and texts ----------------------------------------------------------
+
+const char* YesNoText(std::uint8_t flag) { return flag ? "YES" : "NO"; }
+
+bool IsYes(std::string_view text) { return text.size() == 3 && ::strncasecmp(text.data(), "YES", 3) == 0; }
+
+const char* LoadResString(int id) {
+    CopyBounded(gResBuffer, sizeof gResBuffer, platform::ResourceString(id));
+    return gResBuffer;
+}
+
+void ErrorBox(platform::ui::Window* window, int id, std::string_view argument) {
+    // The table's text is a format with one "%s"; it is filled by hand so no
+    // text, ours or the caller's, is ever taken as a format.
+    std::string_view format = platform::ResourceString(id);
+    std::string text;
+    bool filled = false;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            if (format[i + 1] == '%') {
+                text += '%';
+                ++i;
+                continue;
+            }
+            if (format[i + 1] == 's' && !filled) {
+                text += argument;
+                filled = true;
+                ++i;
+                continue;
+            }
+        }
+        text += format[i];
+    }
+    CopyBounded(gResBuffer, 48, text);
+    platform::ui::Beep(platform::ui::BeepKind::Exclamation);
+    platform::ui::MessageBox(window, gResBuffer, "Error", platform::ui::Buttons::Ok, platform::ui::Icon::Exclamation);
+}
+
+// ---- Numbers ---------------------------------------------------------------------
+
+double MasToDegrees(std::int32_t mas) { return mas / 3600000.0; }
+
+std::int32_t DegreesToMas(double degrees) { return ClampToInt32(degrees * 3600000.0); }
+
+void* CallocNonZero(std::size_t count, std::size_t size) { return std::calloc(count ? count : 1, size ? size : 1); }
+void* MallocNonZero(std::size_t size) { return std::malloc(size ? size : 1); }
+
+void LatLonToMapPixel(double lat, double lon, std::int32_t* x, std::int32_t* y) {
+    if (std::fabs(lon) > 720.0 && std::isfinite(lon)) lon = std::fmod(lon, 360.0);
+    while (lon < -180.0) lon += 360.0;
+    while (lon > 180.0) lon -= 360.0;
+    const SphereMapping& m = gSphereMapping;
+    *x = ClampToInt32((lon + m.xOffset) * m.xScale);
+    *y = ClampToInt32((lat + m.yOffset) * m.yScale);
+}
+
+// ---- Message pumps -----------------------------------------------------------
+
+int DelayPumping(int ms) {
+    platform::TimeSource& clock = platform::Clock();
+    const std::uint32_t start = clock.TickCount();
+    for (;;) {
+        platform::ui::Message msg;
+        while (platform::ui::PeekMessage(msg)) platform::ui::DispatchMessage(msg);
+        auto elapsed = static_cast<int>(clock.TickCount() - start);
+        if (elapsed >= ms) return elapsed;
+        // Sleeps in the backend's wait rather than spinning on the tick count.
+        platform::ui::WaitForMessage(ms - elapsed);
+    }
+}
+
+bool PumpMessagesCheckEsc() {
+    platform::ui::Message msg;
+    if (!platform::ui::PeekMessage(msg)) return false;
+    if (msg.kind == platform::ui::MessageKind::Char && msg.code == platform::ui::kEscape) return true;
+    platform::ui::DispatchMessage(msg);
+    return false;
+}
+
+// ---- Debug log --------------------------------------------------------------------
+
+void DebugLog(const char* format, ...) {
+    if (!gControls[kControlDebug] || !format) return;
+    constexpr std::size_t kLineMax = 4199;
+    char line[kLineMax + 1];
+    platform::CivilTime n = platform::Clock().UtcNow();
+    int prefix = std::snprintf(line, sizeof line, "%04d-%02d-%02d %02d:%02d:%02d.%03d: ", n.year, n.month, n.day,
+                               n.hour, n.minute, n.second, n.millisecond);
+    if (prefix < 0) return;
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(line + prefix, sizeof line - static_cast<std::size_t>(prefix), format, args);
+    va_end(args);
+    std::FILE* f = platform::OpenFile("Debug.txt", "a+t");
+    if (!f) return;
+    std::fputs(line, f);
+    std::fputc('\n', f);
+    std::fclose(f);
+}
+
+// ---- Help text files ----------------------------------------------------------------
+
+const char* ExtractPreTag(char* line, const char* tag) {
+    if (!line || !tag) return nullptr;
+    char* open = std::strchr(line, '<');
+    if (!open || !StartsWithIgnoringCase(open + 1, tag)) return nullptr;
+    gTagName[0] = '\0';
+    char* after = open + 1;
+    if (char* q1 = std::strchr(after, '"')) {
+        if (char* q2 = std::strchr(q1 + 1, '"')) {
+            CopyBounded(gTagName, sizeof gTagName, std::string_view(q1 + 1, static_cast<std::size_t>(q2 - q1 - 1)));
+            after = q2 + 1;
+        }
+    }
+    if (char* close = std::strchr(after, '>')) std::memmove(open, close + 1, std::strlen(close + 1) + 1);
+    return gTagName;
+}
+
+bool ReadPreTextFile(std::string_view name, std::string& text) {
+    text.clear();
+    std::FILE* f = platform::OpenFile(name, "rt");
+    if (!f) return false;
+    char piece[100];
+    while (std::fgets(piece, sizeof piece, f)) {
+        const char* open = std::strchr(piece, '<');
+        if (open && StartsWithIgnoringCase(open + 1, "PRE")) continue;
+        if (open && StartsWithIgnoringCase(open + 1, "/PRE")) {
+            text += "\r\n";
+            continue;
+        }
+        text += piece;
+    }
+    std::fclose(f);
+    return true;
+}

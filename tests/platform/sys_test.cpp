@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "platform/sys/clock.h"
+#include "platform/sys/files.h"
+#include "platform/ui/headless/headless.h"
+#include "tests/support/temp_dir.h"
+
+TEST(Clock, CivilConversionMatchesTheStandardCalendar) {
+    using namespace std::chrono;
+    for (int y : {1, 1582, 1899, 1900, 1969, 1970, 2000, 2024, 2099, 2400}) {
+        for (unsigned m : {1u, 2u, 3u, 12u}) {
+            sys_days d = year_month_day{year{y}, month{m}, day{m == 2 ? 28u : 31u}};
+            std::int64_t ms = duration_cast<milliseconds>(d.time_since_epoch()).count() + 3723004;
+            platform::CivilTime c = platform::CivilFromUnixMs(ms);
+            year_month_day want{d};
+            EXPECT_EQ(c.year, int(want.year()));
+            EXPECT_EQ(c.month, int(unsigned(want.month())));
+            EXPECT_EQ(c.day, int(unsigned(want.day())));
+            EXPECT_EQ(c.hour * 3600000 + c.minute * 60000 + c.second * 1000 + c.millisecond, 3723004);
+            EXPECT_EQ(platform::UnixMsFromCivil(c), ms);
+        }
+    }
+}
+
+TEST(Clock, SystemClockIsRestoredAndTicks) {
+    platform::SetClock(nullptr);
+    platform::CivilTime now = platform::Clock().UtcNow();
+    EXPECT_GE(now.year, 2024);
+    platform::headless::Reset();
+    EXPECT_EQ(platform::Clock().UtcNow().year, 2026);
+    platform::headless::Advance(86400000);
+    EXPECT_EQ(platform::Clock().UtcNow().day, 2);
+}
+
+TEST(Files, LookupIgnoresCaseAndReadsBackslashes) {
+    TempDir dir;
+    TempDir::Write("Data/Maps/Coast.S1", "c");
+    EXPECT_EQ(platform::FindPath("data\\MAPS\\COAST.s1"), std::optional<std::string>("Data/Maps/Coast.S1"));
+    EXPECT_EQ(platform::FindPath(dir.path() + "/DATA/maps/coast.S1"), dir.path() + "/Data/Maps/Coast.S1");
+    EXPECT_EQ(platform::FindPath("data/maps/none"), std::nullopt);
+    // New files go into the existing folder, named as written.
+    EXPECT_EQ(platform::ResolvePath("DATA\\new.txt"), "Data/new.txt");
+    std::FILE* f = platform::OpenFile("data\\maps\\NEW.TXT", "wt");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    EXPECT_TRUE(std::filesystem::exists("Data/Maps/NEW.TXT"));
+    EXPECT_EQ(platform::OpenFile("data", "rt"), nullptr);  // a folder is not a file
+    EXPECT_TRUE(platform::IsDirectory("Data"));
+}
+
+TEST(Files, SafeWriterReplacesWholeOrNotAtAll) {
+    TempDir dir;
+    TempDir::Write("QUORVEL.INI", "old");
+    ::chmod("QUORVEL.INI", 0600);
+    {
+        platform::SafeFileWriter w("quorvel.ini");  // replaces the file that exists
+        ASSERT_TRUE(w.ok());
+        std::fputs("new", w.file());
+        // Not committed: the old file stays and no temporary is left.
+    }
+    EXPECT_EQ(TempDir::Read("QUORVEL.INI"), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()), 1);
+    {
+        platform::SafeFileWriter w("quorvel.ini");
+        std::fputs("new", w.file());
+        EXPECT_TRUE(w.Commit());
+    }
+    EXPECT_EQ(TempDir::Read("QUORVEL.INI"), "new");
+    struct stat st;
+    ASSERT_EQ(::stat("QUORVEL.INI", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    platform::SafeFileWriter bad("missing-folder/x.txt");
+    EXPECT_FALSE(bad.ok());
+    EXPECT_FALSE(bad.Commit());
+}
+
+TEST(Files, ProgramAndCurrentFolders) {
+    EXPECT_TRUE(platform::IsDirectory(platform::ProgramDir()));
+    EXPECT_TRUE(std::filesystem::exists(platform::ProgramDir() + "/platform_tests"));
+    TempDir dir;
+    EXPECT_EQ(std::filesystem::canonical(platform::CurrentDir()), std::filesystem::canonical(dir.path()));
+}
+
+TEST(Headless, MessageBoxesTakeScriptedAnswersInOrder) {
+    using namespace platform::ui;
+    platform::headless::ScriptMessageBoxAnswer(IdNo);
+    EXPECT_EQ(MessageBox(nullptr, "Save?", "View", Buttons::YesNoCancel, Icon::Question), IdNo);
+    EXPECT_EQ(MessageBox(nullptr, "Save?", "View", Buttons::YesNoCancel, Icon::Question), IdYes);
+    EXPECT_EQ(MessageBox(nullptr, "Go", "", Buttons::RetryCancel, Icon::None), IdRetry);
+    EXPECT_EQ(platform::headless::MessageBoxCalls().size(), 3u);
+}
+
+TEST(Headless, WaitStopsAtTheNextDueMessage) {
+    using namespace platform::ui;
+    auto& clock = platform::headless::VirtualClock();
+    const std::uint32_t t0 = clock.TickCount();
+    platform::headless::PostMessageAt(t0 + 250, Message{nullptr, MessageKind::Timer, 1, 0});
+    Message m;
+    EXPECT_FALSE(PeekMessage(m));
+    WaitForMessage(1000);
+    EXPECT_EQ(clock.TickCount() - t0, 250u);
+    EXPECT_TRUE(PeekMessage(m));
+    WaitForMessage(1000);
+    EXPECT_EQ(clock.TickCount() - t0, 1250u);
+}
