@@ -77,7 +77,6 @@ QuakeRecord gBuiltAlertQuake;
 namespace {
 
 constexpr int kViewLineLimit = 118;          // longest line piece the format was made for
-constexpr int kControlScienceOnASphere = 40;  // gControls index of SCIENCE ON A SPHERE
 constexpr int kLastColorNumber = 18;
 constexpr int kLastTopo = 11;
 constexpr int kMaxWaterBands = 30;
