@@ -13,7 +13,9 @@
 
 namespace {
 
-std::string Fixture(const std::string& name) { return TempDir::Read(std::string(KESTRUNE_FIXTURES) + "/config/" + name); }
+std::string Fixture(const std::string& name) {
+    return TempDir::Read(std::string(KESTRUNE_FIXTURES) + "/config/" + name);
+}
 
 class ConfigTest : public testing::Test {
 protected:
@@ -296,7 +298,8 @@ TEST_F(ConfigTest, SoundSettingsAreHandedOverAfterReading) {
         received = s;
         ++calls;
     });
-    ASSERT_EQ(ReadText("MAGNITUDE 0 MIDI NOTE: 95\nCLICK MIDI: 70\nBASE LEVEL MIDI: YES\nERUPTION 3 MIDI INSTRUMENT: 44\n"),
+    ASSERT_EQ(ReadText("MAGNITUDE 0 MIDI NOTE: 95\nCLICK MIDI: 70\nBASE LEVEL MIDI: YES\n"
+                       "ERUPTION 3 MIDI INSTRUMENT: 44\n"),
               0);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(received.instrument, 9);
@@ -321,7 +324,7 @@ TEST_F(ConfigTest, LongLinesNeverTurnIntoOtherKeys) {
     };
     ASSERT_EQ(ReadText(longLine("WORKING DIRECTORY: ", 'w', "MENU BAR: NO") +
                        longLine("LOGO: ", 'l', "CAN EXIT: NO") +
-                       longLine("ALERT USGS EVENTS URL: https://x/", 'u', "uuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuuTITLE BAR: YES") +
+                       longLine("ALERT USGS EVENTS URL: https://x/", 'u', std::string(34, 'u') + "TITLE BAR: YES") +
                        longLine("CITY FILE: ", 'c', ".csv") +
                        longLine("ALERT HYPOCENTER FILE NAME: ", 'h', ".hy4") +
                        longLine("UPDATE FILE: ", 'f', ".hy4") +
@@ -331,7 +334,7 @@ TEST_F(ConfigTest, LongLinesNeverTurnIntoOtherKeys) {
     EXPECT_EQ(gControls[kControlCanExit], 1);
     EXPECT_EQ(gControls[kControlTitleBar], 0);
     // Values keep the format's limits...
-    EXPECT_EQ(gWorkingDirectory, std::string(63 - 0, 'w'));
+    EXPECT_EQ(gWorkingDirectory, std::string(63, 'w'));
     EXPECT_EQ(gLogoText, std::string(47, 'l'));
     EXPECT_EQ(gAlertEventsUrl.size(), 127u);
     // ...except file names, which are kept whole.
