@@ -332,7 +332,8 @@ const ConfigKey kConfigKeys[] = {
     {"SAVE THRESHOLD: %lg", [](const KeyScan& s) { return SetReal(gSaveThreshold, s); }},
     {"ALERT WINDOW (HR): %u", [](const KeyScan& s) { return SetUnsigned(gAlertWindowHours, s); }},
     // Below 2 is raised to 2 after reading.
-    {"ALERT SECONDS: %i", [](const KeyScan& s) { return SetInRange(gAlertSeconds, s.number[0], INT32_MIN, kMaxSeconds); }},
+    {"ALERT SECONDS: %i",
+     [](const KeyScan& s) { return SetInRange(gAlertSeconds, s.number[0], INT32_MIN, kMaxSeconds); }},
     {"ALERT POLL DIRECTORY: %s", [](const KeyScan& s) { return SetWord(gAlertPollDirectory, s, kLongText); }},
     {"ALERT USGS EVENTS URL: %s", [](const KeyScan& s) { return SetWord(gAlertEventsUrl, s, kLongText); },
      kCarriedEventsUrl},
