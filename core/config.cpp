@@ -128,8 +128,6 @@ std::string sCarriedLines[kCarriedCount];
 std::string sFontFace;  // face named by the last FONT key
 void (*sSoundReceiver)(const SoundSettings&) = nullptr;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-
 // ---- Matching one line against one key ------------------------------------------
 
 // What a key's pattern scanned from a line.
@@ -912,60 +910,3 @@ int WriteConfigFile() { return WriteConfigFileFor(ConfigBuild::kQuorview); }
 
 // ---- Text scanning ------------------------------------------------------------------
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-bool ScanLeadingInteger(std::string_view text, int base, long long* value, std::size_t* used) {
-    std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    auto isDigit = [](char c, int b) {
-        if (b <= 10) return c >= '0' && c < '0' + b;
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    };
-    if (base == 0) {
-        if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-            if (i + 2 < text.size() && isDigit(text[i + 2], 16)) {
-                base = 16;
-                i += 2;
-            } else {
-                base = 8;  // a bare "0x" reads as the 0 before it
-            }
-        } else {
-            base = i < text.size() && text[i] == '0' ? 8 : 10;
-        }
-    }
-    if (i == text.size() || !isDigit(text[i], base)) return false;
-    unsigned long long magnitude = 0;
-    auto [end, error] = std::from_chars(text.data() + i, text.data() + text.size(), magnitude, base);
-    if (error != std::errc()) return false;
-    if (magnitude > static_cast<unsigned long long>(INT64_MAX)) return false;
-    *value = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
-    if (used) *used = static_cast<std::size_t>(end - text.data());
-    return true;
-}
-
-bool ScanLeadingDouble(std::string_view text, double* value, std::size_t* used) {
-    std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i == text.size() || text[i] == '+' || text[i] == '-') return false;
-    double magnitude = 0;
-    auto [end, error] =
-        std::from_chars(text.data() + i, text.data() + text.size(), magnitude, std::chars_format::general);
-    if (error == std::errc::invalid_argument) return false;
-    if (error == std::errc::result_out_of_range) magnitude = HUGE_VAL;  // refused by the callers as not finite
-    *value = negative ? -magnitude : magnitude;
-    if (used) *used = static_cast<std::size_t>(end - text.data());
-    return true;
-}

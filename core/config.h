@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/helpers.h"
 #include "core/indexed_array.h"
 
 // ---- Yes/no flags of gControls ------------------------------------------------
@@ -221,14 +222,6 @@ enum class ConfigBuild { kQuorview, kKeeper };
 int ReadConfigFileFor(ConfigBuild build);
 [[nodiscard]] int WriteConfigFileFor(ConfigBuild build);
 
-// ---- Text scanning shared by the settings readers ------------------------------------------
-
-// Locale-independent, as the files are: a number after optional blanks, the
-// rest of the text ignored. False when no number begins the text or it does
-// not fit. Base 0 reads "0x" as hexadecimal and a leading 0 as octal.
-bool ScanLeadingInteger(std::string_view text, int base, long long* value, std::size_t* used = nullptr);
-bool ScanLeadingDouble(std::string_view text, double* value, std::size_t* used = nullptr);
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // Every configuration value back to its state before any read (zero, empty),
 // the alert criteria included; for tests.

@@ -72,6 +72,16 @@ const char* LoadResString(int id);
 // beeps and shows an "Error" box with the exclamation icon.
 void ErrorBox(platform::ui::Window* window, int id, std::string_view argument);
 
+// ---- Text scanning --------------------------------------------------------------
+
+// Locale-independent, as the files are: a number after optional blanks, the
+// rest of the text ignored. False when no number begins the text or it does
+// not fit. Base 0 reads "0x" as hexadecimal and a leading 0 as octal.
+bool ScanLeadingInteger(std::string_view text, int base, long long* value, std::size_t* used = nullptr);
+bool ScanLeadingDouble(std::string_view text, double* value, std::size_t* used = nullptr);
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+bool IsSpace(char c);  // the C locale's white space
+
 // ---- Numbers ---------------------------------------------------------------------
 
 double MasToDegrees(std::int32_t mas);
