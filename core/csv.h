@@ -1,0 +1,13 @@
+#pragma once
+// Splitting of comma-separated lines into string lists.
+#include <string_view>
+
+#include "core/helpers.h"
+
+inline constexpr int kCsvFieldLimit = 160;  // characters kept of each field
+
+// The fields of one line, in order; *count is their number (may be null).
+// An empty line gives no list and 0. The caller frees the list.
+// A field opened by '"' runs to the next '"' (commas kept, no escapes) and
+// loses what follows the closing quote up to the next comma.
+StringListNode* SplitCsvLine(std::string_view line, int* count);

@@ -1,0 +1,8 @@
+#include "core/keeper_config.h"
+
+namespace keeper {
+
+int ReadConfigFile() { return ReadConfigFileFor(ConfigBuild::kKeeper); }
+int WriteConfigFile() { return WriteConfigFileFor(ConfigBuild::kKeeper); }
+
+}  // namespace keeper

@@ -1,0 +1,477 @@
+#include "core/quake.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/csv.h"
+#include "core/helpers.h"
+#include "core/view.h"
+
+// ---- Records ------------------------------------------------------------------------
+
+namespace {
+
+std::uint32_t GetU32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+std::uint16_t GetU16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+void PutU32(unsigned char* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+void PutU16(unsigned char* p, std::uint16_t v) {
+    p[0] = static_cast<unsigned char>(v);
+    p[1] = static_cast<unsigned char>(v >> 8);
+}
+
+}  // namespace
+
+bool IsZeroRecord(const QuakeRecord& q) {
+    unsigned char bytes[kQuakeRecordSize];
+    EncodeQuakeRecord(q, bytes);
+    return std::all_of(bytes, bytes + kQuakeRecordSize, [](unsigned char b) { return b == 0; });
+}
+
+QuakeRecord DecodeQuakeRecord(const unsigned char b[kQuakeRecordSize]) {
+    QuakeRecord q;
+    q.latitude = static_cast<std::int32_t>(GetU32(b));
+    q.longitude = static_cast<std::int32_t>(GetU32(b + 4));
+    q.date.year = GetU16(b + 8);
+    q.date.month = b[10];
+    q.date.day = b[11];
+    q.minute = GetU16(b + 12);
+    q.tenths = static_cast<std::int16_t>(GetU16(b + 14));
+    q.depth = static_cast<std::int32_t>(GetU32(b + 16));
+    q.magnitude = b[20];
+    q.spare[0] = b[21];
+    q.spare[1] = b[22];
+    q.spare[2] = b[23];
+    return q;
+}
+
+void EncodeQuakeRecord(const QuakeRecord& q, unsigned char b[kQuakeRecordSize]) {
+    PutU32(b, static_cast<std::uint32_t>(q.latitude));
+    PutU32(b + 4, static_cast<std::uint32_t>(q.longitude));
+    PutU16(b + 8, q.date.year);
+    b[10] = q.date.month;
+    b[11] = q.date.day;
+    PutU16(b + 12, q.minute);
+    PutU16(b + 14, static_cast<std::uint16_t>(q.tenths));
+    PutU32(b + 16, static_cast<std::uint32_t>(q.depth));
+    b[20] = q.magnitude;
+    b[21] = q.spare[0];
+    b[22] = q.spare[1];
+    b[23] = q.spare[2];
+}
+
+bool WriteQuakeRecord(std::FILE* file, const QuakeRecord& q) {
+    if (!file) return false;
+    unsigned char bytes[kQuakeRecordSize];
+    EncodeQuakeRecord(q, bytes);
+    return std::fwrite(bytes, 1, sizeof bytes, file) == sizeof bytes;
+}
+
+TimeValue QuakeRecord::ReadAt(std::FILE* file, std::int32_t n) { return ReadQuakeAt(file, n, kFromStart, this); }
+
+// ---- BitSet ------------------------------------------------------------------------------
+
+BitSet::BitSet(std::int32_t n) : bytes(static_cast<std::size_t>(std::max(n, 0)) / 8 + 1, 0xFF), count(std::max(n, 0)) {}
+
+bool BitSet::Test(std::int32_t i) const {
+    if (i < 0 || i >= count) return false;
+    return (bytes[static_cast<std::size_t>(i) / 8] >> (i % 8) & 1) != 0;
+}
+
+void BitSet::Clear(std::int32_t i) {
+    if (i < 0 || i >= count) return;
+    bytes[static_cast<std::size_t>(i) / 8] &= static_cast<std::uint8_t>(~(1u << (i % 8)));
+}
+
+std::string_view AlertEventRecord::Line() const { return std::string_view(line, ::strnlen(line, sizeof line)); }
+
+// ---- Catalogue access ---------------------------------------------------------------
+
+std::FILE* gQuakeCatalogue = nullptr;
+std::int32_t gQuakeCount = 0;
+std::int32_t gQuakeIndex = 0;
+TimeValue gNextQuakeTime;
+std::unique_ptr<BitSet> gQuakeVisibleBits;
+EruptionCatalogueHooks gEruptionCatalogueHooks;
+
+namespace {
+
+QuakeDisplayRecord gOpenedQuake;  // what OpenQuakeCatalogue hands out
+
+long long FileLength(std::FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0) return 0;
+    long len = std::ftell(file);
+    return len < 0 ? 0 : len;
+}
+
+}  // namespace
+
+std::int32_t QuakeRecordCount(std::FILE* file) {
+    if (!file) return 0;
+    long pos = std::ftell(file);
+    long long count = FileLength(file) / kQuakeRecordSize;
+    if (pos >= 0) std::fseek(file, pos, SEEK_SET);
+    return static_cast<std::int32_t>(std::min<long long>(count, INT32_MAX));
+}
+
+TimeValue ReadQuakeAt(std::FILE* file, std::int32_t n, int origin, QuakeRecord* record) {
+    QuakeRecord scratch;
+    if (!record) record = &scratch;
+    if (!file) return TimeValue();
+    *record = QuakeRecord{};
+
+    long long index = n;
+    if (origin == kFromCurrent) {
+        long pos = std::ftell(file);
+        index += pos > 0 ? pos / kQuakeRecordSize : 0;
+    }
+    long long length = FileLength(file);
+    long long count = length / kQuakeRecordSize;
+    if (origin == kFromEnd) index += count;
+
+    if (index < 0) {
+        std::rewind(file);
+        return TimeValue();
+    }
+    long long offset = index * kQuakeRecordSize;
+    if (offset > length) {
+        std::fseek(file, 0, SEEK_END);
+        return TimeValue();
+    }
+    if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) return TimeValue();
+    // A truncated final record is no record.
+    if (index >= count) return TimeValue();
+
+    unsigned char bytes[kQuakeRecordSize];
+    if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return TimeValue();
+    *record = DecodeQuakeRecord(bytes);
+    TimeValue t;
+    t.SetFromQuake(*record);
+    return t;
+}
+
+int FindQuakeIndex(std::FILE* file, TimeValue* time, bool* exact, std::int32_t* index) {
+    bool found = false;
+    auto done = [&](std::int32_t i, int result) {
+        if (exact) *exact = found;
+        *index = i;
+        return result;
+    };
+
+    std::int32_t n = QuakeRecordCount(file);
+    TimeValue t0 = n > 0 ? ReadQuakeAt(file, 0) : TimeValue();
+    if (t0.t == 0 || *time <= t0) {
+        *time = t0;
+        if (file) std::rewind(file);
+        return done(0, -1);
+    }
+
+    std::int32_t last = n - 1;
+    TimeValue tn = ReadQuakeAt(file, last);
+    if (*time > tn) {
+        *time = tn;
+        return done(n, 1);
+    }
+    if (tn == *time) {
+        found = true;
+        std::fseek(file, static_cast<long>(last) * kQuakeRecordSize, SEEK_SET);
+        return done(last, 0);
+    }
+
+    std::int32_t lo = 0, hi = last, i = hi / 2;
+    do {
+        TimeValue ti = ReadQuakeAt(file, i);
+        if (ti == *time) {
+            found = true;
+            break;
+        }
+        if (ti > *time)
+            hi = i;
+        else
+            lo = i + 1;
+        i = lo + (hi - lo) / 2;
+    } while (lo < hi);
+    *time = ReadQuakeAt(file, i);
+    while (i - 1 >= 0 && ReadQuakeAt(file, i - 1) == *time) --i;
+    return done(i, 0);
+}
+
+QuakeDisplayRecord* OpenQuakeCatalogue(bool forUpdate) {
+    if (!gShowEarthquakes || gQuakeCatalogue) return nullptr;
+
+    // Old views name the previous catalogue format; only the name changes.
+    std::size_t old = gEventFileName.find(".HY3");
+    if (old != std::string::npos) {
+        gEventFileName = gEventFileName.substr(0, old) + ".HY4";
+        if (!WriteViewFile()) DebugLog("Could not rewrite view %s with event file %s", gMapName.c_str(), gEventFileName.c_str());
+    }
+
+    std::FILE* f = OpenDataFile(gEventFileName, forUpdate ? "r+b" : "rb");
+    if (!f) {
+        gShowEarthquakes = false;
+        return nullptr;
+    }
+    gQuakeCatalogue = f;
+    gQuakeCount = QuakeRecordCount(f);
+    gQuakeVisibleBits = std::make_unique<BitSet>(gQuakeCount);
+    TimeValue t = gAnimationTime;
+    bool exact = false;
+    FindQuakeIndex(f, &t, &exact, &gQuakeIndex);
+    gOpenedQuake = QuakeDisplayRecord{};
+    gNextQuakeTime = ReadQuakeAt(f, gQuakeIndex, kFromStart, &gOpenedQuake.quake);
+    return &gOpenedQuake;
+}
+
+void CloseQuakeCatalogue() {
+    if (gQuakeCatalogue) std::fclose(gQuakeCatalogue);
+    gQuakeCatalogue = nullptr;
+}
+
+void RefreshCataloguePositions() {
+    if (gShowEarthquakes) {
+        if (gQuakeCatalogue) {
+            TimeValue t = gAnimationTime;
+            bool exact = false;
+            FindQuakeIndex(gQuakeCatalogue, &t, &exact, &gQuakeIndex);
+            gNextQuakeTime = ReadQuakeAt(gQuakeCatalogue, gQuakeIndex);
+        } else {
+            OpenQuakeCatalogue(false);
+        }
+    }
+    if (gShowEruptions && gEruptionCatalogueHooks.refreshPositions) gEruptionCatalogueHooks.refreshPositions();
+}
+
+// ---- Text forms --------------------------------------------------------------------
+
+namespace {
+
+char NorthSouth(std::int32_t lat) { return lat < 0 ? 'S' : 'N'; }
+char EastWest(std::int32_t lon) { return lon < 0 ? 'W' : 'E'; }
+
+TimeValue RecordTime(const QuakeRecord& q) {
+    TimeValue t;
+    t.SetDateMinuteSecond(q.date, static_cast<std::int16_t>(q.minute), q.tenths * 0.1);
+    return t;
+}
+
+}  // namespace
+
+std::string FormatQuakeListLine(const QuakeRecord& q, bool local) {
+    if (IsZeroRecord(q)) return std::string();
+    TimeValue t = RecordTime(q);
+    if (local) t = t + gTimeZoneOffset;
+    int year, month, day, hour, minute, second;
+    SplitTime(t.t, &year, &month, &day, &hour, &minute, &second);
+    double lat = std::fabs(MasToDegrees(q.latitude));
+    double lon = std::fabs(MasToDegrees(q.longitude));
+    double depth = q.depth / 100000.0;
+    double mag = q.magnitude / 10.0;
+    char text[160];
+    if (local)
+        std::snprintf(text, sizeof text, " %4d/%02d/%02d %02d:%02d:%02d %s %4.1f%c %5.1f%c%4.0f%4.1f ", year, month, day,
+                      hour, minute, second, gTimeZoneName.c_str(), lat, NorthSouth(q.latitude), lon,
+                      EastWest(q.longitude), depth, mag);
+    else
+        std::snprintf(text, sizeof text, " %4d/%02d/%02d %02d:%02d:%02d %4.1f%c %5.1f%c%4.0f%4.1f ", year, month, day,
+                      hour, minute, second, lat, NorthSouth(q.latitude), lon, EastWest(q.longitude), depth, mag);
+    return text;
+}
+
+std::string FormatQuakeLabel(const QuakeRecord& q) {
+    if (IsZeroRecord(q)) return std::string();
+    TimeValue t = RecordTime(q) + gTimeZoneOffset;
+    double lat = std::fabs(MasToDegrees(q.latitude));
+    double lon = std::fabs(MasToDegrees(q.longitude));
+    double depth = q.depth / 100000.0;
+    char depthText[40];
+    if (gScaleInKm)
+        std::snprintf(depthText, sizeof depthText, "Depth: %4.0f km", depth);
+    else
+        std::snprintf(depthText, sizeof depthText, "Depth: %4.0f mi.", depth / 1.609);
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "Date: %s\r\nTime: %02d:%02d:%04.1f %s\r\nLatitude: %4.1f%c\r\nLongitude: %5.1f%c\r\n%s\r\nMagnitude: %4.1f",
+                  t.DateText(), t.Hour(), t.Minute(), q.tenths * 0.1, gTimeZoneName.c_str(), lat,
+                  NorthSouth(q.latitude), lon, EastWest(q.longitude), depthText, q.magnitude / 10.0);
+    return text;
+}
+
+// ---- Record builders ----------------------------------------------------------------
+
+namespace {
+
+bool Finite(std::initializer_list<double> values) {
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+// The fields a record can hold: a real calendar month and day, a minute of the
+// day and tenths that fit their fields, a depth that fits.
+bool FitsRecord(int year, int month, int day, long long minuteOfDay, double tenths, double depthUnits) {
+    return year >= 0 && year <= 0xFFFF && month >= 1 && month <= 12 && day >= 1 && day <= 31 && minuteOfDay >= 0 &&
+           minuteOfDay <= 0xFFFF && tenths > INT16_MIN - 1.0 && tenths < INT16_MAX + 1.0 &&
+           depthUnits > INT32_MIN - 1.0 && depthUnits < INT32_MAX + 1.0;
+}
+
+bool OnGlobe(double lat, double lon) { return std::fabs(lat) <= 90.0 && std::fabs(lon) <= 180.0; }
+
+// Magnitude x 10 held to the byte: the feed has negative magnitudes, which
+// must not wrap round to 25.x.
+std::uint8_t MagnitudeByte(double tenths) {
+    if (!(tenths > 0)) return 0;
+    return static_cast<std::uint8_t>(std::min(std::trunc(tenths), 255.0));
+}
+
+// A decimal number at the start of text (after blanks); false when there is none.
+bool LeadingNumber(const std::string& text, double* value) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    double v = std::strtod(begin, &end);
+    if (end == begin || !std::isfinite(v)) return false;
+    *value = v;
+    return true;
+}
+
+// A latitude or longitude word of the update link ("38.30N", "142.37E", "-3.5").
+bool CoordinateWord(const char* word, char positive, char negative, double limit, std::int32_t* mas) {
+    std::string w(word);
+    bool negate = false;
+    if (!w.empty()) {
+        char last = static_cast<char>(std::toupper(static_cast<unsigned char>(w.back())));
+        if (last == positive || last == negative) {
+            negate = last == negative;
+            w.pop_back();
+        }
+    }
+    char* end = nullptr;
+    double v = std::strtod(w.c_str(), &end);
+    if (w.empty() || *end != '\0' || !std::isfinite(v) || std::fabs(v) > limit) return false;
+    double units = std::floor(std::fabs(v) * 3600000.0 + 0.5);
+    if (v < 0) units = -units;
+    if (negate) units = -units;
+    *mas = static_cast<std::int32_t>(units);
+    return true;
+}
+
+}  // namespace
+
+QuakeRecord MakeEventRecord(QuakeRecord* record, int year, int month, int day, int hour, int minute, double seconds,
+                            double latitude, double longitude, double depthKm, double magnitude) {
+    QuakeRecord q;
+    if (record) *record = q;
+    if (!Finite({seconds, latitude, longitude, depthKm, magnitude})) return q;
+    if (!OnGlobe(latitude, longitude)) return q;
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59) return q;
+    double tenths = std::trunc(seconds * 10);
+    double depth = std::trunc(depthKm * 100000);
+    if (year < 1 || !FitsRecord(year, month, day, hour * 60LL + minute, tenths, depth)) return q;
+    q.date.year = static_cast<std::uint16_t>(year);
+    q.date.month = static_cast<std::uint8_t>(month);
+    q.date.day = static_cast<std::uint8_t>(day);
+    q.minute = static_cast<std::uint16_t>(hour * 60 + minute);
+    q.tenths = static_cast<std::int16_t>(tenths);
+    q.latitude = DegreesToMas(latitude);
+    q.longitude = DegreesToMas(longitude);
+    q.depth = static_cast<std::int32_t>(depth);
+    q.magnitude = MagnitudeByte(magnitude * 10);
+    if (record) *record = q;
+    return q;
+}
+
+bool ParseQuakeLine(std::string_view text, QuakeRecord* record) {
+    std::string line(text.substr(0, std::min<std::size_t>(text.size(), 1024)));
+    int year, month, day, hour, minute;
+    double seconds, depth, magnitude;
+    char latWord[64], lonWord[64];
+    if (std::sscanf(line.c_str(), "%d/%d/%d %d:%d:%lf %63s %63s %lf %lf", &year, &month, &day, &hour, &minute,
+                    &seconds, latWord, lonWord, &depth, &magnitude) != 10)
+        return false;
+    if (std::strlen(latWord) > 15 || std::strlen(lonWord) > 15) return false;
+    if (!Finite({seconds, depth, magnitude})) return false;
+    std::int32_t lat, lon;
+    if (!CoordinateWord(latWord, 'N', 'S', 90.0, &lat) || !CoordinateWord(lonWord, 'E', 'W', 180.0, &lon))
+        return false;
+    double tenths = std::trunc(seconds * 10 + 0.5);
+    double depthUnits = std::trunc(depth * 100000 + 0.5);
+    if (!FitsRecord(year, month, day, hour * 60LL + minute, tenths, depthUnits)) return false;
+
+    record->magnitude = MagnitudeByte(magnitude * 10 + 0.5);
+    record->latitude = lat;
+    record->longitude = lon;
+    record->date.year = static_cast<std::uint16_t>(year);
+    record->date.month = static_cast<std::uint8_t>(month);
+    record->date.day = static_cast<std::uint8_t>(day);
+    record->minute = static_cast<std::uint16_t>(hour * 60 + minute);
+    record->tenths = static_cast<std::int16_t>(tenths);
+    record->depth = static_cast<std::int32_t>(depthUnits);
+    return true;
+}
+
+namespace {
+
+std::vector<std::string> Columns(std::string_view line) {
+    int count = 0;
+    StringListNode* head = SplitCsvLine(line, &count);
+    std::vector<std::string> out;
+    out.reserve(static_cast<std::size_t>(count));
+    for (StringListNode* n = head; n; n = n->next) out.push_back(n->text);
+    FreeStringList(head);
+    return out;
+}
+
+const std::string& Column(const std::vector<std::string>& cols, std::size_t i) {
+    static const std::string kEmpty;
+    return i < cols.size() ? cols[i] : kEmpty;
+}
+
+// The event of a CSV line of the service or the feed; false when the first
+// column is not an ISO time or the position is not usable.
+bool EventFromColumns(const std::vector<std::string>& cols, QuakeRecord* q) {
+    int year, month, day, hour, minute;
+    double seconds;
+    if (std::sscanf(Column(cols, 0).c_str(), "%d-%d-%dT%d:%d:%lf", &year, &month, &day, &hour, &minute, &seconds) != 6)
+        return false;
+    double lat, lon;
+    if (!LeadingNumber(Column(cols, 1), &lat) || !LeadingNumber(Column(cols, 2), &lon)) return false;
+    double depth = std::atof(Column(cols, 3).c_str());
+    double mag = std::atof(Column(cols, 4).c_str());
+    MakeEventRecord(q, year, month, day, hour, minute, seconds, lat, lon, depth, mag);
+    return !IsZeroRecord(*q);
+}
+
+}  // namespace
+
+QuakeRecord ParseFdsnCsvLine(QuakeRecord* record, std::string_view line) {
+    QuakeRecord q;
+    EventFromColumns(Columns(line), &q);
+    if (record) *record = q;
+    return q;
+}
+
+AlertEventRecord ParseFeedCsvLine(AlertEventRecord* record, std::string_view line) {
+    AlertEventRecord scratch;
+    if (!record) record = &scratch;
+    std::vector<std::string> cols = Columns(line);
+    QuakeRecord q;
+    if (!EventFromColumns(cols, &q)) return *record;
+
+    record->quake = q;
+    std::memset(record->network, 0, sizeof record->network);
+    const std::string& net = Column(cols, 10);
+    for (std::size_t i = 0; i < 2 && i < net.size(); ++i)
+        record->network[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(net[i])));
+    std::memset(record->id, 0, sizeof record->id);
+    const std::string& id = Column(cols, 11);
+    std::memcpy(record->id, id.data(), std::min<std::size_t>(id.size(), sizeof record->id - 1));
+    record->update = std::strtoll(Column(cols, 12).c_str(), nullptr, 10);
+    std::memset(record->line, 0, sizeof record->line);
+    std::memcpy(record->line, line.data(), std::min(line.size(), sizeof record->line));
+    return *record;
+}
