@@ -77,7 +77,6 @@ QuakeRecord gBuiltAlertQuake;
 namespace {
 
 constexpr int kViewLineLimit = 118;          // longest line piece the format was made for
-constexpr int kControlScienceOnASphere = 40;  // gControls index of SCIENCE ON A SPHERE
 constexpr int kLastColorNumber = 18;
 constexpr int kLastTopo = 11;
 constexpr int kMaxWaterBands = 30;
@@ -472,7 +471,7 @@ void ReadInfoSpot(std::string_view line) {
     gInfoSpots.Add(InfoSpot(lat, lon, 0, file, title));
 }
 
-void ReadLine(const std::string& line, ReadState& state) {
+void ApplyLine(const std::string& line, ReadState& state) {
     if (StartsWithNoCase(line, "TITLE AT END")) {
         gViewTitleAtEnd = TrimBlanks(FromOffset(line, 14));
         return;
@@ -624,7 +623,7 @@ int ReadViewFile(const char* name) {
     gPlantFile = gMapName + ".npp.txt";
 
     std::string line;
-    while (ReadWholeLine(f, line)) ReadLine(line, state);
+    while (ReadWholeLine(f, line)) ApplyLine(line, state);
     std::fclose(f);
 
     if (!state.mapFileRead) AppendStringNode(&gMapFiles, "ALL.S4");

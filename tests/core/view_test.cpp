@@ -52,7 +52,7 @@ class ViewTest : public testing::Test {
 protected:
     void SetUp() override { ResetViewSettings(); }
     void TearDown() override {
-        gControls[40] = 0;
+        gControls[kControlScienceOnASphere] = 0;
         ResetViewSettings();
     }
     // Reads a view made of the given lines from a file called name.
@@ -416,7 +416,7 @@ TEST_F(ViewTest, EventLabelIsInView) {
         label.longitude = c.lon;
         EXPECT_EQ(label.IsInView(), c.in) << c.lat << " " << c.lon;
     }
-    gControls[40] = 1;  // SCIENCE ON A SPHERE shows every label
+    gControls[kControlScienceOnASphere] = 1;  // SCIENCE ON A SPHERE shows every label
     label.latitude = 80;
     EXPECT_TRUE(label.IsInView());
 }
