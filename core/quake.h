@@ -53,10 +53,12 @@ extern std::int32_t gQuakeIndex;                    // index of the next record 
 extern TimeValue gNextQuakeTime;                    // time of that record; 0: none
 extern std::unique_ptr<BitSet> gQuakeVisibleBits;   // one bit per record, replaced at each opening
 
-// The eruption catalogue fills these in; until it does, eruptions are skipped.
+// How the earthquake side reaches the eruption catalogue; tests may replace them.
+void RefreshEruptionPositions();
+void CloseEruptionCatalogue();
 struct EruptionCatalogueHooks {
-    void (*refreshPositions)() = nullptr;  // reposition at gAnimationTime, opening when needed
-    void (*close)() = nullptr;             // close the open eruption catalogue
+    void (*refreshPositions)() = RefreshEruptionPositions;  // reposition at gAnimationTime, opening when needed
+    void (*close)() = CloseEruptionCatalogue;               // close the open eruption catalogue
 };
 extern EruptionCatalogueHooks gEruptionCatalogueHooks;
 

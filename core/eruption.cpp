@@ -1,0 +1,441 @@
+#include "core/eruption.h"
+
+#include <algorithm>
+#include <bit>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "core/helpers.h"
+#include "core/view.h"
+#include "platform/sys/files.h"
+
+std::FILE* gEruptionCatalogue = nullptr;
+std::int32_t gEruptionCount = 0;
+std::int32_t gEruptionIndex = 0;
+TimeValue gNextEruptionTime;
+std::unique_ptr<BitSet> gEruptionVisibleBits;
+
+namespace {
+
+template <std::size_t N>
+void CopyField(char (&field)[N], std::string_view text) {
+    std::memset(field, 0, N);
+    std::memcpy(field, text.data(), std::min(N, text.size()));
+}
+
+void PutDouble(unsigned char* p, double v) {
+    auto bits = std::bit_cast<std::uint64_t>(v);
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(bits >> (8 * i));
+}
+
+double GetDouble(const unsigned char* p) {
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 8; ++i) bits |= std::uint64_t{p[i]} << (8 * i);
+    return std::bit_cast<double>(bits);
+}
+
+void PutDate(unsigned char* p, PackedDate d) {
+    p[0] = static_cast<unsigned char>(d.year & 0xFF);
+    p[1] = static_cast<unsigned char>(d.year >> 8);
+    p[2] = d.month;
+    p[3] = d.day;
+}
+
+PackedDate GetDate(const unsigned char* p) {
+    return PackedDate{static_cast<std::uint16_t>(p[0] | p[1] << 8), p[2], p[3]};
+}
+
+// Calendar fields from a source line; a year that no date of ours can hold
+// (before year 1, as many prehistoric eruptions are) gives no date.
+bool MakeDate(long long y, long long m, long long d, PackedDate* out) {
+    if (y < 1 || y > 9999) return false;
+    out->year = static_cast<std::uint16_t>(y);
+    out->month = static_cast<std::uint8_t>(std::clamp<long long>(m, 0, 99));
+    out->day = static_cast<std::uint8_t>(std::clamp<long long>(d, 0, 99));
+    return true;
+}
+
+long long Integer(std::string_view text) {
+    long long v = 0;
+    return ScanLeadingInteger(text, 10, &v) ? v : 0;
+}
+
+double Number(std::string_view text) {
+    double v = 0;
+    return ScanLeadingDouble(text, &v) && std::isfinite(v) ? v : 0.0;
+}
+
+bool ContainsAt(const std::string& s, const char* what, std::size_t* at) {
+    *at = s.find(what);
+    return *at != std::string::npos;
+}
+
+std::string WithExtension(const std::string& name, std::size_t at, const char* ext) {
+    return name.substr(0, at) + ext + name.substr(at + 4);
+}
+
+struct Scratch {
+    std::FILE* file;
+    ~Scratch() {
+        if (file) std::fclose(file);
+    }
+};
+
+}  // namespace
+
+// ---- Record layout ---------------------------------------------------------------------
+
+void EncodeEruptionRecord(const EruptionRecord& r, unsigned char b[kEruptionRecordSize]) {
+    std::memset(b, 0, kEruptionRecordSize);
+    std::memcpy(b + 0, r.id, 10);
+    b[10] = r.flag;
+    b[11] = r.secondFlag;
+    b[12] = static_cast<unsigned char>(r.type);
+    b[13] = r.size;
+    std::memcpy(b + 14, r.magnitudeCode, 3);
+    PutDate(b + 17, r.start);
+    PutDate(b + 21, r.stop);
+    std::memcpy(b + 25, r.startYearText, 12);
+    std::memcpy(b + 37, r.startMonthText, 4);
+    std::memcpy(b + 41, r.startDayText, 10);
+    std::memcpy(b + 51, r.stopYearText, 12);
+    std::memcpy(b + 63, r.stopMonthText, 4);
+    std::memcpy(b + 67, r.stopDayText, 10);
+    PutDouble(b + 77, r.latitude);
+    PutDouble(b + 85, r.longitude);
+    std::memcpy(b + 93, r.name, 31);
+    b[124] = 0;
+}
+
+EruptionRecord DecodeEruptionRecord(const unsigned char b[kEruptionRecordSize]) {
+    EruptionRecord r;
+    std::memcpy(r.id, b + 0, 10);
+    r.flag = b[10];
+    r.secondFlag = b[11];
+    r.type = static_cast<char>(b[12]);
+    r.size = b[13];
+    std::memcpy(r.magnitudeCode, b + 14, 3);
+    r.start = GetDate(b + 17);
+    r.stop = GetDate(b + 21);
+    std::memcpy(r.startYearText, b + 25, 12);
+    std::memcpy(r.startMonthText, b + 37, 4);
+    std::memcpy(r.startDayText, b + 41, 10);
+    std::memcpy(r.stopYearText, b + 51, 12);
+    std::memcpy(r.stopMonthText, b + 63, 4);
+    std::memcpy(r.stopDayText, b + 67, 10);
+    r.latitude = GetDouble(b + 77);
+    r.longitude = GetDouble(b + 85);
+    std::memcpy(r.name, b + 93, 31);
+    r.terminator = 0;
+    return r;
+}
+
+std::string FieldText(const char* field, std::size_t width) { return std::string(field, ::strnlen(field, width)); }
+
+// ---- The eruption object ------------------------------------------------------------------
+
+void EruptionEvent::Reset() { display = EruptionDisplay{}; }
+
+void EruptionEvent::SetRecord(const EruptionRecord& r) {
+    Reset();
+    record = r;
+    start.SetDate(r.start);
+    stop.SetDate(r.stop);
+    stop.t += 1439 * 60.0;
+}
+
+void EruptionEvent::ReadAt(std::FILE* file, std::int32_t n) {
+    Reset();
+    unsigned char bytes[kEruptionRecordSize];
+    if (file && n >= 0 && std::fseek(file, static_cast<long>(n) * kEruptionRecordSize, SEEK_SET) == 0 &&
+        std::fread(bytes, 1, sizeof bytes, file) == sizeof bytes) {
+        SetRecord(DecodeEruptionRecord(bytes));
+    } else {
+        start = stop = TimeValue();
+    }
+}
+
+void EruptionEvent::Parse(std::string_view line, EruptionSource kind) {
+    Reset();
+    start = stop = TimeValue();
+    record = EruptionRecord{};
+    EruptionRecord& r = record;
+    if (kind == EruptionSource::Era) {
+        std::string_view f[20];
+        std::size_t pos = 0;
+        for (int i = 0; i < 20 && pos <= line.size(); ++i) {
+            std::size_t tab = line.find('\t', pos);
+            std::size_t end = tab == std::string_view::npos ? line.size() : tab;
+            f[i] = line.substr(pos, end - pos);
+            if (tab == std::string_view::npos) break;
+            pos = tab + 1;
+        }
+        CopyField(r.id, f[0].substr(0, 9));
+        if (f[1] == "*") r.flag = r.secondFlag = 1;
+        if (f[1] == "+") r.flag = 1;
+        bool dated = MakeDate(Integer(f[2]), Integer(f[3]), Integer(f[4]), &r.start) &&
+                     MakeDate(Integer(f[5]), Integer(f[6]), Integer(f[7]), &r.stop);
+        r.type = f[8].empty() ? 0 : f[8][0];
+        r.size = static_cast<std::uint8_t>(std::clamp<long long>(Integer(f[9]), 0, 255));
+        r.latitude = Number(f[10]);
+        r.longitude = Number(f[11]);
+        CopyField(r.name, f[12].substr(0, 30));
+        CopyField(r.startYearText, f[13].substr(0, 12));
+        CopyField(r.startMonthText, f[14].substr(0, 4));
+        CopyField(r.startDayText, f[15].substr(0, 10));
+        CopyField(r.stopYearText, f[16].substr(0, 12));
+        CopyField(r.stopMonthText, f[17].substr(0, 4));
+        CopyField(r.stopDayText, f[18].substr(0, 10));
+        std::memcpy(r.magnitudeCode, f[19].data(), std::min<std::size_t>(3, f[19].size()));
+        if (r.size == 0) r.size = 1;
+        if (!dated) return;
+    } else {
+        std::string text(line);
+        float lat = 0, lon = 0;
+        char ns = 0, ew = 0;
+        unsigned long date = 0;
+        int size = 0;
+        if (std::sscanf(text.c_str(), "%f %c %f %c %lu %d", &lat, &ns, &lon, &ew, &date, &size) != 6) return;
+        const long long y = static_cast<long long>(date / 10000) + 1900, m = date / 100 % 100, d = date % 100;
+        if (!MakeDate(y, m, d, &r.start)) return;
+        r.stop = r.start;
+        r.latitude = ns == 'S' ? -lat : lat;
+        r.longitude = ew == 'W' ? -lon : lon;
+        r.type = 'B';
+        r.flag = 1;
+        r.size = static_cast<std::uint8_t>(std::clamp(size, 0, 255));
+        if (r.size == 0) r.size = 1;
+        CopyField(r.startYearText, std::to_string(y));
+        CopyField(r.startMonthText, std::to_string(m));
+        CopyField(r.startDayText, std::to_string(d));
+        CopyField(r.stopYearText, std::to_string(y));
+        CopyField(r.stopMonthText, std::to_string(m));
+        CopyField(r.stopDayText, std::to_string(d));
+        std::string name = text.size() > 48 ? text.substr(48, 29) : std::string();
+        TitleCaseWords(name);
+        CopyField(r.name, name);
+    }
+    start.SetDate(r.start);
+    stop.SetDate(r.stop);
+}
+
+bool EruptionEvent::OverlapsSymbolBox(std::int32_t left, std::int32_t top, std::int32_t right,
+                                      std::int32_t bottom) const {
+    const EruptionDisplay& s = display;
+    if (left == s.symbolLeft && top == s.symbolTop && right == s.symbolRight && bottom == s.symbolBottom) return false;
+    if (s.symbolRight == s.symbolLeft) return false;
+    return left < s.symbolRight && s.symbolLeft < right && top < s.symbolBottom && s.symbolTop < bottom;
+}
+
+// ---- Building a catalogue from its source -------------------------------------------------
+
+bool MakeEruptionFile(std::string& name) {
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    std::string source;
+    EruptionSource kind = EruptionSource::Era;
+    std::size_t at;
+    if (ContainsAt(name, ".ERA", &at)) {
+        source = name;
+        name = WithExtension(name, at, ".ERB");
+    } else {
+        if (FileExists(name) || !ContainsAt(name, ".ERB", &at)) return false;
+        if (std::string era = WithExtension(name, at, ".ERA"); FileExists(era)) {
+            source = era;
+        } else if (std::string avo = WithExtension(name, at, ".AVO"); FileExists(avo)) {
+            source = avo;
+            kind = EruptionSource::Avo;
+        } else {
+            return false;
+        }
+    }
+
+    Scratch in{OpenDataFile(source, "rt")};
+    if (!in.file) return false;
+    std::vector<EruptionEvent> kept;
+    std::string line;
+    bool header = true;
+    while (ReadWholeLine(in.file, line)) {
+        if (header) {
+            header = false;
+            continue;
+        }
+        // The source's lines are at most 159 characters; the rest is not read.
+        if (line.size() > 159) line.resize(159);
+        EruptionEvent e;
+        e.Parse(line, kind);
+        if (e.start.t != 0) kept.push_back(e);
+    }
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const EruptionEvent& a, const EruptionEvent& b) { return a.start < b.start; });
+
+    platform::SafeFileWriter out(name);
+    if (!out.ok()) return false;
+    unsigned char bytes[kEruptionRecordSize];
+    for (const EruptionEvent& e : kept) {
+        EncodeEruptionRecord(e.record, bytes);
+        std::fwrite(bytes, 1, sizeof bytes, out.file());
+    }
+    if (!out.Commit()) {
+        DebugLog("Could not write eruption catalogue %s", name.c_str());
+        return false;
+    }
+    if (!WriteViewFile()) DebugLog("Could not rewrite view %s", gMapName.c_str());
+    return true;
+}
+
+// ---- The open catalogue ----------------------------------------------------------------------
+
+TimeValue ReadEruptionAt(std::FILE* file, std::int32_t n, int origin, EruptionRecord* record) {
+    if (!file) return TimeValue();
+    long long index = n;
+    if (origin == kFromCurrent) {
+        long pos = std::ftell(file);
+        index += pos > 0 ? pos / kEruptionRecordSize : 0;
+    }
+    long long length = 0;
+    if (std::fseek(file, 0, SEEK_END) == 0) length = std::max(0L, std::ftell(file));
+    if (origin == kFromEnd) index += length / kEruptionRecordSize;
+    if (index < 0) {
+        std::rewind(file);
+        return TimeValue();
+    }
+    long long offset = index * kEruptionRecordSize;
+    if (offset > length) {
+        std::fseek(file, 0, SEEK_END);
+        return TimeValue();
+    }
+    std::fseek(file, static_cast<long>(offset), SEEK_SET);
+    unsigned char bytes[kEruptionRecordSize];
+    if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return TimeValue();
+    EruptionRecord r = DecodeEruptionRecord(bytes);
+    if (record) *record = r;
+    TimeValue t;
+    t.SetDate(r.start);
+    return t;
+}
+
+int FindEruptionIndex(std::FILE* file, TimeValue* time, bool* exact, std::int32_t* index) {
+    *exact = false;
+    auto at = [file](std::int32_t i) { return ReadEruptionAt(file, i, kFromStart, nullptr); };
+    long long length = 0;
+    if (file && std::fseek(file, 0, SEEK_END) == 0) length = std::max(0L, std::ftell(file));
+    const auto n = static_cast<std::int32_t>(std::min<long long>(length / kEruptionRecordSize, INT32_MAX));
+    TimeValue t0 = n > 0 ? at(0) : TimeValue();
+    if (t0.t == 0 || *time <= t0) {
+        *exact = t0.t != 0 && *time == t0;
+        *time = t0;
+        if (file) std::rewind(file);
+        *index = 0;
+        return *exact ? 0 : -1;
+    }
+    const std::int32_t last = n - 1;
+    TimeValue tn = at(last);
+    if (*time > tn) {
+        *time = tn;
+        *index = n;
+        return 1;
+    }
+    if (tn == *time) {
+        *exact = true;
+        std::fseek(file, static_cast<long>(last) * kEruptionRecordSize, SEEK_SET);
+        *index = last;
+        return 0;
+    }
+    std::int32_t lo = 0, hi = last, i = hi / 2;
+    do {
+        TimeValue ti = at(i);
+        if (ti == *time) {
+            *exact = true;
+            break;
+        }
+        if (ti > *time)
+            hi = i;
+        else
+            lo = i + 1;
+        i = lo + (hi - lo) / 2;
+    } while (lo < hi);
+    *time = at(i);
+    while (i - 1 >= 0 && at(i - 1) == *time) --i;
+    *index = i;
+    return 0;
+}
+
+int OpenEruptionCatalogue() {
+    MakeEruptionFile(gEruptionFileName);
+    CloseEruptionCatalogue();
+    gEruptionCatalogue = OpenDataFile(gEruptionFileName, "rb");
+    if (!gEruptionCatalogue) {
+        gShowEruptions = false;
+        return 0;
+    }
+    if (!gShowEruptions) return 0;
+    long length = 0;
+    if (std::fseek(gEruptionCatalogue, 0, SEEK_END) == 0) length = std::max(0L, std::ftell(gEruptionCatalogue));
+    gEruptionCount = static_cast<std::int32_t>(length / kEruptionRecordSize);
+    gEruptionVisibleBits = std::make_unique<BitSet>(gEruptionCount);
+    TimeValue t = gAnimationTime;
+    bool exact = false;
+    int result = FindEruptionIndex(gEruptionCatalogue, &t, &exact, &gEruptionIndex);
+    if (result == 1) gEruptionIndex = gEruptionCount - 1;
+    gNextEruptionTime = ReadEruptionAt(gEruptionCatalogue, gEruptionIndex, kFromStart, nullptr);
+    return result;
+}
+
+void CloseEruptionCatalogue() {
+    if (gEruptionCatalogue) std::fclose(gEruptionCatalogue);
+    gEruptionCatalogue = nullptr;
+}
+
+void RefreshEruptionPositions() {
+    if (!gShowEruptions) return;
+    if (gEruptionCatalogue) {
+        TimeValue t = gAnimationTime;
+        bool exact = false;
+        FindEruptionIndex(gEruptionCatalogue, &t, &exact, &gEruptionIndex);
+        gNextEruptionTime = ReadEruptionAt(gEruptionCatalogue, gEruptionIndex, kFromStart, nullptr);
+    } else {
+        OpenEruptionCatalogue();
+    }
+}
+
+// ---- Texts -------------------------------------------------------------------------------------
+
+void TitleCaseWords(std::string& text) {
+    bool first = true;
+    for (char& c : text) {
+        auto u = static_cast<unsigned char>(c);
+        if (c == ' ' || c == '-') {
+            first = true;
+            continue;
+        }
+        c = static_cast<char>(first ? std::toupper(u) : std::tolower(u));
+        first = false;
+    }
+}
+
+std::string FormatMonthText(std::string_view monthText) {
+    if (monthText.empty()) return std::string();
+    std::string text(monthText);
+    int n = 0;
+    char c = 0;
+    int scanned = std::sscanf(text.c_str(), "%d%c", &n, &c);
+    if (scanned >= 1) {
+        std::string out = kMonthNames[std::clamp(n, 1, 12) - 1];
+        if (scanned == 2) out += c;
+        return out;
+    }
+    if (std::sscanf(text.c_str(), "%c%d", &c, &n) == 2) return std::string(1, c) + kMonthNames[std::clamp(n, 1, 12) - 1];
+    return text;
+}
+
+std::string FormatEruptionInfo(const EruptionRecord& r) {
+    std::string out = FieldText(r.name, sizeof r.name);
+    out += "\r\nStart: " + FieldText(r.startYearText, 12) + " " + FormatMonthText(FieldText(r.startMonthText, 4)) +
+           " " + FieldText(r.startDayText, 10);
+    out += "\r\nStop: " + FieldText(r.stopYearText, 12) + " " + FormatMonthText(FieldText(r.stopMonthText, 4)) + " " +
+           FieldText(r.stopDayText, 10);
+    out += "\r\nMagnitude: " + std::string(r.magnitudeCode, ::strnlen(r.magnitudeCode, 3));
+    return out;
+}
