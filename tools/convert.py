@@ -1,0 +1,383 @@
+#!/usr/bin/env python3
+"""Converters from the public sources in tools/sources/ to the data set's
+text files and to the plain polylines that quordata encodes as segment files.
+Standard library only; every output is a pure function of its inputs.
+
+  convert.py lines SRC.pn2 CLASS OUT_PREFIX   polylines per resolution, OUT_PREFIX.S1.txt .. .S4.txt
+  convert.py plates STEPS.csv BOUNDARIES.geojson OUT.txt
+  convert.py cities CITIES.txt ADMIN1.txt COUNTRIES.txt OUT.csv
+  convert.py plants PLANTS.csv OUT.csv
+"""
+import collections
+import csv
+import json
+import os
+import re
+import struct
+import sys
+import unicodedata
+
+# ---- Text in the program's files: Windows-1252, "\n" line ends ---------------------
+
+
+def to_1252(text, fallback=None):
+    """The text in Windows-1252; characters it lacks lose their accents or go."""
+    try:
+        return text.encode("cp1252")
+    except UnicodeEncodeError:
+        pass
+    if fallback:
+        try:
+            return fallback.encode("cp1252")
+        except UnicodeEncodeError:
+            pass
+    plain = unicodedata.normalize("NFKD", text)
+    return "".join(c for c in plain if not unicodedata.combining(c)).encode("cp1252", "ignore")
+
+
+def csv_field(raw, limit):
+    """A field for the program's CSV splitter: no quotes inside, quoted when it holds a comma."""
+    raw = raw.replace(b'"', b"").replace(b"\r", b"").replace(b"\n", b" ").strip()[:limit]
+    return b'"' + raw + b'"' if b"," in raw else raw
+
+
+def write_lines(path, lines):
+    with open(path, "wb") as f:
+        for line in lines:
+            f.write(line + b"\n")
+
+
+# ---- Natural Earth lines as packed in marble-qt-data (".pn2") ---------------------
+#
+# Big-endian. Header: uint8 version (2), uint32 number of lines, uint8 flag
+# "each line carries a class byte". Then records to the end of the file:
+# uint8 kind (0 a line, 4 a group: uint8 part count, then that many kind-0
+# records of the same id), uint32 id, [uint8 class], uint32 number of
+# absolute nodes; each absolute node is int16 latitude, int16 longitude in
+# 1/120 degree and uint16 number of relative nodes that follow it, each int8
+# latitude and longitude offsets from that absolute node.
+
+
+def read_pn2(path):
+    data = open(path, "rb").read()
+    if len(data) < 6 or data[0] != 2:
+        raise SystemExit(f"{path}: not a version-2 pn2 file")
+    has_class = data[5] != 0
+    pos = 6
+    lines = []
+
+    def record(pos):
+        kind, _ = struct.unpack_from(">BI", data, pos)
+        pos += 5
+        if kind == 4:
+            parts = data[pos]
+            pos += 1
+            for _ in range(parts):
+                pos = record(pos)
+            return pos
+        if kind != 0:
+            raise SystemExit(f"{path}: record kind {kind} at byte {pos - 5} is not a line")
+        if has_class:
+            pos += 1
+        (count,) = struct.unpack_from(">I", data, pos)
+        pos += 4
+        points = []
+        for _ in range(count):
+            lat, lon, rel = struct.unpack_from(">hhH", data, pos)
+            pos += 6
+            points.append((lon, lat))
+            for _ in range(rel):
+                dlat, dlon = struct.unpack_from(">bb", data, pos)
+                pos += 2
+                points.append((lon + dlon, lat + dlat))
+        lines.append(points)
+        return pos
+
+    while pos < len(data):
+        pos = record(pos)
+    return lines
+
+
+# ---- Thinning ------------------------------------------------------------------------
+
+
+def simplify(points, tolerance):
+    """Douglas-Peucker on integer points; closed rings are cut at their farthest point."""
+    if tolerance <= 0 or len(points) < 3:
+        return list(points)
+    if points[0] == points[-1]:
+        x0, y0 = points[0]
+        far = max(range(len(points)), key=lambda i: ((points[i][0] - x0) ** 2 + (points[i][1] - y0) ** 2, -i))
+        if far == 0:
+            return [points[0]]
+        return simplify(points[: far + 1], tolerance)[:-1] + simplify(points[far:], tolerance)
+    keep = [False] * len(points)
+    keep[0] = keep[-1] = True
+    stack = [(0, len(points) - 1)]
+    tol2 = tolerance * tolerance
+    while stack:
+        a, b = stack.pop()
+        (ax, ay), (bx, by) = points[a], points[b]
+        dx, dy = bx - ax, by - ay
+        len2 = dx * dx + dy * dy
+        best, best_d = -1, tol2
+        for i in range(a + 1, b):
+            px, py = points[i]
+            if len2 == 0:
+                d = (px - ax) ** 2 + (py - ay) ** 2
+            else:
+                cross = (px - ax) * dy - (py - ay) * dx
+                d = cross * cross / len2
+            if d > best_d:
+                best, best_d = i, d
+        if best >= 0:
+            keep[best] = True
+            stack.append((a, best))
+            stack.append((best, b))
+    return [p for p, k in zip(points, keep) if k]
+
+
+def dedupe(points):
+    out = []
+    for p in points:
+        if not out or out[-1] != p:
+            out.append(p)
+    return out
+
+
+def split_at_wrap(points, half_turn):
+    """Pieces without a step of half a turn or more in longitude (the sources cut lines at 180)."""
+    pieces, cur = [], []
+    for p in points:
+        if cur and abs(p[0] - cur[-1][0]) >= half_turn:
+            pieces.append(cur)
+            cur = []
+        cur.append(p)
+    pieces.append(cur)
+    return pieces
+
+
+def half_away(n, d):
+    """n / d rounded to the nearest integer, halves away from zero (d > 0)."""
+    q, r = divmod(abs(n), d)
+    if 2 * r >= d:
+        q += 1
+    return q if n >= 0 else -q
+
+
+# Arc-minute tolerance per resolution digit, and the smallest extent kept.
+# Digit 1 is drawn at 12 and more pixels per degree, 4 below 3 (world maps).
+LEVELS = {1: (0, 0), 2: (2, 4), 3: (5, 10), 4: (12, 24)}
+
+
+def write_polylines(path, segment_class, lines):
+    out = [b"# class %d, %d lines" % (segment_class, len(lines))]
+    for pts in lines:
+        out.append(b"S %d" % segment_class)
+        out.extend(b"%d %d" % p for p in pts)
+    write_lines(path, out)
+
+
+def cmd_lines(src, segment_class, prefix):
+    source = read_pn2(src)
+    # Sources are in 1/120 degree; coarse segment points are arc-minutes.
+    minutes = []
+    for line in source:
+        for piece in split_at_wrap(line, 120 * 180):
+            pts = dedupe([(half_away(x, 2), half_away(y, 2)) for x, y in piece])
+            if len(pts) >= 2:
+                minutes.append(pts)
+    for digit, (tolerance, extent) in LEVELS.items():
+        kept = []
+        for pts in minutes:
+            xs, ys = [p[0] for p in pts], [p[1] for p in pts]
+            if max(max(xs) - min(xs), max(ys) - min(ys)) < extent:
+                continue
+            thin = dedupe(simplify(pts, tolerance))
+            if len(thin) >= 2:
+                kept.append(thin)
+        write_polylines(f"{prefix}.S{digit}.txt", segment_class, kept)
+        print(f"{os.path.basename(prefix)}.S{digit}: {len(kept)} lines, {sum(len(p) for p in kept)} points")
+
+
+# ---- Plate boundaries -------------------------------------------------------------
+
+RIDGE, CONVERGENT, TRANSFORM, PLATE = 9, 10, 11, 3
+STEP_KINDS = {"OSR": RIDGE, "CRB": RIDGE, "SUB": CONVERGENT, "OCB": CONVERGENT, "CCB": CONVERGENT,
+              "OTF": TRANSFORM, "CTF": TRANSFORM}
+
+
+def cmd_plates(steps_path, boundaries_path, out_path):
+    # The steps give each stretch of a boundary its kind; the boundary lines
+    # give the geometry at full precision. Steps are matched to line vertices
+    # by boundary name and end points (the steps round them to 0.001 degree).
+    steps = collections.defaultdict(dict)
+    with open(steps_path, newline="", encoding="utf-8") as f:
+        for row in csv.DictReader(f):
+            key = (round(float(row["StartLong"]) * 1000), round(float(row["StartLat"]) * 1000),
+                   round(float(row["FinalLong"]) * 1000), round(float(row["FinalLat"]) * 1000))
+            steps[row["PlateBoundIdentifer"]][key] = STEP_KINDS.get(row["StepClass"], PLATE)
+    features = json.load(open(boundaries_path, encoding="utf-8"))["features"]
+
+    def kind_of(name, a, b):
+        table = steps.get(name, {})
+        ka = (round(a[0] * 1000), round(a[1] * 1000))
+        kb = (round(b[0] * 1000), round(b[1] * 1000))
+        for dx0 in (0, -1, 1):
+            for dy0 in (0, -1, 1):
+                for dx1 in (0, -1, 1):
+                    for dy1 in (0, -1, 1):
+                        k = (ka[0] + dx0, ka[1] + dy0, kb[0] + dx1, kb[1] + dy1)
+                        if k in table:
+                            return table[k]
+        return None
+
+    lines, matched, total = [], 0, 0
+    for feat in features:
+        name = feat["properties"]["Name"]
+        fallback = CONVERGENT if feat["properties"].get("Type") == "subduction" else PLATE
+        coords = feat["geometry"]["coordinates"]
+        cur_kind, cur = None, []
+        for a, b in zip(coords, coords[1:]):
+            total += 1
+            kind = kind_of(name, a, b)
+            if kind is None:
+                kind = fallback
+            else:
+                matched += 1
+            if kind != cur_kind and cur:
+                lines.append((cur_kind, cur))
+                cur = []
+            if not cur:
+                cur = [a]
+            cur.append(b)
+            cur_kind = kind
+        if cur:
+            lines.append((cur_kind, cur))
+    out = [b"# plate boundaries: %d steps matched of %d" % (matched, total)]
+    for kind, pts in lines:
+        arcsec = dedupe([(half_away(round(x * 1e6) * 3600, 10 ** 6), half_away(round(y * 1e6) * 3600, 10 ** 6))
+                         for x, y in pts])
+        if len(arcsec) < 2:
+            continue
+        out.append(b"S %d" % kind)
+        out.extend(b"%d %d" % p for p in arcsec)
+    write_lines(out_path, out)
+    counts = collections.Counter(k for k, _ in lines)
+    print(f"{os.path.basename(out_path)}: {len(lines)} lines, {matched} of {total} stretches matched to a step, "
+          f"by class {dict(sorted(counts.items()))}")
+
+
+# ---- Cities -------------------------------------------------------------------------
+# Name, region, country, latitude, longitude, population, country code. No
+# header line; sorted the way the map editor inserts (whole line, any case).
+# Lines stay under the 127 characters that the nearest-city search reads.
+
+
+def cmd_cities(cities_path, admin1_path, countries_path, out_path):
+    admin1 = {}
+    with open(admin1_path, encoding="utf-8") as f:
+        for row in f:
+            cols = row.rstrip("\n").split("\t")
+            if len(cols) >= 3:
+                admin1[cols[0]] = to_1252(cols[1], cols[2])
+    countries = {}
+    with open(countries_path, encoding="utf-8") as f:
+        for row in f:
+            if row.startswith("#"):
+                continue
+            cols = row.rstrip("\n").split("\t")
+            if len(cols) >= 5:
+                countries[cols[0]] = to_1252(cols[4])
+    lines = []
+    with open(cities_path, encoding="utf-8") as f:
+        for row in f:
+            c = row.rstrip("\n").split("\t")
+            if len(c) < 15:
+                continue
+            code = c[8]
+            fields = [
+                csv_field(to_1252(c[1], c[2]), 40),
+                csv_field(admin1.get(f"{code}.{c[10]}", b""), 36),
+                csv_field(countries.get(code, code.encode()), 30),
+                b"%.4f" % float(c[4]),
+                b"%.4f" % float(c[5]),
+                b"%d" % int(c[14] or 0),
+                code.encode(),
+            ]
+            lines.append(b",".join(fields))
+    lines.sort(key=lambda l: (l.lower(), l))
+    assert max(len(l) for l in lines) < 127
+    write_lines(out_path, lines)
+    print(f"{os.path.basename(out_path)}: {len(lines)} cities")
+
+
+# ---- Nuclear plants ---------------------------------------------------------------
+# One row per plant: the reactors of a site share a name up to their unit
+# number. Columns 0 country, 2 name, 4 status, 6 latitude, 7 longitude as the
+# program reads them; a header line first.
+
+STATUS_ORDER = ["Operational", "Under Construction", "Suspended Operation", "Planned", "Suspended Construction",
+                "Shutdown", "Decommissioning Completed", "Cancelled Construction", "Never Commissioned", "Unknown"]
+
+
+def plant_name(name):
+    name = re.sub(r"\s*\([^)]*\)\s*$", "", name)           # "Barakah-1 (Braka)"
+    name = re.sub(r"[- ](\d+|[A-Z]\d*)$", "", name)         # "-1", "-A", " 2", "-B1"
+    return name.strip()
+
+
+def cmd_plants(src, out_path):
+    groups = collections.OrderedDict()
+    with open(src, newline="", encoding="utf-8") as f:
+        for row in csv.DictReader(f):
+            if not row["Latitude"] or not row["Longitude"]:
+                continue  # no place to draw or test against
+            groups.setdefault((row["CountryCode"], plant_name(row["Name"])), []).append(row)
+    lines = [b"Country,CountryCode,Name,ReactorTypes,Status,CapacityMW,Latitude,Longitude,FirstOperation,Source,Reactors"]
+    rows = []
+    for (code, name), reactors in groups.items():
+        # The site is where most of its reactors are; the first listed on a tie.
+        spots = collections.Counter((r["Latitude"], r["Longitude"]) for r in reactors)
+        best = max(spots.values())
+        lat, lon = next(k for k in ((r["Latitude"], r["Longitude"]) for r in reactors) if spots[k] == best)
+        status = min((r["Status"] for r in reactors),
+                     key=lambda s: STATUS_ORDER.index(s) if s in STATUS_ORDER else len(STATUS_ORDER))
+        types = sorted({r["ReactorType"] for r in reactors if r["ReactorType"]})
+        capacity = sum(int(r["Capacity"]) for r in reactors if r["Capacity"].isdigit())
+        first = min((r["OperationalFrom"] for r in reactors if r["OperationalFrom"]), default="")
+        fields = [
+            csv_field(to_1252(reactors[0]["Country"]), 30),
+            code.encode(),
+            csv_field(to_1252(name), 40),
+            "/".join(types).encode(),
+            status.encode(),
+            b"%d" % capacity,
+            b"%.4f" % float(lat),
+            b"%.4f" % float(lon),
+            first.encode(),
+            b"GeoNuclearData",
+            b"%d" % len(reactors),
+        ]
+        rows.append(b",".join(fields))
+    rows.sort(key=lambda l: (l.lower(), l))
+    assert max(len(l) for l in rows) < 179
+    write_lines(out_path, lines + rows)
+    print(f"{os.path.basename(out_path)}: {len(rows)} plants from {sum(len(v) for v in groups.values())} reactors with a position")
+
+
+def main(argv):
+    if len(argv) == 5 and argv[1] == "lines":
+        cmd_lines(argv[2], int(argv[3]), argv[4])
+    elif len(argv) == 5 and argv[1] == "plates":
+        cmd_plates(argv[2], argv[3], argv[4])
+    elif len(argv) == 6 and argv[1] == "cities":
+        cmd_cities(argv[2], argv[3], argv[4], argv[5])
+    elif len(argv) == 4 and argv[1] == "plants":
+        cmd_plants(argv[2], argv[3])
+    else:
+        sys.exit(__doc__)
+
+
+if __name__ == "__main__":
+    main(sys.argv)
