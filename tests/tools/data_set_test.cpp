@@ -1,0 +1,253 @@
+// The committed data/ must be what the program can read: a sorted, valid
+// catalogue holding every source event once, configuration and views that
+// read back (and that the writers would write the same), segment files that
+// decode to their end, and place tables the place readers use.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/alert_criteria.h"
+#include "core/config.h"
+#include "core/csv.h"
+#include "core/helpers.h"
+#include "core/places.h"
+#include "core/quake.h"
+#include "core/view.h"
+#include "map/segment_file.h"
+#include "tests/support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kRoot = fs::path(KESTRUNE_FIXTURES).parent_path().parent_path();
+const fs::path kData = kRoot / "data";
+const fs::path kSources = kRoot / "tools" / "sources";
+
+std::string DataFile(const std::string& name) { return TempDir::Read((kData / name).string()); }
+
+// A scratch folder holding copies of some data files.
+struct DataCopy {
+    TempDir dir;
+    explicit DataCopy(std::initializer_list<std::string> names) {
+        ResetConfigValues();
+        ResetViewSettings();
+        for (const auto& n : names) TempDir::Write(n, DataFile(n));
+    }
+    ~DataCopy() {
+        ResetConfigValues();
+        ResetViewSettings();
+    }
+};
+
+std::vector<std::string> ViewNames() {
+    std::vector<std::string> names;
+    std::istringstream in(DataFile("WORLD.VUS"));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string name;
+        if (words >> name) names.push_back(name);
+    }
+    return names;
+}
+
+TEST(DataSet, CatalogueHoldsEverySourceEventOnceInTimeOrder) {
+    const std::string bytes = DataFile("WORLD.HY4");
+    ASSERT_EQ(bytes.size() % kQuakeRecordSize, 0u);
+    const std::size_t n = bytes.size() / kQuakeRecordSize;
+
+    std::set<std::string> ids;
+    for (const char* src : {"usgs-comcat-m6-1900-2023.csv", "usgs-comcat-m5-2013-2023.csv"}) {
+        std::FILE* f = std::fopen((kSources / src).c_str(), "rb");
+        ASSERT_NE(f, nullptr) << src;
+        std::string line;
+        ReadWholeLine(f, line);  // header
+        while (ReadWholeLine(f, line)) {
+            int count = 0;
+            StringListNode* head = SplitCsvLine(line, &count);
+            StringListNode* node = head;
+            for (int i = 0; node && i < 11; ++i) node = node->next;
+            ASSERT_NE(node, nullptr) << line;
+            ids.insert(node->text);
+            FreeStringList(head);
+        }
+        std::fclose(f);
+    }
+    EXPECT_EQ(n, ids.size());
+
+    double previous = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        QuakeRecord q = DecodeQuakeRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + i * kQuakeRecordSize);
+        SCOPED_TRACE("record " + std::to_string(i));
+        ASSERT_FALSE(IsZeroRecord(q));
+        ASSERT_GE(q.date.year, 1900);
+        ASSERT_LE(q.date.year, 2023);
+        ASSERT_GE(q.date.month, 1);
+        ASSERT_LE(q.date.month, 12);
+        ASSERT_GE(q.date.day, 1);
+        ASSERT_LE(q.date.day, 31);
+        ASSERT_LT(q.minute, 1440);
+        ASSERT_GE(q.tenths, 0);
+        ASSERT_LT(q.tenths, 600);
+        ASSERT_LE(std::abs(q.latitude), 90 * 3600000);
+        ASSERT_LE(std::abs(q.longitude), 180 * 3600000);
+        ASSERT_GE(q.magnitude, 50);  // both sources start at M5
+        ASSERT_EQ(q.spare[0] | q.spare[1] | q.spare[2], 0);
+        TimeValue t;
+        double now = t.SetFromQuake(q);
+        ASSERT_LE(previous, now);
+        previous = now;
+    }
+
+    // The program's own search finds its way in it.
+    std::FILE* f = std::fopen((kData / "WORLD.HY4").c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    TimeValue t;
+    t.SetDate({2011, 3, 11});
+    bool exact = false;
+    std::int32_t index = 0;
+    EXPECT_EQ(FindQuakeIndex(f, &t, &exact, &index), 0);
+    QuakeRecord q;
+    ReadQuakeAt(f, index, kFromStart, &q);
+    EXPECT_EQ(q.date, (PackedDate{2011, 3, 11}));
+    std::fclose(f);
+}
+
+TEST(DataSet, ConfigurationReadsBackAndIsWhatTheWriterWrites) {
+    DataCopy copy({"QUORVEL.INI", "alert_criteria.txt"});
+    ASSERT_EQ(ReadConfigFile(), 0);
+    EXPECT_EQ(gControls[kControlMenuBar], 1);
+    EXPECT_EQ(gControls[kControlWelcomeScreen], 0);
+    EXPECT_EQ(gControls[kControlStartScreen], 0);
+    EXPECT_EQ(gAlertCriteria.size(), 3u);
+    ASSERT_EQ(gUpdateFiles.Count(), 1);
+    EXPECT_TRUE(fs::exists(kData / gUpdateFiles[0].name)) << gUpdateFiles[0].name;
+    ASSERT_EQ(WriteConfigFile(), 0);
+    EXPECT_EQ(TempDir::Read("QUORVEL.INI"), DataFile("QUORVEL.INI"));
+}
+
+TEST(DataSet, ViewsReadBackAndNameFilesThatExist) {
+    const std::vector<std::string> names = ViewNames();
+    ASSERT_GE(names.size(), 8u);
+    for (const char* required : {"WORLD", "WORLD-ALT", "PACIFIC", "JAPAN", "CHILE", "ALASKA", "INDONESIA",
+                                 "MEDITERRANEAN"})
+        EXPECT_NE(std::find(names.begin(), names.end(), required), names.end()) << required;
+
+    for (const auto& name : std::set<std::string>(names.begin(), names.end())) {
+        SCOPED_TRACE(name);
+        DataCopy copy({name});
+        ASSERT_EQ(ReadViewFile(name), 0);
+        EXPECT_TRUE(gMapView);
+        EXPECT_LT(gMapSouth, gMapNorth);
+        EXPECT_TRUE(fs::exists(kData / gEventFileName)) << gEventFileName;
+        int mapFiles = 0;
+        for (StringListNode* n = gMapFiles; n; n = n->next, ++mapFiles) {
+            std::string file = n->text;
+            const std::size_t q = file.find('?');
+            for (char digit : std::string(q == std::string::npos ? "x" : "1234")) {
+                if (q != std::string::npos) file[q] = digit;
+                EXPECT_TRUE(fs::exists(kData / file)) << file;
+            }
+        }
+        EXPECT_GE(mapFiles, 2);
+        if (gShowPlates) {
+            EXPECT_TRUE(fs::exists(kData / "PLATES.S0"));
+        }
+        ASSERT_TRUE(WriteViewFile());
+        EXPECT_EQ(TempDir::Read(name), DataFile(name)) << "the view writer would change the file";
+    }
+}
+
+TEST(DataSet, SegmentFilesDecodeToTheirEnd) {
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(kData)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() < 3 || name[name.size() - 3] != '.' || name[name.size() - 2] != 'S') continue;
+        SCOPED_TRACE(name);
+        ++files;
+        const PointLayout layout = LayoutForFileName(name);
+        const std::string bytes = DataFile(name);
+        std::vector<Segment> segs;
+        ASSERT_EQ(DecodeSegments({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()}, layout, &segs),
+                  SegmentStatus::kEnd);
+        ASSERT_FALSE(segs.empty());
+        const int u = UnitsPerDegree(layout);
+        std::set<int> classes;
+        for (const auto& s : segs) {
+            classes.insert(s.header.SegmentClass());
+            ASSERT_GE(s.points.size(), 2u);
+            for (const auto& p : s.points) {
+                ASSERT_LE(std::abs(p.lon), 180 * u);
+                ASSERT_LE(std::abs(p.lat), 90 * u);
+                ASSERT_GE(p.lat * 60, s.header.south * u);
+                ASSERT_LE(p.lat * 60, s.header.north * u);
+            }
+            Segment again = s;
+            ASSERT_TRUE(SetSegmentBounds(&again, layout));
+            ASSERT_EQ(again.header.east, s.header.east);
+            ASSERT_EQ(again.header.west, s.header.west);
+        }
+        const std::string family = name.substr(0, name.size() - 3);
+        const std::set<int> expected = family == "COAST"    ? std::set<int>{1}
+                                       : family == "COUNTRY" ? std::set<int>{2}
+                                       : family == "STATE"   ? std::set<int>{4}
+                                       : family == "RIVER"   ? std::set<int>{7}
+                                       : family == "ALL"     ? std::set<int>{1, 2}
+                                                             : std::set<int>{3, 9, 10, 11};
+        EXPECT_EQ(classes, expected);
+    }
+    EXPECT_EQ(files, 18);  // four families at four resolutions, ALL.S4, PLATES.S0
+}
+
+TEST(DataSet, PlaceTablesServeThePlaceReaders) {
+    DataCopy copy({kCityTableFile, kPlantTableFile});
+    for (const char* table : {kCityTableFile, kPlantTableFile}) {
+        std::FILE* f = std::fopen(table, "rb");
+        ASSERT_NE(f, nullptr);
+        std::string line;
+        bool header = std::string(table) == kPlantTableFile;
+        int rows = 0;
+        while (ReadWholeLine(f, line)) {
+            int fields = 0;
+            FreeStringList(SplitCsvLine(line, &fields));
+            if (header) {
+                header = false;
+                continue;
+            }
+            ++rows;
+            // The nearest-city search reads 126 characters a line, the plant readers 178.
+            EXPECT_LT(line.size(), std::string(table) == kCityTableFile ? 127u : 179u) << line;
+            EXPECT_EQ(fields, std::string(table) == kCityTableFile ? 7 : 11) << line;
+        }
+        std::fclose(f);
+        EXPECT_GT(rows, 300) << table;
+    }
+
+    gMapSouth = 30;
+    gMapNorth = 46;
+    gMapWest = 128;
+    gMapEast = 146;
+    EXPECT_GT(ReadCitiesInView().size(), 500u);
+    bool fukushima = false;
+    for (const auto& p : ReadPlantsInView()) fukushima = fukushima || p->name == "Fukushima Daiichi";
+    EXPECT_TRUE(fukushima);
+
+    double distance = 0;
+    int compass = 0;
+    std::string name;
+    GeoPoint where;
+    bool operating = true;
+    ASSERT_TRUE(FindClosestNPP(37.5, 141.1, &distance, &compass, &name, &where, &operating));
+    EXPECT_EQ(name, "Fukushima Daiichi");
+    EXPECT_FALSE(operating);
+    ASSERT_TRUE(FindClosestCity(-33.45, -70.67, &distance, &compass, &name, &where));
+    EXPECT_EQ(name, "Santiago");
+}
+
+}  // namespace
