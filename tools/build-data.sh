@@ -92,6 +92,10 @@ say "earthquake catalogue"
 "$quordata" catalogue "$out/WORLD.HY4" "$sources/usgs-comcat-m6-1900-2023.csv" \
     "$sources/usgs-comcat-m5-2013-2023.csv"
 
+say "eruption catalogue"
+"${convert[@]}" eruptions "$sources/gvp-eruptions.csv" "$work/WORLD.ERA"
+"$quordata" eruptions "$work/WORLD.ERA" "$out"
+
 say "configuration and views"
 "$quordata" config "$settings" "$out"
 for view in "$settings"/views/*; do

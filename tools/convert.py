@@ -7,6 +7,7 @@ Standard library only; every output is a pure function of its inputs.
   convert.py plates STEPS.csv BOUNDARIES.geojson OUT.txt
   convert.py cities CITIES.txt ADMIN1.txt COUNTRIES.txt OUT.csv
   convert.py plants PLANTS.csv OUT.csv
+  convert.py eruptions GVP.csv OUT.ERA
 """
 import collections
 import csv
@@ -366,6 +367,57 @@ def cmd_plants(src, out_path):
     print(f"{os.path.basename(out_path)}: {len(rows)} plants from {sum(len(v) for v in groups.values())} reactors with a position")
 
 
+# ---- Eruptions ------------------------------------------------------------------------
+# The tab-separated eruption list that the program builds its catalogue from:
+# a header line, then identifier, flags, start y m d, stop y m d, type letter,
+# size, latitude, longitude, name, the six date texts and a magnitude code.
+# The source gives no eruption type, so it follows the explosivity index: 0
+# lava (L), 1 and more explosive (E), unknown U. Confirmed eruptions from 1900
+# on, the catalogue's years; an eruption of unknown end stops on its start day.
+
+
+def days_in_month(year, month):
+    if month == 2:
+        return 29 if year % 4 == 0 and (year % 100 != 0 or year % 400 == 0) else 28
+    return 30 if month in (4, 6, 9, 11) else 31
+
+
+def cmd_eruptions(src, out_path):
+    def number(text):
+        return int(text) if text not in ("", "NA") else 0
+
+    rows = []
+    with open(src, newline="", encoding="utf-8") as f:
+        for r in csv.DictReader(f):
+            if r["eruption_category"] != "Confirmed Eruption" or number(r["start_year"]) < 1900:
+                continue
+            y0, m0, d0 = number(r["start_year"]), number(r["start_month"]), number(r["start_day"])
+            y1, m1, d1 = number(r["end_year"]), number(r["end_month"]), number(r["end_day"])
+            texts0 = [str(y0), str(m0) if m0 else "", str(d0) if d0 else ""]
+            texts1 = [str(y1) if y1 else "", str(m1) if y1 and m1 else "", str(d1) if y1 and m1 and d1 else ""]
+            m0, d0 = m0 or 1, d0 or 1
+            if y1 == 0:
+                y1, m1, d1 = y0, m0, d0
+            else:
+                m1 = m1 or 12
+                d1 = d1 or days_in_month(y1, m1)
+            vei = r["vei"]
+            kind = "U" if vei in ("", "NA") else ("L" if vei == "0" else "E")
+            fields = [r["eruption_number"][:9], "", str(y0), str(m0), str(d0), str(y1), str(m1), str(d1), kind,
+                      vei if vei not in ("", "NA") else "0", "%.3f" % float(r["latitude"]),
+                      "%.3f" % float(r["longitude"])]
+            line = "\t".join(fields).encode() + b"\t" + to_1252(r["volcano_name"])[:30].replace(b"\t", b" ")
+            line += b"\t" + "\t".join(texts0 + texts1 + [vei if vei not in ("", "NA") else "?"]).encode()
+            rows.append(((y0, m0, d0, int(r["eruption_number"])), line))
+    rows.sort()
+    lines = [b"\t".join([b"id", b"flag", b"y0", b"m0", b"d0", b"y1", b"m1", b"d1", b"type", b"vei", b"lat", b"lon",
+                          b"volcano", b"y0text", b"m0text", b"d0text", b"y1text", b"m1text", b"d1text", b"code"])]
+    lines += [line for _, line in rows]
+    assert max(len(l) for l in lines) < 160
+    write_lines(out_path, lines)
+    print(f"{os.path.basename(out_path)}: {len(rows)} eruptions")
+
+
 def main(argv):
     if len(argv) == 5 and argv[1] == "lines":
         cmd_lines(argv[2], int(argv[3]), argv[4])
@@ -375,6 +427,8 @@ def main(argv):
         cmd_cities(argv[2], argv[3], argv[4], argv[5])
     elif len(argv) == 4 and argv[1] == "plants":
         cmd_plants(argv[2], argv[3])
+    elif len(argv) == 4 and argv[1] == "eruptions":
+        cmd_eruptions(argv[2], argv[3])
     else:
         sys.exit(__doc__)
 

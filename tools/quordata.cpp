@@ -5,6 +5,7 @@
 //   quordata segments OUT POLYLINES.txt...  segment file; the layout follows OUT's name
 //   quordata config SRC_DIR OUT_DIR         QUORVEL.INI rewritten by the configuration writer
 //   quordata view SRC OUT_DIR               a view file rewritten by the view writer
+//   quordata eruptions SRC.ERA OUT_DIR      the ".ERB" catalogue made by the eruption builder
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,6 +16,7 @@
 
 #include "core/alert_criteria.h"
 #include "core/config.h"
+#include "core/eruption.h"
 #include "core/timevalue.h"
 #include "core/view.h"
 #include "tools/data_build.h"
@@ -47,7 +49,8 @@ int Catalogue(const std::string& out, const std::vector<std::string>& inputs) {
     std::vector<QuakeRecord> records = BuildCatalogue(MergeServiceEvents(all, &stats), &stats);
     if (records.empty()) return Fail("no events");
     if (!WriteCatalogue(out, records)) return Fail("cannot write " + out);
-    std::printf("%s: %zu events from %zu lines (%zu repeated ids merged, %zu unusable), %s to %s\n", out.c_str(),
+    std::printf("%s: %zu events from %zu lines (%zu repeated ids merged, %zu unusable), %s to %s\n",
+                fs::path(out).filename().c_str(),
                 stats.events, stats.lines, stats.duplicates, stats.unusable, TimeText(records.front()).c_str(),
                 TimeText(records.back()).c_str());
     return 0;
@@ -72,7 +75,7 @@ int Segments(const std::string& out, const std::vector<std::string>& inputs) {
     std::size_t segments = 0;
     const PointLayout layout = LayoutForFileName(fs::path(out).filename().string());
     if (!WriteSegmentFileFromPolylines(out, lines, layout, &segments)) return Fail("cannot encode " + out);
-    std::printf("%s: %zu segments, %zu points, %s points\n", out.c_str(), segments, points,
+    std::printf("%s: %zu segments, %zu points, %s points\n", fs::path(out).filename().c_str(), segments, points,
                 layout == PointLayout::kFine ? "fine" : "coarse");
     return 0;
 }
@@ -125,6 +128,22 @@ int View(const fs::path& src, const fs::path& outDir) {
     });
 }
 
+int Eruptions(const fs::path& src, const fs::path& outDir) {
+    return InScratchFolder([&] {
+        std::string name = src.filename().string();
+        std::error_code ec;
+        fs::copy_file(src, name, ec);
+        if (ec) return Fail("cannot copy " + src.string());
+        if (!MakeEruptionFile(name)) return Fail("eruption catalogue not built from " + src.string());
+        const auto size = fs::file_size(name, ec);
+        if (ec || size == 0 || size % kEruptionRecordSize != 0) return Fail(name + " is not a catalogue");
+        fs::copy_file(name, outDir / name, fs::copy_options::overwrite_existing, ec);
+        if (ec) return Fail("cannot write into " + outDir.string());
+        std::printf("%s: %ju eruptions\n", name.c_str(), static_cast<std::uintmax_t>(size / kEruptionRecordSize));
+        return 0;
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,10 +154,12 @@ int main(int argc, char** argv) {
         return Segments(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
     if (args.size() == 3 && args[0] == "config") return Config(fs::absolute(args[1]), fs::absolute(args[2]));
     if (args.size() == 3 && args[0] == "view") return View(fs::absolute(args[1]), fs::absolute(args[2]));
+    if (args.size() == 3 && args[0] == "eruptions") return Eruptions(fs::absolute(args[1]), fs::absolute(args[2]));
     std::fprintf(stderr,
                  "usage: quordata catalogue OUT.HY4 IN.csv...\n"
                  "       quordata segments OUT POLYLINES.txt...\n"
                  "       quordata config SRC_DIR OUT_DIR\n"
-                 "       quordata view SRC OUT_DIR\n");
+                 "       quordata view SRC OUT_DIR\n"
+                 "       quordata eruptions SRC.ERA OUT_DIR\n");
     return 2;
 }
