@@ -14,6 +14,7 @@
 #include "core/alert_criteria.h"
 #include "core/config.h"
 #include "core/csv.h"
+#include "core/eruption.h"
 #include "core/helpers.h"
 #include "core/places.h"
 #include "core/quake.h"
@@ -119,6 +120,33 @@ TEST(DataSet, CatalogueHoldsEverySourceEventOnceInTimeOrder) {
     std::fclose(f);
 }
 
+TEST(DataSet, EruptionCatalogueIsSortedAndValid) {
+    std::FILE* f = std::fopen((kData / "WORLD.ERB").c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    const std::size_t bytes = fs::file_size(kData / "WORLD.ERB");
+    ASSERT_EQ(bytes % kEruptionRecordSize, 0u);
+    const auto n = static_cast<std::int32_t>(bytes / kEruptionRecordSize);
+    EXPECT_GT(n, 3000);
+    TimeValue previous;
+    for (std::int32_t i = 0; i < n; ++i) {
+        SCOPED_TRACE("record " + std::to_string(i));
+        EruptionRecord r;
+        TimeValue start = ReadEruptionAt(f, i, kFromStart, &r);
+        ASSERT_NE(start.t, 0.0);
+        ASSERT_LE(previous, start);
+        previous = start;
+        ASSERT_GE(r.start.year, 1900);
+        TimeValue stop;
+        ASSERT_LE(start.t, stop.SetDate(r.stop));
+        ASSERT_GE(r.size, 1);
+        ASSERT_NE(std::string("ELU").find(r.type), std::string::npos);
+        ASSERT_LE(std::abs(r.latitude), 90.0);
+        ASSERT_LE(std::abs(r.longitude), 180.0);
+        ASSERT_FALSE(FieldText(r.name, sizeof r.name).empty());
+    }
+    std::fclose(f);
+}
+
 TEST(DataSet, ConfigurationReadsBackAndIsWhatTheWriterWrites) {
     DataCopy copy({"QUORVEL.INI", "alert_criteria.txt"});
     ASSERT_EQ(ReadConfigFile(), 0);
@@ -146,6 +174,9 @@ TEST(DataSet, ViewsReadBackAndNameFilesThatExist) {
         EXPECT_TRUE(gMapView);
         EXPECT_LT(gMapSouth, gMapNorth);
         EXPECT_TRUE(fs::exists(kData / gEventFileName)) << gEventFileName;
+        if (gShowEruptions) {
+            EXPECT_TRUE(fs::exists(kData / gEruptionFileName)) << gEruptionFileName;
+        }
         int mapFiles = 0;
         for (StringListNode* n = gMapFiles; n; n = n->next, ++mapFiles) {
             std::string file = n->text;
