@@ -50,6 +50,7 @@ refresh_sources() {
 }
 
 if [ "$offline" -eq 0 ]; then
+    "$root/scripts/install-deps.sh"   # the compiler and libraries the build needs
     refresh_sources
 fi
 
