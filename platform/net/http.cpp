@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -121,9 +123,16 @@ struct SlistDeleter {
     void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
 
+using SteadyClock = std::chrono::steady_clock;
+
 // What the callbacks learn during one transfer.
 struct Transfer {
     const BodySink* sink = nullptr;
+    CURL* handle = nullptr;
+    std::chrono::milliseconds idleLimit{0};
+    SteadyClock::time_point lastActivity = SteadyClock::now();
+    curl_off_t lastDown = 0, lastUp = 0;
+    bool stalled = false;
     std::string headers;      // the latest answer's header block
     bool inBlock = false;     // between its status line and its blank line
     long blockStatus = 0;
@@ -141,6 +150,7 @@ long StatusOfLine(std::string_view line) {
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
     auto* t = static_cast<Transfer*>(user);
     std::size_t n = size * count;
+    t->lastActivity = SteadyClock::now();
     std::string_view line(data, n);
     if (line.starts_with("HTTP/")) {
         t->headers.clear();
@@ -159,12 +169,31 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto* t = static_cast<Transfer*>(user);
     std::size_t n = size * count;
+    t->lastActivity = SteadyClock::now();
     if (n == 0) return 0;
     if (!(*t->sink)(std::string_view(data, n))) {
         t->sinkRefused = true;
         return 0;
     }
     return n;
+}
+
+// The receive time-out: once connected, the transfer ends when no byte has
+// moved either way for the limit (connecting has its own). Called about once
+// a second while idle.
+int OnProgress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up) {
+    auto* t = static_cast<Transfer*>(user);
+    SteadyClock::time_point now = SteadyClock::now();
+    curl_off_t connected = 0;
+    curl_easy_getinfo(t->handle, CURLINFO_PRETRANSFER_TIME_T, &connected);
+    if (connected == 0 || down != t->lastDown || up != t->lastUp) {
+        t->lastDown = down;
+        t->lastUp = up;
+        t->lastActivity = now;
+    }
+    if (now - t->lastActivity < t->idleLimit) return 0;
+    t->stalled = true;
+    return 1;
 }
 
 HttpReply Refused(int code, std::string text) {
@@ -201,6 +230,8 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
 
     Transfer t;
     t.sink = &sink;
+    t.handle = c;
+    t.idleLimit = std::chrono::milliseconds(std::max(1, settings.receiveTimeoutMs));
     char errorBuffer[CURL_ERROR_SIZE] = {};
     bool secure = spec.scheme == Scheme::kHttps;
 
@@ -223,8 +254,9 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
     curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(settings.connectTimeoutMs));
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, static_cast<long>(std::max(1, settings.receiveTimeoutSeconds)));
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &t);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!settings.caFile.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, settings.caFile.c_str());
@@ -252,6 +284,10 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
     }
 
     CURLcode code = curl_easy_perform(c);
+    if (code == CURLE_ABORTED_BY_CALLBACK && t.stalled) {
+        code = CURLE_OPERATION_TIMEDOUT;
+        std::snprintf(errorBuffer, sizeof errorBuffer, "no data for %d ms", settings.receiveTimeoutMs);
+    }
 
     HttpReply reply;
     reply.errorCode = static_cast<int>(code);

@@ -13,7 +13,7 @@ enum class Scheme { kHttp, kHttps };
 
 struct HttpSettings {
     int connectTimeoutMs = 30000;     // name lookup and connection, TLS included
-    int receiveTimeoutSeconds = 30;   // no byte for this long ends the transfer
+    int receiveTimeoutMs = 30000;     // no byte either way for this long ends the transfer
     int maxRedirects = 10;            // more than this many 3xx hops fails
     std::string caFile;               // empty: the system's trusted roots
 };
