@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  libcurl4-openssl-dev ca-certificates
+  python3 openssl  # the HTTP tests' local server and its throw-away certificate
 )
 
 missing=()

@@ -1,0 +1,195 @@
+#include "net/http.h"
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "core/helpers.h"
+#include "platform/net/http.h"
+#include "platform/sys/files.h"
+
+namespace {
+
+using platform::net::TransferEnd;
+
+std::string_view OrEmpty(const char* text) { return text ? std::string_view(text) : std::string_view(); }
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+void Put(std::FILE* f, std::string_view text) { std::fwrite(text.data(), 1, text.size(), f); }
+
+void WriteSentFile(std::string_view verb, const HttpAddress& address, std::string_view extraPath,
+                   const char* headers, const char* body) {
+    std::FILE* f = platform::OpenFile(kHttpSentFile, "wb");
+    if (!f) return;
+    Put(f, verb);
+    Put(f, ": ");
+    if (address.path) Put(f, *address.path);
+    Put(f, extraPath);
+    Put(f, "\nURL: ");
+    Put(f, address.host);
+    Put(f, "\n\n");
+    if (headers) {
+        Put(f, "Header:\n");
+        Put(f, headers);
+    }
+    if (body) {
+        Put(f, "Body:\n");
+        Put(f, body);
+    }
+    std::fclose(f);
+}
+
+bool IsUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t extra = (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 0;
+        if (extra == 0 || i + extra >= s.size()) return false;
+        for (std::size_t k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+// Header bytes are Latin-1 on the wire; the file holds UTF-8.
+std::string HeaderText(std::string_view raw) {
+    if (IsUtf8(raw)) return std::string(raw);
+    std::string out;
+    for (char ch : raw) {
+        auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+void WriteHeaderFile(std::string_view raw) {
+    std::FILE* f = platform::OpenFile(kHttpHeaderFile, "wt");
+    if (!f) return;
+    Put(f, HeaderText(raw));
+    std::fclose(f);
+}
+
+void AppendErrorLine(const char* step, int code) {
+    std::FILE* f = platform::OpenFile(kHttpErrorFile, "a+t");
+    if (!f) return;
+    std::fprintf(f, "Error %u in %s.\n", static_cast<unsigned>(code), step);
+    std::fclose(f);
+}
+
+// Lines of the header text; a line without a colon is no header and is dropped.
+std::vector<std::string> HeaderLines(std::string_view text) {
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.find(':') != std::string_view::npos) lines.emplace_back(line);
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::optional<HttpAddress> SplitHttpAddress(std::string_view address) {
+    std::size_t mark = address.find("://");
+    if (mark == std::string_view::npos) return std::nullopt;
+    HttpAddress a;
+    a.secure = mark > 0 && (address[mark - 1] == 's' || address[mark - 1] == 'S');
+    std::string_view rest = address.substr(mark + 3);
+    std::size_t slash = rest.find('/');
+    a.host = std::string(rest.substr(0, slash));
+    if (slash != std::string_view::npos) a.path = std::string(rest.substr(slash + 1));
+    return a;
+}
+
+int HttpRequest(const char* verb, const char* address, const char* extraPath, const char* headers,
+                const char* body, const char* outputFile, HttpResult* result) {
+    HttpResult local;
+    HttpResult& r = result ? *result : local;
+    r = HttpResult{};
+    auto fail = [&r](HttpOutcome outcome, int code) {
+        r.outcome = outcome;
+        r.errorCode = code;
+        return 1;
+    };
+
+    std::optional<HttpAddress> split = address ? SplitHttpAddress(address) : std::nullopt;
+    if (!split) return fail(HttpOutcome::kBadAddress, platform::net::kErrorBadAddress);
+    if (!outputFile || !*outputFile) return fail(HttpOutcome::kNotStored, 0);
+
+    std::string_view verbText = verb ? std::string_view(verb) : std::string_view("GET");
+    std::string_view extra = OrEmpty(extraPath);
+    WriteSentFile(verbText, *split, extra, headers, body);
+
+    platform::net::HttpRequestSpec spec;
+    std::string_view wireVerb = TrimBlanks(verbText);
+    spec.verb = wireVerb.empty() ? "GET" : std::string(wireVerb);
+    spec.scheme = split->secure ? platform::net::Scheme::kHttps : platform::net::Scheme::kHttp;
+    spec.host = split->host;
+    spec.objectName = split->path.value_or("") + std::string(extra);
+    if (headers) spec.headerLines = HeaderLines(headers);
+    if (body) spec.body = body;
+
+    // The output is replaced only by a whole body: pieces go to a temporary
+    // file that is renamed over the output once the transfer is complete.
+    std::unique_ptr<platform::SafeFileWriter> out;
+    auto sink = [&out, outputFile](std::string_view piece) {
+        if (!out) out = std::make_unique<platform::SafeFileWriter>(outputFile);
+        return out->ok() && std::fwrite(piece.data(), 1, piece.size(), out->file()) == piece.size();
+    };
+    platform::net::HttpReply reply = platform::net::Perform(spec, sink);
+
+    if (reply.end == TransferEnd::kNoAnswer) {
+        DebugLog("Error %d has occurred.", reply.errorCode);
+        DebugLog("No answer from %s: %s", split->host.c_str(), reply.errorText.c_str());
+        return fail(HttpOutcome::kNoAnswer, reply.errorCode);
+    }
+    r.status = reply.status;
+    WriteHeaderFile(reply.rawHeaders);
+
+    switch (reply.end) {
+        case TransferEnd::kStalled:
+        case TransferEnd::kCutShort:
+            AppendErrorLine("WinHttpQueryDataAvailable", reply.errorCode);
+            DebugLog("Answer from %s cut short: %s", split->host.c_str(), reply.errorText.c_str());
+            return fail(HttpOutcome::kBodyCut, reply.errorCode);
+        case TransferEnd::kUnreadable:
+            AppendErrorLine("WinHttpReadData", reply.errorCode);
+            DebugLog("Answer from %s cut short: %s", split->host.c_str(), reply.errorText.c_str());
+            return fail(HttpOutcome::kBodyCut, reply.errorCode);
+        case TransferEnd::kStopped:
+            DebugLog("Could not store the answer in %s.", outputFile);
+            return fail(HttpOutcome::kNotStored, reply.errorCode);
+        default:
+            break;
+    }
+    if (!out) out = std::make_unique<platform::SafeFileWriter>(outputFile);  // an empty body
+    if (!out->ok() || !out->Commit()) {
+        DebugLog("Could not store the answer in %s.", outputFile);
+        return fail(HttpOutcome::kNotStored, 0);
+    }
+    r.outcome = HttpOutcome::kComplete;
+    return 0;
+}
+
+int RequestHttp::Send(std::string verb, std::string address, std::string extraPath, std::string headers,
+                      std::string body, std::string outputFile) {
+    return HttpRequest(verb.c_str(), address.c_str(), extraPath.c_str(), headers.c_str(), body.c_str(),
+                       outputFile.c_str(), &result_);
+}

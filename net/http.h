@@ -1,0 +1,60 @@
+#pragma once
+// The HTTP client: one blocking request whose answer's body is stored in a
+// file, leaving three diagnostic files in the current folder.
+#include <optional>
+#include <string>
+#include <string_view>
+
+inline constexpr const char* kHttpSentFile = "header.send.txt";     // the request, rewritten each time
+inline constexpr const char* kHttpHeaderFile = "WinHttpHeader.txt"; // the answer's headers
+inline constexpr const char* kHttpErrorFile = "WinHttpError.txt";   // appended: body read failures
+
+enum class HttpOutcome {
+    kComplete,    // an answer came (any status) and its whole body is stored
+    kBadAddress,  // no "://": nothing sent, no file touched
+    kNoAnswer,    // unreachable, refused, certificate refused, time-out or too
+                  // many redirects before the answer's headers
+    kBodyCut,     // the headers came but the body ended early: the peer closed
+                  // before its declared end, or it stalled
+    kNotStored,   // the output file could not be written
+};
+
+struct HttpResult {
+    HttpOutcome outcome = HttpOutcome::kBadAddress;
+    long status = 0;    // the final answer's status code; 0 when none came
+    int errorCode = 0;  // the transfer library's code of a failure; 0 otherwise
+};
+
+// An address as the client reads it: the scheme is secure when the character
+// before "://" is 's' or 'S'; the host runs to the next '/' and may carry
+// ":port"; the path is what follows that '/', none without one.
+struct HttpAddress {
+    bool secure = false;
+    std::string host;
+    std::optional<std::string> path;
+};
+std::optional<HttpAddress> SplitHttpAddress(std::string_view address);
+
+// Sends verb (blanks around it are not sent) to the address's host for the
+// object name path + extraPath, with the header lines and the body, and
+// stores the answer's body in outputFile. 0 when an answer came back and its
+// whole body is stored, whatever its status code; 1 otherwise, and then
+// outputFile is left as it was. Null header text, body or extra path are
+// left out. result, when given, says which outcome it was and holds the
+// status code.
+int HttpRequest(const char* verb, const char* address, const char* extraPath, const char* headers,
+                const char* body, const char* outputFile, HttpResult* result = nullptr);
+
+// The caller's handle on HttpRequest; keeps the last request's result.
+class RequestHttp {
+public:
+    RequestHttp() = default;
+    virtual ~RequestHttp() = default;
+
+    int Send(std::string verb, std::string address, std::string extraPath, std::string headers,
+             std::string body, std::string outputFile);
+    const HttpResult& LastResult() const { return result_; }
+
+private:
+    HttpResult result_;
+};
