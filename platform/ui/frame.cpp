@@ -83,6 +83,13 @@ void Frame::SetupWindow() {
 
 void Frame::EvSize(Size) { LayoutClient(); }
 
+void Frame::ChildRemoved(Window* child) {
+    if (child == client_) {
+        client_ = nullptr;
+        if (peer()) peer()->FrameChanged();
+    }
+}
+
 void Frame::LayoutClient() {
     if (client_) client_->MoveWindow(clientArea());
 }

@@ -51,6 +51,7 @@ public:
 protected:
     void SetupWindow() override;
     void EvSize(Size client) override;
+    void ChildRemoved(Window* child) override;
 
 private:
     void LayoutClient();

@@ -79,6 +79,7 @@ Window::~Window() {
     if (parent_) {
         auto& sib = parent_->children_;
         sib.erase(std::remove(sib.begin(), sib.end(), this), sib.end());
+        parent_->ChildRemoved(this);
     }
     if (Application* app = Application::Instance(); app && app->mainWindow() == this) app->ReleaseMainWindow();
 }
@@ -131,6 +132,7 @@ bool Window::Create() {
 void Window::CreatePeerAndChildren() {
     created_ = true;
     buffer_.Resize(rect_.size());
+    invalid_ = clientRect();  // a new window has everything to paint
     peer_ = backend::CreatePeer(*this);
     if (!enabled() && peer_) peer_->Enable(false);
     DispatchGuard guard(*this);
@@ -441,7 +443,7 @@ void Window::Adopt(Window* child) {
         sib.erase(std::remove(sib.begin(), sib.end(), child), sib.end());
     }
     child->parent_ = this;
-    child->style_ = (child->style_ & ~style::kPopup) | style::kChild;
+    child->style_ = (child->style_ & ~style::kPopup) | style::kChild | style::kVisible;
     children_.push_back(child);
 }
 
@@ -467,5 +469,6 @@ void Window::EvActivate(bool) {}
 void Window::EvClose() { CloseWindow(); }
 bool Window::EvCommand(int id) { return RunCommand(id); }
 void Window::EvNotify(Notification& n) { RunNotify(n); }
+void Window::ChildRemoved(Window*) {}
 
 }  // namespace platform::ui

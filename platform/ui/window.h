@@ -164,6 +164,8 @@ protected:
     // Base: this window's table. True when handled.
     virtual bool EvCommand(int id);
     virtual void EvNotify(Notification& n);
+    // A child is being deleted.
+    virtual void ChildRemoved(Window* child);
 
 private:
     friend class DispatchGuard;
