@@ -1,11 +1,19 @@
 #pragma once
 // Small windows for the window-layer tests: each writes what ran into a log.
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/ui/app.h"
 #include "platform/ui/frame.h"
 #include "platform/ui/window.h"
+
+namespace platform::ui {
+inline void PrintTo(const Rect& r, std::ostream* os) {
+    *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+inline void PrintTo(Point p, std::ostream* os) { *os << "(" << p.x << ", " << p.y << ")"; }
+}  // namespace platform::ui
 
 namespace uitest {
 
