@@ -86,7 +86,9 @@ Control* Dialog::control(int id) const { return dynamic_cast<Control*>(ChildWith
 int Dialog::Execute() {
     modal_ = true;
     result_ = IdCancel;
+    ended_ = false;
     if (!created() && !Create()) return -1;
+    if (ended_) return result_;
     Show(ShowCommand::Show);
     running_ = true;
     const int r = backend::RunModal(*this);
@@ -99,6 +101,7 @@ void Dialog::EndDialog(int result) {
     result_ = result;
     if (modal_) {
         if (running_) backend::EndModal(*this, result);
+        else ended_ = true;
         running_ = false;
     } else {
         Destroy();

@@ -76,6 +76,10 @@ public:
     virtual void CmOk();
     virtual void CmCancel();
 
+protected:
+    // The close box cancels.
+    void EvClose() override { CmCancel(); }
+
 private:
     void CmOkEntry() { CmOk(); }
     void CmCancelEntry() { CmCancel(); }
@@ -85,6 +89,7 @@ private:
     Size baseUnits_;
     bool modal_ = false;
     bool running_ = false;
+    bool ended_ = false;  // ended before the run began (in SetupWindow)
     int result_ = IdCancel;
 };
 

@@ -375,19 +375,19 @@ int Window::TrackPopupMenu(Menu& menu, Point screen) {
 
 void Window::RunMenuEnablers(Menu& menu) { RunEnablers(*this, menu); }
 
+Frame* Window::AcceleratorFrame() {
+    for (Window* p = this; p; p = p->parent_) {
+        if (auto* f = dynamic_cast<Frame*>(p)) return f;
+        if (dynamic_cast<Dialog*>(p) || (p->style_ & style::kPopup)) return nullptr;
+    }
+    return nullptr;
+}
+
 void Window::Deliver(const Message& m) {
     Window* w = m.target;
     if (!w || w->destroying_) return;
     if (m.kind == MessageKind::KeyDown || m.kind == MessageKind::Char) {
-        // Accelerators belong to the frame the window lies in; dialogs and
-        // popups have none of their own.
-        for (Window* p = w; p; p = p->parent_) {
-            if (auto* f = dynamic_cast<Frame*>(p)) {
-                if (f->TranslateAccelerator(m)) return;
-                break;
-            }
-            if (dynamic_cast<Dialog*>(p) || (p->style_ & style::kPopup)) break;
-        }
+        if (Frame* f = w->AcceleratorFrame(); f && f->TranslateAccelerator(m)) return;
     }
     if (m.kind == MessageKind::Mouse && gCapture && gCapture != w && !gCapture->destroying_) {
         // A captured mouse reports to the capturing window, in its coordinates.

@@ -137,6 +137,10 @@ public:
     // For backends: the native window moved or was resized by the user.
     void NativeMoved(const Rect& r);
 
+    // The frame whose accelerators apply to keys in this window: none inside
+    // dialogs and popups.
+    Frame* AcceleratorFrame();
+
     // Entry point of the backends: one message to its target, with deferred
     // deletion and accelerators.
     static void Deliver(const Message& m);
