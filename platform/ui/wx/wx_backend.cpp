@@ -55,6 +55,7 @@ void EnsureStarted() {
         return;  // no display: every window stays invisible
     }
     wxTheApp->CallOnInit();
+    wxLog::SetLogLevel(wxLOG_Warning);
     wxTheApp->SetExitOnFrameDelete(false);  // the loop ends with the main window, not the last frame
     wxTheApp->Bind(wxEVT_IDLE, [](wxIdleEvent& e) {
         Drain();
@@ -223,7 +224,12 @@ protected:
         c->Bind(wxEVT_PAINT, Guard<wxPaintEvent>([this](wxPaintEvent&) { Paint(); }));
         c->Bind(wxEVT_SIZE, Guard<wxSizeEvent>([this, topLevel](wxSizeEvent& e) {
             const wxSize s = canvas_->GetClientSize();
-            const wxPoint p = topLevel ? canvas_->GetScreenPosition() : canvas_->GetPosition();
+            wxPoint p = canvas_->GetPosition();
+            if (topLevel) {
+                // Unshown frames have no place on the screen yet: keep the model's.
+                p = wxGetTopLevelParent(canvas_)->IsShown() ? canvas_->GetScreenPosition()
+                                                            : wxPoint(model_.rect().left, model_.rect().top);
+            }
             model_.NativeMoved(Rect::FromSize(p.x, p.y, s.x, s.y));
             e.Skip();
         }));
@@ -676,7 +682,8 @@ public:
                 break;
             }
             case ControlKind::UpDown: {
-                auto* s = new wxSpinButton(parent, wxID_ANY, pos, size, wxSP_VERTICAL | wxSP_ARROW_KEYS);
+                auto* s = new wxSpinButton(parent, wxID_ANY, pos, wxDefaultSize, wxSP_VERTICAL | wxSP_ARROW_KEYS);
+                s->SetSize(wxSize(std::max(size.x, s->GetBestSize().x), std::max(size.y, s->GetBestSize().y)));
                 auto spin = [this](int delta) {
                     return Guard<wxSpinEvent>([this, delta](wxSpinEvent& e) {
                         e.Veto();  // the model moves; the native follows it
