@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  libpng-dev libpng++-dev zlib1g-dev libjpeg62-turbo-dev
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
   libwxgtk3.2-dev xvfb xauth
 )
 
