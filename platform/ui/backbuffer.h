@@ -1,38 +1,18 @@
 #pragma once
-// The retained pixels behind every window: rows of 0x00RRGGBB. Paint and any
-// drawing outside Paint write here; the backend presents what changed.
-// (A stand-in with the drawing layer's pixel format until its Surface lands.)
-#include <cstdint>
-#include <vector>
+// The retained pixels behind every window: a drawing-layer Surface. Paint and
+// any drawing outside Paint write into it; what is drawn marks the surface's
+// damage, and the window layer has the backend present it.
+#include <memory>
 
+#include "platform/gfx/surface.h"
 #include "platform/ui/geometry.h"
 
 namespace platform::ui {
 
-class BackBuffer {
-public:
-    BackBuffer() = default;
-    BackBuffer(int width, int height, std::uint32_t fill = 0) { Resize({width, height}, fill); }
+using BackBuffer = gfx::Surface;
 
-    int width() const { return width_; }
-    int height() const { return height_; }
-    Size size() const { return {width_, height_}; }
-    Rect bounds() const { return {0, 0, width_, height_}; }
-
-    // Keeps the pixels of the overlap; new pixels take the fill.
-    void Resize(Size size, std::uint32_t fill = 0);
-
-    std::uint32_t* row(int y) { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
-    const std::uint32_t* row(int y) const { return pixels_.data() + static_cast<std::size_t>(y) * width_; }
-    // Outside the buffer: 0, and writes are dropped.
-    std::uint32_t pixel(int x, int y) const;
-    void SetPixel(int x, int y, std::uint32_t rgb);
-    void Fill(const Rect& r, std::uint32_t rgb);
-
-private:
-    int width_ = 0;
-    int height_ = 0;
-    std::vector<std::uint32_t> pixels_;
-};
+// A buffer of the new size holding the old one's pixels where they overlap,
+// the fill elsewhere; never null (a size that cannot be had gives 0 x 0).
+std::unique_ptr<BackBuffer> ResizedBuffer(const BackBuffer* old, Size size, gfx::Color fill = gfx::kBlack);
 
 }  // namespace platform::ui

@@ -1,50 +1,10 @@
 #pragma once
-// Points, sizes and half-open rectangles of the window layer: the same shapes
-// as the drawing layer's, so one can stand for the other.
-#include <algorithm>
+// The window layer measures with the drawing layer's points, sizes and
+// half-open rectangles.
+#include "platform/gfx/geometry.h"
 
 namespace platform::ui {
-
-struct Point {
-    int x = 0;
-    int y = 0;
-    friend constexpr bool operator==(Point, Point) = default;
-    constexpr Point operator+(Point o) const { return {x + o.x, y + o.y}; }
-    constexpr Point operator-(Point o) const { return {x - o.x, y - o.y}; }
-};
-
-struct Size {
-    int width = 0;
-    int height = 0;
-    friend constexpr bool operator==(Size, Size) = default;
-};
-
-// Covers left <= x < right, top <= y < bottom; inverted means empty.
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-
-    static constexpr Rect FromSize(int x, int y, int width, int height) { return {x, y, x + width, y + height}; }
-    friend constexpr bool operator==(const Rect&, const Rect&) = default;
-
-    constexpr int width() const { return right - left; }
-    constexpr int height() const { return bottom - top; }
-    constexpr Size size() const { return {width(), height()}; }
-    constexpr Point topLeft() const { return {left, top}; }
-    constexpr bool empty() const { return right <= left || bottom <= top; }
-    constexpr bool contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
-    constexpr Rect intersected(const Rect& o) const {
-        return {std::max(left, o.left), std::max(top, o.top), std::min(right, o.right), std::min(bottom, o.bottom)};
-    }
-    // An empty operand adds nothing.
-    constexpr Rect united(const Rect& o) const {
-        if (o.empty()) return *this;
-        if (empty()) return o;
-        return {std::min(left, o.left), std::min(top, o.top), std::max(right, o.right), std::max(bottom, o.bottom)};
-    }
-    constexpr Rect translated(Point d) const { return {left + d.x, top + d.y, right + d.x, bottom + d.y}; }
-};
-
+using gfx::Point;
+using gfx::Rect;
+using gfx::Size;
 }  // namespace platform::ui

@@ -19,6 +19,12 @@ std::vector<Window*>& Pending() {
     return p;
 }
 
+// Windows with a native side, for presenting damage after each message.
+std::vector<Window*>& Live() {
+    static std::vector<Window*> live;
+    return live;
+}
+
 void ForSubtree(Window& w, const auto& fn) {
     fn(w);
     for (Window* c : w.children()) ForSubtree(*c, fn);
@@ -63,7 +69,10 @@ private:
 };
 
 Window::Window(Window* parent, std::string caption)
-    : parent_(parent), caption_(std::move(caption)), style_(parent ? style::kChild | style::kVisible : 0) {
+    : parent_(parent),
+      caption_(std::move(caption)),
+      style_(parent ? style::kChild | style::kVisible : 0),
+      buffer_(ResizedBuffer(nullptr, {})) {
     if (parent_) parent_->children_.push_back(this);
 }
 
@@ -75,6 +84,7 @@ Window::~Window() {
     if (gFocus == this) gFocus = nullptr;
     if (gCapture == this) gCapture = nullptr;
     backend::Forget(*this);
+    std::erase(Live(), this);
     peer_.reset();
     if (parent_) {
         auto& sib = parent_->children_;
@@ -93,6 +103,7 @@ bool Window::DestroyedByOwner() {
         return false;  // deleted by the application
     }
     if (parent_) return true;
+    std::erase(Live(), this);
     peer_.reset();
     created_ = false;
     return false;
@@ -131,9 +142,10 @@ bool Window::Create() {
 
 void Window::CreatePeerAndChildren() {
     created_ = true;
-    buffer_.Resize(rect_.size());
+    ResizeBuffer();
     invalid_ = clientRect();  // a new window has everything to paint
     peer_ = backend::CreatePeer(*this);
+    Live().push_back(this);
     if (!enabled() && peer_) peer_->Enable(false);
     DispatchGuard guard(*this);
     SetupWindow();
@@ -182,7 +194,7 @@ void Window::MoveWindow(const Rect& r) {
     rect_ = r;
     if (peer_) peer_->Move(r);
     if (!sized) return;
-    buffer_.Resize(rect_.size());
+    ResizeBuffer();
     if (!created_ || destroying_) return;
     Invalidate();
     DispatchGuard guard(*this);
@@ -258,10 +270,12 @@ Rect Window::PaintPending() {
     painting_ = true;
     {
         DispatchGuard guard(*this);
-        Paint(buffer_, damaged);
+        Paint(*buffer_, damaged);
     }
     painting_ = false;
-    return damaged;
+    const Rect drawn = damaged.united(buffer_->damage());
+    buffer_->ClearDamage();
+    return drawn;
 }
 
 void Window::Update() {
@@ -274,11 +288,29 @@ void Window::BufferChanged(const Rect& r) {
     if (!c.empty() && peer_) peer_->Present(c);
 }
 
+void Window::PresentDamage() {
+    const Rect d = buffer_->damage();
+    if (d.empty()) return;
+    buffer_->ClearDamage();
+    if (peer_ && !destroying_) peer_->Present(d);
+}
+
+void Window::PresentAllDamage() {
+    std::vector<Window*> live = Live();
+    for (Window* w : live) {
+        if (std::find(Live().begin(), Live().end(), w) != Live().end()) w->PresentDamage();
+    }
+}
+
+void Window::ResizeBuffer() {
+    if (buffer_->size() != rect_.size()) buffer_ = ResizedBuffer(buffer_.get(), rect_.size());
+}
+
 void Window::NativeMoved(const Rect& r) {
     const bool sized = r.size() != rect_.size();
     rect_ = r;
     if (!sized) return;
-    buffer_.Resize(rect_.size());
+    ResizeBuffer();
     if (!created_ || destroying_) return;
     invalid_ = clientRect();
     DispatchGuard guard(*this);
@@ -394,13 +426,18 @@ void Window::Deliver(const Message& m) {
         Message moved = m;
         moved.target = gCapture;
         moved.point = m.point + w->ClientToScreen({0, 0}) - gCapture->ClientToScreen({0, 0});
-        w = gCapture;
-        DispatchGuard guard(*w);
-        w->DeliverHere(moved);
+        {
+            DispatchGuard guard(*gCapture);
+            gCapture->DeliverHere(moved);
+        }
+        PresentAllDamage();
         return;
     }
-    DispatchGuard guard(*w);
-    w->DeliverHere(m);
+    {
+        DispatchGuard guard(*w);
+        w->DeliverHere(m);
+    }
+    PresentAllDamage();
 }
 
 void Window::DeliverHere(const Message& m) {

@@ -95,8 +95,9 @@ public:
     static Window* CaptureWindow();
 
     // ---- painting
-    BackBuffer& backBuffer() { return buffer_; }
-    const BackBuffer& backBuffer() const { return buffer_; }
+    // Sized to the client area; a resize keeps the pixels that still fit.
+    BackBuffer& backBuffer() { return *buffer_; }
+    const BackBuffer& backBuffer() const { return *buffer_; }
     // The part that Paint must draw again.
     void Invalidate() { Invalidate(clientRect()); }
     void Invalidate(const Rect& r);
@@ -104,8 +105,12 @@ public:
     const Rect& invalidRect() const { return invalid_; }
     // Runs Paint now when something is invalid, then presents it.
     void Update();
-    // The buffer was drawn outside Paint: present that part.
+    // Rows were written directly (drawing through a context marks damage by
+    // itself): present that part.
     void BufferChanged(const Rect& r);
+    // Presents the buffer's damage and clears it. The layer does this for every
+    // window after each message it dispatches.
+    void PresentDamage();
     // For backends: runs Paint on the invalid part without presenting it;
     // returns that part.
     Rect PaintPending();
@@ -175,6 +180,8 @@ private:
     friend class DispatchGuard;
     friend class Frame;
     void CreatePeerAndChildren();
+    void ResizeBuffer();
+    static void PresentAllDamage();
     void DeliverHere(const Message& m);
     bool DestroyedByOwner();
     void Adopt(Window* child);
@@ -187,7 +194,7 @@ private:
     std::uint32_t style_;
     Rect rect_{};
     Rect invalid_{};
-    BackBuffer buffer_;
+    std::unique_ptr<BackBuffer> buffer_;
     bool created_ = false;
     bool visible_ = false;
     bool destroying_ = false;

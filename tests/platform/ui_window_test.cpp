@@ -3,10 +3,12 @@
 #include <memory>
 #include <type_traits>
 
+#include "platform/gfx/draw_context.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/platform/ui_fixture.h"
 
 namespace ui = platform::ui;
+namespace gfx = platform::gfx;
 namespace hl = platform::headless;
 using uitest::Join;
 using uitest::Log;
@@ -338,15 +340,19 @@ TEST(Mouse, CaptureRedirectsToTheCapturingWindow) {
 }
 
 TEST(Paint, InvalidPartsArePaintedOnUpdate) {
+    const gfx::Color teal(0x33, 0x66, 0x99);
     struct Painter : ui::Window {
         using Window::Window;
         std::vector<ui::Rect> damaged;
+        gfx::Color colour;
         void Paint(ui::BackBuffer& buffer, const ui::Rect& r) override {
             damaged.push_back(r);
-            buffer.Fill(r, 0x336699);
+            gfx::DrawContext dc(buffer);
+            dc.FillRect(r, gfx::Brush::Solid(colour));
         }
     };
     Painter w(nullptr);
+    w.colour = teal;
     w.MoveWindow({0, 0, 40, 30});
     ASSERT_TRUE(w.Create());
     w.Update();  // created invalid as a whole
@@ -359,5 +365,27 @@ TEST(Paint, InvalidPartsArePaintedOnUpdate) {
     ASSERT_EQ(w.damaged.size(), 2u);
     EXPECT_EQ(w.damaged[0], (ui::Rect{0, 0, 40, 30}));
     EXPECT_EQ(w.damaged[1], (ui::Rect{5, 5, 40, 30}));
-    EXPECT_EQ(w.backBuffer().pixel(39, 29), 0x336699u);
+    EXPECT_EQ(w.backBuffer().At(39, 29), teal);
+}
+
+TEST(Paint, DrawingOutsidePaintIsPresentedAfterTheHandler) {
+    struct Animated : ui::Window {
+        using Window::Window;
+        void EvTimer(int) override {
+            gfx::DrawContext dc(backBuffer());
+            dc.FillRect(ui::Rect::FromSize(3, 4, 5, 6), gfx::Brush::Solid(gfx::kWhite));
+        }
+    };
+    Animated w(nullptr);
+    w.MoveWindow({0, 0, 50, 50});
+    ASSERT_TRUE(w.Create());
+    w.Update();
+    hl::TakePresented(w);
+    w.SetTimer(1, 50);
+    hl::Advance(50);
+    EXPECT_EQ(hl::TakePresented(w), ui::Rect::FromSize(3, 4, 5, 6));
+    EXPECT_EQ(w.backBuffer().damage(), ui::Rect{});  // taken by the layer
+    w.MoveWindow({0, 0, 20, 20});
+    EXPECT_EQ(w.backBuffer().size(), (ui::Size{20, 20}));
+    EXPECT_EQ(w.backBuffer().At(3, 4), gfx::kWhite);  // the overlap survives a resize
 }

@@ -8,12 +8,14 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/gfx/draw_context.h"
 #include "platform/ui/app.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/frame.h"
 #include "platform/ui/menu.h"
 
 namespace ui = platform::ui;
+namespace gfx = platform::gfx;
 
 namespace {
 
@@ -54,19 +56,27 @@ protected:
     }
     void Paint(ui::BackBuffer& b, const ui::Rect&) override {
         ++gPaints;
-        for (int y = 0; y < b.height(); ++y) {
-            const auto blue = static_cast<std::uint32_t>(255 - 255 * y / std::max(b.height(), 1));
-            b.Fill({0, y, b.width(), y + 1}, blue);
+        gfx::DrawContext dc(b);
+        for (int y = 0; y < b.height(); y += 8) {
+            const auto blue = static_cast<std::uint8_t>(255 - 255 * y / std::max(b.height(), 1));
+            dc.FillRect({0, y, b.width(), y + 8}, gfx::Brush::Solid(gfx::Color(0, 0, blue)));
         }
-        b.Fill(ui::Rect::FromSize(40, 40, 200, 120), 0xFFFF00);
-        b.Fill(ui::Rect::FromSize(60, 60, 160, 80), 0xC00000);
+        dc.SetPen(gfx::Pen::Solid(gfx::Color(255, 255, 0), 6));
+        dc.SetBrush(gfx::Brush::Solid(gfx::Color(192, 0, 0)));
+        dc.Rectangle(ui::Rect::FromSize(40, 40, 200, 120));
+        dc.SetPen(gfx::Pen::Solid(gfx::kWhite, 2));
+        dc.SetBrush(gfx::Brush::Hollow());
+        dc.Ellipse(ui::Rect::FromSize(300, 40, 160, 120));
+        dc.SetTextColor(gfx::kWhite);
+        dc.SetBackMode(gfx::BackMode::Transparent);
+        dc.TextOut({40, 260}, "Kestrune window layer smoke test");
     }
     void EvTimer(int) override {
         ++gTicks;
-        // Drawing outside Paint: a square that walks to the right.
-        const ui::Rect square = ui::Rect::FromSize(40 + (gTicks % 40) * 12, 200, 24, 24);
-        backBuffer().Fill(square, 0x00FF00);
-        BufferChanged(square);
+        // Drawing outside Paint: a square that walks to the right, presented
+        // by the layer after this handler from the surface's damage.
+        gfx::DrawContext dc(backBuffer());
+        dc.FillRect(ui::Rect::FromSize(40 + (gTicks % 40) * 12, 200, 24, 24), gfx::Brush::Solid(gfx::Color(0, 255, 0)));
         if (gTicks == 3) {
             // The delay pump's pattern: wait while the loop keeps running.
             ui::WaitForMessage(20);

@@ -44,6 +44,7 @@ struct State {
     std::vector<Timed> queue;  // in posting order
     std::vector<ui::Message> dispatched;
     std::vector<ui::Window*> windows;  // every window with a peer
+    std::map<const ui::Window*, ui::Rect> presented;
     int quitCode = 0;
 };
 
@@ -102,11 +103,14 @@ void CollectEnabled(const ui::Menu& menu, std::vector<int>& out) {
 class HeadlessPeer final : public ui::backend::Peer {
 public:
     explicit HeadlessPeer(ui::Window& w) : window_(w) { S().windows.push_back(&w); }
-    ~HeadlessPeer() override { std::erase(S().windows, &window_); }
+    ~HeadlessPeer() override {
+        std::erase(S().windows, &window_);
+        S().presented.erase(&window_);
+    }
     void Show(bool) override {}
     void Move(const ui::Rect&) override {}
     void SetCaption(std::string_view) override {}
-    void Present(const ui::Rect&) override {}
+    void Present(const ui::Rect& r) override { S().presented[&window_] = S().presented[&window_].united(r); }
     void SetFocus() override {}
     void Capture(bool) override {}
     void Enable(bool) override {}
@@ -134,6 +138,7 @@ void Reset() {
     s.queue.clear();
     s.dispatched.clear();
     s.quitCode = 0;
+    s.presented.clear();
     SetClock(&s.clock);
 }
 
@@ -226,6 +231,14 @@ void PaintAll() {
     for (ui::Window* w : windows) {
         if (std::find(S().windows.begin(), S().windows.end(), w) != S().windows.end() && w->visible()) w->Update();
     }
+}
+
+ui::Rect TakePresented(const ui::Window& w) {
+    auto it = S().presented.find(&w);
+    if (it == S().presented.end()) return {};
+    const ui::Rect r = it->second;
+    S().presented.erase(it);
+    return r;
 }
 
 const std::vector<CommandCall>& Commands() { return S().commands; }

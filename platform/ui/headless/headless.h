@@ -90,6 +90,9 @@ void CloseBox(ui::Window& target);
 void Activate(ui::Window& target, bool active);
 // Paints every window that has an invalid part, as an idle loop would.
 void PaintAll();
+// The union of what the layer presented of the window's back buffer since
+// Reset or the last call; empty when nothing.
+ui::Rect TakePresented(const ui::Window& w);
 
 struct CommandCall {
     const ui::Window* target;
