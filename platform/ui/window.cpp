@@ -10,7 +10,6 @@
 namespace platform::ui {
 namespace {
 
-Window* gFocus = nullptr;
 Window* gCapture = nullptr;
 
 // Windows whose Destroy waits for a handler running in them to return.
@@ -81,7 +80,7 @@ Window::~Window() {
     while (!children_.empty()) delete children_.back();
     auto& pending = Pending();
     pending.erase(std::remove(pending.begin(), pending.end(), this), pending.end());
-    if (gFocus == this) gFocus = nullptr;
+    if (focus_ == this) focus_ = nullptr;
     if (gCapture == this) gCapture = nullptr;
     backend::Forget(*this);
     std::erase(Live(), this);
@@ -163,7 +162,7 @@ void Window::Destroy() {
     ForSubtree(*this, [](Window& w) {
         w.destroying_ = true;
         backend::Forget(w);
-        if (gFocus == &w) gFocus = nullptr;
+        if (focus_ == &w) focus_ = nullptr;
         if (gCapture == &w) {
             gCapture = nullptr;
             if (w.peer_) w.peer_->Capture(false);
@@ -236,11 +235,11 @@ Point Window::ClientToScreen(Point p) const {
 
 void Window::SetFocus() {
     if (destroying_) return;
-    gFocus = this;
+    focus_ = this;
     if (peer_) peer_->SetFocus();
 }
 
-Window* Window::FocusWindow() { return gFocus; }
+Window* Window::FocusWindow() { return focus_; }
 
 void Window::SetCapture() {
     if (destroying_) return;

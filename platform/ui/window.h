@@ -141,6 +141,10 @@ public:
     backend::Peer* peer() const { return peer_.get(); }
     // For backends: the native window moved or was resized by the user.
     void NativeMoved(const Rect& r);
+    // For backends: the user put the keyboard focus here.
+    void NativeFocused() {
+        if (!destroying_) focus_ = this;
+    }
 
     // The frame whose accelerators apply to keys in this window: none inside
     // dialogs and popups.
@@ -177,6 +181,7 @@ protected:
     virtual void ChildRemoved(Window* child);
 
 private:
+    inline static Window* focus_ = nullptr;
     friend class DispatchGuard;
     friend class Frame;
     void CreatePeerAndChildren();

@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "platform/gfx/draw_context.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/platform/ui_fixture.h"
 
@@ -327,6 +328,16 @@ TEST(Accelerators, KeysAndCharactersBecomeFrameCommands) {
     hl::KeyDown(*t.button, 'S', ui::kControl);
     hl::Char(*t.button, 'a');
     EXPECT_EQ(Join(t.log), "frame.template1005 frame.exit button.key83 frame.repeat{ map.next } button.char97");
+    // Keys in a dialog or a popup owned by the frame are theirs.
+    t.log.clear();
+    auto* dialog = new ui::Dialog(t.frame, 4711);
+    auto* popup = new Pane(t.frame, "popup", t.log);
+    popup->ModifyStyle(ui::style::kChild, ui::style::kPopup);
+    dialog->Create();
+    popup->Create();
+    hl::Char(*dialog, 19);
+    hl::KeyDown(*popup, ui::key::kPageDown);
+    EXPECT_EQ(Join(t.log), "popup.key34");
 }
 
 TEST(Mouse, CaptureRedirectsToTheCapturingWindow) {

@@ -233,6 +233,10 @@ protected:
             model_.NativeMoved(Rect::FromSize(p.x, p.y, s.x, s.y));
             e.Skip();
         }));
+        c->Bind(wxEVT_SET_FOCUS, Guard<wxFocusEvent>([this](wxFocusEvent& e) {
+            model_.NativeFocused();
+            e.Skip();
+        }));
         auto mouse = [this](MouseAction a) {
             return Guard<wxMouseEvent>([this, a](wxMouseEvent& e) {
                 if (a == MouseAction::LeftDown || a == MouseAction::RightDown) canvas_->SetFocus();
