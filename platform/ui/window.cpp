@@ -102,10 +102,16 @@ bool Window::DestroyedByOwner() {
         return false;  // deleted by the application
     }
     if (parent_) return true;
-    std::erase(Live(), this);
-    peer_.reset();
-    created_ = false;
+    DropNative(*this);
     return false;
+}
+
+// Children first: their native windows live inside this one's.
+void Window::DropNative(Window& w) {
+    for (Window* c : w.children_) DropNative(*c);
+    std::erase(Live(), &w);
+    w.peer_.reset();
+    w.created_ = false;
 }
 
 Frame* Window::frame() {

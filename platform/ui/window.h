@@ -189,6 +189,7 @@ private:
     static void PresentAllDamage();
     void DeliverHere(const Message& m);
     bool DestroyedByOwner();
+    static void DropNative(Window& w);
     void Adopt(Window* child);
 
     Window* parent_;

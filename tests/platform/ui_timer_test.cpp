@@ -113,12 +113,18 @@ TEST_F(Timers, AWaitInsideAHandlerFiresTheOthersButNotItself) {
 TEST_F(Timers, DestroyingAWindowStopsItsTimers) {
     auto* w = new Ticker("w");
     ui::Window* parentless = w;
+    auto* child = new ui::Window(w);
+    ASSERT_TRUE(child->Create());
     w->SetTimer(1, 10);
     w->onTick = [](Ticker& self, int) { self.Destroy(); };
     hl::Advance(100);
     EXPECT_EQ(gSeq, "10:w.1");
     EXPECT_TRUE(hl::Timers().empty());
-    EXPECT_FALSE(w->SetTimer(1, 10));  // no native window any more
+    // Nothing in the tree owns it: it and its child lose their native side and
+    // stay for their owner to delete.
+    EXPECT_FALSE(w->SetTimer(1, 10));
+    EXPECT_FALSE(child->created());
+    EXPECT_EQ(w->children().size(), 1u);
     delete parentless;
 }
 
