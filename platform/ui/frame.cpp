@@ -65,7 +65,7 @@ bool Frame::RouteCommand(int id) {
             return app && app->RunMessage(msg, static_cast<WParam>(index), 0);
         }
     }
-    Window* start = this;
+    Window* start = client_ && !client_->destroying() ? client_ : this;
     if (Window* focus = FocusWindow(); focus && IsSelfOrAncestorOf(focus)) start = focus;
     return start->SendCommand(id);
 }

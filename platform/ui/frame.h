@@ -35,7 +35,8 @@ public:
     bool TranslateAccelerator(const Message& m);
 
     // The route of menu and accelerator commands: the focus window (when it
-    // lies in this frame) and its parents up to the frame, then the application.
+    // lies in this frame, else the client) and its parents up to the frame,
+    // then the application.
     bool RouteCommand(int id);
 
     // Menus of this frame with the recent-file anchor get the list's entries,

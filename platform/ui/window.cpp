@@ -6,6 +6,7 @@
 #include "platform/ui/backend.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/frame.h"
+#include "platform/ui/recent_files.h"
 
 namespace platform::ui {
 namespace {
@@ -368,6 +369,9 @@ void Window::PostMessage(MessageId id, WParam w, LParam l) {
 }
 
 CommandEnabler Window::QueryCommand(int id) {
+    if (Frame* f = frame(); f && f->recentFiles() && f->recentFiles()->IndexOfCommand(id) >= 0) {
+        return CommandEnabler(id);  // the frame sends the list's message for it
+    }
     for (Window* w = this; w; w = w->parent_) {
         if (w->destroying_) continue;
         CommandEnabler ce(id);
@@ -406,6 +410,7 @@ void RunEnablers(Window& owner, Menu& menu) {
 
 int Window::TrackPopupMenu(Menu& menu, Point screen) {
     if (destroying_) return 0;
+    if (Frame* f = frame(); f && f->recentFiles()) f->recentFiles()->UpdateMenu(menu);
     RunEnablers(*this, menu);
     return backend::TrackPopup(*this, menu, screen);
 }

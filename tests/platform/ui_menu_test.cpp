@@ -208,6 +208,12 @@ TEST(RecentFiles, ShownAboveExitAndChosenThroughTheFrame) {
     EXPECT_FALSE(frame.RouteCommand(ui::RecentFiles::kFirstCommand + 2));  // past the list
     EXPECT_EQ(list.Entry(1), "WORLD");
     EXPECT_EQ(Join(log), "app.recent1");
+
+    // A popup of the frame holding the exit command gets the entries, enabled.
+    auto fresh = ui::LoadMenu("T_FILE");
+    hl::ScriptPopupAnswer(ui::RecentFiles::kFirstCommand);
+    EXPECT_EQ(frame.TrackPopupMenu(*fresh->subMenu(0), {0, 0}), ui::RecentFiles::kFirstCommand);
+    EXPECT_EQ(fresh->subMenu(0)->item(3).text, "&1 ALASKA");
 }
 
 TEST(Settings, SectionsRoundTripAndStayOneLine) {

@@ -206,11 +206,18 @@ TEST(CommandRoute, SendRunsTheHandlerBeforeReturning) {
 
 TEST(CommandRoute, MenuCommandsStartAtTheFocusWindow) {
     Tree t;
-    EXPECT_FALSE(t.frame->RouteCommand(1037));  // no focus: the frame has no handler
+    auto* side = new DerivedPane(t.frame, "side", t.log);  // a second child of the frame
+    ASSERT_TRUE(side->Create());
+    EXPECT_TRUE(t.frame->RouteCommand(1037));  // no focus: from the client
+    side->SetFocus();
+    EXPECT_TRUE(t.frame->RouteCommand(1037));  // from the focus
     t.button->SetFocus();
-    EXPECT_TRUE(t.frame->RouteCommand(1037));   // from the focus up through the map pane
+    EXPECT_TRUE(t.frame->RouteCommand(1037));  // from the focus up through the map pane
     EXPECT_TRUE(t.frame->RouteCommand(1005));
-    EXPECT_EQ(Join(t.log), "map.next frame.template1005");
+    ui::Window elsewhere(nullptr);
+    elsewhere.SetFocus();                      // outside this frame: from the client again
+    EXPECT_TRUE(t.frame->RouteCommand(1037));
+    EXPECT_EQ(Join(t.log), "map.next side.next map.next frame.template1005 map.next");
 }
 
 TEST(CommandRoute, PostedCommandsWaitForTheLoop) {
