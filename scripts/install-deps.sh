@@ -8,6 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcurl4-openssl-dev ca-certificates
   python3 openssl  # the HTTP tests' local server and its throw-away certificate
+  libpng-dev libpng++-dev zlib1g-dev libjpeg62-turbo-dev
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
+  libwxgtk3.2-dev xvfb xauth
 )
 
 missing=()

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/ui/geometry.h"
+
 namespace platform::ui {
 
 class Window;  // the window layer's base class
@@ -21,22 +23,48 @@ enum class BeepKind { Simple, Default, Stop, Question, Exclamation, Information 
 int MessageBox(Window* owner, std::string_view text, std::string_view caption, Buttons buttons, Icon icon);
 void Beep(BeepKind kind);
 
-enum class MessageKind : std::uint8_t { Char, KeyDown, KeyUp, Command, Timer, Paint, Mouse, Other };
+// Pixel size of the whole screen.
+Size ScreenSize();
+
+enum class MessageKind : std::uint8_t {
+    Char, KeyDown, KeyUp, Command, Timer, Paint, Mouse, Other,
+    Custom,    // code: a message id (RegisterMessage or a program's own), wparam and param its arguments
+    Close,     // the user asks the window to close
+    Activate,  // code 1: became the active window, 0: lost it
+};
+
+enum class MouseAction : std::uint32_t { LeftDown, LeftUp, LeftDoubleClick, RightDown, RightUp, RightDoubleClick, Move };
+
+// Modifier bits of key and mouse messages (param).
+inline constexpr std::uint32_t kShift = 1, kControl = 2, kAlt = 4;
 
 struct Message {
     Window* target = nullptr;
     MessageKind kind = MessageKind::Other;
-    std::uint32_t code = 0;  // character, key, command id or timer id
-    std::int64_t param = 0;
+    std::uint32_t code = 0;  // character, key, command id, timer id, mouse action or message id
+    std::int64_t param = 0;  // modifiers of keys and mouse; lparam of custom messages
+    std::uint64_t wparam = 0;
+    Point point{};           // mouse position in the target's client area
 };
 
 inline constexpr std::uint32_t kEscape = 27;
 
+// Virtual keys of KeyDown and KeyUp, numbered as the original platform numbers
+// them; letters and digits are their upper-case characters.
+namespace key {
+inline constexpr int kBack = 0x08, kTab = 0x09, kReturn = 0x0D, kEscape = 0x1B, kSpace = 0x20;
+inline constexpr int kPageUp = 0x21, kPageDown = 0x22, kEnd = 0x23, kHome = 0x24;
+inline constexpr int kLeft = 0x25, kUp = 0x26, kRight = 0x27, kDown = 0x28, kInsert = 0x2D, kDelete = 0x2E;
+inline constexpr int kF1 = 0x70;  // kF1 + n - 1 is Fn, up to F12
+}  // namespace key
+
 // Removes the oldest waiting message, if any.
 bool PeekMessage(Message& out);
-// Translates key presses into characters where needed, then runs the handler.
+// Runs the target's handler: accelerators first for keys, then the window.
 void DispatchMessage(const Message& msg);
 // Blocks until a message may be waiting or timeoutMs has passed.
 void WaitForMessage(int timeoutMs);
+// Queues a message for its target; it runs when the loop next dispatches.
+void PostMessage(const Message& msg);
 
 }  // namespace platform::ui

@@ -2,6 +2,13 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
+
+#include "platform/ui/app.h"
+#include "platform/ui/backend.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/frame.h"
+#include "platform/ui/menu.h"
 
 namespace platform::headless {
 namespace {
@@ -11,13 +18,34 @@ struct Timed {
     ui::Message msg;
 };
 
+struct Timer {
+    ui::Window* window;
+    int id;
+    int interval;
+    std::int64_t due;  // virtual ms
+    std::uint64_t order;
+    bool firing;
+};
+
 struct State {
     ManualClock clock;
+    std::int64_t now = 0;  // virtual ms since Reset, moved only by Advance
+    std::uint64_t timerOrder = 0;
+    std::vector<Timer> timers;
+    ui::Size screen{1920, 1080};
     std::deque<int> answers;
     std::vector<MessageBoxCall> boxes;
     std::vector<ui::BeepKind> beeps;
+    std::map<int, std::deque<std::function<int(ui::Dialog&)>>> dialogScripts;
+    std::vector<DialogCall> dialogs;
+    std::deque<int> popupAnswers;
+    std::vector<PopupCall> popups;
+    std::vector<CommandCall> commands;
     std::vector<Timed> queue;  // in posting order
     std::vector<ui::Message> dispatched;
+    std::vector<ui::Window*> windows;  // every window with a peer
+    std::map<const ui::Window*, ui::Rect> presented;
+    int quitCode = 0;
 };
 
 State& S() {
@@ -40,25 +68,180 @@ int FirstButton(ui::Buttons b) {
     return ui::IdOk;
 }
 
+Timer* FindTimer(ui::Window* w, int id) {
+    for (Timer& t : S().timers) {
+        if (t.window == w && t.id == id) return &t;
+    }
+    return nullptr;
+}
+
+// The timer to fire next at or before the limit: soonest, then first set.
+Timer* NextDue(std::int64_t limit) {
+    Timer* best = nullptr;
+    for (Timer& t : S().timers) {
+        if (t.firing || t.due > limit) continue;
+        if (!best || t.due < best->due || (t.due == best->due && t.order < best->order)) best = &t;
+    }
+    return best;
+}
+
+void MoveClockTo(std::int64_t when) {
+    State& s = S();
+    if (when <= s.now) return;
+    s.clock.Advance(when - s.now);
+    s.now = when;
+}
+
+void CollectEnabled(const ui::Menu& menu, std::vector<int>& out) {
+    for (int i = 0; i < menu.count(); ++i) {
+        const ui::MenuItem& it = menu.item(i);
+        if (it.popup) CollectEnabled(*it.popup, out);
+        else if (!it.separator && it.enabled) out.push_back(it.id);
+    }
+}
+
+class HeadlessPeer final : public ui::backend::Peer {
+public:
+    explicit HeadlessPeer(ui::Window& w) : window_(w) { S().windows.push_back(&w); }
+    ~HeadlessPeer() override {
+        std::erase(S().windows, &window_);
+        S().presented.erase(&window_);
+    }
+    void Show(bool) override {}
+    void Move(const ui::Rect&) override {}
+    void SetCaption(std::string_view) override {}
+    void Present(const ui::Rect& r) override { S().presented[&window_] = S().presented[&window_].united(r); }
+    void SetFocus() override {}
+    void Capture(bool) override {}
+    void Enable(bool) override {}
+
+private:
+    ui::Window& window_;
+};
+
 }  // namespace
 
 void Reset() {
     State& s = S();
     s.clock = ManualClock();
+    s.now = 0;
+    s.timers.clear();
+    s.screen = {1920, 1080};
     s.answers.clear();
     s.boxes.clear();
     s.beeps.clear();
+    s.dialogScripts.clear();
+    s.dialogs.clear();
+    s.popupAnswers.clear();
+    s.popups.clear();
+    s.commands.clear();
     s.queue.clear();
     s.dispatched.clear();
+    s.quitCode = 0;
+    s.presented.clear();
     SetClock(&s.clock);
 }
 
 ManualClock& VirtualClock() { return S().clock; }
-void Advance(std::int64_t ms) { S().clock.Advance(ms); }
+
+void Advance(std::int64_t ms) {
+    State& s = S();
+    const std::int64_t target = s.now + std::max<std::int64_t>(ms, 0);
+    while (Timer* t = NextDue(target)) {
+        MoveClockTo(t->due);
+        ui::Window* w = t->window;
+        const int id = t->id;
+        t->due = s.now + t->interval;
+        t->firing = true;  // a nested wait in its handler must not fire it again
+        ui::Message m;
+        m.target = w;
+        m.kind = ui::MessageKind::Timer;
+        m.code = static_cast<std::uint32_t>(id);
+        ui::Window::Deliver(m);
+        if (Timer* again = FindTimer(w, id)) again->firing = false;
+    }
+    MoveClockTo(target);
+}
+
+std::vector<TimerInfo> Timers() {
+    std::vector<Timer> sorted = S().timers;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Timer& a, const Timer& b) { return a.due != b.due ? a.due < b.due : a.order < b.order; });
+    std::vector<TimerInfo> out;
+    for (const Timer& t : sorted) out.push_back({t.window, t.id, t.interval, t.due - S().now});
+    return out;
+}
+
+void SetScreenSize(ui::Size size) { S().screen = size; }
 
 void ScriptMessageBoxAnswer(int id) { S().answers.push_back(id); }
 const std::vector<MessageBoxCall>& MessageBoxCalls() { return S().boxes; }
 const std::vector<ui::BeepKind>& Beeps() { return S().beeps; }
+
+void ScriptDialog(int templateId, std::function<int(ui::Dialog&)> script) {
+    S().dialogScripts[templateId].push_back(std::move(script));
+}
+void ScriptDialogAnswer(int templateId, int buttonId) {
+    ScriptDialog(templateId, [buttonId](ui::Dialog&) { return buttonId; });
+}
+const std::vector<DialogCall>& DialogCalls() { return S().dialogs; }
+
+void ScriptPopupAnswer(int id) { S().popupAnswers.push_back(id); }
+const std::vector<PopupCall>& PopupCalls() { return S().popups; }
+
+bool ChooseMenuCommand(ui::Frame& frame, int id) {
+    frame.UpdateMenuBar();
+    const ui::Menu* bar = frame.menu();
+    const ui::MenuItem* item = bar ? bar->Find(id) : nullptr;
+    if (!item || !item->enabled) return false;
+    ui::Message m;
+    m.target = &frame;
+    m.kind = ui::MessageKind::Command;
+    m.code = static_cast<std::uint32_t>(id);
+    ui::DispatchMessage(m);
+    return true;
+}
+
+namespace {
+void Input(ui::Window& target, ui::MessageKind kind, std::uint32_t code, std::uint32_t mods, ui::Point p = {}) {
+    ui::Message m;
+    m.target = &target;
+    m.kind = kind;
+    m.code = code;
+    m.param = mods;
+    m.point = p;
+    ui::DispatchMessage(m);
+}
+}  // namespace
+
+void KeyDown(ui::Window& target, int virtualKey, std::uint32_t modifiers) {
+    Input(target, ui::MessageKind::KeyDown, static_cast<std::uint32_t>(virtualKey), modifiers);
+}
+void Char(ui::Window& target, int character) {
+    Input(target, ui::MessageKind::Char, static_cast<std::uint32_t>(character), 0);
+}
+void Mouse(ui::Window& target, ui::MouseAction action, ui::Point p, std::uint32_t modifiers) {
+    Input(target, ui::MessageKind::Mouse, static_cast<std::uint32_t>(action), modifiers, p);
+}
+void CloseBox(ui::Window& target) { Input(target, ui::MessageKind::Close, 0, 0); }
+void Activate(ui::Window& target, bool active) { Input(target, ui::MessageKind::Activate, active ? 1u : 0u, 0); }
+
+void PaintAll() {
+    std::vector<ui::Window*> windows = S().windows;
+    for (ui::Window* w : windows) {
+        if (std::find(S().windows.begin(), S().windows.end(), w) != S().windows.end() && w->visible()) w->Update();
+    }
+}
+
+ui::Rect TakePresented(const ui::Window& w) {
+    auto it = S().presented.find(&w);
+    if (it == S().presented.end()) return {};
+    const ui::Rect r = it->second;
+    S().presented.erase(it);
+    return r;
+}
+
+const std::vector<CommandCall>& Commands() { return S().commands; }
 
 void PostMessage(const ui::Message& msg) { PostMessageAt(S().clock.TickCount(), msg); }
 void PostMessageAt(std::uint32_t tick, const ui::Message& msg) { S().queue.push_back({tick, msg}); }
@@ -68,42 +251,126 @@ const std::vector<ui::Message>& Dispatched() { return S().dispatched; }
 }  // namespace platform::headless
 
 namespace platform::ui {
-using namespace platform::headless;
+namespace hl = platform::headless;
 
 int MessageBox(Window* owner, std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {
-    State& s = S();
+    hl::State& s = hl::S();
     s.boxes.push_back({owner, std::string(text), std::string(caption), buttons, icon});
-    if (s.answers.empty()) return FirstButton(buttons);
+    if (s.answers.empty()) return hl::FirstButton(buttons);
     int id = s.answers.front();
     s.answers.pop_front();
     return id;
 }
 
-void Beep(BeepKind kind) { S().beeps.push_back(kind); }
+void Beep(BeepKind kind) { hl::S().beeps.push_back(kind); }
+
+Size ScreenSize() { return hl::S().screen; }
 
 bool PeekMessage(Message& out) {
-    State& s = S();
+    hl::State& s = hl::S();
     std::uint32_t now = s.clock.TickCount();
-    auto it = std::find_if(s.queue.begin(), s.queue.end(), [&](const Timed& t) { return Reached(now, t.due); });
+    auto it = std::find_if(s.queue.begin(), s.queue.end(), [&](const hl::Timed& t) { return hl::Reached(now, t.due); });
     if (it == s.queue.end()) return false;
     out = it->msg;
     s.queue.erase(it);
     return true;
 }
 
-void DispatchMessage(const Message& msg) { S().dispatched.push_back(msg); }
+void DispatchMessage(const Message& msg) {
+    hl::S().dispatched.push_back(msg);
+    Window::Deliver(msg);
+}
 
 void WaitForMessage(int timeoutMs) {
-    State& s = S();
+    hl::State& s = hl::S();
     if (timeoutMs <= 0) return;
     std::uint32_t now = s.clock.TickCount();
     std::int64_t step = timeoutMs;
-    for (const Timed& t : s.queue) {
+    for (const hl::Timed& t : s.queue) {
         std::int64_t until = static_cast<std::int32_t>(t.due - now);
         if (until <= 0) return;  // something is already waiting
         step = std::min(step, until);
     }
-    s.clock.Advance(step);
+    for (const hl::Timer& t : s.timers) {
+        if (!t.firing) step = std::min(step, std::max<std::int64_t>(t.due - s.now, 0));
+    }
+    hl::Advance(step);
 }
 
+void PostMessage(const Message& msg) { hl::PostMessage(msg); }
+
+namespace backend {
+
+std::unique_ptr<Peer> CreatePeer(Window& w) { return std::make_unique<hl::HeadlessPeer>(w); }
+
+void Forget(Window& w) {
+    hl::State& s = hl::S();
+    std::erase_if(s.queue, [&](const hl::Timed& t) { return t.msg.target == &w; });
+    std::erase_if(s.timers, [&](const hl::Timer& t) { return t.window == &w; });
+}
+
+bool StartTimer(Window& w, int id, int ms) {
+    hl::State& s = hl::S();
+    const int interval = std::max(ms, 1);
+    if (hl::Timer* t = hl::FindTimer(&w, id)) {
+        t->interval = interval;
+        t->due = s.now + interval;
+        t->order = ++s.timerOrder;
+        return true;
+    }
+    s.timers.push_back({&w, id, interval, s.now + interval, ++s.timerOrder, false});
+    return true;
+}
+
+void StopTimer(Window& w, int id) {
+    std::erase_if(hl::S().timers, [&](const hl::Timer& t) { return t.window == &w && t.id == id; });
+}
+
+int RunModal(Dialog& d) {
+    hl::State& s = hl::S();
+    for (int round = 0; d.running() && round < 100; ++round) {
+        auto& scripts = s.dialogScripts[d.templateId()];
+        if (scripts.empty()) break;
+        auto script = std::move(scripts.front());
+        scripts.pop_front();
+        const int button = script(d);
+        if (button == 0 || !d.running()) continue;
+        if (auto* b = d.Item<Button>(button)) b->Click();
+        else d.SendCommand(button);
+    }
+    if (d.running()) d.SendCommand(IdCancel);
+    if (d.running()) d.EndDialog(IdCancel);
+    s.dialogs.push_back({d.templateId(), d.caption(), d.result()});
+    return d.result();
+}
+
+void EndModal(Dialog&, int) {}
+
+int TrackPopup(Window& owner, const Menu& menu, Point screen) {
+    hl::State& s = hl::S();
+    hl::PopupCall call{&owner, screen, {}, 0};
+    hl::CollectEnabled(menu, call.enabledIds);
+    if (!s.popupAnswers.empty()) {
+        const int want = s.popupAnswers.front();
+        s.popupAnswers.pop_front();
+        if (std::find(call.enabledIds.begin(), call.enabledIds.end(), want) != call.enabledIds.end()) call.chosen = want;
+    }
+    s.popups.push_back(call);
+    return call.chosen;
+}
+
+int RunLoop(Application& app) {
+    hl::S().quitCode = 0;
+    Message m;
+    while (app.mainWindow() && PeekMessage(m)) DispatchMessage(m);
+    return hl::S().quitCode;
+}
+
+void QuitLoop(int code) { hl::S().quitCode = code; }
+
+Size DialogBaseUnits(std::string_view, int) { return {6, 13}; }
+
+void NoteCommand(const Window& target, int id, bool handled) { hl::S().commands.push_back({&target, id, handled}); }
+
+}  // namespace backend
 }  // namespace platform::ui

@@ -1,21 +1,44 @@
 #pragma once
-// Test controls of the headless backend: a virtual clock, scripted answers
-// and a record of what the system asked of the user interface.
+// Test controls of the headless backend: a virtual clock that fires timers,
+// scripted answers, injected input and a record of what the system asked of
+// the user interface.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/sys/clock.h"
 #include "platform/ui/ui.h"
 
+namespace platform::ui {
+class Dialog;
+class Frame;
+class Menu;
+}  // namespace platform::ui
+
 namespace platform::headless {
 
-// Back to a clean state: empty queues and records, the virtual clock
-// installed and set to 2026-01-01 00:00:00 UTC, tick 1,000,000.
+// Back to a clean state: empty queues, records, scripts and timers, the
+// screen 1920 x 1080, the virtual clock installed and set to
+// 2026-01-01 00:00:00 UTC, tick 1,000,000.
 void Reset();
 ManualClock& VirtualClock();
-// Moves the virtual clock on; messages posted for a later tick become waiting.
+// Moves the virtual clock on by ms, firing every timer that falls due on the
+// way in time order (equal times: the timer set first). A handler that sets
+// or kills timers changes what fires next. Messages posted for a later tick
+// become waiting; they are not dispatched.
 void Advance(std::int64_t ms);
+
+struct TimerInfo {
+    ui::Window* window;
+    int id;
+    int intervalMs;
+    std::int64_t dueInMs;  // from now
+};
+// Running timers, soonest first.
+std::vector<TimerInfo> Timers();
+
+void SetScreenSize(ui::Size size);
 
 struct MessageBoxCall {
     ui::Window* owner;
@@ -29,6 +52,55 @@ struct MessageBoxCall {
 void ScriptMessageBoxAnswer(int id);
 const std::vector<MessageBoxCall>& MessageBoxCalls();
 const std::vector<ui::BeepKind>& Beeps();
+
+// Modal dialogs of a template take their scripts in order: each sees the
+// dialog after its set-up, may change its controls, and returns the id of the
+// button to press (0: none). A dialog still open after its button, or without
+// a script, is cancelled as Escape would.
+void ScriptDialog(int templateId, std::function<int(ui::Dialog&)> script);
+void ScriptDialogAnswer(int templateId, int buttonId);
+struct DialogCall {
+    int templateId;
+    std::string caption;
+    int result;
+};
+const std::vector<DialogCall>& DialogCalls();
+
+// The next popup menus choose these ids in order; an id that is not an
+// enabled item of the popup, or no script, dismisses it (0).
+void ScriptPopupAnswer(int id);
+struct PopupCall {
+    ui::Window* owner;
+    ui::Point screen;
+    std::vector<int> enabledIds;  // after the enablers ran
+    int chosen;
+};
+const std::vector<PopupCall>& PopupCalls();
+
+// The user picks a bar item of the frame's menu: false when the bar has no
+// such enabled command; else the command takes the frame's route.
+bool ChooseMenuCommand(ui::Frame& frame, int id);
+
+// Input, dispatched at once as the display would deliver it.
+void KeyDown(ui::Window& target, int virtualKey, std::uint32_t modifiers = 0);
+void Char(ui::Window& target, int character);
+void Mouse(ui::Window& target, ui::MouseAction action, ui::Point p, std::uint32_t modifiers = 0);
+// The close box of a top-level window.
+void CloseBox(ui::Window& target);
+void Activate(ui::Window& target, bool active);
+// Paints every window that has an invalid part, as an idle loop would.
+void PaintAll();
+// The union of what the layer presented of the window's back buffer since
+// Reset or the last call; empty when nothing.
+ui::Rect TakePresented(const ui::Window& w);
+
+struct CommandCall {
+    const ui::Window* target;
+    int id;
+    bool handled;
+};
+// Every command sent through the layer, in order.
+const std::vector<CommandCall>& Commands();
 
 // Queues a message that becomes waiting at the given tick (now by default).
 void PostMessage(const ui::Message& msg);

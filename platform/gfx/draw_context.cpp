@@ -1,0 +1,499 @@
+#include "platform/gfx/draw_context.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace platform::gfx {
+
+using detail::Span;
+
+namespace {
+
+int Mod(int v, int m) {
+    int r = v % m;
+    return r < 0 ? r + m : r;
+}
+
+std::uint32_t TileWord(const Surface& tile, int x, int y) {
+    return tile.row(Mod(y, tile.height()))[Mod(x, tile.width())];
+}
+
+// A source pixel in the destination's terms: a colour word, or a mask bit.
+std::uint32_t SourceWord(std::uint32_t v) { return v; }
+std::uint32_t SourceWord(std::uint8_t bit) { return bit ? kWhite.value() : kBlack.value(); }
+std::uint8_t SourceBit(std::uint32_t v) { return v == kWhite.value() ? 1 : 0; }
+std::uint8_t SourceBit(std::uint8_t bit) { return bit; }
+
+Span RectRow(const Rect& box, int y) {
+    if (box.empty() || y < box.top || y >= box.bottom) return {};
+    return {box.left, box.right};
+}
+
+}  // namespace
+
+Brush Brush::Pattern(std::shared_ptr<const Surface> tile) {
+    if (!tile || tile->width() == 0 || tile->height() == 0) return Hollow();
+    return Brush(BrushStyle::Pattern, kBlack, std::move(tile));
+}
+
+Brush Brush::Pattern8x8(const std::array<std::uint8_t, 8>& rows, Color set, Color clear) {
+    std::shared_ptr<Surface> tile = Surface::Create(8, 8);
+    if (!tile) return Hollow();
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) tile->row(y)[x] = ((rows[y] >> (7 - x)) & 1) ? set.value() : clear.value();
+    }
+    return Pattern(std::move(tile));
+}
+
+DrawContext::DrawContext(Surface& target) : surface_(&target) {
+    state_.clip = detail::Region(targetBounds());
+    state_.font = Font::System();
+}
+
+DrawContext::DrawContext(Mask& target) : mask_(&target) {
+    state_.clip = detail::Region(targetBounds());
+    state_.font = Font::System();
+}
+
+Size DrawContext::size() const { return surface_ ? surface_->size() : mask_->size(); }
+Rect DrawContext::targetBounds() const { return {0, 0, size().width, size().height}; }
+Rect DrawContext::damage() const { return surface_ ? surface_->damage() : mask_->damage(); }
+void DrawContext::ClearDamage() {
+    if (surface_) surface_->ClearDamage();
+    else mask_->ClearDamage();
+}
+
+void DrawContext::SetFont(std::shared_ptr<const Font> f) { state_.font = f ? std::move(f) : Font::System(); }
+
+void DrawContext::ResetClip() { state_.clip = detail::Region(targetBounds()); }
+void DrawContext::SetClip(const Rect& r) { state_.clip = detail::Region(ToDevice(r).intersected(targetBounds())); }
+void DrawContext::SetClip(std::span<const Point> polygon) {
+    std::vector<Point> device(polygon.begin(), polygon.end());
+    for (Point& p : device) p = ToDevice(p);
+    state_.clip = detail::Region::FromPolygon(device, targetBounds());
+}
+void DrawContext::IntersectClip(const Rect& r) { state_.clip.Intersect(ToDevice(r)); }
+void DrawContext::ExcludeClip(const Rect& r) { state_.clip.Subtract(ToDevice(r)); }
+Rect DrawContext::clipBounds() const {
+    Point o = state_.origin;
+    return state_.clip.bounds().translated({-o.x, -o.y});
+}
+bool DrawContext::InClip(Point p) const { return state_.clip.Contains(ToDevice(p)); }
+
+void DrawContext::Save() { saved_.push_back(state_); }
+void DrawContext::Restore() {
+    if (saved_.empty()) return;
+    state_ = std::move(saved_.back());
+    saved_.pop_back();
+}
+
+std::optional<DrawContext::Paint> DrawContext::BrushPaint(const Brush& b) {
+    switch (b.style()) {
+        case BrushStyle::Solid: return Paint{b.color(), nullptr};
+        case BrushStyle::Pattern: return Paint{kBlack, b.tile()};
+        case BrushStyle::Hollow: break;
+    }
+    return std::nullopt;
+}
+
+void DrawContext::MarkDamage(int y, int x0, int x1) {
+    Rect r{x0, y, x1, y + 1};
+    if (surface_) surface_->MarkDamaged(r);
+    else mask_->MarkDamaged(r);
+}
+
+void DrawContext::FillSpan(int y, int x0, int x1, const Paint& paint) {
+    state_.clip.ForEachSpan(y, x0, x1, [&](int a, int b) {
+        if (surface_) {
+            std::uint32_t* row = surface_->row(y);
+            if (!paint.tile) {
+                std::fill(row + a, row + b, paint.color.value());
+            } else {
+                for (int x = a; x < b; ++x) row[x] = TileWord(*paint.tile, x, y);
+            }
+        } else {
+            std::uint8_t* row = mask_->row(y);
+            if (!paint.tile) {
+                std::memset(row + a, MaskBit(paint.color), static_cast<std::size_t>(b - a));
+            } else {
+                for (int x = a; x < b; ++x) row[x] = SourceBit(TileWord(*paint.tile, x, y));
+            }
+        }
+        MarkDamage(y, a, b);
+    });
+}
+
+void DrawContext::PlotPen(Point device, bool on) {
+    if (on) Plot(device, {state_.pen.color});
+    else if (state_.backMode == BackMode::Opaque) Plot(device, {state_.backColor});
+}
+
+void DrawContext::StrokeThin(Point from, Point to, int& dotPhase) {
+    detail::LineSteps steps(from, to);
+    int first = 0, last = steps.count();  // the end pixel is left out
+    int total = last;
+    steps.ClipTo(state_.clip.bounds(), first, last);
+    bool dotted = state_.pen.style == PenStyle::Dotted;
+    for (int i = first; i < last; ++i) PlotPen(steps.At(i), !dotted || ((dotPhase + i) & 1) == 0);
+    dotPhase += total;
+}
+
+// A disc of the pen's width stamped at every step, ends included. Each row of
+// the union is one run, so rows are gathered first and filled once.
+void DrawContext::StrokeWide(Point from, Point to, int width) {
+    Rect disc{-(width / 2), -(width / 2), width - width / 2, width - width / 2};
+    std::vector<Span> discRows;
+    for (int dy = disc.top; dy < disc.bottom; ++dy) discRows.push_back(detail::EllipseRow(disc, dy));
+    detail::LineSteps steps(from, to);
+    int first = 0, last = steps.count() + 1;
+    Rect clip = state_.clip.bounds();
+    steps.ClipTo(clip.inflated(width, width), first, last);
+    if (first >= last) return;
+    Point a = steps.At(first), b = steps.At(last - 1);
+    int y0 = std::max(std::min(a.y, b.y) + disc.top, clip.top);
+    int y1 = std::min(std::max(a.y, b.y) + disc.bottom, clip.bottom);
+    if (y0 >= y1) return;
+    std::vector<Span> rows(y1 - y0, Span{INT_MAX, INT_MIN});
+    for (int i = first; i < last; ++i) {
+        Point p = steps.At(i);
+        for (int dy = disc.top; dy < disc.bottom; ++dy) {
+            int y = p.y + dy;
+            if (y < y0 || y >= y1) continue;
+            Span s = discRows[dy - disc.top];
+            if (s.x0 >= s.x1) continue;
+            Span& r = rows[y - y0];
+            r.x0 = std::min(r.x0, p.x + s.x0);
+            r.x1 = std::max(r.x1, p.x + s.x1);
+        }
+    }
+    Paint paint{state_.pen.color};
+    for (int y = y0; y < y1; ++y) {
+        if (rows[y - y0].x0 < rows[y - y0].x1) FillSpan(y, rows[y - y0].x0, rows[y - y0].x1, paint);
+    }
+}
+
+void DrawContext::StrokePath(std::span<const Point> points, bool closed) {
+    if (state_.pen.style == PenStyle::None || points.size() < 2) return;
+    std::size_t n = points.size();
+    std::size_t segments = closed ? n : n - 1;
+    int phase = 0;
+    for (std::size_t i = 0; i < segments; ++i) {
+        Point a = ToDevice(points[i]), b = ToDevice(points[(i + 1) % n]);
+        if (state_.pen.width <= 1) StrokeThin(a, b, phase);
+        else StrokeWide(a, b, state_.pen.width);
+    }
+}
+
+void DrawContext::LineTo(Point p) {
+    Point path[2] = {state_.position, p};
+    StrokePath(path, false);
+    state_.position = p;
+}
+
+void DrawContext::Polyline(std::span<const Point> points) { StrokePath(points, false); }
+
+void DrawContext::Polygon(std::span<const Point> points) {
+    if (points.size() < 2) return;
+    if (auto paint = BrushPaint(state_.brush)) {
+        std::vector<Point> device(points.begin(), points.end());
+        for (Point& p : device) p = ToDevice(p);
+        detail::PolygonScan scan(device);
+        Rect area = scan.bounds().intersected(state_.clip.bounds());
+        std::vector<Span> spans;
+        for (int y = area.top; y < area.bottom; ++y) {
+            spans.clear();
+            scan.Row(y, spans);
+            for (Span s : spans) FillSpan(y, s.x0, s.x1, *paint);
+        }
+    }
+    StrokePath(points, true);
+}
+
+// Brush over the shape's rows; the pen on the ring between the box grown by
+// half the pen and the interior of the box shrunk by the other half (for a
+// one-pixel pen: the shape's pixels that have a neighbour outside it).
+template <class RowFn>
+void DrawContext::DrawShape(const Rect& box, RowFn rowOf) {
+    if (box.empty()) return;
+    Rect clip = state_.clip.bounds();
+    if (auto paint = BrushPaint(state_.brush)) {
+        Rect area = box.intersected(clip);
+        for (int y = area.top; y < area.bottom; ++y) {
+            Span s = rowOf(box, y);
+            FillSpan(y, s.x0, s.x1, *paint);
+        }
+    }
+    if (state_.pen.style == PenStyle::None) return;
+    int w = std::max(1, state_.pen.width);
+    Rect outer = box.inflated((w - 1) / 2, (w - 1) / 2);
+    Rect inner = box.inflated(-(w / 2), -(w / 2));
+    bool dotted = state_.pen.style == PenStyle::Dotted && w == 1;
+    int y0 = std::max(outer.top, clip.top), y1 = std::min(outer.bottom, clip.bottom);
+    Paint paint{state_.pen.color};
+    for (int y = y0; y < y1; ++y) {
+        Span hole = detail::InteriorOfRow(rowOf(inner, y - 1), rowOf(inner, y), rowOf(inner, y + 1));
+        Span parts[2];
+        int n = detail::SubtractSpan(rowOf(outer, y), hole, parts);
+        for (int k = 0; k < n; ++k) {
+            if (!dotted) {
+                FillSpan(y, parts[k].x0, parts[k].x1, paint);
+                continue;
+            }
+            int a = std::max(parts[k].x0, clip.left), b = std::min(parts[k].x1, clip.right);
+            for (int x = a; x < b; ++x) PlotPen({x, y}, ((x + y) & 1) == 0);
+        }
+    }
+}
+
+void DrawContext::Rectangle(const Rect& r) { DrawShape(ToDevice(r), RectRow); }
+void DrawContext::Ellipse(const Rect& box) { DrawShape(ToDevice(box), detail::EllipseRow); }
+
+void DrawContext::FillRect(const Rect& r, const Brush& b) {
+    auto paint = BrushPaint(b);
+    if (!paint) return;
+    Rect area = ToDevice(r).intersected(state_.clip.bounds());
+    for (int y = area.top; y < area.bottom; ++y) FillSpan(y, area.left, area.right, *paint);
+}
+
+void DrawContext::SetPixel(Point p, Color c) { Plot(ToDevice(p), {c}); }
+
+std::optional<Color> DrawContext::Pixel(Point p) const {
+    Point d = ToDevice(p);
+    if (!state_.clip.Contains(d)) return std::nullopt;
+    return surface_ ? surface_->At(d.x, d.y) : MaskColor(mask_->At(d.x, d.y));
+}
+
+void DrawContext::Blit(const Rect& dest, const DrawContext& source, Point sourceTopLeft, RasterOp op) {
+    Point from = sourceTopLeft + source.origin();
+    if (source.surface_) BlitFrom(dest, *source.surface_, from, op);
+    else BlitFrom(dest, *source.mask_, from, op);
+}
+void DrawContext::Blit(const Rect& dest, const Surface& source, Point sourceTopLeft, RasterOp op) {
+    BlitFrom(dest, source, sourceTopLeft, op);
+}
+void DrawContext::Blit(const Rect& dest, const Mask& source, Point sourceTopLeft, RasterOp op) {
+    BlitFrom(dest, source, sourceTopLeft, op);
+}
+
+template <class Source>
+void DrawContext::BlitFrom(const Rect& dest, const Source& src, Point srcDevice, RasterOp op) {
+    Rect d = ToDevice(dest);
+    Point off = srcDevice - d.topLeft();
+    Rect area = d.intersected(src.bounds().translated(Point{} - off)).intersected(state_.clip.bounds());
+    if (area.empty()) return;
+    std::optional<Paint> brush;
+    if (op == RasterOp::BrushWhereSourceSet) {
+        brush = BrushPaint(state_.brush);
+        if (!brush) return;
+    }
+    // Reading from the target itself: take the block first so overlaps copy right.
+    const Source* from = &src;
+    std::unique_ptr<Source> copy;
+    if (static_cast<const void*>(&src) == static_cast<const void*>(surface_) ||
+        static_cast<const void*>(&src) == static_cast<const void*>(mask_)) {
+        copy = Source::Create(area.width(), area.height());
+        if (!copy) return;
+        for (int y = 0; y < area.height(); ++y) {
+            const auto* s = src.row(area.top + off.y + y) + area.left + off.x;
+            std::copy(s, s + area.width(), copy->row(y));
+        }
+        from = copy.get();
+        off = Point{} - area.topLeft();
+    }
+    for (int y = area.top; y < area.bottom; ++y) {
+        const auto* srow = from->row(y + off.y) + off.x;
+        state_.clip.ForEachSpan(y, area.left, area.right, [&](int a, int b) {
+            if (surface_) {
+                std::uint32_t* drow = surface_->row(y);
+                for (int x = a; x < b; ++x) {
+                    std::uint32_t s = SourceWord(srow[x]);
+                    switch (op) {
+                        case RasterOp::Copy: drow[x] = s; break;
+                        case RasterOp::DestAndNotSource: drow[x] &= ~s & 0xFFFFFFu; break;
+                        case RasterOp::BrushWhereSourceSet:
+                            if (s == kWhite.value())
+                                drow[x] = brush->tile ? TileWord(*brush->tile, x, y) : brush->color.value();
+                            break;
+                    }
+                }
+            } else {
+                std::uint8_t* drow = mask_->row(y);
+                for (int x = a; x < b; ++x) {
+                    std::uint8_t s = SourceBit(srow[x]);
+                    switch (op) {
+                        case RasterOp::Copy: drow[x] = s; break;
+                        case RasterOp::DestAndNotSource: drow[x] = drow[x] & !s; break;
+                        case RasterOp::BrushWhereSourceSet:
+                            if (s)
+                                drow[x] = brush->tile ? SourceBit(TileWord(*brush->tile, x, y))
+                                                      : MaskBit(brush->color);
+                            break;
+                    }
+                }
+            }
+            MarkDamage(y, a, b);
+        });
+    }
+}
+
+void DrawContext::StretchImage(const Rect& dest, const Surface& image, const Rect& source) {
+    Rect d = ToDevice(dest);
+    if (d.empty() || source.empty()) return;
+    Rect area = d.intersected(state_.clip.bounds());
+    if (area.empty()) return;
+    long long dw = d.width(), dh = d.height(), sw = source.width(), sh = source.height();
+    // Nearest source pixel to each destination pixel centre.
+    auto sample = [](long long i, long long from, long long dn, long long sn) {
+        return from + ((2 * i + 1) * sn) / (2 * dn);
+    };
+    std::vector<int> columns(area.width());
+    for (int x = area.left; x < area.right; ++x)
+        columns[x - area.left] = static_cast<int>(sample(x - d.left, source.left, dw, sw));
+    Rect inside = image.bounds();
+    for (int y = area.top; y < area.bottom; ++y) {
+        int sy = static_cast<int>(sample(y - d.top, source.top, dh, sh));
+        if (sy < inside.top || sy >= inside.bottom) continue;
+        const std::uint32_t* srow = image.row(sy);
+        state_.clip.ForEachSpan(y, area.left, area.right, [&](int a, int b) {
+            int lo = b, hi = a;
+            for (int x = a; x < b; ++x) {
+                int sx = columns[x - area.left];
+                if (sx < inside.left || sx >= inside.right) continue;
+                if (surface_) surface_->row(y)[x] = srow[sx];
+                else mask_->row(y)[x] = SourceBit(srow[sx]);
+                lo = std::min(lo, x);
+                hi = std::max(hi, x + 1);
+            }
+            if (lo < hi) MarkDamage(y, lo, hi);
+        });
+    }
+}
+
+TextMetrics DrawContext::textMetrics() const { return state_.font ? state_.font->metrics() : TextMetrics{}; }
+
+Size DrawContext::TextExtent(std::string_view text) const {
+    if (!state_.font) return {};
+    return {state_.font->Width(text), state_.font->metrics().height};
+}
+
+void DrawContext::DrawGlyphs(const Font& f, Point pen, std::string_view text) {
+    Paint paint{state_.textColor};
+    for (char ch : text) {
+        const Glyph& g = f.GlyphOf(static_cast<unsigned char>(ch));
+        for (int gy = 0; gy < g.rows; ++gy) {
+            const std::uint8_t* bits = g.bits.data() + static_cast<std::size_t>(gy) * g.width;
+            int y = pen.y - g.top + gy;
+            for (int gx = 0; gx < g.width;) {
+                if (!bits[gx]) {
+                    ++gx;
+                    continue;
+                }
+                int run = gx;
+                while (run < g.width && bits[run]) ++run;
+                FillSpan(y, pen.x + g.left + gx, pen.x + g.left + run, paint);
+                gx = run;
+            }
+        }
+        pen.x += g.advance;
+    }
+}
+
+void DrawContext::TextOut(Point p, std::string_view text) {
+    if (!state_.font) return;
+    const Font& f = *state_.font;
+    const TextMetrics& m = f.metrics();
+    int width = f.Width(text);
+    Point d = ToDevice(p);
+    int x = d.x;
+    if (state_.hAlign == HAlign::Center) x -= width / 2;
+    else if (state_.hAlign == HAlign::Right) x -= width;
+    int baseline = d.y;
+    if (state_.vAlign == VAlign::Top) baseline += m.ascent;
+    else if (state_.vAlign == VAlign::Bottom) baseline -= m.descent;
+    if (state_.backMode == BackMode::Opaque) {
+        Paint back{state_.backColor};
+        for (int y = baseline - m.ascent; y < baseline + m.descent; ++y) FillSpan(y, x, x + width, back);
+    }
+    DrawGlyphs(f, {x, baseline}, text);
+}
+
+std::vector<DrawContext::LaidLine> DrawContext::LayoutWrapped(const Rect& box, std::string_view text, HAlign align,
+                                                              Rect& covered) const {
+    std::vector<LaidLine> lines;
+    covered = {box.left, box.top, box.left, box.top};
+    if (!state_.font) return lines;
+    const Font& f = *state_.font;
+    int lineHeight = f.metrics().height;
+    auto place = [&](std::string_view line) {
+        int w = f.Width(line);
+        int x = box.left;
+        if (align == HAlign::Center) x = box.left + (box.width() - w) / 2;
+        else if (align == HAlign::Right) x = box.right - w;
+        int y = box.top + static_cast<int>(lines.size()) * lineHeight;
+        lines.push_back({line, {x, y, x + w, y + lineHeight}});
+    };
+    std::size_t start = 0;
+    while (true) {
+        std::size_t nl = text.find('\n', start);
+        std::string_view para = text.substr(start, nl == std::string_view::npos ? std::string_view::npos : nl - start);
+        if (!para.empty() && para.back() == '\r') para.remove_suffix(1);
+        std::size_t pos = 0;
+        do {
+            // The longest run of whole words that fits; a lone word always goes.
+            std::size_t end = std::string_view::npos;
+            std::size_t i = pos;
+            while (true) {
+                std::size_t j = i;
+                while (j < para.size() && para[j] == ' ') ++j;
+                if (j >= para.size()) {
+                    if (end == std::string_view::npos) end = para.size();
+                    break;
+                }
+                std::size_t k = j;
+                while (k < para.size() && para[k] != ' ') ++k;
+                if (end != std::string_view::npos && f.Width(para.substr(pos, k - pos)) > box.width()) break;
+                end = k;
+                i = k;
+            }
+            place(para.substr(pos, end - pos));
+            pos = end;
+            while (pos < para.size() && para[pos] == ' ') ++pos;
+        } while (pos < para.size());
+        if (nl == std::string_view::npos) break;
+        start = nl + 1;
+    }
+    int left = INT_MAX, right = INT_MIN;
+    for (const LaidLine& l : lines) {
+        left = std::min(left, l.cell.left);
+        right = std::max(right, l.cell.right);
+    }
+    covered = {left, box.top, right, box.top + static_cast<int>(lines.size()) * lineHeight};
+    return lines;
+}
+
+Rect DrawContext::MeasureWrapped(const Rect& box, std::string_view text, HAlign align) const {
+    Rect covered;
+    LayoutWrapped(box, text, align, covered);
+    return covered;
+}
+
+Rect DrawContext::DrawWrapped(const Rect& box, std::string_view text, HAlign align) {
+    Rect covered;
+    std::vector<LaidLine> lines = LayoutWrapped(box, text, align, covered);
+    if (lines.empty()) return covered;
+    StateSaver saver(*this);
+    IntersectClip(box);
+    const Font& f = *state_.font;
+    for (const LaidLine& l : lines) {
+        Rect cell = ToDevice(l.cell);
+        if (state_.backMode == BackMode::Opaque) {
+            Paint back{state_.backColor};
+            for (int y = cell.top; y < cell.bottom; ++y) FillSpan(y, cell.left, cell.right, back);
+        }
+        DrawGlyphs(f, {cell.left, cell.top + f.metrics().ascent}, l.text);
+    }
+    return covered;
+}
+
+}  // namespace platform::gfx

@@ -1,0 +1,59 @@
+#pragma once
+// Image files: PNG through png++/libpng, JPEG through libjpeg. A bad, truncated
+// or oversized file is refused with a reason; nothing here ends the process or
+// lets an exception out.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/gfx/surface.h"
+
+namespace platform::gfx {
+
+enum class ImageFault {
+    None,
+    CannotOpen,   // missing or unreadable
+    WrongFormat,  // not the format asked for (signature)
+    BadHeader,    // the format's header is damaged
+    BadData,      // damaged or truncated after the header
+    TooLarge,     // more than kMaxPixels
+    Unsupported,  // valid, but a kind this layer does not convert (CMYK JPEG)
+    OutOfMemory,
+    CannotWrite,
+};
+
+struct ImageError {
+    ImageFault fault = ImageFault::None;
+    std::string message;  // the library's words, for logs
+};
+
+struct RgbaPixel {
+    std::uint8_t r = 0, g = 0, b = 0, a = 0;
+    friend bool operator==(const RgbaPixel&, const RgbaPixel&) = default;
+};
+
+// PNG pixels with their alpha, rows top to bottom.
+struct RgbaImage {
+    int width = 0;
+    int height = 0;
+    std::vector<RgbaPixel> pixels;
+    RgbaPixel& at(int x, int y) { return pixels[static_cast<std::size_t>(y) * width + x]; }
+    const RgbaPixel& at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+// Any colour type is expanded: palettes, grey and transparency become RGBA.
+std::optional<RgbaImage> LoadPng(const std::string& path, ImageError* error = nullptr);
+// RGB without alpha.
+[[nodiscard]] bool SavePng(const Surface& image, const std::string& path, ImageError* error = nullptr);
+[[nodiscard]] bool SavePng(const RgbaImage& image, const std::string& path, ImageError* error = nullptr);
+
+// Colour and grey JPEG files decode to RGB; a file that decodes only with
+// warnings (truncated, corrupt data) is refused.
+std::unique_ptr<Surface> LoadJpeg(const std::string& path, ImageError* error = nullptr);
+// Baseline tables at the given quality (1..100).
+[[nodiscard]] bool SaveJpeg(const Surface& image, const std::string& path, int quality = 75,
+                            ImageError* error = nullptr);
+
+}  // namespace platform::gfx

@@ -1,0 +1,110 @@
+#pragma once
+// Rasterising internals of the drawing context: all in device pixels, exact
+// integer arithmetic, no clipping beyond what each function says.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "platform/gfx/geometry.h"
+
+namespace platform::gfx::detail {
+
+// Coordinates beyond this are clamped before rasterising so products fit int64.
+inline constexpr int kCoordLimit = 1 << 24;
+int ClampCoord(long long v);
+Point ClampPoint(Point p);
+
+// The pixels of a 1-pixel line as a closed form: step i (0..count) is at
+// major = start + i * sign, minor = start + round-half-up(i * dminor / dmajor).
+class LineSteps {
+public:
+    LineSteps(Point from, Point to);
+    int count() const { return count_; }  // steps to the end point
+    Point At(int i) const;
+    // Steps i in [first, last) whose pixel lies in `r`, as [out first, out last).
+    void ClipTo(const Rect& r, int& first, int& last) const;
+
+private:
+    long long Minor(int i) const;
+    Point from_;
+    int count_ = 0;
+    int dMajor_ = 0;
+    int dMinor_ = 0;
+    int sMajor_ = 1;
+    int sMinor_ = 1;
+    bool xMajor_ = true;
+};
+
+struct Span {
+    int x0 = 0;
+    int x1 = 0;  // exclusive
+};
+
+// Pixels whose centre lies in the ellipse inscribed in `box`, on row y.
+Span EllipseRow(const Rect& box, int y);
+
+// The pixels of a row of a shape (given its row spans above, on and below)
+// whose four neighbours all lie in the shape.
+Span InteriorOfRow(Span above, Span row, Span below);
+// `row` less `cut`: up to two spans.
+int SubtractSpan(Span row, Span cut, Span out[2]);
+
+// Pixels of row y whose centres lie inside the polygon by the alternate
+// (even-odd) rule, appended to `out` in order.
+class PolygonScan {
+public:
+    explicit PolygonScan(std::span<const Point> points);
+    Rect bounds() const { return bounds_; }
+    void Row(int y, std::vector<Span>& out) const;
+
+private:
+    struct Edge {
+        long long x0, y0, x1, y1;  // y0 < y1
+    };
+    std::vector<Edge> edges_;
+    Rect bounds_;
+    mutable std::vector<long long> xs_;
+};
+
+// A clip region: a rectangle, or per-row spans inside its bounds. Copies share rows.
+class Region {
+public:
+    Region() = default;
+    explicit Region(const Rect& r) : bounds_(r.empty() ? Rect{} : r) {}
+    static Region FromPolygon(std::span<const Point> points, const Rect& limit);
+
+    const Rect& bounds() const { return bounds_; }
+    bool empty() const { return bounds_.empty(); }
+    bool Contains(Point p) const;
+    void Intersect(const Rect& r);
+    void Subtract(const Rect& r);
+
+    // Calls f(x0, x1) for each part of [x0, x1) on row y inside the region.
+    template <class F>
+    void ForEachSpan(int y, int x0, int x1, F&& f) const {
+        if (y < bounds_.top || y >= bounds_.bottom) return;
+        if (!rows_) {
+            int a = x0 > bounds_.left ? x0 : bounds_.left;
+            int b = x1 < bounds_.right ? x1 : bounds_.right;
+            if (a < b) f(a, b);
+            return;
+        }
+        for (const Span& s : (*rows_)[y - bounds_.top]) {
+            if (s.x0 >= x1) break;
+            int a = x0 > s.x0 ? x0 : s.x0;
+            int b = x1 < s.x1 ? x1 : s.x1;
+            if (a < b) f(a, b);
+        }
+    }
+
+private:
+    using Rows = std::vector<std::vector<Span>>;
+    void SetRows(Rect area, Rows&& rows);  // tightens bounds, drops empty edges
+    Rows MaterialisedRows() const;
+
+    Rect bounds_;
+    std::shared_ptr<const Rows> rows_;  // null: the whole of bounds_
+};
+
+}  // namespace platform::gfx::detail

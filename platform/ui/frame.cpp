@@ -1,0 +1,97 @@
+#include "platform/ui/frame.h"
+
+#include "platform/ui/app.h"
+#include "platform/ui/backend.h"
+#include "platform/ui/recent_files.h"
+
+namespace platform::ui {
+
+Frame::Frame(Window* parent, std::string caption, Window* client) : Window(parent, std::move(caption)) {
+    if (!parent) SetStyle(style::kOverlapped | style::kVisible);
+    if (client) {
+        Adopt(client);
+        client_ = client;
+    }
+}
+
+Frame::~Frame() = default;
+
+Window* Frame::SetClient(Window* w) {
+    Window* old = client_;
+    if (w && w->parent() != this) Adopt(w);
+    client_ = w;
+    if (old && old != w) old->Show(ShowCommand::Hide);
+    LayoutClient();
+    if (w && created()) {
+        if (!w->created()) w->Create();
+        w->Show(ShowCommand::Show);
+    }
+    if (peer()) peer()->FrameChanged();
+    return old;
+}
+
+void Frame::SetMenu(std::unique_ptr<Menu> bar) {
+    menu_ = std::move(bar);
+    if (menu_) {
+        menu_->SetChangeObserver([this] {
+            if (peer()) peer()->FrameChanged();
+        });
+    }
+    if (peer()) peer()->FrameChanged();
+}
+
+bool Frame::AssignMenu(std::string_view resourceName) {
+    auto bar = LoadMenu(resourceName);
+    if (!bar) return false;
+    SetMenu(std::move(bar));
+    return true;
+}
+
+bool Frame::TranslateAccelerator(const Message& m) {
+    const auto id = accelerators_.Match(m);
+    if (!id) return false;
+    RouteCommand(*id);
+    return true;
+}
+
+bool Frame::RouteCommand(int id) {
+    if (destroying()) return false;
+    if (recent_) {
+        const int index = recent_->IndexOfCommand(id);
+        if (index >= 0) {
+            const MessageId msg = recent_->message();
+            if (RunMessage(msg, static_cast<WParam>(index), 0)) return true;
+            Application* app = Application::Instance();
+            return app && app->RunMessage(msg, static_cast<WParam>(index), 0);
+        }
+    }
+    Window* start = client_ && !client_->destroying() ? client_ : this;
+    if (Window* focus = FocusWindow(); focus && IsSelfOrAncestorOf(focus)) start = focus;
+    return start->SendCommand(id);
+}
+
+void Frame::UpdateMenuBar() {
+    if (!menu_) return;
+    if (recent_) recent_->UpdateMenu(*menu_);
+    RunMenuEnablers(*menu_);
+}
+
+void Frame::SetupWindow() {
+    LayoutClient();
+    Window::SetupWindow();
+}
+
+void Frame::EvSize(Size) { LayoutClient(); }
+
+void Frame::ChildRemoved(Window* child) {
+    if (child == client_) {
+        client_ = nullptr;
+        if (peer()) peer()->FrameChanged();
+    }
+}
+
+void Frame::LayoutClient() {
+    if (client_) client_->MoveWindow(clientArea());
+}
+
+}  // namespace platform::ui
