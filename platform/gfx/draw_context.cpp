@@ -19,6 +19,17 @@ std::uint32_t TileWord(const Surface& tile, int x, int y) {
     return tile.row(Mod(y, tile.height()))[Mod(x, tile.width())];
 }
 
+// Calls put(x, word) along [a, b) of row y with the tile's words.
+template <class Put>
+void TileRun(const Surface& tile, int y, int a, int b, Put put) {
+    const std::uint32_t* trow = tile.row(Mod(y, tile.height()));
+    int tx = Mod(a, tile.width());
+    for (int x = a; x < b; ++x) {
+        put(x, trow[tx]);
+        if (++tx == tile.width()) tx = 0;
+    }
+}
+
 // A source pixel in the destination's terms: a colour word, or a mask bit.
 std::uint32_t SourceWord(std::uint32_t v) { return v; }
 std::uint32_t SourceWord(std::uint8_t bit) { return bit ? kWhite.value() : kBlack.value(); }
@@ -110,14 +121,14 @@ void DrawContext::FillSpan(int y, int x0, int x1, const Paint& paint) {
             if (!paint.tile) {
                 std::fill(row + a, row + b, paint.color.value());
             } else {
-                for (int x = a; x < b; ++x) row[x] = TileWord(*paint.tile, x, y);
+                TileRun(*paint.tile, y, a, b, [row](int x, std::uint32_t w) { row[x] = w; });
             }
         } else {
             std::uint8_t* row = mask_->row(y);
             if (!paint.tile) {
                 std::memset(row + a, MaskBit(paint.color), static_cast<std::size_t>(b - a));
             } else {
-                for (int x = a; x < b; ++x) row[x] = SourceBit(TileWord(*paint.tile, x, y));
+                TileRun(*paint.tile, y, a, b, [row](int x, std::uint32_t w) { row[x] = SourceBit(w); });
             }
         }
         MarkDamage(y, a, b);
