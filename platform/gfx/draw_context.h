@@ -131,9 +131,13 @@ public:
     // on (0,0),(4,0),(4,4),(0,4) fills 4 x 4 pixels), then outlined with the pen,
     // which covers the vertices themselves.
     void Polygon(std::span<const Point> points);
-    // Brush inside, pen on the edge pixels, both within the half-open rectangle.
-    // Empty or inverted rectangles draw nothing.
+    // Brush inside, pen on the edge pixels, both within the half-open rectangle
+    // (without a pen the brush fills all of it). A wider pen is centred on the
+    // edge pixels. Empty or inverted boxes draw nothing, so a negative radius does.
     void Rectangle(const Rect& r);
+    // The pixels whose centres lie in the ellipse inscribed in the box; the pen
+    // takes those of them with a neighbour outside. Dotted outlines alternate by
+    // pixel parity.
     void Ellipse(const Rect& box);
     void FillRect(const Rect& r, const Brush& b);
     void SetPixel(Point p, Color c);
