@@ -37,14 +37,11 @@ public:
 
     int size() const { return static_cast<int>(entries_.size()); }
     // An index outside the palette reads as black and is ignored when set.
-    Color operator[](int index) const { return Valid(index) ? entries_[index] : kBlack; }
-    void Set(int index, Color c) {
-        if (Valid(index)) entries_[index] = c;
-    }
+    Color operator[](int index) const;
+    void Set(int index, Color c);
     std::span<const Color> entries() const { return entries_; }
 
 private:
-    bool Valid(int index) const { return index >= 0 && index < size(); }
     std::vector<Color> entries_;
 };
 

@@ -19,6 +19,17 @@ std::uint32_t TileWord(const Surface& tile, int x, int y) {
     return tile.row(Mod(y, tile.height()))[Mod(x, tile.width())];
 }
 
+// Calls put(x, word) along [a, b) of row y with the tile's words.
+template <class Put>
+void TileRun(const Surface& tile, int y, int a, int b, Put put) {
+    const std::uint32_t* trow = tile.row(Mod(y, tile.height()));
+    int tx = Mod(a, tile.width());
+    for (int x = a; x < b; ++x) {
+        put(x, trow[tx]);
+        if (++tx == tile.width()) tx = 0;
+    }
+}
+
 // A source pixel in the destination's terms: a colour word, or a mask bit.
 std::uint32_t SourceWord(std::uint32_t v) { return v; }
 std::uint32_t SourceWord(std::uint8_t bit) { return bit ? kWhite.value() : kBlack.value(); }
@@ -46,6 +57,27 @@ Brush Brush::Pattern8x8(const std::array<std::uint8_t, 8>& rows, Color set, Colo
     return Pattern(std::move(tile));
 }
 
+Point DrawContext::ToDevice(Point p) const {
+    return {detail::ClampCoord(static_cast<long long>(p.x) + state_.origin.x),
+            detail::ClampCoord(static_cast<long long>(p.y) + state_.origin.y)};
+}
+
+Rect DrawContext::ToDevice(const Rect& r) const {
+    Point a = ToDevice(Point{r.left, r.top}), b = ToDevice(Point{r.right, r.bottom});
+    return {a.x, a.y, b.x, b.y};
+}
+
+Rect DrawContext::DeviceArea(const Rect& r, const Rect& limit) const {
+    long long l = std::max<long long>(static_cast<long long>(r.left) + state_.origin.x, limit.left);
+    long long t = std::max<long long>(static_cast<long long>(r.top) + state_.origin.y, limit.top);
+    long long rr = std::min<long long>(static_cast<long long>(r.right) + state_.origin.x, limit.right);
+    long long b = std::min<long long>(static_cast<long long>(r.bottom) + state_.origin.y, limit.bottom);
+    if (l >= rr || t >= b) return {};
+    return {static_cast<int>(l), static_cast<int>(t), static_cast<int>(rr), static_cast<int>(b)};
+}
+
+int DrawContext::penWidth() const { return std::clamp(state_.pen.width, 1, kMaxPenWidth); }
+
 DrawContext::DrawContext(Surface& target) : surface_(&target) {
     state_.clip = detail::Region(targetBounds());
     state_.font = Font::System();
@@ -67,14 +99,14 @@ void DrawContext::ClearDamage() {
 void DrawContext::SetFont(std::shared_ptr<const Font> f) { state_.font = f ? std::move(f) : Font::System(); }
 
 void DrawContext::ResetClip() { state_.clip = detail::Region(targetBounds()); }
-void DrawContext::SetClip(const Rect& r) { state_.clip = detail::Region(ToDevice(r).intersected(targetBounds())); }
+void DrawContext::SetClip(const Rect& r) { state_.clip = detail::Region(DeviceArea(r, targetBounds())); }
 void DrawContext::SetClip(std::span<const Point> polygon) {
     std::vector<Point> device(polygon.begin(), polygon.end());
     for (Point& p : device) p = ToDevice(p);
     state_.clip = detail::Region::FromPolygon(device, targetBounds());
 }
-void DrawContext::IntersectClip(const Rect& r) { state_.clip.Intersect(ToDevice(r)); }
-void DrawContext::ExcludeClip(const Rect& r) { state_.clip.Subtract(ToDevice(r)); }
+void DrawContext::IntersectClip(const Rect& r) { state_.clip.Intersect(DeviceArea(r, targetBounds())); }
+void DrawContext::ExcludeClip(const Rect& r) { state_.clip.Subtract(DeviceArea(r, targetBounds())); }
 Rect DrawContext::clipBounds() const {
     Point o = state_.origin;
     return state_.clip.bounds().translated({-o.x, -o.y});
@@ -110,14 +142,14 @@ void DrawContext::FillSpan(int y, int x0, int x1, const Paint& paint) {
             if (!paint.tile) {
                 std::fill(row + a, row + b, paint.color.value());
             } else {
-                for (int x = a; x < b; ++x) row[x] = TileWord(*paint.tile, x, y);
+                TileRun(*paint.tile, y, a, b, [row](int x, std::uint32_t w) { row[x] = w; });
             }
         } else {
             std::uint8_t* row = mask_->row(y);
             if (!paint.tile) {
                 std::memset(row + a, MaskBit(paint.color), static_cast<std::size_t>(b - a));
             } else {
-                for (int x = a; x < b; ++x) row[x] = SourceBit(TileWord(*paint.tile, x, y));
+                TileRun(*paint.tile, y, a, b, [row](int x, std::uint32_t w) { row[x] = SourceBit(w); });
             }
         }
         MarkDamage(y, a, b);
@@ -136,7 +168,7 @@ void DrawContext::StrokeThin(Point from, Point to, int& dotPhase) {
     steps.ClipTo(state_.clip.bounds(), first, last);
     bool dotted = state_.pen.style == PenStyle::Dotted;
     for (int i = first; i < last; ++i) PlotPen(steps.At(i), !dotted || ((dotPhase + i) & 1) == 0);
-    dotPhase += total;
+    dotPhase = (dotPhase + total) & 1;  // only the parity carries on
 }
 
 // A disc of the pen's width stamped at every step, ends included. Each row of
@@ -180,8 +212,8 @@ void DrawContext::StrokePath(std::span<const Point> points, bool closed) {
     int phase = 0;
     for (std::size_t i = 0; i < segments; ++i) {
         Point a = ToDevice(points[i]), b = ToDevice(points[(i + 1) % n]);
-        if (state_.pen.width <= 1) StrokeThin(a, b, phase);
-        else StrokeWide(a, b, state_.pen.width);
+        if (penWidth() == 1) StrokeThin(a, b, phase);
+        else StrokeWide(a, b, penWidth());
     }
 }
 
@@ -225,7 +257,7 @@ void DrawContext::DrawShape(const Rect& box, RowFn rowOf) {
         }
     }
     if (state_.pen.style == PenStyle::None) return;
-    int w = std::max(1, state_.pen.width);
+    int w = penWidth();
     Rect outer = box.inflated((w - 1) / 2, (w - 1) / 2);
     Rect inner = box.inflated(-(w / 2), -(w / 2));
     bool dotted = state_.pen.style == PenStyle::Dotted && w == 1;
@@ -252,7 +284,7 @@ void DrawContext::Ellipse(const Rect& box) { DrawShape(ToDevice(box), detail::El
 void DrawContext::FillRect(const Rect& r, const Brush& b) {
     auto paint = BrushPaint(b);
     if (!paint) return;
-    Rect area = ToDevice(r).intersected(state_.clip.bounds());
+    Rect area = DeviceArea(r, state_.clip.bounds());
     for (int y = area.top; y < area.bottom; ++y) FillSpan(y, area.left, area.right, *paint);
 }
 
@@ -265,23 +297,29 @@ std::optional<Color> DrawContext::Pixel(Point p) const {
 }
 
 void DrawContext::Blit(const Rect& dest, const DrawContext& source, Point sourceTopLeft, RasterOp op) {
-    Point from = sourceTopLeft + source.origin();
-    if (source.surface_) BlitFrom(dest, *source.surface_, from, op);
-    else BlitFrom(dest, *source.mask_, from, op);
+    long long x = static_cast<long long>(sourceTopLeft.x) + source.origin().x;
+    long long y = static_cast<long long>(sourceTopLeft.y) + source.origin().y;
+    if (source.surface_) BlitFrom(dest, *source.surface_, x, y, op);
+    else BlitFrom(dest, *source.mask_, x, y, op);
 }
 void DrawContext::Blit(const Rect& dest, const Surface& source, Point sourceTopLeft, RasterOp op) {
-    BlitFrom(dest, source, sourceTopLeft, op);
+    BlitFrom(dest, source, sourceTopLeft.x, sourceTopLeft.y, op);
 }
 void DrawContext::Blit(const Rect& dest, const Mask& source, Point sourceTopLeft, RasterOp op) {
-    BlitFrom(dest, source, sourceTopLeft, op);
+    BlitFrom(dest, source, sourceTopLeft.x, sourceTopLeft.y, op);
 }
 
 template <class Source>
-void DrawContext::BlitFrom(const Rect& dest, const Source& src, Point srcDevice, RasterOp op) {
-    Rect d = ToDevice(dest);
-    Point off = srcDevice - d.topLeft();
-    Rect area = d.intersected(src.bounds().translated(Point{} - off)).intersected(state_.clip.bounds());
-    if (area.empty()) return;
+void DrawContext::BlitFrom(const Rect& dest, const Source& src, long long srcX, long long srcY, RasterOp op) {
+    // Offsets from destination to source pixels; exact, then small once the area is not empty.
+    long long dx = srcX - (static_cast<long long>(dest.left) + state_.origin.x);
+    long long dy = srcY - (static_cast<long long>(dest.top) + state_.origin.y);
+    Rect area = DeviceArea(dest, state_.clip.bounds());
+    long long l = std::max<long long>(area.left, -dx), t = std::max<long long>(area.top, -dy);
+    long long r = std::min<long long>(area.right, src.width() - dx), b = std::min<long long>(area.bottom, src.height() - dy);
+    if (l >= r || t >= b) return;
+    area = {static_cast<int>(l), static_cast<int>(t), static_cast<int>(r), static_cast<int>(b)};
+    Point off{static_cast<int>(dx), static_cast<int>(dy)};
     std::optional<Paint> brush;
     if (op == RasterOp::BrushWhereSourceSet) {
         brush = BrushPaint(state_.brush);
@@ -338,28 +376,35 @@ void DrawContext::BlitFrom(const Rect& dest, const Source& src, Point srcDevice,
 }
 
 void DrawContext::StretchImage(const Rect& dest, const Surface& image, const Rect& source) {
-    Rect d = ToDevice(dest);
-    if (d.empty() || source.empty()) return;
-    Rect area = d.intersected(state_.clip.bounds());
+    if (dest.empty() || source.empty()) return;
+    Rect area = DeviceArea(dest, state_.clip.bounds());
     if (area.empty()) return;
-    long long dw = d.width(), dh = d.height(), sw = source.width(), sh = source.height();
-    // Nearest source pixel to each destination pixel centre.
+    long long dl = static_cast<long long>(dest.left) + state_.origin.x;
+    long long dt = static_cast<long long>(dest.top) + state_.origin.y;
+    long long dw = static_cast<long long>(dest.right) - dest.left, dh = static_cast<long long>(dest.bottom) - dest.top;
+    long long sw = static_cast<long long>(source.right) - source.left;
+    long long sh = static_cast<long long>(source.bottom) - source.top;
+    // Nearest source pixel to each destination pixel centre; outside the image: skipped.
     auto sample = [](long long i, long long from, long long dn, long long sn) {
-        return from + ((2 * i + 1) * sn) / (2 * dn);
+        return from + static_cast<long long>((static_cast<__int128>(2 * i + 1) * sn) / (2 * dn));
     };
-    std::vector<int> columns(area.width());
-    for (int x = area.left; x < area.right; ++x)
-        columns[x - area.left] = static_cast<int>(sample(x - d.left, source.left, dw, sw));
     Rect inside = image.bounds();
+    std::vector<int> columns(area.width());
+    for (int x = area.left; x < area.right; ++x) {
+        long long sx = sample(x - dl, source.left, dw, sw);
+        columns[x - area.left] = sx >= inside.left && sx < inside.right ? static_cast<int>(sx) : -1;
+    }
     for (int y = area.top; y < area.bottom; ++y) {
-        int sy = static_cast<int>(sample(y - d.top, source.top, dh, sh));
+        long long syl = sample(y - dt, source.top, dh, sh);
+        if (syl < inside.top || syl >= inside.bottom) continue;
+        int sy = static_cast<int>(syl);
         if (sy < inside.top || sy >= inside.bottom) continue;
         const std::uint32_t* srow = image.row(sy);
         state_.clip.ForEachSpan(y, area.left, area.right, [&](int a, int b) {
             int lo = b, hi = a;
             for (int x = a; x < b; ++x) {
                 int sx = columns[x - area.left];
-                if (sx < inside.left || sx >= inside.right) continue;
+                if (sx < 0) continue;
                 if (surface_) surface_->row(y)[x] = srow[sx];
                 else mask_->row(y)[x] = SourceBit(srow[sx]);
                 lo = std::min(lo, x);

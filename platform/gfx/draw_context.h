@@ -22,9 +22,11 @@ namespace platform::gfx {
 
 enum class PenStyle { Solid, Dotted, None };
 
-// Width 0 or 1 is a one-pixel line; dotted pens are one pixel wide (wider ones
-// draw solid), alternating on and off, with the gaps in the background colour
-// when the background mode is opaque.
+// Width 0 or 1 is a one-pixel line, widths above kMaxPenWidth draw as that; dotted
+// pens are one pixel wide (wider ones draw solid), alternating on and off, with
+// the gaps in the background colour when the background mode is opaque.
+inline constexpr int kMaxPenWidth = 1024;
+
 struct Pen {
     PenStyle style = PenStyle::Solid;
     int width = 1;
@@ -129,9 +131,13 @@ public:
     // on (0,0),(4,0),(4,4),(0,4) fills 4 x 4 pixels), then outlined with the pen,
     // which covers the vertices themselves.
     void Polygon(std::span<const Point> points);
-    // Brush inside, pen on the edge pixels, both within the half-open rectangle.
-    // Empty or inverted rectangles draw nothing.
+    // Brush inside, pen on the edge pixels, both within the half-open rectangle
+    // (without a pen the brush fills all of it). A wider pen is centred on the
+    // edge pixels. Empty or inverted boxes draw nothing, so a negative radius does.
     void Rectangle(const Rect& r);
+    // The pixels whose centres lie in the ellipse inscribed in the box; the pen
+    // takes those of them with a neighbour outside. Dotted outlines alternate by
+    // pixel parity.
     void Ellipse(const Rect& box);
     void FillRect(const Rect& r, const Brush& b);
     void SetPixel(Point p, Color c);
@@ -184,8 +190,12 @@ private:
     };
 
     Rect targetBounds() const;
-    Point ToDevice(Point p) const { return p + state_.origin; }
-    Rect ToDevice(const Rect& r) const { return r.translated(state_.origin); }
+    // Saturating at the rasteriser's coordinate limit.
+    Point ToDevice(Point p) const;
+    Rect ToDevice(const Rect& r) const;
+    // Exact: the device pixels of a logical rectangle that lie inside `limit`.
+    Rect DeviceArea(const Rect& r, const Rect& limit) const;
+    int penWidth() const;
     static std::optional<Paint> BrushPaint(const Brush& b);
 
     // Device pixels, clipped here.
@@ -200,7 +210,7 @@ private:
     template <class RowFn>
     void DrawShape(const Rect& deviceBox, RowFn rowOf);
     template <class Source>
-    void BlitFrom(const Rect& dest, const Source& src, Point srcDevice, RasterOp op);
+    void BlitFrom(const Rect& dest, const Source& src, long long srcX, long long srcY, RasterOp op);
     std::vector<LaidLine> LayoutWrapped(const Rect& box, std::string_view text, HAlign align, Rect& covered) const;
     void DrawGlyphs(const Font& f, Point devicePen, std::string_view text);
 

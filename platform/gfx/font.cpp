@@ -216,18 +216,21 @@ std::unique_ptr<Font> Font::Load(const std::string& file, int faceIndex, int hei
     long long span = std::max<long long>(1, winAscent + winDescent);
 
     TextMetrics& m = font->metrics_;
+    // Past a couple of screen heights a glyph only costs memory.
+    constexpr int kMaxFontPixels = 2048;
     int cell = cellSnap > 0 ? cellSnap : (height > 0 ? height : (height == 0 ? 16 : 0));
+    cell = std::min(cell, kMaxFontPixels);
     long long ppem;
     if (cell > 0) {
         ppem = std::max<long long>(1, RoundDiv(cell * upem, span));
         m.ascent = static_cast<int>(RoundDiv(cell * winAscent, span));
         m.descent = cell - m.ascent;
     } else {
-        ppem = std::min<long long>(-static_cast<long long>(height), 1 << 14);
+        ppem = std::min<long long>(-static_cast<long long>(height), kMaxFontPixels);
         m.ascent = static_cast<int>(RoundDiv(winAscent * ppem, upem));
         m.descent = static_cast<int>(RoundDiv(winDescent * ppem, upem));
     }
-    ppem = std::min<long long>(ppem, 1 << 14);
+    ppem = std::min<long long>(ppem, kMaxFontPixels);
     m.height = m.ascent + m.descent;
     m.internalLeading = std::max(0, m.height - static_cast<int>(ppem));
     long long extra = lineGap - (span - hheaSpan);

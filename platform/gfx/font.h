@@ -36,6 +36,7 @@ struct Glyph {
     std::vector<std::uint8_t> bits;
 };
 
+// Glyphs are rendered on first use and kept; a font serves one thread at a time.
 class Font {
 public:
     // Height is logical, as the Windows rule has it: negative asks for that

@@ -10,8 +10,9 @@
 
 namespace platform::gfx::detail {
 
-// Coordinates beyond this are clamped before rasterising so products fit int64.
-inline constexpr int kCoordLimit = 1 << 24;
+// Coordinates beyond this are clamped before rasterising so products fit int64;
+// it lies beyond the widest possible surface, so nothing visible moves.
+inline constexpr int kCoordLimit = 1 << 29;
 int ClampCoord(long long v);
 Point ClampPoint(Point p);
 
@@ -41,7 +42,8 @@ struct Span {
     int x1 = 0;  // exclusive
 };
 
-// Pixels whose centre lies in the ellipse inscribed in `box`, on row y.
+// Pixels whose centre lies in the ellipse inscribed in `box`, on row y. The box
+// stays within twice kCoordLimit.
 Span EllipseRow(const Rect& box, int y);
 
 // The pixels of a row of a shape (given its row spans above, on and below)

@@ -1,0 +1,175 @@
+// PNG and JPEG files: round trips, colour-type expansion, and the malformed
+// corpus, each file refused with the fault it carries and never fatal.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "../support/temp_dir.h"
+#include "gfx_pixels.h"
+
+using namespace platform::gfx;
+using namespace gfxtest;
+
+namespace {
+
+std::string Fixture(const std::string& name) { return std::string(KESTRUNE_FIXTURES) + "/" + name; }
+
+std::unique_ptr<Surface> Quadrants() {
+    auto s = Surface::Create(16, 16);
+    const Color colours[4] = {{200, 30, 30}, {30, 200, 30}, {30, 30, 200}, {220, 220, 220}};
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) s->row(y)[x] = colours[(y / 8) * 2 + x / 8].value();
+    return s;
+}
+
+// JPEG is lossy: flat 8 x 8 blocks come back within a few levels (ringing next
+// to saturated neighbours reaches 9 at quality 90), away from the borders where
+// the default 2 x 2 chroma subsampling blends neighbours.
+constexpr int kJpegTolerance = 12;
+bool Interior(int x, int y) { return x % 8 != 0 && x % 8 != 7 && y % 8 != 0 && y % 8 != 7; }
+
+bool Near(Color a, Color b, int tolerance) {
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+}  // namespace
+
+TEST(GfxPng, SurfaceRoundTripIsExact) {
+    TempDir dir;
+    auto s = Surface::Create(5, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) s->row(y)[x] = Color(x * 50, y * 100, 7 + x * y).value();
+    ASSERT_TRUE(SavePng(*s, "rgb.png"));
+    auto back = LoadPng("rgb.png");
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->width, 5);
+    ASSERT_EQ(back->height, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            RgbaPixel p = back->at(x, y);
+            EXPECT_EQ(Color(p.r, p.g, p.b), s->At(x, y));
+            EXPECT_EQ(p.a, 255);
+        }
+}
+
+TEST(GfxPng, RgbaRoundTripKeepsAlpha) {
+    TempDir dir;
+    RgbaImage img{3, 1, {{255, 255, 0, 178}, {0, 0, 0, 0}, {1, 2, 3, 255}}};
+    ASSERT_TRUE(SavePng(img, "rgba.png"));
+    auto back = LoadPng("rgba.png");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->pixels, img.pixels);
+    RgbaImage wrong{2, 2, {{}}};
+    ImageError error;
+    EXPECT_FALSE(SavePng(wrong, "wrong.png", &error));
+    EXPECT_EQ(error.fault, ImageFault::CannotWrite);
+}
+
+TEST(GfxPng, PaletteGreyAndDeepFilesExpandToRgba) {
+    auto pal = LoadPng(Fixture("gfx/palette_trns.png"));
+    ASSERT_TRUE(pal);
+    const RgbaPixel red{255, 0, 0, 255}, green{0, 255, 0, 255}, clear{0, 0, 255, 0};
+    EXPECT_EQ(pal->pixels, (std::vector<RgbaPixel>{red, green, clear, red, green, green, clear, red}));
+
+    auto grey = LoadPng(Fixture("gfx/grey16.png"));  // 16-bit samples keep their high byte
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(grey->pixels, (std::vector<RgbaPixel>{
+                                {0, 0, 0, 255}, {255, 255, 255, 255}, {0x80, 0x80, 0x80, 255}, {0x12, 0x12, 0x12, 255}}));
+}
+
+TEST(GfxJpeg, RoundTripWithinTheLossyTolerance) {
+    TempDir dir;
+    auto s = Quadrants();
+    ASSERT_TRUE(SaveJpeg(*s, "q.jpg", 90));
+    auto back = LoadJpeg("q.jpg");
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(back->size(), s->size());
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            if (Interior(x, y)) {
+                EXPECT_TRUE(Near(back->At(x, y), s->At(x, y), kJpegTolerance)) << x << "," << y;
+            }
+}
+
+TEST(GfxJpeg, ColourAndGreyFilesDecodeToRgb) {
+    auto colour = LoadJpeg(Fixture("gfx/colour16.jpg"));
+    ASSERT_NE(colour, nullptr);
+    auto expected = Quadrants();
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            if (Interior(x, y)) {
+                EXPECT_TRUE(Near(colour->At(x, y), expected->At(x, y), kJpegTolerance)) << x << "," << y;
+            }
+
+    auto grey = LoadJpeg(Fixture("gfx/grey8.jpg"));
+    ASSERT_NE(grey, nullptr);
+    ASSERT_EQ(grey->size(), (Size{8, 8}));
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            Color c = grey->At(x, y);
+            EXPECT_EQ(c.red(), c.green());
+            EXPECT_EQ(c.green(), c.blue());
+            if (y != 3 && y != 4) {
+                EXPECT_NEAR(c.red(), y < 4 ? 40 : 180, kJpegTolerance) << x << "," << y;
+            }
+        }
+}
+
+TEST(GfxJpeg, CmykFilesAreUnsupported) {
+    ImageError error;
+    EXPECT_EQ(LoadJpeg(Fixture("gfx/cmyk8.jpg"), &error), nullptr);
+    EXPECT_EQ(error.fault, ImageFault::Unsupported);
+}
+
+TEST(GfxImage, MalformedFilesAreRefusedWithTheirFault) {
+    const struct {
+        const char* file;
+        ImageFault fault;
+    } pngs[] = {
+        {"malformed/empty.png", ImageFault::WrongFormat},
+        {"malformed/text_named.png", ImageFault::WrongFormat},
+        {"malformed/bad_ihdr_crc.png", ImageFault::BadHeader},
+        {"malformed/zero_width.png", ImageFault::BadHeader},
+        {"malformed/huge_dimensions.png", ImageFault::TooLarge},
+        {"malformed/truncated_idat.png", ImageFault::BadData},
+        {"malformed/bad_zlib.png", ImageFault::BadData},
+        {"malformed/no_such_file.png", ImageFault::CannotOpen},
+    };
+    for (const auto& c : pngs) {
+        ImageError error;
+        EXPECT_FALSE(LoadPng(Fixture(c.file), &error)) << c.file;
+        EXPECT_EQ(error.fault, c.fault) << c.file << ": " << error.message;
+    }
+    const struct {
+        const char* file;
+        ImageFault fault;
+    } jpegs[] = {
+        {"malformed/png_named.jpg", ImageFault::WrongFormat},
+        {"malformed/empty.png", ImageFault::WrongFormat},
+        {"malformed/garbage_after_soi.jpg", ImageFault::BadHeader},
+        {"malformed/truncated_header.jpg", ImageFault::BadHeader},
+        {"malformed/truncated_scan.jpg", ImageFault::BadData},
+        {"malformed/no_such_file.jpg", ImageFault::CannotOpen},
+    };
+    for (const auto& c : jpegs) {
+        ImageError error;
+        EXPECT_EQ(LoadJpeg(Fixture(c.file), &error), nullptr) << c.file;
+        EXPECT_EQ(error.fault, c.fault) << c.file << ": " << error.message;
+    }
+}
+
+TEST(GfxImage, FailedWritesReportAndLeaveNoFile) {
+    TempDir dir;
+    auto s = Surface::Create(2, 2);
+    ImageError error;
+    EXPECT_FALSE(SavePng(*s, "missing/folder/x.png", &error));
+    EXPECT_EQ(error.fault, ImageFault::CannotWrite);
+    EXPECT_FALSE(SaveJpeg(*s, "missing/folder/x.jpg", 75, &error));
+    EXPECT_EQ(error.fault, ImageFault::CannotOpen);
+    auto empty = Surface::Create(0, 0);
+    EXPECT_FALSE(SaveJpeg(*empty, "empty.jpg", 75, &error));
+    EXPECT_EQ(error.fault, ImageFault::CannotWrite);
+    EXPECT_FALSE(std::filesystem::exists("empty.jpg"));
+}
