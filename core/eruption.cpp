@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/helpers.h"
+#include "core/record_file.h"
 #include "core/view.h"
 #include "platform/sys/files.h"
 
@@ -288,25 +289,7 @@ bool MakeEruptionFile(std::string& name) {
 // ---- The open catalogue ----------------------------------------------------------------------
 
 TimeValue ReadEruptionAt(std::FILE* file, std::int32_t n, int origin, EruptionRecord* record) {
-    if (!file) return TimeValue();
-    long long index = n;
-    if (origin == kFromCurrent) {
-        long pos = std::ftell(file);
-        index += pos > 0 ? pos / kEruptionRecordSize : 0;
-    }
-    long long length = 0;
-    if (std::fseek(file, 0, SEEK_END) == 0) length = std::max(0L, std::ftell(file));
-    if (origin == kFromEnd) index += length / kEruptionRecordSize;
-    if (index < 0) {
-        std::rewind(file);
-        return TimeValue();
-    }
-    long long offset = index * kEruptionRecordSize;
-    if (offset > length) {
-        std::fseek(file, 0, SEEK_END);
-        return TimeValue();
-    }
-    std::fseek(file, static_cast<long>(offset), SEEK_SET);
+    if (!SeekRecord(file, n, origin, kEruptionRecordSize)) return TimeValue();
     unsigned char bytes[kEruptionRecordSize];
     if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return TimeValue();
     EruptionRecord r = DecodeEruptionRecord(bytes);
@@ -317,49 +300,8 @@ TimeValue ReadEruptionAt(std::FILE* file, std::int32_t n, int origin, EruptionRe
 }
 
 int FindEruptionIndex(std::FILE* file, TimeValue* time, bool* exact, std::int32_t* index) {
-    *exact = false;
     auto at = [file](std::int32_t i) { return ReadEruptionAt(file, i, kFromStart, nullptr); };
-    long long length = 0;
-    if (file && std::fseek(file, 0, SEEK_END) == 0) length = std::max(0L, std::ftell(file));
-    const auto n = static_cast<std::int32_t>(std::min<long long>(length / kEruptionRecordSize, INT32_MAX));
-    TimeValue t0 = n > 0 ? at(0) : TimeValue();
-    if (t0.t == 0 || *time <= t0) {
-        *exact = t0.t != 0 && *time == t0;
-        *time = t0;
-        if (file) std::rewind(file);
-        *index = 0;
-        return *exact ? 0 : -1;
-    }
-    const std::int32_t last = n - 1;
-    TimeValue tn = at(last);
-    if (*time > tn) {
-        *time = tn;
-        *index = n;
-        return 1;
-    }
-    if (tn == *time) {
-        *exact = true;
-        std::fseek(file, static_cast<long>(last) * kEruptionRecordSize, SEEK_SET);
-        *index = last;
-        return 0;
-    }
-    std::int32_t lo = 0, hi = last, i = hi / 2;
-    do {
-        TimeValue ti = at(i);
-        if (ti == *time) {
-            *exact = true;
-            break;
-        }
-        if (ti > *time)
-            hi = i;
-        else
-            lo = i + 1;
-        i = lo + (hi - lo) / 2;
-    } while (lo < hi);
-    *time = at(i);
-    while (i - 1 >= 0 && at(i - 1) == *time) --i;
-    *index = i;
-    return 0;
+    return FindRecordByTime(file, kEruptionRecordSize, at, true, time, exact, index);
 }
 
 int OpenEruptionCatalogue() {
@@ -371,9 +313,7 @@ int OpenEruptionCatalogue() {
         return 0;
     }
     if (!gShowEruptions) return 0;
-    long length = 0;
-    if (std::fseek(gEruptionCatalogue, 0, SEEK_END) == 0) length = std::max(0L, std::ftell(gEruptionCatalogue));
-    gEruptionCount = static_cast<std::int32_t>(length / kEruptionRecordSize);
+    gEruptionCount = RecordCount(gEruptionCatalogue, kEruptionRecordSize);
     gEruptionVisibleBits = std::make_unique<BitSet>(gEruptionCount);
     TimeValue t = gAnimationTime;
     bool exact = false;

@@ -106,49 +106,16 @@ namespace {
 
 QuakeDisplayRecord gOpenedQuake;  // what OpenQuakeCatalogue hands out
 
-long long FileLength(std::FILE* file) {
-    if (std::fseek(file, 0, SEEK_END) != 0) return 0;
-    long len = std::ftell(file);
-    return len < 0 ? 0 : len;
-}
-
 }  // namespace
 
-std::int32_t QuakeRecordCount(std::FILE* file) {
-    if (!file) return 0;
-    long pos = std::ftell(file);
-    long long count = FileLength(file) / kQuakeRecordSize;
-    if (pos >= 0) std::fseek(file, pos, SEEK_SET);
-    return static_cast<std::int32_t>(std::min<long long>(count, INT32_MAX));
-}
+std::int32_t QuakeRecordCount(std::FILE* file) { return RecordCount(file, kQuakeRecordSize); }
 
 TimeValue ReadQuakeAt(std::FILE* file, std::int32_t n, int origin, QuakeRecord* record) {
     QuakeRecord scratch;
     if (!record) record = &scratch;
     if (!file) return TimeValue();
     *record = QuakeRecord{};
-
-    long long index = n;
-    if (origin == kFromCurrent) {
-        long pos = std::ftell(file);
-        index += pos > 0 ? pos / kQuakeRecordSize : 0;
-    }
-    long long length = FileLength(file);
-    long long count = length / kQuakeRecordSize;
-    if (origin == kFromEnd) index += count;
-
-    if (index < 0) {
-        std::rewind(file);
-        return TimeValue();
-    }
-    long long offset = index * kQuakeRecordSize;
-    if (offset > length) {
-        std::fseek(file, 0, SEEK_END);
-        return TimeValue();
-    }
-    if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) return TimeValue();
-    // A truncated final record is no record.
-    if (index >= count) return TimeValue();
+    if (!SeekRecord(file, n, origin, kQuakeRecordSize)) return TimeValue();
 
     unsigned char bytes[kQuakeRecordSize];
     if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return TimeValue();
@@ -160,48 +127,10 @@ TimeValue ReadQuakeAt(std::FILE* file, std::int32_t n, int origin, QuakeRecord* 
 
 int FindQuakeIndex(std::FILE* file, TimeValue* time, bool* exact, std::int32_t* index) {
     bool found = false;
-    auto done = [&](std::int32_t i, int result) {
-        if (exact) *exact = found;
-        *index = i;
-        return result;
-    };
-
-    std::int32_t n = QuakeRecordCount(file);
-    TimeValue t0 = n > 0 ? ReadQuakeAt(file, 0) : TimeValue();
-    if (t0.t == 0 || *time <= t0) {
-        *time = t0;
-        if (file) std::rewind(file);
-        return done(0, -1);
-    }
-
-    std::int32_t last = n - 1;
-    TimeValue tn = ReadQuakeAt(file, last);
-    if (*time > tn) {
-        *time = tn;
-        return done(n, 1);
-    }
-    if (tn == *time) {
-        found = true;
-        std::fseek(file, static_cast<long>(last) * kQuakeRecordSize, SEEK_SET);
-        return done(last, 0);
-    }
-
-    std::int32_t lo = 0, hi = last, i = hi / 2;
-    do {
-        TimeValue ti = ReadQuakeAt(file, i);
-        if (ti == *time) {
-            found = true;
-            break;
-        }
-        if (ti > *time)
-            hi = i;
-        else
-            lo = i + 1;
-        i = lo + (hi - lo) / 2;
-    } while (lo < hi);
-    *time = ReadQuakeAt(file, i);
-    while (i - 1 >= 0 && ReadQuakeAt(file, i - 1) == *time) --i;
-    return done(i, 0);
+    auto at = [file](std::int32_t i) { return ReadQuakeAt(file, i); };
+    int result = FindRecordByTime(file, kQuakeRecordSize, at, false, time, &found, index);
+    if (exact) *exact = found;
+    return result;
 }
 
 QuakeDisplayRecord* OpenQuakeCatalogue(bool forUpdate) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/quake_record.h"
+#include "core/record_file.h"
 #include "core/timevalue.h"
 
 // One bit per catalogue record, all set when created; the animation clears the
@@ -62,10 +63,6 @@ struct EruptionCatalogueHooks {
 };
 extern EruptionCatalogueHooks gEruptionCatalogueHooks;
 
-// Where ReadQuakeAt counts n from.
-inline constexpr int kFromStart = 0;
-inline constexpr int kFromCurrent = 1;
-inline constexpr int kFromEnd = 2;
 
 // Whole records in the file (a trailing partial record does not count).
 std::int32_t QuakeRecordCount(std::FILE* file);
