@@ -1,5 +1,7 @@
 #include "core/record_file.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace {
@@ -40,4 +42,10 @@ bool SeekRecord(std::FILE* file, std::int32_t n, int origin, int recordSize) {
     if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) return false;
     // A truncated final record is no record.
     return index < count;
+}
+
+bool ReadRecordBytes(std::FILE* file, std::int32_t i, int recordSize, unsigned char* out) {
+    if (!file || i < 0) return false;
+    const off_t offset = static_cast<off_t>(i) * recordSize;
+    return ::pread(::fileno(file), out, static_cast<std::size_t>(recordSize), offset) == recordSize;
 }

@@ -20,6 +20,10 @@ std::int32_t RecordCount(std::FILE* file, int recordSize);
 // past the end at its end.
 bool SeekRecord(std::FILE* file, std::int32_t n, int origin, int recordSize);
 
+// Reads record i's bytes without moving or refilling the stream's buffer (the
+// search jumps around; stdio would reread a block at every jump).
+bool ReadRecordBytes(std::FILE* file, std::int32_t i, int recordSize, unsigned char* out);
+
 // The first record whose time equals *time, else the first later one, with
 // *time set to its time. Result -1 (index 0) at or before the first record,
 // 1 (index = count) after the last, 0 otherwise. A time equal to the last
@@ -29,6 +33,7 @@ template <class TimeAt>
 int FindRecordByTime(std::FILE* file, int recordSize, TimeAt timeAt, bool firstIsExact, TimeValue* time, bool* exact,
                      std::int32_t* index) {
     *exact = false;
+    if (file) std::fflush(file);  // what the stream holds must be on disk before reading around it
     const std::int32_t n = RecordCount(file, recordSize);
     const TimeValue t0 = n > 0 ? timeAt(0) : TimeValue();
     if (t0.t == 0 || *time <= t0) {
@@ -67,5 +72,6 @@ int FindRecordByTime(std::FILE* file, int recordSize, TimeAt timeAt, bool firstI
     *time = timeAt(i);
     while (i - 1 >= 0 && timeAt(i - 1) == *time) --i;
     *index = i;
+    SeekRecord(file, i, kFromStart, recordSize);
     return 0;
 }
