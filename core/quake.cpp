@@ -100,6 +100,7 @@ std::int32_t gQuakeCount = 0;
 std::int32_t gQuakeIndex = 0;
 TimeValue gNextQuakeTime;
 std::unique_ptr<BitSet> gQuakeVisibleBits;
+bool gCatalogueUpdateRunning = false;
 EruptionCatalogueHooks gEruptionCatalogueHooks;
 
 namespace {
@@ -139,7 +140,7 @@ int FindQuakeIndex(std::FILE* file, TimeValue* time, bool* exact, std::int32_t* 
 }
 
 QuakeDisplayRecord* OpenQuakeCatalogue(bool forUpdate) {
-    if (!gShowEarthquakes || gQuakeCatalogue) return nullptr;
+    if (!gShowEarthquakes || gQuakeCatalogue || gCatalogueUpdateRunning) return nullptr;
 
     // Old views name the previous catalogue format; only the name changes.
     std::size_t old = gEventFileName.find(".HY3");

@@ -1,0 +1,30 @@
+#pragma once
+// Brings the recent part of each UPDATE FILE catalogue up to date from the
+// earthquake event service, in windows of 30 days, and swaps the rebuilt
+// catalogue in while keeping the previous one under ".hyt".
+#include <functional>
+#include <string>
+
+inline constexpr const char* kTempCatalogue = "temptemp.hy4";
+inline constexpr const char* kServiceAnswerFile = "USGSHistoryHypocenters.csv";
+inline constexpr const char* kEventQueryPath =
+    "fdsnws/event/1/query?format=csv&minmagnitude=3.0&starttime=%04d-%02d-%02d&endtime=%04d-%02d-%02d";
+// The public service; tests and other deployments set another.
+inline constexpr const char* kDefaultEventServiceAddress = "https://earthquake.usgs.gov/";
+
+// What the update needs of the program around it.
+struct WebUpdateHooks {
+    std::function<void(const std::string&)> message;  // one progress line
+    std::function<void()> repeatView;                 // reopen the current view (command 150)
+    std::function<void(int ms)> wait;                 // a wait that keeps the windows alive
+    std::function<void()> beep;
+};
+
+extern std::string gEventServiceAddress;  // scheme, host and folder the query path follows
+
+// 0 when every catalogue was brought up to date, 1 when a problem was
+// reported. Any failed window leaves that catalogue exactly as it was.
+int UpdateFromWebService(bool interactive, const WebUpdateHooks& hooks);
+
+// The ".hyt" name: the last extension of the file part replaced.
+std::string BackupCatalogueName(const std::string& name);
