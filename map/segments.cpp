@@ -93,19 +93,17 @@ public:
         const int d = jump - prevJump_;
         if (line_.empty() || std::abs(d) <= kArcMinutesHalfTurn || color_ == 0) {
             Keep(lat, offset, jump);
-        } else if (d <= -kArcMinutesHalfTurn) {
-            // Eastward over the west edge: the piece from the previous point, moved a turn west.
-            Flush();
-            gfx::Point piece[2] = {Pixel(prevLat_, prevOffset_ - 360.0), Pixel(lat, offset)};
-            DrawPolyline(dc_, piece, color_, width_);
-            Keep(lat, offset, jump);
-        } else {
-            // Westward over the west edge: carry on a turn west, off the left side.
-            const double shifted = offset - 360.0;
-            line_.push_back(Pixel(lat, shifted));
-            Flush();
-            Keep(lat, shifted, jump - kFullTurn);
+            return;
         }
+        // Over the west edge: the old line runs on to this point a turn away,
+        // off the map's side, and the new one starts from the previous point a
+        // turn the other way, so the crossing shows at both edges and nothing
+        // after it is lost.
+        const double turn = d < 0 ? 360.0 : -360.0;
+        line_.push_back(Pixel(lat, offset + turn));
+        Flush();
+        line_.push_back(Pixel(prevLat_, prevOffset_ - turn));
+        Keep(lat, offset, jump);
     }
 
     void Flush() {
@@ -356,16 +354,15 @@ SegmentStatus DrawSegmentFileOnSphere(std::FILE* file, gfx::DrawContext& dc) {
         int prevJump = 0;
         for (const SegmentPoint& p : points) {
             const double lat = p.lat / units, lon = p.lon / units;
-            if (dump.get()) std::fprintf(dump.get(), "%3d %7.2f %7.2f\n", ++number, lat, lon);
             std::int32_t x = 0, y = 0;
             LatLonToMapPixel(lat, lon, &x, &y);
             const int jump = TruncToInt((lon + 180.0) * 60.0);
             const int d = jump - prevJump;
             prevJump = jump;
-            if (line.empty() || std::abs(d) <= kArcMinutesHalfTurn) {
-                line.push_back({x, y});
-            } else if (d <= 0) {
-                flush();
+            const bool jumps = !line.empty() && std::abs(d) > kArcMinutesHalfTurn;
+            if (jumps && d <= 0) flush();
+            if (dump.get()) std::fprintf(dump.get(), "%3d %7.2f %7.2f\n", ++number, lat, lon);
+            if (!jumps || d <= 0) {
                 line.push_back({x, y});
             } else {
                 line.push_back({x - width, y});
