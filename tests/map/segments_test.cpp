@@ -329,6 +329,24 @@ TEST_F(SegmentsTest, ThreeDViewDrawsThroughItsPenAndRecordsTheLines) {
     EXPECT_EQ(TempDir::Read(kPlatesDumpFile).find("\n\n"), std::string::npos);
 }
 
+TEST_F(SegmentsTest, ThreeDWorldViewLiftsThePenAcross180ForCoarseFilesOnly) {
+    Proj p = SetView(-180, 180, -70, 75, 720, 400);
+    g3DView = true;
+    gMapView = false;
+    auto s = gfx::Surface::Create(gMapWidth, gMapHeight, kBack);
+    gfx::DrawContext dc(*s);
+    for (PointLayout layout : {PointLayout::kCoarse, PointLayout::kFine}) {
+        const int u = UnitsPerDegree(layout);
+        RecordingPen pen;
+        std::FILE* f = SegmentFile({MakeSegment(1, {{179 * u, 0}, {-179 * u, 0}}, layout)}, layout);
+        EXPECT_EQ(DrawSegmentFile(p, f, layout, dc, &pen), SegmentStatus::kEnd);
+        std::fclose(f);
+        ASSERT_EQ(pen.calls.size(), 2u);
+        EXPECT_EQ(pen.calls[1].line, layout == PointLayout::kFine);
+        EXPECT_DOUBLE_EQ(pen.calls[1].lonOffset, 1.0);
+    }
+}
+
 TEST(MapBuffer, RecordsAreTwentyLittleEndianBytes) {
     unsigned char b[kMapBufferRecordSize];
     EncodeMapBufferRecord({1.5, -2.0, 14}, b);
@@ -434,5 +452,14 @@ TEST_F(SegmentsTest, PlatesOnTheSphereWrapAtItsSeamAndDumpEveryPoint) {
     EXPECT_EQ(TempDir::Read(kMapBufferDumpFile),
               "  1   10.00  170.00\n  2   10.00  179.72\n\n  3   10.00 -179.72\n  4   10.00 -170.00\n\n"
               "  5    0.00    0.00\n  6    0.00   10.00\n\n");
+
+    // Outside the map view the sphere copy only dumps.
+    gMapView = false;
+    g3DView = true;
+    auto other = gfx::Surface::Create(720, 360, kBack);
+    gfx::DrawContext otherDc(*other);
+    DrawPlatesOnSphere(otherDc);
+    EXPECT_EQ(Inked(*other), Rect{});
+    EXPECT_NE(TempDir::Read(kMapBufferDumpFile).find("  6    0.00   10.00\n"), std::string::npos);
     gSphereMapping = {};
 }
