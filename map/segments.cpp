@@ -160,7 +160,9 @@ void Draw3DSegment(const std::vector<SegmentPoint>& points, PointLayout layout, 
 
 // Header bounds on the sphere image count from -180; the last degree before
 // 180 sits just west of it, inside the test's one-degree slack.
-int SphereBound(int minutes) { return minutes > kArcMinutesHalfTurn - 61 ? minutes - kArcMinutesHalfTurn : minutes + kArcMinutesHalfTurn; }
+int SphereBound(int minutes) {
+    return minutes > kArcMinutesHalfTurn - 61 ? minutes - kArcMinutesHalfTurn : minutes + kArcMinutesHalfTurn;
+}
 
 }  // namespace
 
