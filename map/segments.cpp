@@ -1,0 +1,377 @@
+#include "map/segments.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/config.h"
+#include "core/helpers.h"
+#include "core/view.h"
+
+namespace {
+
+constexpr int kFullTurn = 2 * kArcMinutesHalfTurn;  // arc-minutes
+constexpr int kWestSlack = -60;                      // one degree west of the edge still counts as on the map
+constexpr int kHighestDrawnColor = 16;
+
+std::FILE* gMapBuffer = nullptr;
+PlateLabelDrawer gPlateLabelDrawer = nullptr;
+
+int TruncToInt(double v) {
+    if (!std::isfinite(v)) return 0;
+    return static_cast<int>(std::fmax(-2.0e9, std::fmin(2.0e9, std::trunc(v))));
+}
+
+// A text dump rewritten by each drawing; a dump that cannot be made is left out.
+class Dump {
+public:
+    explicit Dump(const char* name) : file_(std::fopen(name, "wb")) {}
+    ~Dump() {
+        if (file_) std::fclose(file_);
+    }
+    Dump(const Dump&) = delete;
+    Dump& operator=(const Dump&) = delete;
+    std::FILE* get() const { return file_; }
+    void EndLine() {
+        if (file_) std::fputc('\n', file_);
+    }
+
+private:
+    std::FILE* file_;
+};
+
+void DumpPoint(Dump& dump, PointLayout layout, double lat, double lon) {
+    if (!dump.get()) return;
+    if (layout == PointLayout::kFine) std::fprintf(dump.get(), "%7.2f %7.2f\n", lat, lon);
+    else std::fprintf(dump.get(), "%.4lf %.4lf\n", lon, lat);
+}
+
+void DropMapBuffer() {
+    if (gMapBuffer) std::fclose(gMapBuffer);
+    gMapBuffer = nullptr;
+    std::remove(kMapBufferFile);
+}
+
+void RecordMapBuffer(double lat, double lonOffset, int pen) {
+    if (!gMapBuffer) return;
+    unsigned char bytes[kMapBufferRecordSize];
+    EncodeMapBufferRecord({lat, lonOffset, pen}, bytes);
+    if (std::fwrite(bytes, 1, sizeof bytes, gMapBuffer) != sizeof bytes) DropMapBuffer();
+}
+
+void PutLE(std::uint64_t v, int n, unsigned char* out) {
+    for (int i = 0; i < n; ++i) out[i] = static_cast<unsigned char>((v >> (8 * i)) & 0xFF);
+}
+
+std::uint64_t GetLE(const unsigned char* in, int n) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < n; ++i) v |= static_cast<std::uint64_t>(in[i]) << (8 * i);
+    return v;
+}
+
+// One segment in the map view. The jump test and the projection share one
+// longitude offset, so a point just west of the edge lands just off the left
+// side, never on the far right.
+class MapViewSegment {
+public:
+    MapViewSegment(const Proj& proj, gfx::DrawContext& dc, int color, int width, int westMinutes)
+        : proj_(proj), dc_(dc), color_(color), width_(width), west_(westMinutes) {}
+
+    void Add(const SegmentPoint& p, PointLayout layout) {
+        const double units = UnitsPerDegree(layout);
+        const double lat = p.lat / units;
+        int jump;
+        double offset;
+        if (layout == PointLayout::kFine) {
+            offset = Proj::LonOffset(p.lon / units, gWestEdge);
+            jump = TruncToInt(offset * 60.0);
+        } else {
+            jump = p.lon - west_;
+            if (jump < kWestSlack) jump += kFullTurn;
+            offset = jump / 60.0;
+        }
+        const int d = jump - prevJump_;
+        if (line_.empty() || std::abs(d) <= kArcMinutesHalfTurn || color_ == 0) {
+            Keep(lat, offset, jump);
+            return;
+        }
+        // Over the west edge: the old line runs on to this point a turn away,
+        // off the map's side, and the new one starts from the previous point a
+        // turn the other way, so the crossing shows at both edges and nothing
+        // after it is lost.
+        const double turn = d < 0 ? 360.0 : -360.0;
+        line_.push_back(Pixel(lat, offset + turn));
+        Flush();
+        line_.push_back(Pixel(prevLat_, prevOffset_ - turn));
+        Keep(lat, offset, jump);
+    }
+
+    void Flush() {
+        if (color_ != 0 && line_.size() >= 2) DrawPolyline(dc_, line_, color_, width_);
+        line_.clear();
+    }
+
+private:
+    gfx::Point Pixel(double lat, double offset) const {
+        std::int32_t row = 0, column = 0;
+        proj_.LatLonToPixel(lat, offset, &row, &column);
+        return {column, row};
+    }
+    void Keep(double lat, double offset, int jump) {
+        line_.push_back(Pixel(lat, offset));
+        prevLat_ = lat;
+        prevOffset_ = offset;
+        prevJump_ = jump;
+    }
+
+    const Proj& proj_;
+    gfx::DrawContext& dc_;
+    int color_, width_, west_;
+    std::vector<gfx::Point> line_;
+    double prevLat_ = 0, prevOffset_ = 0;
+    int prevJump_ = 0;
+};
+
+void Draw3DSegment(const std::vector<SegmentPoint>& points, PointLayout layout, int color, Segment3DPen* pen) {
+    const double units = UnitsPerDegree(layout);
+    bool prevInside = false;
+    int prevJump = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double lat = points[i].lat / units;
+        const double offset = Proj::LonOffset(points[i].lon / units, gWestEdge);
+        if (offset > gLonSpan || lat < gMapSouth || lat > gMapNorth) {
+            prevInside = false;
+            continue;
+        }
+        const int jump = TruncToInt(offset * 60.0);
+        const bool line = i > 0 && prevInside &&
+                          (layout == PointLayout::kFine || std::abs(jump - prevJump) <= kArcMinutesHalfTurn);
+        if (line) {
+            if (pen) pen->LineTo(lat, offset, color);
+            RecordMapBuffer(lat, offset, color);
+        } else {
+            if (pen) pen->MoveTo(lat, offset);
+            RecordMapBuffer(lat, offset, 0);
+        }
+        prevInside = true;
+        prevJump = jump;
+    }
+}
+
+// Header bounds on the sphere image count from -180; the last degree before
+// 180 sits just west of it, inside the test's one-degree slack.
+int SphereBound(int minutes) {
+    return minutes > kArcMinutesHalfTurn - 61 ? minutes - kArcMinutesHalfTurn : minutes + kArcMinutesHalfTurn;
+}
+
+}  // namespace
+
+// ---- Classes -------------------------------------------------------------------
+
+int SegmentColor(int segmentClass) {
+    if (segmentClass < kSegmentClassFirst || segmentClass > kSegmentClassLast) return 0;
+    const int c = gSegmentColors[segmentClass];
+    return c < 0 || c > kHighestDrawnColor ? 0 : c;
+}
+
+int AutoLineWidth(double yScale) {
+    if (yScale > 60) return 5;
+    if (yScale > 20) return 4;
+    if (yScale > 7) return 3;
+    return 2;
+}
+
+int SegmentPenWidth(int segmentClass, double yScale) {
+    int w = 1;
+    switch (segmentClass) {
+        case 2: w = gLineThickness.country; break;
+        case 4: w = gLineThickness.state; break;
+        case 7: w = gLineThickness.river; break;
+        case 8: w = gLineThickness.highway; break;
+        case 3:
+        case 9:
+        case 10:
+        case 11:
+        case 12: w = gLineThickness.plates; break;
+        default: break;
+    }
+    return w < 0 ? AutoLineWidth(yScale) : w;
+}
+
+// ---- Skip test ----------------------------------------------------------------
+
+ArcMinuteWindow CurrentArcMinuteWindow() {
+    return {TruncToInt(gWestEdge * 60.0), TruncToInt(gLonSpan * 60.0), TruncToInt(gMapNorth * 60.0),
+            TruncToInt(gMapSouth * 60.0)};
+}
+
+namespace {
+
+// e and w are the box's east and west bounds as offsets east of the west edge.
+bool SkipByOffsets(int e, int w, const SegmentHeader& h, const ArcMinuteWindow& window) {
+    if (e < kWestSlack) e += kFullTurn;
+    if (w < kWestSlack) w += kFullTurn;
+    if (w > e) {  // the box straddles the wrap at the west edge
+        if (e < 0) e += kFullTurn;
+        else w -= kFullTurn;
+    }
+    return h.south > window.north || h.north < window.south || w > window.span || e < 0;
+}
+
+}  // namespace
+
+bool SkipSegment(const SegmentHeader& h, const ArcMinuteWindow& window) {
+    return SkipByOffsets(h.east - window.west, h.west - window.west, h, window);
+}
+
+// ---- Drawing -----------------------------------------------------------------
+
+SegmentStatus DrawSegmentFile(const Proj& proj, std::FILE* file, PointLayout layout, gfx::DrawContext& dc,
+                              Segment3DPen* pen3d) {
+    Dump dump(kPlatesDumpFile);
+    const ArcMinuteWindow window = CurrentArcMinuteWindow();
+    const double units = UnitsPerDegree(layout);
+    SegmentReader reader(file, layout);
+    SegmentHeader h;
+    std::vector<SegmentPoint> points;
+    for (;;) {
+        SegmentStatus st = reader.NextHeader(&h);
+        if (st != SegmentStatus::kOk) return st;
+        const bool skip = SkipSegment(h, window);
+        st = skip ? reader.SkipPoints() : reader.ReadPoints(&points);
+        if (st != SegmentStatus::kOk) return st;
+        if (skip) continue;
+
+        for (const SegmentPoint& p : points) DumpPoint(dump, layout, p.lat / units, p.lon / units);
+        const int color = SegmentColor(h.SegmentClass());
+        if (g3DView) {
+            Draw3DSegment(points, layout, color, pen3d);
+            continue;
+        }
+        MapViewSegment segment(proj, dc, color, SegmentPenWidth(h.SegmentClass(), proj.yScale), window.west);
+        for (const SegmentPoint& p : points) segment.Add(p, layout);
+        segment.Flush();
+        dump.EndLine();
+    }
+}
+
+// ---- Recording -----------------------------------------------------------------
+
+bool BeginMapBuffer() {
+    EndMapBuffer();
+    gMapBuffer = std::fopen(kMapBufferFile, "wb");
+    if (!gMapBuffer) {
+        DropMapBuffer();
+        return false;
+    }
+    return true;
+}
+
+void EndMapBuffer() {
+    if (!gMapBuffer) return;
+    const bool flushed = std::fflush(gMapBuffer) == 0 && !std::ferror(gMapBuffer);
+    const bool closed = std::fclose(gMapBuffer) == 0;
+    gMapBuffer = nullptr;
+    if (!flushed || !closed) std::remove(kMapBufferFile);
+}
+
+bool MapBufferOpen() { return gMapBuffer != nullptr; }
+
+void EncodeMapBufferRecord(const MapBufferRecord& r, unsigned char bytes[kMapBufferRecordSize]) {
+    PutLE(std::bit_cast<std::uint64_t>(r.lat), 8, bytes);
+    PutLE(std::bit_cast<std::uint64_t>(r.lonOffset), 8, bytes + 8);
+    PutLE(static_cast<std::uint32_t>(r.pen), 4, bytes + 16);
+}
+
+MapBufferRecord DecodeMapBufferRecord(const unsigned char bytes[kMapBufferRecordSize]) {
+    MapBufferRecord r;
+    r.lat = std::bit_cast<double>(GetLE(bytes, 8));
+    r.lonOffset = std::bit_cast<double>(GetLE(bytes + 8, 8));
+    r.pen = static_cast<std::int32_t>(static_cast<std::uint32_t>(GetLE(bytes + 16, 4)));
+    return r;
+}
+
+std::vector<MapBufferRecord> ReadMapBuffer(const char* name) {
+    std::vector<MapBufferRecord> out;
+    std::FILE* f = std::fopen(name, "rb");
+    if (!f) return out;
+    unsigned char bytes[kMapBufferRecordSize];
+    while (std::fread(bytes, 1, sizeof bytes, f) == sizeof bytes) out.push_back(DecodeMapBufferRecord(bytes));
+    std::fclose(f);
+    return out;
+}
+
+// ---- Plates ---------------------------------------------------------------------
+
+void SetPlateLabelDrawer(PlateLabelDrawer drawer) { gPlateLabelDrawer = drawer; }
+
+void DrawPlatesLayer(const Proj& proj, gfx::DrawContext& dc, Segment3DPen* pen3d) {
+    if (gCrossSectionView) return;
+    ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
+    if (std::FILE* f = OpenDataFile(kPlatesFile, "rb")) {
+        (void)DrawSegmentFile(proj, f, PointLayout::kFine, dc, pen3d);
+        std::fclose(f);
+    }
+    if (gPlateLabelDrawer && !gPltFileName.empty()) gPlateLabelDrawer(dc, gPltFileName);
+    dc.SetOrigin({0, 0});
+    dc.ResetClip();
+    dc.SetOrigin({gMapRect.left, gMapRect.top});
+}
+
+void DrawPlatesOnSphere(gfx::DrawContext& dc) {
+    std::FILE* f = OpenDataFile(kPlatesFile, "rb");
+    if (!f) return;
+    (void)DrawSegmentFileOnSphere(f, dc);
+    std::fclose(f);
+}
+
+SegmentStatus DrawSegmentFileOnSphere(std::FILE* file, gfx::DrawContext& dc) {
+    constexpr int kSpherePenWidth = 5;
+    Dump dump(kMapBufferDumpFile);
+    ArcMinuteWindow window = CurrentArcMinuteWindow();
+    // The sphere image always shows the whole globe, whatever the view's span.
+    window.span = kFullTurn;
+    const int width = dc.size().width;
+    const double units = UnitsPerDegree(PointLayout::kFine);
+    SegmentReader reader(file, PointLayout::kFine);
+    SegmentHeader h;
+    std::vector<SegmentPoint> points;
+    int number = 0;
+    for (;;) {
+        SegmentStatus st = reader.NextHeader(&h);
+        if (st != SegmentStatus::kOk) return st;
+        const bool skip = SkipByOffsets(SphereBound(h.east), SphereBound(h.west), h, window);
+        st = skip ? reader.SkipPoints() : reader.ReadPoints(&points);
+        if (st != SegmentStatus::kOk) return st;
+        if (skip) continue;
+
+        const int color = SegmentColor(h.SegmentClass());
+        const bool draw = gMapView && color != 0;
+        std::vector<gfx::Point> line;
+        auto flush = [&] {
+            if (draw && line.size() >= 2) DrawPolyline(dc, line, color, kSpherePenWidth);
+            line.clear();
+            dump.EndLine();
+        };
+        int prevJump = 0;
+        for (const SegmentPoint& p : points) {
+            const double lat = p.lat / units, lon = p.lon / units;
+            std::int32_t x = 0, y = 0;
+            LatLonToMapPixel(lat, lon, &x, &y);
+            const int jump = TruncToInt((lon + 180.0) * 60.0);
+            const int d = jump - prevJump;
+            prevJump = jump;
+            const bool jumps = !line.empty() && std::abs(d) > kArcMinutesHalfTurn;
+            if (jumps && d <= 0) flush();
+            if (dump.get()) std::fprintf(dump.get(), "%3d %7.2f %7.2f\n", ++number, lat, lon);
+            if (!jumps || d <= 0) {
+                line.push_back({x, y});
+            } else {
+                line.push_back({x - width, y});
+                flush();
+                line.push_back({x, y});
+            }
+        }
+        flush();
+    }
+}
