@@ -113,6 +113,10 @@ TEST_F(FrameSetup, SetsTheViewNamesCountdownAndPause) {
     EXPECT_EQ(frame->caption(), "Kestrune");
     EXPECT_TRUE(frame->client() != nullptr);
     EXPECT_TRUE(frame->closeGuard());
+    ui::Message f1;
+    f1.kind = ui::MessageKind::KeyDown;
+    f1.code = ui::key::kF1;
+    EXPECT_EQ(frame->accelerators().Match(f1), 1001);
 }
 
 TEST_F(FrameSetup, WithoutWelcomeScreenSendsStartScreenAndPlaysNoMusic) {
