@@ -1,0 +1,166 @@
+#include "app/frame.h"
+
+#include "app/application.h"
+#include "app/globals.h"
+#include "app/menus.h"
+#include "app/sound.h"
+#include "app/version.h"
+#include "app/welcome.h"
+#include "core/config.h"
+#include "core/eruption.h"
+#include "core/helpers.h"
+#include "core/quake.h"
+#include "core/timevalue.h"
+#include "platform/sys/files.h"
+#include "platform/ui/recent_files.h"
+
+namespace ui = platform::ui;
+
+myFrame::myFrame(ui::Window* parent, std::string caption, welcomeWindow* client)
+    : Frame(parent, std::move(caption), client), welcome_(client) {
+    gCanClose = true;
+    if (gControls[kControlScienceOnASphere]) {
+        // A missing "sos" folder only loses the daily counts.
+        dailyCountsFile_ = platform::OpenFile("sos\\kestrune_pip.txt", "wt");
+        if (!dailyCountsFile_) DebugLog("Cannot open sos\\kestrune_pip.txt");
+    }
+    gPaused = !gControls[kControlAutoStartView];
+    CloseQuakeCatalogue();
+
+    namespace st = ui::style;
+    ModifyStyle(st::kBorder | st::kThickFrame | st::kMaximizeBox, 0);
+    if (!gControls[kControlTitleBar]) ModifyStyle(st::kCaption | st::kSysMenu | st::kMinimizeBox, st::kPopup);
+    if (gControls[kControlCanResize]) ModifyStyle(0, st::kThickFrame | st::kMaximizeBox);
+    ModifyStyle(0, st::kMaximize);
+}
+
+myFrame::~myFrame() {
+    for (auto& p : popups_) p.reset();
+    KillTimer(kAnimationTimer);
+    KillTimer(kHousekeepingTimer);
+    timer1Running_ = false;
+    if (dailyCountsFile_) {
+        std::fclose(dailyCountsFile_);
+        dailyCountsFile_ = nullptr;
+    }
+    CloseQuakeCatalogue();
+    CloseEruptionCatalogue();
+    // The screens are children: the window layer deletes them with the frame.
+    layout_ = nullptr;
+    welcome_ = nullptr;
+    start_ = nullptr;
+    buttonMenu_ = nullptr;
+    retiredButtonMenu_ = nullptr;
+    // Being deleted is the close; only the guard and the flag are left to settle.
+    if (closeGuard_) {
+        closeGuard_ = false;
+        gCanClose = true;
+    }
+    if (gMainFrame == this) gMainFrame = nullptr;
+}
+
+const ui::ResponseTable& myFrame::Table() {
+    // The rest of the command table comes with the commands themselves.
+    using R = ui::ResponseTableOf<myFrame, ui::Frame>;
+    static const ui::ResponseTable table = R::Build({
+        R::CommandRange(kCmMenuBarFirst, kCmMenuBarLast, &myFrame::CmMenuBar),
+        R::Command(kCmExit, &myFrame::CmExit),
+        R::Command(kCmFileExit, &myFrame::CmFileExit),
+        R::Command(kCmStartScreen, &myFrame::CmStartScreen),
+    });
+    return table;
+}
+
+void myFrame::SetupWindow() {
+    Frame::SetupWindow();
+    initTimeoutCountdown_ = static_cast<std::int32_t>(gInitTimeout);
+    currentViewName_ = "WORLD";
+    viewListFile_ = "WORLD.VUS";
+    if (gControls[kControlMenuBar]) LoadPopups();
+    LogVersion();
+    if (!gControls[kControlCanExit] && menu()) {
+        if (popups_[kPopupFile]) popups_[kPopupFile]->Delete(kCmFileExit);
+        menu()->DeleteAt(kMenuBarExitPosition);
+    }
+    gWorldViewName = "WORLD";
+    SetTimer(kHousekeepingTimer, kHousekeepingMs);
+    if (!gControls[kControlWelcomeScreen]) SendCommand(kCmStartScreen);
+}
+
+void myFrame::LoadPopups() {
+    const int count = gControls[kControlCanExit] ? 8 : 7;
+    for (int k = 0; k < count; ++k) popups_[static_cast<std::size_t>(k)] = ui::LoadMenu(kPopupResources[static_cast<std::size_t>(k)]);
+    if (!gControls[kControlCanRedraw] && popups_[kPopupMap]) popups_[kPopupMap]->Delete(kCmRedraw);
+}
+
+void myFrame::LogVersion() {
+    const ProjectRCVersion version;
+    const auto product = version.Query("ProductName");
+    const auto number = version.Query("ProductVersion");
+    if (!product || !number) return;
+    const std::string line = "Version " + *number;
+    DebugLog("%s", line.c_str());
+    if (gArchiveFile.empty()) return;
+    if (std::FILE* f = platform::OpenFile(gArchiveFile, "a+t")) {
+        std::fprintf(f, "%s%s\n", UtcTimeStamp(), line.c_str());
+        std::fclose(f);
+    }
+}
+
+ui::Menu* myFrame::popup(int k) const {
+    if (k < 0 || k >= static_cast<int>(popups_.size())) return nullptr;
+    return popups_[static_cast<std::size_t>(k)].get();
+}
+
+void myFrame::StartAnimationTimer() { timer1Running_ = SetTimer(kAnimationTimer, static_cast<int>(interval_)); }
+
+void myFrame::StopAnimationTimer() {
+    if (timer1Running_) KillTimer(kAnimationTimer);
+    timer1Running_ = false;
+}
+
+void myFrame::EvTimer(int id) {
+    // The animation clock and the housekeeping fill these ticks in.
+    if (id != kAnimationTimer && id != kHousekeepingTimer) return;
+    gCanClose = true;
+}
+
+void myFrame::OpenView(const char* name) {
+    // Opening views and the pane layout come later; until then this only logs.
+    DebugLog("OpenView %s", name ? name : "(current)");
+}
+
+void myFrame::CmStartScreen() {
+    // The start screen and the button menu come later; until then this only logs.
+    DebugLog("CmStartScreen");
+}
+
+void myFrame::CmExit() {
+    if (!closeGuard_) return;
+    CloseOnce();
+}
+
+void myFrame::CmFileExit() { CloseWindow(); }
+
+void myFrame::CloseOnce() {
+    closeGuard_ = false;
+    gCanClose = true;
+    CloseWindow();
+}
+
+void myFrame::CmMenuBar(int id) {
+    const int k = id - kCmMenuBarFirst;
+    ui::Menu* menu = popup(k);
+    if (!menu || !menu->subMenu(0)) return;
+    const ui::Rect client = clientRect();
+    const bool saved = gPaused;
+    gPaused = true;
+    AllNotesOff();
+    CloseMidiFile();
+    if (welcome_ && !welcome_->destroying()) welcome_->SendCommand(kCmCancelTimeout);
+    if (k == kPopupFile && recentFiles()) recentFiles()->UpdateMenu(*menu);
+    // The check marks come with the commands they show.
+    const int chosen = TrackPopupMenu(*menu->subMenu(0), {k * (client.width() / 30), client.height() / 30});
+    gPaused = saved;
+    if (chosen) RouteCommand(chosen);
+}

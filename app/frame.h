@@ -1,0 +1,92 @@
+#pragma once
+// The main frame: menus, the two timers, the client screens, and the close
+// guard that lets Exit and the destructor close it once.
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/ui/frame.h"
+#include "platform/ui/menu.h"
+
+class welcomeWindow;
+class myLayoutWindow;
+class startWindow;
+class selectWindow;
+class myInfo;
+class XSDialog;
+
+inline constexpr int kAnimationTimer = 1;
+inline constexpr int kHousekeepingTimer = 5;
+inline constexpr int kHousekeepingMs = 1000;
+
+class myFrame : public platform::ui::Frame {
+public:
+    // The client becomes the frame's first client and its welcome window.
+    myFrame(platform::ui::Window* parent, std::string caption, welcomeWindow* client);
+    ~myFrame() override;
+
+    KESTRUNE_RESPONSE_TABLE(myFrame);
+
+    // Timer 1 with the frame's interval; the running flag says whether it started.
+    void StartAnimationTimer();
+    void StopAnimationTimer();
+    bool animationTimerRunning() const { return timer1Running_; }
+
+    // Every way of showing a view ends here: no name reopens the current
+    // view, an empty name opens a new one. Logs only until views can be opened.
+    void OpenView(const char* name);
+
+    // ---- commands
+    void CmExit();
+    // The File popup's Exit: closes through CanClose, guard or not.
+    void CmFileExit();
+    void CmMenuBar(int id);
+    // Shows the start screen; logs only until the start screen exists.
+    void CmStartScreen();
+
+    // The loaded popup of bar position k (0..7); nullptr when not loaded.
+    platform::ui::Menu* popup(int k) const;
+    const std::string& currentViewName() const { return currentViewName_; }
+    const std::string& viewListFile() const { return viewListFile_; }
+    int initTimeoutCountdown() const { return initTimeoutCountdown_; }
+    bool closeGuard() const { return closeGuard_; }
+    std::FILE* dailyCountsFile() const { return dailyCountsFile_; }
+
+protected:
+    void SetupWindow() override;
+    void EvTimer(int id) override;
+
+private:
+    void LoadPopups();
+    void LogVersion();
+    void CloseOnce();
+
+    // file-dialog data: added with the file commands
+    double lastStep_ = 0.0;
+    std::uint32_t interval_ = 50;  // ms of timer 1
+    bool timer1Running_ = false;
+    bool closeGuard_ = true;
+    bool wasPaused_ = false;
+    bool inactive_ = false;
+    myInfo* infoWindow_ = nullptr;
+    std::uint32_t pauseAtEndCountdown_ = 0;  // s
+    std::uint32_t inactivityCountdown_ = 0;  // s
+    std::int32_t quakesShown_ = 0;
+    std::int32_t eruptionsShown_ = 0;
+    myLayoutWindow* layout_ = nullptr;
+    welcomeWindow* welcome_ = nullptr;
+    startWindow* start_ = nullptr;
+    selectWindow* buttonMenu_ = nullptr;
+    selectWindow* retiredButtonMenu_ = nullptr;
+    std::int32_t initTimeoutCountdown_ = 0;  // s
+    std::string currentViewName_;
+    std::string viewListFile_;
+    std::FILE* dailyCountsFile_ = nullptr;
+    XSDialog* crossSectionDialog_ = nullptr;
+    bool viewChanged_ = false;
+    bool viewOpen_ = false;
+    bool gNewView = false;
+    std::array<std::unique_ptr<platform::ui::Menu>, 8> popups_;
+};

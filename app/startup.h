@@ -1,0 +1,22 @@
+#pragma once
+// The program's entry function and the pieces of start-up and shutdown it runs
+// in order; tests run the pieces alone.
+#include <string>
+
+// 0 when the message loop ended normally, 1 when it reported an error.
+int OwlMain(int argc, char** argv);
+
+// Configuration and default view, the working folder, gCurrentDirectory and
+// gProgramDir. Returns the folder the configuration was read from.
+std::string ReadStartupSettings();
+// gScreenWidth/Height, the screen metrics and the large-font rule.
+void MeasureScreen();
+// Rewrites the configuration in folder (the one it was read from); false
+// when it could not be written, which is logged.
+bool RewriteConfiguration(const std::string& folder);
+// Releases the fonts, lists and bit sets the program made.
+void FreeGlobals();
+
+// Test hook: with KESTRUNE_EXIT_AFTER_MS=n in the environment, the frame is
+// sent Exit (138) n milliseconds after it is set up.
+inline constexpr const char* kExitAfterVariable = "KESTRUNE_EXIT_AFTER_MS";

@@ -1,0 +1,83 @@
+#pragma once
+// A clean start for the application tests: a temporary working folder, the
+// settings folder inside it, the configuration reset and no frame left over.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/frame.h"
+#include "app/globals.h"
+#include "core/config.h"
+#include "platform/ui/headless/headless.h"
+#include "tests/support/temp_dir.h"
+
+namespace apptest {
+
+// The texts of "Debug.txt" without their time stamps.
+inline std::vector<std::string> DebugLines(const std::string& path = "Debug.txt") {
+    std::vector<std::string> lines;
+    const std::string text = TempDir::Read(path);
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        const std::size_t stamp = line.find(": ");
+        if (!line.empty()) lines.push_back(stamp == std::string::npos ? line : line.substr(stamp + 2));
+        at = end + 1;
+    }
+    return lines;
+}
+
+inline bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+    for (const auto& l : lines) {
+        if (l == text) return true;
+    }
+    return false;
+}
+
+class AppTest : public testing::Test {
+protected:
+    AppTest() {
+        const char* old = std::getenv("XDG_CONFIG_HOME");
+        hadConfigHome_ = old != nullptr;
+        if (old) oldConfigHome_ = old;
+        ::setenv("XDG_CONFIG_HOME", (dir_.path() + "/config").c_str(), 1);
+        ResetConfigValues();
+        gControls[kControlMenuBar] = 1;
+        gControls[kControlCanExit] = 1;
+        gControls[kControlCanRedraw] = 1;
+        gControls[kControlTitleBar] = 1;
+        gControls[kControlDebug] = 1;
+        gCanClose = true;
+        gPaused = false;
+    }
+    ~AppTest() override {
+        app_.reset();
+        gMainFrame = nullptr;
+        if (hadConfigHome_) ::setenv("XDG_CONFIG_HOME", oldConfigHome_.c_str(), 1);
+        else ::unsetenv("XDG_CONFIG_HOME");
+        ResetConfigValues();
+    }
+
+    // The application as OwlMain runs it; the headless loop returns once
+    // nothing is waiting, leaving the frame up.
+    myFrame* Start() {
+        app_ = std::make_unique<quorvelApp>();
+        EXPECT_EQ(app_->Run(), 0);
+        return gMainFrame;
+    }
+
+    TempDir dir_;
+    std::unique_ptr<quorvelApp> app_;
+
+private:
+    bool hadConfigHome_ = false;
+    std::string oldConfigHome_;
+};
+
+}  // namespace apptest
