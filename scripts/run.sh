@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts Quorview on the bundled data.
+# The program rewrites its settings and views where it runs, so it runs in a
+# working copy of data/ (build/run); files already there are kept.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
-if [ -x build/app/Quorview ]; then
-  cd data
-  exec ../build/app/Quorview "$@"
-fi
-echo "Built the libraries and tests; the Quorview program itself is not built yet."
+top=$(pwd)
+work="$top/build/run"
+mkdir -p "$work"
+cp -rn "$top/data/." "$work/"
+cd "$work"
+exec "$top/build/app/Quorview" "$@"
