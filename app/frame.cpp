@@ -125,6 +125,10 @@ void myFrame::EvTimer(int id) {
     gCanClose = true;
 }
 
+void myFrame::ResetIdleCountdown() {
+    if (gInactivePopup) inactivityCountdown_ = gTimeout;
+}
+
 void myFrame::OpenView(const char* name) {
     // Opening views and the pane layout come later; until then this only logs.
     DebugLog("OpenView %s", name ? name : "(current)");

@@ -37,6 +37,9 @@ public:
     // Every way of showing a view ends here: no name reopens the current
     // view, an empty name opens a new one. Logs only until views can be opened.
     void OpenView(const char* name);
+    // A button drawn pressed: with INACTIVE POPUP the inactivity countdown starts again.
+    void ResetIdleCountdown();
+    std::uint32_t inactivityCountdown() const { return inactivityCountdown_; }
 
     // ---- commands
     void CmExit();

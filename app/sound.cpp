@@ -6,3 +6,4 @@ void PlayMidiFile(platform::ui::Window*, const char* name) { DebugLog("PlayMidiF
 void CloseMidiFile() {}
 void CloseMidiOut() {}
 void AllNotesOff() {}
+void PlayClick() {}

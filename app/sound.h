@@ -9,3 +9,5 @@ void PlayMidiFile(platform::ui::Window* owner, const char* name);
 void CloseMidiFile();
 void CloseMidiOut();
 void AllNotesOff();
+// The click of a button press.
+void PlayClick();
