@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/config.h"
+#include "tests/app/app_fixture.h"
 #include "map/draw.h"
 #include "platform/gfx/image.h"
 #include "platform/sys/clock.h"
@@ -404,4 +405,27 @@ TEST_F(Buttons, WritesAPictureOfTheStates) {
     bdc.StretchImage(big->bounds(), *sheet, sheet->bounds());
     const std::string path = platform::ProgramDir() + "/button_states.png";  // the build folder
     EXPECT_TRUE(gfx::SavePng(*big, path)) << path;
+}
+
+// ---- activity -----------------------------------------------------------------------
+
+class ButtonActivity : public apptest::AppTest {};
+
+TEST_F(ButtonActivity, APressedFaceRestartsTheInactivityCountdown) {
+    for (const bool popup : {false, true}) {
+        gInactivePopup = popup;
+        gTimeout = 90;
+        myFrame* frame = Start();
+        ASSERT_NE(frame, nullptr);
+        auto* m = new myButton(frame, 801, 7001, "", 0, 4, 4, 34, 34);
+        auto* t = new textButton(frame, 828, "Set Date", 40, 4, 100, 34, 0);
+        m->Create();
+        t->Create();
+        Play(*m, "M 5 5");
+        EXPECT_EQ(frame->inactivityCountdown(), 0u) << "a face drawn up is no activity";
+        Play(*m, "D 5 5 U 5 5");
+        EXPECT_EQ(frame->inactivityCountdown(), popup ? 90u : 0u);
+        app_.reset();
+        gMainFrame = nullptr;
+    }
 }
