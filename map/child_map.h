@@ -53,6 +53,7 @@ struct MapPaneHooks {
     void (*drawScaleBox)(childMap& pane) = nullptr;      // rebuilds and draws the scale box
     void (*setup3D)(childMap& pane, bool withBox) = nullptr;  // projection of the 3-D view
     void (*setupCrossSection)(childMap& pane) = nullptr;      // projection of the section, mode 0
+    void (*drawCrossSectionAxes)(childMap& pane) = nullptr;   // sea level, distance and depth labels
     void (*floatingLegend)(childMap& pane) = nullptr;    // creates, shows or hides the QMX legend
     void (*informationButton)(childMap& pane) = nullptr; // shows the Information button
     void (*highlightAlertEvent)(childMap& pane) = nullptr;    // paused with an alert pending
@@ -92,8 +93,9 @@ public:
     void CloseTextWindow();
     void UnhighlightInformationButton();
 
-    // ---- surfaces; null before the first rendering
-    gfx::DrawContext* screen() { return screen_.get(); }
+    // ---- surfaces; the screen draws into the back buffer, the others are null
+    // before the first rendering
+    gfx::DrawContext* screen();
     gfx::DrawContext* mapImage() { return mapImage_.get(); }
     const gfx::Surface* mapImageSurface() const { return mapImageSurface_.get(); }
     gfx::DrawContext* protectionMask() { return mask_.get(); }
@@ -156,6 +158,7 @@ private:
     gfx::Rect paneRect_{};
     std::unique_ptr<gfx::DrawContext> screen_;
     const gfx::Surface* screenTarget_ = nullptr;
+    gfx::Size screenSize_{};
     std::unique_ptr<gfx::Surface> mapImageSurface_;
     std::unique_ptr<gfx::DrawContext> mapImage_;
     std::unique_ptr<gfx::Mask> maskBits_;
