@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/helpers.h"
 #include "map/draw.h"
@@ -33,6 +34,13 @@ double CrossSectionInterval(double q);
 // "?" replaced by the digit of the file resolution for xScale pixels per degree.
 char ResolutionDigit(double xScale);
 std::string ResolveMapFileName(std::string name, double xScale);
+// Where the map view's grid goes: longitudes of the edge ticks (at most 12)
+// and of the meridians (at most 13), latitudes of the edge ticks and of the
+// parallels, all in degrees.
+struct GridTicks {
+    std::vector<double> tickLons, lineLons, tickLats, lineLats;
+};
+GridTicks GridTicksFor(double south, double north, double west, double east, double lonSpan);
 // The cached image's file: the final extension replaced by ".jpg".
 std::string CacheImageName(const std::string& name);
 // The population overlay's cache, named apart from the plain map's.

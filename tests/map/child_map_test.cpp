@@ -120,6 +120,36 @@ TEST(MapPaneArithmetic, IntervalsDigitsAndCacheNames) {
     }
 }
 
+TEST(MapPaneArithmetic, GridTicksAcrossTheWorldAndTheDateLine) {
+    using V = std::vector<double>;
+    struct {
+        const char* what;
+        double south, north, west, east, span;
+        V tickLons, lineLons, tickLats, lineLats;
+    } cases[] = {
+        {"world", -70, 75, -180, 180, 360,
+         V{-180, -150, -120, -90, -60, -30, 0, 30, 60, 90, 120, 150},
+         V{-180, -150, -120, -90, -60, -30, 0, 30, 60, 90, 120, 150, 180},
+         V{-60, -30, 0, 30, 60}, V{-60, -30, 0, 30, 60}},
+        {"whole world from 30 west", -70, 75, -30, -30, 360,
+         V{-30, 0, 30, 60, 90, 120, 150, 180, -150, -120, -90, -60},
+         V{-30, 0, 30, 60, 90, 120, 150, 180, -150, -120, -90, -60, -30},
+         V{-60, -30, 0, 30, 60}, V{-60, -30, 0, 30, 60}},
+        {"Pacific across 180", -60, 65, 100, -60, 200,
+         V{120, 150, 180, -150, -120, -90, -60}, V{120, 150, 180, -150, -120, -90, -60},
+         V{-60, -30, 0, 30, 60}, V{-30, 0, 30, 60}},  // no parallel on the south edge
+        {"south bound on a tick", 30, 45, 125, 150, 25,
+         V{125, 130, 135, 140, 145, 150}, V{125, 130, 135, 140, 145, 150}, V{30, 35, 40, 45}, V{35, 40}},
+    };
+    for (const auto& c : cases) {
+        const GridTicks g = GridTicksFor(c.south, c.north, c.west, c.east, c.span);
+        EXPECT_EQ(g.tickLons, c.tickLons) << c.what;
+        EXPECT_EQ(g.lineLons, c.lineLons) << c.what;
+        EXPECT_EQ(g.tickLats, c.tickLats) << c.what;
+        EXPECT_EQ(g.lineLats, c.lineLats) << c.what;
+    }
+}
+
 TEST_F(MapPane, WorldMapHasCoastsFrameAndLabelsAndGoesToPng) {
     childMap& pane = Open("WORLD", 1200, 740);
     pane.RenderView();
