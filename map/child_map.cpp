@@ -436,17 +436,16 @@ void childMap::DrawGrid(double south, double north, double west, double east) {
 
 void childMap::DrawMapTitles() {
     EnsureScreen();
-    const gfx::Point origin{gMapRect.left, gMapRect.top};
     gfx::DrawContext* targets[] = {screen_.get(), mapImage_.get()};
     for (gfx::DrawContext* dc : targets)
         if (dc) ClipToRect(*dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
 
-    // Points are taken in pane pixels and drawn at the same place on every
-    // surface, the mask included.
+    // Points are in map-area pixels and the same on every surface: the mask
+    // protects exactly where the text is.
     if (gShowLogo && !gLogoText.empty()) {
         auto font = ConfigFontOf(kFontLogo);
         const int th = font ? font->metrics().height : gTextHeight;
-        const gfx::Point p = gfx::Point{gPaneWidth / 2, std::min(gMapRect.bottom, th + 9)} - origin;
+        const gfx::Point p{gPaneWidth / 2, std::min(gMapHeight, th + 9)};
         for (gfx::DrawContext* dc : targets)
             if (dc) DrawJustifiedText(*dc, p.x, p.y, font, gLogoText, kWhiteColor, kNoColor, HJust::Center, VJust::Top, 2, kBlackColor);
         if (mask_)
@@ -456,7 +455,7 @@ void childMap::DrawMapTitles() {
     if (!gInfoText.empty()) {
         auto font = ConfigFontOf(kFontInfo);
         const int th = font ? font->metrics().height : gTextHeight;
-        const gfx::Point p = gfx::Point{gPaneWidth / 8 + 4 * gAveCharWidth, gPaneHeight - th - 4} - origin;
+        const gfx::Point p{gPaneWidth / 8 + 4 * gAveCharWidth, gPaneHeight - th - 4};
         for (gfx::DrawContext* dc : targets)
             if (dc) DrawJustifiedText(*dc, p.x, p.y, font, gInfoText, kWhiteColor, kNoColor, HJust::Left, VJust::Bottom, 2, kBlackColor);
         if (mask_)

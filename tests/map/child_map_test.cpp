@@ -361,3 +361,51 @@ TEST_F(MapPane, CommandsReachTheirHandlers) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MapPane, LayerSwitchesTitlesAndTheSpherePair) {
+    childMap& pane = Open("WORLD", 900, 600);
+    gShowLatLonLines = true;
+    gShowPlates = false;
+    gShowLogo = true;
+    gLogoText = "KESTRUNE";
+    gControls[kControlScienceOnASphere] = 1;
+    pane.RenderView();
+    const gfx::Surface& s = pane.backBuffer();
+
+    // Meridians in the grid colour; no plates, neither rendered nor painted.
+    std::int32_t row = 0, col = 0;
+    pane.LatLonToPixel(gMapSouth, Proj::LonOffset(-150, gWestEdge), &row, &col);
+    EXPECT_GT(CountIn(s, {gMapRect.left + col, gMapRect.top, gMapRect.left + col + 1, gMapRect.bottom},
+                      ColorOf(kGridColor)),
+              gMapHeight / 2);
+    const gfx::Color plates = ColorOf(SegmentColor(3));
+    EXPECT_EQ(CountIn(s, s.bounds(), plates), 0);
+    pane.Invalidate();
+    pane.Update();
+    EXPECT_EQ(CountIn(s, s.bounds(), plates), 0);
+
+    // A sunken bevel just outside the map area.
+    EXPECT_EQ(s.At(gMapRect.left - 2, (gMapRect.top + gMapRect.bottom) / 2), ColorOf(kDarkGrayColor));
+    EXPECT_EQ(s.At(gMapRect.right + 1, (gMapRect.top + gMapRect.bottom) / 2), ColorOf(kWhiteColor));
+
+    // The logo near the top of the map, on the screen, the map image and the mask alike.
+    const gfx::Rect top{gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.top + 60};
+    EXPECT_GT(CountIn(s, top, ColorOf(kWhiteColor)), 20);
+    EXPECT_GT(CountIn(*pane.mapImageSurface(), top, ColorOf(kWhiteColor)), 20);
+    const gfx::Mask& mask = *pane.protectionMaskBits();
+    int set = 0;
+    for (int y = 0; y < mask.height(); ++y)
+        for (int x = 0; x < mask.width(); ++x) set += mask.At(x, y);
+    EXPECT_GT(set, 20);
+    for (int y = 60; y < mask.height(); ++y) EXPECT_FALSE(mask.At(mask.width() / 2, y)) << y;
+
+    // The sphere pair, black, of the sphere image's size.
+    ASSERT_NE(pane.sphereDisplay(), nullptr);
+    ASSERT_NE(pane.spherePermanent(), nullptr);
+    EXPECT_EQ(pane.sphereDisplay()->size(), gSphereImageSize);
+    EXPECT_EQ(pane.sphereDisplay()->Pixel({100, 100}), gfx::kBlack);
+}
+
+}  // namespace
