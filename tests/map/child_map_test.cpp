@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -406,6 +408,56 @@ TEST_F(MapPane, LayerSwitchesTitlesAndTheSpherePair) {
     ASSERT_NE(pane.spherePermanent(), nullptr);
     EXPECT_EQ(pane.sphereDisplay()->size(), gSphereImageSize);
     EXPECT_EQ(pane.sphereDisplay()->Pixel({100, 100}), gfx::kBlack);
+}
+
+}  // namespace
+
+namespace {
+
+int gPopulationDrawings = 0;
+
+std::string Bytes(const char* file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(MapPane, ThePopulationCacheHasANameOfItsOwn) {
+    gPopulationDrawings = 0;
+    gMapPaneHooks.drawPopulation = [](childMap&) { ++gPopulationDrawings; };
+    childMap& pane = Open("WORLD", 900, 600);
+    pane.RenderView();
+    const std::string plain = Bytes("WORLD.jpg");
+    ASSERT_FALSE(plain.empty());
+
+    // The overlay's first rendering starts from the plain image and saves apart from it.
+    gControls[kControlPopulation] = 1;
+    gRedrawMap = true;
+    pane.RenderView();
+    EXPECT_EQ(gPopulationDrawings, 1);
+    EXPECT_EQ(pane.fullRenderings(), 1);
+    EXPECT_TRUE(fs::exists("WORLD-pop.jpg"));
+    EXPECT_EQ(Bytes("WORLD.jpg"), plain);
+    EXPECT_EQ(pane.cacheWrites(), 2);
+
+    // Later renderings with the overlay reuse its image and write nothing.
+    gRedrawMap = false;
+    pane.RenderView();
+    EXPECT_EQ(gPopulationDrawings, 1);
+    EXPECT_EQ(pane.fullRenderings(), 1);
+    EXPECT_EQ(pane.cacheWrites(), 2);
+    EXPECT_EQ(Bytes("WORLD.jpg"), plain);
+}
+
+TEST_F(MapPane, AResizedPaneRendersIntoItsNewBuffer) {
+    childMap& pane = Open("WORLD", 900, 600);
+    pane.RenderView();
+    pane.MoveWindow({0, 0, 700, 500});
+    pane.RenderView();
+    ASSERT_NE(pane.mapImageSurface(), nullptr);
+    EXPECT_EQ(pane.mapImageSurface()->size(), (gfx::Size{700, 500}));
+    EXPECT_EQ(pane.paneRect(), (gfx::Rect{0, 0, 700, 500}));
+    EXPECT_LE(gMapRect.right, 700);
+    EXPECT_EQ(pane.backBuffer().At(1, 250), ColorOf(kWhiteColor));  // the new frame
 }
 
 }  // namespace
