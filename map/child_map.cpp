@@ -119,10 +119,15 @@ const ui::ResponseTable& childMap::Table() {
     return table;
 }
 
-// The border sets are loaded by their own part when it arrives.
-childMap::childMap(ui::Window* parent) : ui::Window(parent) { SetStyle(ui::style::kChild | ui::style::kVisible); }
+childMap::childMap(ui::Window* parent) : ui::Window(parent) {
+    SetStyle(ui::style::kChild | ui::style::kVisible);
+    if (gMapPaneHooks.loadBorderSets) gMapPaneHooks.loadBorderSets(*this);
+}
 
-childMap::~childMap() { CloseTextWindow(); }
+childMap::~childMap() {
+    CloseTextWindow();
+    if (gMapPaneHooks.paneDestroyed) gMapPaneHooks.paneDestroyed(*this);
+}
 
 gfx::DrawContext* childMap::screen() {
     EnsureScreen();
@@ -474,7 +479,7 @@ void childMap::ShowPlates() {
 
 void childMap::Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) {
     drawing_ = true;
-    // The placed PNG symbols are forgotten here once their overlay part exists.
+    if (gMapPaneHooks.forgetPngSymbols) gMapPaneHooks.forgetPngSymbols();
     gfx::DrawContext dc(buffer);
     if (mapImageSurface_) dc.Blit(damaged, *mapImageSurface_, damaged.topLeft(), gfx::RasterOp::Copy);
     if (mapImageSurface_ && gShowPlates && !gCrossSectionView) DrawPlatesLayer(*this, dc);

@@ -65,6 +65,10 @@ struct MapPaneHooks {
     void (*floatingLegend)(childMap& pane) = nullptr;    // creates, shows or hides the QMX legend
     void (*informationButton)(childMap& pane) = nullptr; // shows the Information button
     void (*highlightAlertEvent)(childMap& pane) = nullptr;    // paused with an alert pending
+    void (*forgetPngSymbols)() = nullptr;                // at each paint: PNG symbols may be placed anew
+    void (*loadBorderSets)(childMap& pane) = nullptr;    // state, country and ocean borders, at construction
+    // The pane's other objects (legend control, energy bins, MIDI output) at its end.
+    void (*paneDestroyed)(childMap& pane) = nullptr;
     void (*openTextWindow)(childMap& pane, const std::string& file) = nullptr;
     void (*closeTextWindow)(childMap& pane) = nullptr;
     void (*mouse)(childMap& pane, ui::MouseAction action, ui::Point p, std::uint32_t modifiers) = nullptr;

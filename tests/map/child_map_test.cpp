@@ -461,3 +461,39 @@ TEST_F(MapPane, AResizedPaneRendersIntoItsNewBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> gPaintSteps;
+
+TEST_F(MapPane, PaintForgetsPngSymbolsAndHighlightsTheAlertAfterTheCopy) {
+    gPaintSteps.clear();
+    gMapPaneHooks.forgetPngSymbols = [] { gPaintSteps.push_back("forget"); };
+    gMapPaneHooks.highlightAlertEvent = [](childMap& pane) {
+        gPaintSteps.push_back(pane.drawing() ? "highlight while drawing" : "highlight");
+    };
+    childMap& pane = Open("WORLD", 600, 400);
+    pane.RenderView();
+    pane.Invalidate();
+    pane.Update();
+    EXPECT_EQ(gPaintSteps, (std::vector<std::string>{"forget"}));  // no alert pending
+
+    QuakeRecord alert{};
+    gAlertEvent = &alert;
+    gPaintSteps.clear();
+    pane.Invalidate();
+    pane.Update();
+    gAlertEvent = nullptr;
+    EXPECT_EQ(gPaintSteps, (std::vector<std::string>{"forget", "highlight"}));
+
+    // The plates toggle draws the layer onto the screen alone.
+    gShowPlates = false;
+    pane.RenderView();
+    const gfx::Color plates = ColorOf(SegmentColor(3));
+    EXPECT_EQ(CountIn(pane.backBuffer(), pane.backBuffer().bounds(), plates), 0);
+    pane.ShowPlates();
+    EXPECT_GT(CountIn(pane.backBuffer(), pane.backBuffer().bounds(), plates), 100);
+    EXPECT_EQ(CountIn(*pane.mapImageSurface(), pane.mapImageSurface()->bounds(), plates), 0);
+}
+
+}  // namespace
