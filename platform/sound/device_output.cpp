@@ -85,7 +85,9 @@ public:
         waveLoops_ = mode == WaveMode::kLoop;
         SDL_UnlockAudioDevice(device_);
         if (mode == WaveMode::kSync) {
-            for (;;) {
+            // A stalled device must not hold the program longer than the wave and a margin.
+            const Uint64 deadline = SDL_GetTicks64() + wave_.size() * 1000 / (2 * kRate) + 2000;
+            while (SDL_GetTicks64() < deadline) {
                 SDL_LockAudioDevice(device_);
                 const bool playing = wavePos_ < wave_.size();
                 SDL_UnlockAudioDevice(device_);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/sound.h"
+#include "tests/app/app_fixture.h"
 #include "core/config.h"
 #include "platform/sound/recording_sink.h"
 #include "tests/support/temp_dir.h"
@@ -270,4 +271,47 @@ TEST_F(Sound, TheSettingsComeFromTheConfigurationFile) {
     EXPECT_EQ(m.front(), ProgramChange(12, 5));
     EXPECT_EQ(m.back(), NoteOn(15, 70, 127));
     ResetConfigValues();
+}
+
+namespace {
+class ThemeOwner : public apptest::AppTest {
+protected:
+    ThemeOwner() {
+        auto sink = std::make_unique<snd::RecordingSink>();
+        sink_ = sink.get();
+        snd::SetOutput(std::move(sink));
+        ResetSoundState();
+    }
+    ~ThemeOwner() override {
+        ResetSoundState();
+        snd::SetOutput(nullptr);
+    }
+    snd::RecordingSink* sink_;
+};
+}  // namespace
+
+TEST_F(ThemeOwner, TheFrameHearsOfTheThemesEndOnlyWhileItLives) {
+    namespace hl = platform::headless;
+    gControls[kControlWelcomeScreen] = 1;
+    TempDir::Write("QUORVEL.MID", "MThd");
+    myFrame* frame = Start();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(sink_->fileDone);
+    const std::size_t before = hl::PendingMessageCount();
+    sink_->fileDone();
+    ASSERT_EQ(hl::PendingMessageCount(), before + 1);
+    bool heard = false;
+    for (platform::ui::Message m; platform::ui::PeekMessage(m);) {
+        heard = heard || (m.target == frame && m.kind == platform::ui::MessageKind::Custom && m.code == kMmMciNotify &&
+                          m.wparam == kMciNotifySuccessful);
+        platform::ui::DispatchMessage(m);
+    }
+    EXPECT_TRUE(heard);
+
+    auto done = sink_->fileDone;
+    app_.reset();
+    gMainFrame = nullptr;
+    const std::size_t after = hl::PendingMessageCount();
+    done();  // the frame is gone: nothing is posted
+    EXPECT_EQ(hl::PendingMessageCount(), after);
 }
