@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,12 +39,19 @@ std::string WaveBytes(const std::vector<std::int16_t>& samples) {
 // Each device test gets a fresh output with the SDL driver it names.
 class DeviceOutput : public testing::Test {
 protected:
+    DeviceOutput() {
+        if (const char* old = std::getenv("SDL_AUDIODRIVER")) oldDriver_ = old;
+    }
+    ~DeviceOutput() override {
+        if (oldDriver_) setenv("SDL_AUDIODRIVER", oldDriver_->c_str(), 1);
+        else unsetenv("SDL_AUDIODRIVER");
+    }
     std::unique_ptr<snd::Output> Make(const char* driver) {
         setenv("SDL_AUDIODRIVER", driver, 1);
         return snd::MakeDeviceOutput();
     }
-    void TearDown() override { unsetenv("SDL_AUDIODRIVER"); }
     TempDir dir_;
+    std::optional<std::string> oldDriver_;
 };
 
 }  // namespace
