@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/sound/mix.h"
 #include "platform/sound/sound.h"
 #include "platform/sound/synth_internal.h"
 
@@ -165,14 +166,7 @@ private:
         const int count = len / static_cast<int>(sizeof(std::int16_t));
         std::fill_n(out, count, std::int16_t{0});
         if (synth_) fluid_synth_write_s16(synth_, count / 2, out, 0, 2, out, 1, 2);
-        for (int i = 0; i < count && !wave_.empty(); ++i) {
-            if (wavePos_ >= wave_.size()) {
-                if (!waveLoops_) break;
-                wavePos_ = 0;
-            }
-            const int mixed = out[i] + wave_[wavePos_++];
-            out[i] = static_cast<std::int16_t>(std::clamp(mixed, -32768, 32767));
-        }
+        MixWave(out, count, wave_, wavePos_, waveLoops_);
     }
 
     bool tried_ = false;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sound/mix.h"
 #include "platform/sound/recording_sink.h"
 #include "platform/sound/sound.h"
 #include "tests/support/temp_dir.h"
@@ -153,4 +154,35 @@ TEST(RecordingSink, RecordsEveryCallInOrderAndAnswersAsScripted) {
     };
     EXPECT_EQ(sink.calls, expected);
     EXPECT_EQ(sink.Messages(), std::vector<std::uint32_t>{0x123456});
+}
+
+TEST(MixWave, AddsWithSaturationStopsAtTheEndOrLoops) {
+    const std::vector<std::int16_t> wave = {1000, -1000, 32700};
+    struct Case {
+        const char* name;
+        bool loops;
+        std::size_t start;
+        std::vector<std::int16_t> expected;
+        std::size_t end;
+    };
+    const Case cases[] = {
+        {"once", false, 0, {1100, -900, 32767, 100, 100}, 3},
+        {"looping", true, 0, {1100, -900, 32767, 1100, -900}, 2},
+        {"already played", false, 3, {100, 100, 100, 100, 100}, 3},
+        {"loop from the end", true, 3, {1100, -900, 32767, 1100, -900}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::int16_t> out(5, 100);
+        std::size_t pos = c.start;
+        snd::MixWave(out.data(), 5, wave, pos, c.loops);
+        EXPECT_EQ(out, c.expected);
+        EXPECT_EQ(pos, c.end);
+    }
+    std::vector<std::int16_t> out = {-32000};
+    std::size_t pos = 0;
+    snd::MixWave(out.data(), 1, {-1000}, pos, false);
+    EXPECT_EQ(out[0], -32768);
+    snd::MixWave(out.data(), 1, {}, pos, true);  // an empty wave adds nothing, even looping
+    EXPECT_EQ(out[0], -32768);
 }
