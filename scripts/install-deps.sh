@@ -11,6 +11,7 @@ packages=(
   libpng-dev libpng++-dev zlib1g-dev libjpeg62-turbo-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
   libwxgtk3.2-dev xvfb xauth
+  libsdl2-dev libfluidsynth-dev timgm6mb-soundfont  # sound: audio output, MIDI synthesis, a small GM sound font
 )
 
 missing=()
