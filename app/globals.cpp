@@ -9,6 +9,5 @@ int gScreenHeight = 0;
 platform::gfx::TextMetrics gScreenMetrics;
 std::shared_ptr<const platform::gfx::Font> gLargeFont;
 platform::gfx::TextMetrics gLargeMetrics;
-std::shared_ptr<const platform::gfx::Font> gLegendFont;
 std::string gCurrentDirectory;
 std::string gWorldViewName;

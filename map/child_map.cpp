@@ -1,0 +1,552 @@
+#include "map/child_map.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "core/config.h"
+#include "core/view.h"
+#include "map/segments.h"
+#include "platform/gfx/image.h"
+#include "platform/ui/ui.h"
+
+std::int32_t gPaneWidth = 0;
+std::int32_t gPaneHeight = 0;
+std::int32_t gTextHeight = 0;
+std::int32_t gAveCharWidth = 0;
+std::shared_ptr<const gfx::Font> gLegendFont;
+gfx::Size gSphereImageSize{2048, 1024};
+MapPaneHooks gMapPaneHooks;
+
+namespace {
+
+constexpr double kGridIntervals[] = {0.00001, 0.00002, 0.00005, 0.0001, 0.0002, 0.0005, 0.001, 0.002,
+                                     0.005,   0.01,    0.02,    0.05,   0.1,    0.2,    0.5,   1,
+                                     2,       5,       10,      15,     30,     60,     120,   1000};
+// 0.2 is followed by 1, not 0.5, as the section labels have always had it.
+constexpr double kCrossSectionIntervals[] = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 1,
+                                             2,     5,     10,    20,   50,   100,  200, 500, 1000};
+
+template <std::size_t N>
+double FirstAtLeast(const double (&table)[N], double q) {
+    for (double v : table)
+        if (v >= q) return v;
+    return table[N - 1];
+}
+
+constexpr int kBlackColor = 0;
+constexpr int kMargin = 10;
+constexpr double kCacheTolerance = 0.01;  // degrees a bound may move and still use the cached image
+
+std::shared_ptr<const gfx::Font> ConfigFontOf(int slot) {
+    if (slot < 0 || slot >= kFontSlotCount || !gFonts[slot]) return nullptr;
+    const ConfigFont& f = *gFonts[slot];
+    return gfx::Font::Create(f.face, f.height, f.weight);
+}
+
+std::string WithoutFinalExtension(const std::string& name) {
+    const auto slash = name.find_last_of("/\\");
+    const auto dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return name;
+    return name.substr(0, dot);
+}
+
+bool NearImageBounds() {
+    // gImageBounds: south, north, west, east
+    return std::fabs(gMapSouth - gImageBounds[0]) < kCacheTolerance &&
+           std::fabs(gMapNorth - gImageBounds[1]) < kCacheTolerance &&
+           std::fabs(gMapWest - gImageBounds[2]) < kCacheTolerance &&
+           std::fabs(gMapEast - gImageBounds[3]) < kCacheTolerance;
+}
+
+void MoveAndLine(gfx::DrawContext& dc, int x0, int y0, int x1, int y1, int colorNumber) {
+    dc.MoveTo({x0, y0});
+    DrawLineTo(dc, x1, y1, colorNumber, 1);
+}
+
+}  // namespace
+
+double GridInterval(double q) { return FirstAtLeast(kGridIntervals, q); }
+double CrossSectionInterval(double q) { return FirstAtLeast(kCrossSectionIntervals, q); }
+
+char ResolutionDigit(double xScale) {
+    if (xScale < 3) return '4';
+    if (xScale < 6) return '3';
+    if (xScale < 12) return '2';
+    return '1';
+}
+
+std::string ResolveMapFileName(std::string name, double xScale) {
+    for (char& c : name)
+        if (c == '?') c = ResolutionDigit(xScale);
+    return name;
+}
+
+std::string CacheImageName(const std::string& name) { return WithoutFinalExtension(name) + ".jpg"; }
+
+std::string PopulationCacheImageName(const std::string& name) { return WithoutFinalExtension(name) + "-pop.jpg"; }
+
+// ---- The pane -------------------------------------------------------------------------------
+
+const ui::ResponseTable& childMap::Table() {
+    using R = ui::ResponseTableOf<childMap, ui::Window>;
+    static const ui::ResponseTable table = R::Build({
+        R::Command(1037, &childMap::CmNextEvent),
+        R::Command(1038, &childMap::CmPreviousEvent),
+        R::Command(1071, &childMap::CmCurrentEvent),
+        R::Command(1053, &childMap::CmInformation),
+        R::Command(1054, &childMap::CmHelpText),
+        R::Command(1068, &childMap::CmKeyText),
+        R::Command(1064, &childMap::CmTimeoutText),
+        R::Command(40014, &childMap::CmAddCity),
+        R::Command(40040, &childMap::CmAddCitiesFromList),
+        R::Command(40020, &childMap::CmDeleteCity),
+        R::Command(40039, &childMap::CmAddNewCity),
+        R::Command(40061, &childMap::CmAddPlant),
+        R::Command(40059, &childMap::CmAddPlantFromList),
+        R::Command(40060, &childMap::CmDeletePlant),
+        R::Command(40031, &childMap::CmAddState),
+        R::Command(40034, &childMap::CmAddBodyOfWater),
+        R::Command(40030, &childMap::CmAddCountry),
+        R::Command(40032, &childMap::CmDeleteState),
+        R::Command(40033, &childMap::CmDeleteCountry),
+        R::Command(40021, &childMap::CmDeleteBodyOfWater),
+        R::Command(40044, &childMap::CmAddLocation),
+        R::Command(40045, &childMap::CmDeleteLocation),
+        R::Command(1015, &childMap::CmDigitize),
+    });
+    return table;
+}
+
+// The border sets are loaded by their own part when it arrives.
+childMap::childMap(ui::Window* parent) : ui::Window(parent) { SetStyle(ui::style::kChild | ui::style::kVisible); }
+
+childMap::~childMap() { CloseTextWindow(); }
+
+gfx::DrawContext* childMap::screen() {
+    EnsureScreen();
+    return screen_.get();
+}
+
+// The back buffer is replaced when the pane is resized; the context follows it.
+void childMap::EnsureScreen() {
+    const gfx::Surface* target = &backBuffer();
+    if (!screen_ || screenTarget_ != target || screenSize_ != target->size()) {
+        screen_ = std::make_unique<gfx::DrawContext>(backBuffer());
+        screenTarget_ = target;
+        screenSize_ = target->size();
+    }
+}
+
+void childMap::RenderView() {
+    mouseMode_ = kMouseBusy;
+    EnsureScreen();
+    screen_->SetOrigin({0, 0});
+    drawing_ = true;
+
+    const gfx::Rect client = clientRect();
+    const gfx::TextMetrics tm = screen_->textMetrics();
+    gTextHeight = tm.height;
+    gAveCharWidth = tm.aveCharWidth;
+
+    const bool sphere = gControls[kControlScienceOnASphere] != 0;
+    if (gControls[kControlQmxLegend] && gMapPaneHooks.floatingLegend) gMapPaneHooks.floatingLegend(*this);
+
+    if (!DrawBaseMap(gMapFiles, client.left, client.top, client.right - 1, client.bottom - 1)) {
+        mouseMode_ = kMouseIdle;
+        drawing_ = false;
+        return;
+    }
+    paneRect_ = client;
+
+    if (!mapImageSurface_ || mapImageSurface_->size() != client.size()) {
+        mapImageSurface_ = gfx::Surface::Create(client.width(), client.height());
+        mapImage_ = mapImageSurface_ ? std::make_unique<gfx::DrawContext>(*mapImageSurface_) : nullptr;
+    }
+    screen_->ResetClip();
+    screen_->SetOrigin({0, 0});
+    if (mapImage_) {
+        mapImage_->ResetClip();
+        mapImage_->SetOrigin({0, 0});
+    }
+
+    if (sphere) {
+        sphereDisplaySurface_ = gfx::Surface::Create(gSphereImageSize.width, gSphereImageSize.height, gfx::kBlack);
+        spherePermanentSurface_ = gfx::Surface::Create(gSphereImageSize.width, gSphereImageSize.height, gfx::kBlack);
+        sphereDisplay_ = sphereDisplaySurface_ ? std::make_unique<gfx::DrawContext>(*sphereDisplaySurface_) : nullptr;
+        spherePermanent_ =
+            spherePermanentSurface_ ? std::make_unique<gfx::DrawContext>(*spherePermanentSurface_) : nullptr;
+    }
+
+    if (gControls[kControlShowInformationButton] && gMapPaneHooks.informationButton)
+        gMapPaneHooks.informationButton(*this);
+
+    if (mapImage_) mapImage_->Blit(client, backBuffer(), {0, 0}, gfx::RasterOp::Copy);
+
+    if (gShowPlates && !gCrossSectionView) DrawPlatesLayer(*this, *screen_);
+    if (gMapView) DrawMapTitles();
+
+    const gfx::Point mapOrigin{gMapRect.left, gMapRect.top};
+    screen_->ResetClip();
+    screen_->SetOrigin(mapOrigin);
+    if (mapImage_) {
+        mapImage_->ResetClip();
+        mapImage_->SetOrigin(mapOrigin);
+    }
+    mouseMode_ = kMouseIdle;
+    drawing_ = false;
+}
+
+bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int right, int bottom) {
+    EnsureScreen();
+    gfx::DrawContext& dc = *screen_;
+
+    // Bounds held to what the projection can draw, stored back into the view.
+    gMapNorth = std::min(gMapNorth, 89.0);
+    gMapSouth = std::max(gMapSouth, -89.0);
+    gMapWest = std::max(gMapWest, -180.0);
+    gMapEast = std::min(gMapEast, 180.0);
+    gWestEdge = gMapWest;
+    gLonSpan = Proj::LonOffset(gMapEast, gMapWest);
+    if (gLonSpan == 0) gLonSpan = 360;
+
+    if (!gLegendFont) gLegendFont = gfx::Font::Create("MS Sans Serif", 7, gfx::kNormalWeight);
+    const gfx::TextMetrics legend = gLegendFont ? gLegendFont->metrics() : dc.textMetrics();
+
+    int mx = kMargin, my = kMargin;
+    if ((gMapView && gShowLabels) || gCrossSectionView) {
+        mx += 7 * legend.aveCharWidth;
+        my += legend.height;
+        gShowLabels = true;
+    }
+    // A pane too small to hold a map is left alone, without a box: kiosk and
+    // alert screens have nobody to answer one.
+    if (right - left - 2 * mx <= 0 || bottom - top - 2 * my <= 0) return false;
+
+    gPaneWidth = right - left;
+    gPaneHeight = bottom - top;
+    const gfx::Rect pane{left, top, right, bottom};
+    gMapRect = {left + mx, top + my, right - mx, bottom - my};
+
+    int border = gConfigBorderColor != 0 ? gConfigBorderColor : gBorderColor;
+    if (gControls[kControlDoviredezur]) border = 17;
+    dc.ResetClip();
+    dc.SetOrigin({0, 0});
+    dc.SetClip(pane);
+    dc.SetPen(gfx::Pen::Solid(ColorOf(kLightGrayColor)));
+    dc.SetBrush(gfx::Brush::Solid(ColorOf(border)));
+    dc.Rectangle(pane);
+    DrawBevelFrame(dc, pane, kLightGrayColor, false, 3, mx);
+    gMapWidth = gMapRect.right - gMapRect.left;
+    gMapHeight = gMapRect.bottom - gMapRect.top;
+
+    if (gMapView) {
+        if (!SetMapScale(&gLonSpan, &gMapHeight, &gMapWidth, gMapSouth, gMapNorth, &gMapRect.left, &gMapRect.top,
+                         &gMapRect.right, &gMapRect.bottom, &xScale, &yScale))
+            return false;
+        gMapWidth = gMapRect.right - gMapRect.left;
+        gMapHeight = gMapRect.bottom - gMapRect.top;
+    } else if (g3DView) {
+        if (gMapPaneHooks.setup3D) gMapPaneHooks.setup3D(*this, false);
+    } else if (gCrossSectionView) {
+        if (gMapPaneHooks.setupCrossSection) gMapPaneHooks.setupCrossSection(*this);
+    }
+
+    // The mask covers the map area as the projection left it.
+    maskBits_ = gfx::Mask::Create(std::max(gMapWidth, 1), std::max(gMapHeight, 1), false);
+    if (!maskBits_) {
+        mask_.reset();
+        ui::MessageBox(this, "Problem getting memory", "Error", ui::Buttons::Ok, ui::Icon::Stop);
+        return false;
+    }
+    mask_ = std::make_unique<gfx::DrawContext>(*maskBits_);
+
+    const gfx::Rect area{gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom};
+    dc.SetPen(gfx::Pen::Solid(ColorOf(kLightGrayColor)));
+    dc.SetBrush(gfx::Brush::Solid(ColorOf(gConfigBackgroundColor)));
+    dc.Rectangle(area);
+    ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, false);
+    Validate();
+
+    // The cached image of the map area.
+    const bool population = gControls[kControlPopulation] != 0;
+    bool populationFirst = false;
+    std::string imageFile;
+    if (gMapView) {
+        if (gRedrawMap && population) {
+            populationFirst = true;
+            gRedrawMap = false;
+            imageFile = gMapImageFile.empty() ? std::string() : CacheImageName(gMapImageFile);
+        } else if (population) {
+            imageFile = gPopulationImageFile.empty() ? std::string() : PopulationCacheImageName(gPopulationImageFile);
+        } else {
+            imageFile = gMapImageFile.empty() ? std::string() : CacheImageName(gMapImageFile);
+        }
+        if (gRedrawMap || !NearImageBounds() || imageFile.empty() || !UseCachedImage(imageFile)) gRedrawMap = true;
+    }
+
+    if (populationFirst && gMapPaneHooks.drawPopulation) gMapPaneHooks.drawPopulation(*this);
+    if (gMapView && gRedrawMap && gTopo != 0 && !population && gMapPaneHooks.drawTerrain)
+        gMapPaneHooks.drawTerrain(*this);
+
+    DrawBevelFrame(dc, {-3, -3, gMapWidth + 3, gMapHeight + 3}, kNoColor, true, 3, 0);
+
+    if (g3DView) {
+        if (gMapPaneHooks.setup3D) gMapPaneHooks.setup3D(*this, true);
+        gRedrawMap = true;  // a 3-D view always redraws
+    }
+
+    if (gRedrawMap && (gMapView || g3DView)) {
+        ++fullRenderings_;
+        ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
+        if (g3DView) (void)BeginMapBuffer();
+        for (StringListNode* n = mapFiles; n; n = n->next) {
+            const std::string name = ResolveMapFileName(n->text, xScale);
+            std::FILE* f = OpenDataFile(name, "rb");
+            if (!f) continue;  // a missing map file is skipped silently
+            (void)DrawSegmentFile(*this, f, LayoutForFileName(name), dc);
+            std::fclose(f);
+        }
+        if (g3DView) EndMapBuffer();
+    }
+
+    if (gMapView && gRedrawMap && gShowEruptions && gMapPaneHooks.drawEruptions) gMapPaneHooks.drawEruptions(*this);
+
+    // A reused image is not written again, so it never drifts through
+    // repeated compression.
+    if (gMapView && !imageFile.empty() && (gRedrawMap || populationFirst)) {
+        if (populationFirst && !gPopulationImageFile.empty())
+            imageFile = PopulationCacheImageName(gPopulationImageFile);
+        SaveCachedImage(imageFile);
+    }
+
+    ClipToRect(dc, 0, 0, gPaneWidth, gPaneHeight, true);
+    ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, false);
+
+    if (gMapView) DrawGrid(gMapSouth, gMapNorth, gMapWest, gMapEast);
+    if (gCrossSectionView && gMapPaneHooks.drawCrossSectionAxes) gMapPaneHooks.drawCrossSectionAxes(*this);
+
+    if (gMapView) {
+        if (gControls[kControlShowInfoSpots] && gMapPaneHooks.drawInfoSpots) gMapPaneHooks.drawInfoSpots(*this);
+        if (gMapPaneHooks.clearLabelBoxes) gMapPaneHooks.clearLabelBoxes();
+        if (gMapPaneHooks.drawOverlays) gMapPaneHooks.drawOverlays(*this);
+        if (gShowMapScale && gMapPaneHooks.drawScaleBox) gMapPaneHooks.drawScaleBox(*this);
+    }
+    return true;
+}
+
+bool childMap::UseCachedImage(const std::string& file) {
+    std::unique_ptr<gfx::Surface> image = gfx::LoadJpeg(file);
+    if (!image) return false;
+    screen_->StretchImage({0, 0, gMapWidth, gMapHeight}, *image, image->bounds());
+    return true;
+}
+
+void childMap::SaveCachedImage(const std::string& file) {
+    auto copy = gfx::Surface::Create(gMapWidth, gMapHeight);
+    if (!copy) return;
+    gfx::DrawContext cdc(*copy);
+    cdc.Blit(copy->bounds(), backBuffer(), {gMapRect.left, gMapRect.top}, gfx::RasterOp::Copy);
+    if (!gfx::SaveJpeg(*copy, file)) return;
+    ++cacheWrites_;
+    gImageBounds[0] = gMapSouth;
+    gImageBounds[1] = gMapNorth;
+    gImageBounds[2] = gMapWest;
+    gImageBounds[3] = gMapEast;
+    (void)WriteViewFile();
+}
+
+void childMap::DrawGrid(double south, double north, double west, double east) {
+    gfx::DrawContext& dc = *screen_;
+    const double dLon = GridInterval(gLonSpan / 12);
+    const double dLat = GridInterval((north - south) / 5);
+
+    double l1 = std::floor(west / dLon) * dLon;
+    if (l1 < west) l1 += dLon;
+    double l2 = std::ceil(east / dLon) * dLon;
+    if (l2 > east) l2 -= dLon;
+    if (l2 == l1) l2 = l1 + 361;  // a whole-world view
+    double p1 = std::floor(south / dLat) * dLat;
+    if (p1 < south) p1 += dLat;
+    double p2 = std::ceil(north / dLat) * dLat;
+    if (p2 > north) p2 -= dLat;
+    const double lastOffset = Proj::LonOffset(l2, west);
+
+    const int w = gMapWidth, h = gMapHeight;
+    auto column = [&](double lon) {
+        std::int32_t row = 0, col = 0;
+        LatLonToPixel(south, Proj::LonOffset(lon, west), &row, &col);
+        return col;
+    };
+    auto rowOf = [&](double lat) {
+        std::int32_t row = 0, col = 0;
+        LatLonToPixel(lat, 0, &row, &col);
+        return row;
+    };
+
+    if (gShowLabels) {
+        const int t = w / 100;
+        double lon = l1;
+        for (int i = 0; i < 12; ++i, lon += dLon) {
+            if (lon > 180) lon -= 360;
+            if (Proj::LonOffset(lon, west) > lastOffset) break;
+            const int x = column(lon);
+            MoveAndLine(dc, x, h, x, h - t, kWhiteColor);
+            DrawLatLonLabel(dc, x, h + 4, gLegendFont, lon, HJust::Center, VJust::Top, kBlackColor, false);
+            MoveAndLine(dc, x, 0, x, t, kWhiteColor);
+            DrawLatLonLabel(dc, x, -6, gLegendFont, lon, HJust::Center, VJust::Bottom, kBlackColor, false);
+        }
+        for (double lat = p1; lat < p2 + dLat / 2; lat += dLat) {
+            const int y = rowOf(lat);
+            MoveAndLine(dc, w, y, w - t, y, kWhiteColor);
+            DrawLatLonLabel(dc, w + 3, y, gLegendFont, lat, HJust::Left, VJust::Center, kBlackColor, true);
+            MoveAndLine(dc, 0, y, t, y, kWhiteColor);
+            DrawLatLonLabel(dc, -3, y, gLegendFont, lat, HJust::Right, VJust::Center, kBlackColor, true);
+        }
+    }
+    // Interior tick marks are left out: the setting never drew anything.
+    if (gShowLatLonLines) {
+        double lon = l1;
+        for (int i = 0; i < 13; ++i, lon += dLon) {
+            if (lon > 180) lon -= 360;
+            if (Proj::LonOffset(lon, west) > lastOffset) break;
+            const int x = column(lon);
+            MoveAndLine(dc, x, h, x, 0, kGridColor);
+        }
+        for (double lat = p1 == south ? p1 + dLat : p1; lat < north; lat += dLat) {
+            const int y = rowOf(lat);
+            MoveAndLine(dc, 0, y, w, y, kGridColor);
+        }
+    }
+}
+
+void childMap::DrawMapTitles() {
+    EnsureScreen();
+    const gfx::Point origin{gMapRect.left, gMapRect.top};
+    gfx::DrawContext* targets[] = {screen_.get(), mapImage_.get()};
+    for (gfx::DrawContext* dc : targets)
+        if (dc) ClipToRect(*dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
+
+    // Points are taken in pane pixels and drawn at the same place on every
+    // surface, the mask included.
+    if (gShowLogo && !gLogoText.empty()) {
+        auto font = ConfigFontOf(kFontLogo);
+        const int th = font ? font->metrics().height : gTextHeight;
+        const gfx::Point p = gfx::Point{gPaneWidth / 2, std::min(gMapRect.bottom, th + 9)} - origin;
+        for (gfx::DrawContext* dc : targets)
+            if (dc) DrawJustifiedText(*dc, p.x, p.y, font, gLogoText, kWhiteColor, kNoColor, HJust::Center, VJust::Top, 2, kBlackColor);
+        if (mask_)
+            DrawJustifiedText(*mask_, p.x, p.y, font, gLogoText, kWhiteColor, kNoColor, HJust::Center, VJust::Top, 2,
+                              kWhiteColor);
+    }
+    if (!gInfoText.empty()) {
+        auto font = ConfigFontOf(kFontInfo);
+        const int th = font ? font->metrics().height : gTextHeight;
+        const gfx::Point p = gfx::Point{gPaneWidth / 8 + 4 * gAveCharWidth, gPaneHeight - th - 4} - origin;
+        for (gfx::DrawContext* dc : targets)
+            if (dc) DrawJustifiedText(*dc, p.x, p.y, font, gInfoText, kWhiteColor, kNoColor, HJust::Left, VJust::Bottom, 2, kBlackColor);
+        if (mask_)
+            DrawJustifiedText(*mask_, p.x, p.y, font, gInfoText, kWhiteColor, kNoColor, HJust::Left, VJust::Bottom, 2,
+                              kWhiteColor);
+    }
+}
+
+void childMap::ShowPlates() {
+    EnsureScreen();
+    DrawPlatesLayer(*this, *screen_);
+    if (gControls[kControlScienceOnASphere] && sphereDisplay_) DrawPlatesOnSphere(*sphereDisplay_);
+    if (gMapPaneHooks.informationButton && gControls[kControlShowInformationButton])
+        gMapPaneHooks.informationButton(*this);
+}
+
+void childMap::Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) {
+    drawing_ = true;
+    // The placed PNG symbols are forgotten here once their overlay part exists.
+    gfx::DrawContext dc(buffer);
+    if (mapImageSurface_) dc.Blit(damaged, *mapImageSurface_, damaged.topLeft(), gfx::RasterOp::Copy);
+    if (mapImageSurface_ && gShowPlates && !gCrossSectionView) DrawPlatesLayer(*this, dc);
+    drawing_ = false;
+    // The hook checks the pause itself: the flag belongs to the application.
+    if (gMapPaneHooks.highlightAlertEvent && gAlertEvent) gMapPaneHooks.highlightAlertEvent(*this);
+}
+
+void childMap::AddUpdateRect(const gfx::Rect& r) { updateRect_ = updateRect_.united(r); }
+
+void childMap::FlushUpdateRect() {
+    if (updateRect_.empty() || !mapImageSurface_) {
+        updateRect_ = {};
+        return;
+    }
+    EnsureScreen();
+    screen_->Save();
+    screen_->ResetClip();
+    screen_->SetOrigin({0, 0});
+    screen_->Blit(updateRect_, *mapImageSurface_, updateRect_.topLeft(), gfx::RasterOp::Copy);
+    screen_->Restore();
+    updateRect_ = {};
+}
+
+void childMap::CloseTextWindow() {
+    if (gMapPaneHooks.closeTextWindow) gMapPaneHooks.closeTextWindow(*this);
+}
+
+void childMap::UnhighlightInformationButton() {
+    // Redrawn plain by the owner-drawn button once it exists.
+}
+
+void childMap::OpenText(const std::string& file) {
+    CloseTextWindow();
+    if (gMapPaneHooks.openTextWindow) gMapPaneHooks.openTextWindow(*this, file);
+}
+
+void childMap::CmInformation() { OpenText(gViewInformation); }
+void childMap::CmHelpText() { OpenText("HELP.TXT"); }
+void childMap::CmKeyText() { OpenText("KEY.TXT"); }
+void childMap::CmTimeoutText() { OpenText("TIMEOUT.TXT"); }
+
+// A pop-up edit acts as a left click where the menu was opened.
+void childMap::EditAtRightClick(int mode) {
+    mouseMode_ = mode;
+    EvLButtonDown(rightClick_, 0);
+}
+void childMap::CmAddCity() { EditAtRightClick(9); }
+void childMap::CmAddNewCity() { EditAtRightClick(10); }
+void childMap::CmDeleteCity() { EditAtRightClick(11); }
+void childMap::CmAddCitiesFromList() { EditAtRightClick(12); }
+void childMap::CmAddPlant() { EditAtRightClick(13); }
+void childMap::CmAddPlantFromList() { EditAtRightClick(14); }
+void childMap::CmDeletePlant() { EditAtRightClick(15); }
+void childMap::CmAddLocation() { EditAtRightClick(16); }
+
+void childMap::PassCommand(int id) {
+    if (gMapPaneHooks.command) gMapPaneHooks.command(*this, id);
+}
+void childMap::CmNextEvent() { PassCommand(1037); }
+void childMap::CmPreviousEvent() { PassCommand(1038); }
+void childMap::CmCurrentEvent() { PassCommand(1071); }
+void childMap::CmAddState() { PassCommand(40031); }
+void childMap::CmAddBodyOfWater() { PassCommand(40034); }
+void childMap::CmAddCountry() { PassCommand(40030); }
+void childMap::CmDeleteState() { PassCommand(40032); }
+void childMap::CmDeleteCountry() { PassCommand(40033); }
+void childMap::CmDeleteBodyOfWater() { PassCommand(40021); }
+void childMap::CmDeleteLocation() { PassCommand(40045); }
+void childMap::CmDigitize() { PassCommand(1015); }
+
+void childMap::EvLButtonDown(ui::Point p, std::uint32_t modifiers) {
+    if (gMapPaneHooks.mouse) gMapPaneHooks.mouse(*this, ui::MouseAction::LeftDown, p, modifiers);
+}
+void childMap::EvMouseMove(ui::Point p, std::uint32_t modifiers) {
+    if (gMapPaneHooks.mouse) gMapPaneHooks.mouse(*this, ui::MouseAction::Move, p, modifiers);
+}
+void childMap::EvLButtonUp(ui::Point p, std::uint32_t modifiers) {
+    if (gMapPaneHooks.mouse) gMapPaneHooks.mouse(*this, ui::MouseAction::LeftUp, p, modifiers);
+}
+void childMap::EvRButtonDown(ui::Point p, std::uint32_t modifiers) {
+    rightClick_ = p;
+    if (gMapPaneHooks.mouse) gMapPaneHooks.mouse(*this, ui::MouseAction::RightDown, p, modifiers);
+}
+void childMap::EvLButtonDblClk(ui::Point p, std::uint32_t modifiers) {
+    if (gMapPaneHooks.mouse) gMapPaneHooks.mouse(*this, ui::MouseAction::LeftDoubleClick, p, modifiers);
+}

@@ -1,0 +1,174 @@
+#pragma once
+// The map pane: renders the whole view once into the pane's retained back
+// buffer (the "screen"), keeps a copy in the map image that painting shows,
+// and a protection mask of the map area that event dots stay out of.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/helpers.h"
+#include "map/draw.h"
+#include "map/proj.h"
+#include "platform/gfx/draw_context.h"
+#include "platform/gfx/font.h"
+#include "platform/ui/window.h"
+
+namespace ui = platform::ui;
+
+// ---- Process-wide rendering state -------------------------------------------------
+
+extern std::int32_t gPaneWidth;     // pixels, of the last rendering
+extern std::int32_t gPaneHeight;    // pixels
+extern std::int32_t gTextHeight;    // pixels, the screen context's text height
+extern std::int32_t gAveCharWidth;  // pixels, the screen context's average character width
+extern std::shared_ptr<const gfx::Font> gLegendFont;  // "MS Sans Serif" 7; made once by the layout or the map pane
+extern gfx::Size gSphereImageSize;  // pixels of each sphere image; its output part may change it
+
+// ---- Rendering arithmetic -----------------------------------------------------------
+
+// First value of the grid interval table (degrees) that is at least q; the last beyond it.
+double GridInterval(double q);
+// The same over the cross-section table (km).
+double CrossSectionInterval(double q);
+// "?" replaced by the digit of the file resolution for xScale pixels per degree.
+char ResolutionDigit(double xScale);
+std::string ResolveMapFileName(std::string name, double xScale);
+// The cached image's file: the final extension replaced by ".jpg".
+std::string CacheImageName(const std::string& name);
+// The population overlay's cache, named apart from the plain map's.
+std::string PopulationCacheImageName(const std::string& name);
+
+// ---- Seams of later parts ---------------------------------------------------------------
+
+class childMap;
+
+// Filled by the parts that own each layer; an empty hook leaves its layer out.
+struct MapPaneHooks {
+    void (*drawTerrain)(childMap& pane) = nullptr;       // shaded terrain over the map area
+    void (*drawPopulation)(childMap& pane) = nullptr;    // population grid, first overlay rendering
+    void (*drawEruptions)(childMap& pane) = nullptr;     // every eruption placed in the map
+    void (*drawInfoSpots)(childMap& pane) = nullptr;     // information spots (SHOW INFO SPOTS)
+    void (*clearLabelBoxes)() = nullptr;                 // empties the label registry
+    void (*drawOverlays)(childMap& pane) = nullptr;      // line, symbol and text overlay files
+    void (*drawScaleBox)(childMap& pane) = nullptr;      // rebuilds and draws the scale box
+    void (*setup3D)(childMap& pane, bool withBox) = nullptr;  // projection of the 3-D view
+    void (*setupCrossSection)(childMap& pane) = nullptr;      // projection of the section, mode 0
+    void (*drawCrossSectionAxes)(childMap& pane) = nullptr;   // sea level, distance and depth labels
+    void (*floatingLegend)(childMap& pane) = nullptr;    // creates, shows or hides the QMX legend
+    void (*informationButton)(childMap& pane) = nullptr; // shows the Information button
+    void (*highlightAlertEvent)(childMap& pane) = nullptr;    // paused with an alert pending
+    void (*openTextWindow)(childMap& pane, const std::string& file) = nullptr;
+    void (*closeTextWindow)(childMap& pane) = nullptr;
+    void (*mouse)(childMap& pane, ui::MouseAction action, ui::Point p, std::uint32_t modifiers) = nullptr;
+    // Event stepping, border edits and digitising: the command id.
+    void (*command)(childMap& pane, int id) = nullptr;
+};
+extern MapPaneHooks gMapPaneHooks;
+
+// ---- The pane ---------------------------------------------------------------------------------
+
+inline constexpr int kMouseIdle = 0;
+inline constexpr int kMouseBusy = 8;
+
+class childMap : public ui::Window, public Proj {
+public:
+    explicit childMap(ui::Window* parent);
+    ~childMap() override;
+    KESTRUNE_RESPONSE_TABLE(childMap);
+
+    // The whole view into the screen and the map image; a pane too small to
+    // hold a map is left as it was.
+    void RenderView();
+    // False when the protection mask cannot be made or the pane cannot hold a map.
+    bool DrawBaseMap(StringListNode* mapFiles, int left, int top, int right, int bottom);
+    void DrawMapTitles();
+    void ShowPlates();
+
+    // The animation enlarges the pending rectangle (pane pixels); the flush
+    // copies it from the map image to the screen and empties it.
+    void AddUpdateRect(const gfx::Rect& r);
+    void FlushUpdateRect();
+    const gfx::Rect& updateRect() const { return updateRect_; }
+
+    void CloseTextWindow();
+    void UnhighlightInformationButton();
+
+    // ---- surfaces; the screen draws into the back buffer, the others are null
+    // before the first rendering
+    gfx::DrawContext* screen();
+    gfx::DrawContext* mapImage() { return mapImage_.get(); }
+    const gfx::Surface* mapImageSurface() const { return mapImageSurface_.get(); }
+    gfx::DrawContext* protectionMask() { return mask_.get(); }
+    const gfx::Mask* protectionMaskBits() const { return maskBits_.get(); }
+    gfx::DrawContext* sphereDisplay() { return sphereDisplay_.get(); }
+    gfx::DrawContext* spherePermanent() { return spherePermanent_.get(); }
+
+    const gfx::Rect& paneRect() const { return paneRect_; }
+    int mouseMode() const { return mouseMode_; }
+    void SetMouseMode(int mode) { mouseMode_ = mode; }
+    bool drawing() const { return drawing_; }
+    ui::Point rightClickPoint() const { return rightClick_; }
+    void SetRightClickPoint(ui::Point p) { rightClick_ = p; }
+    // Renderings that drew the map afresh, and cached images written.
+    int fullRenderings() const { return fullRenderings_; }
+    int cacheWrites() const { return cacheWrites_; }
+
+    // ---- commands
+    void CmNextEvent();
+    void CmPreviousEvent();
+    void CmCurrentEvent();
+    void CmInformation();
+    void CmHelpText();
+    void CmKeyText();
+    void CmTimeoutText();
+    void CmAddCity();
+    void CmAddCitiesFromList();
+    void CmDeleteCity();
+    void CmAddNewCity();
+    void CmAddPlant();
+    void CmAddPlantFromList();
+    void CmDeletePlant();
+    void CmAddState();
+    void CmAddBodyOfWater();
+    void CmAddCountry();
+    void CmDeleteState();
+    void CmDeleteCountry();
+    void CmDeleteBodyOfWater();
+    void CmAddLocation();
+    void CmDeleteLocation();
+    void CmDigitize();
+
+protected:
+    void Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) override;
+    void EvLButtonDown(ui::Point p, std::uint32_t modifiers) override;
+    void EvMouseMove(ui::Point p, std::uint32_t modifiers) override;
+    void EvLButtonUp(ui::Point p, std::uint32_t modifiers) override;
+    void EvRButtonDown(ui::Point p, std::uint32_t modifiers) override;
+    void EvLButtonDblClk(ui::Point p, std::uint32_t modifiers) override;
+
+private:
+    void EnsureScreen();
+    void OpenText(const std::string& file);
+    void EditAtRightClick(int mode);
+    void PassCommand(int id);
+    void DrawGrid(double south, double north, double west, double east);
+    bool UseCachedImage(const std::string& name);
+    void SaveCachedImage(const std::string& name);
+
+    gfx::Rect paneRect_{};
+    std::unique_ptr<gfx::DrawContext> screen_;
+    const gfx::Surface* screenTarget_ = nullptr;
+    gfx::Size screenSize_{};
+    std::unique_ptr<gfx::Surface> mapImageSurface_;
+    std::unique_ptr<gfx::DrawContext> mapImage_;
+    std::unique_ptr<gfx::Mask> maskBits_;
+    std::unique_ptr<gfx::DrawContext> mask_;
+    std::unique_ptr<gfx::Surface> sphereDisplaySurface_, spherePermanentSurface_;
+    std::unique_ptr<gfx::DrawContext> sphereDisplay_, spherePermanent_;
+    int mouseMode_ = kMouseBusy;
+    bool drawing_ = false;
+    gfx::Rect updateRect_{};
+    ui::Point rightClick_{};
+    int fullRenderings_ = 0;
+    int cacheWrites_ = 0;
+};
