@@ -5,6 +5,7 @@
 
 #include "app/globals.h"
 #include "core/config.h"
+#include "map/child_map.h"
 #include "map/draw.h"
 #include "platform/gfx/draw_context.h"
 #include "platform/gfx/font.h"
@@ -35,8 +36,13 @@ void SetMapPaneFactory(MapPaneFactory factory) { Factory() = std::move(factory);
 
 MapPane MakeMapPane(ui::Window* parent) {
     if (Factory()) return Factory()(parent);
+    auto* map = new childMap(parent);
     MapPane pane;
-    pane.window = new ui::Window(parent);
+    pane.window = map;
+    pane.flushUpdateRect = [map] { map->FlushUpdateRect(); };
+    pane.closeTextWindow = [map] { map->CloseTextWindow(); };
+    pane.renderView = [map] { map->RenderView(); };
+    pane.setBusy = [map](bool busy) { map->SetMouseMode(busy ? kMouseBusy : kMouseIdle); };
     return pane;
 }
 

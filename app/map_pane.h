@@ -1,7 +1,7 @@
 #pragma once
 // What opening a view asks of the map pane. The layout makes the pane through
-// a factory, so the real map pane plugs in without the layout knowing its
-// class; until then the pane is an empty window.
+// a factory, so tests can put a recording pane in its place; the default is
+// the real map pane, whose markers and highlights fill their hooks later.
 #include <functional>
 
 #include "platform/ui/window.h"
@@ -22,6 +22,6 @@ struct MapPane {
 };
 
 using MapPaneFactory = std::function<MapPane(platform::ui::Window* parent)>;
-// nullptr restores the default, an empty window.
+// nullptr restores the default, the real map pane.
 void SetMapPaneFactory(MapPaneFactory factory);
 MapPane MakeMapPane(platform::ui::Window* parent);
