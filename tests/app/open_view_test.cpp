@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -9,8 +11,11 @@
 #include "app/view_open.h"
 #include "app/welcome.h"
 #include "core/view.h"
+#include "map/proj.h"
+#include "platform/gfx/image.h"
 #include "tests/app/app_fixture.h"
 
+namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 namespace hl = platform::headless;
 using apptest::AppTest;
@@ -408,3 +413,62 @@ TEST_F(OpenView, PanesFollowTheLayoutFlags) {
 }
 
 }  // namespace
+
+// ---- the bundled WORLD view, whole frame, into a picture ----------------------------------
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path ProgramFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::current_path() : exe.parent_path();
+}
+
+// The layout's panes copied into one picture at their places.
+std::unique_ptr<gfx::Surface> Compose(ui::Window& layout) {
+    auto out = gfx::Surface::Create(layout.rect().width(), layout.rect().height());
+    for (ui::Window* pane : layout.children()) {
+        const ui::BackBuffer& b = pane->backBuffer();
+        const ui::Rect r = pane->rect();
+        for (int y = 0; y < b.height() && r.top + y < out->height(); ++y) {
+            for (int x = 0; x < b.width() && r.left + x < out->width(); ++x) out->row(r.top + y)[r.left + x] = b.row(y)[x];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(OpenView, TheBundledWorldViewFillsTheFrameWithItsMap) {
+    const fs::path data = fs::weakly_canonical(fs::path(KESTRUNE_FIXTURES) / ".." / ".." / "data");
+    ASSERT_TRUE(fs::exists(data / "WORLD")) << data;
+    fs::copy(data, fs::current_path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    ASSERT_EQ(ReadConfigFile(), 0);
+    gControls[kControlMenuBar] = 1;
+    gControls[kControlCanExit] = 1;
+    gControls[kControlDebug] = 0;
+    BuildMercatorTable();
+    SetMapPaneFactory(nullptr);  // the real map pane
+
+    frame()->OpenView("WORLD");
+    ASSERT_TRUE(hl::MessageBoxCalls().empty());
+    myLayoutWindow* layout = frame()->layout();
+    ASSERT_NE(layout, nullptr);
+    hl::PaintAll();
+    auto shot = Compose(*layout);
+    ASSERT_NE(shot, nullptr);
+    const fs::path out = ProgramFolder() / "world_view.png";
+    ASSERT_TRUE(gfx::SavePng(*shot, out.string())) << out;
+
+    // The map pane holds a drawn map: more than a handful of colours.
+    const ui::BackBuffer& map = layout->map().window->backBuffer();
+    std::set<std::uint32_t> colours;
+    for (int y = 0; y < map.height(); y += 3) {
+        for (int x = 0; x < map.width(); x += 3) colours.insert(map.row(y)[x]);
+    }
+    EXPECT_GE(colours.size(), 4u);
+    EXPECT_EQ(gMapName, "WORLD");
+    EXPECT_EQ(frame()->caption(), "Kestrune - /views\\WORLD");
+}
