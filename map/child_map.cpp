@@ -119,10 +119,15 @@ const ui::ResponseTable& childMap::Table() {
     return table;
 }
 
-// The border sets are loaded by their own part when it arrives.
-childMap::childMap(ui::Window* parent) : ui::Window(parent) { SetStyle(ui::style::kChild | ui::style::kVisible); }
+childMap::childMap(ui::Window* parent) : ui::Window(parent) {
+    SetStyle(ui::style::kChild | ui::style::kVisible);
+    if (gMapPaneHooks.loadBorderSets) gMapPaneHooks.loadBorderSets(*this);
+}
 
-childMap::~childMap() { CloseTextWindow(); }
+childMap::~childMap() {
+    CloseTextWindow();
+    if (gMapPaneHooks.paneDestroyed) gMapPaneHooks.paneDestroyed(*this);
+}
 
 gfx::DrawContext* childMap::screen() {
     EnsureScreen();
@@ -357,11 +362,10 @@ void childMap::SaveCachedImage(const std::string& file) {
     (void)WriteViewFile();
 }
 
-void childMap::DrawGrid(double south, double north, double west, double east) {
-    gfx::DrawContext& dc = *screen_;
-    const double dLon = GridInterval(gLonSpan / 12);
+GridTicks GridTicksFor(double south, double north, double west, double east, double lonSpan) {
+    GridTicks g;
+    const double dLon = GridInterval(lonSpan / 12);
     const double dLat = GridInterval((north - south) / 5);
-
     double l1 = std::floor(west / dLon) * dLon;
     if (l1 < west) l1 += dLon;
     double l2 = std::ceil(east / dLon) * dLon;
@@ -373,6 +377,26 @@ void childMap::DrawGrid(double south, double north, double west, double east) {
     if (p2 > north) p2 -= dLat;
     const double lastOffset = Proj::LonOffset(l2, west);
 
+    auto walk = [&](std::vector<double>& out, int most) {
+        double lon = l1;
+        for (int i = 0; i < most; ++i, lon += dLon) {
+            if (lon > 180) lon -= 360;
+            if (Proj::LonOffset(lon, west) > lastOffset) break;
+            out.push_back(lon);
+        }
+    };
+    walk(g.tickLons, 12);
+    walk(g.lineLons, 13);
+    // Bounded by count as well, so a NaN or an endless table cannot loop.
+    for (double lat = p1; lat < p2 + dLat / 2 && g.tickLats.size() < 1000; lat += dLat) g.tickLats.push_back(lat);
+    for (double lat = p1 == south ? p1 + dLat : p1; lat < north && g.lineLats.size() < 1000; lat += dLat)
+        g.lineLats.push_back(lat);
+    return g;
+}
+
+void childMap::DrawGrid(double south, double north, double west, double east) {
+    gfx::DrawContext& dc = *screen_;
+    const GridTicks g = GridTicksFor(south, north, west, east, gLonSpan);
     const int w = gMapWidth, h = gMapHeight;
     auto column = [&](double lon) {
         std::int32_t row = 0, col = 0;
@@ -387,17 +411,14 @@ void childMap::DrawGrid(double south, double north, double west, double east) {
 
     if (gShowLabels) {
         const int t = w / 100;
-        double lon = l1;
-        for (int i = 0; i < 12; ++i, lon += dLon) {
-            if (lon > 180) lon -= 360;
-            if (Proj::LonOffset(lon, west) > lastOffset) break;
+        for (double lon : g.tickLons) {
             const int x = column(lon);
             MoveAndLine(dc, x, h, x, h - t, kWhiteColor);
             DrawLatLonLabel(dc, x, h + 4, gLegendFont, lon, HJust::Center, VJust::Top, kBlackColor, false);
             MoveAndLine(dc, x, 0, x, t, kWhiteColor);
             DrawLatLonLabel(dc, x, -6, gLegendFont, lon, HJust::Center, VJust::Bottom, kBlackColor, false);
         }
-        for (double lat = p1; lat < p2 + dLat / 2; lat += dLat) {
+        for (double lat : g.tickLats) {
             const int y = rowOf(lat);
             MoveAndLine(dc, w, y, w - t, y, kWhiteColor);
             DrawLatLonLabel(dc, w + 3, y, gLegendFont, lat, HJust::Left, VJust::Center, kBlackColor, true);
@@ -407,14 +428,11 @@ void childMap::DrawGrid(double south, double north, double west, double east) {
     }
     // Interior tick marks are left out: the setting never drew anything.
     if (gShowLatLonLines) {
-        double lon = l1;
-        for (int i = 0; i < 13; ++i, lon += dLon) {
-            if (lon > 180) lon -= 360;
-            if (Proj::LonOffset(lon, west) > lastOffset) break;
+        for (double lon : g.lineLons) {
             const int x = column(lon);
             MoveAndLine(dc, x, h, x, 0, kGridColor);
         }
-        for (double lat = p1 == south ? p1 + dLat : p1; lat < north; lat += dLat) {
+        for (double lat : g.lineLats) {
             const int y = rowOf(lat);
             MoveAndLine(dc, 0, y, w, y, kGridColor);
         }
@@ -423,17 +441,16 @@ void childMap::DrawGrid(double south, double north, double west, double east) {
 
 void childMap::DrawMapTitles() {
     EnsureScreen();
-    const gfx::Point origin{gMapRect.left, gMapRect.top};
     gfx::DrawContext* targets[] = {screen_.get(), mapImage_.get()};
     for (gfx::DrawContext* dc : targets)
         if (dc) ClipToRect(*dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
 
-    // Points are taken in pane pixels and drawn at the same place on every
-    // surface, the mask included.
+    // Points are in map-area pixels and the same on every surface: the mask
+    // protects exactly where the text is.
     if (gShowLogo && !gLogoText.empty()) {
         auto font = ConfigFontOf(kFontLogo);
         const int th = font ? font->metrics().height : gTextHeight;
-        const gfx::Point p = gfx::Point{gPaneWidth / 2, std::min(gMapRect.bottom, th + 9)} - origin;
+        const gfx::Point p{gPaneWidth / 2, std::min(gMapHeight, th + 9)};
         for (gfx::DrawContext* dc : targets)
             if (dc) DrawJustifiedText(*dc, p.x, p.y, font, gLogoText, kWhiteColor, kNoColor, HJust::Center, VJust::Top, 2, kBlackColor);
         if (mask_)
@@ -443,7 +460,7 @@ void childMap::DrawMapTitles() {
     if (!gInfoText.empty()) {
         auto font = ConfigFontOf(kFontInfo);
         const int th = font ? font->metrics().height : gTextHeight;
-        const gfx::Point p = gfx::Point{gPaneWidth / 8 + 4 * gAveCharWidth, gPaneHeight - th - 4} - origin;
+        const gfx::Point p{gPaneWidth / 8 + 4 * gAveCharWidth, gPaneHeight - th - 4};
         for (gfx::DrawContext* dc : targets)
             if (dc) DrawJustifiedText(*dc, p.x, p.y, font, gInfoText, kWhiteColor, kNoColor, HJust::Left, VJust::Bottom, 2, kBlackColor);
         if (mask_)
@@ -462,7 +479,7 @@ void childMap::ShowPlates() {
 
 void childMap::Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) {
     drawing_ = true;
-    // The placed PNG symbols are forgotten here once their overlay part exists.
+    if (gMapPaneHooks.forgetPngSymbols) gMapPaneHooks.forgetPngSymbols();
     gfx::DrawContext dc(buffer);
     if (mapImageSurface_) dc.Blit(damaged, *mapImageSurface_, damaged.topLeft(), gfx::RasterOp::Copy);
     if (mapImageSurface_ && gShowPlates && !gCrossSectionView) DrawPlatesLayer(*this, dc);

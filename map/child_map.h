@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/helpers.h"
 #include "map/draw.h"
@@ -33,6 +34,13 @@ double CrossSectionInterval(double q);
 // "?" replaced by the digit of the file resolution for xScale pixels per degree.
 char ResolutionDigit(double xScale);
 std::string ResolveMapFileName(std::string name, double xScale);
+// Where the map view's grid goes: longitudes of the edge ticks (at most 12)
+// and of the meridians (at most 13), latitudes of the edge ticks and of the
+// parallels, all in degrees.
+struct GridTicks {
+    std::vector<double> tickLons, lineLons, tickLats, lineLats;
+};
+GridTicks GridTicksFor(double south, double north, double west, double east, double lonSpan);
 // The cached image's file: the final extension replaced by ".jpg".
 std::string CacheImageName(const std::string& name);
 // The population overlay's cache, named apart from the plain map's.
@@ -57,6 +65,10 @@ struct MapPaneHooks {
     void (*floatingLegend)(childMap& pane) = nullptr;    // creates, shows or hides the QMX legend
     void (*informationButton)(childMap& pane) = nullptr; // shows the Information button
     void (*highlightAlertEvent)(childMap& pane) = nullptr;    // paused with an alert pending
+    void (*forgetPngSymbols)() = nullptr;                // at each paint: PNG symbols may be placed anew
+    void (*loadBorderSets)(childMap& pane) = nullptr;    // state, country and ocean borders, at construction
+    // The pane's other objects (legend control, energy bins, MIDI output) at its end.
+    void (*paneDestroyed)(childMap& pane) = nullptr;
     void (*openTextWindow)(childMap& pane, const std::string& file) = nullptr;
     void (*closeTextWindow)(childMap& pane) = nullptr;
     void (*mouse)(childMap& pane, ui::MouseAction action, ui::Point p, std::uint32_t modifiers) = nullptr;
