@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/globals.h"
+#include "app/view_open.h"
 #include "app/menus.h"
 #include "app/sound.h"
 #include "app/version.h"
@@ -67,6 +68,7 @@ const ui::ResponseTable& myFrame::Table() {
         R::Command(kCmExit, &myFrame::CmExit),
         R::Command(kCmFileExit, &myFrame::CmFileExit),
         R::Command(kCmStartScreen, &myFrame::CmStartScreen),
+        R::Command(kCmNewView, &myFrame::CmNewView),
     });
     return table;
 }
@@ -127,11 +129,6 @@ void myFrame::EvTimer(int id) {
 
 void myFrame::ResetIdleCountdown() {
     if (gInactivePopup) inactivityCountdown_ = gTimeout;
-}
-
-void myFrame::OpenView(const char* name) {
-    // Opening views and the pane layout come later; until then this only logs.
-    DebugLog("OpenView %s", name ? name : "(current)");
 }
 
 void myFrame::CmStartScreen() {

@@ -34,8 +34,10 @@ public:
     void StopAnimationTimer();
     bool animationTimerRunning() const { return timer1Running_; }
 
-    // Every way of showing a view ends here: no name reopens the current
-    // view, an empty name opens a new one. Logs only until views can be opened.
+    // Every way of showing a view ends here: no name (nullptr) reopens the
+    // current view with its settings, an empty name opens a new view with the
+    // defaults, any other name reads that view file. A file that cannot be
+    // opened leaves the running view as it was.
     void OpenView(const char* name);
     // A button drawn pressed: with INACTIVE POPUP the inactivity countdown starts again.
     void ResetIdleCountdown();
@@ -48,6 +50,12 @@ public:
     void CmMenuBar(int id);
     // Shows the start screen; logs only until the start screen exists.
     void CmStartScreen();
+    // File > New View: a new view with the defaults, not yet saved.
+    void CmNewView();
+    // Speed 300..324: gSpeed = that table entry, checked in the Control popup.
+    void CmSpeed(int id);
+    // Symbol style 123..127, checked in the Earthquakes popup.
+    void CmEarthquakeSymbols(int id);
 
     // The loaded popup of bar position k (0..7); nullptr when not loaded.
     platform::ui::Menu* popup(int k) const;
@@ -55,6 +63,11 @@ public:
     const std::string& viewListFile() const { return viewListFile_; }
     int initTimeoutCountdown() const { return initTimeoutCountdown_; }
     bool closeGuard() const { return closeGuard_; }
+    myLayoutWindow* layout() const { return layout_; }
+    bool viewOpen() const { return viewOpen_; }
+    bool viewChanged() const { return viewChanged_; }
+    bool newView() const { return gNewView; }
+    welcomeWindow* welcome() const { return welcome_; }
     std::FILE* dailyCountsFile() const { return dailyCountsFile_; }
 
 protected:
@@ -65,6 +78,9 @@ private:
     void LoadPopups();
     void LogVersion();
     void CloseOnce();
+    // Checks or enables an item in whichever loaded popup holds it.
+    void CheckItem(int id, bool on);
+    void EnableItem(int id, bool on);
 
     // file-dialog data: added with the file commands
     double lastStep_ = 0.0;

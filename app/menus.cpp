@@ -1,5 +1,6 @@
 #include "app/menus.h"
 
+#include "platform/sys/resources.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/ui.h"
 
@@ -174,4 +175,6 @@ void RegisterQuorviewResources() {
     RegisterOptions();
     RegisterHelpAndExit();
     RegisterAccelerators();
+    // The error box of a view that cannot be opened names the view.
+    platform::RegisterString(32540, "Cannot find \"%s\".");
 }

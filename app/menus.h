@@ -21,6 +21,8 @@ inline constexpr std::array<const char*, 8> kPopupResources = {
     "MENU_MAP",  "MENU_OPTIONS", "MENU_HELP",        "MENU_EXIT",
 };
 inline constexpr int kPopupFile = 0;
+inline constexpr int kPopupControl = 1;
+inline constexpr int kPopupEarthquakes = 2;
 inline constexpr int kPopupMap = 4;
 inline constexpr int kPopupExit = 7;
 

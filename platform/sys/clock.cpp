@@ -26,6 +26,12 @@ public:
         localtime_r(&now, &local);
         return local.tm_zone ? local.tm_zone : "";
     }
+    bool DaylightTime() const override {
+        std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        return local.tm_isdst > 0;
+    }
     std::uint32_t TickCount() const override {
         auto d = std::chrono::steady_clock::now().time_since_epoch();
         return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
@@ -90,9 +96,10 @@ void ManualClock::Advance(std::int64_t ms) {
     tick_ += static_cast<std::uint32_t>(ms);
 }
 
-void ManualClock::SetZone(int offsetMinutes, std::string name) {
+void ManualClock::SetZone(int offsetMinutes, std::string name, bool daylight) {
     offsetMinutes_ = offsetMinutes;
     zoneName_ = std::move(name);
+    daylight_ = daylight;
 }
 
 }  // namespace platform

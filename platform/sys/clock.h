@@ -17,6 +17,8 @@ public:
     virtual CivilTime UtcNow() const = 0;
     virtual int LocalOffsetMinutes() const = 0;   // local time minus UTC
     virtual std::string LocalZoneName() const = 0;
+    // The local zone is on daylight-saving time now.
+    virtual bool DaylightTime() const { return false; }
     virtual std::uint32_t TickCount() const = 0;  // ms since an arbitrary start; wraps
     virtual void Sleep(int ms) = 0;
 };
@@ -37,19 +39,22 @@ public:
     CivilTime UtcNow() const override;
     int LocalOffsetMinutes() const override { return offsetMinutes_; }
     std::string LocalZoneName() const override { return zoneName_; }
+    bool DaylightTime() const override { return daylight_; }
     std::uint32_t TickCount() const override { return tick_; }
     void Sleep(int ms) override { Advance(ms); }
 
     void Advance(std::int64_t ms);
     void SetUtc(const CivilTime& t) { unixMs_ = UnixMsFromCivil(t); }
     void SetTick(std::uint32_t tick) { tick_ = tick; }
-    void SetZone(int offsetMinutes, std::string name);
+    // offsetMinutes is the current offset, daylight saving included.
+    void SetZone(int offsetMinutes, std::string name, bool daylight = false);
 
 private:
     std::int64_t unixMs_;
     std::uint32_t tick_;
     int offsetMinutes_ = 0;
     std::string zoneName_ = "UTC";
+    bool daylight_ = false;
 };
 
 }  // namespace platform

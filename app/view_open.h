@@ -1,0 +1,58 @@
+#pragma once
+// What opening a view sets besides the view settings, and the arithmetic it
+// does, kept apart from the frame so it can be tested without windows.
+#include <memory>
+#include <string>
+
+#include "core/energy.h"
+#include "core/timevalue.h"
+
+struct EventLabelRecord;
+
+extern std::string gOpenedViewName;   // the last non-empty name given to OpenView
+extern TimeValue gPeriodEnd;          // where the animated period stops: now, or gViewEnd when earlier
+extern double gPeriodEndReachedAt;    // 0.0 until the clock reaches gPeriodEnd
+extern bool gEndOfPeriodDone;         // the end-of-period actions ran
+extern TimeValue gEffectiveSpeed;     // simulated seconds per real second in use
+extern double gDotSlope;              // dot radius in pixels per magnitude
+extern double gDotIntercept;          // dot radius in pixels at magnitude 0
+extern int gEventLabelIndex;          // index in gEventLabels of the next label
+extern EventLabelRecord* gNextEventLabel;   // or null
+extern EventLabelRecord* gShownEventLabel;  // or null
+extern std::string gWorldMenuLabel;   // "%s Menu" of the first list-of-views entry
+extern std::unique_ptr<EnergyBins> gEnergyBins;  // one per opened view
+
+inline constexpr int kMsgCannotOpenView = 32540;
+inline constexpr int kCmNewView = 24331;
+inline constexpr int kCmSaveView = 24333;
+inline constexpr int kCmQuakeAudio = 111;
+inline constexpr int kCmEruptionAudio = 131;
+inline constexpr int kCmVolcanoNames = 170;
+inline constexpr int kCmSymbolsFirst = 123;
+inline constexpr int kCmSymbolsLast = 127;
+inline constexpr int kCmEruptionsOn = 135;
+inline constexpr int kCmEarthquakesOn = 128;
+inline constexpr int kCmPlates = 1127;
+
+struct TimeZone {
+    TimeValue offset;  // seconds added to UTC
+    std::string name;  // "EST" ... "PDT", or empty
+};
+// biasMinutes is UTC minus local standard time. With useLocalTime off the
+// view's hours from UTC replace the system's; daylight time always counts.
+TimeZone ComputeTimeZone(bool daylight, int biasMinutes, bool useLocalTime, int localTimeHours);
+// The system's zone as the frame sees it now.
+TimeZone SystemTimeZone(bool useLocalTime, int localTimeHours);
+
+struct ViewPeriod {
+    TimeValue start, viewEnd, end;
+};
+// A looping view (days or minutes not 0) runs up to now and ends a day ahead;
+// any period stops at now at the latest.
+ViewPeriod ComputeViewPeriod(TimeValue start, TimeValue viewEnd, int daysToLoop, int minutesToLoop, TimeValue now);
+
+struct DotScale {
+    double slope = 0, intercept = 0;
+};
+// Radius grows linearly from minDot at minMag to maxDot at maxMag, scaled by screenHeight / 480.
+DotScale ComputeDotScale(int minMag, int maxMag, int minDot, int maxDot, int screenHeight);
