@@ -1,4 +1,5 @@
 #include "app/frame.h"
+#include "app/layout.h"
 
 #include "app/application.h"
 #include "app/globals.h"
@@ -122,9 +123,22 @@ void myFrame::StopAnimationTimer() {
 }
 
 void myFrame::EvTimer(int id) {
-    // The animation clock and the housekeeping fill these ticks in.
     if (id != kAnimationTimer && id != kHousekeepingTimer) return;
     gCanClose = true;
+    if (id == kHousekeepingTimer) HousekeepingTick();
+    // The animation clock fills timer 1's ticks in.
+}
+
+void myFrame::HousekeepingTick() {
+    // While no view is shown the tick only counts INIT TIMEOUT down, then opens
+    // "WORLD". What runs while a view is shown comes with the housekeeping.
+    if (!layout_ || !layout_->visible()) {
+        if (gInitTimeout != 0 && --initTimeoutCountdown_ <= 0) {
+            currentViewName_ = "WORLD";
+            OpenView(currentViewName_.c_str());
+            initTimeoutCountdown_ = static_cast<std::int32_t>(gInitTimeout);
+        }
+    }
 }
 
 void myFrame::ResetIdleCountdown() {

@@ -76,6 +76,7 @@ protected:
 
 private:
     void LoadPopups();
+    void HousekeepingTick();
     void LogVersion();
     void CloseOnce();
     // Checks or enables an item in whichever loaded popup holds it.

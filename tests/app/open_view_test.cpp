@@ -472,3 +472,31 @@ TEST_F(OpenView, TheBundledWorldViewFillsTheFrameWithItsMap) {
     EXPECT_EQ(gMapName, "WORLD");
     EXPECT_EQ(frame()->caption(), "Kestrune - /views\\WORLD");
 }
+
+TEST_F(OpenView, InitTimeoutOpensWorldWhileNoViewIsShown) {
+    TempDir::Write("WORLD", "DAYS TO LOOP: 7\n");
+    gInitTimeout = 3;
+    myFrame* f = frame();
+    ASSERT_EQ(f->initTimeoutCountdown(), 3);
+    hl::Advance(2000);
+    EXPECT_EQ(f->layout(), nullptr);
+    EXPECT_EQ(f->initTimeoutCountdown(), 1);
+    hl::Advance(1000);
+    ASSERT_NE(f->layout(), nullptr);
+    EXPECT_TRUE(f->viewOpen());
+    EXPECT_EQ(f->currentViewName(), "WORLD");
+    EXPECT_EQ(Renders(), 1);
+    // With a view shown the countdown stands still and nothing reopens.
+    hl::Advance(10000);
+    EXPECT_EQ(Renders(), 1);
+
+    gInitTimeout = 0;  // 0: never opens by itself
+}
+
+TEST_F(OpenView, InitTimeoutZeroNeverOpensAView) {
+    TempDir::Write("WORLD", "DAYS TO LOOP: 7\n");
+    gInitTimeout = 0;
+    myFrame* f = frame();
+    hl::Advance(120000);
+    EXPECT_EQ(f->layout(), nullptr);
+}
