@@ -166,7 +166,8 @@ FileEnd UpdateOneFile(updateWindow& w, const UpdateFileRecord& file, const std::
             last = t;
             written = WriteQuakeRecord(out.f, r) && written;
         }
-        w.Message("%.10s ... %.10s", std::string(text.substr(0, 10)).c_str(), std::string(lastLine.substr(0, 10)).c_str());
+        w.Message("%.10s ... %.10s", std::string(text.substr(0, 10)).c_str(),
+                  std::string(lastLine.substr(0, 10)).c_str());
         if (w.SendText("OKAY", "")) break;
     }
     written = std::fflush(out.f) == 0 && ::fsync(::fileno(out.f)) == 0 && written;

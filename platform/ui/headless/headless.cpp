@@ -333,7 +333,8 @@ bool PeekMessage(Message& out) {
     s.queue.erase(it);
     if (out.kind == MessageKind::Custom) {
         for (hl::Watch& w : s.watches)
-            if (w.pending && w.window == out.target && w.id == out.code && static_cast<std::uint64_t>(w.fd) == out.wparam)
+            if (w.pending && w.window == out.target && w.id == out.code &&
+                static_cast<std::uint64_t>(w.fd) == out.wparam)
                 w.pending = false;
     }
     return true;
