@@ -279,6 +279,9 @@ TEST_F(UpdateLinkTest, RefusedMissingAndUnset) {
     gUpdatePort = static_cast<unsigned>(ClosedPort());
     EXPECT_EQ(UpdateFromServer(hooks), 1);
     EXPECT_TRUE(Shown("Connection refused.  Closing socket."));
+    ASSERT_FALSE(hl::MessageBoxCalls().empty());
+    EXPECT_EQ(hl::MessageBoxCalls().front().text, "WmSocketMsg error.  Closing socket");
+    EXPECT_EQ(hl::MessageBoxCalls().front().caption, "WinSock error");
     EXPECT_EQ(lines.back().substr(10), "Problem.  Shutting down link.");
     EXPECT_EQ(TempDir::Read("TEST.HY4"), oldBytes);
     EXPECT_NE(gQuakeCatalogue, nullptr);
@@ -293,6 +296,15 @@ TEST_F(UpdateLinkTest, RefusedMissingAndUnset) {
     EXPECT_TRUE(Shown("Can't find file TEST.HY4"));
     const auto names = server.Names();
     EXPECT_EQ(std::count(names.begin(), names.end(), "DONE"), 0);
+
+    // A host that begins with a digit must be a dotted address.
+    lines.clear();
+    gUpdateServer = "1.2.3";
+    gUpdatePort = 4000;
+    EXPECT_EQ(UpdateFromServer(hooks), 1);
+    EXPECT_TRUE(Shown("Open: inet_addr failed.  Exiting."));
+    ASSERT_GE(hl::MessageBoxCalls().size(), 2u);
+    EXPECT_EQ(hl::MessageBoxCalls().back().text, "Problem opening socket");
 
     // No server configured.
     gUpdateServer.clear();
