@@ -114,7 +114,8 @@ protected:
 
 const std::vector<std::vector<std::string>> kData = {
     {"2014/8/16 1:00:00.0 38.5N 142.25E 10.0 5.0", "not an earthquake line at all"},
-    {"2014/08/25 22:54:46.7 38.2N 122.3W 11.3 6.0"},
+    // The last line is older than what is stored: skipped, so the catalogue stays in time order.
+    {"2014/08/25 22:54:46.7 38.2N 122.3W 11.3 6.0", "2014/8/15 11:00:00.0 1.0S 1.0W 5.0 4.0"},
 };
 
 }  // namespace
