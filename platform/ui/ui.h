@@ -67,4 +67,14 @@ void WaitForMessage(int timeoutMs);
 // Queues a message for its target; it runs when the loop next dispatches.
 void PostMessage(const Message& msg);
 
+// ---- descriptors watched by the message loop (sockets)
+// Readiness bits: what a watch asks for, and the param of its message.
+inline constexpr std::uint32_t kWatchRead = 1, kWatchWrite = 2, kWatchError = 4;
+// While the watch holds, the loop posts the Custom message id to target
+// (wparam: fd, param: the ready bits) when fd is ready for one of events;
+// at most one such message waits at a time. A new watch of fd replaces the
+// old one; destroying the target ends its watches. False when fd is invalid.
+bool WatchDescriptor(int fd, Window& target, std::uint32_t id, std::uint32_t events);
+void UnwatchDescriptor(int fd);
+
 }  // namespace platform::ui

@@ -1,8 +1,12 @@
 // Smoke test of the real backend under a real (virtual) X server: a frame with
 // a menu bar, a client that paints its back buffer and animates on a timer, a
-// modal dialog from a template that a timer closes, then Exit. The exit status
+// modal dialog from a template that a timer closes, a watched socket whose
+// data arrives as a message, then Exit. The exit status
 // says whether everything happened; --hold MS keeps the window up for a
 // screenshot before leaving.
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +27,8 @@ int gPaints = 0;
 int gTicks = 0;
 int gDialogResult = 0;
 int gHoldMs = 0;
+int gSocketReads = 0;
+constexpr ui::MessageId kSocketReady = 0x4321;
 
 constexpr int kTemplate = 10;
 
@@ -48,11 +54,24 @@ protected:
 class Client : public ui::Window {
 public:
     Client() : Window(nullptr) {}
+    ~Client() override {
+        ui::UnwatchDescriptor(pair_[0]);
+        ::close(pair_[0]);
+        ::close(pair_[1]);
+    }
+    KESTRUNE_RESPONSE_TABLE(Client);
+    ui::Result EvSocket(ui::WParam fd, ui::LParam) {
+        char c = 0;
+        if (::read(static_cast<int>(fd), &c, 1) == 1 && c == 'x') ++gSocketReads;
+        return 0;
+    }
 
 protected:
     void SetupWindow() override {
         Window::SetupWindow();
         SetTimer(1, 40);
+        if (::socketpair(AF_UNIX, SOCK_STREAM, 0, pair_) == 0)
+            ui::WatchDescriptor(pair_[0], *this, kSocketReady, ui::kWatchRead);
     }
     void Paint(ui::BackBuffer& b, const ui::Rect&) override {
         ++gPaints;
@@ -77,6 +96,7 @@ protected:
         // by the layer after this handler from the surface's damage.
         gfx::DrawContext dc(backBuffer());
         dc.FillRect(ui::Rect::FromSize(40 + (gTicks % 40) * 12, 200, 24, 24), gfx::Brush::Solid(gfx::Color(0, 255, 0)));
+        if (gTicks == 2 && pair_[1] >= 0) (void)!::write(pair_[1], "x", 1);
         if (gTicks == 3) {
             // The delay pump's pattern: wait while the loop keeps running.
             ui::WaitForMessage(20);
@@ -88,9 +108,18 @@ protected:
             gDialogResult = dialog.Execute();
         }
         const int needed = gHoldMs > 0 ? gHoldMs / 40 : 12;
-        if ((gTicks >= needed && gPaints > 0) || gTicks > 250) frame()->SendCommand(138);
+        if ((gTicks >= needed && gPaints > 0 && gSocketReads > 0) || gTicks > 250) frame()->SendCommand(138);
     }
+
+private:
+    int pair_[2] = {-1, -1};
 };
+
+const ui::ResponseTable& Client::Table() {
+    using R = ui::ResponseTableOf<Client, ui::Window>;
+    static const ui::ResponseTable table = R::Build({R::Message(kSocketReady, &Client::EvSocket)});
+    return table;
+}
 
 class SmokeFrame : public ui::Frame {
 public:
@@ -137,10 +166,10 @@ int main(int argc, char** argv) {
     app.SetMainWindow(std::move(frame));
     const int rc = app.Run();
 
-    std::printf("loop %d, ticks %d, paints %d, dialog %d, screen %dx%d\n", rc, gTicks, gPaints, gDialogResult,
-                ui::ScreenSize().width, ui::ScreenSize().height);
+    std::printf("loop %d, ticks %d, paints %d, dialog %d, socket reads %d, screen %dx%d\n", rc, gTicks, gPaints,
+                gDialogResult, gSocketReads, ui::ScreenSize().width, ui::ScreenSize().height);
     const bool ok = rc == 0 && gTicks >= 12 && gTicks <= 250 && gPaints > 0 && gDialogResult == ui::IdOk &&
-                    app.mainWindow() == nullptr;
+                    gSocketReads == 1 && app.mainWindow() == nullptr;
     std::printf("%s\n", ok ? "smoke test passed" : "smoke test FAILED");
     return ok ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "platform/ui/headless/headless.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <deque>
 #include <map>
@@ -27,6 +29,14 @@ struct Timer {
     bool firing;
 };
 
+struct Watch {
+    int fd;
+    ui::Window* window;
+    std::uint32_t id;
+    std::uint32_t events;
+    bool pending;  // its message waits in the queue
+};
+
 struct State {
     ManualClock clock;
     std::int64_t now = 0;  // virtual ms since Reset, moved only by Advance
@@ -46,6 +56,8 @@ struct State {
     std::vector<ui::Window*> windows;  // every window with a peer
     std::map<const ui::Window*, ui::Rect> presented;
     int quitCode = 0;
+    std::vector<Watch> watches;
+    int pollLimitMs = -1;
 };
 
 State& S() {
@@ -100,6 +112,47 @@ void CollectEnabled(const ui::Menu& menu, std::vector<int>& out) {
     }
 }
 
+std::uint32_t ReadyBits(short revents) {
+    std::uint32_t bits = 0;
+    if (revents & (POLLIN | POLLHUP)) bits |= ui::kWatchRead;
+    if (revents & POLLOUT) bits |= ui::kWatchWrite;
+    if (revents & (POLLERR | POLLNVAL)) bits |= ui::kWatchError;
+    return bits;
+}
+
+// Posts a message for each watched descriptor that is ready; true when one was.
+bool PollWatches(int timeoutMs) {
+    State& s = S();
+    std::vector<pollfd> fds;
+    std::vector<std::size_t> which;
+    for (std::size_t i = 0; i < s.watches.size(); ++i) {
+        const Watch& w = s.watches[i];
+        if (w.pending) continue;
+        short ev = 0;
+        if (w.events & ui::kWatchRead) ev |= POLLIN;
+        if (w.events & ui::kWatchWrite) ev |= POLLOUT;
+        fds.push_back({w.fd, ev, 0});
+        which.push_back(i);
+    }
+    if (fds.empty() || ::poll(fds.data(), fds.size(), std::max(timeoutMs, 0)) <= 0) return false;
+    bool posted = false;
+    for (std::size_t k = 0; k < fds.size(); ++k) {
+        Watch& w = s.watches[which[k]];
+        const std::uint32_t bits = ReadyBits(fds[k].revents) & (w.events | ui::kWatchError);
+        if (!bits) continue;
+        ui::Message m;
+        m.target = w.window;
+        m.kind = ui::MessageKind::Custom;
+        m.code = w.id;
+        m.wparam = static_cast<std::uint64_t>(w.fd);
+        m.param = bits;
+        w.pending = true;
+        s.queue.push_back({s.clock.TickCount(), m});
+        posted = true;
+    }
+    return posted;
+}
+
 class HeadlessPeer final : public ui::backend::Peer {
 public:
     explicit HeadlessPeer(ui::Window& w) : window_(w) { S().windows.push_back(&w); }
@@ -139,6 +192,8 @@ void Reset() {
     s.dispatched.clear();
     s.quitCode = 0;
     s.presented.clear();
+    s.watches.clear();
+    s.pollLimitMs = -1;
     SetClock(&s.clock);
 }
 
@@ -248,6 +303,8 @@ void PostMessageAt(std::uint32_t tick, const ui::Message& msg) { S().queue.push_
 std::size_t PendingMessageCount() { return S().queue.size(); }
 const std::vector<ui::Message>& Dispatched() { return S().dispatched; }
 
+void SetSocketPollLimit(int ms) { S().pollLimitMs = ms; }
+
 }  // namespace platform::headless
 
 namespace platform::ui {
@@ -268,11 +325,18 @@ Size ScreenSize() { return hl::S().screen; }
 
 bool PeekMessage(Message& out) {
     hl::State& s = hl::S();
+    hl::PollWatches(0);
     std::uint32_t now = s.clock.TickCount();
     auto it = std::find_if(s.queue.begin(), s.queue.end(), [&](const hl::Timed& t) { return hl::Reached(now, t.due); });
     if (it == s.queue.end()) return false;
     out = it->msg;
     s.queue.erase(it);
+    if (out.kind == MessageKind::Custom) {
+        for (hl::Watch& w : s.watches)
+            if (w.pending && w.window == out.target && w.id == out.code &&
+                static_cast<std::uint64_t>(w.fd) == out.wparam)
+                w.pending = false;
+    }
     return true;
 }
 
@@ -294,10 +358,33 @@ void WaitForMessage(int timeoutMs) {
     for (const hl::Timer& t : s.timers) {
         if (!t.firing) step = std::min(step, std::max<std::int64_t>(t.due - s.now, 0));
     }
+    // Sockets answer in real time while the virtual clock jumps: wait on them
+    // for real, up to the test's limit, then move the clock on all the same.
+    const std::int64_t real = s.pollLimitMs < 0 ? step : std::min<std::int64_t>(step, s.pollLimitMs);
+    hl::PollWatches(static_cast<int>(real));
     hl::Advance(step);
 }
 
 void PostMessage(const Message& msg) { hl::PostMessage(msg); }
+
+bool WatchDescriptor(int fd, Window& target, std::uint32_t id, std::uint32_t events) {
+    if (fd < 0) return false;
+    UnwatchDescriptor(fd);
+    hl::S().watches.push_back({fd, &target, id, events, false});
+    return true;
+}
+
+void UnwatchDescriptor(int fd) {
+    hl::State& s = hl::S();
+    for (const hl::Watch& w : s.watches) {
+        if (w.fd != fd || !w.pending) continue;
+        std::erase_if(s.queue, [&](const hl::Timed& t) {
+            return t.msg.kind == MessageKind::Custom && t.msg.target == w.window && t.msg.code == w.id &&
+                   t.msg.wparam == static_cast<std::uint64_t>(fd);
+        });
+    }
+    std::erase_if(s.watches, [&](const hl::Watch& w) { return w.fd == fd; });
+}
 
 namespace backend {
 
@@ -307,6 +394,7 @@ void Forget(Window& w) {
     hl::State& s = hl::S();
     std::erase_if(s.queue, [&](const hl::Timed& t) { return t.msg.target == &w; });
     std::erase_if(s.timers, [&](const hl::Timer& t) { return t.window == &w; });
+    std::erase_if(s.watches, [&](const hl::Watch& x) { return x.window == &w; });
 }
 
 bool StartTimer(Window& w, int id, int ms) {

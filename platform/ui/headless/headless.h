@@ -109,4 +109,9 @@ std::size_t PendingMessageCount();
 // Messages in the order DispatchMessage ran them.
 const std::vector<ui::Message>& Dispatched();
 
+// The longest real time one WaitForMessage blocks on watched descriptors
+// (the virtual clock then moves on by the whole wait); negative: the whole
+// wait. Reset restores -1.
+void SetSocketPollLimit(int ms);
+
 }  // namespace platform::headless

@@ -9,6 +9,7 @@
 #include <wx/dateevt.h>
 #include <wx/display.h>
 #include <wx/evtloop.h>
+#include <wx/evtloopsrc.h>
 #include <wx/spinbutt.h>
 #include <wx/timectrl.h>
 
@@ -72,12 +73,71 @@ void Post(const Message& m) {
     if (gStarted) wxWakeUpIdle();
 }
 
+void RearmWatch(const Message& m);
+
 bool Pop(Message& out) {
     if (gQueue.empty()) return false;
     out = gQueue.front();
     gQueue.pop_front();
     if (out.kind == MessageKind::Timer) gTimerPending.erase({out.target, static_cast<int>(out.code)});
+    if (out.kind == MessageKind::Custom) RearmWatch(out);
     return true;
+}
+
+// ---- watched descriptors ---------------------------------------------------------
+// Each watch is an event-loop source that fires once: it posts its message and
+// removes itself, and is added again when that message leaves the queue, so a
+// descriptor that stays ready never starves the loop's idle time.
+class Watch final : public wxEventLoopSourceHandler {
+public:
+    Watch(int fd, Window& target, std::uint32_t id, std::uint32_t events)
+        : fd_(fd), target_(target), id_(id), events_(events) {}
+    ~Watch() override = default;
+    Window& target() const { return target_; }
+    std::uint32_t id() const { return id_; }
+    bool pending() const { return pending_; }
+
+    bool Arm() {
+        pending_ = false;
+        int flags = wxEVENT_SOURCE_EXCEPTION;
+        if (events_ & kWatchRead) flags |= wxEVENT_SOURCE_INPUT;
+        if (events_ & kWatchWrite) flags |= wxEVENT_SOURCE_OUTPUT;
+        source_.reset(wxEventLoopBase::AddSourceForFD(fd_, this, flags));
+        return source_ != nullptr;
+    }
+    void OnReadWaiting() override { Fire(kWatchRead); }
+    void OnWriteWaiting() override { Fire(kWatchWrite); }
+    void OnExceptionWaiting() override { Fire(kWatchError); }
+
+private:
+    void Fire(std::uint32_t bits) {
+        if (pending_) return;
+        pending_ = true;
+        source_.reset();
+        Message m;
+        m.target = &target_;
+        m.kind = MessageKind::Custom;
+        m.code = id_;
+        m.wparam = static_cast<std::uint64_t>(fd_);
+        m.param = bits;
+        Post(m);
+    }
+
+    int fd_;
+    Window& target_;
+    std::uint32_t id_;
+    std::uint32_t events_;
+    bool pending_ = false;
+    std::unique_ptr<wxEventLoopSource> source_;
+};
+
+std::map<int, std::unique_ptr<Watch>> gWatches;
+
+void RearmWatch(const Message& m) {
+    auto it = gWatches.find(static_cast<int>(m.wparam));
+    if (it != gWatches.end() && it->second->pending() && &it->second->target() == m.target &&
+        it->second->id() == m.code)
+        it->second->Arm();
 }
 
 void Drain() {
@@ -954,6 +1014,28 @@ void WaitForMessage(int timeoutMs) {
 
 void PostMessage(const Message& msg) { Post(msg); }
 
+bool WatchDescriptor(int fd, Window& target, std::uint32_t id, std::uint32_t events) {
+    UnwatchDescriptor(fd);
+    EnsureStarted();
+    if (fd < 0 || !gStarted) return false;
+    auto w = std::make_unique<Watch>(fd, target, id, events);
+    if (!w->Arm()) return false;
+    gWatches[fd] = std::move(w);
+    return true;
+}
+
+void UnwatchDescriptor(int fd) {
+    auto it = gWatches.find(fd);
+    if (it == gWatches.end()) return;
+    Window* target = &it->second->target();
+    const std::uint32_t id = it->second->id();
+    std::erase_if(gQueue, [&](const Message& m) {
+        return m.kind == MessageKind::Custom && m.target == target && m.code == id &&
+               m.wparam == static_cast<std::uint64_t>(fd);
+    });
+    gWatches.erase(it);
+}
+
 namespace backend {
 
 std::unique_ptr<Peer> CreatePeer(Window& w) {
@@ -974,6 +1056,7 @@ std::unique_ptr<Peer> CreatePeer(Window& w) {
 void Forget(Window& w) {
     std::erase_if(gQueue, [&](const Message& m) { return m.target == &w; });
     std::erase_if(gTimerPending, [&](const auto& t) { return t.first == &w; });
+    std::erase_if(gWatches, [&](const auto& x) { return &x.second->target() == &w; });
     auto& timers = Timers();
     for (auto it = timers.begin(); it != timers.end();) {
         if (it->first.first == &w) it = timers.erase(it);

@@ -1,0 +1,249 @@
+#include "net/update_link.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+#include "core/config.h"
+#include "core/helpers.h"
+#include "core/quake.h"
+#include "core/quake_record.h"
+#include "net/update_window.h"
+#include "net/web_update.h"
+#include "platform/sys/files.h"
+
+namespace ui = platform::ui;
+
+UpdateLink::UpdateLink(std::string host, int port, ui::Window* owner)
+    : host_(std::move(host)), port_(port), owner_(owner) {}
+
+UpdateLink::~UpdateLink() { Close(); }
+
+bool UpdateLink::OpenWindow() {
+    if (dialog_) return true;
+    auto* w = new updateWindow(owner_, this);
+    w->SetEcho(echo_);
+    if (!w->Create()) {
+        if (!owner_) delete w;
+        ShowWinsockError(owner_, "Can't open socket progress window");
+        return false;
+    }
+    w->Show(ui::ShowCommand::Show);
+    dialog_ = w;
+    return true;
+}
+
+bool UpdateLink::Open() {
+    if (open_ || dialog_) return true;
+    if (!OpenWindow()) return false;
+    open_ = dialog_->Connect(host_, port_);
+    if (!open_) Close();
+    return open_;
+}
+
+std::function<void(const std::string&)> UpdateLink::ProgressLines() {
+    return [this](const std::string& line) {
+        if (dialog_) dialog_->MessageText(line);
+    };
+}
+
+void UpdateLink::Close() {
+    if (updateWindow* w = dialog_) {
+        dialog_ = nullptr;
+        w->DetachLink();
+        w->CloseSocket();
+        w->Show(ui::ShowCommand::Hide);
+        if (w->parent()) w->Destroy();
+        else delete w;
+    }
+    open_ = false;
+}
+
+bool StartWinsock(bool, bool) { return true; }
+
+namespace {
+
+struct Closer {
+    std::FILE* f = nullptr;
+    ~Closer() {
+        if (f) std::fclose(f);
+    }
+};
+
+std::string FoundPath(const std::string& name) {
+    if (auto p = platform::FindPath(name)) return *p;
+    if (!gProgramDir.empty())
+        if (auto p = platform::FindPath(JoinPathString(gProgramDir, name))) return *p;
+    return {};
+}
+
+std::string DateText(TimeValue t) {
+    int y, m, d, h, mi, s;
+    SplitTime(t.t, &y, &m, &d, &h, &mi, &s);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d", y, m, d);
+    return text;
+}
+
+bool gServerUpdateRunning = false;
+
+enum class FileEnd { kDone, kFailed };
+
+// One catalogue: bounds, start date, the data loop, and the swap. Any failure
+// removes the half-built copy and leaves the catalogue as it was.
+FileEnd UpdateOneFile(updateWindow& w, const UpdateFileRecord& file, const std::function<void()>& beep) {
+    auto ask = [&](const char* command, double value, int seconds) {
+        return w.SendNumber(command, value) ? std::nullopt : w.Wait(seconds);
+    };
+    if (!ask("MINMAG", file.minMagnitude, 30) || !ask("MINLAT", file.south, 30) || !ask("MAXLON", file.east, 30) ||
+        !ask("MINLON", file.west, 30) || !ask("MAXLAT", file.north, 30))
+        return FileEnd::kFailed;
+
+    w.Message("Update file %s.", file.name.c_str());
+    const std::string catalogue = FoundPath(file.name);
+    Closer old{catalogue.empty() ? nullptr : platform::OpenFile(catalogue, "rb")};
+    if (!old.f) {
+        w.Message("Can't find file %s", file.name.c_str());
+        return FileEnd::kFailed;
+    }
+    const std::int32_t count = QuakeRecordCount(old.f);
+    const TimeValue span(static_cast<double>(gUpdateDays) * 86400.0);
+    // An empty catalogue starts UPDATE DAYS before now.
+    const TimeValue start = (count > 0 ? ReadQuakeAt(old.f, count - 1) : CurrentUtcTime()) - span;
+    const std::string date = DateText(start);
+    if (w.SendText("STARTDATE", date) || !w.Wait(10)) return FileEnd::kFailed;
+    w.Message("Receive new data starting at %s", date.c_str());
+    if (w.SendText("GET", "")) return FileEnd::kFailed;
+
+    TimeValue search = start;
+    bool exact = false;
+    std::int32_t keep = 0;
+    FindQuakeIndex(old.f, &search, &exact, &keep);
+    keep = std::clamp(keep, 0, count);
+    const std::string temp = JoinPathString(catalogue.substr(0, catalogue.find_last_of('/') + 1), kTempCatalogue);
+    Closer out{std::fopen(temp.c_str(), "wb")};
+    if (!out.f) {
+        DebugLog("Couldn't create %s", temp.c_str());
+        if (beep) beep();
+        return FileEnd::kFailed;
+    }
+    bool written = true;
+    TimeValue t0 = start;
+    QuakeRecord q;
+    for (std::int32_t i = 0; i < keep; ++i) {
+        t0 = ReadQuakeAt(old.f, i, kFromStart, &q);
+        written = WriteQuakeRecord(out.f, q) && written;
+    }
+    std::fclose(old.f);
+    old.f = nullptr;
+
+    // Only an empty reply ends the data: a time-out or a lost link means the
+    // server's part is incomplete, and the old records after the cut stay.
+    bool complete = false;
+    TimeValue last = t0;
+    for (std::optional<std::string> reply; (reply = w.Wait(120));) {
+        if (reply->empty()) {
+            (void)w.SendText("OKAY", "");
+            complete = true;
+            break;
+        }
+        std::string_view text = *reply, lastLine;
+        for (std::size_t at = 0; at < text.size();) {
+            std::size_t cr = text.find('\r', at);
+            std::string_view line = text.substr(at, cr == std::string_view::npos ? std::string_view::npos : cr - at);
+            at = cr == std::string_view::npos ? text.size() : cr + 2;
+            if (line.empty()) continue;
+            lastLine = line;
+            QuakeRecord r;
+            if (!ParseQuakeLine(line, &r)) continue;
+            TimeValue t;
+            t.SetFromQuake(r);
+            // Later than what is stored, so the catalogue stays in time order.
+            if (!(t > last)) continue;
+            last = t;
+            written = WriteQuakeRecord(out.f, r) && written;
+        }
+        w.Message("%.10s ... %.10s", std::string(text.substr(0, 10)).c_str(),
+                  std::string(lastLine.substr(0, 10)).c_str());
+        if (w.SendText("OKAY", "")) break;
+    }
+    written = std::fflush(out.f) == 0 && ::fsync(::fileno(out.f)) == 0 && written;
+    written = std::fclose(out.f) == 0 && written;
+    out.f = nullptr;
+    if (!complete || !written) {
+        std::remove(temp.c_str());
+        if (!written) w.Message("Could not write %s", kTempCatalogue);
+        return FileEnd::kFailed;
+    }
+    DelayPumping(1000);
+
+    // Renames only, so one complete catalogue is always in place.
+    const std::string backup = BackupCatalogueName(catalogue);
+    if (std::rename(catalogue.c_str(), backup.c_str()) != 0) {
+        w.Message("Problem renaming %s to %s.", catalogue.c_str(), backup.c_str());
+        std::remove(temp.c_str());
+        return FileEnd::kFailed;
+    }
+    if (std::rename(temp.c_str(), catalogue.c_str()) != 0) {
+        w.Message("Problem renaming %s to %s.", kTempCatalogue, catalogue.c_str());
+        std::rename(backup.c_str(), catalogue.c_str());
+        std::remove(temp.c_str());
+        DelayPumping(5000);
+        return FileEnd::kFailed;
+    }
+    DelayPumping(2000);
+    return FileEnd::kDone;
+}
+
+}  // namespace
+
+int UpdateFromServer(const ServerUpdateHooks& hooks) {
+    if (gUpdateServer.empty() || gUpdatePort == 0) {
+        ui::MessageBox(hooks.owner, "IP Address or TCP/IP port not defined", "Error", ui::Buttons::Ok, ui::Icon::None);
+        return 1;
+    }
+    if (gServerUpdateRunning || gCatalogueUpdateRunning) return 1;  // one update holds the catalogue
+    gServerUpdateRunning = true;
+    gCatalogueUpdateRunning = true;
+    DebugLog("Close database");
+    CloseQuakeCatalogue();
+    auto finish = [&](int result) {
+        gCatalogueUpdateRunning = false;
+        gServerUpdateRunning = false;
+        OpenQuakeCatalogue(false);
+        if (hooks.repeatView) hooks.repeatView();
+        return result;
+    };
+    if (!StartWinsock(true, true)) return finish(1);
+
+    UpdateLink link(gUpdateServer, static_cast<int>(gUpdatePort), hooks.owner);
+    link.SetEcho(hooks.echo);
+    if (!link.Open()) {
+        ui::MessageBox(hooks.owner, "Problem opening socket", "Error", ui::Buttons::Ok, ui::Icon::None);
+        return finish(1);
+    }
+    DelayPumping(2000);
+
+    bool failed = false;
+    for (const UpdateFileRecord& file : gUpdateFiles) {
+        updateWindow* w = link.dialog();
+        if (!w || UpdateOneFile(*w, file, hooks.beep) == FileEnd::kFailed) {
+            failed = true;
+            break;
+        }
+    }
+    if (updateWindow* w = link.dialog()) {
+        if (failed) {
+            w->MessageText("Problem.  Shutting down link.");
+        } else {
+            (void)w->SendText("DONE", "");
+            w->MessageText("Done");
+        }
+    }
+    DelayPumping(3000);
+    link.Close();
+    return finish(failed ? 1 : 0);
+}

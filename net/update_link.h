@@ -1,0 +1,57 @@
+#pragma once
+// The daily catalogue update from the update server: one TCP connection that
+// brings every UPDATE FILE catalogue up to date, with its progress window.
+#include <functional>
+#include <string>
+
+#include "platform/ui/window.h"
+
+class updateWindow;
+
+class UpdateLink {
+public:
+    UpdateLink(std::string host, int port, platform::ui::Window* owner);
+    ~UpdateLink();
+    UpdateLink(const UpdateLink&) = delete;
+    UpdateLink& operator=(const UpdateLink&) = delete;
+
+    // Creates and shows the window, then connects; false closes the link.
+    [[nodiscard]] bool Open();
+    // Only the window, for progress lines without a connection (the web update).
+    [[nodiscard]] bool OpenWindow();
+    // A progress-line sink for WebUpdateHooks::message: lines go to the window
+    // while it exists, and are dropped after.
+    std::function<void(const std::string&)> ProgressLines();
+    // Closes the socket, destroys the window.
+    void Close();
+    updateWindow* dialog() const { return dialog_; }
+    bool open() const { return open_; }
+    // The window tells its link it is going (the user may close it).
+    void WindowGone() { dialog_ = nullptr; }
+    // Every progress line of the window, as shown.
+    void SetEcho(std::function<void(const std::string&)> echo) { echo_ = std::move(echo); }
+
+private:
+    std::string host_;
+    int port_;
+    platform::ui::Window* owner_;
+    updateWindow* dialog_ = nullptr;
+    bool open_ = false;
+    std::function<void(const std::string&)> echo_;
+};
+
+// What the update needs of the program around it.
+struct ServerUpdateHooks {
+    platform::ui::Window* owner = nullptr;  // the main frame: owns the window and the boxes
+    std::function<void()> repeatView;       // reopen the current view (command 150)
+    std::function<void()> beep;
+    std::function<void(const std::string&)> echo;  // each progress line as shown
+};
+
+// Socket library start: always ready on this platform, so true.
+bool StartWinsock(bool startIfNeeded, bool reportFailure);
+
+// Command 154: every UPDATE FILE catalogue from UPDATE SERVER and UPDATE PORT.
+// 0 when all were brought up to date, 1 when a problem ended the run. Any
+// failure leaves each catalogue readable with its old content.
+int UpdateFromServer(const ServerUpdateHooks& hooks);
