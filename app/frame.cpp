@@ -70,6 +70,7 @@ const ui::ResponseTable& myFrame::Table() {
         R::Command(kCmFileExit, &myFrame::CmFileExit),
         R::Command(kCmStartScreen, &myFrame::CmStartScreen),
         R::Command(kCmNewView, &myFrame::CmNewView),
+        R::Command(kCmUpdateHypocenters, &myFrame::CmUpdateHypocenters),
     });
     return table;
 }
@@ -139,6 +140,18 @@ void myFrame::HousekeepingTick() {
             initTimeoutCountdown_ = static_cast<std::int32_t>(gInitTimeout);
         }
     }
+}
+
+std::function<int(myFrame&, bool)> gWebUpdateRunner;
+
+void myFrame::CmUpdateHypocenters() { UpdateFromWebService(true); }
+
+int myFrame::UpdateFromWebService(bool interactive) {
+    if (!gWebUpdateRunner) {
+        DebugLog("No catalogue update in this build");
+        return 1;
+    }
+    return gWebUpdateRunner(*this, interactive);
 }
 
 void myFrame::ResetIdleCountdown() {

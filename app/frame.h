@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,12 @@ class XSDialog;
 
 inline constexpr int kAnimationTimer = 1;
 inline constexpr int kHousekeepingTimer = 5;
+inline constexpr int kCmUpdateHypocenters = 40051;
+
+class myFrame;
+// The network code runs the catalogue update from the event service; the
+// program installs it at start-up (the network library builds on this one).
+extern std::function<int(myFrame& frame, bool interactive)> gWebUpdateRunner;
 inline constexpr int kHousekeepingMs = 1000;
 
 class myFrame : public platform::ui::Frame {
@@ -56,6 +63,10 @@ public:
     void CmSpeed(int id);
     // Symbol style 123..127, checked in the Earthquakes popup.
     void CmEarthquakeSymbols(int id);
+    // Command 40051: the catalogue update from the event service.
+    void CmUpdateHypocenters();
+    // 0 when every catalogue was brought up to date, 1 when a problem was reported.
+    int UpdateFromWebService(bool interactive);
 
     // The loaded popup of bar position k (0..7); nullptr when not loaded.
     platform::ui::Menu* popup(int k) const;

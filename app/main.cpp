@@ -1,3 +1,7 @@
 #include "app/startup.h"
+#include "net/frame_commands.h"
 
-int main(int argc, char** argv) { return OwlMain(argc, argv); }
+int main(int argc, char** argv) {
+    InstallNetworkCommands();
+    return OwlMain(argc, argv);
+}

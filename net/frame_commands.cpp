@@ -1,0 +1,32 @@
+#include "net/frame_commands.h"
+
+#include "app/frame.h"
+#include "core/helpers.h"
+#include "net/update_link.h"
+#include "net/web_update.h"
+#include "platform/ui/ui.h"
+
+namespace {
+
+constexpr int kCmRepeat = 150;
+
+int RunWebUpdate(myFrame& frame, bool interactive) {
+    // The progress window of the update link shows the lines; without it the
+    // update still runs and its lines go to the debug log.
+    UpdateLink link("", 0, &frame);
+    WebUpdateHooks hooks;
+    if (link.OpenWindow())
+        hooks.message = link.ProgressLines();
+    else
+        hooks.message = [](const std::string& line) { DebugLog("%s", line.c_str()); };
+    hooks.repeatView = [&frame] { frame.SendCommand(kCmRepeat); };
+    hooks.wait = [](int ms) { DelayPumping(ms); };
+    hooks.beep = [] { platform::ui::Beep(platform::ui::BeepKind::Default); };
+    int result = UpdateFromWebService(interactive, hooks);
+    link.Close();
+    return result;
+}
+
+}  // namespace
+
+void InstallNetworkCommands() { gWebUpdateRunner = RunWebUpdate; }

@@ -1,0 +1,3 @@
+#pragma once
+// Connects the frame's network commands to the code in this library.
+void InstallNetworkCommands();

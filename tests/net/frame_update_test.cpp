@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "core/quake.h"
+#include "core/view.h"
+#include "net/frame_commands.h"
+#include "net/update_link.h"
+#include "net/web_update.h"
+#include "tests/app/app_fixture.h"
+#include "tests/fixtures/http/local_server.h"
+
+namespace hl = platform::headless;
+
+namespace {
+
+class FrameUpdate : public apptest::AppTest {
+protected:
+    FrameUpdate() {
+        InstallNetworkCommands();
+        ResetViewSettings();
+        gUpdateDays = 10;
+        gUpdateFiles.Flush();
+        gUpdateFiles.Add(UpdateFileRecord("WORLD.HY4"));
+        hl::VirtualClock().SetUtc({2014, 9, 20, 0, 0, 0, 0});
+    }
+    ~FrameUpdate() override {
+        CloseQuakeCatalogue();
+        gWebUpdateRunner = nullptr;
+        gEventServiceAddress = kDefaultEventServiceAddress;
+        ResetViewSettings();
+    }
+};
+
+}  // namespace
+
+TEST_F(FrameUpdate, TheMenuCommandRunsTheUpdateAndKeepsTheCatalogueOnFailure) {
+    std::FILE* f = std::fopen("WORLD.HY4", "wb");
+    ASSERT_TRUE(WriteQuakeRecord(f, MakeEventRecord(nullptr, 2014, 8, 25, 12, 0, 0, 38.5, 142.25, 10, 5.3)));
+    std::fclose(f);
+    const std::string before = TempDir::Read("WORLD.HY4");
+    gEventServiceAddress = "http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/";
+
+    myFrame* frame = Start();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->QueryCommand(kCmUpdateHypocenters).enabled());
+    EXPECT_TRUE(frame->SendCommand(kCmUpdateHypocenters));
+
+    EXPECT_EQ(TempDir::Read("WORLD.HY4"), before);
+    EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
+}
+
+TEST_F(FrameUpdate, WithoutTheNetworkCodeTheFrameSaysSo) {
+    gWebUpdateRunner = nullptr;
+    myFrame* frame = Start();
+    EXPECT_EQ(frame->UpdateFromWebService(true), 1);
+}
