@@ -33,19 +33,6 @@ QuakeRecord Quake(int y, int mo, int d, int h, int mi, double s = 0.0) {
     return MakeEventRecord(nullptr, y, mo, d, h, mi, s, 38.5, 142.25, 10.0, 5.0);
 }
 
-// A loopback port that nothing listens on.
-int ClosedPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
 bool Same(const QuakeRecord& a, const QuakeRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 class UpdateLinkTest : public testing::Test {
@@ -277,7 +264,7 @@ TEST_F(UpdateLinkTest, EveryFailureLeavesTheOldCatalogue) {
 TEST_F(UpdateLinkTest, RefusedMissingAndUnset) {
     // Nothing listens.
     gUpdateServer = "127.0.0.1";
-    gUpdatePort = static_cast<unsigned>(ClosedPort());
+    gUpdatePort = static_cast<unsigned>(PeerProcess::ClosedPort());
     EXPECT_EQ(UpdateFromServer(hooks), 1);
     EXPECT_TRUE(Shown("Connection refused.  Closing socket."));
     ASSERT_FALSE(hl::MessageBoxCalls().empty());
