@@ -37,20 +37,33 @@ void CopyBounded(char* dst, std::size_t size, std::string_view src) {
     dst[n] = '\0';
 }
 
+StringListNode* NewNode(std::string_view text) {
+    auto* node = new StringListNode;
+    node->text.assign(text);
+    node->length = static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
+    return node;
+}
+
 StringListNode* ReadLines(std::string_view name, int* count, bool whole) {
     *count = 0;
     std::FILE* f = OpenDataFile(name, "rt");
     if (!f) return nullptr;
+    // Appends at a kept tail: big tables (tens of thousands of lines) read in linear time.
     StringListNode* head = nullptr;
+    StringListNode** tail = &head;
+    auto add = [&](std::string_view text) {
+        *tail = NewNode(text);
+        tail = &(*tail)->next;
+        ++*count;
+    };
     if (whole) {
         std::string line;
-        while (ReadWholeLine(f, line)) AppendStringNode(&head, std::string_view(line));
+        while (ReadWholeLine(f, line)) add(line);
     } else {
         char buffer[80];
-        while (ReadLine(buffer, sizeof buffer, f)) AppendStringNode(&head, buffer);
+        while (ReadLine(buffer, sizeof buffer, f)) add(buffer);
     }
     std::fclose(f);
-    *count = StringListCount(head);
     return head;
 }
 
@@ -71,9 +84,7 @@ int AppendStringNode(StringListNode** head, const char* text) {
 }
 
 int AppendStringNode(StringListNode** head, std::string_view text) {
-    auto* node = new StringListNode;
-    node->text.assign(text);
-    node->length = static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
+    StringListNode* node = NewNode(text);
     StringListNode** link = head;
     while (*link) link = &(*link)->next;
     *link = node;

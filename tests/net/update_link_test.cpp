@@ -22,6 +22,7 @@
 #include "net/web_update.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/fixtures/link/link_server.h"
+#include "tests/support/catalogue_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace hl = platform::headless;
@@ -70,15 +71,7 @@ protected:
         ResetConfigValues();
         ResetViewSettings();
     }
-    std::vector<QuakeRecord> Catalogue(const std::string& name) {
-        std::vector<QuakeRecord> out;
-        std::FILE* f = std::fopen(name.c_str(), "rb");
-        if (!f) return out;
-        QuakeRecord q;
-        for (int i = 0; ReadQuakeAt(f, i, kFromStart, &q).t != 0; ++i) out.push_back(q);
-        std::fclose(f);
-        return out;
-    }
+    std::vector<QuakeRecord> Catalogue(const std::string& name) { return ReadCatalogueFile(name); }
     bool Shown(const std::string& text) const {
         for (const std::string& l : lines)
             if (l.size() >= 10 && l.substr(10) == text) return true;

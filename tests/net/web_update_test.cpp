@@ -11,6 +11,7 @@
 #include "net/web_update.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/fixtures/http/local_server.h"
+#include "tests/support/catalogue_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -68,15 +69,7 @@ protected:
         std::ofstream(answers + "/index.txt", std::ios::app)
             << target << " " << status << " text/csv " << file << "\n";
     }
-    std::vector<QuakeRecord> Catalogue(const std::string& name) {
-        std::vector<QuakeRecord> out;
-        std::FILE* f = std::fopen(name.c_str(), "rb");
-        if (!f) return out;
-        QuakeRecord q;
-        for (int i = 0; ReadQuakeAt(f, i, kFromStart, &q).t != 0; ++i) out.push_back(q);
-        std::fclose(f);
-        return out;
-    }
+    std::vector<QuakeRecord> Catalogue(const std::string& name) { return ReadCatalogueFile(name); }
 
     TempDir dir;
     std::string answers = dir.path() + "/answers";

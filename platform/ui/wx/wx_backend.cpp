@@ -14,6 +14,7 @@
 #include <wx/timectrl.h>
 
 #include <algorithm>
+#include <clocale>
 #include <deque>
 #include <map>
 #include <memory>
@@ -56,6 +57,9 @@ void EnsureStarted() {
         return;  // no display: every window stays invisible
     }
     wxTheApp->CallOnInit();
+    // The toolkit adopts the user's locale; numbers in every file we read and
+    // write use a point, so number formatting stays the C locale's.
+    std::setlocale(LC_NUMERIC, "C");
     wxLog::SetLogLevel(wxLOG_Warning);
     wxTheApp->SetExitOnFrameDelete(false);  // the loop ends with the main window, not the last frame
     wxTheApp->Bind(wxEVT_IDLE, [](wxIdleEvent& e) {
