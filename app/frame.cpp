@@ -127,19 +127,7 @@ void myFrame::EvTimer(int id) {
     if (id != kAnimationTimer && id != kHousekeepingTimer) return;
     gCanClose = true;
     if (id == kHousekeepingTimer) HousekeepingTick();
-    // The animation clock fills timer 1's ticks in.
-}
-
-void myFrame::HousekeepingTick() {
-    // While no view is shown the tick only counts INIT TIMEOUT down, then opens
-    // "WORLD". What runs while a view is shown comes with the housekeeping.
-    if (!layout_ || !layout_->visible()) {
-        if (gInitTimeout != 0 && --initTimeoutCountdown_ <= 0) {
-            currentViewName_ = "WORLD";
-            OpenView(currentViewName_.c_str());
-            initTimeoutCountdown_ = static_cast<std::int32_t>(gInitTimeout);
-        }
-    }
+    else AnimationTick();
 }
 
 std::function<int(myFrame&, bool)> gWebUpdateRunner;

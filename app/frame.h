@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/housekeeping.h"
 #include "platform/ui/frame.h"
 #include "platform/ui/menu.h"
 
@@ -50,6 +51,24 @@ public:
     void ResetIdleCountdown();
     std::uint32_t inactivityCountdown() const { return inactivityCountdown_; }
 
+    // ---- the clock's commands and state (app/clock.cpp)
+    void CmPlay();          // 1034
+    void CmPause();         // 1035
+    void CmRestartClock();  // 1036
+    void CmRepeat();        // 150: reopens the view with its settings in memory
+    void CmRedraw();        // 149: renders the map afresh
+    void CloseInfoWindows();
+    void ShowEventCounters();
+    std::uint32_t pauseAtEndCountdown() const { return pauseAtEndCountdown_; }
+    void SetPauseAtEndCountdown(std::uint32_t s) { pauseAtEndCountdown_ = s; }
+    void SetInactivityCountdown(std::uint32_t s) { inactivityCountdown_ = s; }
+    bool inactive() const { return inactive_; }
+    void SetInactive(bool on) { inactive_ = on; }
+    int quakesShown() const { return quakesShown_; }
+    int eruptionsShown() const { return eruptionsShown_; }
+    double lastStep() const { return lastStep_; }
+    HousekeepingState& housekeeping() { return housekeeping_; }
+
     // ---- commands
     void CmExit();
     // The File popup's Exit: closes through CanClose, guard or not.
@@ -87,7 +106,8 @@ protected:
 
 private:
     void LoadPopups();
-    void HousekeepingTick();
+    void AnimationTick();     // app/clock.cpp
+    void HousekeepingTick();  // app/housekeeping.cpp
     void LogVersion();
     void CloseOnce();
     // Checks or enables an item in whichever loaded popup holds it.
@@ -120,4 +140,6 @@ private:
     bool viewOpen_ = false;
     bool gNewView = false;
     std::array<std::unique_ptr<platform::ui::Menu>, 8> popups_;
+    bool toneTick_ = false;  // toggled every tick: the eruption tone's pair of ticks
+    HousekeepingState housekeeping_;
 };

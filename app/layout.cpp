@@ -56,27 +56,6 @@ void childLegend::DrawEventCounters(int quakes, int eruptions) {
     eruptions_ = eruptions;
 }
 
-int ControlPanelHeight(childControl::Kind kind, int screenFontHeight, double buttonHeight, bool showSlider) {
-    if (kind == childControl::Kind::Standard) return childControl::kStandardHeight;
-    const int h = static_cast<int>(screenFontHeight * buttonHeight);
-    return h + 14 + (showSlider ? 38 : 0);
-}
-
-childControl::childControl(ui::Window* parent, int* height, Kind kind) : Window(parent), kind_(kind) {
-    if (height) {
-        *height = ControlPanelHeight(kind, gScreenMetrics.height, gButtonHeight, gControls[kControlShowSlider] != 0);
-    }
-}
-
-void childControl::DrawDateReadout(TimeValue t, TimeValue) { readout_ = t; }
-
-void childControl::DrawEventCounters(int quakes, int eruptions) {
-    quakes_ = quakes;
-    eruptions_ = eruptions;
-}
-
-void childControl::ResetTimeSlider() { ++sliderResets_; }
-
 PaneRects ComputePaneRects(const ui::Rect& parent, const PaneFlags& flags, int titleHeight, int legendWidth,
                            int panelHeight) {
     PaneRects out;
@@ -127,6 +106,8 @@ void myLayoutWindow::CreatePanes() {
     map_ = MakeMapPane(this);
     ApplyLayout();
 }
+
+childMap* myLayoutWindow::mapPane() const { return dynamic_cast<childMap*>(map_.window); }
 
 void myLayoutWindow::EvSize(ui::Size) { ApplyLayout(); }
 

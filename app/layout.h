@@ -3,6 +3,9 @@
 // panel and title.
 #include <optional>
 
+class childMap;
+
+#include "app/control_panel.h"
 #include "app/map_pane.h"
 #include "core/timevalue.h"
 #include "platform/ui/window.h"
@@ -28,34 +31,6 @@ private:
     int quakes_ = -1, eruptions_ = -1;
 };
 
-// The control panel: an empty window of the panel's height until its buttons come.
-class childControl : public platform::ui::Window {
-public:
-    static constexpr int kStandardHeight = 82;
-    enum class Kind { Standard, Kiosk };
-    childControl(platform::ui::Window* parent, int* height, Kind kind = Kind::Standard);
-
-    Kind kind() const { return kind_; }
-    void DrawDateReadout(TimeValue t, TimeValue step);
-    void DrawEventCounters(int quakes, int eruptions);
-    void ResetTimeSlider();
-    void ShowZoomButtons(bool on) { zoomButtonsShown_ = on; }
-    bool zoomButtonsShown() const { return zoomButtonsShown_; }
-    TimeValue readoutTime() const { return readout_; }
-    int sliderResets() const { return sliderResets_; }
-    int shownQuakes() const { return quakes_; }
-
-private:
-    Kind kind_;
-    TimeValue readout_;
-    int sliderResets_ = 0;
-    int quakes_ = -1, eruptions_ = -1;
-    bool zoomButtonsShown_ = false;
-};
-
-// The height the panel reports: 82 for the standard panel; the kiosk panel's
-// button height plus 14, and 38 more with the slider.
-int ControlPanelHeight(childControl::Kind kind, int screenFontHeight, double buttonHeight, bool showSlider);
 
 struct PaneFlags {
     bool title = false;   // MAP TITLE WINDOW
@@ -77,6 +52,8 @@ public:
 
     childLegend* legend() const { return legend_; }
     MapPane& map() { return map_; }
+    // The real map pane, or null when a test put a recording pane in its place.
+    childMap* mapPane() const;
     childControl* control() const { return control_; }
     childTitle* title() const { return title_; }
     const PaneFlags& flags() const { return flags_; }

@@ -41,9 +41,13 @@ struct AlertEventRecord {
 #pragma pack(pop)
 static_assert(sizeof(AlertEventRecord) == 302);
 
-// The form the map draws an event in; the map code adds its derived fields.
+// The form the map draws an event in; the map's in-view test fills the doubles.
 struct QuakeDisplayRecord {
     QuakeRecord quake;
+    double magnitude = 0.0;  // magnitude byte / 10
+    double depth = 0.0;      // km
+    double latitude = 0.0;   // degrees
+    double longitude = 0.0;  // degrees east of the map's west edge (Proj::LonOffset)
 };
 
 // ---- The catalogue of the current view ----------------------------------------

@@ -49,6 +49,25 @@ std::string PopulationCacheImageName(const std::string& name);
 // ---- Seams of later parts ---------------------------------------------------------------
 
 class childMap;
+struct EventLabelRecord;
+struct QuakeDisplayRecord;
+struct QuakeRecord;
+
+// ---- Earthquake symbols (map/quake_symbols.cpp) ---------------------------------------
+
+// Fills the record's doubles, then tests it against the view's bounds, cut-offs and view kind.
+bool IsInView(QuakeDisplayRecord& r);
+// Pixels; 0 below MINIMUM MAGNITUDE. Callers truncate.
+double DotRadius(double magnitude);
+// Place of an event label on the sphere image; false when the label is not in view.
+bool PlaceEventLabelOnSphere(EventLabelRecord& label);
+
+// A white flash or a dot waiting for the next tick's marker step.
+struct TransientMarker {
+    std::int32_t x = 0, y = 0;
+    std::int32_t size = 0;   // radius in pixels
+    std::int32_t color = 0;  // colour number of the dot's depth
+};
 
 // Filled by the parts that own each layer; an empty hook leaves its layer out.
 struct MapPaneHooks {
@@ -104,6 +123,33 @@ public:
 
     void CloseTextWindow();
     void UnhighlightInformationButton();
+
+    // ---- earthquake symbols (map/quake_symbols.cpp)
+    // Draws one earthquake in the view's dot style; its magnitude, 0 when not drawn.
+    double DrawEventDot(QuakeDisplayRecord& r, bool marker);
+    void DrawTransientDot(int x, int y, int radius, int color);
+    void DrawTransientSphereDot(int x, int y, int radius, int color);
+    // One step of the transient markers; false when none were left, and in KEEP.
+    bool EraseMarkers();
+    bool EraseSphereMarkers();
+    void SetMarkerIcon(int x, int y, bool big);
+    void DrawMarkerIcon();
+    void EraseMarker();
+    void EraseHighlight();
+    void HighlightEvent(const QuakeRecord* q, bool withDot, bool withRings);
+    void HideHighlight(bool keepOff);
+    void SetHighlightShown(bool on) { highlightShown_ = on; }
+    bool highlightShown() const { return highlightShown_; }
+    void DrawPlantSymbol(double latitude, double longitude, bool operating);
+    bool PlaceEventLabel(EventLabelRecord& label);
+    // Map editing drags a place with the mouse; the alert step waits for it.
+    bool dragInProgress() const { return dragInProgress_; }
+    void SetDragInProgress(bool on) { dragInProgress_ = on; }
+    const std::vector<TransientMarker>& markers() const { return markers_; }
+    const std::vector<TransientMarker>& sphereMarkers() const { return sphereMarkers_; }
+    bool markerIconShown() const { return iconShown_; }
+    ui::Point markerIconPosition() const { return {iconX_, iconY_}; }
+    int ringCounter() const { return ringCounter_; }
 
     // ---- surfaces; the screen draws into the back buffer, the others are null
     // before the first rendering
@@ -183,4 +229,13 @@ private:
     ui::Point rightClick_{};
     int fullRenderings_ = 0;
     int cacheWrites_ = 0;
+
+    // earthquake symbols: oldest first
+    std::vector<TransientMarker> markers_, sphereMarkers_;
+    bool iconShown_ = false;
+    int iconX_ = 0, iconY_ = 0;
+    bool iconBig_ = false;
+    int ringCounter_ = -3;
+    bool highlightShown_ = false;
+    bool dragInProgress_ = false;
 };
