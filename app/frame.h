@@ -107,6 +107,7 @@ protected:
 private:
     void LoadPopups();
     void AnimationTick();     // app/clock.cpp
+    void WriteDailyCounts();
     void HousekeepingTick();  // app/housekeeping.cpp
     void LogVersion();
     void CloseOnce();

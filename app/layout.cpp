@@ -42,6 +42,10 @@ MapPane MakeMapPane(ui::Window* parent) {
     pane.flushUpdateRect = [map] { map->FlushUpdateRect(); };
     pane.closeTextWindow = [map] { map->CloseTextWindow(); };
     pane.renderView = [map] { map->RenderView(); };
+    pane.eraseTransientMarker = [map] { return map->EraseMarkers(); };
+    pane.eraseMarker = [map] { map->EraseMarker(); };
+    pane.resetHighlight = [map] { map->SetHighlightShown(true); };
+    pane.highlightEvent = [map](QuakeRecord* q) { map->HighlightEvent(q, true, true); };
     pane.setBusy = [map](bool busy) { map->SetMouseMode(busy ? kMouseBusy : kMouseIdle); };
     return pane;
 }

@@ -58,6 +58,13 @@ public:
     bool OverlapsSymbolBox(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) const;
 
     EruptionDisplay display;
+    // The animation's bookkeeping while the symbol is on the map.
+    std::int32_t age = 0;     // ticks on display
+    bool ended = false;       // stopped before the tick's window end
+    bool erase = false;       // due to be erased and freed
+    bool overlapped = false;  // another symbol covered part of it
+    bool redraw = false;      // draw it again once the cover is gone
+    bool counted = false;     // counts in the eruptions-shown counter
     TimeValue start;
     TimeValue stop;
     EruptionRecord record;
