@@ -1,0 +1,148 @@
+// The animation clock under load, on the headless backend at 1920 x 1080: one
+// tick that draws 1,000 due earthquakes in the WHITE style, and the whole
+// bundled catalogue replayed at "Fast!". The virtual tick count stands still
+// while a tick runs, so the real-time budget never cuts a tick short.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "app/application.h"
+#include "app/frame.h"
+#include "app/globals.h"
+#include "app/view_open.h"
+#include "core/config.h"
+#include "core/helpers.h"
+#include "core/quake.h"
+#include "core/view.h"
+#include "map/proj.h"
+#include "platform/ui/headless/headless.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace hl = platform::headless;
+
+class BenchApp {
+public:
+    BenchApp() {
+        hl::Reset();
+        std::string tmpl = (fs::temp_directory_path() / "kestrune-bench-XXXXXX").string();
+        dir_ = ::mkdtemp(tmpl.data()) ? tmpl : fs::temp_directory_path().string();
+        previous_ = fs::current_path();
+        fs::current_path(dir_);
+        const fs::path data = KESTRUNE_DATA;
+        fs::copy(data, dir_, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        ok_ = ReadConfigFile() == 0;
+        gControls[kControlDebug] = 0;
+        gControls[kControlAutoStartView] = 1;
+        gInitTimeout = 0;
+        gProgramDir = dir_.string();
+        BuildMercatorTable();
+        app_ = std::make_unique<quorvelApp>();
+        app_->Run();
+        ok_ = ok_ && gMainFrame;
+    }
+    ~BenchApp() {
+        app_.reset();
+        gMainFrame = nullptr;
+        std::error_code ec;
+        fs::current_path(previous_, ec);
+        fs::remove_all(dir_, ec);
+    }
+    bool ok() const { return ok_; }
+    myFrame& frame() { return *gMainFrame; }
+
+private:
+    fs::path dir_, previous_;
+    std::unique_ptr<quorvelApp> app_;
+    bool ok_ = false;
+};
+
+void WriteBusyCatalogue(const char* name, int count) {
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> lat(-60, 70), lon(-179, 179), mag(4, 8), depth(0, 600);
+    std::FILE* f = std::fopen(name, "wb");
+    if (!f) return;
+    for (int i = 0; i < count; ++i) {
+        QuakeRecord q;
+        MakeEventRecord(&q, 2000, 1, 1, 0, i / 60 % 60, i % 60, lat(rng), lon(rng), depth(rng), mag(rng));
+        unsigned char b[kQuakeRecordSize];
+        EncodeQuakeRecord(q, b);
+        std::fwrite(b, 1, sizeof b, f);
+    }
+    std::fclose(f);
+}
+
+// Every iteration rewinds the clock to the start and runs one tick, whose
+// window (one day per second: 72 minutes) holds all 1,000 events.
+void BM_TickDrawing1000WhiteDots(benchmark::State& state) {
+    BenchApp app;
+    WriteBusyCatalogue("BUSY.HY4", 1000);
+    std::FILE* v = std::fopen("BUSY", "w");
+    std::fprintf(v,
+                 "LEFT LONGITUDE: -180\nRIGHT LONGITUDE: 180\nSOUTH LATITUDE: -70\nNORTH LATITUDE: 75\n"
+                 "MINIMUM YEAR: 2000\nMINIMUM MONTH: 1\nMINIMUM DAY: 1\nMINIMUM HOUR: 0\n"
+                 "MAXIMUM YEAR: 2000\nMAXIMUM MONTH: 2\nMAXIMUM DAY: 1\nMAXIMUM HOUR: 0\n"
+                 "DAYS PER SECOND: 1\nMINIMUM MAGNITUDE: 4\nMAXIMUM MAGNITUDE: 9\nMAX DOT SIZE: 8\n"
+                 "MIN DOT SIZE: 1\nEVENT FILE: BUSY.HY4\nEARTHQUAKES: YES\nVOLCANOES: NO\nDOTS: WHITE\n"
+                 "PLATES: NO\nMAP FILE: COAST.S?\n");
+    std::fclose(v);
+    if (!app.ok()) {
+        state.SkipWithError("the application did not start");
+        return;
+    }
+    app.frame().OpenView("BUSY");
+    const int before = app.frame().quakesShown();
+    int drawn = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        gAnimationTime = gPeriodStart;
+        CloseQuakeCatalogue();
+        const int start = app.frame().quakesShown();
+        state.ResumeTiming();
+        hl::Advance(50);
+        drawn = app.frame().quakesShown() - start;
+    }
+    state.counters["drawn"] = drawn;
+    (void)before;
+}
+BENCHMARK(BM_TickDrawing1000WhiteDots)->Unit(benchmark::kMillisecond);
+
+// The bundled WORLD view and catalogue, from the first tick to the end of the period.
+void BM_ReplayWholeCatalogueFast(benchmark::State& state) {
+    BenchApp app;
+    if (!app.ok()) {
+        state.SkipWithError("the application did not start");
+        return;
+    }
+    app.frame().OpenView("WORLD");
+    int ticks = 0;
+    int shown = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        gAnimationTime = gPeriodStart;
+        gEndOfPeriodDone = false;
+        CloseQuakeCatalogue();
+        gSpeed = TimeValue(20000 * 86400.0);  // "Fast!"
+        gEffectiveSpeed = gSpeed;
+        const int start = app.frame().quakesShown();
+        ticks = 0;
+        state.ResumeTiming();
+        while (!gEndOfPeriodDone && ticks < 100000) {
+            hl::Advance(50);
+            ++ticks;
+        }
+        shown = app.frame().quakesShown() - start;
+    }
+    state.counters["ticks"] = ticks;
+    state.counters["drawn"] = shown;
+}
+BENCHMARK(BM_ReplayWholeCatalogueFast)->Unit(benchmark::kMillisecond);
+
+}  // namespace
