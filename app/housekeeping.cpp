@@ -1,15 +1,211 @@
 // Timer 5 of the main frame.
 #include "app/housekeeping.h"
 
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "app/control_panel.h"
 #include "app/frame.h"
+#include "app/globals.h"
 #include "app/layout.h"
+#include "app/menus.h"
+#include "app/view_list.h"
+#include "app/view_open.h"
 #include "core/config.h"
+#include "core/helpers.h"
+#include "map/child_map.h"
+#include "platform/sys/files.h"
+
+namespace fs = std::filesystem;
 
 std::function<bool(childMap& pane)> gAlertStep;
 std::function<int(const std::string& url, const std::string& outFile)> gFeedRequest;
 std::function<bool(bool start, bool report)> gStartSockets;
 
+bool gPendingOpenView = false;
+UtcDate gScheduleLastRun;
+std::int32_t gAlertPauseLeft = 0;
+std::uint32_t gAliveCounter = 0;
+bool gAliveWarningShown = false;
+bool gAliveBlink = false;
+std::int32_t gPollCounter = 1;
+std::vector<std::string> gAlertMessages;
+std::vector<std::string> gFeedLines;
+
+void ResetHousekeepingState() {
+    gPendingOpenView = false;
+    gScheduleLastRun = {};
+    gAlertPauseLeft = 0;
+    gAliveCounter = 0;
+    gAliveWarningShown = false;
+    gAliveBlink = false;
+    gPollCounter = 1;
+    gAlertMessages.clear();
+    gFeedLines.clear();
+}
+
+std::uint32_t CountdownSeconds(unsigned configured) { return configured > INT32_MAX ? 0 : configured; }
+
+bool ScheduledUpdateDue(const platform::CivilTime& now, unsigned hour, unsigned minute, const UtcDate& lastRun) {
+    const UtcDate today{now.year, now.month, now.day};
+    if (today == lastRun) return false;
+    const long long nowMinutes = now.hour * 60LL + now.minute;
+    const long long dueMinutes = static_cast<long long>(hour) * 60 + minute;
+    return nowMinutes >= dueMinutes;
+}
+
+AliveDraw AliveTest(std::uint32_t limitSeconds) {
+    AliveDraw draw;
+    draw.phase = gAliveBlink;
+    if (gAliveCounter > limitSeconds) {
+        gAliveWarningShown = true;
+        draw.warning = true;
+    } else if (gAliveWarningShown) {
+        gAliveWarningShown = false;
+        draw.repaint = true;
+    }
+    gAliveBlink = !gAliveBlink;
+    if (gAliveCounter < UINT32_MAX) ++gAliveCounter;
+    return draw;
+}
+
+int NextScriptIndex(int index, const IndexedArray<ViewListEntry>& list, const std::string& justShown) {
+    const int count = list.Count();
+    if (count <= 0) return -1;
+    auto next = [count](int i) { return i < 0 || i + 1 >= count ? 0 : i + 1; };
+    int i = next(index);
+    if (list.At(i)->viewName == justShown) i = next(i);
+    return i;
+}
+
+namespace {
+
+bool StartsWithOut(const std::string& name) {
+    return name.size() >= 3 && std::tolower(static_cast<unsigned char>(name[0])) == 'o' &&
+           std::tolower(static_cast<unsigned char>(name[1])) == 'u' &&
+           std::tolower(static_cast<unsigned char>(name[2])) == 't';
+}
+
+struct MessageFile {
+    fs::path path;
+    fs::file_time_type written;
+};
+
+// The message files of the folder in arrival order (equal times by name).
+std::vector<MessageFile> MessageFiles(const std::string& folder) {
+    std::vector<MessageFile> files;
+    const std::string dir = platform::FindPath(folder).value_or(platform::NativePath(folder));
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code fileEc;
+        if (!it->is_regular_file(fileEc) || !StartsWithOut(it->path().filename().string())) continue;
+        const auto written = it->last_write_time(fileEc);
+        files.push_back({it->path(), fileEc ? fs::file_time_type{} : written});
+    }
+    std::sort(files.begin(), files.end(), [](const MessageFile& a, const MessageFile& b) {
+        return a.written != b.written ? a.written < b.written : a.path.filename() < b.path.filename();
+    });
+    return files;
+}
+
+void TakeMessage(const std::string& text) {
+    gAlertMessages.push_back(text);
+    if (gAlertMessages.size() > kMaxAlertMessages)
+        gAlertMessages.erase(gAlertMessages.begin(), gAlertMessages.end() - kMaxAlertMessages);
+}
+
+}  // namespace
+
+void PollAlertDirectory(const std::string& folder) {
+    int taken = 0;
+    for (const MessageFile& file : MessageFiles(folder)) {
+        if (taken >= kMaxMessagesPerPoll) break;
+        std::error_code ec;
+        const auto size = fs::file_size(file.path, ec);
+        if (!ec && size <= static_cast<std::uintmax_t>(kMaxMessageFileBytes)) {
+            if (std::FILE* f = std::fopen(file.path.c_str(), "rb")) {
+                char text[128] = {};
+                const std::size_t n = std::fread(text, 1, sizeof text - 1, f);
+                text[n] = '\0';
+                std::fclose(f);
+                if (text[0] != '\0') {
+                    DebugLog("put data in cubicarray");
+                    TakeMessage(text);
+                }
+            }
+            ++taken;
+            gAliveCounter = 0;
+        }
+        fs::remove(file.path, ec);
+    }
+}
+
+void FetchEventFeed(const std::string& url) {
+    if (!gFeedRequest) return;
+    // The second source's lines, each cut where a 255-character buffer ends.
+    std::vector<std::string> local;
+    if (FileExists(kSecondFeedFile)) {
+        if (std::FILE* f = platform::OpenFile(kSecondFeedFile, "rt")) {
+            std::string line;
+            while (ReadWholeLine(f, line)) {
+                if (line.size() > 254) line.resize(254);
+                if (line.size() > 50) local.push_back(line);
+            }
+            std::fclose(f);
+        }
+    }
+
+    if (gFeedRequest(url, kFeedFile) != 0) {
+        std::remove(platform::ResolvePath(kFeedFile).c_str());
+        return;
+    }
+    std::FILE* f = platform::OpenFile(kFeedFile, "rt");
+    gFeedLines.clear();
+    if (!f) return;
+    std::string line;
+    const bool any = ReadWholeLine(f, line);
+    if (any && line.find("DOCTYPE") != std::string::npos) {
+        std::fclose(f);
+        return;
+    }
+    while (ReadWholeLine(f, line)) {
+        if (line.size() > 50) gFeedLines.push_back(line);
+    }
+    std::fclose(f);
+    // Without a feed line to compare with, every line of the second source counts.
+    for (const std::string& l : local) {
+        if (gFeedLines.empty() || !(l < gFeedLines.back())) gFeedLines.push_back(l);
+    }
+    std::sort(gFeedLines.begin(), gFeedLines.end());
+    gAliveCounter = 0;
+}
+
+namespace {
+
+// Marks a tick as under way for as long as it runs.
+class TickGuard {
+public:
+    explicit TickGuard(bool& running) : running_(running) { running_ = true; }
+    ~TickGuard() { running_ = false; }
+    TickGuard(const TickGuard&) = delete;
+    TickGuard& operator=(const TickGuard&) = delete;
+
+private:
+    bool& running_;
+};
+
+}  // namespace
+
 void myFrame::HousekeepingTick() {
+    // A command sent from a tick may pump messages; a tick arriving then waits for the next second.
+    if (housekeeping_.running) return;
+    TickGuard guard(housekeeping_.running);
+
     // While no view is shown the tick only counts INIT TIMEOUT down, then opens "WORLD".
     if (!layout_ || !layout_->visible()) {
         if (gInitTimeout != 0 && --initTimeoutCountdown_ <= 0) {
@@ -17,5 +213,99 @@ void myFrame::HousekeepingTick() {
             OpenView(currentViewName_.c_str());
             initTimeoutCountdown_ = static_cast<std::int32_t>(gInitTimeout);
         }
+        return;
     }
+
+    if (gControls[kControlQmxLegend] && gAliveLimitSeconds != 0) {
+        const AliveDraw draw = AliveTest(gAliveLimitSeconds);
+        if (childControl* panel = layout_->control()) {
+            if (draw.warning) {
+                panel->DrawAliveWarning(draw.phase);
+                panel->DrawAliveBlink(false);
+            } else {
+                if (draw.repaint) panel->Invalidate();
+                panel->DrawAliveBlink(draw.phase);
+            }
+        }
+    }
+
+    if (gPendingOpenView) {
+        gPendingOpenView = false;
+        currentViewName_ = gWorldViewName;
+        OpenView(currentViewName_.c_str());
+        return;
+    }
+
+    if (gScheduleUpdates) {
+        const platform::CivilTime now = platform::Clock().UtcNow();
+        if (ScheduledUpdateDue(now, gUpdateHour, gUpdateMinute, gScheduleLastRun)) {
+            // Recorded first: a link that cannot start skips the day.
+            gScheduleLastRun = {now.year, now.month, now.day};
+            if (gStartSockets && gStartSockets(true, false)) SendCommand(kCmScheduledUpdate);
+        }
+    }
+
+    if (gAlertPauseLeft < 0) gAlertPauseLeft = 0;
+    if (gAlertPauseLeft != 0 && --gAlertPauseLeft == 0 && layout_ && layout_->control())
+        layout_->control()->SendCommand(kCmZoomToEarthquake);
+
+    if (pauseAtEndCountdown_ != 0 && --pauseAtEndCountdown_ == 0) {
+        if (gPaused) return;
+        CloseInfoWindows();
+        StopAnimationTimer();
+        const int next = gRunScript ? NextScriptIndex(gViewListIndex, gViewList, gOpenedViewName) : -1;
+        if (next >= 0) {
+            gViewListIndex = next;
+            currentViewName_ = gViewList.At(next)->viewName;
+            OpenView(currentViewName_.c_str());
+        } else if (gExitWhenDone) {
+            SendCommand(kCmExit);
+            return;
+        } else if (gControls[kControlDoviredezur]) {
+            myFrame* target = gMainFrame ? gMainFrame : this;
+            target->SendCommand(kCmStartScreen);
+            return;
+        } else {
+            // Also RUN SCRIPT with an empty list of views: the same view starts again.
+            OpenView(nullptr);
+        }
+    }
+
+    if (inactivityCountdown_ != 0 && --inactivityCountdown_ == 0) {
+        if (gPaused || inactive_) {
+            CmPlay();
+            if (gInactivePopup) inactivityCountdown_ = CountdownSeconds(gTimeout);
+        } else if (gInactivePopup) {
+            if (gExitWhenDone) {
+                gCanClose = true;
+                SendCommand(kCmExit);
+                return;
+            }
+            if (gRestartWhenTimeout) {
+                SendCommand(kCmStartScreen);
+                return;
+            }
+            if (layout_ && layout_->map().window) layout_->map().window->SendCommand(kCmTimeoutText);
+        } else {
+            CmPlay();
+        }
+    }
+
+    // Stopped around the alert step and the feed, which may block in the web request.
+    KillTimer(kHousekeepingTimer);
+    if (layout_ && gAlertStep) {
+        if (childMap* pane = layout_->mapPane()) gPendingOpenView = gAlertStep(*pane);
+    }
+
+    const int every = std::max(gAlertSeconds, 2);
+    if (gPollCounter % every == 0) {
+        if (!gAlertPollDirectory.empty()) PollAlertDirectory(gAlertPollDirectory);
+        if (gFeedLines.empty()) FetchEventFeed(gAlertEventsUrl);
+    }
+    gPollCounter = gPollCounter == INT32_MAX ? 1 : gPollCounter + 1;
+
+    if (layout_ && gControls[kControlShowInformationButton] && gMapPaneHooks.informationButton) {
+        if (childMap* pane = layout_->mapPane()) gMapPaneHooks.informationButton(*pane);
+    }
+    SetTimer(kHousekeepingTimer, kHousekeepingMs);
 }

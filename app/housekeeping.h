@@ -5,8 +5,14 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "platform/sys/clock.h"
 
 class childMap;
+struct ViewListEntry;
+template <class T>
+class IndexedArray;
 
 // Installed by the network code at start-up.
 extern std::function<bool(childMap& pane)> gAlertStep;  // one alert step; true: open gWorldViewName
@@ -17,3 +23,61 @@ extern std::function<bool(bool start, bool report)> gStartSockets;  // true when
 struct HousekeepingState {
     bool running = false;  // a tick is under way: a command it sent may pump messages
 };
+
+// A UTC calendar date; all zero before the first scheduled update.
+struct UtcDate {
+    int year = 0, month = 0, day = 0;
+    bool operator==(const UtcDate&) const = default;
+};
+
+inline constexpr const char* kFeedFile = "USGSHypocenters.csv";
+inline constexpr const char* kSecondFeedFile = "SMHypocenters.csv";
+inline constexpr int kCmScheduledUpdate = 154;
+inline constexpr int kCmTimeoutText = 1064;  // to the map pane
+inline constexpr int kMaxMessagesPerPoll = 10;
+inline constexpr int kMaxMessageFileBytes = 84;   // longer message files are deleted unread
+inline constexpr std::size_t kMaxAlertMessages = 1000;  // oldest dropped beyond this
+
+extern bool gPendingOpenView;        // open gWorldViewName at the next tick
+extern UtcDate gScheduleLastRun;     // UTC date of the last scheduled update
+extern std::int32_t gAlertPauseLeft; // seconds until the alert zoom ends
+extern std::uint32_t gAliveCounter;  // seconds since the alert feeder was last heard from
+extern bool gAliveWarningShown;      // the panel shows ALIVE WARNING MESSAGE
+extern bool gAliveBlink;             // blink phase of the alive indicator and warning
+extern std::int32_t gPollCounter;    // housekeeping ticks with a view shown; starts at 1
+extern std::vector<std::string> gAlertMessages;  // texts of the poll directory's message files, oldest first
+extern std::vector<std::string> gFeedLines;      // event feed CSV lines, sorted; the alert step empties it
+
+// Back to the start values, for tests.
+void ResetHousekeepingState();
+
+// A configured number of seconds as a countdown: a negative value that was
+// stored unsigned counts as 0, never as some four billion seconds.
+std::uint32_t CountdownSeconds(unsigned configured);
+
+// True when the scheduled update is due: at or after hour:minute UTC on a day
+// other than the last run's, so a minute passed inside a long call still counts.
+bool ScheduledUpdateDue(const platform::CivilTime& now, unsigned hour, unsigned minute, const UtcDate& lastRun);
+
+// What the alive test asks of the control panel this tick.
+struct AliveDraw {
+    bool warning = false;  // DrawAliveWarning (phase), then the indicator unlit
+    bool phase = false;    // the warning's phase, or whether the indicator is lit
+    bool repaint = false;  // the warning went away: the panel is repainted first
+    bool operator==(const AliveDraw&) const = default;
+};
+// One second of the alive test against the limit; advances the blink and the counter.
+AliveDraw AliveTest(std::uint32_t limitSeconds);
+
+// The script's next entry after index, skipping the view just shown once;
+// -1 when the list is empty.
+int NextScriptIndex(int index, const IndexedArray<ViewListEntry>& list, const std::string& justShown);
+
+// Takes at most ten short message files "out*" of the folder into
+// gAlertMessages, oldest first, deleting each file it looks at; files past
+// the tenth taken stay for the next poll.
+void PollAlertDirectory(const std::string& folder);
+
+// Fetches the event feed into gFeedLines with the lines of the second source
+// merged in; a failed request deletes the feed file, an error page keeps nothing.
+void FetchEventFeed(const std::string& url);

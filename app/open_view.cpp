@@ -177,6 +177,10 @@ void myFrame::OpenView(const char* name) {
         if (panel) panel->ShowZoomButtons(true);
     }
 
+    // The information window comes with the dialogs; its idle time counts from here.
+    if (gControls[kControlInitialInfo] && FileExists(gViewInformation))
+        inactivityCountdown_ = CountdownSeconds(gTimeout);
+
     StartAnimationTimer();
     if (panel) panel->Invalidate();
 }

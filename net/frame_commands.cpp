@@ -2,6 +2,7 @@
 
 #include "app/frame.h"
 #include "core/helpers.h"
+#include "net/http.h"
 #include "net/update_link.h"
 #include "net/web_update.h"
 #include "platform/ui/ui.h"
@@ -27,6 +28,14 @@ int RunWebUpdate(myFrame& frame, bool interactive) {
     return result;
 }
 
+int RequestFeed(const std::string& url, const std::string& outFile) {
+    return HttpRequest("GET ", url.c_str(), "", "", "", outFile.c_str());
+}
+
 }  // namespace
 
-void InstallNetworkCommands() { gWebUpdateRunner = RunWebUpdate; }
+void InstallNetworkCommands() {
+    gWebUpdateRunner = RunWebUpdate;
+    gFeedRequest = RequestFeed;
+    gStartSockets = StartWinsock;
+}
