@@ -1,5 +1,9 @@
 #include "app/control_panel.h"
 
+#include "app/clock.h"
+#include "app/housekeeping.h"
+#include "app/view_list.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -604,14 +608,14 @@ void childControl::CmPause() {
 
 void childControl::CmRewind() {
     if (gMainFrame) gMainFrame->CloseInfoWindows();
-    if (gControlPanelHooks.clearDisplayedEruptions) gControlPanelHooks.clearDisplayedEruptions();
+    ClearDisplayedEruptions();
     CloseEruptionCatalogue();
     scrub_ = -1;
 }
 
 void childControl::CmFastForward() {
     if (gMainFrame) gMainFrame->CloseInfoWindows();
-    if (gControlPanelHooks.clearDisplayedEruptions) gControlPanelHooks.clearDisplayedEruptions();
+    ClearDisplayedEruptions();
     CloseEruptionCatalogue();
     if (paused_) Flush();
     CloseText();
@@ -667,7 +671,7 @@ void childControl::CmBack() {
     Flush();
     CloseText();
     if (gControlPanelHooks.hideFloatingLegend) gControlPanelHooks.hideFloatingLegend();
-    const int entries = gControlPanelHooks.groupViewListCount ? gControlPanelHooks.groupViewListCount() : 0;
+    const int entries = gGroupViewList.Count();
     if (entries == 1 && gExitWhenDone) {
         SendFrame(kCmExit);
         return;
@@ -726,7 +730,7 @@ void childControl::CmSelectMenu() {
 }
 
 void childControl::CmZoomToEarthquake() {
-    if (gControlPanelHooks.cancelAlertPause) gControlPanelHooks.cancelAlertPause();
+    gAlertPauseLeft = 0;
     ShowIf(zoomToQuake_, false);
     alertPending_ = false;
     ShowZoomButtons(true);
@@ -738,7 +742,7 @@ void childControl::CmZoomToEarthquake() {
 // the view file is left as the user saved it.
 void childControl::Zoom(bool in) {
     if (!gAlertEvent) return;
-    if (gControlPanelHooks.cancelAlertPause) gControlPanelHooks.cancelAlertPause();
+    gAlertPauseLeft = 0;
     const double lat = gAlertEvent->latitude / 3600000.0;
     const double lon = gAlertEvent->longitude / 3600000.0;
     const ZoomBox box = ZoomAround(lat, lon, gMapWest, gMapEast, in, gPaneWidth, gPaneHeight);

@@ -23,10 +23,7 @@ inline constexpr int kCmZoomToEarthquake = 824;
 
 // Work of parts that come later; an empty hook skips that step.
 struct ControlPanelHooks {
-    std::function<void()> cancelAlertPause;         // the alert pause countdown to 0
-    std::function<int()> groupViewListCount;        // entries of the button menu's group; none: 0
     std::function<void()> hideFloatingLegend;
-    std::function<void()> clearDisplayedEruptions;  // erase and forget the eruptions on the map
     std::function<void()> drawMagnitudeKey;         // the legend pane after a cut-off change
     std::function<void()> drawEruptionKey;
     std::function<void()> runDateDialog;            // modal; sets the view's period

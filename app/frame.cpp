@@ -71,6 +71,11 @@ const ui::ResponseTable& myFrame::Table() {
         R::Command(kCmStartScreen, &myFrame::CmStartScreen),
         R::Command(kCmNewView, &myFrame::CmNewView),
         R::Command(kCmUpdateHypocenters, &myFrame::CmUpdateHypocenters),
+        R::Command(kCmPlay, &myFrame::CmPlay),
+        R::Command(kCmPause, &myFrame::CmPause),
+        R::Command(kCmRestartClock, &myFrame::CmRestartClock),
+        R::Command(kCmRepeat, &myFrame::CmRepeat),
+        R::Command(kCmRedraw, &myFrame::CmRedraw),
     });
     return table;
 }

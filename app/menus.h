@@ -5,6 +5,10 @@
 // Command ids the start-up and the menu bar use directly.
 inline constexpr int kCmExit = 138;
 inline constexpr int kCmRedraw = 149;
+inline constexpr int kCmRepeat = 150;
+inline constexpr int kCmPlay = 1034;
+inline constexpr int kCmPause = 1035;
+inline constexpr int kCmRestartClock = 1036;
 inline constexpr int kCmFileExit = 24310;  // the class library's exit command, in the File popup
 inline constexpr int kCmStartScreen = 1057;
 inline constexpr int kCmCancelTimeout = 1050;  // to the welcome window
