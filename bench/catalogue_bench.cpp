@@ -1,21 +1,25 @@
 // The time slider and every view opening search the catalogue by time.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "core/quake.h"
+#include "core/record_file.h"
 
 namespace {
 
-std::FILE* MillionRecordCatalogue() {
-    static std::string path = [] {
-        std::string p = "/tmp/kestrune-bench-XXXXXX";
-        int fd = ::mkstemp(p.data());
+constexpr double kQuietSeconds = 2.0;  // the search's default
+
+struct BenchCatalogue {
+    std::string path = "/tmp/kestrune-bench-XXXXXX";
+    BenchCatalogue() {
+        int fd = ::mkstemp(path.data());
         std::FILE* f = ::fdopen(fd, "wb");
-        TimeValue start;
-        start.SetDate(PackedDate{1960, 1, 1});
         for (int i = 0; i < 1000000; ++i) {
             // One record every ~30 minutes from 1960 on.
             int minutes = i * 30;
@@ -26,17 +30,24 @@ std::FILE* MillionRecordCatalogue() {
             (void)WriteQuakeRecord(f, q);
         }
         std::fclose(f);
-        return p;
-    }();
-    return std::fopen(path.c_str(), "rb");
+        // A file younger than the quiet time is searched on disk; time the search the program sees.
+        std::this_thread::sleep_for(std::chrono::duration<double>(kQuietSeconds + 0.2));
+    }
+    ~BenchCatalogue() { ::unlink(path.c_str()); }
+};
+
+std::FILE* MillionRecordCatalogue() {
+    static BenchCatalogue catalogue;
+    return std::fopen(catalogue.path.c_str(), "rb");
 }
 
-void BM_FindQuakeIndex(benchmark::State& state) {
+void SearchRandomTimes(benchmark::State& state, bool forgetEachTime) {
     std::FILE* f = MillionRecordCatalogue();
     TimeValue first = ReadQuakeAt(f, 0), last = ReadQuakeAt(f, -1, kFromEnd);
     double span = last.t - first.t;
     std::uint64_t seed = 12345;
     for (auto _ : state) {
+        if (forgetEachTime) ForgetRecordTimes();
         seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
         TimeValue t(first.t + span * static_cast<double>(seed >> 11) / 9007199254740992.0);
         bool exact;
@@ -45,6 +56,21 @@ void BM_FindQuakeIndex(benchmark::State& state) {
     }
     std::fclose(f);
 }
+
+void BM_FindQuakeIndex(benchmark::State& state) { SearchRandomTimes(state, false); }
 BENCHMARK(BM_FindQuakeIndex);
+
+// Every search reads the whole file again: the price of a catalogue that changed.
+void BM_FindQuakeIndexAfterChange(benchmark::State& state) { SearchRandomTimes(state, true); }
+BENCHMARK(BM_FindQuakeIndexAfterChange)->Unit(benchmark::kMillisecond);
+
+// The probes on disk, as for a file that has just been written.
+void BM_FindQuakeIndexOnDisk(benchmark::State& state) {
+    SetRecordTimesQuietSeconds(1e12);
+    ForgetRecordTimes();
+    SearchRandomTimes(state, false);
+    SetRecordTimesQuietSeconds(kQuietSeconds);
+}
+BENCHMARK(BM_FindQuakeIndexOnDisk);
 
 }  // namespace

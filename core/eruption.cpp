@@ -300,13 +300,12 @@ TimeValue ReadEruptionAt(std::FILE* file, std::int32_t n, int origin, EruptionRe
 }
 
 int FindEruptionIndex(std::FILE* file, TimeValue* time, bool* exact, std::int32_t* index) {
-    auto at = [file](std::int32_t i) {
-        unsigned char bytes[kEruptionRecordSize];
+    RecordTimeOf timeOf = [](const unsigned char* bytes) {
         TimeValue t;
-        if (ReadRecordBytes(file, i, kEruptionRecordSize, bytes)) t.SetDate(DecodeEruptionRecord(bytes).start);
+        t.SetDate(DecodeEruptionRecord(bytes).start);
         return t;
     };
-    return FindRecordByTime(file, kEruptionRecordSize, at, true, time, exact, index);
+    return FindRecordByTime(file, kEruptionRecordSize, timeOf, true, time, exact, index);
 }
 
 int OpenEruptionCatalogue() {

@@ -128,13 +128,12 @@ TimeValue ReadQuakeAt(std::FILE* file, std::int32_t n, int origin, QuakeRecord* 
 
 int FindQuakeIndex(std::FILE* file, TimeValue* time, bool* exact, std::int32_t* index) {
     bool found = false;
-    auto at = [file](std::int32_t i) {
-        unsigned char bytes[kQuakeRecordSize];
+    RecordTimeOf timeOf = [](const unsigned char* bytes) {
         TimeValue t;
-        if (ReadRecordBytes(file, i, kQuakeRecordSize, bytes)) t.SetFromQuake(DecodeQuakeRecord(bytes));
+        t.SetFromQuake(DecodeQuakeRecord(bytes));
         return t;
     };
-    int result = FindRecordByTime(file, kQuakeRecordSize, at, false, time, &found, index);
+    int result = FindRecordByTime(file, kQuakeRecordSize, timeOf, false, time, &found, index);
     if (exact) *exact = found;
     return result;
 }

@@ -1,23 +1,216 @@
 #include "core/record_file.h"
 
+#include <stdio_ext.h>
+#include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <chrono>
+#include <climits>
+#include <new>
+#include <vector>
 
 namespace {
+
+// Writes back what a writing stream still holds; true when it was writing.
+bool SettleWrites(std::FILE* file) {
+    if (!__fwriting(file)) return false;
+    std::fflush(file);
+    return true;
+}
+
+bool StatPlainFile(std::FILE* file, struct stat* st) { return ::fstat(::fileno(file), st) == 0 && S_ISREG(st->st_mode); }
+
 long long FileLength(std::FILE* file) {
+    SettleWrites(file);
+    struct stat st;
+    if (StatPlainFile(file, &st)) return st.st_size;
+    // Not a plain file: only the stream can tell, and it moves to the end.
     if (std::fseek(file, 0, SEEK_END) != 0) return 0;
     long len = std::ftell(file);
     return len < 0 ? 0 : len;
 }
+
+std::int32_t WholeRecords(long long length, int recordSize) {
+    return static_cast<std::int32_t>(std::min<long long>(length / recordSize, INT32_MAX));
+}
+
+bool ReadFully(int fd, unsigned char* out, std::size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, out, size, offset);
+        if (got <= 0) return false;
+        out += got;
+        size -= static_cast<std::size_t>(got);
+        offset += got;
+    }
+    return true;
+}
+
+// The search proper, over whatever gives record i's time.
+template <class TimeAt>
+int Search(std::int32_t n, TimeAt timeAt, bool firstIsExact, TimeValue* time, bool* exact, std::int32_t* index) {
+    *exact = false;
+    const TimeValue t0 = n > 0 ? timeAt(0) : TimeValue();
+    if (t0.t == 0 || *time <= t0) {
+        *exact = firstIsExact && t0.t != 0 && *time == t0;
+        *time = t0;
+        *index = 0;
+        return *exact ? 0 : -1;
+    }
+    const std::int32_t last = n - 1;
+    const TimeValue tn = timeAt(last);
+    if (*time > tn) {
+        *time = tn;
+        *index = n;
+        return 1;
+    }
+    if (tn == *time) {
+        *exact = true;
+        *index = last;
+        return 0;
+    }
+    std::int32_t lo = 0, hi = last, i = hi / 2;
+    do {
+        const TimeValue ti = timeAt(i);
+        if (ti == *time) {
+            *exact = true;
+            break;
+        }
+        if (ti > *time)
+            hi = i;
+        else
+            lo = i + 1;
+        i = lo + (hi - lo) / 2;
+    } while (lo < hi);
+    *time = timeAt(i);
+    while (i - 1 >= 0 && timeAt(i - 1) == *time) --i;
+    *index = i;
+    return 0;
+}
+
+// ---- Kept record times -------------------------------------------------------------
+
+// Larger catalogues are searched on disk rather than held in memory.
+constexpr std::int64_t kMaxTableRecords = std::int64_t{1} << 23;
+constexpr std::size_t kFillChunkBytes = 256 * 1024;
+
+struct TimeTable {
+    bool valid = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+    timespec ctime{};
+    int recordSize = 0;
+    RecordTimeOf timeOf = nullptr;
+    std::FILE* stream = nullptr;  // the last stream whose read buffer is no older than the table
+    std::uint64_t lastUse = 0;
+    std::vector<TimeValue> times;
+
+    void Drop() {
+        valid = false;
+        stream = nullptr;
+        lastUse = 0;
+        std::vector<TimeValue>().swap(times);
+    }
+};
+
+// Earthquakes, eruptions and one more (an update's or the alerts' catalogue).
+std::array<TimeTable, 3> tables;
+std::uint64_t useCounter = 0;
+double quietSeconds = 2.0;
+
+bool SameTimes(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+bool Unchanged(const TimeTable& t, const struct stat& st) {
+    return t.size == st.st_size && SameTimes(t.mtime, st.st_mtim) && SameTimes(t.ctime, st.st_ctim);
+}
+
+double Seconds(const timespec& ts) { return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9; }
+
+bool ChangedRecently(const struct stat& st) {
+    const double now =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    return std::max(Seconds(st.st_mtim), Seconds(st.st_ctim)) > now - quietSeconds;
+}
+
+bool Fill(TimeTable& t, std::FILE* file, const struct stat& st, int recordSize, RecordTimeOf timeOf) {
+    const int fd = ::fileno(file);
+    const std::int64_t n = st.st_size / recordSize;
+    const std::int64_t perChunk = std::max<std::int64_t>(1, static_cast<std::int64_t>(kFillChunkBytes) / recordSize);
+    std::vector<unsigned char> chunk;
+    try {
+        t.times.resize(static_cast<std::size_t>(n));
+        chunk.resize(static_cast<std::size_t>(std::min(n, perChunk) * recordSize));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (std::int64_t first = 0; first < n; first += perChunk) {
+        const std::int64_t count = std::min(perChunk, n - first);
+        if (!ReadFully(fd, chunk.data(), static_cast<std::size_t>(count * recordSize), static_cast<off_t>(first * recordSize)))
+            return false;
+        for (std::int64_t j = 0; j < count; ++j) t.times[static_cast<std::size_t>(first + j)] = timeOf(chunk.data() + j * recordSize);
+    }
+    t.dev = st.st_dev;
+    t.ino = st.st_ino;
+    t.size = st.st_size;
+    t.mtime = st.st_mtim;
+    t.ctime = st.st_ctim;
+    // Written to while being read: not to be kept.
+    struct stat after;
+    if (::fstat(fd, &after) != 0 || !Unchanged(t, after)) return false;
+    t.recordSize = recordSize;
+    t.timeOf = timeOf;
+    t.stream = file;
+    t.lastUse = ++useCounter;
+    t.valid = true;
+    return true;
+}
+
+// The file's times, when they can be trusted; null sends the search to disk.
+const TimeTable* TableFor(std::FILE* file, const struct stat& st, int recordSize, RecordTimeOf timeOf, bool wrote) {
+    TimeTable* slot = nullptr;
+    for (TimeTable& t : tables)
+        if (t.valid && t.dev == st.st_dev && t.ino == st.st_ino && t.recordSize == recordSize && t.timeOf == timeOf) slot = &t;
+    if (slot && !wrote && Unchanged(*slot, st)) {
+        // Another stream's read buffer may hold bytes from before the table.
+        if (slot->stream != file) std::fflush(file);
+        slot->stream = file;
+        slot->lastUse = ++useCounter;
+        return slot;
+    }
+    // From here on nothing the stream has buffered is trusted.
+    std::fflush(file);
+    if (slot) slot->Drop();
+    if (ChangedRecently(st) || st.st_size / recordSize > kMaxTableRecords) return nullptr;
+    if (!slot)
+        slot = &*std::min_element(tables.begin(), tables.end(),
+                                  [](const TimeTable& a, const TimeTable& b) { return a.lastUse < b.lastUse; });
+    if (Fill(*slot, file, st, recordSize, timeOf)) return slot;
+    slot->Drop();
+    return nullptr;
+}
+
+void Position(std::FILE* file, std::int32_t index, int recordSize) {
+    if (index == 0)
+        std::rewind(file);
+    else
+        ::fseeko(file, static_cast<off_t>(index) * recordSize, SEEK_SET);
+}
+
 }  // namespace
 
 std::int32_t RecordCount(std::FILE* file, int recordSize) {
     if (!file) return 0;
+    SettleWrites(file);
+    struct stat st;
+    if (StatPlainFile(file, &st)) return WholeRecords(st.st_size, recordSize);
     long pos = std::ftell(file);
-    long long count = FileLength(file) / recordSize;
+    std::int32_t count = WholeRecords(FileLength(file), recordSize);
     if (pos >= 0) std::fseek(file, pos, SEEK_SET);
-    return static_cast<std::int32_t>(std::min<long long>(count, INT32_MAX));
+    return count;
 }
 
 bool SeekRecord(std::FILE* file, std::int32_t n, int origin, int recordSize) {
@@ -39,7 +232,7 @@ bool SeekRecord(std::FILE* file, std::int32_t n, int origin, int recordSize) {
         std::fseek(file, 0, SEEK_END);
         return false;
     }
-    if (std::fseek(file, static_cast<long>(offset), SEEK_SET) != 0) return false;
+    if (::fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
     // A truncated final record is no record.
     return index < count;
 }
@@ -48,4 +241,37 @@ bool ReadRecordBytes(std::FILE* file, std::int32_t i, int recordSize, unsigned c
     if (!file || i < 0) return false;
     const off_t offset = static_cast<off_t>(i) * recordSize;
     return ::pread(::fileno(file), out, static_cast<std::size_t>(recordSize), offset) == recordSize;
+}
+
+int FindRecordByTime(std::FILE* file, int recordSize, RecordTimeOf timeOf, bool firstIsExact, TimeValue* time,
+                     bool* exact, std::int32_t* index) {
+    unsigned char small[256];
+    std::vector<unsigned char> large;
+    if (recordSize > static_cast<int>(sizeof small)) large.resize(static_cast<std::size_t>(recordSize));
+    unsigned char* bytes = large.empty() ? small : large.data();
+    auto onDisk = [file, recordSize, timeOf, bytes](std::int32_t i) {
+        return ReadRecordBytes(file, i, recordSize, bytes) ? timeOf(bytes) : TimeValue();
+    };
+    if (!file) return Search(0, onDisk, firstIsExact, time, exact, index);
+
+    const bool wrote = SettleWrites(file);
+    struct stat st;
+    int result;
+    if (!StatPlainFile(file, &st)) {
+        std::fflush(file);
+        result = Search(RecordCount(file, recordSize), onDisk, firstIsExact, time, exact, index);
+    } else if (const TimeTable* table = TableFor(file, st, recordSize, timeOf, wrote)) {
+        auto kept = [table](std::int32_t i) { return table->times[static_cast<std::size_t>(i)]; };
+        result = Search(WholeRecords(st.st_size, recordSize), kept, firstIsExact, time, exact, index);
+    } else {
+        result = Search(WholeRecords(st.st_size, recordSize), onDisk, firstIsExact, time, exact, index);
+    }
+    Position(file, *index, recordSize);
+    return result;
+}
+
+void SetRecordTimesQuietSeconds(double seconds) { quietSeconds = seconds; }
+
+void ForgetRecordTimes() {
+    for (TimeTable& t : tables) t.Drop();
 }

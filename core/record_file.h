@@ -24,54 +24,24 @@ bool SeekRecord(std::FILE* file, std::int32_t n, int origin, int recordSize);
 // search jumps around; stdio would reread a block at every jump).
 bool ReadRecordBytes(std::FILE* file, std::int32_t i, int recordSize, unsigned char* out);
 
+// The time of one record, from its bytes.
+using RecordTimeOf = TimeValue (*)(const unsigned char* bytes);
+
 // The first record whose time equals *time, else the first later one, with
 // *time set to its time. Result -1 (index 0) at or before the first record,
 // 1 (index = count) after the last, 0 otherwise. A time equal to the last
 // record's gives that last record. firstIsExact: a time equal to the first
-// record's time counts as found (result 0, exact).
-template <class TimeAt>
-int FindRecordByTime(std::FILE* file, int recordSize, TimeAt timeAt, bool firstIsExact, TimeValue* time, bool* exact,
-                     std::int32_t* index) {
-    *exact = false;
-    if (file) std::fflush(file);  // what the stream holds must be on disk before reading around it
-    const std::int32_t n = RecordCount(file, recordSize);
-    const TimeValue t0 = n > 0 ? timeAt(0) : TimeValue();
-    if (t0.t == 0 || *time <= t0) {
-        *exact = firstIsExact && t0.t != 0 && *time == t0;
-        *time = t0;
-        if (file) std::rewind(file);
-        *index = 0;
-        return *exact ? 0 : -1;
-    }
-    const std::int32_t last = n - 1;
-    const TimeValue tn = timeAt(last);
-    if (*time > tn) {
-        *time = tn;
-        *index = n;
-        return 1;
-    }
-    if (tn == *time) {
-        *exact = true;
-        SeekRecord(file, last, kFromStart, recordSize);
-        *index = last;
-        return 0;
-    }
-    std::int32_t lo = 0, hi = last, i = hi / 2;
-    do {
-        const TimeValue ti = timeAt(i);
-        if (ti == *time) {
-            *exact = true;
-            break;
-        }
-        if (ti > *time)
-            hi = i;
-        else
-            lo = i + 1;
-        i = lo + (hi - lo) / 2;
-    } while (lo < hi);
-    *time = timeAt(i);
-    while (i - 1 >= 0 && timeAt(i - 1) == *time) --i;
-    *index = i;
-    SeekRecord(file, i, kFromStart, recordSize);
-    return 0;
-}
+// record's time counts as found (result 0, exact). The file is left at record
+// *index; what the stream had still to write is written first.
+//
+// The records' times are kept between searches for a few files and read again
+// whenever the file may have changed: on a write through the stream, or when
+// its identity, size or time stamps differ.
+int FindRecordByTime(std::FILE* file, int recordSize, RecordTimeOf timeOf, bool firstIsExact, TimeValue* time,
+                     bool* exact, std::int32_t* index);
+
+// A file changed less than this many seconds ago is searched on disk: within a
+// time stamp's granularity a second change would look like none. Default 2.
+void SetRecordTimesQuietSeconds(double seconds);
+// Drops every kept table of record times.
+void ForgetRecordTimes();
