@@ -1,7 +1,9 @@
 #include "net/frame_commands.h"
 
 #include "app/frame.h"
+#include "app/housekeeping.h"
 #include "core/helpers.h"
+#include "net/alert.h"
 #include "net/update_link.h"
 #include "net/web_update.h"
 #include "platform/ui/ui.h"
@@ -29,4 +31,7 @@ int RunWebUpdate(myFrame& frame, bool interactive) {
 
 }  // namespace
 
-void InstallNetworkCommands() { gWebUpdateRunner = RunWebUpdate; }
+void InstallNetworkCommands() {
+    gWebUpdateRunner = RunWebUpdate;
+    gAlertStep = ProcessAlertEvent;
+}
