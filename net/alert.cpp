@@ -376,16 +376,7 @@ Outcome ProcessOne(childMap& pane, AlertEvent& ev) {
     }
     AppendLine("alerts.txt", FormatQuakeListLine(q, true) + "\n");
 
-    const std::int32_t d = gScaleInKm ? static_cast<std::int32_t>(place.miles * 1.609) : place.miles;
-    const char* unit = gScaleInKm ? "km" : "Mi";
-    std::string caption = (std::string(ev.record.network, ::strnlen(ev.record.network, 2)) + ":  ").substr(0, 3);
-    caption += FormatQuakeListLine(q, true);
-    if (cityAlert)
-        caption += Printf(" %d %s %s of %s, %s", d, unit, place.compass.c_str(), place.name.c_str(),
-                          place.country.c_str());
-    else
-        caption += Printf(" %d %s %s of %s Nuclear Power Plant, %s", d, unit, place.compass.c_str(),
-                          place.name.c_str(), place.country.c_str());
+    const std::string caption = AlertCaptionText(ev.record, place, cityAlert);
     if (gfx::DrawContext* screen = pane.screen()) DrawAlertCaption(*screen, pane.protectionMask(), caption);
     if (gfx::DrawContext* image = pane.mapImage()) DrawAlertCaption(*image, pane.protectionMask(), caption);
     pane.HighlightEvent(&gLastReportedQuake, true, true);
@@ -478,6 +469,20 @@ int CompareUpdateStamps(std::string_view a, std::string_view b) {
     if (ta && tb) return *ta < *tb ? -1 : (*ta > *tb ? 1 : 0);
     const int c = Trimmed(a).compare(Trimmed(b));
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+std::string AlertCaptionText(const AlertEventRecord& event, const NearestPlace& place, bool cityAlert) {
+    const std::int32_t d = gScaleInKm ? static_cast<std::int32_t>(place.miles * 1.609) : place.miles;
+    const char* unit = gScaleInKm ? "km" : "Mi";
+    std::string caption = (std::string(event.network, ::strnlen(event.network, 2)) + ":  ").substr(0, 3);
+    caption += FormatQuakeListLine(event.quake, true);
+    if (cityAlert)
+        caption += Printf(" %d %s %s of %s, %s", d, unit, place.compass.c_str(), place.name.c_str(),
+                          place.country.c_str());
+    else
+        caption += Printf(" %d %s %s of %s Nuclear Power Plant, %s", d, unit, place.compass.c_str(),
+                          place.name.c_str(), place.country.c_str());
+    return caption;
 }
 
 const char* CompassPoint(double azimuth) {

@@ -68,6 +68,9 @@ const char* CompassPoint(double azimuth);
 // A name fit to be part of a file name: no folder separators.
 std::string FileSafeName(std::string_view name);
 
+// The caption of a reported alert: network, the event's local-time line and
+// the distance (km or miles as the view's scale) and direction from the place.
+std::string AlertCaptionText(const AlertEventRecord& event, const NearestPlace& place, bool cityAlert);
 // The caption box across the top of the pane on dc; the strip it covers is
 // also protected in mask (map-area coordinates), when there is one.
 void DrawAlertCaption(platform::gfx::DrawContext& dc, platform::gfx::DrawContext* mask, std::string_view text);
