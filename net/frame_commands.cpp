@@ -1,7 +1,9 @@
 #include "net/frame_commands.h"
 
 #include "app/frame.h"
+#include "app/housekeeping.h"
 #include "core/helpers.h"
+#include "net/alert.h"
 #include "net/http.h"
 #include "net/update_link.h"
 #include "net/web_update.h"
@@ -38,4 +40,5 @@ void InstallNetworkCommands() {
     gWebUpdateRunner = RunWebUpdate;
     gFeedRequest = RequestFeed;
     gStartSockets = StartWinsock;
+    gAlertStep = ProcessAlertEvent;
 }

@@ -1,0 +1,614 @@
+#include "net/alert.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <unordered_set>
+#include <vector>
+
+#include "app/control_panel.h"
+#include "app/frame.h"
+#include "app/globals.h"
+#include "app/layout.h"
+#include "app/sound.h"
+#include "core/config.h"
+#include "core/csv.h"
+#include "core/energy.h"
+#include "core/helpers.h"
+#include "core/view.h"
+#include "map/child_map.h"
+#include "map/draw.h"
+#include "app/housekeeping.h"
+#include "platform/sound/sound.h"
+#include "platform/sys/clock.h"
+#include "platform/sys/files.h"
+#include "platform/ui/ui.h"
+
+namespace gfx = platform::gfx;
+
+std::deque<AlertEvent> hyplist1;
+std::deque<AlertEvent> gSeenAlertEvents;
+std::deque<AlertEvent> hyplist2;
+std::int32_t gAlertHoldTicks = 0;
+QuakeRecord gLastCandidateQuake;
+QuakeRecord gLastReportedQuake;
+PlaceRecord gAlertPlant;
+AlertHooks gAlertHooks;
+
+namespace {
+
+constexpr double kMilesPerDegree = 69.04909881914232;
+constexpr std::size_t kTableLineLimit = 179;
+// Magnitudes are tenths in a byte; thresholds are doubles that may sit a
+// hair below the tenth they mean.
+constexpr double kTenthSlack = 1e-9;
+
+std::string Cut(std::string_view text, std::size_t max) { return std::string(text.substr(0, max)); }
+
+void StripLineEnd(std::string_view& line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+}
+
+std::vector<std::string> Fields(std::string_view line) {
+    int count = 0;
+    StringListNode* head = SplitCsvLine(line, &count);
+    std::vector<std::string> out;
+    out.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    for (StringListNode* n = head; n; n = n->next) out.push_back(n->text);
+    FreeStringList(head);
+    return out;
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+// Calls row for each line after the first with at least minFields fields;
+// false when the table cannot be opened.
+template <typename Row>
+bool ForEachTableRow(const char* name, std::size_t minFields, Row row) {
+    std::FILE* f = OpenDataFile(name, "rt");
+    if (!f) return false;
+    std::string line;
+    bool first = true;
+    while (ReadWholeLine(f, line)) {
+        if (first) {
+            first = false;
+            continue;
+        }
+        std::string_view text(line);
+        text = text.substr(0, kTableLineLimit);
+        StripLineEnd(text);
+        std::vector<std::string> fields = Fields(text);
+        if (fields.size() < minFields) continue;
+        row(fields);
+    }
+    std::fclose(f);
+    return true;
+}
+
+// ---- Update stamps --------------------------------------------------------------------
+
+bool AllDigits(std::string_view s) {
+    if (!s.empty() && (s.front() == '-' || s.front() == '+')) s.remove_prefix(1);
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string_view Trimmed(std::string_view s) {
+    while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// Microseconds since 1970 of an epoch-millisecond or ISO stamp.
+std::optional<long double> StampMicros(std::string_view s) {
+    s = Trimmed(s);
+    if (AllDigits(s)) {
+        long long ms = 0;
+        if (!ScanLeadingInteger(s, 10, &ms)) return std::nullopt;
+        return static_cast<long double>(ms) * 1000.0L;
+    }
+    std::string text(s.substr(0, 64));
+    int year, month, day, hour, minute, used = 0;
+    double seconds = 0;
+    if (std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%lf%n", &year, &month, &day, &hour, &minute, &seconds, &used) != 6)
+        return std::nullopt;
+    if (!std::isfinite(seconds) || month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
+    platform::CivilTime c{year, month, day, hour, minute, 0, 0};
+    long double us = static_cast<long double>(platform::UnixMsFromCivil(c)) * 1000.0L + seconds * 1e6L;
+    std::string_view zone = std::string_view(text).substr(static_cast<std::size_t>(used));
+    if (zone.empty() || zone == "Z") return us;
+    int zh = 0, zm = 0;
+    char sign = zone.front();
+    if ((sign == '+' || sign == '-') && std::sscanf(text.c_str() + used + 1, "%d:%d", &zh, &zm) >= 1) {
+        const long double offset = (zh * 60.0L + zm) * 60e6L;
+        return sign == '+' ? us - offset : us + offset;
+    }
+    return std::nullopt;
+}
+
+// ---- Reporting helpers ------------------------------------------------------------------
+
+bool AtSaveThreshold(const QuakeRecord& q) { return q.magnitude + kTenthSlack >= gSaveThreshold * 10.0; }
+
+void AppendLine(const std::string& name, const std::string& text) {
+    if (name.empty()) return;
+    std::FILE* f = platform::OpenFile(name, "a+t");
+    if (!f) return;
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+}
+
+void PlayWaveSync(const std::string& name) {
+    const std::string path = platform::FindPath(name).value_or(name);
+    (void)platform::sound::CurrentOutput().PlayWave(path, platform::sound::WaveMode::kSync);
+}
+
+std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Printf(const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return buffer;
+}
+
+bool AtMapEdge(const childMap& pane, const QuakeRecord& q) {
+    std::int32_t row = 0, column = 0;
+    pane.LatLonToPixel(MasToDegrees(q.latitude), Proj::LonOffset(MasToDegrees(q.longitude), gWestEdge), &row,
+                       &column);
+    const std::int32_t w = gPaneWidth, h = gPaneHeight;
+    const std::int32_t margin = (w - h * 4 / 3) / 2;
+    return column < margin || column > w - margin;
+}
+
+void SwitchWorldView() {
+    if (EqualsIgnoringCase(gWorldViewName, "WORLD")) gWorldViewName = "WORLD-ALT";
+    else if (EqualsIgnoringCase(gWorldViewName, "WORLD-ALT")) gWorldViewName = "WORLD";
+}
+
+childControl* ControlPanel() {
+    if (!gMainFrame || !gMainFrame->layout()) return nullptr;
+    return gMainFrame->layout()->control();
+}
+
+// The existing alert catalogue (here, else in the program folder), or the
+// name to create here.
+std::string AlertCataloguePath(bool* exists) {
+    *exists = true;
+    if (auto p = platform::FindPath(gAlertHypocenterFile)) return *p;
+    if (!gProgramDir.empty())
+        if (auto p = platform::FindPath(JoinPathString(gProgramDir, gAlertHypocenterFile))) return *p;
+    *exists = false;
+    return platform::ResolvePath(gAlertHypocenterFile);
+}
+
+// Keeps the records before the first new one, then the new ones in time
+// order, and nothing after them: a shorter feed leaves no stale tail.
+void WriteAlertCatalogue(const std::deque<AlertEvent>& events) {
+    CloseQuakeCatalogue();
+    if (gAlertHypocenterFile.empty()) return;
+    std::vector<QuakeRecord> fresh;
+    for (const AlertEvent& e : events) fresh.push_back(e.record.quake);
+    if (fresh.empty()) {
+        (void)OpenQuakeCatalogue(false);
+        return;
+    }
+    std::stable_sort(fresh.begin(), fresh.end(), [](const QuakeRecord& a, const QuakeRecord& b) {
+        TimeValue ta, tb;
+        ta.SetFromQuake(a);
+        tb.SetFromQuake(b);
+        return ta < tb;
+    });
+
+    bool exists = false;
+    const std::string path = AlertCataloguePath(&exists);
+    std::vector<unsigned char> kept;
+    if (exists) {
+        std::FILE* old = std::fopen(path.c_str(), "rb");
+        if (!old) return;  // never replace a catalogue that could not be read
+        TimeValue first;
+        first.SetFromQuake(fresh.front());
+        bool exact = false;
+        std::int32_t index = 0;
+        (void)FindQuakeIndex(old, &first, &exact, &index);
+        kept.resize(static_cast<std::size_t>(std::max(index, 0)) * kQuakeRecordSize);
+        std::rewind(old);
+        const std::size_t got = kept.empty() ? 0 : std::fread(kept.data(), 1, kept.size(), old);
+        std::fclose(old);
+        if (got != kept.size()) return;
+    }
+    platform::SafeFileWriter out(path);
+    if (!out.ok()) return;
+    bool ok = kept.empty() || std::fwrite(kept.data(), 1, kept.size(), out.file()) == kept.size();
+    for (const QuakeRecord& q : fresh) ok = ok && WriteQuakeRecord(out.file(), q);
+    if (!ok || !out.Commit()) {
+        DebugLog("Alert catalogue %s not written", gAlertHypocenterFile.c_str());
+        return;
+    }
+    (void)OpenQuakeCatalogue(false);
+}
+
+// Entries no longer in the feed go, oldest first, until at most the kept number are left.
+void PruneSeenEvents() {
+    if (gSeenAlertEvents.size() <= kSeenEventsKept) return;
+    std::unordered_set<std::string> inFeed;
+    for (const AlertEvent& e : hyplist1) {
+        std::string id = e.id;
+        for (char& c : id) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        inFeed.insert(std::move(id));
+    }
+    std::size_t excess = gSeenAlertEvents.size() - kSeenEventsKept;
+    for (auto it = gSeenAlertEvents.begin(); it != gSeenAlertEvents.end() && excess > 0;) {
+        std::string id = it->id;
+        for (char& c : id) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (inFeed.count(id)) {
+            ++it;
+            continue;
+        }
+        it = gSeenAlertEvents.erase(it);
+        --excess;
+    }
+}
+
+void Refill() {
+    if (gFeedLines.empty()) return;
+    const std::deque<AlertEvent>* written = nullptr;
+    if (gSeenAlertEvents.empty()) {
+        DebugLog("Initial events:");
+        for (const std::string& line : gFeedLines) {
+            std::optional<AlertEvent> e = MakeAlertEvent(line);
+            if (!e || !AtSaveThreshold(e->record.quake)) continue;
+            gSeenAlertEvents.push_back(*e);
+            hyplist2.push_back(std::move(*e));
+        }
+        DebugLog("n0: %d", static_cast<int>(gSeenAlertEvents.size()));
+        gFeedLines.clear();
+        written = &gSeenAlertEvents;
+    } else {
+        hyplist1.clear();
+        DebugLog("Fill up hyplist1");
+        for (const std::string& line : gFeedLines) {
+            std::optional<AlertEvent> e = MakeAlertEvent(line);
+            if (e && AtSaveThreshold(e->record.quake)) hyplist1.push_back(std::move(*e));
+        }
+        gFeedLines.clear();
+        DebugLog("n0: %d, n1: %d", static_cast<int>(gSeenAlertEvents.size()), static_cast<int>(hyplist1.size()));
+        PruneSeenEvents();
+        for (const AlertEvent& r : hyplist1) {
+            auto seen = std::find_if(gSeenAlertEvents.begin(), gSeenAlertEvents.end(),
+                                     [&](const AlertEvent& s) { return EqualsIgnoringCase(s.id, r.id); });
+            if (seen != gSeenAlertEvents.end()) {
+                if (CompareUpdateStamps(seen->updated, r.updated) >= 0) continue;
+                gSeenAlertEvents.erase(seen);
+            }
+            DebugLog("New event found: %s", r.line.c_str());
+            gSeenAlertEvents.push_back(r);
+            hyplist2.push_back(r);
+        }
+        DebugLog("n0, n1, n3: %d, %d, %d", static_cast<int>(gSeenAlertEvents.size()),
+                 static_cast<int>(hyplist1.size()), static_cast<int>(hyplist2.size()));
+        written = &hyplist1;
+    }
+    WriteAlertCatalogue(*written);
+}
+
+enum class Outcome { kNext, kDone, kPutBack };
+
+Outcome ProcessOne(childMap& pane, AlertEvent& ev) {
+    const QuakeRecord q = ev.record.quake;
+    DebugLog("Have removed event from hyplist2. %d left", static_cast<int>(hyplist2.size()));
+    DebugLog("Process new event: %s", ev.line.c_str());
+    TimeValue t;
+    t.SetFromQuake(q);
+    const TimeValue now = CurrentUtcTime();
+
+    // A put-back event was archived at its first turn.
+    if (!ev.putBack && !gArchiveFile.empty()) {
+        if (std::FILE* f = platform::OpenFile(gArchiveFile, "a+t")) {
+            DebugLog("To archive:");
+            std::fprintf(f, "%s%s\n", UtcTimeStamp(), ev.line.c_str());
+            std::fclose(f);
+        }
+    }
+    CloseQuakeCatalogue();
+
+    DebugLog("Check criteria to see if we have an alert event");
+    int r = 0;
+    NearestPlace city, plant;
+    if (q.magnitude + kTenthSlack >= gAlertThreshold * 10.0) {
+        for (const auto& c : gAlertCriteria) {
+            if (!c) continue;
+            DebugLog("Criteria: %lf", c->minMagnitude);
+            if ((r & 1) && !c->nuclearPlant) {
+                DebugLog("continue");
+                continue;
+            }
+            NearestPlace found;
+            const int k = FindNearestPlace(q, *c, &found);
+            if (k == 1) {
+                DebugLog("Alert city detected. Now look for NPP");
+                city = found;
+            }
+            r |= k;
+            if (r & 2) {
+                DebugLog("Found NPP satisfying criterion");
+                plant = found;
+                gAlertPlant = PlaceRecord(plant.name, "", plant.latitude, plant.longitude, plant.operating);
+                break;
+            }
+        }
+    }
+    if (r == 0 || (now - t).t >= gAlertWindowHours * 3600.0) return Outcome::kNext;
+    DebugLog("Done test_criteria. alert: %d", r);
+    const bool cityAlert = (r & 1) != 0;
+    const NearestPlace& place = cityAlert ? city : plant;
+
+    DebugLog("Alert event: %s", ev.line.c_str());
+    const int similar = MatchSimilarEvent(gLastCandidateQuake, q);
+    gLastCandidateQuake = q;
+    if (similar == 2) {
+        DebugLog("Similar event. Don't report");
+        return Outcome::kDone;
+    }
+    if (IsSameQuake(q, gLastReportedQuake)) {
+        DebugLog("Same event. Don't report.");
+        CloseQuakeCatalogue();
+        return Outcome::kDone;
+    }
+    gLastReportedQuake = q;
+
+    pane.EraseHighlight();
+    pane.SetHighlightShown(false);
+    // Once only: an event at the edge of both world views would otherwise switch them forever.
+    if (!ev.putBack && AtMapEdge(pane, q)) {
+        DebugLog("On edge of screen. Put event back in queue.");
+        ev.putBack = true;
+        hyplist2.push_front(ev);
+        gLastCandidateQuake = QuakeRecord{};
+        gLastReportedQuake = QuakeRecord{};
+        SwitchWorldView();
+        return Outcome::kPutBack;
+    }
+    AppendLine("alerts.txt", FormatQuakeListLine(q, true) + "\n");
+
+    const std::string caption = AlertCaptionText(ev.record, place, cityAlert);
+    if (gfx::DrawContext* screen = pane.screen()) DrawAlertCaption(*screen, pane.protectionMask(), caption);
+    if (gfx::DrawContext* image = pane.mapImage()) DrawAlertCaption(*image, pane.protectionMask(), caption);
+    pane.HighlightEvent(&gLastReportedQuake, true, true);
+
+    if (StartsWithIgnoringCase(gMapName, "WORLD")) {
+        if (childControl* panel = ControlPanel()) {
+            panel->ShowAlertButtons();
+            panel->SetAlertPending(true);
+        }
+        gAlertPauseLeft = gAlertPause;
+    }
+    gLastReportedQuake = q;
+    gAlertHoldTicks = gAlertSeconds;
+    gAlertEvent = &gLastReportedQuake;
+
+    // The announcement: heading twice, then the magnitude twice.
+    PlayWaveSync("Earthquake alert-R.wav");
+    PlayWaveSync("Earthquake alert-R.wav");
+    for (int i = 0; i < 2; ++i) {
+        PlayWaveSync(Printf("M%d point-R.wav", q.magnitude / 10));
+        PlayWaveSync(Printf("%dR.wav", q.magnitude % 10));
+    }
+
+    DebugLog("Find closest city");
+    double distance = 0;
+    int compass = 0;
+    std::string closest;
+    GeoPoint closestAt;
+    (void)FindClosestCity(MasToDegrees(q.latitude), MasToDegrees(q.longitude), &distance, &compass, &closest,
+                          &closestAt);
+    DebugLog("Found: %s", closest.c_str());
+
+    AlertAnnotation note;
+    note.quake = &gLastReportedQuake;
+    note.cityAlert = cityAlert;
+    note.plantAlert = (r & 2) != 0;
+    note.city = city;
+    note.plant = gAlertPlant;
+    note.closestCity = closest;
+    note.closestLatitude = closestAt.y;
+    note.closestLongitude = closestAt.x;
+    note.viewPlace = FileSafeName(cityAlert && !city.name.empty() ? city.name : plant.name);
+    std::string viewName;
+    if (gAlertHooks.writeAlertAnnotation) viewName = gAlertHooks.writeAlertAnnotation(note);
+
+    DebugLog("Start up animation circles");
+    pane.HighlightEvent(&gLastReportedQuake, true, true);
+
+    const std::string network(ev.record.network, ::strnlen(ev.record.network, 2));
+    if (gAlertHooks.sendAlertEmail) {
+        if (cityAlert)
+            gAlertHooks.sendAlertEmail(q, network, ev.id, place.name, place.region, place.country, place.miles,
+                                       place.compass, 0);
+        else
+            gAlertHooks.sendAlertEmail(q, network, ev.id, place.name, "", place.country, place.miles, place.compass,
+                                       1);
+    }
+
+    if (gContinuousAlert) {
+        PlaySiren();
+        platform::ui::MessageBox(&pane, "Earthquake Alarm", "Select OK to turn off alarm", platform::ui::Buttons::Ok,
+                                 platform::ui::Icon::None);
+        StopWaveSound();
+    }
+
+    if (gAlertHooks.applyAlertView) gAlertHooks.applyAlertView(q, viewName, place.latitude, place.longitude);
+
+    if (gAlertHoldTicks > 0) --gAlertHoldTicks;
+    return Outcome::kDone;
+}
+
+}  // namespace
+
+// ---- Public operations ----------------------------------------------------------------------
+
+std::optional<AlertEvent> MakeAlertEvent(std::string_view line) {
+    StripLineEnd(line);
+    AlertEvent e;
+    ParseFeedCsvLine(&e.record, line);
+    if (IsZeroRecord(e.record.quake)) return std::nullopt;
+    const std::vector<std::string> fields = Fields(line);
+    if (fields.size() > 11) e.id = fields[11];
+    if (fields.size() > 12) e.updated = fields[12];
+    e.line = std::string(line);
+    return e;
+}
+
+int CompareUpdateStamps(std::string_view a, std::string_view b) {
+    const std::optional<long double> ta = StampMicros(a), tb = StampMicros(b);
+    if (ta && tb) return *ta < *tb ? -1 : (*ta > *tb ? 1 : 0);
+    const int c = Trimmed(a).compare(Trimmed(b));
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+std::string AlertCaptionText(const AlertEventRecord& event, const NearestPlace& place, bool cityAlert) {
+    const std::int32_t d = gScaleInKm ? static_cast<std::int32_t>(place.miles * 1.609) : place.miles;
+    const char* unit = gScaleInKm ? "km" : "Mi";
+    std::string caption = (std::string(event.network, ::strnlen(event.network, 2)) + ":  ").substr(0, 3);
+    caption += FormatQuakeListLine(event.quake, true);
+    if (cityAlert)
+        caption += Printf(" %d %s %s of %s, %s", d, unit, place.compass.c_str(), place.name.c_str(),
+                          place.country.c_str());
+    else
+        caption += Printf(" %d %s %s of %s Nuclear Power Plant, %s", d, unit, place.compass.c_str(),
+                          place.name.c_str(), place.country.c_str());
+    return caption;
+}
+
+const char* CompassPoint(double azimuth) {
+    static const char* const kPoints[8] = {"N", "NE", "E", "SE", "S", "SW", "W", "NW"};
+    if (!std::isfinite(azimuth)) return kPoints[0];
+    int i = static_cast<int>(std::fmod(std::trunc(azimuth / 45 + 0.5), 8.0));
+    if (i < 0) i += 8;
+    return kPoints[i];
+}
+
+std::string FileSafeName(std::string_view name) {
+    std::string out(name);
+    for (char& c : out)
+        if (c == '/' || c == '\\' || c == '\0') c = '-';
+    return out;
+}
+
+int FindNearestPlace(const QuakeRecord& q, const AlertCriterion& criterion, NearestPlace* out) {
+    if (q.magnitude * 0.1 + kTenthSlack < criterion.minMagnitude) return 0;
+    if (criterion.maxDepth != 0 && q.depth * 0.00001 > criterion.maxDepth) return 0;
+    const double maxDegrees = criterion.maxDistance / kMilesPerDegree;
+    double best = 360;
+    out->latitude = 0;
+    out->longitude = 0;
+    const double qLat = MasToDegrees(q.latitude), qLon = MasToDegrees(q.longitude);
+    int result = 0;
+
+    auto measure = [&](double lat, double lon, double* d, double* az) {
+        GreatCircle(lat, lon, qLat, qLon, d, az);
+        return maxDegrees == 0 || *d < maxDegrees;
+    };
+    auto milesOf = [](double d) {
+        const auto km = static_cast<std::int32_t>(d * 0.017453292 * 6371);
+        return static_cast<std::int32_t>(km / 1.609);
+    };
+
+    if (criterion.nuclearPlant) {
+        ForEachTableRow(kPlantTableFile, 9, [&](const std::vector<std::string>& f) {
+            const double lat = std::atof(f[6].c_str()), lon = std::atof(f[7].c_str());
+            if (lat == 0 || lon == 0) return;
+            double d = 0, az = 0;
+            if (!measure(lat, lon, &d, &az)) return;
+            result = 2;
+            if (d >= best) return;
+            best = d;
+            out->compass = CompassPoint(az);
+            out->name = Cut(f[2], kPlantTextMax);
+            out->country = Cut(f[0], kCountryTextMax);
+            out->region.clear();
+            out->miles = milesOf(d);
+            out->operating = !f[4].empty() && f[4][0] == 'O';
+            out->latitude = lat;
+            out->longitude = lon;
+        });
+        return result;
+    }
+    ForEachTableRow(kCityTableFile, 7, [&](const std::vector<std::string>& f) {
+        const double lat = std::atof(f[3].c_str()), lon = std::atof(f[4].c_str());
+        if (lat == 0 || lon == 0) return;
+        if (std::atol(f[5].c_str()) < criterion.minPopulation) return;
+        if (!criterion.country.empty() && !EqualsIgnoringCase(criterion.country, f[6])) return;
+        double d = 0, az = 0;
+        if (!measure(lat, lon, &d, &az)) return;
+        result = 1;
+        if (d >= best) return;
+        best = d;
+        out->compass = CompassPoint(az);
+        out->name = Cut(f[0], kPlaceTextMax);
+        out->region = Cut(f[1], kPlaceTextMax);
+        out->country = Cut(f[2], kCountryTextMax);
+        out->miles = milesOf(d);
+        out->latitude = lat;
+        out->longitude = lon;
+    });
+    return result;
+}
+
+void DrawAlertCaption(gfx::DrawContext& dc, gfx::DrawContext* mask, std::string_view text) {
+    const int w = gPaneWidth, h = gPaneHeight;
+    const int bottom = gTextHeight + 12;
+    dc.Save();
+    ClipToRect(dc, 0, 0, w, h, true);
+    dc.SetPen(gfx::Pen::Solid(ColorOf(0)));
+    dc.SetBrush(gfx::Brush::Solid(ColorOf(14)));
+    dc.Rectangle({6, 6, w - 6, bottom});
+    DrawJustifiedText(dc, gAveCharWidth + 6, 8, nullptr, text, 1, 14, HJust::Left, VJust::Top);
+    dc.Restore();
+
+    if (!mask) return;
+    const int l = gMapRect.left, t = gMapRect.top, r = gMapRect.right;
+    mask->Save();
+    mask->SetPen(gfx::Pen::Solid(ColorOf(0)));
+    mask->SetBrush(gfx::Brush::Solid(ColorOf(kWhiteColor)));
+    mask->Rectangle({0, -t, r - l, bottom - t});
+    mask->Restore();
+}
+
+bool ProcessAlertEvent(childMap& pane) {
+    if (gAlertHoldTicks > 0) {
+        --gAlertHoldTicks;
+        return false;
+    }
+    if (pane.dragInProgress()) return false;
+    for (;;) {
+        if (hyplist2.empty()) {
+            Refill();
+            return false;
+        }
+        AlertEvent ev = std::move(hyplist2.front());
+        hyplist2.pop_front();
+        switch (ProcessOne(pane, ev)) {
+            case Outcome::kNext: continue;
+            case Outcome::kPutBack: return true;
+            case Outcome::kDone: return false;
+        }
+    }
+}
+
+void ResetAlertState() {
+    hyplist1.clear();
+    gSeenAlertEvents.clear();
+    hyplist2.clear();
+    gAlertHoldTicks = 0;
+    gLastCandidateQuake = QuakeRecord{};
+    gLastReportedQuake = QuakeRecord{};
+    gAlertPlant = PlaceRecord{};
+    gAlertHooks = AlertHooks{};
+    gAlertEvent = nullptr;
+}
