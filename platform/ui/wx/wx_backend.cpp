@@ -496,7 +496,11 @@ public:
         frame_->Show(visible);
         if (visible) canvas_->SetFocus();
     }
-    void Maximize() override { frame_->Maximize(true); }
+    void Maximize() override {
+        frame_->Maximize(true);
+        // Without a window manager nothing maximises: fill the work area ourselves.
+        frame_->SetSize(wxGetClientDisplayRect());
+    }
     void Move(const Rect& r) override {
         frame_->SetPosition(wxPoint(r.left, r.top));
         frame_->SetClientSize(std::max(r.width(), 1), std::max(r.height(), 1) + StripHeight());
