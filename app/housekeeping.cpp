@@ -178,8 +178,9 @@ void FetchEventFeed(const std::string& url) {
     }
     std::fclose(f);
     // Without a feed line to compare with, every line of the second source counts.
+    const std::string bar = gFeedLines.empty() ? std::string() : gFeedLines.back();
     for (const std::string& l : local) {
-        if (gFeedLines.empty() || !(l < gFeedLines.back())) gFeedLines.push_back(l);
+        if (!(l < bar)) gFeedLines.push_back(l);
     }
     std::sort(gFeedLines.begin(), gFeedLines.end());
     gAliveCounter = 0;
