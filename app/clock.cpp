@@ -7,6 +7,7 @@
 #include "app/control_panel.h"
 #include "app/frame.h"
 #include "app/globals.h"
+#include "app/housekeeping.h"
 #include "app/layout.h"
 #include "app/sound.h"
 #include "app/view_open.h"
@@ -57,8 +58,10 @@ void ClearDisplayedEruptions() {
 
 std::uint32_t PauseAtEndArm(int mode, bool runScript, bool exitWhenDone, unsigned pauseSeconds,
                             std::uint32_t current) {
-    if (mode == kModeLoop || runScript || exitWhenDone) return pauseSeconds + 1;
-    return pauseSeconds != 0 ? pauseSeconds : current;
+    // A negative value stored unsigned must not become some four billion seconds.
+    const std::uint32_t s = CountdownSeconds(pauseSeconds);
+    if (mode == kModeLoop || runScript || exitWhenDone) return s + 1;
+    return s != 0 ? s : current;
 }
 
 TimeValue EaseSpeed(TimeValue effective, TimeValue chosen) {
@@ -382,7 +385,7 @@ void myFrame::CmPlay() {
 void myFrame::CmPause() {
     gPaused = true;
     AllNotesOff();
-    if (gTimeout != 0) inactivityCountdown_ = gTimeout;
+    if (gTimeout != 0) inactivityCountdown_ = CountdownSeconds(gTimeout);
 }
 
 void myFrame::CmRestartClock() {

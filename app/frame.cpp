@@ -71,6 +71,7 @@ const ui::ResponseTable& myFrame::Table() {
         R::Command(kCmStartScreen, &myFrame::CmStartScreen),
         R::Command(kCmNewView, &myFrame::CmNewView),
         R::Command(kCmUpdateHypocenters, &myFrame::CmUpdateHypocenters),
+        R::Command(kCmScheduledUpdate, &myFrame::CmScheduledUpdate),
         R::Command(kCmPlay, &myFrame::CmPlay),
         R::Command(kCmPause, &myFrame::CmPause),
         R::Command(kCmRestartClock, &myFrame::CmRestartClock),
@@ -139,6 +140,13 @@ std::function<int(myFrame&, bool)> gWebUpdateRunner;
 
 void myFrame::CmUpdateHypocenters() { UpdateFromWebService(true); }
 
+std::function<int(myFrame&)> gServerUpdateRunner;
+
+void myFrame::CmScheduledUpdate() {
+    if (gServerUpdateRunner) gServerUpdateRunner(*this);
+    else DebugLog("No update-server link in this build");
+}
+
 int myFrame::UpdateFromWebService(bool interactive) {
     if (!gWebUpdateRunner) {
         DebugLog("No catalogue update in this build");
@@ -148,7 +156,7 @@ int myFrame::UpdateFromWebService(bool interactive) {
 }
 
 void myFrame::ResetIdleCountdown() {
-    if (gInactivePopup) inactivityCountdown_ = gTimeout;
+    if (gInactivePopup) inactivityCountdown_ = CountdownSeconds(gTimeout);
 }
 
 void myFrame::CmStartScreen() {

@@ -27,6 +27,8 @@ class myFrame;
 // The network code runs the catalogue update from the event service; the
 // program installs it at start-up (the network library builds on this one).
 extern std::function<int(myFrame& frame, bool interactive)> gWebUpdateRunner;
+// The same for the scheduled update from the update server (command 154).
+extern std::function<int(myFrame& frame)> gServerUpdateRunner;
 inline constexpr int kHousekeepingMs = 1000;
 
 class myFrame : public platform::ui::Frame {
@@ -84,6 +86,8 @@ public:
     void CmEarthquakeSymbols(int id);
     // Command 40051: the catalogue update from the event service.
     void CmUpdateHypocenters();
+    // Command 154: the daily update from the update server.
+    void CmScheduledUpdate();
     // 0 when every catalogue was brought up to date, 1 when a problem was reported.
     int UpdateFromWebService(bool interactive);
 

@@ -1,5 +1,9 @@
 #include "app/startup.h"
 
+#include "app/clock.h"
+#include "app/housekeeping.h"
+#include "app/view_list.h"
+
 #include <csignal>
 #include <memory>
 
@@ -72,6 +76,11 @@ void FreeGlobals() {
     FreeStringList(&gSymbolFiles);
     gEruptionVisibleBits.reset();
     gQuakeVisibleBits.reset();
+    ClearDisplayedEruptions();
+    gAlertMessages.clear();
+    gFeedLines.clear();
+    gViewList.Flush();
+    gGroupViewList.Flush();
 }
 
 int OwlMain(int, char**) {

@@ -30,6 +30,14 @@ int RunWebUpdate(myFrame& frame, bool interactive) {
     return result;
 }
 
+int RunServerUpdate(myFrame& frame) {
+    ServerUpdateHooks hooks;
+    hooks.owner = &frame;
+    hooks.repeatView = [&frame] { frame.SendCommand(kCmRepeat); };
+    hooks.beep = [] { platform::ui::Beep(platform::ui::BeepKind::Default); };
+    return UpdateFromServer(hooks);
+}
+
 int RequestFeed(const std::string& url, const std::string& outFile) {
     return HttpRequest("GET ", url.c_str(), "", "", "", outFile.c_str());
 }
@@ -38,6 +46,7 @@ int RequestFeed(const std::string& url, const std::string& outFile) {
 
 void InstallNetworkCommands() {
     gWebUpdateRunner = RunWebUpdate;
+    gServerUpdateRunner = RunServerUpdate;
     gFeedRequest = RequestFeed;
     gStartSockets = StartWinsock;
     gAlertStep = ProcessAlertEvent;
