@@ -344,6 +344,7 @@ void childControl::SetupWindow() {
     Window::SetupWindow();
     background_ = Doviredezur() ? 17 : kLightGrayColor;
     if (slider_) {
+        slider_->SetLabelPainter([this](gfx::DrawContext& dc) { DrawYearLabels(dc); });
         slider_->SetRange(0, kSliderRange);
         slider_->SetTicGap(kSliderRange);
         slider_->SetPosition(0);

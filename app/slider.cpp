@@ -98,6 +98,11 @@ void mySlider::Redraw() {
     const int mid = rect().height() / 2;
     DrawBevelFrame(dc, {kMargin + half, mid - 2, rect().width() - kMargin - half, mid + 2}, kWhiteColor, true, 1, 0);
     PaintRuler(dc);
+    if (labelPainter_) {
+        gfx::StateSaver saver(dc);
+        dc.SetOrigin({-rect().left, -rect().top});
+        labelPainter_(dc);
+    }
     PaintThumb(dc);
 }
 

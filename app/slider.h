@@ -3,6 +3,7 @@
 // no tick marks, and the spin control that shows a number with a caption and
 // steps it between limits through two repeating arrow buttons.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -39,6 +40,11 @@ public:
     bool dragging() const { return dragging_; }
 
     void PaintRuler(platform::gfx::DrawContext&) {}  // no tick marks
+    // The owner's labels along the track, drawn in the owner's coordinates:
+    // the slider covers the place where the owner would draw them.
+    void SetLabelPainter(std::function<void(platform::gfx::DrawContext& ownerDc)> painter) {
+        labelPainter_ = std::move(painter);
+    }
     void PaintThumb(platform::gfx::DrawContext& dc);
 
 protected:
@@ -55,6 +61,7 @@ private:
     int travel() const;
 
     std::unique_ptr<platform::gfx::Surface> thumb_;
+    std::function<void(platform::gfx::DrawContext&)> labelPainter_;
     int min_ = 0;
     int max_ = 100;
     int pos_ = 0;
