@@ -9,13 +9,10 @@ TimeValue gPeriodEnd;
 double gPeriodEndReachedAt = 0.0;
 bool gEndOfPeriodDone = false;
 TimeValue gEffectiveSpeed;
-double gDotSlope = 0.0;
-double gDotIntercept = 0.0;
 int gEventLabelIndex = 0;
 EventLabelRecord* gNextEventLabel = nullptr;
 EventLabelRecord* gShownEventLabel = nullptr;
 std::string gWorldMenuLabel;
-std::unique_ptr<EnergyBins> gEnergyBins;
 
 TimeZone ComputeTimeZone(bool daylight, int biasMinutes, bool useLocalTime, int localTimeHours) {
     static constexpr std::array<const char*, 8> kNames = {"EST", "EDT", "CST", "CDT", "MST", "MDT", "PST", "PDT"};

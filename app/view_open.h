@@ -6,6 +6,7 @@
 
 #include "core/energy.h"
 #include "core/timevalue.h"
+#include "map/quake_symbols.h"  // gDotSlope, gDotIntercept, gEnergyBins
 
 struct EventLabelRecord;
 
@@ -14,13 +15,10 @@ extern TimeValue gPeriodEnd;          // where the animated period stops: now, o
 extern double gPeriodEndReachedAt;    // 0.0 until the clock reaches gPeriodEnd
 extern bool gEndOfPeriodDone;         // the end-of-period actions ran
 extern TimeValue gEffectiveSpeed;     // simulated seconds per real second in use
-extern double gDotSlope;              // dot radius in pixels per magnitude
-extern double gDotIntercept;          // dot radius in pixels at magnitude 0
 extern int gEventLabelIndex;          // index in gEventLabels of the next label
 extern EventLabelRecord* gNextEventLabel;   // or null
 extern EventLabelRecord* gShownEventLabel;  // or null
 extern std::string gWorldMenuLabel;   // "%s Menu" of the first list-of-views entry
-extern std::unique_ptr<EnergyBins> gEnergyBins;  // one per opened view
 
 inline constexpr int kMsgCannotOpenView = 32540;
 inline constexpr int kCmNewView = 24331;

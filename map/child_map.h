@@ -238,4 +238,5 @@ private:
     int ringCounter_ = -3;
     bool highlightShown_ = false;
     bool dragInProgress_ = false;
+    std::shared_ptr<const gfx::Font> highlightFont_;  // the alert magnitude's type, made on first use
 };

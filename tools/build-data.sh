@@ -97,6 +97,9 @@ say "eruption catalogue"
 "${convert[@]}" eruptions "$sources/gvp-eruptions.csv" "$work/WORLD.ERA"
 "$quordata" eruptions "$work/WORLD.ERA" "$out"
 
+say "plant symbols"
+python3 "$root/tools/plant_symbols.py" "$out"
+
 say "configuration and views"
 "$quordata" config "$settings" "$out"
 for view in "$settings"/views/*; do
