@@ -225,7 +225,7 @@ TEST_F(Clock, AnEarthquakeGoesBeforeAnEruptionAtTheSameTime) {
         std::fclose(f);
     }
     gEruptionSymbolHooks.place = [](childMap&, EruptionEvent&) { return true; };
-    gEruptionSymbolHooks.show = [](childMap&, EruptionEvent& e, int, int) {
+    gEruptionSymbolHooks.show = [](childMap&, EruptionEvent& e, bool, bool) {
         gEruptionCalls->push_back({FieldText(e.record.name, sizeof e.record.name), gQuakeIndex});
         return static_cast<int>(e.record.size);
     };
@@ -246,6 +246,8 @@ TEST_F(Clock, AnEarthquakeGoesBeforeAnEruptionAtTheSameTime) {
 }
 
 TEST_F(Clock, WithoutEruptionSymbolsNoEruptionIsRead) {
+    gEruptionSymbolHooks.place = nullptr;
+    gEruptionSymbolHooks.show = nullptr;
     WriteCatalogue("T.HY4", {Quake(0, 2, 5.0)});
     WriteView("DAYS PER SECOND: 0\nMINUTES PER SECOND: 60\nVOLCANOES: YES\nERUPTION FILE: T.ERB\n");
     OpenTestView();
