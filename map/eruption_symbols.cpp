@@ -144,11 +144,29 @@ void YieldNames(childMap& pane, EruptionEvent& e, const EruptionBox& box) {
     MarkNeedsRedraw(*first);
 }
 
+// The primitive's box starts at the anchor while a left- or right-justified
+// text stands half a character from it; the box follows the text, so that
+// erasing the name takes all of it.
+EruptionBox NameText(gfx::DrawContext& dc, gfx::Point at, const std::shared_ptr<const gfx::Font>& font,
+                     const std::string& text, int colour, HJust h, VJust v, int shadow) {
+    gfx::Rect box = DrawJustifiedText(dc, at.x, at.y, font, text, colour, kNoColor, h, v, shadow, kBlack);
+    int c = 0;
+    {
+        gfx::StateSaver keep(dc);
+        dc.SetFont(font);
+        c = dc.textMetrics().aveCharWidth / 2;
+    }
+    if (!font) dc.SetFont(nullptr);
+    if (h == HJust::Left) box = box.translated({c, 0});
+    if (h == HJust::Right) box = box.translated({-c, 0});
+    return ToBox(box);
+}
+
 void DrawNameOnScreen(childMap& pane, const EruptionEvent& e, gfx::Point at, HJust h, VJust v) {
     gfx::DrawContext& screen = *pane.screen();
     gfx::StateSaver keep(screen);
     OnMapArea(screen);
-    DrawJustifiedText(screen, at.x, at.y, nullptr, NameOf(e), kWhiteColor, kNoColor, h, v, 1, kBlack);
+    (void)NameText(screen, at, nullptr, NameOf(e), kWhiteColor, h, v, 1);
 }
 
 // Finds the layout's map pane among the main window's descendants.
@@ -424,14 +442,14 @@ bool PlaceEruptionName(childMap& pane, EruptionEvent& e, const gfx::Rect& paneRe
     for (const NamePlace& p : kNamePlaces) {
         ++place;
         const gfx::Point at = NameAnchor(d, p.h, p.v);
-        d.nameBox = ToBox(DrawJustifiedText(screen, at.x, at.y, nullptr, name, kNoColor, kNoColor, p.h, p.v, 1, kBlack));
+        d.nameBox = NameText(screen, at, nullptr, name, kNoColor, p.h, p.v, 1);
         if (yielding) YieldNames(pane, e, d.nameBox);
         if (!FitsPane(d.nameBox, place, paneRect) || !NameBoxFree(e, d.nameBox)) continue;
 
         DrawNameOnScreen(pane, e, at, p.h, p.v);
         if (Sphere() && pane.sphereDisplay()) {
-                        d.sphereNameBox = ToBox(DrawJustifiedText(*pane.sphereDisplay(), d.sphereTriangle[1].x + 2, d.sphereY,
-                                                      SphereNameFont(), name, kWhiteColor, kNoColor, p.h, p.v));
+                        d.sphereNameBox = NameText(*pane.sphereDisplay(), {d.sphereTriangle[1].x + 2, d.sphereY},
+                                       SphereNameFont(), name, kWhiteColor, p.h, p.v, 0);
         }
         d.nameShown = true;
         d.nameHJust = static_cast<std::int32_t>(p.h);
