@@ -25,8 +25,6 @@ std::int32_t gEruptionToneMax = 0;
 QuakeRecord gNextQuakeRecord;
 QuakeDisplayRecord gQuakeDisplayRecord;
 EruptionRecord gNextEruptionRecord;
-std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptions;
-std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptionsSphere;
 EruptionSymbolHooks gEruptionSymbolHooks;
 ClockHooks gClockHooks;
 
@@ -50,11 +48,6 @@ void RemoveErased(std::vector<std::unique_ptr<EruptionEvent>>& list) {
 }
 
 }  // namespace
-
-void ClearDisplayedEruptions() {
-    gDisplayedEruptions.clear();
-    gDisplayedEruptionsSphere.clear();
-}
 
 std::uint32_t PauseAtEndArm(int mode, bool runScript, bool exitWhenDone, unsigned pauseSeconds,
                             std::uint32_t current) {
@@ -209,7 +202,7 @@ void myFrame::AnimationTick() {
                 auto e = std::make_unique<EruptionEvent>();
                 e->SetRecord(gNextEruptionRecord);
                 if (e->stop > gAnimationTime && e->start < gAnimationTime) {
-                    if (place(*e) && gEruptionSymbolHooks.show(*map, *e, 0, 1) != 0) {
+                    if (place(*e) && gEruptionSymbolHooks.show(*map, *e, false, true) != 0) {
                         if (sphere) {
                             auto copy = std::make_unique<EruptionEvent>();
                             copy->SetRecord(gNextEruptionRecord);
@@ -283,7 +276,7 @@ void myFrame::AnimationTick() {
                     windowEnd = gNextEruptionTime;
                     break;
                 }
-                const int size = gEruptionSymbolHooks.show(*map, *e, 0, 1);
+                const int size = gEruptionSymbolHooks.show(*map, *e, false, true);
                 if (size != 0) {
                     if (e->counted) ++eruptionsShown_;
                     gDisplayedEruptions.push_back(std::move(e));

@@ -8,6 +8,7 @@
 #include "core/eruption.h"
 #include "core/quake.h"
 #include "core/timevalue.h"
+#include "map/eruption_symbols.h"
 
 class childMap;
 
@@ -18,21 +19,16 @@ extern std::int32_t gEruptionToneMax;    // largest eruption size sounded in thi
 extern QuakeRecord gNextQuakeRecord;     // the next earthquake as read
 extern QuakeDisplayRecord gQuakeDisplayRecord;  // the same, for drawing
 extern EruptionRecord gNextEruptionRecord;      // the next eruption as read
-// Eruptions whose symbol is on the map; the list owns them.
-extern std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptions;
-// Copies for the sphere image (SCIENCE ON A SPHERE).
-extern std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptionsSphere;
+// gDisplayedEruptions, gDisplayedEruptionsSphere and ClearDisplayedEruptions
+// belong to the map's eruption symbols.
 
-// Frees every displayed eruption; their symbols stay until the map is drawn again.
-void ClearDisplayedEruptions();
-
-// Eruption symbols on the map pane; until they are installed the clock reads no eruptions.
+// Eruption symbols on the map pane; with a null place or show the clock reads no eruptions.
 struct EruptionSymbolHooks {
-    bool (*place)(childMap& pane, EruptionEvent& e) = nullptr;  // true when it lies on the map
+    bool (*place)(childMap& pane, EruptionEvent& e) = &PlaceEruption;  // true when it lies on the map
     // The size drawn; 0 when not drawn.
-    int (*show)(childMap& pane, EruptionEvent& e, int labelMode, int symbolMode) = nullptr;
-    void (*erase)(childMap& pane, EruptionEvent& e, bool completely) = nullptr;
-    void (*restoreSymbol)(childMap& pane, EruptionEvent& e) = nullptr;
+    int (*show)(childMap& pane, EruptionEvent& e, bool withMarker, bool withName) = &ShowEruption;
+    void (*erase)(childMap& pane, EruptionEvent& e, bool showTwin) = &EraseEruption;
+    void (*restoreSymbol)(childMap& pane, EruptionEvent& e) = &RestoreEruptionSymbol;
 };
 extern EruptionSymbolHooks gEruptionSymbolHooks;
 

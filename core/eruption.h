@@ -41,9 +41,35 @@ EruptionRecord DecodeEruptionRecord(const unsigned char bytes[kEruptionRecordSiz
 // A fixed text field as a string: at most its width, up to its terminator.
 std::string FieldText(const char* field, std::size_t width);
 
-// What the map keeps of an eruption on display; the symbol code adds to it.
+// Rectangles here are half-open and empty when right equals left.
+struct EruptionBox {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+    bool empty() const { return right == left; }
+    friend bool operator==(const EruptionBox&, const EruptionBox&) = default;
+};
+struct EruptionPoint {
+    std::int32_t x = 0, y = 0;
+    friend bool operator==(const EruptionPoint&, const EruptionPoint&) = default;
+};
+
+// What the map keeps of an eruption on display. Map positions are pixels from
+// the map area's top-left corner; sphere positions are sphere image pixels.
 struct EruptionDisplay {
+    std::int32_t x = 0, y = 0;  // x of 0: not placed
+    std::int32_t sphereX = 0, sphereY = 0;
+    std::int32_t savedX = 0, savedY = 0;  // the position again, for redrawing in place
+    std::int32_t savedSphereX = 0, savedSphereY = 0;
+    EruptionBox nameBox, sphereNameBox;
     std::int32_t symbolLeft = 0, symbolTop = 0, symbolRight = 0, symbolBottom = 0;
+    EruptionBox sphereSymbolBox;
+    EruptionPoint triangle[3];  // apex, right base corner, left base corner
+    EruptionPoint sphereTriangle[3];
+    bool nameShown = false;
+    bool displayed = false;
+    // Justification codes of the name's place (HJust, VJust of the drawing primitives).
+    std::int32_t nameHJust = 0, nameVJust = 0;
+
+    EruptionBox symbolBox() const { return {symbolLeft, symbolTop, symbolRight, symbolBottom}; }
 };
 
 enum class EruptionSource { Era = 0, Avo = 1 };

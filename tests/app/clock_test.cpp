@@ -11,6 +11,8 @@
 #include "core/eruption.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "map/child_map.h"
+#include "map/draw.h"
 #include "platform/sys/clock.h"
 #include "tests/app/app_fixture.h"
 
@@ -137,6 +139,35 @@ protected:
         return f;
     }
 
+    // An eruption of Testberg from 1999-12-25 to 2000-01-01 in a view of 2000-01-01 to 01-05, one day a second.
+    static void WriteEruptionView() {
+        WriteCatalogue("T.HY4", {Quake(12, 0, 5.0)});
+        EruptionRecord r;
+        std::snprintf(r.id, sizeof r.id, "%s", "V1");
+        std::snprintf(r.name, sizeof r.name, "%s", "Testberg");
+        r.type = 'E';
+        r.size = 3;
+        r.start = PackedDate{1999, 12, 25};
+        r.stop = PackedDate{2000, 1, 1};
+        r.latitude = 10;
+        r.longitude = 20;
+        {
+            std::FILE* f = std::fopen("T.ERB", "wb");
+            if (!f) return;
+            unsigned char b[kEruptionRecordSize];
+            EncodeEruptionRecord(r, b);
+            std::fwrite(b, 1, sizeof b, f);
+            std::fclose(f);
+        }
+        TempDir::Write("TV",
+                       "LEFT LONGITUDE: -180\nRIGHT LONGITUDE: 180\nSOUTH LATITUDE: -70\nNORTH LATITUDE: 75\n"
+                       "MINIMUM YEAR: 2000\nMINIMUM MONTH: 1\nMINIMUM DAY: 1\nMINIMUM HOUR: 0\n"
+                       "MAXIMUM YEAR: 2000\nMAXIMUM MONTH: 1\nMAXIMUM DAY: 5\nMAXIMUM HOUR: 0\n"
+                       "DAYS PER SECOND: 1\nMINUTES PER SECOND: 0\nSECONDS PER SECOND: 0\n"
+                       "EVENT FILE: T.HY4\nERUPTION FILE: T.ERB\nEARTHQUAKES: YES\nVOLCANOES: YES\nDOTS: WHITE\n"
+                       "PLATES: NO\n");
+    }
+
     std::vector<EruptionCall> eruptionCalls_;
 };
 
@@ -225,7 +256,7 @@ TEST_F(Clock, AnEarthquakeGoesBeforeAnEruptionAtTheSameTime) {
         std::fclose(f);
     }
     gEruptionSymbolHooks.place = [](childMap&, EruptionEvent&) { return true; };
-    gEruptionSymbolHooks.show = [](childMap&, EruptionEvent& e, int, int) {
+    gEruptionSymbolHooks.show = [](childMap&, EruptionEvent& e, bool, bool) {
         gEruptionCalls->push_back({FieldText(e.record.name, sizeof e.record.name), gQuakeIndex});
         return static_cast<int>(e.record.size);
     };
@@ -245,7 +276,45 @@ TEST_F(Clock, AnEarthquakeGoesBeforeAnEruptionAtTheSameTime) {
     EXPECT_EQ(gDisplayedEruptions.size(), 1u);
 }
 
+TEST_F(Clock, AnEruptionUnderWayAtTheStartIsShownOnTheMapAndErasedTwentyTicksAfterItEnds) {
+    WriteEruptionView();
+    myFrame* f = OpenTestView();
+    childMap* map = f->layout()->mapPane();
+    ASSERT_NE(map, nullptr);
+    // The base map's layer read the catalogue; the first tick must still find the eruption under way.
+    hl::Advance(50);
+    ASSERT_EQ(gDisplayedEruptions.size(), 1u);
+    const EruptionDisplay d = gDisplayedEruptions[0]->display;
+    EXPECT_TRUE(d.displayed);
+    const gfx::Point at{d.x + gMapRect.left, d.y + gMapRect.top};
+    EXPECT_EQ(map->backBuffer().At(at.x, at.y), ColorOf(14));
+
+    // One day a second, 4320 s a tick: it ends in the 20th tick and goes 20 ticks later.
+    hl::Advance(50 * 19);
+    EXPECT_EQ(gDisplayedEruptions.size(), 1u);
+    hl::Advance(50 * 2);
+    EXPECT_TRUE(gDisplayedEruptions.empty());
+    EXPECT_EQ(map->backBuffer().At(at.x, at.y), map->mapImageSurface()->At(at.x, at.y));
+}
+
+TEST_F(Clock, PlayErasesTheShownEruptionsFromTheMapPane) {
+    WriteEruptionView();
+    myFrame* f = OpenTestView();
+    childMap* map = f->layout()->mapPane();
+    ASSERT_NE(map, nullptr);
+    hl::Advance(50);
+    ASSERT_EQ(gDisplayedEruptions.size(), 1u);
+    const EruptionDisplay d = gDisplayedEruptions[0]->display;
+    const gfx::Point at{d.x + gMapRect.left, d.y + gMapRect.top};
+    ASSERT_EQ(map->backBuffer().At(at.x, at.y), ColorOf(14));
+    f->CmPlay();
+    EXPECT_TRUE(gDisplayedEruptions.empty());
+    EXPECT_EQ(map->backBuffer().At(at.x, at.y), map->mapImageSurface()->At(at.x, at.y));
+}
+
 TEST_F(Clock, WithoutEruptionSymbolsNoEruptionIsRead) {
+    gEruptionSymbolHooks.place = nullptr;
+    gEruptionSymbolHooks.show = nullptr;
     WriteCatalogue("T.HY4", {Quake(0, 2, 5.0)});
     WriteView("DAYS PER SECOND: 0\nMINUTES PER SECOND: 60\nVOLCANOES: YES\nERUPTION FILE: T.ERB\n");
     OpenTestView();

@@ -120,7 +120,8 @@ TEST(EruptionEvent, TimesSymbolBoxAndTexts) {
     EXPECT_EQ(e.stop.t - e.start.t, 86400 + 1439 * 60);
 
     EXPECT_FALSE(e.OverlapsSymbolBox(0, 0, 10, 10));  // no symbol box yet
-    e.display = {10, 10, 20, 20};
+    e.display.symbolLeft = e.display.symbolTop = 10;
+    e.display.symbolRight = e.display.symbolBottom = 20;
     EXPECT_FALSE(e.OverlapsSymbolBox(10, 10, 20, 20));  // its own box
     EXPECT_TRUE(e.OverlapsSymbolBox(15, 15, 25, 25));
     EXPECT_FALSE(e.OverlapsSymbolBox(20, 10, 30, 20));  // touching is not overlapping

@@ -1,0 +1,62 @@
+#pragma once
+// Eruption triangles and volcano names on the map pane. Both are drawn on the
+// screen (and the sphere display image), never into the map image, so erasing
+// copies the clean map back from it.
+#include <memory>
+#include <vector>
+
+#include "core/eruption.h"
+#include "map/draw.h"
+
+class childMap;
+
+// Eruptions whose symbol is on the map, in the order they were shown; the list owns them.
+extern std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptions;
+// Copies for the sphere image (SCIENCE ON A SPHERE).
+extern std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptionsSphere;
+
+// Erases every displayed eruption from the pane and frees them all. Without a
+// pane, the map pane in the application's main window is used; when there is
+// none, they are only freed.
+void ClearDisplayedEruptions(childMap* pane = nullptr);
+
+// Inside the view's bounds and at least ERUPTION MAGNITUDE CUTOFF; bounds are strict.
+bool EruptionInView(const EruptionEvent& e);
+// Fill colour number of a type letter.
+int EruptionColour(char type);
+
+// The triangle of an eruption of size s at (x, y) for a symbol scale k
+// (screen height / 480); the sphere image uses it doubled.
+struct EruptionTriangle {
+    EruptionPoint apex, right, left;
+    EruptionBox box;  // covers the triangle with its outline and one pixel more
+};
+EruptionTriangle EruptionTriangleAt(int x, int y, int size, double k, bool doubled = false);
+// The scale in use: fixed at the first triangle drawn once the screen height is known.
+double EruptionSymbolScale();
+void ResetEruptionSymbolScale();  // for tests that change the screen size
+
+// An upward triangle, filled and outlined; the legends draw it too.
+void DrawEruptionSymbol(gfx::DrawContext& dc, int x, int y, int size, gfx::Color fill, gfx::Color outline);
+
+// Position and geometry on the current view; false when not in view or outside the map area.
+bool PlaceEruption(childMap& pane, EruptionEvent& e);
+// The stored triangle in its type colour with a black outline, on the screen.
+void DrawEruption(childMap& pane, EruptionEvent& e);
+// The same outside the floating legend box; clears the needs-redraw pair.
+void RestoreEruptionSymbol(childMap& pane, EruptionEvent& e);
+// Shows a placed eruption; its size, 0 when it has no position.
+int ShowEruption(childMap& pane, EruptionEvent& e, bool withMarker, bool withName);
+// Removes a displayed eruption; with showTwin a hidden eruption of the same
+// volcano takes its place.
+void EraseEruption(childMap& pane, EruptionEvent& e, bool showTwin);
+void EraseEruptionName(childMap& pane, EruptionEvent& e);
+// Only with VOLCANO NAMES; false when no place was free.
+bool ShowEruptionName(childMap& pane, EruptionEvent& e);
+// Tries right, left, above and below the triangle; with yielding, smaller
+// names in the way give up their place first.
+bool PlaceEruptionName(childMap& pane, EruptionEvent& e, const gfx::Rect& paneRect, bool yielding);
+
+// The base map's layer: every eruption of the catalogue as a small grey triangle.
+// Installed as the map pane's eruption hook when this library is linked.
+void DrawAllEruptions(childMap& pane);
