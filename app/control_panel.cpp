@@ -3,6 +3,7 @@
 #include "app/clock.h"
 #include "app/housekeeping.h"
 #include "app/view_list.h"
+#include "map/eruption_symbols.h"
 
 #include <algorithm>
 #include <cmath>
@@ -855,7 +856,7 @@ void childControl::DrawBottomLegend(gfx::DrawContext& dc) {
         DrawBevelFrame(dc, eruptionCounter_, kWhiteColor, true, 2, 0);
         x = eruptionCounter_.right + 15;
     }
-    if (gControlPanelHooks.drawEruptionSymbol) gControlPanelHooks.drawEruptionSymbol(dc, x + 15, y, 4, 12, 0);
+    DrawEruptionSymbol(dc, x + 15, y, 4, ColorOf(12), ColorOf(0));
     // The large font only while the text stays clear of the Repeat button.
     std::shared_ptr<const gfx::Font> font = gLargeFont;
     if (font && repeat_ && x + 30 + font->Width(volcanoes) > repeat_->rect().left) font = nullptr;
@@ -898,9 +899,7 @@ void childControl::Paint(ui::BackBuffer& buffer, const Rect&) {
         FollowPaused();
     }
 
-    if (eruptionsBox_ && gControlPanelHooks.drawEruptionSymbol) {
-        gControlPanelHooks.drawEruptionSymbol(dc, eruptionIcon_.x, eruptionIcon_.y, 2, 14, 0);
-    }
+    if (eruptionsBox_) DrawEruptionSymbol(dc, eruptionIcon_.x, eruptionIcon_.y, 2, ColorOf(14), ColorOf(0));
     if (quakesBox_) DrawDot(dc, nullptr, quakeIcon_.x, quakeIcon_.y, 6, gfx::kBlack, ColorOf(4), 2);
 
     if (soundBox_) soundBox_->SetCheck(gAudio != 0);

@@ -29,9 +29,6 @@ struct ControlPanelHooks {
     std::function<void()> runDateDialog;            // modal; sets the view's period
     // The floating legend copies the read-out just drawn.
     std::function<void(const platform::ui::Rect& readout, const std::string& text)> copyDateReadout;
-    // An eruption triangle of the given size centred at (x, y), colour numbers.
-    std::function<void(platform::gfx::DrawContext& dc, int x, int y, int size, int fill, int outline)>
-        drawEruptionSymbol;
 };
 extern ControlPanelHooks gControlPanelHooks;
 
