@@ -30,18 +30,11 @@ ClockHooks gClockHooks;
 
 namespace {
 
-constexpr int kMarkerEraseLimit = 10000;  // a pane that keeps reporting markers cannot hang a tick
 constexpr int kCmPanelPlay = 801;
 constexpr double kDay = 86400.0;
 
 // Wrap-safe: true once `now` has passed `deadline`.
 bool Past(std::uint32_t now, std::uint32_t deadline) { return static_cast<std::int32_t>(now - deadline) > 0; }
-
-void EraseAllMarkers(childMap* map) {
-    if (!map) return;
-    for (int i = 0; i < kMarkerEraseLimit && map->EraseMarkers(); ++i) {
-    }
-}
 
 void RemoveErased(std::vector<std::unique_ptr<EruptionEvent>>& list) {
     std::erase_if(list, [](const std::unique_ptr<EruptionEvent>& e) { return !e || e->erase; });
@@ -96,7 +89,7 @@ void myFrame::AnimationTick() {
         panel->DrawDateReadout(gAnimationTime, gSpeed);
         CloseQuakeCatalogue();
         CloseEruptionCatalogue();
-        ClearDisplayedEruptions();
+        ClearDisplayedEruptions(map);
         StartAnimationTimer();
         return;
     }
@@ -137,10 +130,10 @@ void myFrame::AnimationTick() {
 
     if (gAnimationTime >= gPeriodEnd) {
         AllNotesOff();
-        ClearDisplayedEruptions();
+        ClearDisplayedEruptions(map);
         if (gAlertEvent && map) map->HighlightEvent(gAlertEvent, false, true);
         if (gClockHooks.removeEventLabel) gClockHooks.removeEventLabel();
-        EraseAllMarkers(map);
+        EraseTransientMarkers();
         StopAnimationTimer();
         StartAnimationTimer();
         if (!gEndOfPeriodDone) {
@@ -236,7 +229,6 @@ void myFrame::AnimationTick() {
         RemoveErased(gDisplayedEruptions);
     }
 
-    int tickCount = 0;
     double tickMax = 0.0;
     bool budgetHit = false;
     for (;;) {
@@ -254,7 +246,6 @@ void myFrame::AnimationTick() {
             const double m = map ? map->DrawEventDot(gQuakeDisplayRecord, false) : 0.0;
             if (m != 0.0) {
                 ++quakesShown_;
-                ++tickCount;
                 tickMax = std::max(tickMax, m);
             } else if (gQuakeVisibleBits && gQuakeIndex < gQuakeCount) {
                 gQuakeVisibleBits->Clear(gQuakeIndex);
@@ -293,7 +284,7 @@ void myFrame::AnimationTick() {
             if (gNextEruptionTime.t == 0.0) break;
             if (windowEnd >= gPeriodEnd) {
                 CloseEruptionCatalogue();
-                ClearDisplayedEruptions();
+                ClearDisplayedEruptions(map);
                 eruptionsOn = false;
             }
         }
@@ -338,7 +329,6 @@ void myFrame::AnimationTick() {
         if (map && gClockHooks.saveSphereFrame) gClockHooks.saveSphereFrame(*map);
         WriteDailyCounts();
     }
-    (void)tickCount;
     StartAnimationTimer();
 }
 
@@ -359,18 +349,13 @@ void myFrame::ShowEventCounters() {
 
 void myFrame::CmPlay() {
     if (layout_) {
-        if (childMap* map = layout_->mapPane()) {
-            map->EraseHighlight();
-            map->EraseMarker();
-        } else if (layout_->map().eraseMarker) {
-            layout_->map().eraseMarker();
-        }
+        if (childMap* map = layout_->mapPane()) map->EraseHighlight();
+        if (layout_->map().eraseMarker) layout_->map().eraseMarker();
         gPaused = false;
-        ClearDisplayedEruptions();
+        ClearDisplayedEruptions(layout_->mapPane());
         // The next tick scans the eruptions in progress again.
         CloseEruptionCatalogue();
-        if (layout_->map().closeTextWindow) layout_->map().closeTextWindow();
-        CloseInfoWindows();
+        CloseInfoWindows();  // and the map's text window
     }
     StartAnimationTimer();
 }
@@ -394,11 +379,8 @@ void myFrame::CloseInfoWindows() {
 
 void myFrame::CmRepeat() {
     CloseInfoWindows();
+    EraseTransientMarkers();
     if (layout_) {
-        if (layout_->map().eraseTransientMarker) {
-            for (int i = 0; i < kMarkerEraseLimit && layout_->map().eraseTransientMarker(); ++i) {
-            }
-        }
         if (childMap* map = layout_->mapPane()) {
             map->SetMouseMode(kMouseIdle);
             map->SetHighlightShown(true);
@@ -410,10 +392,7 @@ void myFrame::CmRepeat() {
 
 void myFrame::CmRedraw() {
     gRedrawMap = true;
-    if (layout_ && layout_->map().eraseTransientMarker) {
-        for (int i = 0; i < kMarkerEraseLimit && layout_->map().eraseTransientMarker(); ++i) {
-        }
-    }
+    EraseTransientMarkers();
     StopAnimationTimer();
     if (layout_) {
         if (childMap* map = layout_->mapPane()) map->SetHighlightShown(true);

@@ -610,14 +610,16 @@ void childControl::CmPause() {
 
 void childControl::CmRewind() {
     if (gMainFrame) gMainFrame->CloseInfoWindows();
-    ClearDisplayedEruptions();
+    if (myLayoutWindow* layout = Layout(this)) ClearDisplayedEruptions(layout->mapPane());
+    else ClearDisplayedEruptions();
     CloseEruptionCatalogue();
     scrub_ = -1;
 }
 
 void childControl::CmFastForward() {
     if (gMainFrame) gMainFrame->CloseInfoWindows();
-    ClearDisplayedEruptions();
+    if (myLayoutWindow* layout = Layout(this)) ClearDisplayedEruptions(layout->mapPane());
+    else ClearDisplayedEruptions();
     CloseEruptionCatalogue();
     if (paused_) Flush();
     CloseText();

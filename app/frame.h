@@ -112,6 +112,8 @@ private:
     void LoadPopups();
     void AnimationTick();     // app/clock.cpp
     void WriteDailyCounts();
+    // The map pane's transient markers, stepped until none are left.
+    void EraseTransientMarkers();
     void HousekeepingTick();  // app/housekeeping.cpp
     void LogVersion();
     void CloseOnce();

@@ -85,12 +85,6 @@ int NextScriptIndex(int index, const IndexedArray<ViewListEntry>& list, const st
 
 namespace {
 
-bool StartsWithOut(const std::string& name) {
-    return name.size() >= 3 && std::tolower(static_cast<unsigned char>(name[0])) == 'o' &&
-           std::tolower(static_cast<unsigned char>(name[1])) == 'u' &&
-           std::tolower(static_cast<unsigned char>(name[2])) == 't';
-}
-
 struct MessageFile {
     fs::path path;
     fs::file_time_type written;
@@ -103,7 +97,7 @@ std::vector<MessageFile> MessageFiles(const std::string& folder) {
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code fileEc;
-        if (!it->is_regular_file(fileEc) || !StartsWithOut(it->path().filename().string())) continue;
+        if (!it->is_regular_file(fileEc) || !StartsWithIgnoringCase(it->path().filename().string(), "out")) continue;
         const auto written = it->last_write_time(fileEc);
         files.push_back({it->path(), fileEc ? fs::file_time_type{} : written});
     }

@@ -18,17 +18,12 @@
 
 namespace ui = platform::ui;
 
-namespace {
-
-bool StartsWithWorld(const char* name) {
-    static constexpr char kWorld[] = "WORLD";
-    for (int i = 0; i < 5; ++i) {
-        if (name[i] == '\0' || (name[i] & ~0x20) != kWorld[i]) return false;
+void myFrame::EraseTransientMarkers() {
+    if (!layout_ || !layout_->map().eraseTransientMarker) return;
+    // Bounded: a pane that keeps reporting a marker cannot hang its caller.
+    for (int i = 0; i < 10000 && layout_->map().eraseTransientMarker(); ++i) {
     }
-    return true;
 }
-
-}  // namespace
 
 void myFrame::CheckItem(int id, bool on) {
     for (auto& p : popups_) {
@@ -63,11 +58,7 @@ void myFrame::OpenView(const char* name) {
     pauseAtEndCountdown_ = 0;
 
     gEndOfPeriodDone = false;
-    if (layout_ && layout_->map().eraseTransientMarker) {
-        // Bounded: a pane that keeps reporting a marker cannot hang the opening.
-        for (int i = 0; i < 10000 && layout_->map().eraseTransientMarker(); ++i) {
-        }
-    }
+    EraseTransientMarkers();
     CloseQuakeCatalogue();
     CloseEruptionCatalogue();
     std::remove(platform::ResolvePath("CITY.$$$").c_str());
@@ -77,7 +68,7 @@ void myFrame::OpenView(const char* name) {
     if (named) {
         read = ReadViewFile(name);
         gOpenedViewName = name;
-        if (StartsWithWorld(name)) gWorldViewName = name;
+        if (StartsWithIgnoringCase(name, "WORLD")) gWorldViewName = name;
         gNewView = false;
     } else if (name) {
         read = ReadViewFile();
@@ -203,10 +194,7 @@ void myFrame::CmSpeed(int id) {
 }
 
 void myFrame::CmEarthquakeSymbols(int id) {
-    if (layout_ && layout_->map().eraseTransientMarker) {
-        for (int i = 0; i < 10000 && layout_->map().eraseTransientMarker(); ++i) {
-        }
-    }
+    EraseTransientMarkers();
     if (id >= kCmSymbolsFirst && id <= kCmSymbolsLast) {
         const int style = id - kCmSymbolsFirst;
         if (style != gSymbolStyle) viewChanged_ = true;

@@ -223,6 +223,13 @@ std::FILE* OpenDataFile(std::string_view name, const char* mode) {
     return platform::OpenFile(JoinPathString(gProgramDir, name), mode);
 }
 
+std::string FindDataFile(std::string_view name) {
+    if (auto p = platform::FindPath(name)) return *p;
+    if (gProgramDir.empty() || name.empty() || IsSeparator(name.front())) return {};
+    if (auto p = platform::FindPath(JoinPathString(gProgramDir, name))) return *p;
+    return {};
+}
+
 std::int32_t GetFileLength(std::string_view name) {
     std::FILE* f = platform::OpenFile(name, "rb");
     if (!f) return 0;
@@ -270,6 +277,10 @@ void ErrorBox(platform::ui::Window* window, int id, std::string_view argument) {
 }
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

@@ -58,6 +58,8 @@ const char* FileNamePart(const char* path);
 bool FileExists(std::string_view path);
 // Opens name as given (relative to the current folder), then in gProgramDir.
 std::FILE* OpenDataFile(std::string_view name, const char* mode);
+// The path of an existing data file, found as OpenDataFile finds it; empty when there is none.
+std::string FindDataFile(std::string_view name);
 std::int32_t GetFileLength(std::string_view name);
 
 extern std::string gProgramDir;  // the program's folder; empty: current folder only
@@ -80,6 +82,7 @@ void ErrorBox(platform::ui::Window* window, int id, std::string_view argument);
 bool ScanLeadingInteger(std::string_view text, int base, long long* value, std::size_t* used = nullptr);
 bool ScanLeadingDouble(std::string_view text, double* value, std::size_t* used = nullptr);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 bool IsSpace(char c);  // the C locale's white space
 
 // ---- Numbers ---------------------------------------------------------------------

@@ -11,7 +11,6 @@
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/quake_symbols.h"
-#include "platform/ui/app.h"
 #include "platform/ui/ui.h"
 
 std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptions;
@@ -167,15 +166,6 @@ void DrawNameOnScreen(childMap& pane, const EruptionEvent& e, gfx::Point at, HJu
     gfx::StateSaver keep(screen);
     OnMapArea(screen);
     (void)NameText(screen, at, nullptr, NameOf(e), kWhiteColor, h, v, 1);
-}
-
-// Finds the layout's map pane among the main window's descendants.
-childMap* FindMapPane(ui::Window* w) {
-    if (!w || w->destroying()) return nullptr;
-    if (auto* pane = dynamic_cast<childMap*>(w)) return pane;
-    for (ui::Window* child : w->children())
-        if (childMap* pane = FindMapPane(child)) return pane;
-    return nullptr;
 }
 
 }  // namespace
@@ -462,9 +452,6 @@ bool PlaceEruptionName(childMap& pane, EruptionEvent& e, const gfx::Rect& paneRe
 // ---- The displayed list and the base map's layer ------------------------------------------
 
 void ClearDisplayedEruptions(childMap* pane) {
-    if (!pane) {
-        if (ui::Application* app = ui::Application::Instance()) pane = FindMapPane(app->mainWindow());
-    }
     if (pane) {
         for (const auto& e : gDisplayedEruptions)
             if (e) EraseEruption(*pane, *e, false);

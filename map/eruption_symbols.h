@@ -15,9 +15,8 @@ extern std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptions;
 // Copies for the sphere image (SCIENCE ON A SPHERE).
 extern std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptionsSphere;
 
-// Erases every displayed eruption from the pane and frees them all. Without a
-// pane, the map pane in the application's main window is used; when there is
-// none, they are only freed.
+// Erases every displayed eruption from the pane and frees them all; without a
+// pane they are only freed.
 void ClearDisplayedEruptions(childMap* pane = nullptr);
 
 // Inside the view's bounds and at least ERUPTION MAGNITUDE CUTOFF; bounds are strict.

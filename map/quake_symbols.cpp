@@ -68,11 +68,6 @@ std::optional<gfx::Rect> LegendBox(const childMap& pane) {
     return std::nullopt;
 }
 
-std::string DataFilePath(const std::string& name) {
-    if (FileExists(name) || gProgramDir.empty()) return name;
-    return JoinPathString(gProgramDir, name);
-}
-
 }  // namespace
 
 // ---- Classes and sizes ------------------------------------------------------------------
@@ -427,7 +422,7 @@ void childMap::HideHighlight(bool keepOff) {
 }
 
 void childMap::DrawPlantSymbol(double latitude, double longitude, bool operating) {
-    const auto image = gfx::LoadPng(DataFilePath(operating ? kPlantSymbolFile : kInactivePlantSymbolFile));
+    const auto image = gfx::LoadPng(FindDataFile(operating ? kPlantSymbolFile : kInactivePlantSymbolFile));
     if (!image || image->width <= 0 || image->height <= 0) return;
     EnsureScreen();
     std::int32_t x = 0, y = 0;

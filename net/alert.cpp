@@ -62,10 +62,6 @@ std::vector<std::string> Fields(std::string_view line) {
     return out;
 }
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 // Calls row for each line after the first with at least minFields fields;
 // false when the table cannot be opened.
 template <typename Row>
@@ -179,11 +175,9 @@ childControl* ControlPanel() {
 // The existing alert catalogue (here, else in the program folder), or the
 // name to create here.
 std::string AlertCataloguePath(bool* exists) {
-    *exists = true;
-    if (auto p = platform::FindPath(gAlertHypocenterFile)) return *p;
-    if (!gProgramDir.empty())
-        if (auto p = platform::FindPath(JoinPathString(gProgramDir, gAlertHypocenterFile))) return *p;
-    *exists = false;
+    std::string found = FindDataFile(gAlertHypocenterFile);
+    *exists = !found.empty();
+    if (*exists) return found;
     return platform::ResolvePath(gAlertHypocenterFile);
 }
 
@@ -237,16 +231,14 @@ void WriteAlertCatalogue(const std::deque<AlertEvent>& events) {
 void PruneSeenEvents() {
     if (gSeenAlertEvents.size() <= kSeenEventsKept) return;
     std::unordered_set<std::string> inFeed;
-    for (const AlertEvent& e : hyplist1) {
-        std::string id = e.id;
+    auto lowered = [](std::string id) {
         for (char& c : id) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        inFeed.insert(std::move(id));
-    }
+        return id;
+    };
+    for (const AlertEvent& e : hyplist1) inFeed.insert(lowered(e.id));
     std::size_t excess = gSeenAlertEvents.size() - kSeenEventsKept;
     for (auto it = gSeenAlertEvents.begin(); it != gSeenAlertEvents.end() && excess > 0;) {
-        std::string id = it->id;
-        for (char& c : id) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (inFeed.count(id)) {
+        if (inFeed.count(lowered(it->id))) {
             ++it;
             continue;
         }

@@ -73,13 +73,6 @@ struct Closer {
     }
 };
 
-std::string FoundPath(const std::string& name) {
-    if (auto p = platform::FindPath(name)) return *p;
-    if (!gProgramDir.empty())
-        if (auto p = platform::FindPath(JoinPathString(gProgramDir, name))) return *p;
-    return {};
-}
-
 std::string DateText(TimeValue t) {
     int y, m, d, h, mi, s;
     SplitTime(t.t, &y, &m, &d, &h, &mi, &s);
@@ -103,7 +96,7 @@ FileEnd UpdateOneFile(updateWindow& w, const UpdateFileRecord& file, const std::
         return FileEnd::kFailed;
 
     w.Message("Update file %s.", file.name.c_str());
-    const std::string catalogue = FoundPath(file.name);
+    const std::string catalogue = FindDataFile(file.name);
     Closer old{catalogue.empty() ? nullptr : platform::OpenFile(catalogue, "rb")};
     if (!old.f) {
         w.Message("Can't find file %s", file.name.c_str());

@@ -72,14 +72,6 @@ std::string FetchWindow(TimeValue from, TimeValue to, std::vector<QuakeRecord>* 
     return {};
 }
 
-// The catalogue as found: in the current folder, else in the program folder.
-std::string FoundPath(const std::string& name) {
-    if (auto p = platform::FindPath(name)) return *p;
-    if (!gProgramDir.empty())
-        if (auto p = platform::FindPath(JoinPathString(gProgramDir, name))) return *p;
-    return {};
-}
-
 bool gUpdating = false;
 
 }  // namespace
@@ -111,7 +103,7 @@ int UpdateFromWebService(bool /*interactive*/, const WebUpdateHooks& hooks) {
 
     int result = 0;
     for (const UpdateFileRecord& file : gUpdateFiles) {
-        const std::string catalogue = FoundPath(file.name);
+        const std::string catalogue = FindDataFile(file.name);
         Closer old{catalogue.empty() ? nullptr : platform::OpenFile(catalogue, "rb")};
         if (!old.f) break;
 
