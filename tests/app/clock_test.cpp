@@ -139,6 +139,16 @@ protected:
         return f;
     }
 
+    static void WriteEruptions(const std::vector<EruptionRecord>& records) {
+        std::FILE* f = std::fopen("T.ERB", "wb");
+        ASSERT_NE(f, nullptr);
+        for (const EruptionRecord& r : records) {
+            unsigned char b[kEruptionRecordSize];
+            EncodeEruptionRecord(r, b);
+            std::fwrite(b, 1, sizeof b, f);
+        }
+        std::fclose(f);
+    }
     // An eruption of Testberg from 1999-12-25 to 2000-01-01 in a view of 2000-01-01 to 01-05, one day a second.
     static void WriteEruptionView() {
         WriteCatalogue("T.HY4", {Quake(12, 0, 5.0)});
@@ -151,14 +161,7 @@ protected:
         r.stop = PackedDate{2000, 1, 1};
         r.latitude = 10;
         r.longitude = 20;
-        {
-            std::FILE* f = std::fopen("T.ERB", "wb");
-            if (!f) return;
-            unsigned char b[kEruptionRecordSize];
-            EncodeEruptionRecord(r, b);
-            std::fwrite(b, 1, sizeof b, f);
-            std::fclose(f);
-        }
+        WriteEruptions({r});
         TempDir::Write("TV",
                        "LEFT LONGITUDE: -180\nRIGHT LONGITUDE: 180\nSOUTH LATITUDE: -70\nNORTH LATITUDE: 75\n"
                        "MINIMUM YEAR: 2000\nMINIMUM MONTH: 1\nMINIMUM DAY: 1\nMINIMUM HOUR: 0\n"
@@ -247,14 +250,7 @@ TEST_F(Clock, AnEarthquakeGoesBeforeAnEruptionAtTheSameTime) {
     r.stop = q.date;
     r.latitude = 10;
     r.longitude = 20;
-    {
-        std::FILE* f = std::fopen("T.ERB", "wb");
-        ASSERT_NE(f, nullptr);
-        unsigned char b[kEruptionRecordSize];
-        EncodeEruptionRecord(r, b);
-        std::fwrite(b, 1, sizeof b, f);
-        std::fclose(f);
-    }
+    WriteEruptions({r});
     gEruptionSymbolHooks.place = [](childMap&, EruptionEvent&) { return true; };
     gEruptionSymbolHooks.show = [](childMap&, EruptionEvent& e, bool, bool) {
         gEruptionCalls->push_back({FieldText(e.record.name, sizeof e.record.name), gQuakeIndex});
