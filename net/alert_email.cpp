@@ -138,7 +138,8 @@ void SendAlertEmail(const QuakeRecord& quake, std::string network, const std::st
                     const std::string& region, const std::string& country, std::int32_t miles,
                     const std::string& compass, int plantFlag) {
     int count = 0;
-    StringListNode* recipients = ReadTextFileLines(kEmailAddressFile, &count);
+    // Whole lines: a long address cut into pieces would be several wrong ones.
+    StringListNode* recipients = ReadWholeTextFileLines(kEmailAddressFile, &count);
     if (!recipients) return;
 
     for (char& ch : network) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));

@@ -146,7 +146,8 @@ TEST_F(AlertEmail, WithoutRecipientsNothingIsSentOrLogged) {
 TEST_F(AlertEmail, TheMessageIsArchivedAndReceived) {
     SmtpPeer peer;
     gEmailServer = peer.server();
-    TempDir::Write("EMAIL_ADDR.TXT", "first@example.test\r\nab\n");
+    const std::string longAddress = std::string(90, 'x') + "@example.test";
+    TempDir::Write("EMAIL_ADDR.TXT", "first@example.test\r\nab\n" + longAddress + "\n");
     SendCityAlert("us");
     const std::string subject = "6.3 Earthquake 68 miles S of Alphaville, Testland";
     const std::string body = "Magnitude  6.3 earthquake has occurred 68 miles S of Alphaville, North Province, "
@@ -156,9 +157,11 @@ TEST_F(AlertEmail, TheMessageIsArchivedAndReceived) {
     const std::string t = peer.Transcript();
     EXPECT_NE(t.find("C: RCPT TO:<first@example.test>\n"), std::string::npos) << t;
     EXPECT_EQ(t.find("RCPT TO:<ab>"), std::string::npos) << t;
+    EXPECT_NE(t.find("C: RCPT TO:<" + longAddress + ">\n"), std::string::npos) << t;
     const std::string m = peer.Message();
     EXPECT_EQ(m.substr(0, m.find("\r\n\r\n") + 4),
-              "Subject: " + subject + "\r\nFrom:alerts@quorview.test\r\nTo: first@example.test\r\nTo: ab\r\n\r\n");
+              "Subject: " + subject + "\r\nFrom:alerts@quorview.test\r\nTo: first@example.test\r\nTo: ab\r\nTo: " +
+                  longAddress + "\r\n\r\n");
     EXPECT_NE(m.find("Date/Time: 2024 May 01 11:20:05 \r\nReporting Network: US: "), std::string::npos) << m;
     EXPECT_NE(m.find("\r\n\r\n\r\n\r\nDO NOT REPLY TO THIS MESSAGE.\r\n.\r\n"), std::string::npos) << m;
 }
