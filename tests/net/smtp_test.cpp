@@ -206,9 +206,12 @@ TEST_F(SmtpDialogue, ServersThatCannotBeReachedOrUsed) {
     EXPECT_EQ(Send("127.0.0.1:0", to), 1);
     EXPECT_EQ(gSmtpError, "invalid SMTP server");
 
-    // A name is looked up; a dotted address is taken as it stands.
+    // A name is looked up; a dotted address is taken as it stands, even one
+    // that no name belongs to.
     SmtpPeer named;
     EXPECT_EQ(Send("localhost:" + std::to_string(named.port()), to), 0) << gSmtpError << named.Transcript();
+    SmtpPeer nameless({}, 0x7F0000FE);
+    EXPECT_EQ(Send(nameless.server(), to), 0) << gSmtpError << nameless.Transcript();
 
     // Said as what it is, not left over from the send before.
     gSmtpError = "left over";

@@ -14,6 +14,7 @@
 #include <cctype>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
@@ -44,11 +45,14 @@ public:
         bool hangUp = false;              // closes the connection instead
     };
 
-    explicit SmtpPeer(std::map<Stage, Answer> script = {}) : script_(std::move(script)) {
+    // address: where it listens, in host order; any of 127.0.0.0/8 is loopback.
+    explicit SmtpPeer(std::map<Stage, Answer> script = {}, std::uint32_t address = INADDR_LOOPBACK)
+        : script_(std::move(script)) {
         listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
         a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_addr.s_addr = htonl(address);
+        dotted_ = inet_ntoa(a.sin_addr);
         socklen_t len = sizeof a;
         if (::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && ::listen(listen_, 1) == 0 &&
             ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len) == 0)
@@ -64,7 +68,7 @@ public:
     SmtpPeer& operator=(const SmtpPeer&) = delete;
 
     int port() const { return port_; }
-    std::string server() const { return "127.0.0.1:" + std::to_string(port_); }
+    std::string server() const { return dotted_ + ":" + std::to_string(port_); }
 
     // Both wait (at most 10 s) for a session that began to end.
     std::string Transcript() {
@@ -232,5 +236,5 @@ private:
     std::mutex mutex_;
     std::condition_variable ended_;
     bool began_ = false, done_ = false;
-    std::string transcript_, message_, buffer_;
+    std::string dotted_, transcript_, message_, buffer_;
 };
