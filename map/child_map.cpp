@@ -542,13 +542,13 @@ void childMap::PassCommand(int id) {
 void childMap::CmNextEvent() { PassCommand(1037); }
 void childMap::CmPreviousEvent() { PassCommand(1038); }
 void childMap::CmCurrentEvent() { PassCommand(1071); }
-void childMap::CmAddState() { PassCommand(40031); }
-void childMap::CmAddBodyOfWater() { PassCommand(40034); }
-void childMap::CmAddCountry() { PassCommand(40030); }
-void childMap::CmDeleteState() { PassCommand(40032); }
-void childMap::CmDeleteCountry() { PassCommand(40033); }
-void childMap::CmDeleteBodyOfWater() { PassCommand(40021); }
-void childMap::CmDeleteLocation() { PassCommand(40045); }
+void childMap::CmAddState() { AddRegionLabelAtClick("state"); }
+void childMap::CmAddBodyOfWater() { AddRegionLabelAtClick("ocean"); }
+void childMap::CmAddCountry() { AddRegionLabelAtClick("country"); }
+void childMap::CmDeleteState() { DeleteRegionLabel("state"); }
+void childMap::CmDeleteCountry() { DeleteRegionLabel("country"); }
+void childMap::CmDeleteBodyOfWater() { DeleteRegionLabel("ocean"); }
+void childMap::CmDeleteLocation() { DeleteRegionLabel("location"); }
 void childMap::CmDigitize() { PassCommand(1015); }
 
 void childMap::EvLButtonDown(ui::Point p, std::uint32_t modifiers) {
