@@ -156,6 +156,12 @@ public:
     // The lists of the highway files are changed while they are drawn and put back.
     void DrawOverlayFiles(StringListNode** lineFiles, StringListNode** symbolFiles, StringListNode** textFiles);
 
+    // ---- 3-D and cross-section (map/section3d.cpp)
+    // Repaint of the 3-D view from the recorded map lines and the buffered points.
+    void Draw3DView();
+    // A map view's outline of the cross-section, drawn over a clean copy of the map.
+    void DrawCrossSectionOutline();
+
     // ---- border sets and region labels (map/borders.cpp)
     void LoadBorderSets();
     void SetBorderSets(std::unique_ptr<BorderSet> state, std::unique_ptr<BorderSet> country,

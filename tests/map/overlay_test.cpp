@@ -123,9 +123,10 @@ protected:
     static void ExpectNoOverlaps() {
         for (std::size_t i = 0; i < gLabelBoxes.size(); ++i)
             for (std::size_t j = i + 1; j < gLabelBoxes.size(); ++j)
-                if (gLabelBoxes[i]->hasLine && gLabelBoxes[j]->hasLine)
+                if (gLabelBoxes[i]->hasLine && gLabelBoxes[j]->hasLine) {
                     EXPECT_FALSE(BoxesOverlap(gLabelBoxes[i]->box, gLabelBoxes[j]->box))
-                    << "'" << gLabelBoxes[i]->text << "' and '" << gLabelBoxes[j]->text << "'";
+                        << "'" << gLabelBoxes[i]->text << "' and '" << gLabelBoxes[j]->text << "'";
+                }
     }
     TempDir dir_;
     std::unique_ptr<ui::Window> owner_;
