@@ -35,6 +35,7 @@ refresh_sources() {
     for pkg in marble-qt-data libtimezonemap-data; do
         dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
     done
+    command -v npm >/dev/null 2>&1 || missing+=(npm)
     if [ ${#missing[@]} -gt 0 ]; then
         say "installing ${missing[*]}"
         as_root apt-get update -qq
