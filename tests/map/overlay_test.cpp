@@ -161,6 +161,17 @@ TEST_F(Overlays, CityFileDrawsSymbolsAndLabelsThatNeverOverlap) {
     EXPECT_EQ(gLabelBoxes.size(), placed);
 }
 
+TEST_F(Overlays, TheShadowIsANinthOfTheFontsHeightEitherWayItIsGiven) {
+    gFonts[kFontCity] = ConfigFont{"Arial", -27, 400};  // a character height: negative
+    TempDir::Write("T.CAF", "10 10 First\n10 10 Second\n");
+    AppendStringNode(&gTextFiles, "T.CAF");
+    childMap& pane = Pane();
+    pane.RenderView();
+    ASSERT_EQ(gLabelBoxes.size(), 2u);
+    EXPECT_EQ(gLabelBoxes[0]->shadow, 2);  // at its own point: the redraw shadow
+    EXPECT_EQ(gLabelBoxes[1]->shadow, 3);  // around it: the file's, 27 / 9
+}
+
 TEST_F(Overlays, ACityLabelWithNoRoomLeavesABlankBox) {
     std::string lines = "vertical justify: center\n";
     for (int i = 0; i < 12; ++i) lines += "10 10 Crowded" + std::to_string(i) + "\n";
