@@ -95,3 +95,14 @@ std::string FormatGeneral(double value, int precision, int width) {
     std::string text = r.ec == std::errc() ? std::string(buffer, r.ptr) : std::string();
     return Padded(std::move(text), width, false, std::isfinite(value));
 }
+
+bool ScanIsoTime(std::string_view text, IsoTimeFields* out, std::size_t* used) {
+    TextScanner s(text);
+    IsoTimeFields f;
+    if (!(s.Int(&f.year) && s.Literal('-') && s.Int(&f.month) && s.Literal('-') && s.Int(&f.day) && s.Literal('T') &&
+          s.Int(&f.hour) && s.Literal(':') && s.Int(&f.minute) && s.Literal(':') && s.Double(&f.seconds)))
+        return false;
+    *out = f;
+    if (used) *used = s.Position();
+    return true;
+}

@@ -31,3 +31,12 @@ private:
 // printf's "%W.Pf" (zeroPad: "%0W.Pf") and "%W.Pg", in the C locale's form.
 std::string FormatFixed(double value, int precision, int width = 0, bool zeroPad = false);
 std::string FormatGeneral(double value, int precision = 6, int width = 0);
+
+// The fields of "%d-%d-%dT%d:%d:%lf" (an ISO time such as
+// 2016-01-02T03:04:05.670Z); false unless all six read. *used: the
+// characters read. The fields are not checked against the calendar.
+struct IsoTimeFields {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+    double seconds = 0;
+};
+bool ScanIsoTime(std::string_view text, IsoTimeFields* out, std::size_t* used = nullptr);

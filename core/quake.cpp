@@ -9,6 +9,7 @@
 
 #include "core/csv.h"
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "core/view.h"
 
 // ---- Records ------------------------------------------------------------------------
@@ -263,18 +264,22 @@ std::uint8_t MagnitudeByte(double tenths) {
     return static_cast<std::uint8_t>(std::min(std::trunc(tenths), 255.0));
 }
 
-// A decimal number at the start of text (after blanks); false when there is none.
-bool LeadingNumber(const std::string& text, double* value) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    double v = std::strtod(begin, &end);
-    if (end == begin || !std::isfinite(v)) return false;
+// A finite decimal number at the start of text (after blanks); false when there is none.
+bool LeadingNumber(std::string_view text, double* value) {
+    double v = 0;
+    if (!ScanLeadingDouble(text, &v) || !std::isfinite(v)) return false;
     *value = v;
     return true;
 }
 
+// As atof: the leading number, or 0 when there is none.
+double NumberOrZero(std::string_view text) {
+    double v = 0;
+    return LeadingNumber(text, &v) ? v : 0.0;
+}
+
 // A latitude or longitude word of the update link ("38.30N", "142.37E", "-3.5").
-bool CoordinateWord(const char* word, char positive, char negative, double limit, std::int32_t* mas) {
+bool CoordinateWord(const std::string& word, char positive, char negative, double limit, std::int32_t* mas) {
     std::string w(word);
     bool negate = false;
     if (!w.empty()) {
@@ -284,9 +289,11 @@ bool CoordinateWord(const char* word, char positive, char negative, double limit
             w.pop_back();
         }
     }
-    char* end = nullptr;
-    double v = std::strtod(w.c_str(), &end);
-    if (w.empty() || *end != '\0' || !std::isfinite(v) || std::fabs(v) > limit) return false;
+    double v = 0;
+    std::size_t used = 0;
+    if (w.empty() || !ScanLeadingDouble(w, &v, &used) || used != w.size() || !std::isfinite(v) ||
+        std::fabs(v) > limit)
+        return false;
     double units = std::floor(std::fabs(v) * 3600000.0 + 0.5);
     if (v < 0) units = -units;
     if (negate) units = -units;
@@ -302,7 +309,7 @@ QuakeRecord MakeEventRecord(QuakeRecord* record, int year, int month, int day, i
     if (record) *record = q;
     if (!Finite({seconds, latitude, longitude, depthKm, magnitude})) return q;
     if (!OnGlobe(latitude, longitude)) return q;
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59) return q;
+    if (!IsTimeOfDay(hour, minute, seconds)) return q;
     double tenths = std::trunc(seconds * 10);
     double depth = std::trunc(depthKm * 100000);
     if (year < 1 || !FitsRecord(year, month, day, hour * 60LL + minute, tenths, depth)) return q;
@@ -320,15 +327,19 @@ QuakeRecord MakeEventRecord(QuakeRecord* record, int year, int month, int day, i
 }
 
 bool ParseQuakeLine(std::string_view text, QuakeRecord* record) {
-    std::string line(text.substr(0, std::min<std::size_t>(text.size(), 1024)));
+    // "%d/%d/%d %d:%d:%lf %s %s %lf %lf", without the locale.
+    TextScanner scan(text.substr(0, std::min<std::size_t>(text.size(), 1024)));
     int year, month, day, hour, minute;
     double seconds, depth, magnitude;
-    char latWord[64], lonWord[64];
-    if (std::sscanf(line.c_str(), "%d/%d/%d %d:%d:%lf %63s %63s %lf %lf", &year, &month, &day, &hour, &minute,
-                    &seconds, latWord, lonWord, &depth, &magnitude) != 10)
+    std::string latWord, lonWord;
+    if (!(scan.Int(&year) && scan.Literal('/') && scan.Int(&month) && scan.Literal('/') && scan.Int(&day) &&
+          scan.Int(&hour) && scan.Literal(':') && scan.Int(&minute) && scan.Literal(':') && scan.Double(&seconds) &&
+          scan.Word(&latWord) && scan.Word(&lonWord) && scan.Double(&depth) && scan.Double(&magnitude)))
         return false;
-    if (std::strlen(latWord) > 15 || std::strlen(lonWord) > 15) return false;
+    if (latWord.size() > 15 || lonWord.size() > 15) return false;
     if (!Finite({seconds, depth, magnitude})) return false;
+    // An hour of 25 or 3000 seconds would land on another day.
+    if (!IsTimeOfDay(hour, minute, seconds)) return false;
     std::int32_t lat, lon;
     if (!CoordinateWord(latWord, 'N', 'S', 90.0, &lat) || !CoordinateWord(lonWord, 'E', 'W', 180.0, &lon))
         return false;
@@ -368,15 +379,13 @@ const std::string& Column(const std::vector<std::string>& cols, std::size_t i) {
 // The event of a CSV line of the service or the feed; false when the first
 // column is not an ISO time or the position is not usable.
 bool EventFromColumns(const std::vector<std::string>& cols, QuakeRecord* q) {
-    int year, month, day, hour, minute;
-    double seconds;
-    if (std::sscanf(Column(cols, 0).c_str(), "%d-%d-%dT%d:%d:%lf", &year, &month, &day, &hour, &minute, &seconds) != 6)
-        return false;
+    IsoTimeFields t;
+    if (!ScanIsoTime(Column(cols, 0), &t)) return false;
     double lat, lon;
     if (!LeadingNumber(Column(cols, 1), &lat) || !LeadingNumber(Column(cols, 2), &lon)) return false;
-    double depth = std::atof(Column(cols, 3).c_str());
-    double mag = std::atof(Column(cols, 4).c_str());
-    MakeEventRecord(q, year, month, day, hour, minute, seconds, lat, lon, depth, mag);
+    const double depth = NumberOrZero(Column(cols, 3));
+    const double mag = NumberOrZero(Column(cols, 4));
+    MakeEventRecord(q, t.year, t.month, t.day, t.hour, t.minute, t.seconds, lat, lon, depth, mag);
     return !IsZeroRecord(*q);
 }
 

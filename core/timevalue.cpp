@@ -85,6 +85,10 @@ int SplitTime(double t, int* year, int* month, int* day, int* hour, int* minute,
     return m;
 }
 
+bool IsTimeOfDay(int hour, int minute, double seconds) {
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && seconds >= 0 && seconds < 61;
+}
+
 double TimeValue::SetDate(PackedDate date) { return t = DayNumber(date) * 86400.0; }
 
 double TimeValue::SetDateMinutes(PackedDate date, int minutes) {

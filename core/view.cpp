@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "core/config.h"
+#include "core/number_text.h"
 #include "core/quake.h"
 #include "platform/sys/files.h"
 
@@ -234,11 +235,12 @@ class ValueScanner {
 public:
     explicit ValueScanner(const char* text) : p_(text) {}
 
+    // Without the locale: "120.5" is 120.5 under any LC_NUMERIC.
     bool Double(double* out) {
-        char* end = nullptr;
-        double v = std::strtod(p_, &end);
-        if (end == p_ || !std::isfinite(v)) return false;
-        p_ = end;
+        double v = 0;
+        std::size_t used = 0;
+        if (!ScanLeadingDouble(p_, &v, &used) || !std::isfinite(v)) return false;
+        p_ += used;
         *out = v;
         return true;
     }
@@ -540,11 +542,15 @@ bool ParseEventLabel(EventLabelRecord* record, std::string_view value) {
 
     int year, month, day, hour, minute;
     double seconds;
-    char extra;
-    if (std::sscanf(dateWord.c_str(), "%d/%d/%d%c", &year, &month, &day, &extra) != 3) return false;
-    if (std::sscanf(timeWord.c_str(), "%d:%d:%lf", &hour, &minute, &seconds) != 3) return false;
+    // "%d/%d/%d" with nothing after it, and "%d:%d:%lf", without the locale.
+    TextScanner dateScan(dateWord), clock(timeWord);
+    if (!(dateScan.Int(&year) && dateScan.Literal('/') && dateScan.Int(&month) && dateScan.Literal('/') &&
+          dateScan.Int(&day) && dateScan.AtEnd()))
+        return false;
+    if (!(clock.Int(&hour) && clock.Literal(':') && clock.Int(&minute) && clock.Literal(':') && clock.Double(&seconds)))
+        return false;
     if (year < 1 || year > 0xFFFF || month < 1 || month > 12 || day < 1 || day > 31) return false;
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !(seconds >= 0 && seconds < 61)) return false;
+    if (!IsTimeOfDay(hour, minute, seconds)) return false;
     double lat, lon;
     ValueScanner latScan(latWord.c_str()), lonScan(lonWord.c_str());
     if (!latScan.Double(&lat) || !lonScan.Double(&lon)) return false;
