@@ -131,18 +131,25 @@ void Proj::LatLonToPixel(double lat, double lonOffset, std::int32_t* row, std::i
         *column = ToPixels(colTerm);
 }
 
+// The inverse counts rows from the same origin as LatLonToPixel, the south
+// bound heightPx rows down, not from mercNorth: heightPx is the truncated
+// map height, so the two differ by up to a row.
+double Proj::MercatorOfRow(double row) const { return mercSouth + (heightPx - row) / yScale; }
+
 void Proj::ScreenToLatLon(std::int32_t row, std::int32_t column, double* lat, double* lonOffset) const {
-    *lat = InverseMercator(mercNorth - row / yScale);
-    *lonOffset = column / xScale;
+    // A pixel stands for its centre; LatLonToPixel truncates into it.
+    *lat = InverseMercator(MercatorOfRow(row + 0.5));
+    *lonOffset = (column + 0.5) / xScale;
 }
 
 void Proj::ScreenRectToLatLon(double out[4], std::int32_t x1, std::int32_t y1, std::int32_t x2,
                               std::int32_t y2) const {
+    // The corners of a dragged rectangle are pixel edges.
     out[0] = out[1] = out[2] = out[3] = 0;
     out[0] = x1 / xScale + gWestEdge;
-    out[1] = InverseMercator(mercNorth - y1 / yScale);
+    out[1] = InverseMercator(MercatorOfRow(y1));
     out[2] = x2 / xScale + gWestEdge;
-    out[3] = InverseMercator(mercNorth - y2 / yScale);
+    out[3] = InverseMercator(MercatorOfRow(y2));
     if (out[0] > 180) out[0] -= 360;
     if (out[2] > 180) out[2] -= 360;
 }
