@@ -30,6 +30,13 @@ std::int32_t HeldPixel(double term, bool inverted) {
     return 0;
 }
 
+// A longitude brought into -180..180.
+double WrappedLongitude(double lon) {
+    if (lon > 180) lon -= 360;
+    if (lon < -180) lon += 360;
+    return lon;
+}
+
 }  // namespace
 
 double MercatorY(double lat) { return std::log(std::tan(kQuarterTurn + lat * kRadPerDeg * 0.5)) / kRadPerDeg; }
@@ -88,15 +95,25 @@ bool Proj::SetMapScale(double* lonSpan, std::int32_t* height, std::int32_t* widt
             *left = (sum - *width) / 2;
             *right = (sum + *width) / 2;
         } else {
-            const double d = *width / ys;
+            // No more than the whole world: a wide, flat pane keeps the rest
+            // of its width empty, as without USE FULL SCREEN.
+            const double d = std::min(*width / ys, 360.0);
             double west = gWestEdge - (d - *lonSpan) / 2;
             double east = gWestEdge + (*lonSpan + d) / 2;
-            if (west > 180) west -= 360;
-            if (east > 180) east -= 360;
+            // Both ways round: a bound left below -180 is clamped by the next
+            // redraw, which moves the centre east on every redraw.
+            west = WrappedLongitude(west);
+            east = d >= 360.0 ? west : WrappedLongitude(east);
             gMapWest = west;
             gMapEast = east;
             *lonSpan = d;
             gWestEdge = west;
+            if (d >= 360.0) {
+                const std::int32_t sum = *left + *right;
+                *width = ToPixels(ys * d);
+                *left = (sum - *width) / 2;
+                *right = (sum + *width) / 2;
+            }
         }
     } else {
         *xScalePtr = *yScalePtr = xs;

@@ -127,6 +127,18 @@ TEST_F(ProjTest, FullScreenWidensANarrowRegionAboutItsCentre) {
     EXPECT_EQ(gMapSouth, 30);
 }
 
+TEST_F(ProjTest, FullScreenNeverWidensPastTheWholeWorld) {
+    // 1920 x 40 would give a span of 587 degrees.
+    Fit f = FitView({"", -10, 10, -20, 20, 0, 0, 1920, 40, true});
+    ASSERT_TRUE(f.ok);
+    EXPECT_EQ(f.lonSpan, 360);
+    EXPECT_EQ(gMapWest, gMapEast);  // the whole world from its west bound
+    EXPECT_NEAR(gMapWest, -180, 1e-9);
+    EXPECT_LE(f.width, 1920);
+    EXPECT_NEAR(f.lonSpan * f.p.xScale, f.width, 1.0);
+    EXPECT_EQ(f.left + f.right, 1920);  // the map sits in the middle of the pane
+}
+
 TEST_F(ProjTest, DegenerateBoundsAreRefused) {
     const FitCase cases[] = {
         {"equal north and south", -10, 10, 20, 20, 0, 0, 400, 300, false},
