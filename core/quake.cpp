@@ -361,16 +361,6 @@ bool ParseQuakeLine(std::string_view text, QuakeRecord* record) {
 
 namespace {
 
-std::vector<std::string> Columns(std::string_view line) {
-    int count = 0;
-    StringListNode* head = SplitCsvLine(line, &count);
-    std::vector<std::string> out;
-    out.reserve(static_cast<std::size_t>(count));
-    for (StringListNode* n = head; n; n = n->next) out.push_back(n->text);
-    FreeStringList(head);
-    return out;
-}
-
 const std::string& Column(const std::vector<std::string>& cols, std::size_t i) {
     static const std::string kEmpty;
     return i < cols.size() ? cols[i] : kEmpty;
@@ -393,7 +383,7 @@ bool EventFromColumns(const std::vector<std::string>& cols, QuakeRecord* q) {
 
 QuakeRecord ParseFdsnCsvLine(QuakeRecord* record, std::string_view line) {
     QuakeRecord q;
-    EventFromColumns(Columns(line), &q);
+    EventFromColumns(SplitCsvFields(line), &q);
     if (record) *record = q;
     return q;
 }
@@ -401,7 +391,7 @@ QuakeRecord ParseFdsnCsvLine(QuakeRecord* record, std::string_view line) {
 AlertEventRecord ParseFeedCsvLine(AlertEventRecord* record, std::string_view line) {
     AlertEventRecord scratch;
     if (!record) record = &scratch;
-    std::vector<std::string> cols = Columns(line);
+    std::vector<std::string> cols = SplitCsvFields(line);
     QuakeRecord q;
     if (!EventFromColumns(cols, &q)) return *record;
 
