@@ -209,14 +209,12 @@ std::string FormatQuakeListLine(const QuakeRecord& q, bool local) {
     double lon = std::fabs(MasToDegrees(q.longitude));
     double depth = q.depth / 100000.0;
     double mag = q.magnitude / 10.0;
+    // " %4d/%02d/%02d %02d:%02d:%02d [zone ]%4.1f%c %5.1f%c%4.0f%4.1f ", numbers without the locale.
     char text[160];
-    if (local)
-        std::snprintf(text, sizeof text, " %4d/%02d/%02d %02d:%02d:%02d %s %4.1f%c %5.1f%c%4.0f%4.1f ", year, month, day,
-                      hour, minute, second, gTimeZoneName.c_str(), lat, NorthSouth(q.latitude), lon,
-                      EastWest(q.longitude), depth, mag);
-    else
-        std::snprintf(text, sizeof text, " %4d/%02d/%02d %02d:%02d:%02d %4.1f%c %5.1f%c%4.0f%4.1f ", year, month, day,
-                      hour, minute, second, lat, NorthSouth(q.latitude), lon, EastWest(q.longitude), depth, mag);
+    std::snprintf(text, sizeof text, " %4d/%02d/%02d %02d:%02d:%02d %s%s%s%c %s%c%s%s ", year, month, day, hour,
+                  minute, second, local ? gTimeZoneName.c_str() : "", local ? " " : "", FormatFixed(lat, 1, 4).c_str(),
+                  NorthSouth(q.latitude), FormatFixed(lon, 1, 5).c_str(), EastWest(q.longitude),
+                  FormatFixed(depth, 0, 4).c_str(), FormatFixed(mag, 1, 4).c_str());
     return text;
 }
 
@@ -226,16 +224,17 @@ std::string FormatQuakeLabel(const QuakeRecord& q) {
     double lat = std::fabs(MasToDegrees(q.latitude));
     double lon = std::fabs(MasToDegrees(q.longitude));
     double depth = q.depth / 100000.0;
-    char depthText[40];
-    if (gScaleInKm)
-        std::snprintf(depthText, sizeof depthText, "Depth: %4.0f km", depth);
-    else
-        std::snprintf(depthText, sizeof depthText, "Depth: %4.0f mi.", depth / 1.609);
+    const std::string depthText = gScaleInKm ? "Depth: " + FormatFixed(depth, 0, 4) + " km"
+                                             : "Depth: " + FormatFixed(depth / 1.609, 0, 4) + " mi.";
+    // "Time: %02d:%02d:%04.1f", "Latitude: %4.1f%c" and so on, numbers without the locale.
     char text[320];
     std::snprintf(text, sizeof text,
-                  "Date: %s\r\nTime: %02d:%02d:%04.1f %s\r\nLatitude: %4.1f%c\r\nLongitude: %5.1f%c\r\n%s\r\nMagnitude: %4.1f",
-                  t.DateText(), t.Hour(), t.Minute(), q.tenths * 0.1, gTimeZoneName.c_str(), lat,
-                  NorthSouth(q.latitude), lon, EastWest(q.longitude), depthText, q.magnitude / 10.0);
+                  "Date: %s\r\nTime: %02d:%02d:%s %s\r\nLatitude: %s%c\r\nLongitude: %s%c\r\n%s\r\n"
+                  "Magnitude: %s",
+                  t.DateText(), t.Hour(), t.Minute(), FormatFixed(q.tenths * 0.1, 1, 4, true).c_str(),
+                  gTimeZoneName.c_str(), FormatFixed(lat, 1, 4).c_str(), NorthSouth(q.latitude),
+                  FormatFixed(lon, 1, 5).c_str(), EastWest(q.longitude), depthText.c_str(),
+                  FormatFixed(q.magnitude / 10.0, 1, 4).c_str());
     return text;
 }
 

@@ -18,6 +18,7 @@
 #include "core/csv.h"
 #include "core/energy.h"
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/draw.h"
@@ -74,10 +75,11 @@ std::optional<long double> StampMicros(std::string_view s) {
         return static_cast<long double>(ms) * 1000.0L;
     }
     std::string text(s.substr(0, 64));
-    int year, month, day, hour, minute, used = 0;
-    double seconds = 0;
-    if (std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%lf%n", &year, &month, &day, &hour, &minute, &seconds, &used) != 6)
-        return std::nullopt;
+    IsoTimeFields iso;
+    std::size_t used = 0;
+    if (!ScanIsoTime(text, &iso, &used)) return std::nullopt;
+    const int year = iso.year, month = iso.month, day = iso.day, hour = iso.hour, minute = iso.minute;
+    const double seconds = iso.seconds;
     if (!std::isfinite(seconds) || month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
     platform::CivilTime c{year, month, day, hour, minute, 0, 0};
     long double us = static_cast<long double>(platform::UnixMsFromCivil(c)) * 1000.0L + seconds * 1e6L;
