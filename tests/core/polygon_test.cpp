@@ -234,10 +234,14 @@ double ReferenceTwiceArea(const std::vector<PixelPoint>& polygon, double l, doub
         ps = out;
     };
     auto atX = [](double x) {
-        return [x](const GeoPoint& p, const GeoPoint& q) { return GeoPoint{x, p.y + (q.y - p.y) * (x - p.x) / (q.x - p.x)}; };
+        return [x](const GeoPoint& p, const GeoPoint& q) {
+            return GeoPoint{x, p.y + (q.y - p.y) * (x - p.x) / (q.x - p.x)};
+        };
     };
     auto atY = [](double y) {
-        return [y](const GeoPoint& p, const GeoPoint& q) { return GeoPoint{p.x + (q.x - p.x) * (y - p.y) / (q.y - p.y), y}; };
+        return [y](const GeoPoint& p, const GeoPoint& q) {
+            return GeoPoint{p.x + (q.x - p.x) * (y - p.y) / (q.y - p.y), y};
+        };
     };
     clip([&](const GeoPoint& p) { return p.x >= l; }, atX(l));
     clip([&](const GeoPoint& p) { return p.x <= r; }, atX(r));
@@ -247,7 +251,8 @@ double ReferenceTwiceArea(const std::vector<PixelPoint>& polygon, double l, doub
 }
 
 std::int64_t Orientation(PixelPoint a, PixelPoint b, PixelPoint c) {
-    return (std::int64_t{b.x} - a.x) * (std::int64_t{c.y} - a.y) - (std::int64_t{b.y} - a.y) * (std::int64_t{c.x} - a.x);
+    return (std::int64_t{b.x} - a.x) * (std::int64_t{c.y} - a.y) -
+           (std::int64_t{b.y} - a.y) * (std::int64_t{c.x} - a.x);
 }
 
 // A random simple polygon: random points, untangled by reversing the run
@@ -300,7 +305,8 @@ TEST(ClipPolygonToRect, EnclosesWhatAnIndependentClipperFindsOnRandomPolygons) {
         // extra round of corners is off by the whole rectangle.
         const double tolerance = 1500.0 * static_cast<double>(out.size() + 1);
         if (std::fabs(got - want) > tolerance) {
-            if (wrong++ == 0) firstWrong = Show(polygon) + " area " + std::to_string(got) + " want " + std::to_string(want);
+            if (wrong++ == 0)
+                firstWrong = Show(polygon) + " area " + std::to_string(got) + " want " + std::to_string(want);
         }
     }
     EXPECT_EQ(wrong, 0) << "of " << tried << "; first: " << firstWrong;
