@@ -14,6 +14,7 @@
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "map/eruption_symbols.h"
 #include "platform/sys/files.h"
 
 namespace ui = platform::ui;
@@ -61,6 +62,9 @@ void myFrame::OpenView(const char* name) {
     EraseTransientMarkers();
     CloseQuakeCatalogue();
     CloseEruptionCatalogue();
+    // The old run's eruptions would keep the same volcano from being drawn
+    // again; the map is rendered afresh below, so nothing needs erasing.
+    ClearDisplayedEruptions();
     std::remove(platform::ResolvePath("CITY.$$$").c_str());
     StopAnimationTimer();
 

@@ -308,6 +308,23 @@ TEST_F(Clock, PlayErasesTheShownEruptionsFromTheMapPane) {
     EXPECT_EQ(map->backBuffer().At(at.x, at.y), map->mapImageSurface()->At(at.x, at.y));
 }
 
+// Repeat, Redraw, a new view and an alert view all go through OpenView: the
+// old run's eruptions must not keep the same volcano from being drawn again.
+TEST_F(Clock, ReopeningTheViewStartsWithNoEruptionsAndDrawsThemAgain) {
+    WriteEruptionView();
+    myFrame* f = OpenTestView();
+    hl::Advance(50);
+    ASSERT_EQ(gDisplayedEruptions.size(), 1u);
+    f->OpenView(nullptr);
+    EXPECT_TRUE(gDisplayedEruptions.empty());
+    hl::Advance(50);
+    ASSERT_EQ(gDisplayedEruptions.size(), 1u);
+    const EruptionDisplay d = gDisplayedEruptions[0]->display;
+    EXPECT_TRUE(d.displayed);
+    childMap* map = f->layout()->mapPane();
+    EXPECT_EQ(map->backBuffer().At(d.x + gMapRect.left, d.y + gMapRect.top), ColorOf(14));
+}
+
 TEST_F(Clock, WithoutEruptionSymbolsNoEruptionIsRead) {
     gEruptionSymbolHooks.place = nullptr;
     gEruptionSymbolHooks.show = nullptr;
