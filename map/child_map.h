@@ -136,6 +136,7 @@ public:
     void DrawMarkerIcon();
     void EraseMarker();
     void EraseHighlight();
+    void EraseHighlightLabel();
     void HighlightEvent(const QuakeRecord* q, bool withDot, bool withRings);
     void HideHighlight(bool keepOff);
     void SetHighlightShown(bool on) { highlightShown_ = on; }
@@ -150,6 +151,8 @@ public:
     bool markerIconShown() const { return iconShown_; }
     ui::Point markerIconPosition() const { return {iconX_, iconY_}; }
     int ringCounter() const { return ringCounter_; }
+    // The alert magnitude's box on the screen (map-area coordinates); empty when none is shown.
+    const gfx::Rect& highlightLabel() const { return highlightLabel_; }
 
     // ---- surfaces; the screen draws into the back buffer, the others are null
     // before the first rendering
@@ -238,5 +241,6 @@ private:
     int ringCounter_ = -3;
     bool highlightShown_ = false;
     bool dragInProgress_ = false;
+    gfx::Rect highlightLabel_;  // the alert magnitude drawn on the screen; empty when none
     std::shared_ptr<const gfx::Font> highlightFont_;  // the alert magnitude's type, made on first use
 };
