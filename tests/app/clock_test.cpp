@@ -9,6 +9,7 @@
 #include "app/speed.h"
 #include "app/view_open.h"
 #include "core/eruption.h"
+#include "core/catalogue_rebuild.h"
 #include "core/quake.h"
 #include "core/view.h"
 #include "map/child_map.h"
@@ -97,7 +98,6 @@ protected:
         gEruptionSymbolHooks = EruptionSymbolHooks{};
         gEruptionCalls = nullptr;
         ClearDisplayedEruptions();
-        gCatalogueUpdateRunning = false;
         platform::SetClock(&hl::VirtualClock());
         ResetViewSettings();
     }
@@ -407,10 +407,14 @@ TEST_F(Clock, DuringACatalogueUpdateTheClockDoesNotReopenTheCatalogue) {
     hl::Advance(50);
     ASSERT_NE(gQuakeCatalogue, nullptr);
     CloseQuakeCatalogue();
-    gCatalogueUpdateRunning = true;
-    hl::Advance(200);
-    EXPECT_EQ(gQuakeCatalogue, nullptr);
-    gCatalogueUpdateRunning = false;
+    {
+        CatalogueUpdateHold update;
+        ASSERT_TRUE(update.held());
+        hl::Advance(200);
+        EXPECT_EQ(gQuakeCatalogue, nullptr);
+        CatalogueUpdateHold second;
+        EXPECT_FALSE(second.held());  // one update at a time
+    }
     hl::Advance(50);
     EXPECT_NE(gQuakeCatalogue, nullptr);
 }

@@ -160,8 +160,11 @@ TEST_F(WebUpdateTest, NoAnswerAtAllAndAnEmptyCatalogue) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Fetch events from 2014-09-10 to 2014-09-21"), lines.end());
 }
 
-TEST_F(WebUpdateTest, MissingCatalogueEndsNormallyAndBackupNames) {
-    EXPECT_EQ(UpdateFromWebService(true, hooks), 0);
+TEST_F(WebUpdateTest, MissingCatalogueIsReportedAndBackupNames) {
+    // Reported as the server update reports it, and not taken for success.
+    EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Can't find file WORLD.HY4"), lines.end());
+    EXPECT_EQ(repeats, 1);
     EXPECT_EQ(lines.back(), "Done");
     EXPECT_EQ(BackupCatalogueName("WORLD.HY4"), "WORLD.hyt");
     EXPECT_EQ(BackupCatalogueName("data.v2/WORLD.HY4"), "data.v2/WORLD.hyt");
