@@ -23,3 +23,25 @@ if grep -q "SMOKE TEST MARKER" QUORVEL.INI; then
 fi
 grep -q "MENU BAR: YES" QUORVEL.INI || { echo "QUORVEL.INI lost its settings"; exit 1; }
 echo "Quorview started and exited cleanly"
+
+# SIGTERM is Exit: the settings are written and the status is 0.
+echo "SMOKE TEST MARKER: 2" >> QUORVEL.INI
+cat > "$work/term.sh" <<'INNER'
+#!/usr/bin/env bash
+"$1" &
+pid=$!
+sleep 3
+kill -TERM "$pid"
+wait "$pid"
+INNER
+status=0
+timeout 60 "$xvfb_run" -a bash "$work/term.sh" "$quorview" || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "Quorview ended by SIGTERM with status $status"
+  exit 1
+fi
+if grep -q "SMOKE TEST MARKER" QUORVEL.INI; then
+  echo "QUORVEL.INI was not rewritten after SIGTERM"
+  exit 1
+fi
+echo "Quorview ended cleanly on SIGTERM"
