@@ -10,6 +10,7 @@
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "net/update_link.h"
 #include "net/web_update.h"
 #include "platform/net/http.h"
 #include "platform/ui/headless/headless.h"
@@ -262,4 +263,27 @@ TEST_F(WebUpdateTest, MissingCatalogueIsReportedAndBackupNames) {
     EXPECT_EQ(BackupCatalogueName("data.v2/WORLD.HY4"), "data.v2/WORLD.hyt");
     EXPECT_EQ(BackupCatalogueName("my.cat.hy4"), "my.cat.hyt");
     EXPECT_EQ(BackupCatalogueName("data.v2/WORLD"), "data.v2/WORLD.hyt");
+}
+
+// One hold for both updates: neither runs inside the other, so neither
+// truncates the temporary catalogue the other is writing.
+TEST_F(WebUpdateTest, NeitherUpdateRunsWhileTheOtherHoldsTheCatalogue) {
+    WriteCatalogue({Quake(2014, 8, 25, 12, 0, 5.3)});
+    const std::string before = TempDir::Read("WORLD.HY4");
+    TempDir::Write(kTempCatalogue, "being written");
+    gUpdateServer = "127.0.0.1";
+    gUpdatePort = static_cast<unsigned>(LocalHttpServer::ClosedPort());
+    {
+        CatalogueUpdateHold running;
+        ASSERT_TRUE(running.held());
+        EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
+        ServerUpdateHooks server;
+        EXPECT_EQ(UpdateFromServer(server), 1);
+        EXPECT_TRUE(lines.empty());
+        EXPECT_EQ(repeats, 0);
+        EXPECT_EQ(TempDir::Read(kTempCatalogue), "being written");
+        EXPECT_EQ(TempDir::Read("WORLD.HY4"), before);
+        EXPECT_EQ(gQuakeCatalogue, nullptr);
+    }
+    EXPECT_FALSE(CatalogueUpdateHold::Taken());
 }
