@@ -88,9 +88,13 @@ TEST_F(Startup, OwlMainRunsItsStepsInOrderAndRewritesTheConfiguration) {
     const std::string version = *ProjectRCVersion().Query("ProductVersion");
     const std::vector<std::string> expected = {
         "readctl", "Resolution: 1920 x 1080", "Run the application", "Run", "Version " + version,
-        "CmStartScreen", "Writing quorvel.ini", "Return from application .....",
+        "CmStartScreen",
+        // The unknown key is dropped by the rewrite, so the file is kept first.
+        "1 lines of QUORVEL.INI were not understood; the file is kept as QUORVEL.INI.bak",
+        "Writing quorvel.ini", "Return from application .....",
     };
     EXPECT_EQ(DebugLines(), expected);
+    EXPECT_NE(TempDir::Read("QUORVEL.INI.bak").find("NO SUCH KEY: 1"), std::string::npos);
     const std::string ini = TempDir::Read("QUORVEL.INI");
     EXPECT_EQ(ini.find("NO SUCH KEY"), std::string::npos);  // rewritten whole
     EXPECT_NE(ini.find("MENU BAR: YES"), std::string::npos);
