@@ -927,7 +927,7 @@ void KeepUnreadFile() {
         ok = std::fwrite(buffer, 1, n, out.file()) == n;
     std::fclose(in);
     if (ok && out.Commit()) {
-        DebugLog("%d lines of %s were not understood; the file is kept as %s", sLinesNotTaken, kConfigFileName,
+        DebugLog("Lines of %s not understood: %d; the file is kept as %s", kConfigFileName, sLinesNotTaken,
                  backup.c_str());
         sLinesNotTaken = 0;
     }

@@ -90,7 +90,7 @@ TEST_F(Startup, OwlMainRunsItsStepsInOrderAndRewritesTheConfiguration) {
         "readctl", "Resolution: 1920 x 1080", "Run the application", "Run", "Version " + version,
         "CmStartScreen",
         // The unknown key is dropped by the rewrite, so the file is kept first.
-        "1 lines of QUORVEL.INI were not understood; the file is kept as QUORVEL.INI.bak",
+        "Lines of QUORVEL.INI not understood: 1; the file is kept as QUORVEL.INI.bak",
         "Writing quorvel.ini", "Return from application .....",
     };
     EXPECT_EQ(DebugLines(), expected);
