@@ -4,11 +4,9 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "core/config.h"
-#include "core/energy.h"
 #include "core/helpers.h"
 #include "core/catalogue_rebuild.h"
 #include "core/quake.h"
