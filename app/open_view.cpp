@@ -15,6 +15,7 @@
 #include "core/quake.h"
 #include "core/view.h"
 #include "map/eruption_symbols.h"
+#include "map/section3d.h"
 #include "platform/sys/files.h"
 
 namespace ui = platform::ui;
@@ -60,6 +61,7 @@ void myFrame::OpenView(const char* name) {
 
     gEndOfPeriodDone = false;
     EraseTransientMarkers();
+    Clear3DPoints();
     CloseQuakeCatalogue();
     CloseEruptionCatalogue();
     // The old run's eruptions would keep the same volcano from being drawn
