@@ -5,6 +5,7 @@
 #include "core/helpers.h"
 #include "net/alert.h"
 #include "net/alert_email.h"
+#include "net/alert_view.h"
 #include "net/http.h"
 #include "net/update_link.h"
 #include "net/web_update.h"
@@ -52,4 +53,5 @@ void InstallNetworkCommands() {
     gStartSockets = StartWinsock;
     gAlertStep = ProcessAlertEvent;
     InstallAlertEmail();
+    InstallAlertView();
 }

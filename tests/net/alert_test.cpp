@@ -358,7 +358,7 @@ TEST_F(AlertStep, AnnouncementOrderAndHookArguments) {
         emailed = net + "|" + id + "|" + name + "|" + region + "|" + country + "|" + std::to_string(miles) + "|" +
                   compass + "|" + std::to_string(plant);
     };
-    gAlertHooks.applyAlertView = [&](const QuakeRecord&, const std::string& view, double, double) {
+    gAlertHooks.applyAlertView = [&](childMap&, const QuakeRecord&, const std::string& view, double, double) {
         log_.push_back("apply " + view);
     };
     Queue(Line("2024-05-01T11:20:00.000Z", 34, 139, 6.3, "us6000abcdefghij", "1"));
@@ -463,4 +463,9 @@ TEST_F(AlertStep, AnAlertFromTheFeedIsMailedAsTheProgramWiresIt) {
         << t;
     EXPECT_NE(m.find("earthquakes/eventpage/us6000abcd\r\n"), std::string::npos) << t;
     EXPECT_EQ(TempDir::Read("archive.txt").find("e-mail did not go out"), std::string::npos);
+    // The alert view and its files, for the zoom to show.
+    const std::string view = "2024-05-01-11 Alphaville";
+    EXPECT_EQ(gMapName, view);
+    EXPECT_EQ(TempDir::Read("Alert_View_Filename.txt"), view + "\n");
+    for (const char* ext : {"", ".caf", ".npp.txt", ".hyp"}) EXPECT_TRUE(fs::exists(view + ext)) << ext;
 }
