@@ -109,7 +109,7 @@ void myFrame::OpenView(const char* name) {
     }
     gShownEventLabel = nullptr;
 
-    SetCaption("Kestrune - " + gCurrentDirectory + "\\" + gMapName);
+    SetCaption(ViewCaption(gCurrentDirectory, gMapName));
 
     viewChanged_ = false;
     viewOpen_ = true;

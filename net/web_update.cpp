@@ -76,6 +76,13 @@ bool gUpdating = false;
 
 }  // namespace
 
+std::string EventServiceAddress(const char* variable) {
+    if (!variable || !*variable) return kDefaultEventServiceAddress;
+    std::string address = variable;
+    if (address.back() != '/') address += '/';
+    return address;
+}
+
 std::string BackupCatalogueName(const std::string& name) {
     const std::size_t part = name.find_last_of("/\\");
     const std::size_t dot = name.rfind('.');

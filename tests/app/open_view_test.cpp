@@ -156,6 +156,19 @@ TEST(PaneLayout, RectanglesForEachSetOfFlags) {
     }
 }
 
+// A frame wider than 16:9 would give a 57%-high map all the height: the
+// panel keeps its own height under it.
+TEST(PaneLayout, QmxMapLeavesThePanelItsHeight) {
+    for (const ui::Rect parent : {ui::Rect{0, 0, 1920, 1055}, ui::Rect{0, 0, 1920, 1080}, ui::Rect{0, 0, 1280, 697}}) {
+        SCOPED_TRACE(parent.height());
+        const PaneRects r = ComputePaneRects(parent, {false, true, true}, 30, 150, 82);
+        EXPECT_EQ(r.control.height(), 82);
+        EXPECT_EQ(r.control.bottom, parent.bottom);
+        EXPECT_EQ(r.map.bottom, r.control.top);
+        EXPECT_EQ(r.legend->bottom, r.control.top);
+    }
+}
+
 TEST(PaneLayout, ParentTooSmallGivesEmptyPanesInside) {
     const ui::Rect parent{0, 0, 100, 60};
     for (bool qmx : {false, true}) {
@@ -245,7 +258,7 @@ TEST_F(OpenView, ANamedViewRunsWithItsSettingsCaptionAndChecks) {
     EXPECT_FALSE(frame()->newView());
     EXPECT_TRUE(frame()->viewOpen());
     EXPECT_FALSE(gCanClose);
-    EXPECT_EQ(frame()->caption(), "Kestrune - /views\\ALPHA");
+    EXPECT_EQ(frame()->caption(), "Kestrune - /views/ALPHA");
     EXPECT_TRUE(frame()->animationTimerRunning());
     EXPECT_EQ(gAnimationTime.t, gPeriodStart.t);
 
@@ -312,7 +325,7 @@ TEST_F(OpenView, AMissingFileLeavesTheRunningViewAndNamesIt) {
     EXPECT_TRUE(frame()->animationTimerRunning());
     EXPECT_EQ(frame()->layout(), layout);
     EXPECT_EQ(Renders(), renders);
-    EXPECT_EQ(frame()->caption(), "Kestrune - /views\\ALPHA");
+    EXPECT_EQ(frame()->caption(), "Kestrune - /views/ALPHA");
 }
 
 TEST_F(OpenView, AMissingFirstViewKeepsTheWelcomeScreen) {
@@ -350,7 +363,7 @@ TEST_F(OpenView, NewViewHasDefaultsAndCannotBeSaved) {
     EXPECT_EQ(StringListCount(gMapFiles), 1);  // the new view's default map file
     EXPECT_FALSE(frame()->popup(kPopupFile)->enabled(kCmSaveView).value_or(true));
     EXPECT_EQ(gOpenedViewName, "ALPHA");
-    EXPECT_EQ(frame()->caption(), "Kestrune - /views\\");
+    EXPECT_EQ(frame()->caption(), "Kestrune - /views");
 }
 
 TEST_F(OpenView, PausedUnlessAutoStartAndAlertShowsZoomButtons) {
@@ -470,7 +483,7 @@ TEST_F(OpenView, TheBundledWorldViewFillsTheFrameWithItsMap) {
     }
     EXPECT_GE(colours.size(), 4u);
     EXPECT_EQ(gMapName, "WORLD");
-    EXPECT_EQ(frame()->caption(), "Kestrune - /views\\WORLD");
+    EXPECT_EQ(frame()->caption(), "Kestrune - /views/WORLD");
 }
 
 TEST_F(OpenView, InitTimeoutOpensWorldWhileNoViewIsShown) {

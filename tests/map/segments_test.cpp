@@ -197,7 +197,8 @@ TEST(SegmentSkip, AgainstWorldPacificAndAtlanticViews) {
 // Both directions: a westward crossing once carried the rest of the line a
 // turn west, off the map, so the coast east of 180 went missing.
 TEST_F(SegmentsTest, CoastAcross180HasNoLineAcrossTheWorldMap) {
-    Proj world = SetView(-180, 180, -70, 75, 720, 400);
+    // The width limits the map: 440 rows hold its 421.
+    Proj world = SetView(-180, 180, -70, 75, 720, 440);
     ASSERT_EQ(gMapWidth, 720);  // two pixels per degree
     const std::vector<SegmentPoint> eastward = {{10200, 600}, {10740, 600}, {-10740, 620}, {-10200, 620}};
     const std::vector<SegmentPoint> westward(eastward.rbegin(), eastward.rend());
@@ -210,7 +211,7 @@ TEST_F(SegmentsTest, CoastAcross180HasNoLineAcrossTheWorldMap) {
 }
 
 TEST_F(SegmentsTest, CoastAcross180IsContinuousInThePacificView) {
-    Proj pacific = SetView(120, -60, -70, 75, 720, 600);
+    Proj pacific = SetView(120, -60, -70, 75, 720, 850);
     ASSERT_DOUBLE_EQ(pacific.xScale, 4.0);
     auto s = Draw(pacific, {MakeSegment(1, {{10200, 600}, {10740, 600}, {-10740, 600}, {-10200, 600}},
                                         PointLayout::kCoarse)});
@@ -223,7 +224,7 @@ TEST_F(SegmentsTest, CoastAcross180IsContinuousInThePacificView) {
 }
 
 TEST_F(SegmentsTest, FinePointsAcross180WrapLikeCoarseOnes) {
-    Proj world = SetView(-180, 180, -70, 75, 720, 400);
+    Proj world = SetView(-180, 180, -70, 75, 720, 440);
     auto s = Draw(world, {MakeSegment(3, {{612000, 36000}, {647000, 36000}, {-647000, 36000}, {-612000, 36000}},
                                       PointLayout::kFine)},
                   PointLayout::kFine);
@@ -235,7 +236,7 @@ TEST_F(SegmentsTest, FinePointsAcross180WrapLikeCoarseOnes) {
 // A coarse point just west of the west edge once projected onto the far
 // right while the jump test took it as next to its neighbour.
 TEST_F(SegmentsTest, CoarsePointJustWestOfTheEdgeStaysOnTheLeft) {
-    Proj pacific = SetView(120, -60, -70, 75, 720, 600);
+    Proj pacific = SetView(120, -60, -70, 75, 720, 850);
     auto s = Draw(pacific, {MakeSegment(1, {{7170, 600}, {7260, 600}, {7320, 660}}, PointLayout::kCoarse)});
     EXPECT_GT(InkInColumns(*s, 0, 10), 0);
     EXPECT_EQ(InkInColumns(*s, 20, 720), 0);
@@ -245,7 +246,7 @@ TEST_F(SegmentsTest, AutoCountryBordersThickenWithTheScale) {
     gLineThickness.country = kLineThicknessAuto;
     const std::vector<SegmentPoint> border = {{600, 2700}, {1200, 2700}};  // 10E to 20E along 45N
     {
-        Proj world = SetView(-180, 180, -70, 75, 720, 400);
+        Proj world = SetView(-180, 180, -70, 75, 720, 440);
         ASSERT_LE(world.yScale, 7);
         auto s = Draw(world, {MakeSegment(2, border, PointLayout::kCoarse)});
         EXPECT_EQ(Thickness(*s, 390), 2);
@@ -260,7 +261,7 @@ TEST_F(SegmentsTest, AutoCountryBordersThickenWithTheScale) {
 
 TEST_F(SegmentsTest, ColourZeroAndSkippedSegmentsAndTheTextDump) {
     gSegmentColors[7] = 0;  // rivers off
-    Proj world = SetView(-180, 180, -70, 75, 720, 400);
+    Proj world = SetView(-180, 180, -70, 75, 720, 440);
     const std::vector<Segment> segments = {
         MakeSegment(7, {{0, 0}, {600, 0}}, PointLayout::kCoarse),          // not drawn, dumped
         MakeSegment(1, {{0, 4700}, {60, 4710}}, PointLayout::kCoarse),     // north of the map: skipped
@@ -276,7 +277,7 @@ TEST_F(SegmentsTest, ColourZeroAndSkippedSegmentsAndTheTextDump) {
 }
 
 TEST_F(SegmentsTest, DamagedFileKeepsTheSegmentsBeforeTheFault) {
-    Proj world = SetView(-180, 180, -70, 75, 720, 400);
+    Proj world = SetView(-180, 180, -70, 75, 720, 440);
     auto s = gfx::Surface::Create(gMapWidth, gMapHeight, kBack);
     gfx::DrawContext dc(*s);
     std::FILE* f = SegmentFile({MakeSegment(1, {{0, 0}, {600, 0}}, PointLayout::kCoarse),

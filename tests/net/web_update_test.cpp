@@ -8,6 +8,9 @@
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "app/frame.h"
+#include "app/housekeeping.h"
+#include "net/frame_commands.h"
 #include "net/web_update.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/fixtures/http/local_server.h"
@@ -167,4 +170,46 @@ TEST_F(WebUpdateTest, MissingCatalogueEndsNormallyAndBackupNames) {
     EXPECT_EQ(BackupCatalogueName("data.v2/WORLD.HY4"), "data.v2/WORLD.hyt");
     EXPECT_EQ(BackupCatalogueName("my.cat.hy4"), "my.cat.hyt");
     EXPECT_EQ(BackupCatalogueName("data.v2/WORLD"), "data.v2/WORLD.hyt");
+}
+
+TEST(EventServiceAddressTest, TheVariableReplacesThePublicService) {
+    struct Case {
+        const char* value;
+        const char* address;
+    };
+    for (const Case& c : {Case{nullptr, kDefaultEventServiceAddress}, Case{"", kDefaultEventServiceAddress},
+                          Case{"http://127.0.0.1:8080/", "http://127.0.0.1:8080/"},
+                          Case{"http://mirror.example/quakes", "http://mirror.example/quakes/"}}) {
+        EXPECT_EQ(EventServiceAddress(c.value), c.address) << (c.value ? c.value : "(unset)");
+    }
+}
+
+// The program's wiring reads the variable, and the update then asks that server.
+TEST_F(WebUpdateTest, TheProgramAsksTheServerTheEnvironmentNames) {
+    // The wiring installs the frame's network hooks too; other tests expect them as they were.
+    struct KeptHooks {
+        decltype(gWebUpdateRunner) web = gWebUpdateRunner;
+        decltype(gServerUpdateRunner) link = gServerUpdateRunner;
+        decltype(gFeedRequest) feed = gFeedRequest;
+        decltype(gStartSockets) sockets = gStartSockets;
+        decltype(gAlertStep) alert = gAlertStep;
+        ~KeptHooks() {
+            gWebUpdateRunner = web, gServerUpdateRunner = link, gFeedRequest = feed;
+            gStartSockets = sockets, gAlertStep = alert;
+        }
+    } kept;
+    WriteCatalogue({Quake(2014, 9, 15, 0, 0, 5.0)});
+    Answer(Query("2014-09-15", "2014-09-21"), 200, std::string(kHeader) + "\n" + Csv(2014, 9, 18, 3, 30, 4.4) + "\n");
+    LocalHttpServer server(LocalHttpServer::Transport::kPlain, answers);
+    ASSERT_TRUE(server.running());
+    ::setenv(kEventServiceVariable, ("http://" + server.host()).c_str(), 1);
+    InstallNetworkCommands();
+    ::unsetenv(kEventServiceVariable);
+
+    EXPECT_EQ(gEventServiceAddress, "http://" + server.host() + "/");
+    EXPECT_EQ(UpdateFromWebService(true, hooks), 0);
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(Catalogue("WORLD.HY4").size(), 2u);
+    InstallNetworkCommands();  // unset again: the public service
+    EXPECT_EQ(gEventServiceAddress, kDefaultEventServiceAddress);
 }

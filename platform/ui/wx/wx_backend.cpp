@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <memory>
@@ -419,8 +420,10 @@ wxMenu* BuildMenu(const Menu& m) {
         } else if (it.popup) {
             menu->AppendSubMenu(BuildMenu(*it.popup), Text(it.text));
         } else {
-            wxMenuItem* item = menu->AppendCheckItem(it.id, Text(it.text));
-            item->Check(it.checked);
+            // Only items that carry a check mark get its box.
+            wxMenuItem* item = it.checkable ? menu->AppendCheckItem(it.id, Text(it.text))
+                                            : menu->Append(it.id, Text(it.text));
+            if (it.checkable) item->Check(it.checked);
             item->Enable(it.enabled);
         }
     }
@@ -434,7 +437,7 @@ void ApplyStates(const Menu& m, wxMenuBar& bar) {
             ApplyStates(*it.popup, bar);
         } else if (!it.separator && bar.FindItem(it.id)) {
             bar.Enable(it.id, it.enabled);
-            bar.Check(it.id, it.checked);
+            if (it.checkable) bar.Check(it.id, it.checked);
         }
     }
 }
@@ -989,6 +992,17 @@ int MessageBox(Window* owner, std::string_view text, std::string_view caption, B
 void Beep(BeepKind) {
     EnsureStarted();
     if (gStarted) wxBell();
+}
+
+bool DisplayAvailable(std::string* why) {
+    EnsureStarted();
+    if (gStarted) return true;
+    if (why) {
+        const char* display = std::getenv("DISPLAY");
+        *why = display && *display ? std::string("cannot open display ") + display
+                                   : std::string("no display: DISPLAY is not set");
+    }
+    return false;
 }
 
 Size ScreenSize() {
