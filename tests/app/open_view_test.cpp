@@ -7,6 +7,8 @@
 
 #include "app/layout.h"
 #include "app/menus.h"
+#include "app/startup.h"
+#include "map/child_map.h"
 #include "app/speed.h"
 #include "app/view_open.h"
 #include "app/welcome.h"
@@ -484,6 +486,54 @@ TEST_F(OpenView, TheBundledWorldViewFillsTheFrameWithItsMap) {
     EXPECT_GE(colours.size(), 4u);
     EXPECT_EQ(gMapName, "WORLD");
     EXPECT_EQ(frame()->caption(), "Kestrune - /views/WORLD");
+}
+
+// Every bundled view on 16:9 and 4:3 screens, in the standard and the QMX
+// arrangement: the whole map with its labels' margins lies on its pane, and
+// the panel has its height at the bottom of the frame.
+TEST_F(OpenView, EveryBundledViewFitsCommonScreens) {
+    const fs::path data = fs::weakly_canonical(fs::path(KESTRUNE_FIXTURES) / ".." / ".." / "data");
+    fs::copy(data, fs::current_path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    BuildMercatorTable();
+    SetMapPaneFactory(nullptr);  // the real map pane
+    const char* const views[] = {"WORLD", "WORLD-ALT", "PACIFIC", "JAPAN", "CHILE", "ALASKA", "INDONESIA",
+                                 "MEDITERRANEAN"};
+    for (const ui::Size screen : {ui::Size{1920, 1080}, ui::Size{1366, 768}, ui::Size{1024, 768}}) {
+        for (const bool qmx : {false, true}) {
+            ASSERT_EQ(ReadConfigFile(), 0);
+            gControls[kControlDebug] = 0;
+            gControls[kControlQmxLegend] = qmx;
+            hl::SetScreenSize(screen);
+            MeasureScreen();
+            app_.reset();
+            frame_ = nullptr;
+            for (const char* view : views) {
+                SCOPED_TRACE(std::string(view) + " at " + std::to_string(screen.width) + "x" +
+                             std::to_string(screen.height) + (qmx ? " qmx" : ""));
+                frame()->OpenView(view);
+                ASSERT_TRUE(hl::MessageBoxCalls().empty());
+                myLayoutWindow* layout = frame()->layout();
+                ASSERT_NE(layout, nullptr);
+                const ui::Rect pane = layout->map().window->clientRect();
+                // The map area and its 3-pixel bevel, with room for the labels around it.
+                const int labels = gLegendFont->metrics().height;
+                EXPECT_GE(gMapRect.left - 3, 0);
+                EXPECT_GE(gMapRect.top - 3, labels);
+                EXPECT_LE(gMapRect.right + 3, pane.right);
+                EXPECT_LE(gMapRect.bottom + 3, pane.bottom - labels);
+                // And fills the pane across or down, inside the labels' margins.
+                const int across = pane.width() - 2 * (10 + 7 * gLegendFont->metrics().aveCharWidth);
+                const int down = pane.height() - 2 * (10 + labels);
+                EXPECT_TRUE(gMapWidth >= across - 1 || gMapHeight >= down - 1) << gMapWidth << "x" << gMapHeight;
+                // Nothing of the view's bounds is cut: the map shows them whole.
+                EXPECT_NEAR(gLonSpan * layout->mapPane()->xScale, gMapWidth, 1.0);
+                const ui::Rect panel = layout->control()->rect();
+                EXPECT_EQ(panel.bottom, layout->clientRect().bottom);
+                EXPECT_GE(panel.height(), childControl::kStandardHeight);
+                EXPECT_EQ(layout->map().window->rect().bottom, panel.top);
+            }
+        }
+    }
 }
 
 TEST_F(OpenView, InitTimeoutOpensWorldWhileNoViewIsShown) {

@@ -211,7 +211,7 @@ TEST_F(SegmentsTest, CoastAcross180HasNoLineAcrossTheWorldMap) {
 }
 
 TEST_F(SegmentsTest, CoastAcross180IsContinuousInThePacificView) {
-    Proj pacific = SetView(120, -60, -70, 75, 720, 850);
+    Proj pacific = SetView(120, -60, -70, 75, 720, 880);
     ASSERT_DOUBLE_EQ(pacific.xScale, 4.0);
     auto s = Draw(pacific, {MakeSegment(1, {{10200, 600}, {10740, 600}, {-10740, 600}, {-10200, 600}},
                                         PointLayout::kCoarse)});
@@ -236,7 +236,7 @@ TEST_F(SegmentsTest, FinePointsAcross180WrapLikeCoarseOnes) {
 // A coarse point just west of the west edge once projected onto the far
 // right while the jump test took it as next to its neighbour.
 TEST_F(SegmentsTest, CoarsePointJustWestOfTheEdgeStaysOnTheLeft) {
-    Proj pacific = SetView(120, -60, -70, 75, 720, 850);
+    Proj pacific = SetView(120, -60, -70, 75, 720, 880);
     auto s = Draw(pacific, {MakeSegment(1, {{7170, 600}, {7260, 600}, {7320, 660}}, PointLayout::kCoarse)});
     EXPECT_GT(InkInColumns(*s, 0, 10), 0);
     EXPECT_EQ(InkInColumns(*s, 20, 720), 0);

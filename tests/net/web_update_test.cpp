@@ -199,7 +199,7 @@ TEST_F(WebUpdateTest, TheProgramAsksTheServerTheEnvironmentNames) {
         }
     } kept;
     WriteCatalogue({Quake(2014, 9, 15, 0, 0, 5.0)});
-    Answer(Query("2014-09-15", "2014-09-21"), 200, std::string(kHeader) + "\n" + Csv(2014, 9, 18, 3, 30, 4.4) + "\n");
+    Answer(Query("2014-09-05", "2014-09-21"), 200, std::string(kHeader) + "\n" + Csv(2014, 9, 18, 3, 30, 4.4) + "\n");
     LocalHttpServer server(LocalHttpServer::Transport::kPlain, answers);
     ASSERT_TRUE(server.running());
     ::setenv(kEventServiceVariable, ("http://" + server.host()).c_str(), 1);
@@ -209,7 +209,7 @@ TEST_F(WebUpdateTest, TheProgramAsksTheServerTheEnvironmentNames) {
     EXPECT_EQ(gEventServiceAddress, "http://" + server.host() + "/");
     EXPECT_EQ(UpdateFromWebService(true, hooks), 0);
     EXPECT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(Catalogue("WORLD.HY4").size(), 2u);
+    EXPECT_EQ(Catalogue("WORLD.HY4"), std::vector<QuakeRecord>{Quake(2014, 9, 18, 3, 30, 4.4)});
     InstallNetworkCommands();  // unset again: the public service
     EXPECT_EQ(gEventServiceAddress, kDefaultEventServiceAddress);
 }
