@@ -308,10 +308,7 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
         if (g3DView) (void)BeginMapBuffer();
         for (StringListNode* n = mapFiles; n; n = n->next) {
             const std::string name = ResolveMapFileName(n->text, xScale);
-            std::FILE* f = OpenDataFile(name, "rb");
-            if (!f) continue;  // a missing map file is skipped silently
-            (void)DrawSegmentFile(*this, f, LayoutForFileName(name), dc);
-            std::fclose(f);
+            (void)DrawNamedSegmentFile(*this, name, LayoutForFileName(name), dc);
         }
         if (g3DView) EndMapBuffer();
     }

@@ -289,6 +289,48 @@ TEST_F(SegmentsTest, DamagedFileKeepsTheSegmentsBeforeTheFault) {
     EXPECT_EQ(InkInColumns(*s, 335, 355), 0);
 }
 
+// A map file that is missing, text or cut short is named once per view; the
+// map is drawn all the same, with what the file held before its fault.
+TEST_F(SegmentsTest, MissingOrDamagedMapFilesAreNamedOncePerView) {
+    Proj world = SetView(-180, 180, -70, 75, 720, 440);
+    const Segment east = MakeSegment(1, {{0, 0}, {600, 0}}, PointLayout::kCoarse);
+    const Segment west = MakeSegment(1, {{-600, 0}, {-300, 0}}, PointLayout::kCoarse);
+    WriteSegmentFile("COAST.S4", {east, west}, PointLayout::kCoarse);
+    const std::string whole = TempDir::Read("COAST.S4");
+    TempDir::Write("CUT.S4", whole.substr(0, whole.size() - 2));
+    TempDir::Write("TEXT.S4", TempDir::Read(std::string(KESTRUNE_FIXTURES) + "/malformed/text_named.s4"));
+    struct Case {
+        const char* file;
+        const char* said;  // the start of the line; empty: nothing
+        bool eastDrawn;
+    };
+    const Case cases[] = {
+        {"COAST.S4", "", true},
+        {"ABSENT.S4", "Quorview: ABSENT.S4: map file not found; the map is drawn without it", false},
+        {"TEXT.S4", "Quorview: TEXT.S4: damaged map file (", false},
+        {"CUT.S4", "Quorview: CUT.S4: damaged map file (point block runs past the end of the file)", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        ReadViewFile();
+        world = SetView(-180, 180, -70, 75, 720, 440);
+        for (int paint = 0; paint < 2; ++paint) {
+            auto s = gfx::Surface::Create(gMapWidth, gMapHeight, kBack);
+            gfx::DrawContext dc(*s);
+            testing::internal::CaptureStderr();
+            (void)DrawNamedSegmentFile(world, c.file, PointLayout::kCoarse, dc);
+            const std::string said = testing::internal::GetCapturedStderr();
+            EXPECT_EQ(InkInColumns(*s, 360, 380) > 0, c.eastDrawn);
+            if (paint == 1 || !*c.said) {
+                EXPECT_EQ(said, "");
+            } else {
+                EXPECT_EQ(said.rfind(c.said, 0), 0u) << said;
+            }
+        }
+    }
+    ResetViewSettings();
+}
+
 namespace {
 
 struct PenCall {
