@@ -144,6 +144,14 @@ void childMap::EnsureScreen() {
     }
 }
 
+void childMap::EvSize(ui::Size client) {
+    ui::Window::EvSize(client);
+    // Not before the first view, not for a pane squeezed to nothing (a minimised frame).
+    if (paneRect_.empty() || drawing_ || paneRect_.size() == client || client.width < 16 || client.height < 16) return;
+    RenderView();
+    Invalidate();
+}
+
 void childMap::RenderView() {
     mouseMode_ = kMouseBusy;
     EnsureScreen();

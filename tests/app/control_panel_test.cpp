@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "app/buttons.h"
 #include "app/globals.h"
 #include "app/slider.h"
+#include "app/speed.h"
 #include "app/view_open.h"
 #include "core/config.h"
 #include "core/quake.h"
@@ -112,7 +114,16 @@ protected:
 
 TEST_F(Panel, StandardControlsSitWhereTheLayoutSays) {
     childControl* p = Make();
-    // a 7, w 10, tmH 16, H 32: X1 316, X2 350, X3 388, X4 543, X5 557.
+    // a 7, w 10, tmH 16, H 32: X1 316, X2 350, X3 388. The speed box and the
+    // check boxes take their texts' real widths where 14 average characters
+    // would not hold them, and what follows them moves right by as much.
+    const auto font = gfx::Font::System();
+    int widest = 0;
+    for (int i = 0; i < kSpeedCount; ++i) widest = std::max(widest, font->Width(SpeedName(i)));
+    const int sw = std::max(98, widest + 10);
+    const int X4 = 388 + 18 + sw + 18 + 21, X5 = X4 + 14;
+    const int cw = std::max({98, ui::CheckBoxSize("Earthquakes").width, ui::CheckBoxSize("Eruptions").width});
+    const int row = std::max(16, ui::CheckBoxSize("Earthquakes").height);
     const struct {
         int id;
         Rect r;
@@ -122,8 +133,8 @@ TEST_F(Panel, StandardControlsSitWhereTheLayoutSays) {
         {807, Rect::FromSize(316, 4, 34, 34)},   {809, Rect::FromSize(316, 42, 34, 34)},
         {802, Rect::FromSize(350, 4, 34, 34)},   {810, Rect::FromSize(350, 42, 34, 34)},
         {1040, {38, 42, 316, 76}},               {812, Rect::FromSize(388, 4, 18, 18)},
-        {811, Rect::FromSize(504, 4, 18, 18)},   {1041, Rect::FromSize(557, 4, 98, 16)},
-        {1042, Rect::FromSize(557, 20, 98, 16)}, {828, Rect::FromSize(662, 5, 70, 21)},
+        {811, Rect::FromSize(406 + sw, 4, 18, 18)}, {1041, Rect::FromSize(X5, 4, cw, row)},
+        {1042, Rect::FromSize(X5, 4 + row, cw, row)}, {828, Rect::FromSize(X5 + cw + 7, 5, 70, 21)},
         {819, Rect::FromSize(925, 4, 70, 32)},   {824, Rect::FromSize(666, 4, 175, 32)},
         {827, Rect::FromSize(666, 36, 175, 32)}, {825, Rect::FromSize(841, 4, 84, 32)},
         {826, Rect::FromSize(841, 36, 84, 32)},
@@ -134,8 +145,16 @@ TEST_F(Panel, StandardControlsSitWhereTheLayoutSays) {
         EXPECT_EQ(w->rect(), c.r) << c.id;
     }
     EXPECT_EQ(p->readoutRect(), Rect::FromSize(72, 4, 210, 34));
-    EXPECT_EQ(p->speedBoxRect(), (Rect{406, 4, 504, 22}));
-    EXPECT_EQ(p->quakeIconPoint(), (ui::Point{543, 12}));
+    EXPECT_EQ(p->speedBoxRect(), (Rect{406, 4, 406 + sw, 22}));
+    // Every speed name ends before the Faster arrow; every caption fits its box.
+    EXPECT_LE(p->speedBoxRect().left + 5 + widest, p->speedBoxRect().right);
+    for (int id : {1041, 1042}) {
+        const auto* box = dynamic_cast<ui::CheckBox*>(p->ChildWithId(id));
+        ASSERT_NE(box, nullptr);
+        EXPECT_GE(box->rect().width(), ui::CheckBoxSize(box->text()).width) << id;
+        EXPECT_GE(box->rect().height(), ui::CheckBoxSize(box->text()).height) << id;
+    }
+    EXPECT_EQ(p->quakeIconPoint(), (ui::Point{X4, row / 2 + 4}));
     for (int id : {824, 825, 826, 827}) EXPECT_FALSE(p->ChildWithId(id)->style() & ui::style::kVisible) << id;
     EXPECT_EQ(p->ChildWithId(1072), nullptr);
 }

@@ -6,7 +6,9 @@
 #include <deque>
 #include <map>
 
+#include "platform/gfx/font.h"
 #include "platform/ui/app.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/frame.h"
@@ -325,6 +327,13 @@ int MessageBox(Window* owner, std::string_view text, std::string_view caption, B
 void Beep(BeepKind kind) { hl::S().beeps.push_back(kind); }
 
 Size ScreenSize() { return hl::S().screen; }
+
+// A 13-pixel box with a 4-pixel gap before the caption in the system font.
+Size CheckBoxSize(std::string_view caption) {
+    const auto font = gfx::Font::System();
+    if (!font) return {17, 13};
+    return {17 + font->Width(caption), std::max(13, font->metrics().height)};
+}
 
 bool DisplayAvailable(std::string* why) {
     if (!hl::S().display && why) *why = "no display (headless test)";

@@ -994,6 +994,20 @@ void Beep(BeepKind) {
     if (gStarted) wxBell();
 }
 
+// Measured on a scratch check box: the toolkit's own idea of what it needs.
+Size CheckBoxSize(std::string_view caption) {
+    EnsureStarted();
+    if (!gStarted) return {0, 0};
+    wxWindow* owner = wxTheApp->GetTopWindow();
+    wxFrame* scratch = owner ? nullptr : new wxFrame(nullptr, wxID_ANY, wxString());
+    auto* box = new wxCheckBox(owner ? owner : scratch, wxID_ANY, Text(caption));
+    box->Hide();
+    const wxSize best = box->GetBestSize();
+    delete box;
+    if (scratch) scratch->Destroy();
+    return {best.x, best.y};
+}
+
 bool DisplayAvailable(std::string* why) {
     EnsureStarted();
     if (gStarted) return true;
