@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <tuple>
+#include <utility>
 
 #include "app/buttons.h"
 #include "app/frame.h"
@@ -370,7 +373,6 @@ void childControl::ArrangeKiosk(int W) {
     const int B = leftGroupEnd_;
     int readoutX = (W - readoutWidth) / 2;
     if (readoutX - B < 20 * a) readoutX = B + 2;
-    readoutRect_ = Rect::FromSize(readoutX, 6, readoutWidth, H);
 
     int r = W - 2;
     auto right = [&](textButton* b, int gap) {
@@ -383,6 +385,12 @@ void childControl::ArrangeKiosk(int W) {
     right(pause_, 4);
     if (resume_) resume_->MoveWindow(Rect::FromSize(r, 6, resume_->rect().width(), H));
     rightGroupStart_ = r;
+    if (soundBox_ && Control(kControlBottomLegend)) {
+        soundBox_->MoveWindow(Rect::FromSize(r - 2 * a - soundBox_->rect().width(), 6 + (H - row) / 2,
+                                             soundBox_->rect().width(), row));
+    }
+    if (Control(kControlBottomLegend)) readoutX = PlaceBottomLegend(B, readoutX, readoutWidth);
+    readoutRect_ = Rect::FromSize(readoutX, 6, readoutWidth, H);
 
     const int C = readoutRect_.right + 2;
     if (quakesBox_ && eruptionsBox_) {
@@ -391,12 +399,11 @@ void childControl::ArrangeKiosk(int W) {
         quakesBox_->MoveWindow(Rect::FromSize(C + 4 * a, 6, quakesBox_->rect().width(), row));
         eruptionsBox_->MoveWindow(Rect::FromSize(C + 4 * a, row + 6, eruptionsBox_->rect().width(), row));
     }
-    if (soundBox_) {
+    // With the bottom legend the right of the read-out is the legend's: the
+    // Sound box went beside the right group above.
+    if (soundBox_ && !Control(kControlBottomLegend)) {
         const int width = soundBox_->rect().width();
-        int x = quakesBox_ ? quakesBox_->rect().right + a : C;
-        // With the bottom legend the right of the read-out is the legend's:
-        // the box goes beside the right group.
-        if (Control(kControlBottomLegend)) x = r - 2 * a - width;
+        const int x = quakesBox_ ? quakesBox_->rect().right + a : C;
         soundBox_->MoveWindow(Rect::FromSize(x, 6 + (H - row) / 2, width, row));
     }
 
@@ -409,6 +416,45 @@ void childControl::ArrangeKiosk(int W) {
         const int qx = readoutRect_.left - 15;
         quakeCounter_ = {qx - 8 * a, y - half, qx, y + half};
     }
+}
+
+namespace {
+const char kBottomQuakes[] = "Earthquakes";
+const char kBottomVolcanoes[] = "Volcanic Eruptions";
+}  // namespace
+
+// The bottom legend's two halves need room beside the read-out: the
+// earthquake half (dot, text, counter) left of it, the eruption half right
+// of it, both clear of the buttons. The first of the large font, the system
+// font and the legend font with which both fit; where none does, the symbols
+// and counters without their texts. The read-out as near the middle as that
+// allows.
+int childControl::PlaceBottomLegend(int leftEnd, int readoutX, int readoutWidth) {
+    const int a = gScreenMetrics.aveCharWidth;
+    const int counter = Control(kControlShowEventCounters) ? 8 * a + 15 : 0;
+    const int limit = (soundBox_ ? soundBox_->rect().left : rightGroupStart_) - a;
+    auto halves = [&](const std::shared_ptr<const gfx::Font>& f, bool texts) {
+        const auto font = f ? f : gfx::Font::System();
+        const int pad = font ? font->metrics().aveCharWidth : a;
+        const int quakes = !texts ? 0 : font ? font->Width(kBottomQuakes) + pad : 12 * a;
+        const int volcanoes = !texts ? 0 : font ? font->Width(kBottomVolcanoes) + pad : 19 * a;
+        return std::pair{15 + counter + quakes + 15 + 8 + 2, 15 + counter + 30 + volcanoes};
+    };
+    bottomLegendTexts_ = true;
+    int left = 0, right = 0;
+    bool fits = false;
+    for (const auto& font : {gLargeFont, std::shared_ptr<const gfx::Font>(), gLegendFont}) {
+        std::tie(left, right) = halves(font, true);
+        bottomLegendFont_ = font;
+        if ((fits = leftEnd + left + readoutWidth + right <= limit)) break;
+    }
+    if (!fits) {
+        bottomLegendTexts_ = false;
+        std::tie(left, right) = halves(nullptr, false);
+    }
+    int x = std::max(readoutX, leftEnd + left);
+    x = std::min(x, limit - right - readoutWidth);
+    return std::max(x, leftEnd + 2);
 }
 
 void childControl::EvSize(ui::Size client) {
@@ -934,8 +980,8 @@ void childControl::DrawBottomLegend(gfx::DrawContext& dc) {
     const int y = readoutRect_.top + 17;
     const int half = (tmH + 4) / 2;
     const bool counters = Control(kControlShowEventCounters);
-    const std::string volcanoes = "Volcanic Eruptions";
-    const std::string quakes = "Earthquakes";
+    const std::string volcanoes = kBottomVolcanoes;
+    const std::string quakes = kBottomQuakes;
 
     int x = readoutRect_.right + 15;
     if (counters) {
@@ -944,12 +990,9 @@ void childControl::DrawBottomLegend(gfx::DrawContext& dc) {
         x = eruptionCounter_.right + 15;
     }
     DrawEruptionSymbol(dc, x + 15, y, 4, ColorOf(12), ColorOf(0));
-    // The large font only while the text stays clear of the Repeat button,
-    // and of the Sound box that sits before the right group.
-    std::shared_ptr<const gfx::Font> font = gLargeFont;
-    const int limit = soundBox_ ? soundBox_->rect().left : repeat_ ? repeat_->rect().left : rightGroupStart_;
-    if (font && x + 30 + font->Width(volcanoes) > limit) font = nullptr;
-    DrawJustifiedText(dc, x + 30, y, font, volcanoes, 0, kNoColor, HJust::Left, VJust::Center);
+    // The large font only where both halves fit clear of the buttons (PlaceBottomLegend).
+    const std::shared_ptr<const gfx::Font> font = bottomLegendFont_;
+    if (bottomLegendTexts_) DrawJustifiedText(dc, x + 30, y, font, volcanoes, 0, kNoColor, HJust::Left, VJust::Center);
 
     x = readoutRect_.left - 15;
     if (counters) {
@@ -957,8 +1000,9 @@ void childControl::DrawBottomLegend(gfx::DrawContext& dc) {
         DrawBevelFrame(dc, quakeCounter_, kWhiteColor, true, 2, 0);
         x = quakeCounter_.left - 15;
     }
-    const Rect text = DrawJustifiedText(dc, x, y, font, quakes, 0, kNoColor, HJust::Right, VJust::Center);
-    DrawDot(dc, nullptr, text.left - 15, y, 8, gfx::kBlack, gfx::kWhite, 2);
+    const int textLeft =
+        bottomLegendTexts_ ? DrawJustifiedText(dc, x, y, font, quakes, 0, kNoColor, HJust::Right, VJust::Center).left : x;
+    DrawDot(dc, nullptr, textLeft - 15, y, 8, gfx::kBlack, gfx::kWhite, 2);
 }
 
 void childControl::Paint(ui::BackBuffer& buffer, const Rect&) {

@@ -5,6 +5,7 @@
 // call its entry points.
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -170,6 +171,8 @@ private:
     void Arrange(int W);
     void ArrangeStandard(int W);
     void ArrangeKiosk(int W);
+    // The read-out's x that leaves the bottom legend room; picks its font.
+    int PlaceBottomLegend(int leftEnd, int readoutX, int readoutWidth);
     textButton* AddText(int id, const char* caption, int x, int y, int width, int height, bool hidden = false);
     myButton* AddBitmap(int id, int bitmap, int mode, int x, int y, int size);
     platform::ui::CheckBox* AddCheck(int id, const char* caption, int x, int y, int width, int height);
@@ -197,6 +200,8 @@ private:
     bool zoomButtonsShown_ = false;
     int leftGroupEnd_ = 0;     // kiosk: x after the left group of buttons
     int rightGroupStart_ = 0;  // kiosk: x of the right group's leftmost button
+    std::shared_ptr<const platform::gfx::Font> bottomLegendFont_;  // null: the system font
+    bool bottomLegendTexts_ = true;  // false: no room for the legend's two texts
 
     platform::ui::Rect readoutRect_{}, speedBox_{}, sliderRect_{}, track_{}, quakeCounter_{}, eruptionCounter_{};
     platform::ui::Point quakeIcon_{}, eruptionIcon_{};

@@ -146,7 +146,7 @@ void myFrame::OpenView(const char* name) {
     quakesShown_ = 0;
     eruptionsShown_ = 0;
     if (layout_->legend()) layout_->legend()->DrawEventCounters(0, 0);
-    else if (panel && gControls[kControlBottomLegend]) panel->DrawEventCounters(0, 0);
+    if (panel && gControls[kControlBottomLegend]) panel->DrawEventCounters(0, 0);
 
     MapPane& map = layout_->map();
     if (map.flushUpdateRect) map.flushUpdateRect();

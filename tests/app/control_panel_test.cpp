@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "app/buttons.h"
 #include "app/globals.h"
@@ -16,6 +17,7 @@
 #include "core/view.h"
 #include "map/draw.h"
 #include "map/proj.h"
+#include "platform/gfx/font.h"
 
 namespace ui = platform::ui;
 using gfx::Rect;
@@ -157,6 +159,57 @@ TEST_F(Panel, StandardControlsSitWhereTheLayoutSays) {
     EXPECT_EQ(p->quakeIconPoint(), (ui::Point{X4, row / 2 + 4}));
     for (int id : {824, 825, 826, 827}) EXPECT_FALSE(p->ChildWithId(id)->style() & ui::style::kVisible) << id;
     EXPECT_EQ(p->ChildWithId(1072), nullptr);
+}
+
+// The kiosk row with every button, the Sound box and the bottom legend, on
+// panels of 1920 and 1280 pixels and after a resize between them: every
+// control inside the panel, none over another, the read-out and both
+// counters clear of them, and the counters drawn.
+TEST_F(Panel, KioskRowFitsItsWidthWithTheBottomLegend) {
+    using namespace std::string_literals;
+    for (int index : {kControlCanExit, kControlShowBackButton, kControlShowWorldMenuButton, kControlShowStartOverButton,
+                      kControlShowPlatesButton, kControlShowRepeatButton, kControlShowPauseButton,
+                      kControlShowSoundButton, kControlBottomLegend, kControlShowEventCounters, kControlShowSlider}) {
+        gControls[index] = 1;
+    }
+    gExitButtonLabel = "Exit";
+    gWorldViewName = "WORLD";
+    gShowEarthquakes = gShowEruptions = true;
+    gScreenMetrics = gfx::Font::System()->metrics();
+    gLargeFont = gfx::Font::Create("MS Sans Serif", static_cast<int>(gScreenMetrics.height * 1.5), gfx::kBoldWeight);
+    gLargeMetrics = gLargeFont->metrics();
+    gScreenWidth = 1920;
+    int h = 0;
+    auto* p = new childControl(&parent_, &h, childControl::Kind::Kiosk);
+    parent_.MoveWindow({0, 0, 1920, h});
+    p->MoveWindow({0, 0, 1920, h});
+    parent_.Create();
+    EXPECT_EQ(p->ChildWithId(823)->caption(), "WORLD Menu");  // no list of views yet
+
+    for (int width : {1920, 1280, 1920}) {
+        SCOPED_TRACE(width);
+        p->MoveWindow({0, 0, width, h});
+        std::vector<Rect> taken;
+        for (ui::Window* c : p->children()) {
+            if (!(c->style() & ui::style::kVisible) || c->id() == 1040) continue;  // the slider has its own row
+            const Rect r = c->rect();
+            EXPECT_EQ(r.intersected(p->clientRect()), r) << c->caption();
+            for (const Rect& other : taken) EXPECT_TRUE(r.intersected(other).empty()) << c->caption();
+            taken.push_back(r);
+        }
+        for (const Rect& box : {p->readoutRect(), p->quakeCounterBox(), p->eruptionCounterBox()}) {
+            for (const Rect& other : taken) EXPECT_TRUE(box.intersected(other).empty());
+        }
+        p->DrawEventCounters(5, 7);
+        p->Invalidate();
+        p->Update();
+        int ink = 0;
+        const Rect q = p->quakeCounterBox();
+        for (int y = q.top; y < q.bottom; ++y)
+            for (int x = q.left; x < q.right; ++x) ink += p->backBuffer().At(x, y) == gfx::kBlack;
+        EXPECT_GT(ink, 5) << "the earthquake count";
+    }
+    gLargeFont.reset();
 }
 
 TEST_F(Panel, SliderIgnoresOneStepAndJumpsOnTwo) {
