@@ -12,7 +12,8 @@ std::vector<std::string> WelcomeNoticeLines(bool configFound, unsigned initTimeo
     std::vector<std::string> lines = {"Kestrune", "This build has no welcome screen, start screen or button menu yet."};
     if (!configFound) lines.push_back("No QUORVEL.INI in " + gCurrentDirectory + ": the default settings are in use.");
     if (initTimeout != 0) {
-        lines.push_back("The WORLD view opens after INIT TIMEOUT: " + std::to_string(initTimeout) + " seconds.");
+        lines.push_back("The WORLD view opens after INIT TIMEOUT: " + std::to_string(initTimeout) +
+                        (initTimeout == 1 ? " second." : " seconds."));
     } else {
         lines.push_back("INIT TIMEOUT is 0, so no view opens by itself.");
         lines.push_back("Set INIT TIMEOUT: 1 in QUORVEL.INI to open the WORLD view a second after the start.");

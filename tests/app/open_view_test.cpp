@@ -536,6 +536,26 @@ TEST_F(OpenView, EveryBundledViewFitsCommonScreens) {
     }
 }
 
+// The bundled settings, as the README's run command starts them, show the
+// WORLD replay within a few seconds.
+TEST_F(OpenView, TheBundledSettingsShowTheWorldReplayAtOnce) {
+    const fs::path data = fs::weakly_canonical(fs::path(KESTRUNE_FIXTURES) / ".." / ".." / "data");
+    fs::copy(data, fs::current_path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    ASSERT_EQ(ReadConfigFile(), 0);
+    gControls[kControlDebug] = 0;
+    BuildMercatorTable();
+    myFrame* f = frame();
+    EXPECT_EQ(f->layout(), nullptr);
+    hl::Advance(2000);
+    ASSERT_NE(f->layout(), nullptr);
+    EXPECT_EQ(gOpenedViewName, "WORLD");
+    EXPECT_TRUE(f->animationTimerRunning());
+    EXPECT_FALSE(gPaused);
+    const TimeValue started = gAnimationTime;
+    hl::Advance(2000);
+    EXPECT_GT(gAnimationTime.t, started.t) << "the replay runs";
+}
+
 TEST_F(OpenView, InitTimeoutOpensWorldWhileNoViewIsShown) {
     TempDir::Write("WORLD", "DAYS TO LOOP: 7\n");
     gInitTimeout = 3;
