@@ -324,7 +324,7 @@ void DrawPlatesLayer(const Proj& proj, gfx::DrawContext& dc, Segment3DPen* pen3d
     if (gCrossSectionView) return;
     ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
     (void)DrawNamedSegmentFile(proj, kPlatesFile, PointLayout::kFine, dc, pen3d);
-    if (gPlateLabelDrawer && !gPltFileName.empty()) gPlateLabelDrawer(dc, gPltFileName);
+    if (gPlateLabelDrawer && !gPltFileName.empty()) gPlateLabelDrawer(proj, dc, gPltFileName);
     dc.SetOrigin({0, 0});
     dc.ResetClip();
     dc.SetOrigin({gMapRect.left, gMapRect.top});

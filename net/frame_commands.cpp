@@ -6,6 +6,7 @@
 #include "app/housekeeping.h"
 #include "core/helpers.h"
 #include "net/alert.h"
+#include "net/alert_email.h"
 #include "net/http.h"
 #include "net/update_link.h"
 #include "net/web_update.h"
@@ -52,6 +53,7 @@ void InstallNetworkCommands() {
     gFeedRequest = RequestFeed;
     gStartSockets = StartWinsock;
     gAlertStep = ProcessAlertEvent;
+    InstallAlertEmail();
     gEventServiceAddress = EventServiceAddress(std::getenv(kEventServiceVariable));
     if (gEventServiceAddress != kDefaultEventServiceAddress)
         DebugLog("Event service: %s", gEventServiceAddress.c_str());

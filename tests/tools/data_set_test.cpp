@@ -186,7 +186,11 @@ TEST(DataSet, ViewsReadBackAndNameFilesThatExist) {
         SCOPED_TRACE(name);
         DataCopy copy({name});
         ASSERT_EQ(ReadViewFile(name), 0);
-        EXPECT_TRUE(gMapView);
+        EXPECT_EQ(gMapView + g3DView + gCrossSectionView, 1) << "one kind of view";
+        // The overlay files a map view names are there, and so are the symbol definitions they name.
+        for (StringListNode* list : {gTextFiles, gSymbolFiles})
+            for (StringListNode* n = gMapView ? list : nullptr; n; n = n->next)
+                EXPECT_TRUE(fs::exists(kData / n->text)) << n->text;
         EXPECT_LT(gMapSouth, gMapNorth);
         // Up to the present, so updated quakes are seen; one floor throughout
         // the catalogue (its M5 events begin in 2013).
