@@ -159,6 +159,12 @@ TEST_F(Panel, StandardControlsSitWhereTheLayoutSays) {
     EXPECT_EQ(p->quakeIconPoint(), (ui::Point{X4, row / 2 + 4}));
     for (int id : {824, 825, 826, 827}) EXPECT_FALSE(p->ChildWithId(id)->style() & ui::style::kVisible) << id;
     EXPECT_EQ(p->ChildWithId(1072), nullptr);
+
+    // A narrower frame takes the right-hand buttons along with its edge.
+    p->MoveWindow({0, 0, 800, 82});
+    EXPECT_EQ(p->ChildWithId(819)->rect(), Rect::FromSize(725, 4, 70, 32));
+    EXPECT_EQ(p->ChildWithId(825)->rect(), Rect::FromSize(641, 4, 84, 32));
+    EXPECT_EQ(p->ChildWithId(824)->rect(), Rect::FromSize(466, 4, 175, 32));
 }
 
 // The kiosk row with every button, the Sound box and the bottom legend, on
