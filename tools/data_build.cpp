@@ -18,14 +18,6 @@ constexpr int kMagTypeColumn = 5;
 constexpr int kIdColumn = 11;
 constexpr int kUpdatedColumn = 12;
 
-std::vector<std::string> Fields(std::string_view line) {
-    std::vector<std::string> out;
-    StringListNode* head = SplitCsvLine(line, nullptr);
-    for (StringListNode* n = head; n; n = n->next) out.push_back(n->text);
-    FreeStringList(head);
-    return out;
-}
-
 }  // namespace
 
 std::vector<ServiceEvent> ReadServiceEvents(std::FILE* file, CatalogueStats* stats) {
@@ -36,7 +28,7 @@ std::vector<ServiceEvent> ReadServiceEvents(std::FILE* file, CatalogueStats* sta
         bool header = first && line.rfind("time,", 0) == 0;
         first = false;
         if (header || line.empty()) continue;
-        std::vector<std::string> f = Fields(line);
+        std::vector<std::string> f = SplitCsvFields(line);
         ServiceEvent e;
         if (f.size() > kIdColumn) e.id = f[kIdColumn];
         if (f.size() > kUpdatedColumn) e.updated = f[kUpdatedColumn];
@@ -93,7 +85,7 @@ std::vector<QuakeRecord> BuildCatalogue(const std::vector<ServiceEvent>& events,
         }
         TimeValue t;
         const double time = t.SetFromQuake(q);
-        std::vector<std::string> f = Fields(e.line);
+        std::vector<std::string> f = SplitCsvFields(e.line);
         keyed.push_back({&e.id, {f.size() > kMagTypeColumn ? f[kMagTypeColumn] : std::string(), q, time}});
     }
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
