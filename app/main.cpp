@@ -1,3 +1,4 @@
+#include "app/sphere_output.h"
 #include "app/startup.h"
 #include "map/overlay.h"
 #include "map/section3d.h"
@@ -7,5 +8,6 @@ int main(int argc, char** argv) {
     InstallNetworkCommands();
     InstallOverlayRenderer();
     InstallSectionAnd3DViews();
+    InstallSphereOutput();
     return OwlMain(argc, argv);
 }

@@ -189,6 +189,9 @@ public:
     gfx::DrawContext* protectionMask() { return mask_.get(); }
     const gfx::Mask* protectionMaskBits() const { return maskBits_.get(); }
     gfx::DrawContext* sphereDisplay() { return sphereDisplay_.get(); }
+    const gfx::Surface* sphereDisplaySurface() const { return sphereDisplaySurface_.get(); }
+    // The sphere display image as the next numbered frame (map/image_files.cpp).
+    void SaveSphereFrame();
     gfx::DrawContext* spherePermanent() { return spherePermanent_.get(); }
 
     const gfx::Rect& paneRect() const { return paneRect_; }
