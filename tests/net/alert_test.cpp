@@ -23,6 +23,7 @@
 #include "platform/sound/recording_sink.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/support/smtp_peer.h"
+#include "tests/net/alert_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -30,12 +31,8 @@ namespace {
 namespace fs = std::filesystem;
 namespace snd = platform::sound;
 
-fs::path Fixture(const char* name) { return fs::path(KESTRUNE_FIXTURES) / "alert" / name; }
-
-void CopyFixtures() {
-    for (const char* f : {"CityLatLonPop.csv", "Reactor_Data_NRDC.csv", "alert_criteria.txt"})
-        fs::copy_file(Fixture(f), f, fs::copy_options::overwrite_existing);
-}
+using alerttest::CopyFixtures;
+using alerttest::Fixture;
 
 std::vector<std::string> FeedLines(const char* name) {
     std::vector<std::string> out;
@@ -95,29 +92,17 @@ protected:
         ResetViewSettings();
         ResetAlertState();
         gControls[kControlDebug] = 1;
-        ASSERT_TRUE(ReadAlertCriteriaFile());
-        gAlertThreshold = 5.0;
-        gSaveThreshold = 4.0;
-        gAlertWindowHours = 2;
-        gAlertSeconds = 5;
-        gAlertPause = 7;
+        ASSERT_TRUE(alerttest::UseAlertSettings(5, 7));
         gContinuousAlert = 0;
-        gArchiveFile = "archive.txt";
-        gAlertHypocenterFile = "ALERT.HY4";
         gMapName = "WORLD";
-        gWorldViewName = "WORLD";
         gFeedLines.clear();
         gAlertPauseLeft = 0;
         platform::headless::VirtualClock().SetUtc({2024, 5, 1, 12, 0, 0, 0});
         gLog = &log_;
         snd::SetOutput(std::make_unique<LoggingSink>());
         BuildMercatorTable();
-        owner_ = std::make_unique<ui::Window>(nullptr, "layout");
-        owner_->MoveWindow({0, 0, 800, 500});
-        pane_ = new childMap(owner_.get());
-        pane_->MoveWindow({0, 0, 800, 500});
-        ASSERT_TRUE(owner_->Create());
-        pane_->RenderView();
+        pane_ = alerttest::MakeRenderedPane(owner_);
+        ASSERT_NE(pane_, nullptr);
     }
     void TearDown() override {
         owner_.reset();

@@ -29,6 +29,7 @@
 #include "net/frame_commands.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/app/app_fixture.h"
+#include "tests/net/alert_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -36,12 +37,8 @@ namespace {
 namespace fs = std::filesystem;
 namespace hl = platform::headless;
 
-fs::path Fixture(const char* name) { return fs::path(KESTRUNE_FIXTURES) / "alert" / name; }
-
-void CopyFixtures() {
-    for (const char* f : {"CityLatLonPop.csv", "Reactor_Data_NRDC.csv", "alert_criteria.txt"})
-        fs::copy_file(Fixture(f), f, fs::copy_options::overwrite_existing);
-}
+using alerttest::CopyFixtures;
+using alerttest::Fixture;
 
 QuakeRecord Quake(int y, int mo, int d, int h, int mi, double lat, double lon, double mag = 6.3) {
     return MakeEventRecord(nullptr, y, mo, d, h, mi, 0, lat, lon, 10, mag);
@@ -256,12 +253,8 @@ protected:
                                 "    4 DATELINE SEA\n-30 178\n-10 178\n-10 180\n-30 180\n"
                                 "    4 DATELINE SEA\n-30 -180\n-10 -180\n-10 -170\n-30 -170\n");
         TempDir::Write("s.txt", "    4 KANSAS\n37 -102\n40 -102\n40 -95\n37 -95\n");
-        owner_ = std::make_unique<ui::Window>(nullptr, "layout");
-        owner_->MoveWindow({0, 0, 800, 500});
-        pane_ = new childMap(owner_.get());
-        pane_->MoveWindow({0, 0, 800, 500});
-        ASSERT_TRUE(owner_->Create());
-        pane_->RenderView();
+        pane_ = alerttest::MakeRenderedPane(owner_);
+        ASSERT_NE(pane_, nullptr);
         pane_->SetBorderSets(std::make_unique<BorderSet>("s.txt"), std::make_unique<BorderSet>("c.txt"),
                              std::make_unique<BorderSet>("o.txt"));
     }
@@ -417,15 +410,7 @@ protected:
         BuildMercatorTable();
         hl::VirtualClock().SetUtc({2024, 5, 1, 12, 0, 0, 0});
         gControls[kControlAutoStartView] = 1;
-        EXPECT_TRUE(ReadAlertCriteriaFile());
-        gAlertThreshold = 5.0;
-        gSaveThreshold = 4.0;
-        gAlertWindowHours = 2;
-        gAlertSeconds = 30;
-        gAlertPause = 2;
-        gArchiveFile = "archive.txt";
-        gAlertHypocenterFile = "ALERT.HY4";
-        gWorldViewName = "WORLD";
+        EXPECT_TRUE(alerttest::UseAlertSettings(30, 2));
         // Centred on the Pacific, so that the event at 139 E is not at the map's edge.
         TempDir::Write("WORLD", "LEFT LONGITUDE: 60\nRIGHT LONGITUDE: -120\nSOUTH LATITUDE: -70\n"
                                 "NORTH LATITUDE: 75\nDAYS TO LOOP: 7\nDAYS PER SECOND: 0\n"
