@@ -421,6 +421,25 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{"CtrlB", true, 2, 0, 1017, false, false}),
     [](const testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
 
+using WithoutMenuBar = AppTest;
+
+TEST_F(WithoutMenuBar, NoPopupOpensButTheKeysStillWork) {
+    gControls[kControlMenuBar] = 0;
+    SetMapPaneFactory(&QuietMapPane);
+    myFrame* frame = Start();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->menu(), nullptr);
+    EXPECT_TRUE(frame->SendCommand(181));
+    EXPECT_TRUE(hl::PopupCalls().empty());
+    frame->OpenView("");
+    ASSERT_TRUE(frame->viewOpen());
+    hl::Char(*frame, 18);  // Ctrl+R
+    const auto& cmds = hl::Commands();
+    EXPECT_TRUE(std::any_of(cmds.begin(), cmds.end(),
+                            [](const hl::CommandCall& c) { return c.id == kCmRedrawKey && c.handled; }));
+    SetMapPaneFactory(nullptr);
+}
+
 // ---- check marks ------------------------------------------------------------------------------
 
 struct CheckCase {
