@@ -133,10 +133,7 @@ inline constexpr int kCmTemplateViewLast = 1009;
 inline constexpr int kCmDeleteCityItem = 365;
 inline constexpr int kCmFloatingLegendItem = 40038;
 inline constexpr int kCmTestAlertItem = 40049;
-// Sent to other windows.
 inline constexpr int kCmCancelTimeout = 1050;  // to the welcome window
-inline constexpr int kCmStartKey = 1010;       // Enter: the start and welcome windows' Start
-inline constexpr int kCmMapCurrentEvent = 1071;  // to the map pane
 
 // The handler's name for a frame command id; "" when the frame has none.
 const char* CommandName(int id);
