@@ -1,3 +1,4 @@
+#include "app/commands.h"
 #include "app/sphere_output.h"
 #include "app/startup.h"
 #include "map/overlay.h"
@@ -5,6 +6,7 @@
 #include "net/frame_commands.h"
 
 int main(int argc, char** argv) {
+    InstallCommandSeamLog();
     InstallNetworkCommands();
     InstallOverlayRenderer();
     InstallSectionAnd3DViews();
