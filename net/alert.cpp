@@ -492,6 +492,13 @@ std::string FileSafeName(std::string_view name) {
     return out;
 }
 
+namespace {
+
+// Rows at 0 stand for no position; "nan" or "inf" in a table is none either.
+bool UsablePosition(double lat, double lon) { return lat != 0 && lon != 0 && std::isfinite(lat) && std::isfinite(lon); }
+
+}  // namespace
+
 int FindNearestPlace(const QuakeRecord& q, const AlertCriterion& criterion, NearestPlace* out) {
     if (q.magnitude * 0.1 + kTenthSlack < criterion.minMagnitude) return 0;
     if (criterion.maxDepth != 0 && q.depth * 0.00001 > criterion.maxDepth) return 0;
@@ -514,7 +521,7 @@ int FindNearestPlace(const QuakeRecord& q, const AlertCriterion& criterion, Near
     if (criterion.nuclearPlant) {
         ForEachTableRow(kPlantTableFile, 9, [&](const std::vector<std::string>& f) {
             const double lat = std::atof(f[6].c_str()), lon = std::atof(f[7].c_str());
-            if (lat == 0 || lon == 0) return;
+            if (!UsablePosition(lat, lon)) return;
             double d = 0, az = 0;
             if (!measure(lat, lon, &d, &az)) return;
             result = 2;
@@ -533,7 +540,7 @@ int FindNearestPlace(const QuakeRecord& q, const AlertCriterion& criterion, Near
     }
     ForEachTableRow(kCityTableFile, 7, [&](const std::vector<std::string>& f) {
         const double lat = std::atof(f[3].c_str()), lon = std::atof(f[4].c_str());
-        if (lat == 0 || lon == 0) return;
+        if (!UsablePosition(lat, lon)) return;
         if (std::atol(f[5].c_str()) < criterion.minPopulation) return;
         if (!criterion.country.empty() && !EqualsIgnoringCase(criterion.country, f[6])) return;
         double d = 0, az = 0;

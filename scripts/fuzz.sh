@@ -5,7 +5,7 @@
 # Each target runs for the seconds given (default 60) over a copy of its seed
 # corpus. A crash, leak or sanitizer report fails the run; its input is kept
 # under fuzz/crashes/<target>/ with the target's log beside it. FUZZ_JOBS sets
-# how many targets run at once (default 4).
+# how many targets run at once (default 4); FUZZ_FLAGS adds libFuzzer flags.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -48,7 +48,7 @@ run_one() {
   mkdir -p "$work/corpus" "$work/artifacts"
   cp "fuzz/corpus/$t/"* "$work/corpus/"
   if "$PWD/build-fuzz/fuzz/fuzz_$t" "$work/corpus" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
-      -max_len=65536 -print_final_stats=1 -artifact_prefix="$work/artifacts/" >"$work/log" 2>&1; then
+      -max_len=65536 -print_final_stats=1 ${FUZZ_FLAGS:-} -artifact_prefix="$work/artifacts/" >"$work/log" 2>&1; then
     echo "$t: $(grep -m1 -o 'stat::number_of_executed_units: [0-9]*' "$work/log" | awk '{print $2}') runs, nothing found"
     return 0
   fi
