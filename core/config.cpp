@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "core/alert_criteria.h"
 #include "core/helpers.h"
@@ -121,9 +123,11 @@ const char* const kColorNames[kColorNumberCount] = {
 const char* const kModeNames[] = {"NORMAL", "LOOP", "IV_BEGIN", "IV_END"};
 
 // Lines of the keys that the maintenance program does not know, carried
-// from its read to its write so that saving there never loses them.
+// from its read to its write so that saving there never loses them. Every
+// line is kept, in order: the main program need not take the last one alone
+// (a later NO does not clear SCIENCE ON A SPHERE).
 enum CarriedSlot { kCarriedEventsUrl, kCarriedSphere, kCarriedCount };
-std::string sCarriedLines[kCarriedCount];
+std::vector<std::string> sCarriedLines[kCarriedCount];
 
 std::string sFontFace;  // face named by the last FONT key
 void (*sSoundReceiver)(const SoundSettings&) = nullptr;
@@ -602,7 +606,7 @@ void ReadConfigLines(std::FILE* file, ConfigBuild build) {
         for (const ConfigKey& key : kConfigKeys) {
             if (!MatchKey(key.pattern, line, scan)) continue;
             if (key.carried >= 0 && build == ConfigBuild::kKeeper) {
-                if (scan.complete) sCarriedLines[key.carried] = line;
+                if (scan.complete) sCarriedLines[key.carried].push_back(line);
             } else if (scan.complete && !key.apply(scan)) {
                 DebugLog("%s line %d: value refused: %.100s", kConfigFileName, number, line.c_str());
             }
@@ -715,7 +719,7 @@ void WriteControls(ConfigWriter& w, ConfigBuild build) {
     w.Number("RIVER LINE THICKNESS", gLineThickness.river);
     w.Flag("HIGHLIGHT BUTTONS", gControls[kControlHighlightButtons]);
     if (build == ConfigBuild::kKeeper) {
-        if (!sCarriedLines[kCarriedSphere].empty()) w.Line(sCarriedLines[kCarriedSphere]);
+        for (const std::string& line : sCarriedLines[kCarriedSphere]) w.Line(line);
     } else {
         w.Flag("SCIENCE ON A SPHERE", gControls[kControlScienceOnASphere]);
     }
@@ -780,7 +784,7 @@ void WriteAlerts(ConfigWriter& w, ConfigBuild build) {
     w.Flag("USE LOCAL TIME", gUseLocalTime);
     w.Text("ALERT POLL DIRECTORY", gAlertPollDirectory);
     if (build == ConfigBuild::kKeeper) {
-        if (!sCarriedLines[kCarriedEventsUrl].empty()) w.Line(sCarriedLines[kCarriedEventsUrl]);
+        for (const std::string& line : sCarriedLines[kCarriedEventsUrl]) w.Line(line);
     } else {
         w.Text("ALERT USGS EVENTS URL", gAlertEventsUrl);
     }

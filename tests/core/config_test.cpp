@@ -450,6 +450,25 @@ TEST_F(ConfigTest, KeeperSavesAFileOfTheMainProgramWithoutLosingAnything) {
     EXPECT_EQ(gControls[kControlScienceOnASphere], 1);
 }
 
+// The keeper once kept only the last line of a key it carries: a YES that
+// a later NO line did not clear was then lost.
+TEST_F(ConfigTest, KeeperCarriesEveryLineOfTheKeysItDoesNotKnow) {
+    const std::string lines =
+        "SCIENCE ON A SPHERE: YES\nSCIENCE ON A SPHERE: NO\n"
+        "ALERT USGS EVENTS URL: https://a.example.org/1.csv\nALERT USGS EVENTS URL: https://b.example.org/2.csv\n";
+    ASSERT_EQ(ReadText(lines), 0);
+    const std::string mainProgram = Written();
+    ASSERT_EQ(ReadText(lines, ConfigBuild::kKeeper), 0);
+    const std::string kept = Written(ConfigBuild::kKeeper);
+    ASSERT_EQ(ReadText(kept), 0);
+    EXPECT_EQ(gControls[kControlScienceOnASphere], 1);
+    EXPECT_EQ(gAlertEventsUrl, "https://b.example.org/2.csv");
+    EXPECT_EQ(Written(), mainProgram);
+    // A second keeper save neither drops nor doubles them.
+    ASSERT_EQ(ReadText(kept, ConfigBuild::kKeeper), 0);
+    EXPECT_EQ(Written(ConfigBuild::kKeeper), kept);
+}
+
 TEST_F(ConfigTest, KeeperKeepsLongLinesWholeAndWritesNoKeysItNeverSaw) {
     std::string url = "https://feeds.example.org/" + std::string(150, 'q') + ".csv";
     ASSERT_EQ(ReadText("ALERT USGS EVENTS URL: " + url + "\nALERT POLL DIRECTORY: " + std::string(100, 'p') +
