@@ -623,7 +623,12 @@ int ReadViewFile(const char* name) {
     gPlantFile = gMapName + ".npp.txt";
 
     std::string line;
-    while (ReadWholeLine(f, line)) ApplyLine(line, state);
+    while (ReadWholeLine(f, line)) {
+        // A stray NUL ends the line, as it would for any text reader; the
+        // writer's "%s" would end the value there anyway.
+        if (auto nul = line.find('\0'); nul != std::string::npos) line.resize(nul);
+        ApplyLine(line, state);
+    }
     std::fclose(f);
 
     if (!state.mapFileRead) AppendStringNode(&gMapFiles, "ALL.S4");

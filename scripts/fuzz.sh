@@ -47,7 +47,9 @@ run_one() {
   rm -rf "$work"
   mkdir -p "$work/corpus" "$work/artifacts"
   cp "fuzz/corpus/$t/"* "$work/corpus/"
-  if "$PWD/build-fuzz/fuzz/fuzz_$t" "$work/corpus" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+  local dict=()
+  if [ -f "fuzz/dict/$t.dict" ]; then dict=(-dict="$PWD/fuzz/dict/$t.dict"); fi
+  if "$PWD/build-fuzz/fuzz/fuzz_$t" "$work/corpus" "${dict[@]}" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
       -max_len=65536 -print_final_stats=1 ${FUZZ_FLAGS:-} -artifact_prefix="$work/artifacts/" >"$work/log" 2>&1; then
     echo "$t: $(grep -m1 -o 'stat::number_of_executed_units: [0-9]*' "$work/log" | awk '{print $2}') runs, nothing found"
     return 0

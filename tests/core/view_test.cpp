@@ -530,6 +530,23 @@ TEST_F(ViewTest, BinaryJunkAndHugeLinesReadWithoutHarm) {
     EXPECT_TRUE(WriteViewFile());
 }
 
+// A NUL inside a text value once stayed in the setting: the writer cut it
+// there, after its trailing blanks, so the next save differed.
+TEST_F(ViewTest, ANulEndsTheLineAndSavesComeOutTheSame) {
+    const std::string nul(1, '\0');
+    ASSERT_EQ(ReadText("TITLE AT END: Thirty years " + nul + "of quakes \nTITLE: Pacific" + nul + "x\n"
+                       "LEFT LONGITUDE: 12" + nul + "5\nMAP FILE: COAST.S4 " + nul + "junk\n"),
+              0);
+    EXPECT_EQ(gViewTitleAtEnd, "Thirty years");
+    EXPECT_EQ(gViewTitle, "Pacific");
+    EXPECT_EQ(gMapWest, 12);
+    ASSERT_TRUE(WriteViewFile());
+    const std::string first = TempDir::Read("TESTVIEW");
+    ASSERT_EQ(ReadViewFile("TESTVIEW"), 0);
+    ASSERT_TRUE(WriteViewFile());
+    EXPECT_EQ(TempDir::Read("TESTVIEW"), first);
+}
+
 TEST_F(ViewTest, ReadingAViewClosesTheCatalogue) {
     QuakeRecord q = MakeEventRecord(nullptr, 2020, 5, 6, 7, 8, 9.5, 12.5, -45.25, 10, 6.3);
     std::FILE* f = std::fopen("WORLD.HY4", "wb");
