@@ -175,7 +175,9 @@ bool ReadWholeLine(std::FILE* file, std::string& line) {
         line += static_cast<char>(c);
     }
     if (!any) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // Every CR before the line end goes: one left over would come back from
+    // the next write as the CR of a CR LF and be stripped then.
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }
 

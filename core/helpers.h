@@ -42,7 +42,8 @@ StringListNode* ReadWholeTextFileLines(std::string_view name, int* count);
 // Reads at most n - 1 characters of one line into buffer; removes a trailing
 // "\n" or "\r\n"; null at end of file. An overlong line arrives in pieces.
 char* ReadLine(char* buffer, int n, std::FILE* file);
-// Reads one whole line of any length; false at end of file.
+// Reads one whole line of any length, without its CRs before the line end;
+// false at end of file.
 bool ReadWholeLine(std::FILE* file, std::string& line);
 // Removes trailing blanks (character 32 only) in place; returns the new length.
 int TrimTrailingBlanks(char* text);
