@@ -598,9 +598,7 @@ void ReadConfigLines(std::FILE* file, ConfigBuild build) {
     int number = 0;
     while (ReadWholeLine(file, line)) {
         ++number;
-        // A stray NUL ends the line, as it would for any text reader.
-        if (auto nul = line.find('\0'); nul != std::string::npos) line.resize(nul);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        EndLineAtNul(line);
         if (!line.empty() && line[0] == '[') continue;
         KeyScan scan;
         for (const ConfigKey& key : kConfigKeys) {

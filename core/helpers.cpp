@@ -181,6 +181,13 @@ bool ReadWholeLine(std::FILE* file, std::string& line) {
     return true;
 }
 
+void EndLineAtNul(std::string& line) {
+    const std::size_t nul = line.find('\0');
+    if (nul == std::string::npos) return;
+    line.resize(nul);
+    while (!line.empty() && line.back() == '\r') line.pop_back();
+}
+
 int TrimTrailingBlanks(char* text) {
     int len = static_cast<int>(std::strlen(text));
     while (len > 0 && text[len - 1] == ' ') text[--len] = '\0';

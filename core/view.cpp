@@ -624,9 +624,8 @@ int ReadViewFile(const char* name) {
 
     std::string line;
     while (ReadWholeLine(f, line)) {
-        // A stray NUL ends the line, as it would for any text reader; the
-        // writer's "%s" would end the value there anyway.
-        if (auto nul = line.find('\0'); nul != std::string::npos) line.resize(nul);
+        // The writer's "%s" would end a value at a NUL anyway.
+        EndLineAtNul(line);
         ApplyLine(line, state);
     }
     std::fclose(f);

@@ -393,6 +393,16 @@ TEST_F(ConfigTest, BinaryJunkNeverCrashesAndLeavesUsableValues) {
     }
 }
 
+// CRs left before a NUL once stayed in a text that runs to the line's end;
+// the next read took the last of them for a CR LF's and the save differed.
+TEST_F(ConfigTest, CrsBeforeANulEndTheTextWithTheLine) {
+    ASSERT_EQ(ReadText(std::string("EXIT BUTTON LABEL: Leave\r\r\0x\nLOGO: A logo\r\0\n", 44)), 0);
+    EXPECT_EQ(gExitButtonLabel, "Leave");
+    const std::string written = Written();
+    ASSERT_EQ(ReadConfigFile(), 0);
+    EXPECT_EQ(Written(), written);
+}
+
 TEST_F(ConfigTest, UnknownKeysAndSectionsAreDroppedAtTheNextWrite) {
     ASSERT_EQ(ReadText("[my own section]\nFAVOURITE COLOR: 4\nMENU BAR: NO\n"), 0);
     std::string written = Written();

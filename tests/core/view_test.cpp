@@ -535,7 +535,7 @@ TEST_F(ViewTest, BinaryJunkAndHugeLinesReadWithoutHarm) {
 // the next read took the CR for a line end's, so the next save differed.
 TEST_F(ViewTest, ANulOrStrayCrsEndTheValueAndSavesComeOutTheSame) {
     const std::string nul(1, '\0');
-    ASSERT_EQ(ReadText("TITLE AT END: Thirty years " + nul + "of quakes \nTITLE: Pacific Rim\r\r\n"
+    ASSERT_EQ(ReadText("TITLE AT END: Thirty years \r" + nul + "of quakes \nTITLE: Pacific Rim\r\r\n"
                        "LEFT LONGITUDE: 12" + nul + "5\nMAP FILE: COAST.S4 " + nul + "junk\n"),
               0);
     EXPECT_EQ(gViewTitleAtEnd, "Thirty years");
