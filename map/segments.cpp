@@ -312,7 +312,7 @@ void DrawPlatesLayer(const Proj& proj, gfx::DrawContext& dc, Segment3DPen* pen3d
         (void)DrawSegmentFile(proj, f, PointLayout::kFine, dc, pen3d);
         std::fclose(f);
     }
-    if (gPlateLabelDrawer && !gPltFileName.empty()) gPlateLabelDrawer(dc, gPltFileName);
+    if (gPlateLabelDrawer && !gPltFileName.empty()) gPlateLabelDrawer(proj, dc, gPltFileName);
     dc.SetOrigin({0, 0});
     dc.ResetClip();
     dc.SetOrigin({gMapRect.left, gMapRect.top});

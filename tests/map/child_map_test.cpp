@@ -357,7 +357,8 @@ TEST_F(MapPane, CommandsReachTheirHandlers) {
     }
     for (int id : {1054, 1068, 1064}) EXPECT_TRUE(pane.SendCommand(id));
     EXPECT_EQ(gTextFiles, (std::vector<std::string>{"HELP.TXT", "KEY.TXT", "TIMEOUT.TXT"}));
-    const std::vector<int> passed = {1037, 1038, 1071, 40031, 40034, 40030, 40032, 40033, 40021, 40045, 1015};
+    // The region label commands are the pane's own (tested with the border sets).
+    const std::vector<int> passed = {1037, 1038, 1071, 1015};
     for (int id : passed) EXPECT_TRUE(pane.SendCommand(id)) << id;
     EXPECT_EQ(gPassedCommands, passed);
 }

@@ -171,7 +171,11 @@ TEST(DataSet, ViewsReadBackAndNameFilesThatExist) {
         SCOPED_TRACE(name);
         DataCopy copy({name});
         ASSERT_EQ(ReadViewFile(name), 0);
-        EXPECT_TRUE(gMapView);
+        EXPECT_EQ(gMapView + g3DView + gCrossSectionView, 1) << "one kind of view";
+        // The overlay files a map view names are there, and so are the symbol definitions they name.
+        for (StringListNode* list : {gTextFiles, gSymbolFiles})
+            for (StringListNode* n = gMapView ? list : nullptr; n; n = n->next)
+                EXPECT_TRUE(fs::exists(kData / n->text)) << n->text;
         EXPECT_LT(gMapSouth, gMapNorth);
         EXPECT_TRUE(fs::exists(kData / gEventFileName)) << gEventFileName;
         if (gShowEruptions) {
