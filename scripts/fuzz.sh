@@ -3,9 +3,11 @@
 # undefined-behaviour sanitizers into build-fuzz/, and runs them in parallel:
 #   scripts/fuzz.sh [seconds] [target...]
 # Each target runs for the seconds given (default 60) over a copy of its seed
-# corpus. A crash, leak or sanitizer report fails the run; its input is kept
-# under fuzz/crashes/<target>/ with the target's log beside it. FUZZ_JOBS sets
-# how many targets run at once (default 4); FUZZ_FLAGS adds libFuzzer flags.
+# corpus. Without names, the targets listed in fuzz/open-faults.txt (a known
+# fault whose mending is under way) are left out, and said so. A crash, leak
+# or sanitizer report fails the run; its input is kept under
+# fuzz/crashes/<target>/ with the target's log beside it. FUZZ_JOBS sets how
+# many targets run at once (default 4); FUZZ_FLAGS adds libFuzzer flags.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +18,16 @@ if [ $# -gt 0 ] && [[ "$1" =~ ^[0-9]+$ ]]; then
 fi
 all=(config alert_criteria view lines catalogue eruptions places segments png jpeg http addresses link_frames)
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then targets=("${all[@]}"); fi
+if [ ${#targets[@]} -eq 0 ]; then
+  # Without names: every target but those whose known fault is still open.
+  for t in "${all[@]}"; do
+    if grep -q "^$t:" fuzz/open-faults.txt 2>/dev/null; then
+      echo "$t: skipped, its fault is open: $(grep -m1 "^$t:" fuzz/open-faults.txt | cut -d: -f2-)"
+    else
+      targets+=("$t")
+    fi
+  done
+fi
 for t in "${targets[@]}"; do
   if [ ! -d "fuzz/corpus/$t" ]; then
     echo "no such fuzz target: $t (targets: ${all[*]})" >&2
