@@ -374,6 +374,8 @@ def cmd_plants(src, out_path):
 # The tab-separated eruption list that the program builds its catalogue from:
 # a header line, then identifier, flags, start y m d, stop y m d, type letter,
 # size, latitude, longitude, name, the six date texts and a magnitude code.
+# The identifier is the volcano's number, shared by all its eruptions, so that
+# one volcano shows one eruption at a time.
 # The source gives no eruption type, so it follows the explosivity index: 0
 # lava (L), 1 and more explosive (E), unknown U. Confirmed eruptions from 1900
 # on, the catalogue's years; an eruption of unknown end stops on its start day.
@@ -406,7 +408,7 @@ def cmd_eruptions(src, out_path):
                 d1 = d1 or days_in_month(y1, m1)
             vei = r["vei"]
             kind = "U" if vei in ("", "NA") else ("L" if vei == "0" else "E")
-            fields = [r["eruption_number"][:9], "", str(y0), str(m0), str(d0), str(y1), str(m1), str(d1), kind,
+            fields = [r["volcano_number"][:9], "", str(y0), str(m0), str(d0), str(y1), str(m1), str(d1), kind,
                       vei if vei not in ("", "NA") else "0", "%.3f" % float(r["latitude"]),
                       "%.3f" % float(r["longitude"])]
             line = "\t".join(fields).encode() + b"\t" + to_1252(r["volcano_name"])[:30].replace(b"\t", b" ")

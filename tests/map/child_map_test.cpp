@@ -246,6 +246,25 @@ TEST_F(MapPane, BoundsAreHeldAndCrossSectionsGetLabels) {
     EXPECT_TRUE(gShowLabels);
 }
 
+TEST_F(MapPane, FullScreenNearTheDateLineStaysPutOverRedraws) {
+    childMap& pane = Open("WORLD", 1600, 600);
+    gControls[kControlUseFullScreen] = 1;
+    gMapWest = -175;
+    gMapEast = -165;
+    gMapSouth = 30;
+    gMapNorth = 45;
+    pane.RenderView();
+    const double west = gMapWest, east = gMapEast;
+    EXPECT_GE(west, -180);  // wrapped, not left below -180
+    EXPECT_NEAR(gLonSpan, Proj::LonOffset(east, west), 1e-9);
+    for (int i = 0; i < 6; ++i) pane.RenderView();
+    gControls[kControlUseFullScreen] = 0;
+    EXPECT_NEAR(gMapWest, west, 1e-6);
+    EXPECT_NEAR(gMapEast, east, 1e-6);
+    // Still centred on -170.
+    EXPECT_NEAR(std::fmod(gMapWest + Proj::LonOffset(gMapEast, gMapWest) / 2 + 540, 360) - 180, -170, 1e-6);
+}
+
 TEST_F(MapPane, PaintCopiesTheImageAndTheFlushCopiesThePendingPart) {
     childMap& pane = Open("WORLD", 900, 600);
     pane.RenderView();
