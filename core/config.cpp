@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include "core/alert_criteria.h"
 #include "core/helpers.h"
@@ -124,11 +123,12 @@ const char* const kColorNames[kColorNumberCount] = {
 const char* const kModeNames[] = {"NORMAL", "LOOP", "IV_BEGIN", "IV_END"};
 
 // Lines of the keys that the maintenance program does not know, carried
-// from its read to its write so that saving there never loses them. Every
-// line is kept, in order: the main program need not take the last one alone
-// (a later NO does not clear SCIENCE ON A SPHERE).
+// from its read to its write so that saving there never loses them.
 enum CarriedSlot { kCarriedEventsUrl, kCarriedSphere, kCarriedCount };
-std::vector<std::string> sCarriedLines[kCarriedCount];
+std::string sCarriedLines[kCarriedCount];
+bool sCarriedSphereYes = false;  // the carried sphere line says YES
+// Lines of the file last read that no key took: a rewrite would lose them.
+int sLinesNotTaken = 0;
 
 std::string sFontFace;  // face named by the last FONT key
 void (*sSoundReceiver)(const SoundSettings&) = nullptr;
@@ -538,6 +538,8 @@ void ZeroConfigValues() {
     for (auto& font : gFonts) font.reset();
     gUpdateFiles.Flush();
     for (auto& line : sCarriedLines) line.clear();
+    sCarriedSphereYes = false;
+    sLinesNotTaken = 0;
     sFontFace.clear();
 }
 
@@ -594,23 +596,46 @@ void FinishReading() {
         if (!gFonts[slot]) gFonts[slot] = ConfigFont{"Arial", -27, 700};
 }
 
+// Lines the writer puts in that no key takes: blanks, the colour legend, and
+// the second information-button line.
+bool IsWritersOwnLine(const std::string& line) {
+    if (line.find_first_not_of(" \t") == std::string::npos) return true;
+    if (line.rfind("SHOW INFO SPOT: ", 0) == 0) return true;
+    for (int i = 0; i < kColorNumberCount; ++i) {
+        char legend[48];
+        std::snprintf(legend, sizeof legend, "%2d - %s", i, kColorNames[i]);
+        if (line == legend) return true;
+    }
+    return false;
+}
+
 void ReadConfigLines(std::FILE* file, ConfigBuild build) {
     std::string line;
     int number = 0;
     while (ReadWholeLine(file, line)) {
         ++number;
+        const bool damaged = line.find('\0') != std::string::npos;
         EndLineAtNul(line);
         if (!line.empty() && line[0] == '[') continue;
         KeyScan scan;
+        bool taken = false;
         for (const ConfigKey& key : kConfigKeys) {
             if (!MatchKey(key.pattern, line, scan)) continue;
+            taken = true;
             if (key.carried >= 0 && build == ConfigBuild::kKeeper) {
-                if (scan.complete) sCarriedLines[key.carried].push_back(line);
+                // The carried line gives the value the main program reads:
+                // SCIENCE ON A SPHERE is on when any of its lines says YES.
+                const bool holdsYes = key.carried == kCarriedSphere && sCarriedSphereYes;
+                if (scan.complete && !holdsYes) {
+                    sCarriedLines[key.carried] = line;
+                    if (key.carried == kCarriedSphere) sCarriedSphereYes = IsYes(scan.word[0]);
+                }
             } else if (scan.complete && !key.apply(scan)) {
                 DebugLog("%s line %d: value refused: %.100s", kConfigFileName, number, line.c_str());
             }
             break;
         }
+        if (damaged || (!taken && !IsWritersOwnLine(line))) ++sLinesNotTaken;
     }
 }
 
@@ -703,7 +728,7 @@ void WriteControls(ConfigWriter& w, ConfigBuild build) {
     w.Number("RIVER LINE THICKNESS", gLineThickness.river);
     w.Flag("HIGHLIGHT BUTTONS", gControls[kControlHighlightButtons]);
     if (build == ConfigBuild::kKeeper) {
-        for (const std::string& line : sCarriedLines[kCarriedSphere]) w.Line(line);
+        if (!sCarriedLines[kCarriedSphere].empty()) w.Line(sCarriedLines[kCarriedSphere]);
     } else {
         w.Flag("SCIENCE ON A SPHERE", gControls[kControlScienceOnASphere]);
     }
@@ -768,7 +793,7 @@ void WriteAlerts(ConfigWriter& w, ConfigBuild build) {
     w.Flag("USE LOCAL TIME", gUseLocalTime);
     w.Text("ALERT POLL DIRECTORY", gAlertPollDirectory);
     if (build == ConfigBuild::kKeeper) {
-        for (const std::string& line : sCarriedLines[kCarriedEventsUrl]) w.Line(line);
+        if (!sCarriedLines[kCarriedEventsUrl].empty()) w.Line(sCarriedLines[kCarriedEventsUrl]);
     } else {
         w.Text("ALERT USGS EVENTS URL", gAlertEventsUrl);
     }
@@ -870,7 +895,28 @@ int ReadConfigFileFor(ConfigBuild build) {
     return 0;
 }
 
+// Before a rewrite drops lines the reader could not use, the file as it was
+// goes beside it, once per reading.
+void KeepUnreadFile() {
+    if (sLinesNotTaken == 0) return;
+    std::FILE* in = platform::OpenFile(kConfigFileName, "rb");
+    if (!in) return;
+    const std::string backup = std::string(kConfigFileName) + ".bak";
+    platform::SafeFileWriter out(backup);
+    bool ok = out.ok();
+    char buffer[8192];
+    for (std::size_t n; ok && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+        ok = std::fwrite(buffer, 1, n, out.file()) == n;
+    std::fclose(in);
+    if (ok && out.Commit()) {
+        DebugLog("Lines of %s not understood: %d; the file is kept as %s", kConfigFileName, sLinesNotTaken,
+                 backup.c_str());
+        sLinesNotTaken = 0;
+    }
+}
+
 int WriteConfigFileFor(ConfigBuild build) {
+    KeepUnreadFile();
     platform::SafeFileWriter out(kConfigFileName);
     if (!out.ok()) {
         DebugLog("Cannot create %s", kConfigFileName);
