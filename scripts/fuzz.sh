@@ -16,7 +16,8 @@ if [ $# -gt 0 ] && [[ "$1" =~ ^[0-9]+$ ]]; then
   seconds=$1
   shift
 fi
-all=(config alert_criteria view lines catalogue eruptions places segments png jpeg http addresses link_frames)
+all=(config alert_criteria view lines catalogue eruptions places segments png jpeg http addresses link_frames
+     web_update)
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   # Without names: every target but those whose known fault is still open.
