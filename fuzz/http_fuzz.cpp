@@ -19,14 +19,7 @@ constexpr std::string_view kBefore = "what was there before\n";
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static fuzz::LocalServer server;
-    static platform::net::HttpSettings settings = [] {
-        platform::net::HttpSettings s;
-        s.connectTimeoutMs = 2000;
-        s.receiveTimeoutMs = 1000;
-        s.maxRedirects = 0;  // a redirect must not take the client off this machine
-        return s;
-    }();
-    platform::net::OverrideHttpSettingsForTesting(&settings);
+    platform::net::OverrideHttpSettingsForTesting(&fuzz::LocalHttpSettings());
 
     fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
     std::vector<std::string> pieces = fuzz::Pieces(take);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
+#include "platform/net/http.h"
 
 namespace fuzz {
 
@@ -82,6 +83,18 @@ private:
     int listener_ = -1;
     int port_ = 0;
 };
+
+// Short waits, and no redirect: one must not take the client off this machine.
+inline const platform::net::HttpSettings& LocalHttpSettings() {
+    static const platform::net::HttpSettings settings = [] {
+        platform::net::HttpSettings s;
+        s.connectTimeoutMs = 2000;
+        s.receiveTimeoutMs = 1000;
+        s.maxRedirects = 0;
+        return s;
+    }();
+    return settings;
+}
 
 // The input cut into up to four pieces at the places its first bytes choose.
 inline std::vector<std::string> Pieces(Taker& take) {

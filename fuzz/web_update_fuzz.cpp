@@ -46,13 +46,6 @@ std::vector<QuakeRecord> Read(const std::string& name) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static fuzz::LocalServer server;
-    static platform::net::HttpSettings settings = [] {
-        platform::net::HttpSettings s;
-        s.connectTimeoutMs = 2000;
-        s.receiveTimeoutMs = 1000;
-        s.maxRedirects = 0;
-        return s;
-    }();
     fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
     const int status = (take.Byte() & 7) == 7 ? 404 : 200;
     const std::string body(take.Rest());
@@ -60,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::EnterCleanFolder();
     hl::Reset();
     hl::VirtualClock().SetUtc({2014, 9, 20, 0, 0, 0, 0});
-    platform::net::OverrideHttpSettingsForTesting(&settings);
+    platform::net::OverrideHttpSettingsForTesting(&fuzz::LocalHttpSettings());
     ResetConfigValues();
     ResetViewSettings();
     gUpdateDays = 10;
