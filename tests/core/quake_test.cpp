@@ -460,6 +460,41 @@ TEST(ParseFdsnCsvLine, MagnitudesOutsideTheByte) {
     EXPECT_EQ(ParseFdsnCsvLine(nullptr, "2020-01-01T00:00:00Z,1,2,3,31.2,ml").magnitude, 255);
 }
 
+// Thousands of service lines in the forms the service writes numbers in (whole,
+// short and long fractions, signs, exponents, empty fields), pinned by the
+// bytes of the records they make.
+TEST(ParseFdsnCsvLine, ManyLinesMakeTheSameRecordBytes) {
+    std::uint64_t h = 1469598103934665603ULL, seed = 99;
+    auto next = [&seed](int n) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<int>((seed >> 33) % static_cast<std::uint64_t>(n));
+    };
+    const char* depths[] = {"%d", "%d.%d", "%d.%03d", "-%d.%d", "%de0", ""};
+    int made = 0;
+    for (int i = 0; i < 5000; ++i) {
+        // One draw per statement: the order of arguments is unspecified.
+        int v[20];
+        for (int& x : v) x = next(100000);
+        char depth[32] = "";
+        const int d = v[0] % 6;
+        if (d < 5) std::snprintf(depth, sizeof depth, depths[d], v[1] % 700, v[2] % 1000);
+        char line[400];
+        std::snprintf(line, sizeof line,
+                      "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ,%s%d.%0*d,%s%d.%0*d,%s,%d.%d,mb,,,,,us,us%07d,"
+                      "2024-01-01T00:00:00.000Z,\"%d km W of Town, Land\",earthquake,,,,,reviewed,us,us",
+                      1900 + v[3] % 125, 1 + v[4] % 12, 1 + v[5] % 28, v[6] % 24, v[7] % 60, v[8] % 60, v[9] % 1000,
+                      v[10] % 2 ? "-" : "", v[11] % 90, 1 + v[12] % 5, v[13], v[14] % 2 ? "-" : "", v[15] % 180,
+                      1 + v[16] % 5, v[17], depth, v[18] % 10, v[19] % 10, i, v[1] % 300);
+        const QuakeRecord q = ParseFdsnCsvLine(nullptr, line);
+        unsigned char b[kQuakeRecordSize];
+        EncodeQuakeRecord(q, b);
+        for (unsigned char c : b) h = (h ^ c) * 1099511628211ULL;
+        made += IsZeroRecord(q) ? 0 : 1;
+    }
+    EXPECT_EQ(made, 5000);
+    EXPECT_EQ(h, 0x2193e9978ca85ef4ULL) << std::hex << h;
+}
+
 TEST(ParseFeedCsvLine, FeedFields) {
     std::vector<std::string> lines = FixtureLines("comcat-sample.csv");
     AlertEventRecord r;
