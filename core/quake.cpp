@@ -116,10 +116,12 @@ TimeValue ReadQuakeAt(std::FILE* file, std::int32_t n, int origin, QuakeRecord* 
     if (!record) record = &scratch;
     if (!file) return TimeValue();
     *record = QuakeRecord{};
-    if (!SeekRecord(file, n, origin, kQuakeRecordSize)) return TimeValue();
-
     unsigned char bytes[kQuakeRecordSize];
-    if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return TimeValue();
+    // The replay reads one record after another: that needs no seek.
+    if (origin != kFromStart || !ReadNextRecord(file, n, kQuakeRecordSize, bytes)) {
+        if (!SeekRecord(file, n, origin, kQuakeRecordSize)) return TimeValue();
+        if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return TimeValue();
+    }
     *record = DecodeQuakeRecord(bytes);
     TimeValue t;
     t.SetFromQuake(*record);

@@ -92,8 +92,8 @@ int Search(std::int32_t n, TimeAt timeAt, bool firstIsExact, TimeValue* time, bo
 
 // ---- Kept record times -------------------------------------------------------------
 
-// Larger catalogues are searched on disk rather than held in memory.
-constexpr std::int64_t kMaxTableRecords = std::int64_t{1} << 23;
+// Larger catalogues are searched on disk rather than held in memory (512 MB of times).
+constexpr std::int64_t kMaxTableRecords = std::int64_t{1} << 26;
 constexpr std::size_t kFillChunkBytes = 256 * 1024;
 
 struct TimeTable {
@@ -235,6 +235,17 @@ bool SeekRecord(std::FILE* file, std::int32_t n, int origin, int recordSize) {
     if (::fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
     // A truncated final record is no record.
     return index < count;
+}
+
+bool ReadNextRecord(std::FILE* file, std::int32_t n, int recordSize, unsigned char* out) {
+    if (!file || n < 0 || __fwriting(file)) return false;
+    const off_t offset = static_cast<off_t>(n) * recordSize;
+    // ftello answers from the stream's own count; a seek would always ask the kernel.
+    if (::ftello(file) != offset) return false;
+    if (std::fread(out, 1, static_cast<std::size_t>(recordSize), file) == static_cast<std::size_t>(recordSize)) return true;
+    std::clearerr(file);
+    ::fseeko(file, offset, SEEK_SET);
+    return false;
 }
 
 bool ReadRecordBytes(std::FILE* file, std::int32_t i, int recordSize, unsigned char* out) {

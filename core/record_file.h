@@ -20,6 +20,11 @@ std::int32_t RecordCount(std::FILE* file, int recordSize);
 // past the end at its end.
 bool SeekRecord(std::FILE* file, std::int32_t n, int origin, int recordSize);
 
+// Reads record n when the stream already stands on it, without a stat or a
+// seek, and moves on past it. False, with the stream back on record n, when it
+// stands elsewhere, is writing, or no whole record lies there.
+bool ReadNextRecord(std::FILE* file, std::int32_t n, int recordSize, unsigned char* out);
+
 // Reads record i's bytes without moving or refilling the stream's buffer (the
 // search jumps around; stdio would reread a block at every jump).
 bool ReadRecordBytes(std::FILE* file, std::int32_t i, int recordSize, unsigned char* out);

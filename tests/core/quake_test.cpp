@@ -148,6 +148,46 @@ TEST_F(CatalogueTest, ReadQuakeAtCountsFromEachOrigin) {
     EXPECT_EQ(kept.minute, 5);  // no file: the record is left alone
 }
 
+// The replay's reads in order take the stream's own position; every other
+// read, and every read after the position was moved, still lands right.
+TEST_F(CatalogueTest, ReadsInOrderAndOutOfOrderAgree) {
+    WriteCatalogue("c.hy4", {10, 20, 30, 40}, 5);  // a partial fifth record
+    std::FILE* f = std::fopen("c.hy4", "rb");
+    ASSERT_NE(f, nullptr);
+    QuakeRecord q;
+    struct Step {
+        std::int32_t n;
+        int minute;  // 0: no record
+        long after;  // stream position afterwards
+    } steps[] = {
+        {0, 10, 24}, {1, 20, 48}, {2, 30, 72}, {3, 40, 96},
+        {4, 0, 96},             // the partial record: none, and the stream stays on it
+        {4, 0, 96},             // asked again from there
+        {1, 20, 48}, {2, 30, 72},  // back, then on in order
+        {0, 10, 24},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.n);
+        EXPECT_EQ(ReadQuakeAt(f, s.n, kFromStart, &q), s.minute ? MinuteTime(s.minute) : TimeValue());
+        EXPECT_EQ(q.minute, s.minute ? s.minute : 0);
+        EXPECT_EQ(std::ftell(f), s.after);
+    }
+    // Moved behind the reader's back: the next read follows the record number.
+    std::fseek(f, 72, SEEK_SET);
+    EXPECT_EQ(ReadQuakeAt(f, 1, kFromStart, &q), MinuteTime(20));
+    std::fclose(f);
+
+    // A stream that writes is settled before it is read.
+    f = std::fopen("c.hy4", "r+b");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(ReadQuakeAt(f, 0, kFromStart, &q), MinuteTime(10));
+    std::fseek(f, 24, SEEK_SET);
+    ASSERT_TRUE(WriteQuakeRecord(f, AtMinute(25)));
+    EXPECT_EQ(ReadQuakeAt(f, 2, kFromStart, &q), MinuteTime(30));
+    EXPECT_EQ(ReadQuakeAt(f, 1, kFromStart, &q), MinuteTime(25));
+    std::fclose(f);
+}
+
 TEST_F(CatalogueTest, FindQuakeIndexCases) {
     struct Case {
         const char* name;
