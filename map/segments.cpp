@@ -1,8 +1,10 @@
 #include "map/segments.h"
 
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 #include "core/config.h"
 #include "core/helpers.h"
@@ -22,28 +24,56 @@ int TruncToInt(double v) {
     return static_cast<int>(std::fmax(-2.0e9, std::fmin(2.0e9, std::trunc(v))));
 }
 
-// A text dump rewritten by each drawing; a dump that cannot be made is left out.
+// A text dump rewritten by each drawing; a dump that cannot be made is left
+// out. The text is gathered in memory and written in large blocks.
 class Dump {
 public:
     explicit Dump(const char* name) : file_(std::fopen(name, "wb")) {}
     ~Dump() {
-        if (file_) std::fclose(file_);
+        if (!file_) return;
+        Write();
+        std::fclose(file_);
     }
     Dump(const Dump&) = delete;
     Dump& operator=(const Dump&) = delete;
-    std::FILE* get() const { return file_; }
+    bool open() const { return file_ != nullptr; }
     void EndLine() {
-        if (file_) std::fputc('\n', file_);
+        if (file_) Put('\n');
+    }
+    void Fixed(double v, int width, int precision) { AppendFixed(text_, v, width, precision); }
+    void Number(int v, int width) {
+        char digits[16];
+        const auto r = std::to_chars(digits, digits + sizeof digits, v);
+        for (auto n = r.ptr - digits; n < width; ++n) text_ += ' ';
+        text_.append(digits, r.ptr);
+    }
+    void Put(char c) {
+        text_ += c;
+        if (text_.size() >= kBlock) Write();
     }
 
 private:
+    static constexpr std::size_t kBlock = 64 * 1024;
+    void Write() {
+        if (!text_.empty()) std::fwrite(text_.data(), 1, text_.size(), file_);
+        text_.clear();
+    }
     std::FILE* file_;
+    std::string text_;
 };
 
 void DumpPoint(Dump& dump, PointLayout layout, double lat, double lon) {
-    if (!dump.get()) return;
-    if (layout == PointLayout::kFine) std::fprintf(dump.get(), "%7.2f %7.2f\n", lat, lon);
-    else std::fprintf(dump.get(), "%.4lf %.4lf\n", lon, lat);
+    if (!dump.open()) return;
+    if (layout == PointLayout::kFine) {
+        dump.Fixed(lat, 7, 2);
+        dump.Put(' ');
+        dump.Fixed(lon, 7, 2);
+    } else {
+        dump.Fixed(lon, 0, 4);
+        dump.Put(' ');
+        dump.Fixed(lat, 0, 4);
+    }
+    dump.Put('\n');
 }
 
 void DropMapBuffer() {
@@ -363,7 +393,14 @@ SegmentStatus DrawSegmentFileOnSphere(std::FILE* file, gfx::DrawContext& dc) {
             prevJump = jump;
             const bool jumps = !line.empty() && std::abs(d) > kArcMinutesHalfTurn;
             if (jumps && d <= 0) flush();
-            if (dump.get()) std::fprintf(dump.get(), "%3d %7.2f %7.2f\n", ++number, lat, lon);
+            if (dump.open()) {
+                dump.Number(++number, 3);
+                dump.Put(' ');
+                dump.Fixed(lat, 7, 2);
+                dump.Put(' ');
+                dump.Fixed(lon, 7, 2);
+                dump.Put('\n');
+            }
             if (!jumps || d <= 0) {
                 line.push_back({x, y});
             } else {
