@@ -349,11 +349,9 @@ bool childMap::UseCachedImage(const std::string& file) {
 }
 
 void childMap::SaveCachedImage(const std::string& file) {
-    auto copy = gfx::Surface::Create(gMapWidth, gMapHeight);
-    if (!copy) return;
-    gfx::DrawContext cdc(*copy);
-    cdc.Blit(copy->bounds(), backBuffer(), {gMapRect.left, gMapRect.top}, gfx::RasterOp::Copy);
-    if (!gfx::SaveJpeg(*copy, file)) return;
+    // A map taller or wider than the pane is saved black beyond it.
+    const gfx::Rect area{gMapRect.left, gMapRect.top, gMapRect.left + gMapWidth, gMapRect.top + gMapHeight};
+    if (!gfx::SaveJpeg(backBuffer(), area, file)) return;
     ++cacheWrites_;
     gImageBounds[0] = gMapSouth;
     gImageBounds[1] = gMapNorth;
