@@ -1,8 +1,13 @@
 #include "map/segments.h"
 
+#include <sys/stat.h>
+
+#include <array>
 #include <bit>
+#include <chrono>
 #include <charconv>
 #include <cmath>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -25,20 +30,21 @@ int TruncToInt(double v) {
 }
 
 // A text dump rewritten by each drawing; a dump that cannot be made is left
-// out. The text is gathered in memory and written in large blocks.
+// out. The text is gathered in memory and written at once at the end.
 class Dump {
 public:
     explicit Dump(const char* name) : file_(std::fopen(name, "wb")) {}
     ~Dump() {
         if (!file_) return;
-        Write();
+        if (!text_.empty()) std::fwrite(text_.data(), 1, text_.size(), file_);
         std::fclose(file_);
     }
     Dump(const Dump&) = delete;
     Dump& operator=(const Dump&) = delete;
-    bool open() const { return file_ != nullptr; }
+    // Off once the whole text is known: the drawing then adds nothing.
+    bool open() const { return file_ != nullptr && !known_; }
     void EndLine() {
-        if (file_) Put('\n');
+        if (open()) Put('\n');
     }
     void Fixed(double v, int width, int precision) { AppendFixed(text_, v, width, precision); }
     void Number(int v, int width) {
@@ -47,20 +53,82 @@ public:
         for (auto n = r.ptr - digits; n < width; ++n) text_ += ' ';
         text_.append(digits, r.ptr);
     }
-    void Put(char c) {
-        text_ += c;
-        if (text_.size() >= kBlock) Write();
+    void Put(char c) { text_ += c; }
+    void SetKnownText(const std::string& text) {
+        text_ = text;
+        known_ = true;
     }
+    const std::string& text() const { return text_; }
 
 private:
-    static constexpr std::size_t kBlock = 64 * 1024;
-    void Write() {
-        if (!text_.empty()) std::fwrite(text_.data(), 1, text_.size(), file_);
-        text_.clear();
-    }
     std::FILE* file_;
     std::string text_;
+    bool known_ = false;
 };
+
+// The plates file is drawn again every few ticks with the same window: its
+// dump is made once per file and window and kept for the next drawings.
+struct DumpKey {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+    timespec ctime{};
+    long start = 0;
+    PointLayout layout = PointLayout::kCoarse;
+    bool view3D = false;
+    ArcMinuteWindow window;
+    bool valid = false;
+
+    bool operator==(const DumpKey& o) const {
+        return valid && o.valid && dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
+               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
+               ctime.tv_nsec == o.ctime.tv_nsec && start == o.start && layout == o.layout && view3D == o.view3D &&
+               window.west == o.window.west && window.span == o.window.span && window.north == o.window.north &&
+               window.south == o.window.south;
+    }
+};
+
+DumpKey KeyOf(std::FILE* file, PointLayout layout, const ArcMinuteWindow& window) {
+    DumpKey k;
+    struct stat st;
+    if (!file || ::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) return k;
+    k.dev = st.st_dev;
+    k.ino = st.st_ino;
+    k.size = st.st_size;
+    k.mtime = st.st_mtim;
+    k.ctime = st.st_ctim;
+    k.start = std::ftell(file);
+    k.layout = layout;
+    k.view3D = g3DView;
+    k.window = window;
+    // Within a time stamp's granularity a second change would look like none:
+    // a file changed in the last two seconds is not kept.
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const auto latest = std::max(st.st_mtim.tv_sec, st.st_ctim.tv_sec);
+    k.valid = k.start >= 0 && latest < std::chrono::duration_cast<std::chrono::seconds>(now).count() - 2;
+    return k;
+}
+
+struct KeptDump {
+    DumpKey key;
+    std::string text;
+};
+std::array<KeptDump, 4> gKeptDumps;
+std::size_t gNextKeptDump = 0;
+
+const std::string* FindKeptDump(const DumpKey& key) {
+    for (const KeptDump& k : gKeptDumps)
+        if (k.key == key) return &k.text;
+    return nullptr;
+}
+
+void KeepDump(const DumpKey& key, const std::string& text) {
+    if (!key.valid) return;
+    KeptDump& slot = gKeptDumps[gNextKeptDump++ % gKeptDumps.size()];
+    slot.key = key;
+    slot.text = text;
+}
 
 void DumpPoint(Dump& dump, PointLayout layout, double lat, double lon) {
     if (!dump.open()) return;
@@ -260,13 +328,20 @@ SegmentStatus DrawSegmentFile(const Proj& proj, std::FILE* file, PointLayout lay
                               Segment3DPen* pen3d) {
     Dump dump(kPlatesDumpFile);
     const ArcMinuteWindow window = CurrentArcMinuteWindow();
+    const DumpKey key = KeyOf(file, layout, window);
+    const std::string* kept = FindKeptDump(key);
+    const bool making = dump.open() && !kept;
+    if (dump.open() && kept) dump.SetKnownText(*kept);
     const double units = UnitsPerDegree(layout);
     SegmentReader reader(file, layout);
     SegmentHeader h;
     std::vector<SegmentPoint> points;
     for (;;) {
         SegmentStatus st = reader.NextHeader(&h);
-        if (st != SegmentStatus::kOk) return st;
+        if (st != SegmentStatus::kOk) {
+            if (making) KeepDump(key, dump.text());
+            return st;
+        }
         const bool skip = SkipSegment(h, window);
         st = skip ? reader.SkipPoints() : reader.ReadPoints(&points);
         if (st != SegmentStatus::kOk) return st;
