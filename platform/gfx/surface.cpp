@@ -34,6 +34,36 @@ std::unique_ptr<Surface> Surface::Create(int width, int height, Color fill) {
     return std::unique_ptr<Surface>(s);
 }
 
+void Surface::MarkDamaged(const Rect& r) {
+    const Rect c = r.intersected(bounds());
+    if (c.empty()) return;
+    damage_ = damage_.united(c);
+    // Spans of one shape come one after another and touch: they grow one rectangle.
+    const std::size_t n = damageRects_.size();
+    for (std::size_t i = n; i > 0 && i + 4 > n; --i) {
+        Rect& near = damageRects_[i - 1];
+        if (near.inflated(1, 1).intersects(c)) {
+            near = near.united(c);
+            return;
+        }
+    }
+    if (n < kMaxDamageRects) {
+        damageRects_.push_back(c);
+        return;
+    }
+    auto area = [](const Rect& a) { return static_cast<long long>(a.width()) * a.height(); };
+    Rect* best = &damageRects_.front();
+    long long least = -1;
+    for (Rect& d : damageRects_) {
+        const long long growth = area(d.united(c)) - area(d);
+        if (least < 0 || growth < least) {
+            least = growth;
+            best = &d;
+        }
+    }
+    *best = best->united(c);
+}
+
 std::optional<Color> Surface::Pixel(Point p) const {
     if (!bounds().contains(p)) return std::nullopt;
     return At(p.x, p.y);
