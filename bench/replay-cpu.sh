@@ -5,14 +5,13 @@
 # Run by hand, never in CI. Usage: bench/replay-cpu.sh [BUILD_DIR] [SECONDS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build-rel}
+build=$(cd "${1:-$root/build-rel}" && pwd)
 span=${2:-20}
 quorview=$build/app/Quorview
 [ -x "$quorview" ] || { echo "no $quorview: build the Quorview target first" >&2; exit 1; }
 
 work=$(mktemp -d)
 cleanup() {
-    [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$work"
 }
@@ -21,13 +20,14 @@ cp -r "$root/data" "$work/data"
 sed -i 's/^INIT TIMEOUT:.*/INIT TIMEOUT: 1/' "$work/data/QUORVEL.INI"
 export XDG_CONFIG_HOME="$work/config"
 cd "$work/data"
-KESTRUNE_EXIT_AFTER_MS=$(( (span + 8) * 1000 )) xvfb-run -a -s '-screen 0 1920x1080x24' "$quorview" >/dev/null 2>&1 &
-# xvfb-run is a shell script: find the program it started.
-for _ in $(seq 50); do
-    pid=$(pgrep -n -f "^$quorview\$" || true)
-    [ -n "$pid" ] && break
+KESTRUNE_EXIT_AFTER_MS=$(( (span + 8) * 1000 )) xvfb-run -a -s '-screen 0 1920x1080x24' \
+    bash -c 'echo $$ > "$1"; exec "$2"' _ "$work/pid" "$quorview" >/dev/null 2>&1 &
+# The program's own pid, written by the shell that becomes it.
+for _ in $(seq 200); do
+    [ -s "$work/pid" ] && break
     sleep 0.1
 done
+pid=$(cat "$work/pid" 2>/dev/null || true)
 [ -n "$pid" ] || { echo "Quorview did not start" >&2; exit 1; }
 sleep 5  # the time-out, the first rendering and the replay's start
 
