@@ -1,5 +1,6 @@
 #include "platform/gfx/surface.h"
 
+#include <algorithm>
 #include <new>
 
 namespace platform::gfx {
@@ -47,21 +48,38 @@ void Surface::MarkDamaged(const Rect& r) {
             return;
         }
     }
-    if (n < kMaxDamageRects) {
-        damageRects_.push_back(c);
-        return;
-    }
-    auto area = [](const Rect& a) { return static_cast<long long>(a.width()) * a.height(); };
-    Rect* best = &damageRects_.front();
-    long long least = -1;
-    for (Rect& d : damageRects_) {
-        const long long growth = area(d.united(c)) - area(d);
-        if (least < 0 || growth < least) {
-            least = growth;
-            best = &d;
-        }
-    }
-    *best = best->united(c);
+    if (n == kMaxDamageRects) HalveDamageRects();
+    damageRects_.push_back(c);
+}
+
+namespace {
+
+// Interleaved bits of x and y: neighbours on the surface are mostly neighbours in this order.
+std::uint64_t ZOrder(Point p) {
+    auto spread = [](std::uint32_t v) {
+        std::uint64_t x = v;
+        x = (x | (x << 16)) & 0x0000FFFF0000FFFFULL;
+        x = (x | (x << 8)) & 0x00FF00FF00FF00FFULL;
+        x = (x | (x << 4)) & 0x0F0F0F0F0F0F0F0FULL;
+        x = (x | (x << 2)) & 0x3333333333333333ULL;
+        x = (x | (x << 1)) & 0x5555555555555555ULL;
+        return x;
+    };
+    return spread(static_cast<std::uint32_t>(p.x)) | (spread(static_cast<std::uint32_t>(p.y)) << 1);
+}
+
+}  // namespace
+
+// Full: neighbours pair up, so a long run of marks costs little each.
+void Surface::HalveDamageRects() {
+    auto centre = [](const Rect& r) { return ZOrder({(r.left + r.right) / 2, (r.top + r.bottom) / 2}); };
+    std::sort(damageRects_.begin(), damageRects_.end(),
+              [&](const Rect& a, const Rect& b) { return centre(a) < centre(b); });
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < damageRects_.size(); i += 2)
+        damageRects_[out++] =
+            i + 1 < damageRects_.size() ? damageRects_[i].united(damageRects_[i + 1]) : damageRects_[i];
+    damageRects_.resize(out);
 }
 
 std::optional<Color> Surface::Pixel(Point p) const {

@@ -39,19 +39,20 @@ public:
 
     Rect damage() const { return damage_; }
     // Rectangles that together cover the damage, at most kMaxDamageRects;
-    // drawing that touches the last one grows it, and past the limit a new
-    // rectangle joins the one it enlarges least.
+    // drawing that touches one of the last few grows it, and a full list
+    // halves by joining neighbours.
     const std::vector<Rect>& damageRects() const { return damageRects_; }
     void MarkDamaged(const Rect& r);
     void ClearDamage() {
         damage_ = {};
         damageRects_.clear();
     }
-    static constexpr std::size_t kMaxDamageRects = 64;
+    static constexpr std::size_t kMaxDamageRects = 1024;
 
 private:
     Surface(int width, int height, std::vector<std::uint32_t>&& pixels);
     std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
+    void HalveDamageRects();
 
     int width_;
     int height_;
