@@ -425,6 +425,8 @@ Outcome ProcessOne(childMap& pane, AlertEvent& ev) {
         else
             gAlertHooks.sendAlertEmail(q, network, ev.id, place.name, "", place.country, place.miles, place.compass,
                                        1);
+    } else {
+        DebugLog("No e-mail hook installed: the alert is not mailed");
     }
 
     if (gContinuousAlert) {

@@ -17,10 +17,12 @@
 #include "map/child_map.h"
 #include "map/draw.h"
 #include "net/alert.h"
+#include "net/frame_commands.h"
 #include "app/housekeeping.h"
 #include "platform/gfx/surface.h"
 #include "platform/sound/recording_sink.h"
 #include "platform/ui/headless/headless.h"
+#include "tests/support/smtp_peer.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -425,4 +427,25 @@ TEST_F(AlertStep, SeenEventsStillInTheFeedAreNotAlertedAgain) {
         EXPECT_TRUE(hyplist2.empty()) << round;
     }
     EXPECT_EQ(gSeenAlertEvents.size(), 105u);
+}
+
+TEST_F(AlertStep, AnAlertFromTheFeedIsMailedAsTheProgramWiresIt) {
+    InstallNetworkCommands();
+    SmtpPeer peer;
+    gEmailServer = peer.server();
+    gEmailSender = "alerts@quorview.test";
+    TempDir::Write("EMAIL_ADDR.TXT", "duty@example.test\n");
+    gFeedLines = FeedLines("feed-alert.csv");
+    EXPECT_FALSE(ProcessAlertEvent(*pane_));  // the first fill
+    EXPECT_FALSE(ProcessAlertEvent(*pane_));  // reported, and mailed
+    const std::string t = peer.Transcript();
+    EXPECT_NE(t.find("C: RCPT TO:<duty@example.test>\n"), std::string::npos) << t;
+    EXPECT_NE(t.find("C: .\nS: 250 queued\n"), std::string::npos) << t;
+    const std::string m = peer.Message();
+    EXPECT_EQ(m.rfind("Subject: 6.3 Earthquake 68 miles S of Alphaville, Testland\r\n", 0), 0u) << t;
+    EXPECT_NE(m.find("Magnitude  6.3 earthquake has occurred 68 miles S of Alphaville, North Province, Testland."),
+              std::string::npos)
+        << t;
+    EXPECT_NE(m.find("earthquakes/eventpage/us6000abcd\r\n"), std::string::npos) << t;
+    EXPECT_EQ(TempDir::Read("archive.txt").find("e-mail did not go out"), std::string::npos);
 }
