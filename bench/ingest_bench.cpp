@@ -3,15 +3,13 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "core/helpers.h"
 #include "core/quake.h"
+#include "net/web_update.h"
 
 namespace {
 
@@ -48,33 +46,13 @@ const std::string& Answer() {
     return file.path;
 }
 
-// The update's reading of one window's answer, as it stands in the update.
+// The update's reading of one window's answer.
 bool AnswerPath(const std::string& path, std::vector<QuakeRecord>* records) {
     std::FILE* in = std::fopen(path.c_str(), "rt");
     if (!in) return false;
-    std::string line;
-    std::vector<std::string> lines;
-    bool first = true;
-    while (ReadWholeLine(in, line)) {
-        std::string lower = line;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower.find("doctype") != std::string::npos || lower.find("<html") != std::string::npos) {
-            std::fclose(in);
-            return false;
-        }
-        if (first) {
-            first = false;
-            continue;
-        }
-        if (line.size() > 50) lines.push_back(line);
-    }
+    const bool ok = ReadServiceAnswer(in, records).empty();
     std::fclose(in);
-    std::sort(lines.begin(), lines.end());
-    for (const std::string& l : lines) {
-        QuakeRecord q = ParseFdsnCsvLine(nullptr, l.c_str());
-        if (q.date.year != 0) records->push_back(q);
-    }
-    return true;
+    return ok;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -352,15 +353,15 @@ bool ParseQuakeLine(std::string_view text, QuakeRecord* record) {
 
 namespace {
 
-std::vector<std::string> Columns(std::string_view line) {
-    int count = 0;
-    StringListNode* head = SplitCsvLine(line, &count);
-    std::vector<std::string> out;
-    out.reserve(static_cast<std::size_t>(count));
-    for (StringListNode* n = head; n; n = n->next) out.push_back(n->text);
-    FreeStringList(head);
-    return out;
+// The first most columns of the line.
+std::vector<std::string> Columns(std::string_view line, std::size_t most = SIZE_MAX) {
+    thread_local std::vector<std::string_view> views;
+    SplitCsvFieldViews(line, most, &views);
+    return std::vector<std::string>(views.begin(), views.end());
 }
+
+// EventFromColumns reads no further than this.
+constexpr std::size_t kEventColumns = 5;
 
 const std::string& Column(const std::vector<std::string>& cols, std::size_t i) {
     static const std::string kEmpty;
@@ -386,7 +387,7 @@ bool EventFromColumns(const std::vector<std::string>& cols, QuakeRecord* q) {
 
 QuakeRecord ParseFdsnCsvLine(QuakeRecord* record, std::string_view line) {
     QuakeRecord q;
-    EventFromColumns(Columns(line), &q);
+    EventFromColumns(Columns(line, kEventColumns), &q);
     if (record) *record = q;
     return q;
 }

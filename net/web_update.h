@@ -2,8 +2,12 @@
 // Brings the recent part of each UPDATE FILE catalogue up to date from the
 // earthquake event service, in windows of 30 days, and swaps the rebuilt
 // catalogue in while keeping the previous one under ".hyt".
+#include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "core/quake_record.h"
 
 inline constexpr const char* kTempCatalogue = "temptemp.hy4";
 inline constexpr const char* kServiceAnswerFile = "USGSHistoryHypocenters.csv";
@@ -25,6 +29,11 @@ extern std::string gEventServiceAddress;  // scheme, host and folder the query p
 // 0 when every catalogue was brought up to date, 1 when a problem was
 // reported. Any failed window leaves that catalogue exactly as it was.
 int UpdateFromWebService(bool interactive, const WebUpdateHooks& hooks);
+
+// Reads one answer of the service: the error page refused ("Data not
+// available"), the header skipped, every event line longer than 50
+// characters sorted and parsed, its records appended. Empty when usable.
+std::string ReadServiceAnswer(std::FILE* in, std::vector<QuakeRecord>* records);
 
 // The ".hyt" name: the last extension of the file part replaced.
 std::string BackupCatalogueName(const std::string& name);
