@@ -509,7 +509,6 @@ TEST(ParseFdsnCsvLine, ManyLinesMakeTheSameRecordBytes) {
         seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
         return static_cast<int>((seed >> 33) % static_cast<std::uint64_t>(n));
     };
-    const char* depths[] = {"%d", "%d.%d", "%d.%03d", "-%d.%d", "%de0", ""};
     int made = 0;
     for (int i = 0; i < 5000; ++i) {
         // One draw per statement: the order of arguments is unspecified.
@@ -517,7 +516,15 @@ TEST(ParseFdsnCsvLine, ManyLinesMakeTheSameRecordBytes) {
         for (int& x : v) x = next(100000);
         char depth[32] = "";
         const int d = v[0] % 6;
-        if (d < 5) std::snprintf(depth, sizeof depth, depths[d], v[1] % 700, v[2] % 1000);
+        const int whole = v[1] % 700, part = v[2] % 1000;
+        switch (d) {
+            case 0: std::snprintf(depth, sizeof depth, "%d", whole); break;
+            case 1: std::snprintf(depth, sizeof depth, "%d.%d", whole, part); break;
+            case 2: std::snprintf(depth, sizeof depth, "%d.%03d", whole, part); break;
+            case 3: std::snprintf(depth, sizeof depth, "-%d.%d", whole, part); break;
+            case 4: std::snprintf(depth, sizeof depth, "%de0", whole); break;
+            default: break;  // no depth
+        }
         char line[400];
         std::snprintf(line, sizeof line,
                       "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ,%s%d.%0*d,%s%d.%0*d,%s,%d.%d,mb,,,,,us,us%07d,"
