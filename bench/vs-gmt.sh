@@ -2,12 +2,13 @@
 # Draws the bundled WORLD map with all its earthquakes to a PNG twice: with
 # GMT and with our own world_png, each run a few times in one go, and prints
 # the median wall times and their ratio. Run by hand, never in CI.
-# Needs the Debian packages gmt and gmt-gshhg-low, and a Release build:
+# Needs the Debian packages gmt, gmt-gshhg-low and ghostscript (GMT makes its PNG
+# through it), and a Release build:
 #   cmake -S . -B build-rel -G Ninja -DCMAKE_BUILD_TYPE=Release && cmake --build build-rel --target world_png
 # Usage: bench/vs-gmt.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build-rel}
+build=$(cd "${1:-$root/build-rel}" && pwd)
 runs=${2:-7}
 tool=$build/bench/world_png
 [ -x "$tool" ] || { echo "no $tool: build the world_png target first" >&2; exit 1; }
@@ -40,7 +41,7 @@ gmt_once() {
     gmt begin gmtworld png E96 >/dev/null 2>&1
     gmt coast -R-180/180/-70/75 -JM20i -Gblack -Sblack -W0.5p,white -N1/0.5p,white -Dl -A1000
     gmt plot plates.gmt -W1p,red
-    gmt plot quakes.txt -Sc0.05i -Cdepth.cpt -i0,1,2,3
+    gmt plot quakes.txt -Sc0.05i -Cdepth.cpt -i0,1,2
     gmt end
 }
 ours_once() { "$tool" "$root/data" ours.png >/dev/null; }
