@@ -36,3 +36,9 @@ StringListNode* SplitCsvLine(std::string_view line, int* count) {
     if (count) *count = static_cast<int>(fields.size());
     return head;
 }
+
+std::vector<std::string> SplitCsvFields(std::string_view line, std::size_t most) {
+    thread_local std::vector<std::string_view> views;
+    SplitCsvFieldViews(line, most, &views);
+    return std::vector<std::string>(views.begin(), views.end());
+}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "core/record_file.h"
 #include "core/view.h"
 #include "platform/sys/files.h"
@@ -57,6 +58,8 @@ bool MakeDate(long long y, long long m, long long d, PackedDate* out) {
     out->day = static_cast<std::uint8_t>(std::clamp<long long>(d, 0, 99));
     return true;
 }
+
+constexpr PackedDate kOpenStop{2099, 12, 31};  // the last day a time splits into
 
 long long Integer(std::string_view text) {
     long long v = 0;
@@ -176,8 +179,9 @@ void EruptionEvent::Parse(std::string_view line, EruptionSource kind) {
         CopyField(r.id, f[0].substr(0, 9));
         if (f[1] == "*") r.flag = r.secondFlag = 1;
         if (f[1] == "+") r.flag = 1;
-        bool dated = MakeDate(Integer(f[2]), Integer(f[3]), Integer(f[4]), &r.start) &&
-                     MakeDate(Integer(f[5]), Integer(f[6]), Integer(f[7]), &r.stop);
+        const bool dated = MakeDate(Integer(f[2]), Integer(f[3]), Integer(f[4]), &r.start);
+        // An eruption still going on has no stop date: it lasts as long as any date can.
+        if (!MakeDate(Integer(f[5]), Integer(f[6]), Integer(f[7]), &r.stop)) r.stop = kOpenStop;
         r.type = f[8].empty() ? 0 : f[8][0];
         r.size = static_cast<std::uint8_t>(std::clamp<long long>(Integer(f[9]), 0, 255));
         r.latitude = Number(f[10]);
@@ -194,11 +198,15 @@ void EruptionEvent::Parse(std::string_view line, EruptionSource kind) {
         if (!dated) return;
     } else {
         std::string text(line);
-        float lat = 0, lon = 0;
+        double lat = 0, lon = 0;
         char ns = 0, ew = 0;
         unsigned long date = 0;
         int size = 0;
-        if (std::sscanf(text.c_str(), "%f %c %f %c %lu %d", &lat, &ns, &lon, &ew, &date, &size) != 6) return;
+        // "%f %c %f %c %lu %d", read as doubles and without the locale.
+        TextScanner scan(text);
+        if (!(scan.Double(&lat) && scan.NonBlank(&ns) && scan.Double(&lon) && scan.NonBlank(&ew) &&
+              scan.Unsigned(&date) && scan.Int(&size)))
+            return;
         const long long y = static_cast<long long>(date / 10000) + 1900, m = date / 100 % 100, d = date % 100;
         if (!MakeDate(y, m, d, &r.start)) return;
         r.stop = r.start;

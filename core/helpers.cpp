@@ -442,17 +442,3 @@ bool ReadPreTextFile(std::string_view name, std::string& text) {
     std::fclose(f);
     return true;
 }
-
-void AppendFixed(std::string& out, double v, int width, int precision) {
-    char digits[400];  // the widest double at any precision used here
-    const auto r = std::to_chars(digits, digits + sizeof digits, v, std::chars_format::fixed, precision);
-    if (r.ec != std::errc()) {
-        char buffer[400];
-        const int n = std::snprintf(buffer, sizeof buffer, "%*.*f", width, precision, v);
-        out.append(buffer, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof buffer) - 1)));
-        return;
-    }
-    const auto n = static_cast<int>(r.ptr - digits);
-    if (n < width) out.append(static_cast<std::size_t>(width - n), ' ');
-    out.append(digits, static_cast<std::size_t>(n));
-}

@@ -84,9 +84,6 @@ bool ScanLeadingDouble(std::string_view text, double* value, std::size_t* used =
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 bool IsSpace(char c);  // the C locale's white space
-// Appends v as printf's "%*.*f" writes it (right-aligned in width, the same
-// rounding and sign of zero), without the locale.
-void AppendFixed(std::string& out, double v, int width, int precision);
 
 // ---- Numbers ---------------------------------------------------------------------
 

@@ -13,6 +13,7 @@
 
 #include "core/config.h"
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "core/view.h"
 
 namespace {
@@ -46,7 +47,7 @@ public:
     void EndLine() {
         if (open()) Put('\n');
     }
-    void Fixed(double v, int width, int precision) { AppendFixed(text_, v, width, precision); }
+    void Fixed(double v, int width, int precision) { text_ += FormatFixed(v, precision, width); }
     void Number(int v, int width) {
         char digits[16];
         const auto r = std::to_chars(digits, digits + sizeof digits, v);
@@ -417,7 +418,7 @@ void DrawPlatesLayer(const Proj& proj, gfx::DrawContext& dc, Segment3DPen* pen3d
         (void)DrawSegmentFile(proj, f, PointLayout::kFine, dc, pen3d);
         std::fclose(f);
     }
-    if (gPlateLabelDrawer && !gPltFileName.empty()) gPlateLabelDrawer(dc, gPltFileName);
+    if (gPlateLabelDrawer && !gPltFileName.empty()) gPlateLabelDrawer(proj, dc, gPltFileName);
     dc.SetOrigin({0, 0});
     dc.ResetClip();
     dc.SetOrigin({gMapRect.left, gMapRect.top});

@@ -231,24 +231,6 @@ TEST(Numbers, DegreesAndMilliArcSeconds) {
     std::free(p);
 }
 
-// The map dumps write with this: it must give printf's bytes for every value
-// the segment files can hold, and for the awkward ones.
-TEST(Numbers, AppendFixedWritesAsPrintfDoes) {
-    std::vector<double> values = {0.0, -0.0, 0.005, -0.005, 0.015, 0.125, -0.125, 2.675, 1e-9, -1e-9,
-                                  179.99999, -179.995, 89.995, 1234567.891, 1e20, -1e300, 0.5, 1.5, 2.5};
-    for (int units : {60, 3600})
-        for (int raw = -650000; raw <= 650000; raw += 37) values.push_back(static_cast<double>(raw) / units);
-    struct { int width, precision; } forms[] = {{7, 2}, {0, 4}, {3, 0}, {12, 6}};
-    for (const auto& f : forms)
-        for (double v : values) {
-            char want[512];
-            std::snprintf(want, sizeof want, "%*.*f", f.width, f.precision, v);
-            std::string got = "x";
-            AppendFixed(got, v, f.width, f.precision);
-            ASSERT_EQ(got, std::string("x") + want) << v << " %" << f.width << "." << f.precision << "f";
-        }
-}
-
 TEST(Numbers, SphereImagePixels) {
     std::int32_t x1, y1, x2, y2;
     LatLonToMapPixel(10, 540, &x1, &y1);

@@ -192,6 +192,21 @@ TEST(AlertPlaces, MissingTablesCrlfRowsAndLongColumns) {
     EXPECT_EQ(p.name, longName.substr(0, kPlaceTextMax));
 }
 
+TEST(AlertPlaces, TheCityTableHasNoHeaderAndLongRowsAreRead) {
+    TempDir dir;
+    // The city table's first line is a city; a row's columns may lie past character 179.
+    const std::string longRegion(200, 'r');
+    TempDir::Write("CityLatLonPop.csv", "Firstcity,R,Testland,34.1,139.0,5000,TL\n"
+                                        "Farcity,R,Testland,38.0,139.0,5000,TL\n"
+                                        "Longcity," + longRegion + ",Testland,34.0,139.2,900000,TL\n");
+    NearestPlace p;
+    ASSERT_EQ(FindNearestPlace(Quake(34.0, 139.0, 10, 6), {5, 0, 0, 0, "", 0}, &p), 1);
+    EXPECT_EQ(p.name, "Firstcity");
+    ASSERT_EQ(FindNearestPlace(Quake(34.0, 139.0, 10, 6), {5, 0, 0, 100000, "", 0}, &p), 1);
+    EXPECT_EQ(p.name, "Longcity");
+    EXPECT_EQ(p.region, longRegion.substr(0, kPlaceTextMax));
+}
+
 TEST(AlertText, CompassPointsStampsAndNames) {
     struct { double az; const char* point; } points[] = {
         {350, "N"}, {22.4, "N"}, {22.5, "NE"}, {0, "N"}, {337.4, "NW"}, {337.5, "N"}, {180, "S"}, {90, "E"}};
