@@ -113,11 +113,7 @@ constexpr std::size_t kFillChunkBytes = 256 * 1024;
 
 struct TimeTable {
     bool valid = false;
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = 0;
-    timespec mtime{};
-    timespec ctime{};
+    FileStamp stamp;
     int recordSize = 0;
     RecordTimeOf timeOf = nullptr;
     std::FILE* stream = nullptr;  // the last stream whose read buffer is no older than the table
@@ -156,19 +152,9 @@ std::array<TimeTable, 3> tables;
 std::uint64_t useCounter = 0;
 double quietSeconds = 2.0;
 
-bool SameTimes(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+bool Unchanged(const TimeTable& t, const struct stat& st) { return t.stamp == FileStamp::Of(st); }
 
-bool Unchanged(const TimeTable& t, const struct stat& st) {
-    return t.size == st.st_size && SameTimes(t.mtime, st.st_mtim) && SameTimes(t.ctime, st.st_ctim);
-}
-
-double Seconds(const timespec& ts) { return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9; }
-
-bool ChangedRecently(const struct stat& st) {
-    const double now =
-        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    return std::max(Seconds(st.st_mtim), Seconds(st.st_ctim)) > now - quietSeconds;
-}
+bool ChangedRecently(const struct stat& st) { return FileStamp::Of(st).ChangedWithin(quietSeconds); }
 
 bool Fill(TimeTable& t, std::FILE* file, const struct stat& st, int recordSize, RecordTimeOf timeOf) {
     const int fd = ::fileno(file);
@@ -187,11 +173,7 @@ bool Fill(TimeTable& t, std::FILE* file, const struct stat& st, int recordSize, 
             return false;
         for (std::int64_t j = 0; j < count; ++j) t.times[static_cast<std::size_t>(first + j)] = timeOf(chunk.data() + j * recordSize);
     }
-    t.dev = st.st_dev;
-    t.ino = st.st_ino;
-    t.size = st.st_size;
-    t.mtime = st.st_mtim;
-    t.ctime = st.st_ctim;
+    t.stamp = FileStamp::Of(st);
     // Written to while being read: not to be kept.
     struct stat after;
     if (::fstat(fd, &after) != 0 || !Unchanged(t, after)) return false;
@@ -212,7 +194,7 @@ bool Fill(TimeTable& t, std::FILE* file, const struct stat& st, int recordSize, 
 const TimeTable* TableFor(std::FILE* file, const struct stat& st, int recordSize, RecordTimeOf timeOf, bool wrote) {
     TimeTable* slot = nullptr;
     for (TimeTable& t : tables)
-        if (t.valid && t.dev == st.st_dev && t.ino == st.st_ino && t.recordSize == recordSize && t.timeOf == timeOf) slot = &t;
+        if (t.valid && t.stamp.SameFile(FileStamp::Of(st)) && t.recordSize == recordSize && t.timeOf == timeOf) slot = &t;
     if (slot && !wrote && Unchanged(*slot, st)) {
         // Another stream's read buffer may hold bytes from before the table.
         if (slot->stream != file) std::fflush(file);
@@ -240,6 +222,19 @@ void Position(std::FILE* file, std::int32_t index, int recordSize) {
 }
 
 }  // namespace
+
+FileStamp FileStamp::Of(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim}; }
+
+bool FileStamp::operator==(const FileStamp& o) const {
+    auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+    return SameFile(o) && size == o.size && same(mtime, o.mtime) && same(ctime, o.ctime);
+}
+
+bool FileStamp::ChangedWithin(double seconds) const {
+    auto at = [](const timespec& ts) { return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9; };
+    const double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    return std::max(at(mtime), at(ctime)) > now - seconds;
+}
 
 std::int32_t RecordCount(std::FILE* file, int recordSize) {
     if (!file) return 0;

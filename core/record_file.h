@@ -1,10 +1,29 @@
 #pragma once
 // What the earthquake and eruption catalogues share: positioning on a record
 // of a fixed size, and the search for the first record at or after a time.
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
 
 #include "core/timevalue.h"
+
+// One state of a file: which file it is, its size and its time stamps.
+struct FileStamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+    timespec ctime{};
+
+    static FileStamp Of(const struct stat& st);
+    bool SameFile(const FileStamp& o) const { return dev == o.dev && ino == o.ino; }
+    // The same file, not written to or touched since.
+    bool operator==(const FileStamp& o) const;
+    // Changed less than this many seconds ago: within a time stamp's
+    // granularity a second change would look like none.
+    bool ChangedWithin(double seconds) const;
+};
 
 // Where record numbers count from.
 inline constexpr int kFromStart = 0;

@@ -2,18 +2,18 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
-#include <chrono>
 #include <charconv>
 #include <cmath>
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 
 #include "core/config.h"
 #include "core/helpers.h"
 #include "core/number_text.h"
+#include "core/record_file.h"
 #include "core/view.h"
 
 namespace {
@@ -70,11 +70,7 @@ private:
 // The plates file is drawn again every few ticks with the same window: its
 // dump is made once per file and window and kept for the next drawings.
 struct DumpKey {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = 0;
-    timespec mtime{};
-    timespec ctime{};
+    FileStamp stamp;
     long start = 0;
     PointLayout layout = PointLayout::kCoarse;
     bool view3D = false;
@@ -82,9 +78,7 @@ struct DumpKey {
     bool valid = false;
 
     bool operator==(const DumpKey& o) const {
-        return valid && o.valid && dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-               mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
-               ctime.tv_nsec == o.ctime.tv_nsec && start == o.start && layout == o.layout && view3D == o.view3D &&
+        return valid && o.valid && stamp == o.stamp && start == o.start && layout == o.layout && view3D == o.view3D &&
                window.west == o.window.west && window.span == o.window.span && window.north == o.window.north &&
                window.south == o.window.south;
     }
@@ -94,20 +88,12 @@ DumpKey KeyOf(std::FILE* file, PointLayout layout, const ArcMinuteWindow& window
     DumpKey k;
     struct stat st;
     if (!file || ::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) return k;
-    k.dev = st.st_dev;
-    k.ino = st.st_ino;
-    k.size = st.st_size;
-    k.mtime = st.st_mtim;
-    k.ctime = st.st_ctim;
+    k.stamp = FileStamp::Of(st);
     k.start = std::ftell(file);
     k.layout = layout;
     k.view3D = g3DView;
     k.window = window;
-    // Within a time stamp's granularity a second change would look like none:
-    // a file changed in the last two seconds is not kept.
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    const auto latest = std::max(st.st_mtim.tv_sec, st.st_ctim.tv_sec);
-    k.valid = k.start >= 0 && latest < std::chrono::duration_cast<std::chrono::seconds>(now).count() - 2;
+    k.valid = k.start >= 0 && !k.stamp.ChangedWithin(2.0);
     return k;
 }
 
