@@ -4,12 +4,15 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "core/config.h"
 #include "core/view.h"
 #include "map/section3d.h"
 #include "map/segments.h"
 #include "platform/gfx/image.h"
+#include "platform/sys/files.h"
 #include "platform/ui/ui.h"
 
 std::int32_t gPaneWidth = 0;
@@ -352,7 +355,12 @@ bool childMap::UseCachedImage(const std::string& file) {
 void childMap::SaveCachedImage(const std::string& file) {
     // A map taller or wider than the pane is saved black beyond it.
     const gfx::Rect area{gMapRect.left, gMapRect.top, gMapRect.left + gMapWidth, gMapRect.top + gMapHeight};
-    if (!gfx::SaveJpeg(backBuffer(), area, file)) return;
+    const std::optional<std::string> bytes = gfx::EncodeJpeg(backBuffer(), area);
+    // Rewritten in place: the cache is written at every fresh rendering.
+    if (!bytes || !platform::OverwriteFile(file, *bytes)) {
+        std::remove(file.c_str());
+        return;
+    }
     ++cacheWrites_;
     gImageBounds[0] = gMapSouth;
     gImageBounds[1] = gMapNorth;

@@ -15,6 +15,7 @@
 #include "core/number_text.h"
 #include "core/record_file.h"
 #include "core/view.h"
+#include "platform/sys/files.h"
 
 namespace {
 
@@ -34,16 +35,12 @@ int TruncToInt(double v) {
 // out. The text is gathered in memory and written at once at the end.
 class Dump {
 public:
-    explicit Dump(const char* name) : file_(std::fopen(name, "wb")) {}
-    ~Dump() {
-        if (!file_) return;
-        if (!text_.empty()) std::fwrite(text_.data(), 1, text_.size(), file_);
-        std::fclose(file_);
-    }
+    explicit Dump(const char* name) : name_(name) {}
+    ~Dump() { (void)platform::OverwriteFile(name_, text_); }
     Dump(const Dump&) = delete;
     Dump& operator=(const Dump&) = delete;
     // Off once the whole text is known: the drawing then adds nothing.
-    bool open() const { return file_ != nullptr && !known_; }
+    bool open() const { return !known_; }
     void EndLine() {
         if (open()) Put('\n');
     }
@@ -62,7 +59,7 @@ public:
     const std::string& text() const { return text_; }
 
 private:
-    std::FILE* file_;
+    std::string name_;
     std::string text_;
     bool known_ = false;
 };

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <csetjmp>
 #include <fstream>
@@ -114,7 +115,8 @@ bool DecodeJpeg(JpegReadJob& job, std::unique_ptr<Surface>& out) {
 struct JpegWriteJob {
     jpeg_compress_struct cinfo;
     JpegErrors errors;
-    std::FILE* file = nullptr;
+    unsigned char* bytes = nullptr;  // the library's buffer, freed by the caller
+    unsigned long size = 0;
     std::vector<std::uint32_t> scratch;  // here, not on the stack: the error jump skips destructors
 };
 
@@ -122,7 +124,7 @@ bool EncodeJpeg(JpegWriteJob& job, const Surface& image, const Rect& area, int q
     jpeg_compress_struct& cinfo = job.cinfo;
     if (setjmp(job.errors.jump)) return false;
     jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, job.file);
+    jpeg_mem_dest(&cinfo, &job.bytes, &job.size);
     cinfo.image_width = static_cast<JDIMENSION>(area.width());
     cinfo.image_height = static_cast<JDIMENSION>(area.height());
     cinfo.input_components = 4;
@@ -196,27 +198,36 @@ bool SaveJpeg(const Surface& image, const std::string& path, int quality, ImageE
     return SaveJpeg(image, image.bounds(), path, quality, error);
 }
 
-bool SaveJpeg(const Surface& image, const Rect& area, const std::string& path, int quality, ImageError* error) {
-    if (area.empty() || Fits(area.width(), area.height()) == false) {
+std::optional<std::string> EncodeJpeg(const Surface& image, const Rect& area, int quality, ImageError* error) {
+    if (area.empty() || !Fits(area.width(), area.height())) {
         Fail(error, ImageFault::CannotWrite, "nothing to save");
-        return false;
-    }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        Fail(error, ImageFault::CannotOpen, "cannot create " + path);
-        return false;
+        return std::nullopt;
     }
     auto job = std::make_unique<JpegWriteJob>();
     std::memset(&job->cinfo, 0, sizeof job->cinfo);
     InitErrors(job->errors);
     job->cinfo.err = &job->errors.pub;
-    job->file = file;
-    bool ok = EncodeJpeg(*job, image, area, quality < 1 ? 1 : (quality > 100 ? 100 : quality));
+    const bool ok = EncodeJpeg(*job, image, area, quality < 1 ? 1 : (quality > 100 ? 100 : quality));
     jpeg_destroy_compress(&job->cinfo);
+    std::optional<std::string> out;
+    if (ok && job->bytes) out.emplace(reinterpret_cast<const char*>(job->bytes), job->size);
+    std::free(job->bytes);
+    if (!out) Fail(error, ImageFault::CannotWrite, job->errors.message);
+    return out;
+}
+
+bool SaveJpeg(const Surface& image, const Rect& area, const std::string& path, int quality, ImageError* error) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        Fail(error, ImageFault::CannotOpen, "cannot create " + path);
+        return false;
+    }
+    const std::optional<std::string> bytes = EncodeJpeg(image, area, quality, error);
+    bool ok = bytes && std::fwrite(bytes->data(), 1, bytes->size(), file) == bytes->size();
     ok = (std::fclose(file) == 0) && ok;
     if (!ok) {
         std::remove(path.c_str());
-        Fail(error, ImageFault::CannotWrite, job->errors.message);
+        if (bytes) Fail(error, ImageFault::CannotWrite, "cannot write " + path);
     }
     return ok;
 }

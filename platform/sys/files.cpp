@@ -136,6 +136,19 @@ bool SetCurrentDir(std::string_view dir) {
     return ::chdir(d.c_str()) == 0;
 }
 
+bool OverwriteFile(const std::string& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        ok = n > 0;
+        done += ok ? static_cast<std::size_t>(n) : 0;
+    }
+    ok = ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ok;
+    return ::close(fd) == 0 && ok;
+}
+
 SafeFileWriter::SafeFileWriter(std::string_view target) : target_(ResolvePath(target)) {
     temp_ = target_ + ".tmpXXXXXX";
     std::vector<char> tmpl(temp_.begin(), temp_.end());

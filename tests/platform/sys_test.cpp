@@ -114,6 +114,17 @@ TEST(Files, SafeWriterKeepsAFileThatWouldNotChange) {
     }
 }
 
+// A rewrite in place leaves exactly the new bytes, however long the old ones were.
+TEST(Files, OverwriteLeavesExactlyTheNewBytes) {
+    TempDir dir;
+    const std::string longText(300000, 'a');
+    for (const std::string& text : {std::string("first"), longText, std::string("short"), std::string(), longText}) {
+        ASSERT_TRUE(platform::OverwriteFile("plates.txt", text));
+        EXPECT_TRUE(TempDir::Read("plates.txt") == text) << text.size();
+    }
+    EXPECT_FALSE(platform::OverwriteFile("missing-folder/plates.txt", "x"));
+}
+
 TEST(Files, ProgramAndCurrentFolders) {
     EXPECT_TRUE(platform::IsDirectory(platform::ProgramDir()));
     EXPECT_TRUE(std::filesystem::exists(platform::ProgramDir() + "/platform_tests"));
