@@ -346,7 +346,8 @@ void myFrame::WriteDailyCounts() {
 void myFrame::ShowEventCounters() {
     if (!layout_) return;
     if (layout_->legend()) layout_->legend()->DrawEventCounters(quakesShown_, eruptionsShown_);
-    else if (layout_->control() && gControls[kControlBottomLegend]) {
+    // The bottom legend's boxes are the panel's: they count whether or not a legend pane exists.
+    if (layout_->control() && gControls[kControlBottomLegend]) {
         layout_->control()->DrawEventCounters(quakesShown_, eruptionsShown_);
     }
 }
@@ -402,15 +403,17 @@ void myFrame::CmRedraw() {
         if (childMap* map = layout_->mapPane()) map->SetHighlightShown(true);
     }
     if (gAlertEvent) {
-        std::FILE* f = platform::OpenFile("Alert_View_Filename.txt", "rt");
-        if (!f) return;
-        char name[128] = {};
-        const bool got = ReadLine(name, sizeof name, f) != nullptr;
-        std::fclose(f);
-        if (got && name[0]) {
-            OpenView(name);
-            return;
+        if (std::FILE* f = platform::OpenFile("Alert_View_Filename.txt", "rt")) {
+            char name[128] = {};
+            const bool got = ReadLine(name, sizeof name, f) != nullptr;
+            std::fclose(f);
+            if (got && name[0]) {
+                OpenView(name);
+                return;
+            }
         }
     }
+    // Without its alert view the view is drawn again from memory, a zoom's
+    // bounds included; returning here would leave the clock stopped for good.
     OpenView(nullptr);
 }

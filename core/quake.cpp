@@ -1,5 +1,7 @@
 #include "core/quake.h"
 
+#include "core/catalogue_rebuild.h"
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -102,7 +104,6 @@ std::int32_t gQuakeCount = 0;
 std::int32_t gQuakeIndex = 0;
 TimeValue gNextQuakeTime;
 std::unique_ptr<BitSet> gQuakeVisibleBits;
-bool gCatalogueUpdateRunning = false;
 EruptionCatalogueHooks gEruptionCatalogueHooks;
 
 namespace {
@@ -142,8 +143,21 @@ int FindQuakeIndex(std::FILE* file, TimeValue* time, bool* exact, std::int32_t* 
     return result;
 }
 
+namespace {
+// A record whose fields could be real; random bytes seldom are.
+bool PlausibleQuakeRecord(const unsigned char* bytes) {
+    const QuakeRecord q = DecodeQuakeRecord(bytes);
+    constexpr std::int32_t kDegree = 3600000;
+    return q.date.year >= 1 && q.date.month >= 1 && q.date.month <= 12 && q.date.day >= 1 && q.date.day <= 31 &&
+           q.minute < 1440 && q.tenths >= 0 && q.tenths < 600 && std::abs(q.latitude) <= 90 * kDegree &&
+           std::abs(q.longitude) <= 180 * kDegree;
+}
+
+}  // namespace
+
 QuakeDisplayRecord* OpenQuakeCatalogue(bool forUpdate) {
-    if (!gShowEarthquakes || gQuakeCatalogue || gCatalogueUpdateRunning) return nullptr;
+    // While an update rebuilds the catalogues nothing reopens them.
+    if (!gShowEarthquakes || gQuakeCatalogue || CatalogueUpdateHold::Taken()) return nullptr;
 
     // Old views name the previous catalogue format; only the name changes.
     std::size_t old = gEventFileName.find(".HY3");
@@ -154,6 +168,17 @@ QuakeDisplayRecord* OpenQuakeCatalogue(bool forUpdate) {
 
     std::FILE* f = OpenDataFile(gEventFileName, forUpdate ? "r+b" : "rb");
     if (!f) {
+        ReportDataFileProblem(gEventFileName, "earthquake catalogue not found; the view runs without earthquakes");
+        gShowEarthquakes = false;
+        return nullptr;
+    }
+    bool usable = true;
+    if (const std::string problem = CatalogueFileProblem(f, kQuakeRecordSize, PlausibleQuakeRecord, &usable);
+        !problem.empty()) {
+        ReportDataFileProblem(gEventFileName, usable ? problem : problem + "; the view runs without earthquakes");
+    }
+    if (!usable) {
+        std::fclose(f);
         gShowEarthquakes = false;
         return nullptr;
     }

@@ -148,6 +148,14 @@ void childMap::EnsureScreen() {
     }
 }
 
+void childMap::EvSize(ui::Size client) {
+    ui::Window::EvSize(client);
+    // Not before the first view, not for a pane squeezed to nothing (a minimised frame).
+    if (paneRect_.empty() || drawing_ || paneRect_.size() == client || client.width < 16 || client.height < 16) return;
+    RenderView();
+    Invalidate();
+}
+
 void childMap::RenderView() {
     mouseMode_ = kMouseBusy;
     EnsureScreen();
@@ -312,10 +320,7 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
         if (g3DView) (void)BeginMapBuffer();
         for (StringListNode* n = mapFiles; n; n = n->next) {
             const std::string name = ResolveMapFileName(n->text, xScale);
-            std::FILE* f = OpenDataFile(name, "rb");
-            if (!f) continue;  // a missing map file is skipped silently
-            (void)DrawSegmentFile(*this, f, LayoutForFileName(name), dc, g3DView ? &Map3DPen(dc) : nullptr);
-            std::fclose(f);
+            (void)DrawNamedSegmentFile(*this, name, LayoutForFileName(name), dc, g3DView ? &Map3DPen(dc) : nullptr);
         }
         if (g3DView) EndMapBuffer();
     }
@@ -353,6 +358,7 @@ bool childMap::UseCachedImage(const std::string& file) {
 }
 
 void childMap::SaveCachedImage(const std::string& file) {
+    if (gViewZoomed) return;  // the cache and its bounds belong to the view as stored
     // A map taller or wider than the pane is saved black beyond it.
     const gfx::Rect area{gMapRect.left, gMapRect.top, gMapRect.left + gMapWidth, gMapRect.top + gMapHeight};
     const std::optional<std::string> bytes = gfx::EncodeJpeg(backBuffer(), area);

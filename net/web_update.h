@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/quake_record.h"
+#include "core/catalogue_rebuild.h"
 
-inline constexpr const char* kTempCatalogue = "temptemp.hy4";
 inline constexpr const char* kServiceAnswerFile = "USGSHistoryHypocenters.csv";
 inline constexpr const char* kEventQueryPath =
     "fdsnws/event/1/query?format=csv&minmagnitude=3.0&starttime=%04d-%02d-%02d&endtime=%04d-%02d-%02d";
@@ -26,14 +25,19 @@ struct WebUpdateHooks {
 
 extern std::string gEventServiceAddress;  // scheme, host and folder the query path follows
 
+// A local server or a mirror in place of the public service, for trying the
+// update out: "KESTRUNE_EVENT_SERVICE=http://127.0.0.1:8080/".
+inline constexpr const char* kEventServiceVariable = "KESTRUNE_EVENT_SERVICE";
+// The address to use: the variable's value (a "/" added when it has none at
+// its end), or the public service when the value is missing or empty.
+std::string EventServiceAddress(const char* variable);
+
 // 0 when every catalogue was brought up to date, 1 when a problem was
 // reported. Any failed window leaves that catalogue exactly as it was.
 int UpdateFromWebService(bool interactive, const WebUpdateHooks& hooks);
 
-// Reads one answer of the service: the error page refused ("Data not
-// available"), the header skipped, every event line longer than 50
-// characters sorted and parsed, its records appended. Empty when usable.
+// Reads one answer of the service: anything but the service's header first,
+// or an error page after it, is refused ("Data not available"); every event
+// line longer than 50 characters is sorted and parsed and its records
+// appended. Empty when usable.
 std::string ReadServiceAnswer(std::FILE* in, std::vector<QuakeRecord>* records);
-
-// The ".hyt" name: the last extension of the file part replaced.
-std::string BackupCatalogueName(const std::string& name);

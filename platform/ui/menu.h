@@ -38,6 +38,9 @@ struct MenuItem {
     bool separator = false;
     bool checked = false;
     bool enabled = true;
+    // Shows a check mark's place: checked in its resource or ever since; the
+    // other items are plain commands.
+    bool checkable = false;
     std::unique_ptr<Menu> popup;
 };
 
@@ -92,6 +95,8 @@ void RegisterMenu(std::string name, std::vector<MenuSpec> items);
 // A fresh copy of the resource; nullptr when none has that name.
 std::unique_ptr<Menu> LoadMenu(std::string_view name);
 void ClearMenus();
+// Every registered resource name, in name order.
+std::vector<std::string> MenuNames();
 
 class AcceleratorTable {
 public:

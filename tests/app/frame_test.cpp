@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "app/menus.h"
 #include "app/version.h"
+#include "app/welcome.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/native_ids.h"
 #include "platform/ui/recent_files.h"
 #include "tests/app/app_fixture.h"
 
@@ -139,6 +143,32 @@ TEST_F(FrameSetup, WithWelcomeScreenPlaysTheThemeAndWaits) {
     EXPECT_FALSE(Contains(lines, "CmStartScreen"));
 }
 
+// Until a view opens the first window says how one is reached, so a start
+// without a configuration (INIT TIMEOUT 0) is never a blank window.
+TEST_F(FrameSetup, TheFirstWindowSaysHowAViewIsReached) {
+    gCurrentDirectory = "/data";
+    const auto none = WelcomeNoticeLines(false, 0);
+    EXPECT_NE(std::find(none.begin(), none.end(), "No QUORVEL.INI in /data: the default settings are in use."),
+              none.end());
+    EXPECT_NE(std::find(none.begin(), none.end(),
+                        "Set INIT TIMEOUT: 1 in QUORVEL.INI to open the WORLD view a second after the start."),
+              none.end());
+    const auto bundled = WelcomeNoticeLines(true, 1);
+    EXPECT_EQ(bundled.back(), "The WORLD view opens after INIT TIMEOUT: 1 second.");
+    EXPECT_EQ(bundled.size(), 3u);
+
+    myFrame* frame = Start();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_NE(frame->welcome(), nullptr);
+    frame->welcome()->Invalidate();
+    frame->welcome()->Update();
+    const ui::BackBuffer& b = frame->welcome()->backBuffer();
+    int ink = 0;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x) ink += b.At(x, y) == platform::gfx::kBlack;
+    EXPECT_GT(ink, 500) << "the notice's text";
+}
+
 TEST_F(FrameSetup, AppendsTheVersionLineToTheArchiveFile) {
     gArchiveFile = "archive.txt";
     TempDir::Write("archive.txt", "earlier line\n");
@@ -270,3 +300,27 @@ TEST_F(FrameMenuBar, FilePopupHoldsTheRecentViewsOnlyWithExit) {
 }
 
 }  // namespace
+
+// Every command of every menu resource reaches the toolkit as an id it takes
+// and comes back from it as the program's own id.
+TEST(QuorviewMenuIds, EveryRegisteredMenuIdSurvivesTheToolkitRoundTrip) {
+    RegisterQuorviewResources();
+    ui::NativeIds ids;
+    std::set<int> seen;
+    for (const std::string& name : ui::MenuNames()) {
+        std::unique_ptr<ui::Menu> menu = ui::LoadMenu(name);
+        ASSERT_NE(menu, nullptr) << name;
+        for (int id : menu->CommandIds()) {
+            SCOPED_TRACE(name + " " + std::to_string(id));
+            const std::optional<int> native = ids.ToNative(id);
+            ASSERT_TRUE(native);
+            EXPECT_TRUE(*native >= ui::NativeIds::kFirst && *native < 32767);
+            EXPECT_FALSE(*native >= 4999 && *native <= 5999);
+            EXPECT_EQ(ids.FromNative(*native), id);
+            seen.insert(id);
+        }
+    }
+    // Map > Lat/Lon Lines and Options > Update Hypocenters are among them.
+    EXPECT_TRUE(seen.count(40002) && seen.count(40051));
+    EXPECT_GT(seen.size(), 100u);
+}

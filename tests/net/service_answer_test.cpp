@@ -1,5 +1,5 @@
-// The event service's answer as the web update reads it: error pages, the
-// header, short lines, line ends, the order of the lines, and the records
+// The event service's answer as the web update reads it: the header it must
+// begin with, error pages, short lines, line ends, the order of the lines, and the records
 // made, which must match a line-by-line reading of the same file.
 #include <gtest/gtest.h>
 
@@ -59,7 +59,9 @@ TEST(ServiceAnswer, ErrorPagesHeadersShortLinesAndOrder) {
         {"line ends", kHeader + Line(2) + "\r\n" + Line(1), "", {1, 2}},
         {"short lines", kHeader + std::string("2023-05-06T07:00:00Z,1,2,3,4\n") + Line(5) + "\n\n", "", {5}},
         {"header only", kHeader, "", {}},
-        {"empty", "", "", {}},
+        {"empty", "", "Data not available", {}},
+        {"no header", Line(1) + "\n" + Line(2) + "\n", "Data not available", {}},
+        {"header in capitals", "TIME,LATITUDE,LONGITUDE,DEPTH\n" + Line(7) + "\n", "", {7}},
         {"error page first", "<!DOCTYPE html>\n" + Line(1) + "\n", "Data not available", {}},
         {"error page later", kHeader + Line(1) + "\n<HTML><body>busy</body></HTML>\n", "Data not available", {}},
         {"any case", kHeader + Line(1) + "\nsee DocType here\n", "Data not available", {}},

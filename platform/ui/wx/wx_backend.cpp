@@ -17,9 +17,12 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -28,6 +31,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/frame.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/native_ids.h"
 #include "platform/ui/recent_files.h"
 
 namespace platform::ui {
@@ -48,8 +52,21 @@ int gQuitCode = 0;
 
 void Drain();
 
+#ifdef NDEBUG
+// A release build logs a toolkit assertion and goes on: its dialog would stop
+// a kiosk, and its Stop button would end the program without saving.
+void LogToolkitAssertion(const wxString& file, int line, const wxString& func, const wxString& cond,
+                         const wxString& msg) {
+    std::fprintf(stderr, "Toolkit assertion \"%s\" failed in %s (%s:%d): %s\n", cond.utf8_str().data(),
+                 func.utf8_str().data(), file.utf8_str().data(), line, msg.utf8_str().data());
+}
+#endif
+
 void EnsureStarted() {
     if (gStarted) return;
+#ifdef NDEBUG
+    wxSetAssertHandler(LogToolkitAssertion);
+#endif
     static int argc = 1;
     static char name[] = "Quorview";
     static char* argv[] = {name, nullptr};
@@ -456,8 +473,14 @@ wxMenu* BuildMenu(const Menu& m) {
         } else if (it.popup) {
             menu->AppendSubMenu(BuildMenu(*it.popup), Text(it.text));
         } else {
-            wxMenuItem* item = menu->AppendCheckItem(it.id, Text(it.text));
-            item->Check(it.checked);
+            // An id the toolkit cannot take leaves the item out rather than
+            // stopping the program.
+            const std::optional<int> native = MenuNativeIds().ToNative(it.id);
+            if (!native) continue;
+            // Only items that carry a check mark get its box.
+            wxMenuItem* item = it.checkable ? menu->AppendCheckItem(*native, Text(it.text))
+                                            : menu->Append(*native, Text(it.text));
+            if (it.checkable) item->Check(it.checked);
             item->Enable(it.enabled);
         }
     }
@@ -469,9 +492,10 @@ void ApplyStates(const Menu& m, wxMenuBar& bar) {
         const MenuItem& it = m.item(i);
         if (it.popup) {
             ApplyStates(*it.popup, bar);
-        } else if (!it.separator && bar.FindItem(it.id)) {
-            bar.Enable(it.id, it.enabled);
-            bar.Check(it.id, it.checked);
+        } else if (const std::optional<int> native = it.separator ? std::nullopt : MenuNativeIds().ToNative(it.id);
+                   native && bar.FindItem(*native)) {
+            bar.Enable(*native, it.enabled);
+            if (it.checkable) bar.Check(*native, it.checked);
         }
     }
 }
@@ -506,7 +530,9 @@ public:
             Post(m);
             e.Skip();
         }));
-        frame_->Bind(wxEVT_MENU, Guard<wxCommandEvent>([this](wxCommandEvent& e) { PostCommand(e.GetId()); }));
+        frame_->Bind(wxEVT_MENU, Guard<wxCommandEvent>([this](wxCommandEvent& e) {
+            if (const std::optional<int> id = MenuNativeIds().FromNative(e.GetId())) PostCommand(*id);
+        }));
         frame_->Bind(wxEVT_MENU_OPEN, Guard<wxMenuEvent>([this](wxMenuEvent& e) {
             auto* f = dynamic_cast<Frame*>(&model_);
             if (f && f->menu() && frame_->GetMenuBar()) {
@@ -1028,6 +1054,31 @@ void Beep(BeepKind) {
     if (gStarted) wxBell();
 }
 
+// Measured on a scratch check box: the toolkit's own idea of what it needs.
+Size CheckBoxSize(std::string_view caption) {
+    EnsureStarted();
+    if (!gStarted) return {0, 0};
+    wxWindow* owner = wxTheApp->GetTopWindow();
+    wxFrame* scratch = owner ? nullptr : new wxFrame(nullptr, wxID_ANY, wxString());
+    auto* box = new wxCheckBox(owner ? owner : scratch, wxID_ANY, Text(caption));
+    box->Hide();
+    const wxSize best = box->GetBestSize();
+    delete box;
+    if (scratch) scratch->Destroy();
+    return {best.x, best.y};
+}
+
+bool DisplayAvailable(std::string* why) {
+    EnsureStarted();
+    if (gStarted) return true;
+    if (why) {
+        const char* display = std::getenv("DISPLAY");
+        *why = display && *display ? std::string("cannot open display ") + display
+                                   : std::string("no display: DISPLAY is not set");
+    }
+    return false;
+}
+
 Size ScreenSize() {
     EnsureStarted();
     if (!gStarted) return {1920, 1080};
@@ -1138,8 +1189,9 @@ int TrackPopup(Window& owner, const Menu& menu, Point screen) {
     if (!p) return 0;
     wxWindow* w = p->container();
     std::unique_ptr<wxMenu> m(BuildMenu(menu));
-    const int id = w->GetPopupMenuSelectionFromUser(*m, w->ScreenToClient(wxPoint(screen.x, screen.y)));
-    return id == wxID_NONE ? 0 : id;
+    const int native = w->GetPopupMenuSelectionFromUser(*m, w->ScreenToClient(wxPoint(screen.x, screen.y)));
+    if (native == wxID_NONE) return 0;
+    return MenuNativeIds().FromNative(native).value_or(0);
 }
 
 int RunLoop(Application& app) {
