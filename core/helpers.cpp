@@ -33,7 +33,7 @@ bool StartsWithIgnoringCase(const char* text, const char* prefix) {
 
 void CopyBounded(char* dst, std::size_t size, std::string_view src) {
     std::size_t n = std::min(size - 1, src.size());
-    std::memcpy(dst, src.data(), n);
+    if (n > 0) std::memcpy(dst, src.data(), n);
     dst[n] = '\0';
 }
 

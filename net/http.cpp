@@ -20,7 +20,9 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
-void Put(std::FILE* f, std::string_view text) { std::fwrite(text.data(), 1, text.size(), f); }
+void Put(std::FILE* f, std::string_view text) {
+    if (!text.empty()) std::fwrite(text.data(), 1, text.size(), f);
+}
 
 void WriteSentFile(std::string_view verb, const HttpAddress& address, std::string_view extraPath,
                    const char* headers, const char* body) {

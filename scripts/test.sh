@@ -5,3 +5,6 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+# The whole suite again under the address and undefined-behaviour sanitizers.
+scripts/sanitize.sh

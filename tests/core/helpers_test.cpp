@@ -218,7 +218,9 @@ TEST(Numbers, DegreesAndMilliArcSeconds) {
     EXPECT_EQ(DegreesToMas(-38.0000009), -136800003);  // toward zero, not rounded
     EXPECT_EQ(DegreesToMas(1e10), INT32_MAX);          // clamped, never wrapped
     EXPECT_EQ(DegreesToMas(std::nan("")), 0);
-    EXPECT_NE(CallocNonZero(0, 0), nullptr);
+    void* c = CallocNonZero(0, 0);
+    EXPECT_NE(c, nullptr);
+    std::free(c);
     void* p = MallocNonZero(0);
     EXPECT_NE(p, nullptr);
     std::free(p);
