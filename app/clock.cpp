@@ -169,7 +169,11 @@ void myFrame::AnimationTick() {
     bool eruptionsOn = gShowEruptions && !fast && gEruptionSymbolHooks.place && gEruptionSymbolHooks.show;
     const TimeValue step = fast ? TimeValue(3650 * kDay) : gEffectiveSpeed * (interval_ / 1000.0);
     lastStep_ = step.t;
-    TimeValue windowEnd = gAnimationTime + step;
+    // The window never reaches past the period's end, whatever the step: the
+    // ten-year step of the fast styles and the last step of any speed would
+    // otherwise draw events after it and leave the clock (and its read-out)
+    // beyond it.
+    TimeValue windowEnd = std::min(gAnimationTime + step, std::max(gPeriodEnd, gAnimationTime));
 
     if (QuakeDisplayRecord* opened = OpenQuakeCatalogue(false)) {
         gQuakeDisplayRecord = *opened;

@@ -403,7 +403,8 @@ void childControl::ScrubAnimationTime(int direction, int counter) {
     gAnimationTime = TimeValue(T);
     // An empty period has no share to move by: the slider stays where it is.
     if (!(span > 0)) return;
-    T += span * ScrubFraction(counter) * (direction > 0 ? 1 : -1);
+    // Held to the period, so the read-out never shows a time beyond its ends.
+    T = std::clamp(T + span * ScrubFraction(counter) * (direction > 0 ? 1 : -1), S, E);
     gAnimationTime = TimeValue(T);
     const double fraction = std::clamp((T - S) / span, 0.0, 1.0);
     lastPosition_ = static_cast<int>(fraction * kSliderRange);

@@ -1,7 +1,11 @@
 #include "app/startup.h"
+#include "map/overlay.h"
+#include "map/section3d.h"
 #include "net/frame_commands.h"
 
 int main(int argc, char** argv) {
     InstallNetworkCommands();
+    InstallOverlayRenderer();
+    InstallSectionAnd3DViews();
     return OwlMain(argc, argv);
 }

@@ -14,6 +14,7 @@
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "map/section3d.h"
 #include "platform/sys/files.h"
 
 namespace ui = platform::ui;
@@ -59,6 +60,7 @@ void myFrame::OpenView(const char* name) {
 
     gEndOfPeriodDone = false;
     EraseTransientMarkers();
+    Clear3DPoints();
     CloseQuakeCatalogue();
     CloseEruptionCatalogue();
     std::remove(platform::ResolvePath("CITY.$$$").c_str());

@@ -29,10 +29,13 @@ bool NextWord(std::string_view line, std::size_t& i, std::string& word) {
     return true;
 }
 
+bool ScanFinite(const std::string& word, double* value) {
+    return ScanLeadingDouble(word, value) && std::isfinite(*value);
+}
+
 double WordToDouble(const std::string& word) {
     double value = 0;
-    if (!ScanLeadingDouble(word, &value) || !std::isfinite(value)) return 0;
-    return value;
+    return ScanFinite(word, &value) ? value : 0;
 }
 
 std::int32_t WordToInt32(const std::string& word) {
@@ -51,16 +54,16 @@ std::optional<AlertCriterion> ParseAlertCriterionLine(std::string_view line, Con
     // Blanks before the first slash are allowed: such a line once gave a
     // criterion with every field 0, which matches every event near any city.
     while (i < line.size() && IsBlank(line[i])) ++i;
-    int pairs = 0;
+    bool magnitudeRead = false;
     std::string option, value;
     for (int n = 0; n < kMaxPairs; ++n) {
         while (i < line.size() && IsBlank(line[i])) ++i;
         if (i == line.size() || line[i] != '/') break;
         ++i;
         if (!NextWord(line, i, option) || !NextWord(line, i, value)) break;
-        ++pairs;
         if (option.starts_with("M")) {
-            criterion.minMagnitude = WordToDouble(value);
+            magnitudeRead = ScanFinite(value, &criterion.minMagnitude);
+            if (!magnitudeRead) criterion.minMagnitude = 0;
         } else if (option.starts_with("DE")) {
             criterion.maxDepth = WordToDouble(value);
         } else if (option.starts_with("P")) {
@@ -73,8 +76,9 @@ std::optional<AlertCriterion> ParseAlertCriterionLine(std::string_view line, Con
             criterion.nuclearPlant = 1;
         }
     }
-    // A line with no option pair at all is no criterion (it would match everything).
-    if (pairs == 0) return std::nullopt;
+    // Without a magnitude that reads as a number a criterion would alert on
+    // every event above the threshold near any city: no criterion then.
+    if (!magnitudeRead) return std::nullopt;
     return criterion;
 }
 

@@ -23,6 +23,7 @@ extern std::vector<std::unique_ptr<AlertCriterion>> gAlertCriteria;  // in file 
 // Empties gAlertCriteria and reads "alert_criteria.txt" of the current folder;
 // false when the file cannot be opened (no criteria then).
 bool ReadAlertCriteriaFile(ConfigBuild build = ConfigBuild::kQuorview);
-// The criterion of one line, or nullopt for a line that holds none.
+// The criterion of one line, or nullopt for a line that holds none: one
+// without a finite magnitude (the last "/M" pair's value) is none.
 std::optional<AlertCriterion> ParseAlertCriterionLine(std::string_view line,
                                                       ConfigBuild build = ConfigBuild::kQuorview);

@@ -8,6 +8,7 @@
 
 #include "core/alert_criteria.h"
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "platform/sys/files.h"
 
 std::uint8_t gControls[kControlCount] = {};
@@ -613,21 +614,6 @@ void ReadConfigLines(std::FILE* file, ConfigBuild build) {
 
 // ---- Writing -------------------------------------------------------------------------
 
-std::string FormatG(double value) {
-    char buffer[64];
-    auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6).ptr;
-    return std::string(buffer, end);
-}
-
-// "%4.1f", whatever the locale.
-std::string FormatFixed41(double value) {
-    char buffer[400];
-    auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 1).ptr;
-    std::string text(buffer, end);
-    if (text.size() < 4) text.insert(0, 4 - text.size(), ' ');
-    return text;
-}
-
 class ConfigWriter {
 public:
     explicit ConfigWriter(std::FILE* file) : f_(file) {}
@@ -637,7 +623,7 @@ public:
     void Flag(const char* key, std::uint8_t flag) { std::fprintf(f_, "%s: %s\n", key, YesNoText(flag ? 1 : 0)); }
     void Text(const char* key, const std::string& text) { std::fprintf(f_, "%s: %s\n", key, text.c_str()); }
     void Number(const char* key, long long n) { std::fprintf(f_, "%s: %lld\n", key, n); }
-    void Real(const char* key, double x) { Text(key, FormatG(x)); }
+    void Real(const char* key, double x) { Text(key, FormatGeneral(x)); }
     void Thickness(const char* key, int n) {
         if (n == kLineThicknessAuto)
             Text(key, "AUTO");
@@ -770,8 +756,8 @@ void WriteTimeouts(ConfigWriter& w) {
 
 void WriteAlerts(ConfigWriter& w, ConfigBuild build) {
     w.Section("[alerts]");
-    w.Text("ALERT THRESHOLD", FormatFixed41(gAlertThreshold));
-    w.Text("SAVE THRESHOLD", FormatFixed41(gSaveThreshold));
+    w.Text("ALERT THRESHOLD", FormatFixed(gAlertThreshold, 1, 4));
+    w.Text("SAVE THRESHOLD", FormatFixed(gSaveThreshold, 1, 4));
     w.Number("ALERT WINDOW (HR)", gAlertWindowHours);
     w.Text("ALERT HYPOCENTER FILE NAME", gAlertHypocenterFile);
     w.Text("ARCHIVE FILE NAME", gArchiveFile);

@@ -1,5 +1,7 @@
 #include "core/csv.h"
 
+#include <utility>
+
 StringListNode* SplitCsvLine(std::string_view line, int* count) {
     StringListNode* head = nullptr;
     int n = 0;
@@ -25,4 +27,14 @@ StringListNode* SplitCsvLine(std::string_view line, int* count) {
     }
     if (count) *count = n;
     return head;
+}
+
+std::vector<std::string> SplitCsvFields(std::string_view line) {
+    int count = 0;
+    StringListNode* head = SplitCsvLine(line, &count);
+    std::vector<std::string> fields;
+    fields.reserve(static_cast<std::size_t>(count));
+    for (StringListNode* n = head; n; n = n->next) fields.push_back(std::move(n->text));
+    FreeStringList(head);
+    return fields;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Splitting of comma-separated lines into string lists.
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/helpers.h"
 
@@ -11,3 +13,5 @@ inline constexpr int kCsvFieldLimit = 160;  // characters kept of each field
 // A field opened by '"' runs to the next '"' (commas kept, no escapes) and
 // loses what follows the closing quote up to the next comma.
 StringListNode* SplitCsvLine(std::string_view line, int* count);
+// The same fields as SplitCsvLine, as strings.
+std::vector<std::string> SplitCsvFields(std::string_view line);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "core/record_file.h"
 #include "core/view.h"
 #include "platform/sys/files.h"
@@ -58,6 +59,8 @@ std::optional<PackedDate> MakeDate(long long y, long long m, long long d) {
     return PackedDate{static_cast<std::uint16_t>(y), static_cast<std::uint8_t>(std::clamp<long long>(m, 0, 99)),
                       static_cast<std::uint8_t>(std::clamp<long long>(d, 0, 99))};
 }
+
+constexpr PackedDate kOpenStop{2099, 12, 31};  // the last day a time splits into
 
 long long Integer(std::string_view text) {
     long long v = 0;
@@ -178,10 +181,11 @@ void EruptionEvent::Parse(std::string_view line, EruptionSource kind) {
         if (f[1] == "*") r.flag = r.secondFlag = 1;
         if (f[1] == "+") r.flag = 1;
         const std::optional<PackedDate> from = MakeDate(Integer(f[2]), Integer(f[3]), Integer(f[4]));
-        const std::optional<PackedDate> to = from ? MakeDate(Integer(f[5]), Integer(f[6]), Integer(f[7])) : std::nullopt;
+        const std::optional<PackedDate> to = MakeDate(Integer(f[5]), Integer(f[6]), Integer(f[7]));
         if (from) r.start = *from;
-        if (to) r.stop = *to;
-        const bool dated = from && to;
+        // An eruption still going on has no stop date: it lasts as long as any date can.
+        r.stop = to ? *to : kOpenStop;
+        const bool dated = from.has_value();
         r.type = f[8].empty() ? 0 : f[8][0];
         r.size = static_cast<std::uint8_t>(std::clamp<long long>(Integer(f[9]), 0, 255));
         r.latitude = Number(f[10]);
@@ -198,11 +202,15 @@ void EruptionEvent::Parse(std::string_view line, EruptionSource kind) {
         if (!dated) return;
     } else {
         std::string text(line);
-        float lat = 0, lon = 0;
+        double lat = 0, lon = 0;
         char ns = 0, ew = 0;
         unsigned long date = 0;
         int size = 0;
-        if (std::sscanf(text.c_str(), "%f %c %f %c %lu %d", &lat, &ns, &lon, &ew, &date, &size) != 6) return;
+        // "%f %c %f %c %lu %d", read as doubles and without the locale.
+        TextScanner scan(text);
+        if (!(scan.Double(&lat) && scan.NonBlank(&ns) && scan.Double(&lon) && scan.NonBlank(&ew) &&
+              scan.Unsigned(&date) && scan.Int(&size)))
+            return;
         const long long y = static_cast<long long>(date / 10000) + 1900, m = date / 100 % 100, d = date % 100;
         const std::optional<PackedDate> day = MakeDate(y, m, d);
         if (!day) return;

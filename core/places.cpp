@@ -39,26 +39,16 @@ double LongitudeDifference(double a, double b) {
     return d;
 }
 
-// A whole field as a finite number of degrees; blanks around it are allowed.
-bool ScanDegrees(const std::string& field, double* value) {
-    const char* begin = field.c_str();
-    char* end = nullptr;
-    const double v = std::strtod(begin, &end);
-    if (end == begin || !std::isfinite(v)) return false;
-    while (*end == ' ' || *end == '\t') ++end;
-    if (*end != '\0') return false;
+// A whole field as a finite number of degrees, without the locale; blanks
+// around it are allowed.
+bool ScanDegrees(std::string_view field, double* value) {
+    double v = 0;
+    std::size_t used = 0;
+    if (!ScanLeadingDouble(field, &v, &used) || !std::isfinite(v)) return false;
+    while (used < field.size() && (field[used] == ' ' || field[used] == '\t')) ++used;
+    if (used != field.size()) return false;
     *value = v;
     return true;
-}
-
-std::vector<std::string> SplitFields(const std::string& line) {
-    int count = 0;
-    StringListNode* head = SplitCsvLine(line, &count);
-    std::vector<std::string> fields;
-    fields.reserve(static_cast<std::size_t>(count));
-    for (StringListNode* n = head; n; n = n->next) fields.push_back(std::move(n->text));
-    FreeStringList(head);
-    return fields;
 }
 
 struct TableLayout {
@@ -86,7 +76,7 @@ bool ForEachPlace(const TableLayout& table, Row&& row) {
     bool first = true;
     while (ReadWholeLine(f, line)) {
         if (std::exchange(first, false) && table.header) continue;
-        const std::vector<std::string> fields = SplitFields(line);
+        const std::vector<std::string> fields = SplitCsvFields(line);
         if (fields.size() < table.minFields) continue;
         double lat = 0, lon = 0;
         if (!ScanDegrees(fields[table.latitude], &lat) || !ScanDegrees(fields[table.longitude], &lon)) continue;
@@ -130,6 +120,12 @@ bool FindClosest(const TableLayout& table, double lat, double lon, double* dista
 }
 
 }  // namespace
+
+bool ForEachPlaceRow(PlaceTable which, std::size_t minFields, const PlaceRow& row) {
+    TableLayout table = which == PlaceTable::kCities ? kCityTable : kPlantTable;
+    table.minFields = std::max(minFields, std::max(table.latitude, table.longitude) + 1);
+    return ForEachPlace(table, row);
+}
 
 PlaceRecord::PlaceRecord(std::string name_, std::string region_, double latitude_, double longitude_,
                          bool operating_)

@@ -1,6 +1,7 @@
 #pragma once
 // Cities and nuclear plants from their comma-separated tables, the nearest of
 // them to a point, and great-circle distance and bearing.
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -57,6 +58,14 @@ bool FindClosestCity(double lat, double lon, double* distance, int* compass, std
                      GeoPoint* position);
 bool FindClosestNPP(double lat, double lon, double* distance, int* compass, std::string* name,
                     GeoPoint* position, bool* operating);
+
+// The one reader of both tables: calls row(fields, latitude, longitude) for
+// each row of at least minFields fields whose position reads as numbers,
+// in file order. Lines are read whole; the city table has no header line,
+// the plant table's first line is its header. False when it cannot be opened.
+enum class PlaceTable { kCities, kPlants };
+using PlaceRow = std::function<void(const std::vector<std::string>& fields, double latitude, double longitude)>;
+bool ForEachPlaceRow(PlaceTable table, std::size_t minFields, const PlaceRow& row);
 
 // True for a view's own city (".caf", any case) and plant (".npp.txt") files.
 bool IsPlaceFile(std::string_view name);

@@ -95,46 +95,100 @@ int ClipSegmentToRect(std::int32_t left, std::int32_t top, std::int32_t right, s
 
 namespace {
 
+constexpr double kTurn = 6.283185307179586;
+
+// The rectangle's outline as one clockwise (on screen) walk: position 0 is
+// the top-left corner, then the top, right, bottom and left edges.
 struct ClipRect {
     std::int32_t left, top, right, bottom;
-    bool clockwise;  // on screen, with y growing downward
 
-    // Corners clockwise from the top right; corner k joins edge k to edge k + 1.
+    double Width() const { return static_cast<double>(right) - left; }
+    double Height() const { return static_cast<double>(bottom) - top; }
+    double Perimeter() const { return 2 * (Width() + Height()); }
+    // Where a point of the outline lies along the walk; edges as EdgeOf.
+    double PositionOf(PixelPoint p) const {
+        if (p.y == top) return static_cast<double>(p.x) - left;
+        if (p.x == right) return Width() + (static_cast<double>(p.y) - top);
+        if (p.y == bottom) return Width() + Height() + (static_cast<double>(right) - p.x);
+        return 2 * Width() + Height() + (static_cast<double>(bottom) - p.y);
+    }
+    // The corners in walking order, with their positions.
     PixelPoint Corner(int k) const {
         switch (k & 3) {
-            case 0: return {right, top};
-            case 1: return {right, bottom};
-            case 2: return {left, bottom};
-            default: return {left, top};
+            case 0: return {left, top};
+            case 1: return {right, top};
+            case 2: return {right, bottom};
+            default: return {left, bottom};
         }
     }
-    int EdgeOf(PixelPoint p) const {
-        if (p.y == top) return 0;
-        if (p.x == right) return 1;
-        if (p.y == bottom) return 2;
-        return 3;
-    }
-    // Walks round the outside from edge a to edge b in the polygon's own
-    // turning sense, so that the polygon's inside stays inside.
-    void AddCorners(int a, int b, std::vector<PixelPoint>& out) const {
-        if (clockwise) {
-            for (int k = a; (k & 3) != (b & 3); ++k) out.push_back(Corner(k));
-        } else {
-            for (int k = a + 4; (k & 3) != (b & 3); --k) out.push_back(Corner(k - 1));
-        }
+    double CornerPosition(int k) const {
+        const double at[4] = {0, Width(), Width() + Height(), 2 * Width() + Height()};
+        return at[k & 3];
     }
     bool Contains(PixelPoint p) const { return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom; }
-};
 
-std::int64_t TwiceSignedArea(const PixelPoint* points, int n) {
-    std::int64_t sum = 0;
-    for (int i = 0; i < n; ++i) {
-        const PixelPoint& a = points[i];
-        const PixelPoint& b = points[(i + 1) % n];
-        sum += std::int64_t{a.x} * b.y - std::int64_t{b.x} * a.y;
+    // Signed angle from a to b seen from the centre; positive is clockwise on
+    // screen, the walk's own sense. A segment outside the rectangle never
+    // passes the centre, so its angle is below half a turn either way.
+    double Angle(PixelPoint a, PixelPoint b) const {
+        const double cx = (static_cast<double>(left) + right) / 2, cy = (static_cast<double>(top) + bottom) / 2;
+        const double ax = a.x - cx, ay = a.y - cy, bx = b.x - cx, by = b.y - cy;
+        return std::atan2(ax * by - ay * bx, ax * bx + ay * by);
     }
-    return sum;
-}
+
+    // Appends the corners met walking the outline from `from` by `distance`
+    // (negative: against the walk), corners at either end left out.
+    void Walk(PixelPoint from, double distance, std::vector<PixelPoint>& out) const {
+        const double L = Perimeter();
+        if (!(L > 0)) return;
+        const double s0 = PositionOf(from);
+        const double end = s0 + distance;
+        if (distance > 0) {
+            int k = 0;
+            double base = 0;
+            while (CornerPosition(k) + base <= s0) {
+                if (++k == 4) k = 0, base += L;
+            }
+            for (int guard = 0; CornerPosition(k) + base < end && guard < 4096; ++guard) {
+                out.push_back(Corner(k));
+                if (++k == 4) k = 0, base += L;
+            }
+        } else if (distance < 0) {
+            int k = 3;
+            double base = 0;
+            while (CornerPosition(k) + base >= s0) {
+                if (--k < 0) k = 3, base -= L;
+            }
+            for (int guard = 0; CornerPosition(k) + base > end && guard < 4096; ++guard) {
+                out.push_back(Corner(k));
+                if (--k < 0) k = 3, base -= L;
+            }
+        }
+    }
+
+    // Replaces an outside stretch of the outline from `from` to `to` (both on
+    // the rectangle) that turned by `sweep` round it with the corners of the
+    // outline walk that turns by as much, whole rounds included: the part of
+    // the polygon inside the rectangle then keeps its inside.
+    void AddCorners(PixelPoint from, PixelPoint to, double sweep, std::vector<PixelPoint>& out) const {
+        const double L = Perimeter();
+        if (!(L > 0) || !std::isfinite(sweep)) return;
+        double ahead = std::fmod(PositionOf(to) - PositionOf(from), L);
+        if (ahead < 0) ahead += L;
+        // The angle of walking ahead from `from` to `to`.
+        double turned = 0;
+        PixelPoint at = from;
+        std::vector<PixelPoint> corners;
+        Walk(from, ahead, corners);
+        for (const PixelPoint& c : corners) {
+            turned += Angle(at, c);
+            at = c;
+        }
+        turned += Angle(at, to);
+        const double rounds = std::clamp(std::round((sweep - turned) / kTurn), -1000.0, 1000.0);
+        Walk(from, ahead + rounds * L, out);
+    }
+};
 
 }  // namespace
 
@@ -142,18 +196,34 @@ void ClipPolygonToRect(std::int32_t left, std::int32_t top, std::int32_t right, 
                        const PixelPoint* points, int n, std::vector<PixelPoint>& out) {
     out.clear();
     if (!points || n <= 0) return;
-    const ClipRect rect{left, top, right, bottom, TwiceSignedArea(points, n) >= 0};
+    const ClipRect rect{left, top, right, bottom};
     if (rect.Contains(points[0])) out.push_back(points[0]);
 
     bool outside = false;
+    double sweep = 0;        // turned round the rectangle since the outline last left it
+    double headSweep = 0;    // turned before the outline first came in, when it began outside
+    bool headEntered = false;
     // The closing edge comes first and last, so that the outline both starts
     // and ends where it crosses the rectangle.
     for (int h = 0; h <= n; ++h) {
-        PixelPoint a = points[h == 0 ? n - 1 : h - 1];
-        PixelPoint b = points[h % n];
+        const PixelPoint from = points[h == 0 ? n - 1 : h - 1];
+        const PixelPoint to = points[h % n];
+        PixelPoint a = from, b = to;
         const int flags = ClipSegmentToRect(left, top, right, bottom, &a, &b);
+        // Until the first point is appended the outline runs outside; the
+        // closing edge (h = 0) is counted when it comes round again.
+        const bool inHead = out.empty() && h > 0;
+        if (flags == kClipOutside) {
+            if (outside) sweep += rect.Angle(from, to);
+            else if (inHead) headSweep += rect.Angle(from, to);
+            continue;
+        }
         if (flags & kClipStartMoved) {
-            if (outside && !out.empty()) rect.AddCorners(rect.EdgeOf(out.back()), rect.EdgeOf(a), out);
+            if (outside && !out.empty()) rect.AddCorners(out.back(), a, sweep + rect.Angle(from, a), out);
+            if (inHead) {
+                headSweep += rect.Angle(from, a);
+                headEntered = true;
+            }
             outside = false;
             out.push_back(a);
             // The closing edge's way out was recorded at the start.
@@ -162,9 +232,13 @@ void ClipPolygonToRect(std::int32_t left, std::int32_t top, std::int32_t right, 
             out.push_back(b);
         }
         // An edge that passes through in one step has left the rectangle too.
-        if (flags & kClipEndMoved) outside = true;
-        if (flags != kClipOutside) out.push_back(b);
+        if (flags & kClipEndMoved) {
+            outside = true;
+            sweep = rect.Angle(b, to);
+        }
+        out.push_back(b);
     }
-    if (outside && !out.empty()) rect.AddCorners(rect.EdgeOf(out.back()), rect.EdgeOf(out.front()), out);
+    if (outside && !out.empty())
+        rect.AddCorners(out.back(), out.front(), sweep + (headEntered ? headSweep : 0), out);
     if (!out.empty() && !(out.back() == out.front())) out.push_back(out.front());
 }

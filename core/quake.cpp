@@ -9,6 +9,7 @@
 
 #include "core/csv.h"
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "core/view.h"
 
 // ---- Records ------------------------------------------------------------------------
@@ -208,14 +209,12 @@ std::string FormatQuakeListLine(const QuakeRecord& q, bool local) {
     double lon = std::fabs(MasToDegrees(q.longitude));
     double depth = q.depth / 100000.0;
     double mag = q.magnitude / 10.0;
+    // " %4d/%02d/%02d %02d:%02d:%02d [zone ]%4.1f%c %5.1f%c%4.0f%4.1f ", numbers without the locale.
     char text[160];
-    if (local)
-        std::snprintf(text, sizeof text, " %4d/%02d/%02d %02d:%02d:%02d %s %4.1f%c %5.1f%c%4.0f%4.1f ", year, month, day,
-                      hour, minute, second, gTimeZoneName.c_str(), lat, NorthSouth(q.latitude), lon,
-                      EastWest(q.longitude), depth, mag);
-    else
-        std::snprintf(text, sizeof text, " %4d/%02d/%02d %02d:%02d:%02d %4.1f%c %5.1f%c%4.0f%4.1f ", year, month, day,
-                      hour, minute, second, lat, NorthSouth(q.latitude), lon, EastWest(q.longitude), depth, mag);
+    std::snprintf(text, sizeof text, " %4d/%02d/%02d %02d:%02d:%02d %s%s%s%c %s%c%s%s ", year, month, day, hour,
+                  minute, second, local ? gTimeZoneName.c_str() : "", local ? " " : "", FormatFixed(lat, 1, 4).c_str(),
+                  NorthSouth(q.latitude), FormatFixed(lon, 1, 5).c_str(), EastWest(q.longitude),
+                  FormatFixed(depth, 0, 4).c_str(), FormatFixed(mag, 1, 4).c_str());
     return text;
 }
 
@@ -225,16 +224,17 @@ std::string FormatQuakeLabel(const QuakeRecord& q) {
     double lat = std::fabs(MasToDegrees(q.latitude));
     double lon = std::fabs(MasToDegrees(q.longitude));
     double depth = q.depth / 100000.0;
-    char depthText[40];
-    if (gScaleInKm)
-        std::snprintf(depthText, sizeof depthText, "Depth: %4.0f km", depth);
-    else
-        std::snprintf(depthText, sizeof depthText, "Depth: %4.0f mi.", depth / 1.609);
+    const std::string depthText = gScaleInKm ? "Depth: " + FormatFixed(depth, 0, 4) + " km"
+                                             : "Depth: " + FormatFixed(depth / 1.609, 0, 4) + " mi.";
+    // "Time: %02d:%02d:%04.1f", "Latitude: %4.1f%c" and so on, numbers without the locale.
     char text[320];
     std::snprintf(text, sizeof text,
-                  "Date: %s\r\nTime: %02d:%02d:%04.1f %s\r\nLatitude: %4.1f%c\r\nLongitude: %5.1f%c\r\n%s\r\nMagnitude: %4.1f",
-                  t.DateText(), t.Hour(), t.Minute(), q.tenths * 0.1, gTimeZoneName.c_str(), lat,
-                  NorthSouth(q.latitude), lon, EastWest(q.longitude), depthText, q.magnitude / 10.0);
+                  "Date: %s\r\nTime: %02d:%02d:%s %s\r\nLatitude: %s%c\r\nLongitude: %s%c\r\n%s\r\n"
+                  "Magnitude: %s",
+                  t.DateText(), t.Hour(), t.Minute(), FormatFixed(q.tenths * 0.1, 1, 4, true).c_str(),
+                  gTimeZoneName.c_str(), FormatFixed(lat, 1, 4).c_str(), NorthSouth(q.latitude),
+                  FormatFixed(lon, 1, 5).c_str(), EastWest(q.longitude), depthText.c_str(),
+                  FormatFixed(q.magnitude / 10.0, 1, 4).c_str());
     return text;
 }
 
@@ -263,18 +263,22 @@ std::uint8_t MagnitudeByte(double tenths) {
     return static_cast<std::uint8_t>(std::min(std::trunc(tenths), 255.0));
 }
 
-// A decimal number at the start of text (after blanks); false when there is none.
-bool LeadingNumber(const std::string& text, double* value) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    double v = std::strtod(begin, &end);
-    if (end == begin || !std::isfinite(v)) return false;
+// A finite decimal number at the start of text (after blanks); false when there is none.
+bool LeadingNumber(std::string_view text, double* value) {
+    double v = 0;
+    if (!ScanLeadingDouble(text, &v) || !std::isfinite(v)) return false;
     *value = v;
     return true;
 }
 
+// As atof: the leading number, or 0 when there is none.
+double NumberOrZero(std::string_view text) {
+    double v = 0;
+    return LeadingNumber(text, &v) ? v : 0.0;
+}
+
 // A latitude or longitude word of the update link ("38.30N", "142.37E", "-3.5").
-bool CoordinateWord(const char* word, char positive, char negative, double limit, std::int32_t* mas) {
+bool CoordinateWord(const std::string& word, char positive, char negative, double limit, std::int32_t* mas) {
     std::string w(word);
     bool negate = false;
     if (!w.empty()) {
@@ -284,9 +288,11 @@ bool CoordinateWord(const char* word, char positive, char negative, double limit
             w.pop_back();
         }
     }
-    char* end = nullptr;
-    double v = std::strtod(w.c_str(), &end);
-    if (w.empty() || *end != '\0' || !std::isfinite(v) || std::fabs(v) > limit) return false;
+    double v = 0;
+    std::size_t used = 0;
+    if (w.empty() || !ScanLeadingDouble(w, &v, &used) || used != w.size() || !std::isfinite(v) ||
+        std::fabs(v) > limit)
+        return false;
     double units = std::floor(std::fabs(v) * 3600000.0 + 0.5);
     if (v < 0) units = -units;
     if (negate) units = -units;
@@ -302,7 +308,7 @@ QuakeRecord MakeEventRecord(QuakeRecord* record, int year, int month, int day, i
     if (record) *record = q;
     if (!Finite({seconds, latitude, longitude, depthKm, magnitude})) return q;
     if (!OnGlobe(latitude, longitude)) return q;
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59) return q;
+    if (!IsTimeOfDay(hour, minute, seconds)) return q;
     double tenths = std::trunc(seconds * 10);
     double depth = std::trunc(depthKm * 100000);
     if (year < 1 || !FitsRecord(year, month, day, hour * 60LL + minute, tenths, depth)) return q;
@@ -320,15 +326,19 @@ QuakeRecord MakeEventRecord(QuakeRecord* record, int year, int month, int day, i
 }
 
 bool ParseQuakeLine(std::string_view text, QuakeRecord* record) {
-    std::string line(text.substr(0, std::min<std::size_t>(text.size(), 1024)));
+    // "%d/%d/%d %d:%d:%lf %s %s %lf %lf", without the locale.
+    TextScanner scan(text.substr(0, std::min<std::size_t>(text.size(), 1024)));
     int year, month, day, hour, minute;
     double seconds, depth, magnitude;
-    char latWord[64], lonWord[64];
-    if (std::sscanf(line.c_str(), "%d/%d/%d %d:%d:%lf %63s %63s %lf %lf", &year, &month, &day, &hour, &minute,
-                    &seconds, latWord, lonWord, &depth, &magnitude) != 10)
+    std::string latWord, lonWord;
+    if (!(scan.Int(&year) && scan.Literal('/') && scan.Int(&month) && scan.Literal('/') && scan.Int(&day) &&
+          scan.Int(&hour) && scan.Literal(':') && scan.Int(&minute) && scan.Literal(':') && scan.Double(&seconds) &&
+          scan.Word(&latWord) && scan.Word(&lonWord) && scan.Double(&depth) && scan.Double(&magnitude)))
         return false;
-    if (std::strlen(latWord) > 15 || std::strlen(lonWord) > 15) return false;
+    if (latWord.size() > 15 || lonWord.size() > 15) return false;
     if (!Finite({seconds, depth, magnitude})) return false;
+    // An hour of 25 or 3000 seconds would land on another day.
+    if (!IsTimeOfDay(hour, minute, seconds)) return false;
     std::int32_t lat, lon;
     if (!CoordinateWord(latWord, 'N', 'S', 90.0, &lat) || !CoordinateWord(lonWord, 'E', 'W', 180.0, &lon))
         return false;
@@ -350,16 +360,6 @@ bool ParseQuakeLine(std::string_view text, QuakeRecord* record) {
 
 namespace {
 
-std::vector<std::string> Columns(std::string_view line) {
-    int count = 0;
-    StringListNode* head = SplitCsvLine(line, &count);
-    std::vector<std::string> out;
-    out.reserve(static_cast<std::size_t>(count));
-    for (StringListNode* n = head; n; n = n->next) out.push_back(n->text);
-    FreeStringList(head);
-    return out;
-}
-
 const std::string& Column(const std::vector<std::string>& cols, std::size_t i) {
     static const std::string kEmpty;
     return i < cols.size() ? cols[i] : kEmpty;
@@ -368,15 +368,13 @@ const std::string& Column(const std::vector<std::string>& cols, std::size_t i) {
 // The event of a CSV line of the service or the feed; false when the first
 // column is not an ISO time or the position is not usable.
 bool EventFromColumns(const std::vector<std::string>& cols, QuakeRecord* q) {
-    int year, month, day, hour, minute;
-    double seconds;
-    if (std::sscanf(Column(cols, 0).c_str(), "%d-%d-%dT%d:%d:%lf", &year, &month, &day, &hour, &minute, &seconds) != 6)
-        return false;
+    IsoTimeFields t;
+    if (!ScanIsoTime(Column(cols, 0), &t)) return false;
     double lat, lon;
     if (!LeadingNumber(Column(cols, 1), &lat) || !LeadingNumber(Column(cols, 2), &lon)) return false;
-    double depth = std::atof(Column(cols, 3).c_str());
-    double mag = std::atof(Column(cols, 4).c_str());
-    MakeEventRecord(q, year, month, day, hour, minute, seconds, lat, lon, depth, mag);
+    const double depth = NumberOrZero(Column(cols, 3));
+    const double mag = NumberOrZero(Column(cols, 4));
+    MakeEventRecord(q, t.year, t.month, t.day, t.hour, t.minute, t.seconds, lat, lon, depth, mag);
     return !IsZeroRecord(*q);
 }
 
@@ -384,7 +382,7 @@ bool EventFromColumns(const std::vector<std::string>& cols, QuakeRecord* q) {
 
 QuakeRecord ParseFdsnCsvLine(QuakeRecord* record, std::string_view line) {
     QuakeRecord q;
-    EventFromColumns(Columns(line), &q);
+    EventFromColumns(SplitCsvFields(line), &q);
     if (record) *record = q;
     return q;
 }
@@ -392,7 +390,7 @@ QuakeRecord ParseFdsnCsvLine(QuakeRecord* record, std::string_view line) {
 AlertEventRecord ParseFeedCsvLine(AlertEventRecord* record, std::string_view line) {
     AlertEventRecord scratch;
     if (!record) record = &scratch;
-    std::vector<std::string> cols = Columns(line);
+    std::vector<std::string> cols = SplitCsvFields(line);
     QuakeRecord q;
     if (!EventFromColumns(cols, &q)) return *record;
 

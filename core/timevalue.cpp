@@ -85,6 +85,10 @@ int SplitTime(double t, int* year, int* month, int* day, int* hour, int* minute,
     return m;
 }
 
+bool IsTimeOfDay(int hour, int minute, double seconds) {
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && seconds >= 0 && seconds < 61;
+}
+
 double TimeValue::SetDate(PackedDate date) { return t = DayNumber(date) * 86400.0; }
 
 double TimeValue::SetDateMinutes(PackedDate date, int minutes) {
@@ -113,27 +117,29 @@ int TimeValue::Minute() const { return static_cast<int>(FloorMod(GuardedSeconds(
 int TimeValue::Second() const { return static_cast<int>(FloorMod(GuardedSeconds(t), 60)); }
 
 namespace {
-void SplitDayStart(double t, int* y, int* m, int* d) {
+// Every field comes from SplitTime's one guarded second, so the date of a
+// value a hair below midnight is the next day's, as its time of day is.
+void SplitDate(double t, int* y, int* m, int* d) {
     int h, mi, s;
-    SplitTime(std::trunc(t / 86400.0) * 86400.0, y, m, d, &h, &mi, &s);
+    SplitTime(t, y, m, d, &h, &mi, &s);
 }
 }  // namespace
 
 std::int16_t TimeValue::Year() const {
     int y, m, d;
-    SplitDayStart(t, &y, &m, &d);
+    SplitDate(t, &y, &m, &d);
     return static_cast<std::int16_t>(y);
 }
 
 std::int16_t TimeValue::Month() const {
     int y, m, d;
-    SplitDayStart(t, &y, &m, &d);
+    SplitDate(t, &y, &m, &d);
     return static_cast<std::int16_t>(m);
 }
 
 std::int16_t TimeValue::Day() const {
     int y, m, d;
-    SplitDayStart(t, &y, &m, &d);
+    SplitDate(t, &y, &m, &d);
     return static_cast<std::int16_t>(d);
 }
 

@@ -30,6 +30,10 @@ bool IsLeapYear(int year);
 // time of day; instants before day 1 split as 0001-01-01.
 int SplitTime(double t, int* year, int* month, int* day, int* hour, int* minute, int* second);
 
+// A time of day that a record can mean: hour 0..23, minute 0..59 and
+// seconds from 0 to below 61 (a leap second).
+bool IsTimeOfDay(int hour, int minute, double seconds);
+
 class TimeValue {
 public:
     constexpr TimeValue() = default;

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "core/config.h"
+#include "core/number_text.h"
 #include "core/quake.h"
 #include "platform/sys/files.h"
 
@@ -234,11 +235,12 @@ class ValueScanner {
 public:
     explicit ValueScanner(const char* text) : p_(text) {}
 
+    // Without the locale: "120.5" is 120.5 under any LC_NUMERIC.
     bool Double(double* out) {
-        char* end = nullptr;
-        double v = std::strtod(p_, &end);
-        if (end == p_ || !std::isfinite(v)) return false;
-        p_ = end;
+        double v = 0;
+        std::size_t used = 0;
+        if (!ScanLeadingDouble(p_, &v, &used) || !std::isfinite(v)) return false;
+        p_ += used;
         *out = v;
         return true;
     }
@@ -540,11 +542,15 @@ bool ParseEventLabel(EventLabelRecord* record, std::string_view value) {
 
     int year, month, day, hour, minute;
     double seconds;
-    char extra;
-    if (std::sscanf(dateWord.c_str(), "%d/%d/%d%c", &year, &month, &day, &extra) != 3) return false;
-    if (std::sscanf(timeWord.c_str(), "%d:%d:%lf", &hour, &minute, &seconds) != 3) return false;
+    // "%d/%d/%d" with nothing after it, and "%d:%d:%lf", without the locale.
+    TextScanner dateScan(dateWord), clock(timeWord);
+    if (!(dateScan.Int(&year) && dateScan.Literal('/') && dateScan.Int(&month) && dateScan.Literal('/') &&
+          dateScan.Int(&day) && dateScan.AtEnd()))
+        return false;
+    if (!(clock.Int(&hour) && clock.Literal(':') && clock.Int(&minute) && clock.Literal(':') && clock.Double(&seconds)))
+        return false;
     if (year < 1 || year > 0xFFFF || month < 1 || month > 12 || day < 1 || day > 31) return false;
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || !(seconds >= 0 && seconds < 61)) return false;
+    if (!IsTimeOfDay(hour, minute, seconds)) return false;
     double lat, lon;
     ValueScanner latScan(latWord.c_str()), lonScan(lonWord.c_str());
     if (!latScan.Double(&lat) || !lonScan.Double(&lon)) return false;
@@ -559,9 +565,9 @@ bool ParseEventLabel(EventLabelRecord* record, std::string_view value) {
 }
 
 void EventLabelRecord::WriteLine(std::FILE* file) const {
-    std::fprintf(file, "%04d/%02d/%02d %02d:%02d:%02d %6.2f %7.2f %.*s\n", time.Year(), time.Month(), time.Day(),
-                 time.Hour(), time.Minute(), time.Second(), latitude, longitude,
-                 static_cast<int>(::strnlen(text, sizeof text)), text);
+    std::fprintf(file, "%04d/%02d/%02d %02d:%02d:%02d %s %s %.*s\n", time.Year(), time.Month(), time.Day(),
+                 time.Hour(), time.Minute(), time.Second(), FormatFixed(latitude, 2, 6).c_str(),
+                 FormatFixed(longitude, 2, 7).c_str(), static_cast<int>(::strnlen(text, sizeof text)), text);
 }
 
 bool EventLabelRecord::IsInView() const {
@@ -662,22 +668,23 @@ void WriteList(std::FILE* f, const char* key, const StringListNode* head, bool t
 void WriteFlag(std::FILE* f, const char* key, bool flag) { std::fprintf(f, "%s: %s\n", key, YesNoText(flag)); }
 
 void WriteSettings(std::FILE* f) {
-    std::fprintf(f, "LEFT LONGITUDE: %.9g\n", gMapWest);
-    std::fprintf(f, "RIGHT LONGITUDE: %.9g\n", gMapEast);
-    std::fprintf(f, "SOUTH LATITUDE: %.9g\n", gMapSouth);
-    std::fprintf(f, "NORTH LATITUDE: %.9g\n", gMapNorth);
+    std::fprintf(f, "LEFT LONGITUDE: %s\n", FormatGeneral(gMapWest, 9).c_str());
+    std::fprintf(f, "RIGHT LONGITUDE: %s\n", FormatGeneral(gMapEast, 9).c_str());
+    std::fprintf(f, "SOUTH LATITUDE: %s\n", FormatGeneral(gMapSouth, 9).c_str());
+    std::fprintf(f, "NORTH LATITUDE: %s\n", FormatGeneral(gMapNorth, 9).c_str());
     std::fprintf(f, "SCREEN SAVE FILE: %s\n", gMapImageFile.c_str());
     std::fprintf(f, "POPULATION SAVE FILE: %s\n", gPopulationImageFile.c_str());
-    std::fprintf(f, "XS LATITUDE: %.9g\n", gXsLatitude);
-    std::fprintf(f, "XS LONGITUDE: %.9g\n", gXsLongitude);
-    std::fprintf(f, "SAVE LAT LON: %.9g %.9g %.9g %.9g\n", gImageBounds[0], gImageBounds[1], gImageBounds[2],
-                 gImageBounds[3]);
-    std::fprintf(f, "LEFT SEARCH LONGITUDE: %g\n", gSearchWest);
-    std::fprintf(f, "RIGHT SEARCH LONGITUDE: %g\n", gSearchEast);
-    std::fprintf(f, "SOUTH SEARCH LATITUDE: %g\n", gSearchSouth);
-    std::fprintf(f, "NORTH SEARCH LATITUDE: %g\n", gSearchNorth);
-    std::fprintf(f, "TEMPLATE LATITUDE RANGE: %g\n", gTemplateLatRange);
-    std::fprintf(f, "TEMPLATE LONGITUDE RANGE: %g\n", gTemplateLonRange);
+    std::fprintf(f, "XS LATITUDE: %s\n", FormatGeneral(gXsLatitude, 9).c_str());
+    std::fprintf(f, "XS LONGITUDE: %s\n", FormatGeneral(gXsLongitude, 9).c_str());
+    std::fprintf(f, "SAVE LAT LON: %s %s %s %s\n", FormatGeneral(gImageBounds[0], 9).c_str(),
+                 FormatGeneral(gImageBounds[1], 9).c_str(), FormatGeneral(gImageBounds[2], 9).c_str(),
+                 FormatGeneral(gImageBounds[3], 9).c_str());
+    std::fprintf(f, "LEFT SEARCH LONGITUDE: %s\n", FormatGeneral(gSearchWest).c_str());
+    std::fprintf(f, "RIGHT SEARCH LONGITUDE: %s\n", FormatGeneral(gSearchEast).c_str());
+    std::fprintf(f, "SOUTH SEARCH LATITUDE: %s\n", FormatGeneral(gSearchSouth).c_str());
+    std::fprintf(f, "NORTH SEARCH LATITUDE: %s\n", FormatGeneral(gSearchNorth).c_str());
+    std::fprintf(f, "TEMPLATE LATITUDE RANGE: %s\n", FormatGeneral(gTemplateLatRange).c_str());
+    std::fprintf(f, "TEMPLATE LONGITUDE RANGE: %s\n", FormatGeneral(gTemplateLonRange).c_str());
     std::fprintf(f, "MAXIMUM YEAR: %u\n", unsigned{gViewMaxDate.year});
     std::fprintf(f, "MAXIMUM MONTH: %u\n", unsigned{gViewMaxDate.month});
     std::fprintf(f, "MAXIMUM DAY: %u\n", unsigned{gViewMaxDate.day});
@@ -689,27 +696,27 @@ void WriteSettings(std::FILE* f) {
     std::fprintf(f, "DAYS PER SECOND: %d\n", static_cast<int>(std::trunc(gSpeed.t / 86400)));
     std::fprintf(f, "MINUTES PER SECOND: %d\n", gSpeed.Hour() * 60 + gSpeed.Minute());
     std::fprintf(f, "SECONDS PER SECOND: %d\n", gSpeed.Second());
-    std::fprintf(f, "MAXIMUM DEPTH: %g\n", gMaxDepth);
-    std::fprintf(f, "MINIMUM DEPTH: %g\n", gMinDepth);
+    std::fprintf(f, "MAXIMUM DEPTH: %s\n", FormatGeneral(gMaxDepth).c_str());
+    std::fprintf(f, "MINIMUM DEPTH: %s\n", FormatGeneral(gMinDepth).c_str());
     std::fprintf(f, "MAXIMUM MAGNITUDE: %d\n", gMaxMagnitude);
     std::fprintf(f, "MINIMUM MAGNITUDE: %d\n", gMinMagnitude);
     std::fprintf(f, "MAX DOT SIZE: %d\n", gMaxDotSize);
     std::fprintf(f, "MIN DOT SIZE: %d\n", gMinDotSize);
     WriteFlag(f, "SOUND ON", gQuakeSoundOn);
-    std::fprintf(f, "MAGNITUDE CUTOFF: %.1f\n", gMagnitudeCutoff);
-    std::fprintf(f, "MAGNITUDE SOUND CUTOFF: %g\n", gMagnitudeSoundCutoff);
+    std::fprintf(f, "MAGNITUDE CUTOFF: %s\n", FormatFixed(gMagnitudeCutoff, 1).c_str());
+    std::fprintf(f, "MAGNITUDE SOUND CUTOFF: %s\n", FormatGeneral(gMagnitudeSoundCutoff).c_str());
     WriteFlag(f, "ERUPTION SOUND ON", gEruptionSoundOn);
-    std::fprintf(f, "ERUPTION MAGNITUDE CUTOFF: %g\n", gEruptionMagnitudeCutoff);
-    std::fprintf(f, "ERUPTION MAGNITUDE SOUND CUTOFF: %g\n", gEruptionSoundCutoff);
-    std::fprintf(f, "VIEW AZIMUTH: %g\n", gViewAzimuth);
-    std::fprintf(f, "VIEW WIDTH: %g\n", gViewWidth);
-    std::fprintf(f, "VIEW DIP: %g\n", gViewDip);
-    std::fprintf(f, "VIEW DISTANCE: %g\n", gViewDistance);
-    std::fprintf(f, "VIEW NEAR PLANE: %g\n", gViewNearPlane);
-    std::fprintf(f, "VIEW FAR PLANE: %g\n", gViewFarPlane);
-    std::fprintf(f, "MAGNIFICATION: %g\n", gMagnification);
-    std::fprintf(f, "MAX SLOPE: %g\n", gMaxSlope);
-    std::fprintf(f, "BATHYMETRY MAX SLOPE: %g\n", gBathymetryMaxSlope);
+    std::fprintf(f, "ERUPTION MAGNITUDE CUTOFF: %s\n", FormatGeneral(gEruptionMagnitudeCutoff).c_str());
+    std::fprintf(f, "ERUPTION MAGNITUDE SOUND CUTOFF: %s\n", FormatGeneral(gEruptionSoundCutoff).c_str());
+    std::fprintf(f, "VIEW AZIMUTH: %s\n", FormatGeneral(gViewAzimuth).c_str());
+    std::fprintf(f, "VIEW WIDTH: %s\n", FormatGeneral(gViewWidth).c_str());
+    std::fprintf(f, "VIEW DIP: %s\n", FormatGeneral(gViewDip).c_str());
+    std::fprintf(f, "VIEW DISTANCE: %s\n", FormatGeneral(gViewDistance).c_str());
+    std::fprintf(f, "VIEW NEAR PLANE: %s\n", FormatGeneral(gViewNearPlane).c_str());
+    std::fprintf(f, "VIEW FAR PLANE: %s\n", FormatGeneral(gViewFarPlane).c_str());
+    std::fprintf(f, "MAGNIFICATION: %s\n", FormatGeneral(gMagnification).c_str());
+    std::fprintf(f, "MAX SLOPE: %s\n", FormatGeneral(gMaxSlope).c_str());
+    std::fprintf(f, "BATHYMETRY MAX SLOPE: %s\n", FormatGeneral(gBathymetryMaxSlope).c_str());
     std::fprintf(f, "CONTOUR INTERVAL: %d\n", gContourInterval);
     std::fprintf(f, "BATHYMETRY CONTOUR INTERVAL: %d\n", gBathymetryContourInterval);
     std::fprintf(f, "NUMBER OF BATHYMETRY CONTOUR INTERVALS: %d\n", gBathymetryContourLevels);
@@ -717,7 +724,8 @@ void WriteSettings(std::FILE* f) {
     std::fprintf(f, "TITLE: %s\n", gViewTitle.c_str());
     std::fprintf(f, "TITLE AT END: %s\n", gViewTitleAtEnd.c_str());
     for (const InfoSpot& s : gInfoSpots)
-        std::fprintf(f, "INFORMATION SPOT: %6.2f %7.2f %.*s %.*s\n", s.latitude, s.longitude,
+        std::fprintf(f, "INFORMATION SPOT: %s %s %.*s %.*s\n", FormatFixed(s.latitude, 2, 6).c_str(),
+                     FormatFixed(s.longitude, 2, 7).c_str(),
                      static_cast<int>(::strnlen(s.file, sizeof s.file)), s.file,
                      static_cast<int>(::strnlen(s.title, sizeof s.title)), s.title);
     WriteFlag(f, "EVENT LABELS", gShowEventLabels);

@@ -7,6 +7,7 @@
 
 #include "core/config.h"
 #include "core/view.h"
+#include "map/section3d.h"
 #include "map/segments.h"
 #include "platform/gfx/image.h"
 #include "platform/ui/ui.h"
@@ -189,7 +190,7 @@ void childMap::RenderView() {
 
     if (mapImage_) mapImage_->Blit(client, backBuffer(), {0, 0}, gfx::RasterOp::Copy);
 
-    if (gShowPlates && !gCrossSectionView) DrawPlatesLayer(*this, *screen_);
+    if (gShowPlates && !gCrossSectionView) DrawPlatesLayer(*this, *screen_, g3DView ? &Map3DPen(*screen_) : nullptr);
     if (gMapView) DrawMapTitles();
 
     const gfx::Point mapOrigin{gMapRect.left, gMapRect.top};
@@ -310,7 +311,7 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
             const std::string name = ResolveMapFileName(n->text, xScale);
             std::FILE* f = OpenDataFile(name, "rb");
             if (!f) continue;  // a missing map file is skipped silently
-            (void)DrawSegmentFile(*this, f, LayoutForFileName(name), dc);
+            (void)DrawSegmentFile(*this, f, LayoutForFileName(name), dc, g3DView ? &Map3DPen(dc) : nullptr);
             std::fclose(f);
         }
         if (g3DView) EndMapBuffer();
@@ -471,7 +472,7 @@ void childMap::DrawMapTitles() {
 
 void childMap::ShowPlates() {
     EnsureScreen();
-    DrawPlatesLayer(*this, *screen_);
+    DrawPlatesLayer(*this, *screen_, g3DView ? &Map3DPen(*screen_) : nullptr);
     if (gControls[kControlScienceOnASphere] && sphereDisplay_) DrawPlatesOnSphere(*sphereDisplay_);
     if (gMapPaneHooks.informationButton && gControls[kControlShowInformationButton])
         gMapPaneHooks.informationButton(*this);
@@ -482,7 +483,7 @@ void childMap::Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) {
     if (gMapPaneHooks.forgetPngSymbols) gMapPaneHooks.forgetPngSymbols();
     gfx::DrawContext dc(buffer);
     if (mapImageSurface_) dc.Blit(damaged, *mapImageSurface_, damaged.topLeft(), gfx::RasterOp::Copy);
-    if (mapImageSurface_ && gShowPlates && !gCrossSectionView) DrawPlatesLayer(*this, dc);
+    if (mapImageSurface_ && gShowPlates && !gCrossSectionView) DrawPlatesLayer(*this, dc, g3DView ? &Map3DPen(dc) : nullptr);
     drawing_ = false;
     // The hook checks the pause itself: the flag belongs to the application.
     if (gMapPaneHooks.highlightAlertEvent && gAlertEvent) gMapPaneHooks.highlightAlertEvent(*this);
@@ -542,13 +543,13 @@ void childMap::PassCommand(int id) {
 void childMap::CmNextEvent() { PassCommand(1037); }
 void childMap::CmPreviousEvent() { PassCommand(1038); }
 void childMap::CmCurrentEvent() { PassCommand(1071); }
-void childMap::CmAddState() { PassCommand(40031); }
-void childMap::CmAddBodyOfWater() { PassCommand(40034); }
-void childMap::CmAddCountry() { PassCommand(40030); }
-void childMap::CmDeleteState() { PassCommand(40032); }
-void childMap::CmDeleteCountry() { PassCommand(40033); }
-void childMap::CmDeleteBodyOfWater() { PassCommand(40021); }
-void childMap::CmDeleteLocation() { PassCommand(40045); }
+void childMap::CmAddState() { AddRegionLabelAtClick("state"); }
+void childMap::CmAddBodyOfWater() { AddRegionLabelAtClick("ocean"); }
+void childMap::CmAddCountry() { AddRegionLabelAtClick("country"); }
+void childMap::CmDeleteState() { DeleteRegionLabel("state"); }
+void childMap::CmDeleteCountry() { DeleteRegionLabel("country"); }
+void childMap::CmDeleteBodyOfWater() { DeleteRegionLabel("ocean"); }
+void childMap::CmDeleteLocation() { DeleteRegionLabel("location"); }
 void childMap::CmDigitize() { PassCommand(1015); }
 
 void childMap::EvLButtonDown(ui::Point p, std::uint32_t modifiers) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/helpers.h"
+#include "map/borders.h"
 #include "map/draw.h"
 #include "map/proj.h"
 #include "platform/gfx/draw_context.h"
@@ -151,6 +152,28 @@ public:
     ui::Point markerIconPosition() const { return {iconX_, iconY_}; }
     int ringCounter() const { return ringCounter_; }
 
+    // ---- overlay files (map/overlay.cpp): line, symbol and text lists, any may be null
+    // The lists of the highway files are changed while they are drawn and put back.
+    void DrawOverlayFiles(StringListNode** lineFiles, StringListNode** symbolFiles, StringListNode** textFiles);
+
+    // ---- 3-D and cross-section (map/section3d.cpp)
+    // Repaint of the 3-D view from the recorded map lines and the buffered points.
+    void Draw3DView();
+    // A map view's outline of the cross-section, drawn over a clean copy of the map.
+    void DrawCrossSectionOutline();
+
+    // ---- border sets and region labels (map/borders.cpp)
+    void LoadBorderSets();
+    void SetBorderSets(std::unique_ptr<BorderSet> state, std::unique_ptr<BorderSet> country,
+                       std::unique_ptr<BorderSet> ocean);
+    // "state", "country" or "ocean" in any letter case; null for others and absent sets.
+    const BorderSet* BorderSetOfKind(std::string_view kind) const;
+    // False when nothing was added; names, when given, lets a region be labelled once.
+    bool AddRegionLabel(std::string_view kind, double latitude, double longitude, StringListNode** names,
+                        bool centroid);
+    void AddRegionLabelAtClick(std::string_view kind);
+    void DeleteRegionLabel(std::string_view kind);
+
     // ---- surfaces; the screen draws into the back buffer, the others are null
     // before the first rendering
     gfx::DrawContext* screen();
@@ -239,4 +262,6 @@ private:
     bool highlightShown_ = false;
     bool dragInProgress_ = false;
     std::shared_ptr<const gfx::Font> highlightFont_;  // the alert magnitude's type, made on first use
+
+    std::unique_ptr<BorderSet> stateBorders_, countryBorders_, oceanBorders_;  // any may be absent
 };

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/number_text.h"
+
 const gfx::Color gColorTable[kColorCount] = {
     {0, 0, 0},       {0, 0, 192},     {0, 192, 0},     {0, 128, 128}, {128, 0, 0},
     {128, 0, 128},   {128, 128, 0},   {192, 192, 192}, {128, 128, 128}, {0, 0, 255},
@@ -205,9 +207,7 @@ gfx::Rect DrawJustifiedText(gfx::DrawContext& dc, int x, int y, const std::share
 
 void DrawNumberLabel(gfx::DrawContext& dc, int x, int y, const std::shared_ptr<const gfx::Font>& font, double value,
                      HJust h, VJust v, int colorNumber) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g", value);
-    DrawJustifiedText(dc, x, y, font, text, colorNumber, kNoColor, h, v);
+    DrawJustifiedText(dc, x, y, font, FormatGeneral(value), colorNumber, kNoColor, h, v);
 }
 
 void DrawLatLonLabel(gfx::DrawContext& dc, int x, int y, const std::shared_ptr<const gfx::Font>& font, double value,

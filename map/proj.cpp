@@ -30,6 +30,13 @@ std::int32_t HeldPixel(double term, bool inverted) {
     return 0;
 }
 
+// A longitude brought into -180..180.
+double WrappedLongitude(double lon) {
+    if (lon > 180) lon -= 360;
+    if (lon < -180) lon += 360;
+    return lon;
+}
+
 }  // namespace
 
 double MercatorY(double lat) { return std::log(std::tan(kQuarterTurn + lat * kRadPerDeg * 0.5)) / kRadPerDeg; }
@@ -88,15 +95,25 @@ bool Proj::SetMapScale(double* lonSpan, std::int32_t* height, std::int32_t* widt
             *left = (sum - *width) / 2;
             *right = (sum + *width) / 2;
         } else {
-            const double d = *width / ys;
+            // No more than the whole world: a wide, flat pane keeps the rest
+            // of its width empty, as without USE FULL SCREEN.
+            const double d = std::min(*width / ys, 360.0);
             double west = gWestEdge - (d - *lonSpan) / 2;
             double east = gWestEdge + (*lonSpan + d) / 2;
-            if (west > 180) west -= 360;
-            if (east > 180) east -= 360;
+            // Both ways round: a bound left below -180 is clamped by the next
+            // redraw, which moves the centre east on every redraw.
+            west = WrappedLongitude(west);
+            east = d >= 360.0 ? west : WrappedLongitude(east);
             gMapWest = west;
             gMapEast = east;
             *lonSpan = d;
             gWestEdge = west;
+            if (d >= 360.0) {
+                const std::int32_t sum = *left + *right;
+                *width = ToPixels(ys * d);
+                *left = (sum - *width) / 2;
+                *right = (sum + *width) / 2;
+            }
         }
     } else {
         *xScalePtr = *yScalePtr = xs;
@@ -131,18 +148,25 @@ void Proj::LatLonToPixel(double lat, double lonOffset, std::int32_t* row, std::i
         *column = ToPixels(colTerm);
 }
 
+// The inverse counts rows from the same origin as LatLonToPixel, the south
+// bound heightPx rows down, not from mercNorth: heightPx is the truncated
+// map height, so the two differ by up to a row.
+double Proj::MercatorOfRow(double row) const { return mercSouth + (heightPx - row) / yScale; }
+
 void Proj::ScreenToLatLon(std::int32_t row, std::int32_t column, double* lat, double* lonOffset) const {
-    *lat = InverseMercator(mercNorth - row / yScale);
-    *lonOffset = column / xScale;
+    // A pixel stands for its centre; LatLonToPixel truncates into it.
+    *lat = InverseMercator(MercatorOfRow(row + 0.5));
+    *lonOffset = (column + 0.5) / xScale;
 }
 
 void Proj::ScreenRectToLatLon(double out[4], std::int32_t x1, std::int32_t y1, std::int32_t x2,
                               std::int32_t y2) const {
+    // The corners of a dragged rectangle are pixel edges.
     out[0] = out[1] = out[2] = out[3] = 0;
     out[0] = x1 / xScale + gWestEdge;
-    out[1] = InverseMercator(mercNorth - y1 / yScale);
+    out[1] = InverseMercator(MercatorOfRow(y1));
     out[2] = x2 / xScale + gWestEdge;
-    out[3] = InverseMercator(mercNorth - y2 / yScale);
+    out[3] = InverseMercator(MercatorOfRow(y2));
     if (out[0] > 180) out[0] -= 360;
     if (out[2] > 180) out[2] -= 360;
 }

@@ -39,9 +39,19 @@ public:
     // Row and column relative to the map area's top-left corner, truncated
     // toward zero and held within +-1,000,000.
     void LatLonToPixel(double lat, double lonOffset, std::int32_t* row, std::int32_t* column) const;
+    // The centre of the pixel: LatLonToPixel of the result is the same pixel.
     void ScreenToLatLon(std::int32_t row, std::int32_t column, double* lat, double* lonOffset) const;
     // Longitudes and latitudes of two corners: out = {lon1, lat1, lon2, lat2}.
     void ScreenRectToLatLon(double out[4], std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const;
+
+    // Mode 0 sets the cross-section view up from the view and narrows gMapRect
+    // to its proportions; mode 1 places a point (row from MINIMUM DEPTH). False
+    // when the point is outside the section or the set-up was refused.
+    bool CrossSectionPoint(int mode, double lat, double lonOffset, double depth, std::int32_t* row,
+                           std::int32_t* column);
+
+    // Mercator ordinate of a (fractional) row, from LatLonToPixel's origin.
+    double MercatorOfRow(double row) const;
 
     double mercSouth = 0.0;  // Mercator degrees
     double mercNorth = 0.0;  // Mercator degrees

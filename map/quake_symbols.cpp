@@ -10,6 +10,7 @@
 
 #include "core/config.h"
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "core/quake.h"
 #include "core/view.h"
 #include "map/child_map.h"
@@ -406,8 +407,7 @@ void childMap::HighlightEvent(const QuakeRecord* q, bool withDot, bool withRings
     iconShown_ = true;
 
     if (!highlightFont_) highlightFont_ = gfx::Font::Create("arial black", 67, gfx::kNormalWeight);
-    char text[32];
-    std::snprintf(text, sizeof text, "%3.1f", m);
+    const std::string text = FormatFixed(m, 1, 3);
     // DrawJustifiedText shifts left-aligned text by half a character; the highlight sits without it.
     const int halfChar = (highlightFont_ ? highlightFont_->metrics() : screen.textMetrics()).aveCharWidth / 2;
     DrawJustifiedText(screen, x + 2 * d - halfChar, y, highlightFont_, text, kYellow, kNoColor, HJust::Left,

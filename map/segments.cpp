@@ -6,6 +6,7 @@
 
 #include "core/config.h"
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "core/view.h"
 
 namespace {
@@ -42,8 +43,11 @@ private:
 
 void DumpPoint(Dump& dump, PointLayout layout, double lat, double lon) {
     if (!dump.get()) return;
-    if (layout == PointLayout::kFine) std::fprintf(dump.get(), "%7.2f %7.2f\n", lat, lon);
-    else std::fprintf(dump.get(), "%.4lf %.4lf\n", lon, lat);
+    // "%7.2f %7.2f" or "%.4lf %.4lf", without the locale.
+    if (layout == PointLayout::kFine)
+        std::fprintf(dump.get(), "%s %s\n", FormatFixed(lat, 2, 7).c_str(), FormatFixed(lon, 2, 7).c_str());
+    else
+        std::fprintf(dump.get(), "%s %s\n", FormatFixed(lon, 4).c_str(), FormatFixed(lat, 4).c_str());
 }
 
 void DropMapBuffer() {
@@ -312,7 +316,7 @@ void DrawPlatesLayer(const Proj& proj, gfx::DrawContext& dc, Segment3DPen* pen3d
         (void)DrawSegmentFile(proj, f, PointLayout::kFine, dc, pen3d);
         std::fclose(f);
     }
-    if (gPlateLabelDrawer && !gPltFileName.empty()) gPlateLabelDrawer(dc, gPltFileName);
+    if (gPlateLabelDrawer && !gPltFileName.empty()) gPlateLabelDrawer(proj, dc, gPltFileName);
     dc.SetOrigin({0, 0});
     dc.ResetClip();
     dc.SetOrigin({gMapRect.left, gMapRect.top});
@@ -363,7 +367,9 @@ SegmentStatus DrawSegmentFileOnSphere(std::FILE* file, gfx::DrawContext& dc) {
             prevJump = jump;
             const bool jumps = !line.empty() && std::abs(d) > kArcMinutesHalfTurn;
             if (jumps && d <= 0) flush();
-            if (dump.get()) std::fprintf(dump.get(), "%3d %7.2f %7.2f\n", ++number, lat, lon);
+            if (dump.get())
+                std::fprintf(dump.get(), "%3d %s %s\n", ++number, FormatFixed(lat, 2, 7).c_str(),
+                             FormatFixed(lon, 2, 7).c_str());
             if (!jumps || d <= 0) {
                 line.push_back({x, y});
             } else {

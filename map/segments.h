@@ -81,7 +81,7 @@ std::vector<MapBufferRecord> ReadMapBuffer(const char* name = kMapBufferFile);
 
 // The overlay renderer draws the view's plate labels ("%s.plt") through this;
 // until one is set the labels are left out.
-using PlateLabelDrawer = void (*)(gfx::DrawContext& dc, const std::string& pltFileName);
+using PlateLabelDrawer = void (*)(const Proj& proj, gfx::DrawContext& dc, const std::string& pltFileName);
 void SetPlateLabelDrawer(PlateLabelDrawer drawer);
 
 // "PLATES.S0" and the plate labels clipped to the map area (gMapRect, pane

@@ -18,6 +18,7 @@
 #include "core/csv.h"
 #include "core/energy.h"
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/draw.h"
@@ -41,7 +42,6 @@ AlertHooks gAlertHooks;
 namespace {
 
 constexpr double kMilesPerDegree = 69.04909881914232;
-constexpr std::size_t kTableLineLimit = 179;
 // Magnitudes are tenths in a byte; thresholds are doubles that may sit a
 // hair below the tenth they mean.
 constexpr double kTenthSlack = 1e-9;
@@ -52,39 +52,6 @@ void StripLineEnd(std::string_view& line) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
 }
 
-std::vector<std::string> Fields(std::string_view line) {
-    int count = 0;
-    StringListNode* head = SplitCsvLine(line, &count);
-    std::vector<std::string> out;
-    out.reserve(static_cast<std::size_t>(std::max(count, 0)));
-    for (StringListNode* n = head; n; n = n->next) out.push_back(n->text);
-    FreeStringList(head);
-    return out;
-}
-
-// Calls row for each line after the first with at least minFields fields;
-// false when the table cannot be opened.
-template <typename Row>
-bool ForEachTableRow(const char* name, std::size_t minFields, Row row) {
-    std::FILE* f = OpenDataFile(name, "rt");
-    if (!f) return false;
-    std::string line;
-    bool first = true;
-    while (ReadWholeLine(f, line)) {
-        if (first) {
-            first = false;
-            continue;
-        }
-        std::string_view text(line);
-        text = text.substr(0, kTableLineLimit);
-        StripLineEnd(text);
-        std::vector<std::string> fields = Fields(text);
-        if (fields.size() < minFields) continue;
-        row(fields);
-    }
-    std::fclose(f);
-    return true;
-}
 
 // ---- Update stamps --------------------------------------------------------------------
 
@@ -108,10 +75,11 @@ std::optional<long double> StampMicros(std::string_view s) {
         return static_cast<long double>(ms) * 1000.0L;
     }
     std::string text(s.substr(0, 64));
-    int year, month, day, hour, minute, used = 0;
-    double seconds = 0;
-    if (std::sscanf(text.c_str(), "%d-%d-%dT%d:%d:%lf%n", &year, &month, &day, &hour, &minute, &seconds, &used) != 6)
-        return std::nullopt;
+    IsoTimeFields iso;
+    std::size_t used = 0;
+    if (!ScanIsoTime(text, &iso, &used)) return std::nullopt;
+    const int year = iso.year, month = iso.month, day = iso.day, hour = iso.hour, minute = iso.minute;
+    const double seconds = iso.seconds;
     if (!std::isfinite(seconds) || month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
     platform::CivilTime c{year, month, day, hour, minute, 0, 0};
     long double us = static_cast<long double>(platform::UnixMsFromCivil(c)) * 1000.0L + seconds * 1e6L;
@@ -425,6 +393,8 @@ Outcome ProcessOne(childMap& pane, AlertEvent& ev) {
         else
             gAlertHooks.sendAlertEmail(q, network, ev.id, place.name, "", place.country, place.miles, place.compass,
                                        1);
+    } else {
+        DebugLog("No e-mail hook installed: the alert is not mailed");
     }
 
     if (gContinuousAlert) {
@@ -449,7 +419,7 @@ std::optional<AlertEvent> MakeAlertEvent(std::string_view line) {
     AlertEvent e;
     ParseFeedCsvLine(&e.record, line);
     if (IsZeroRecord(e.record.quake)) return std::nullopt;
-    const std::vector<std::string> fields = Fields(line);
+    const std::vector<std::string> fields = SplitCsvFields(line);
     if (fields.size() > 11) e.id = fields[11];
     if (fields.size() > 12) e.updated = fields[12];
     e.line = std::string(line);
@@ -512,8 +482,8 @@ int FindNearestPlace(const QuakeRecord& q, const AlertCriterion& criterion, Near
     };
 
     if (criterion.nuclearPlant) {
-        ForEachTableRow(kPlantTableFile, 9, [&](const std::vector<std::string>& f) {
-            const double lat = std::atof(f[6].c_str()), lon = std::atof(f[7].c_str());
+        // The same table reader as FindClosestNPP: its header line skipped, rows read whole.
+        ForEachPlaceRow(PlaceTable::kPlants, 9, [&](const std::vector<std::string>& f, double lat, double lon) {
             if (lat == 0 || lon == 0) return;
             double d = 0, az = 0;
             if (!measure(lat, lon, &d, &az)) return;
@@ -531,8 +501,8 @@ int FindNearestPlace(const QuakeRecord& q, const AlertCriterion& criterion, Near
         });
         return result;
     }
-    ForEachTableRow(kCityTableFile, 7, [&](const std::vector<std::string>& f) {
-        const double lat = std::atof(f[3].c_str()), lon = std::atof(f[4].c_str());
+    // As FindClosestCity reads it: no header line, rows read whole.
+    ForEachPlaceRow(PlaceTable::kCities, 7, [&](const std::vector<std::string>& f, double lat, double lon) {
         if (lat == 0 || lon == 0) return;
         if (std::atol(f[5].c_str()) < criterion.minPopulation) return;
         if (!criterion.country.empty() && !EqualsIgnoringCase(criterion.country, f[6])) return;

@@ -4,6 +4,7 @@
 #include "app/housekeeping.h"
 #include "core/helpers.h"
 #include "net/alert.h"
+#include "net/alert_email.h"
 #include "net/http.h"
 #include "net/update_link.h"
 #include "net/web_update.h"
@@ -57,4 +58,5 @@ void InstallNetworkCommands() {
     gFeedRequest = RequestFeed;
     gStartSockets = StartWinsock;
     gAlertStep = ProcessAlertEvent;
+    InstallAlertEmail();
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "net/update_link.h"
 #include "platform/sys/clock.h"
 
@@ -263,9 +264,8 @@ bool updateWindow::SendText(std::string_view command, std::string_view payload) 
 }
 
 bool updateWindow::SendNumber(std::string_view command, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%lg", value);
-    return SendText(command, text);
+    // The server reads "%lg" as written in the C locale.
+    return SendText(command, FormatGeneral(value));
 }
 
 std::optional<std::string> updateWindow::Wait(int seconds) {

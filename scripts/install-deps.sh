@@ -12,6 +12,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
   libwxgtk3.2-dev xvfb xauth
   libsdl2-dev libfluidsynth-dev timgm6mb-soundfont  # sound: audio output, MIDI synthesis, a small GM sound font
+  locales  # the de_DE source of the comma-locale test run
 )
 
 missing=()

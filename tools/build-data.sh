@@ -35,6 +35,7 @@ refresh_sources() {
     for pkg in marble-qt-data libtimezonemap-data; do
         dpkg -s "$pkg" >/dev/null 2>&1 || missing+=("$pkg")
     done
+    command -v npm >/dev/null 2>&1 || missing+=(npm)
     if [ ${#missing[@]} -gt 0 ]; then
         say "installing ${missing[*]}"
         as_root apt-get update -qq
@@ -47,6 +48,13 @@ refresh_sources() {
     for f in cities15000.txt admin1Codes.txt countryInfo.txt; do
         cp "$geonames/$f" "$sources/"
     done
+    # Country and US state polygons from the npm registry's TopoJSON packages.
+    local npmdir
+    npmdir="$(mktemp -d)"
+    npm install --silent --no-audit --no-fund --prefix "$npmdir" world-atlas@2.0.2 us-atlas@3.0.1 >/dev/null
+    cp "$npmdir/node_modules/world-atlas/countries-50m.json" "$sources/world-atlas-countries-50m.json"
+    cp "$npmdir/node_modules/us-atlas/states-10m.json" "$sources/us-atlas-states-10m.json"
+    rm -rf "$npmdir"
 }
 
 if [ "$offline" -eq 0 ]; then
@@ -88,6 +96,13 @@ say "places"
 "${convert[@]}" cities "$sources/cities15000.txt" "$sources/admin1Codes.txt" "$sources/countryInfo.txt" \
     "$out/CityLatLonPop.csv"
 "${convert[@]}" plants "$sources/geonucleardata-nuclear_power_plants.csv" "$out/Reactor_Data_NRDC.csv"
+
+say "border sets and annotation files"
+"${convert[@]}" borders "$sources/world-atlas-countries-50m.json" countries "$out/CountryBorders.txt"
+"${convert[@]}" borders "$sources/us-atlas-states-10m.json" states "$out/StateBorders.txt"
+"${convert[@]}" annotations "$settings/views" "$out/CityLatLonPop.csv" "$out/Reactor_Data_NRDC.csv" \
+    "$out/CountryBorders.txt" "$out/StateBorders.txt" "$out"
+cp "$settings/CIRCLE" "$out/"
 
 say "earthquake catalogue"
 "$quordata" catalogue "$out/WORLD.HY4" "$sources/usgs-comcat-m6-1900-2023.csv" \

@@ -8,6 +8,9 @@ Standard library only; every output is a pure function of its inputs.
   convert.py cities CITIES.txt ADMIN1.txt COUNTRIES.txt OUT.csv
   convert.py plants PLANTS.csv OUT.csv
   convert.py eruptions GVP.csv OUT.ERA
+  convert.py borders TOPO.json OBJECT OUT.txt    named polygons of a TopoJSON object as a border file
+  convert.py annotations VIEWS_DIR CITIES.csv PLANTS.csv COUNTRIES.txt STATES.txt OUT_DIR
+                                                 each view's city, plant and region label files
 """
 import collections
 import csv
@@ -371,6 +374,8 @@ def cmd_plants(src, out_path):
 # The tab-separated eruption list that the program builds its catalogue from:
 # a header line, then identifier, flags, start y m d, stop y m d, type letter,
 # size, latitude, longitude, name, the six date texts and a magnitude code.
+# The identifier is the volcano's number, shared by all its eruptions, so that
+# one volcano shows one eruption at a time.
 # The source gives no eruption type, so it follows the explosivity index: 0
 # lava (L), 1 and more explosive (E), unknown U. Confirmed eruptions from 1900
 # on, the catalogue's years; an eruption of unknown end stops on its start day.
@@ -403,7 +408,7 @@ def cmd_eruptions(src, out_path):
                 d1 = d1 or days_in_month(y1, m1)
             vei = r["vei"]
             kind = "U" if vei in ("", "NA") else ("L" if vei == "0" else "E")
-            fields = [r["eruption_number"][:9], "", str(y0), str(m0), str(d0), str(y1), str(m1), str(d1), kind,
+            fields = [r["volcano_number"][:9], "", str(y0), str(m0), str(d0), str(y1), str(m1), str(d1), kind,
                       vei if vei not in ("", "NA") else "0", "%.3f" % float(r["latitude"]),
                       "%.3f" % float(r["longitude"])]
             line = "\t".join(fields).encode() + b"\t" + to_1252(r["volcano_name"])[:30].replace(b"\t", b" ")
@@ -418,6 +423,195 @@ def cmd_eruptions(src, out_path):
     print(f"{os.path.basename(out_path)}: {len(rows)} eruptions")
 
 
+# ---- Border files ----------------------------------------------------------------------
+# TopoJSON: delta-encoded arcs in a quantised grid; a ring lists arc indices,
+# ~i for arc i reversed. Each ring becomes one polygon, named in upper case.
+# Polygons are written shortest name first (and the largest ring of a name
+# first), so that a region found by a part of its name ("NIGER") is never a
+# longer name that contains it ("NIGERIA").
+
+BORDER_TOLERANCE = 20  # 1/1000 degree
+MAX_BORDER_POINTS = 9999  # the header's "%5d" with its leading blank
+
+
+def topo_arcs(topo):
+    sx, sy = topo["transform"]["scale"]
+    tx, ty = topo["transform"]["translate"]
+    arcs = []
+    for arc in topo["arcs"]:
+        x = y = 0
+        pts = []
+        for dx, dy in arc:
+            x += dx
+            y += dy
+            pts.append((x * sx + tx, y * sy + ty))
+        arcs.append(pts)
+    return arcs
+
+
+def topo_ring(arcs, indices):
+    ring = []
+    for i in indices:
+        pts = arcs[i] if i >= 0 else arcs[~i][::-1]
+        ring.extend(pts if not ring else pts[1:])
+    return ring
+
+
+def ring_area(ring):
+    return abs(sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in zip(ring, ring[1:] + ring[:1]))) / 2
+
+
+def thin_ring(ring):
+    pts = dedupe([(round(x * 1000), round(y * 1000)) for x, y in ring])
+    if len(pts) > 1 and pts[0] != pts[-1]:
+        pts.append(pts[0])
+    tolerance = BORDER_TOLERANCE
+    out = simplify(pts, tolerance)
+    while len(out) > MAX_BORDER_POINTS:
+        tolerance *= 2
+        out = simplify(pts, tolerance)
+    if len(out) > 1 and out[0] == out[-1]:
+        out = out[:-1]
+    return [(x / 1000, y / 1000) for x, y in out]
+
+
+def cmd_borders(src, object_name, out_path):
+    with open(src, encoding="utf-8") as f:
+        topo = json.load(f)
+    arcs = topo_arcs(topo)
+    polygons = []
+    for g in topo["objects"][object_name]["geometries"]:
+        name = to_1252(g.get("properties", {}).get("name", "")).upper()
+        if not name:
+            continue
+        shells = g["arcs"] if g["type"] == "MultiPolygon" else [g["arcs"]] if g["type"] == "Polygon" else []
+        for shell in shells:
+            ring = thin_ring(topo_ring(arcs, shell[0]))  # holes are left out
+            if len(ring) >= 3:
+                polygons.append((name, ring))
+    polygons.sort(key=lambda p: (len(p[0]), p[0], -ring_area(p[1])))
+    out = []
+    for name, ring in polygons:
+        out.append(b"%5d %s" % (len(ring), name))
+        out.extend(b"%-6.3f %7.3f" % (lat, lon) for lon, lat in ring)
+    write_lines(out_path, out)
+    print(f"{os.path.basename(out_path)}: {len(polygons)} polygons")
+
+
+def read_border_file(path):
+    polygons = []
+    with open(path, "rb") as f:
+        lines = f.read().split(b"\n")
+    i = 0
+    while i < len(lines):
+        line = lines[i]
+        i += 1
+        if not line.startswith(b" "):
+            continue
+        count = int(line[:5])
+        pts = [tuple(float(v) for v in l.split()) for l in lines[i:i + count]]
+        i += count
+        polygons.append((line[6:], [(lon, lat) for lat, lon in pts]))
+    return polygons
+
+
+def ring_centroid(ring):
+    a = cx = cy = 0.0
+    for (x0, y0), (x1, y1) in zip(ring, ring[1:] + ring[:1]):
+        c = x0 * y1 - x1 * y0
+        a += c
+        cx += (x0 + x1) * c
+        cy += (y0 + y1) * c
+    if a == 0:
+        return sum(p[0] for p in ring) / len(ring), sum(p[1] for p in ring) / len(ring)
+    return cx / (3 * a), cy / (3 * a)
+
+
+# ---- Annotation files of the views ----------------------------------------------------
+# What the map editor would write: the city file with its header, the plant file
+# with the plants' offset and operating flag, and region labels placed at their
+# regions' centroids. The renderer keeps labels apart; these lists only keep
+# a map from filling with dots.
+
+CITY_HEADER = [b"symbol: circle", b"color: white", b"thickness: 3", b"vertical justify: center"]
+
+
+def read_view_bounds(path):
+    keys = {}
+    with open(path, encoding="cp1252") as f:
+        for line in f:
+            k, _, v = line.partition(":")
+            keys[k.strip()] = v.strip()
+    return (float(keys["SOUTH LATITUDE"]), float(keys["NORTH LATITUDE"]), float(keys["LEFT LONGITUDE"]),
+            float(keys["RIGHT LONGITUDE"]), keys.get("3D VIEW") != "YES" and keys.get("CROSS SECTION VIEW") != "YES")
+
+
+def in_view(bounds, lat, lon, margin=0.0):
+    south, north, west, east = bounds[:4]
+    span = (east - west) % 360 or 360
+    offset = (lon - west) % 360
+    m_lat, m_lon = (north - south) * margin, span * margin
+    return south + m_lat < lat < north - m_lat and m_lon < offset < span - m_lon
+
+
+def csv_row(line):
+    return next(csv.reader([line.decode("cp1252")]))
+
+
+def region_labels(polygons, bounds, share):
+    """Names whose largest ring has its centroid well inside and covers the share of the view."""
+    south, north, west, east = bounds[:4]
+    view_area = ((east - west) % 360 or 360) * (north - south)
+    seen, out = set(), []
+    for name, ring in sorted(polygons, key=lambda p: -ring_area(p[1])):
+        if name in seen:
+            continue
+        seen.add(name)
+        lon, lat = ring_centroid(ring)
+        if ring_area(ring) >= share * view_area and in_view(bounds, lat, lon, 0.05):
+            out.append((name, lat, lon))
+    return sorted(out)
+
+
+def cmd_annotations(views_dir, cities_csv, plants_csv, countries_txt, states_txt, out_dir):
+    with open(cities_csv, "rb") as f:
+        cities = [csv_row(l) for l in f.read().split(b"\n") if l]
+    with open(plants_csv, "rb") as f:
+        plants = [csv_row(l) for l in f.read().split(b"\n")[1:] if l]
+    countries = read_border_file(countries_txt)
+    states = read_border_file(states_txt)
+    for view in sorted(os.listdir(views_dir)):
+        bounds = read_view_bounds(os.path.join(views_dir, view))
+        if not bounds[4]:
+            continue  # overlays are drawn in map views only
+        world = view.startswith("WORLD")
+        inside = [c for c in cities if in_view(bounds, float(c[3]), float(c[4]))]
+        inside.sort(key=lambda c: (-int(c[5]), c[0]))
+        lines = list(CITY_HEADER)
+        for c in inside[:30 if world else 24]:
+            lines.append(b"%7.3f %8.3f %s" % (float(c[3]), float(c[4]), to_1252(c[0])))
+        write_lines(os.path.join(out_dir, view + ".CAF"), lines)
+        lines = []
+        # Plant labels would crowd out the cities on maps of half the world and more.
+        wide = ((bounds[3] - bounds[2]) % 360 or 360) > 90
+        for p in [] if wide else sorted(plants, key=lambda p: p[2]):
+            if in_view(bounds, float(p[6]), float(p[7])):
+                lines.append(b"%7.3f %8.3f %s /d20 /o%d" % (float(p[6]), float(p[7]), to_1252(p[2]),
+                                                           p[4] == "Operational"))
+        write_lines(os.path.join(out_dir, view + ".npp.txt"), lines)
+        share = 0.002 if world else 0.004
+        with open(os.path.join(views_dir, view), encoding="cp1252") as f:
+            listed = f.read()
+        for kind, polygons in (("country", countries), ("state", states)):
+            if f"TEXT FILE: {view}.{kind}.txt" not in listed:
+                continue
+            labels = region_labels(polygons, bounds, share)
+            lines = [b"vertical justify: center", b"horizontal justify: center"]
+            lines += [b"%5.2f %6.2f %s /CENTROID" % (lat, lon, name) for name, lat, lon in labels]
+            write_lines(os.path.join(out_dir, f"{view}.{kind}.txt"), lines)
+    print(f"annotations of {len(os.listdir(views_dir))} views")
+
+
 def main(argv):
     if len(argv) == 5 and argv[1] == "lines":
         cmd_lines(argv[2], int(argv[3]), argv[4])
@@ -429,6 +623,10 @@ def main(argv):
         cmd_plants(argv[2], argv[3])
     elif len(argv) == 4 and argv[1] == "eruptions":
         cmd_eruptions(argv[2], argv[3])
+    elif len(argv) == 5 and argv[1] == "borders":
+        cmd_borders(argv[2], argv[3], argv[4])
+    elif len(argv) == 8 and argv[1] == "annotations":
+        cmd_annotations(*argv[2:8])
     else:
         sys.exit(__doc__)
 

@@ -16,14 +16,6 @@ namespace {
 constexpr int kIdColumn = 11;
 constexpr int kUpdatedColumn = 12;
 
-std::vector<std::string> Fields(std::string_view line) {
-    std::vector<std::string> out;
-    StringListNode* head = SplitCsvLine(line, nullptr);
-    for (StringListNode* n = head; n; n = n->next) out.push_back(n->text);
-    FreeStringList(head);
-    return out;
-}
-
 }  // namespace
 
 std::vector<ServiceEvent> ReadServiceEvents(std::FILE* file, CatalogueStats* stats) {
@@ -34,7 +26,7 @@ std::vector<ServiceEvent> ReadServiceEvents(std::FILE* file, CatalogueStats* sta
         bool header = first && line.rfind("time,", 0) == 0;
         first = false;
         if (header || line.empty()) continue;
-        std::vector<std::string> f = Fields(line);
+        std::vector<std::string> f = SplitCsvFields(line);
         ServiceEvent e;
         if (f.size() > kIdColumn) e.id = f[kIdColumn];
         if (f.size() > kUpdatedColumn) e.updated = f[kUpdatedColumn];

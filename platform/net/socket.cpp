@@ -4,13 +4,20 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <algorithm>
 #include <charconv>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace platform::net {
 namespace {
@@ -34,6 +41,33 @@ std::optional<Endpoint> FromName(int fd, bool peer, int* error) {
     }
     if (error) *error = 0;
     return Endpoint{ntohl(a.sin_addr.s_addr), ntohs(a.sin_port)};
+}
+
+// Runs work on a detached thread and waits up to timeoutMs for its answer;
+// nullopt on time-out. The thread owns a share of the state, so an answer
+// that comes too late is dropped safely.
+template <typename T, typename Work>
+std::optional<T> AnswerWithin(int timeoutMs, Work work) {
+    struct State {
+        std::mutex mutex;
+        std::condition_variable ready;
+        std::optional<T> answer;
+    };
+    auto state = std::make_shared<State>();
+    try {
+        std::thread([state, work]() mutable {
+            T value = work();
+            std::lock_guard<std::mutex> lock(state->mutex);
+            state->answer = std::move(value);
+            state->ready.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return work();  // no thread to spare: wait as the plain look-up does
+    }
+    std::unique_lock<std::mutex> lock(state->mutex);
+    state->ready.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
+                          [&] { return state->answer.has_value(); });
+    return state->answer;
 }
 
 }  // namespace
@@ -121,6 +155,20 @@ int LookUpService(const std::string& service) {
     return port;
 }
 
+std::vector<std::uint32_t> LookUpHostWithin(const std::string& name, int timeoutMs, bool* timedOut) {
+    std::optional<std::vector<std::uint32_t>> r =
+        AnswerWithin<std::vector<std::uint32_t>>(timeoutMs, [name] { return LookUpHost(name); });
+    *timedOut = !r;
+    return r ? std::move(*r) : std::vector<std::uint32_t>{};
+}
+
+std::optional<std::string> LookUpAddressWithin(std::uint32_t address, int timeoutMs, bool* timedOut) {
+    std::optional<std::optional<std::string>> r =
+        AnswerWithin<std::optional<std::string>>(timeoutMs, [address] { return LookUpAddress(address); });
+    *timedOut = !r;
+    return r ? *r : std::nullopt;
+}
+
 Socket& Socket::operator=(Socket&& other) noexcept {
     if (this != &other) {
         Close();
@@ -173,6 +221,19 @@ long Socket::Receive(char* buffer, std::size_t size, int* error) {
     const ssize_t n = ::recv(fd_, buffer, size, 0);
     if (n < 0) *error = errno;
     return static_cast<long>(n);
+}
+
+int Socket::WaitReady(Readiness what, int timeoutMs) const {
+    if (fd_ < 0) return EBADF;
+    pollfd p{fd_, static_cast<short>(what == Readiness::kRead ? POLLIN : POLLOUT), 0};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const int r = ::poll(&p, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+        if (r > 0) return 0;  // errors and hang-ups show as ready: the next call reports them
+        if (r == 0) return ETIMEDOUT;
+        if (errno != EINTR) return errno;
+    }
 }
 
 std::optional<Endpoint> Socket::LocalEndpoint(int* error) const { return FromName(fd_, false, error); }

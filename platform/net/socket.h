@@ -1,6 +1,7 @@
 #pragma once
 // Non-blocking TCP sockets over IPv4, and the look-ups they need. Readiness is
-// not polled here: the window layer's WatchDescriptor delivers it as messages.
+// normally delivered as messages by the window layer's WatchDescriptor;
+// WaitReady is the bounded blocking wait for a dialogue run in one call.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -34,6 +35,14 @@ std::optional<std::string> LookUpAddress(std::uint32_t address);
 // A TCP service by name ("smtp") or number ("25"); 0 when unknown.
 int LookUpService(const std::string& service);
 
+// The same look-ups bounded in time, for callers that may not wait on a slow
+// resolver: *timedOut tells a time-out from "none". A resolver that overruns
+// finishes on a helper thread whose answer is dropped.
+std::vector<std::uint32_t> LookUpHostWithin(const std::string& name, int timeoutMs, bool* timedOut);
+std::optional<std::string> LookUpAddressWithin(std::uint32_t address, int timeoutMs, bool* timedOut);
+
+enum class Readiness { kRead, kWrite };
+
 class Socket {
 public:
     Socket() = default;
@@ -60,6 +69,11 @@ public:
     [[nodiscard]] long Send(std::string_view data, int* error);
     // Bytes received, 0 when the peer closed, or -1 with *error set.
     [[nodiscard]] long Receive(char* buffer, std::size_t size, int* error);
+
+    // Blocks up to timeoutMs until the socket can be read (or the peer
+    // closed) or written: 0, ETIMEDOUT, else the errno. For callers that
+    // run outside the message loop.
+    [[nodiscard]] int WaitReady(Readiness what, int timeoutMs) const;
 
     std::optional<Endpoint> LocalEndpoint(int* error = nullptr) const;
     std::optional<Endpoint> PeerEndpoint(int* error = nullptr) const;

@@ -330,6 +330,53 @@ TEST_F(Clock, FastStyleLeavesTheViewsVolcanoSettingAlone) {
     EXPECT_EQ(f->quakesShown(), 2);  // ten years a tick: the whole period at once
 }
 
+TEST_F(Clock, NothingAfterThePeriodEndIsDrawnWhateverTheStep) {
+    // The view is 2000-01-01 to 01-02; every one of these lies after its end.
+    QuakeRecord justAfter, later;
+    MakeEventRecord(&justAfter, 2000, 1, 2, 0, 1, 0.0, 10, 20, 10, 5.0);
+    MakeEventRecord(&later, 2005, 6, 1, 0, 0, 0.0, 10, 20, 10, 5.0);
+    struct Case {
+        const char* what;
+        std::vector<QuakeRecord> catalogue;
+        const char* speed;
+        int shown;
+    } cases[] = {
+        // Ten years a tick must stop at the period end.
+        {"SMALL", {Quake(0, 2, 5.0), later}, "DAYS PER SECOND: 0\nMINUTES PER SECOND: 1\nDOTS: SMALL\n", 1},
+        {"MOMENT", {Quake(0, 2, 5.0), later}, "DAYS PER SECOND: 0\nMINUTES PER SECOND: 1\nDOTS: MOMENT\n", 1},
+        // One month a second steps 1.5 days at once; the first record read is past the end.
+        {"first record read", {justAfter}, "DAYS PER SECOND: 30\nMINUTES PER SECOND: 0\n", 0},
+        {"after one drawn", {Quake(0, 2, 5.0), justAfter}, "DAYS PER SECOND: 30\nMINUTES PER SECOND: 0\n", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteCatalogue("T.HY4", c.catalogue);
+        WriteView(c.speed);
+        myFrame* f = OpenTestView();
+        for (int i = 0; i < 4; ++i) hl::Advance(50);
+        EXPECT_EQ(f->quakesShown(), c.shown);
+        EXPECT_LE(gAnimationTime.t, gPeriodEnd.t);
+        EXPECT_TRUE(gEndOfPeriodDone);
+    }
+}
+
+TEST_F(Clock, PlayAndPauseAtTheEndShowNoDateBeyondIt) {
+    WriteCatalogue("T.HY4", {Quake(0, 2, 5.0)});
+    // One month a second: the first step (1.5 days) passes the one-day period.
+    WriteView("DAYS PER SECOND: 30\nMINUTES PER SECOND: 0\n");
+    myFrame* f = OpenTestView();
+    hl::Advance(200);
+    ASSERT_TRUE(gEndOfPeriodDone);
+    f->CmPlay();
+    hl::Advance(100);
+    f->CmPause();
+    hl::Advance(100);
+    childControl* panel = f->layout()->control();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_LE(panel->readoutTime().t, gPeriodEnd.t);
+    EXPECT_EQ(panel->readoutText(), DateReadoutText(gPeriodEnd, TimeValue(kDay)));
+}
+
 TEST_F(Clock, TheBudgetStopsAtTheNextCandidateAndEveryRecordIsDrawnOnce) {
     std::vector<QuakeRecord> records;
     for (int i = 0; i < 10; ++i) records.push_back(Quake(1, i, 5.0));

@@ -179,6 +179,15 @@ TEST_F(Panel, ScrubMovesPausesAtTheEndAndSurvivesAnEmptyPeriod) {
     p->ScrubAnimationTime(1, 12);
     EXPECT_EQ(gAnimationTime.t, 500.0);
     EXPECT_EQ(p->slider()->GetPosition(), 510);
+    // A step that would pass an end of the period stops at it.
+    gPeriodStart = TimeValue(0.0);
+    gPeriodEnd = TimeValue(102400.0);
+    gAnimationTime = TimeValue(gPeriodEnd.t - 100.0);
+    p->ScrubAnimationTime(1, 12);
+    EXPECT_EQ(gAnimationTime.t, gPeriodEnd.t);
+    gAnimationTime = TimeValue(gPeriodStart.t + 100.0);
+    p->ScrubAnimationTime(-1, 12);
+    EXPECT_EQ(gAnimationTime.t, gPeriodStart.t);
 }
 
 TEST_F(Panel, CommandsSetScrubPausedAndAlertState) {

@@ -61,9 +61,17 @@ TEST_F(AlertCriteriaTest, LineForms) {
         {"/M 6 DI 100", true, 6, 0, 0, 0, "", 0},                // scanning stops at a word without a slash
         {"/M 6 /DI", true, 6, 0, 0, 0, "", 0},                   // an option without its value is dropped
         {"/M 1 /M 2 /M 3 /M 4 /M 5 /M 6", true, 5, 0, 0, 0, "", 0},  // five pairs at most
-        {"/M6.5 /DI 100", true, 0, 0, 0, 0, "", 0},              // option "M6.5" takes "/DI" as its value
-        {"/C abcdefghijklmnopqrstuvwxyz", true, 0, 0, 0, 0, "ABCDEFGHIJKLMNO", 0},  // words cut to 15
-        {"/P 99999999999999 /M abc", true, 0, 0, 0, 2147483647, "", 0},
+        {"/M6.5 /DI 100", false, 0, 0, 0, 0, "", 0},             // option "M6.5" takes "/DI" as its value
+        {"/M 6 /C abcdefghijklmnopqrstuvwxyz", true, 6, 0, 0, 0, "ABCDEFGHIJKLMNO", 0},  // words cut to 15
+        {"/P 99999999999999 /M 5", true, 5, 0, 0, 2147483647, "", 0},
+        // Without a magnitude that reads as a finite number every event would match.
+        {"/P 99999999999999 /M abc", false, 0, 0, 0, 0, "", 0},
+        {"/D 100", false, 0, 0, 0, 0, "", 0},
+        {"/X 1", false, 0, 0, 0, 0, "", 0},
+        {"/M nan", false, 0, 0, 0, 0, "", 0},
+        {"/M inf /DI 50", false, 0, 0, 0, 0, "", 0},
+        {"/DI 100 /P 250", false, 0, 0, 0, 0, "", 0},
+        {"/M 6 /M x", false, 0, 0, 0, 0, "", 0},                 // the later pair wins, and reads as nothing
         {"  /M 6 /DI 50", true, 6, 0, 50, 0, "", 0},             // blanks before the first slash
         {"M 6 /DI 50", false, 0, 0, 0, 0, "", 0},
         {"   ", false, 0, 0, 0, 0, "", 0},
@@ -87,7 +95,7 @@ TEST_F(AlertCriteriaTest, LineForms) {
 TEST_F(AlertCriteriaTest, LinesThatHoldNoPairMakeNoCatchAllCriterion) {
     // Each of these once became a criterion with every field 0, which matches
     // every event above the threshold near any city.
-    TempDir::Write("alert_criteria.txt", "   \nREM criteria below\n/M\n/M 6\n");
+    TempDir::Write("alert_criteria.txt", "   \nREM criteria below\n/M\n/D 100\n/X 1\n/M nan\n/M 6\n");
     ASSERT_TRUE(ReadAlertCriteriaFile());
     ASSERT_EQ(gAlertCriteria.size(), 1u);
     EXPECT_DOUBLE_EQ(gAlertCriteria[0]->minMagnitude, 6);

@@ -75,8 +75,8 @@ TEST(EruptionEvent, ParsesObservatoryLines) {
     line += "MOUNT ST-HELENS";
     EruptionEvent e;
     e.Parse(line, EruptionSource::Avo);
-    EXPECT_EQ(+e.record.latitude, static_cast<double>(46.20f));
-    EXPECT_EQ(+e.record.longitude, -static_cast<double>(122.18f));
+    EXPECT_EQ(+e.record.latitude, 46.20);  // read as a double, not through a float (a copy: the field is packed)
+    EXPECT_EQ(+e.record.longitude, -122.18);
     EXPECT_EQ(e.record.start, (PackedDate{1980, 5, 18}));
     EXPECT_EQ(e.record.stop, e.record.start);
     EXPECT_EQ(e.record.size, 5);
@@ -110,6 +110,13 @@ TEST(EruptionEvent, ParsesListLines) {
     EXPECT_EQ(e.start.t, 0);
     e.Parse("short\tline", EruptionSource::Era);  // missing fields are empty
     EXPECT_EQ(e.start.t, 0);
+
+    // Still going on: no stop date, and it lasts to the last date there is.
+    e.Parse("ONGOING\t\t1983\t1\t3\t\t\t\tL\t0\t19.4\t-155.3\tKilauea", EruptionSource::Era);
+    EXPECT_EQ(e.record.start, (PackedDate{1983, 1, 3}));
+    EXPECT_EQ(e.record.stop, (PackedDate{2099, 12, 31}));
+    EXPECT_EQ(e.start.t, TimeValue().SetDate(PackedDate{1983, 1, 3}));
+    EXPECT_GT(e.stop.t, TimeValue().SetDate(PackedDate{2099, 1, 1}));
 }
 
 TEST(EruptionEvent, TimesSymbolBoxAndTexts) {
@@ -140,16 +147,17 @@ TEST(EruptionEvent, TimesSymbolBoxAndTexts) {
 TEST_F(EruptionTest, BuildsFromTheListInStartOrderAndRenamesTheView) {
     TempDir::Write("A.ERA", "header line\n" + EraLine("B", "", 1991, 6, 15, 6) + EraLine("A", "*", 1815, 4, 10, 7) +
                                 EraLine("C", "", 1991, 6, 15, 3) + EraLine("OLD", "", -200, 1, 1, 4) +
-                                "not a record\n");
+                                "not a record\n" + "D\t\t2018\t5\t3\t\t\t\tL\t0\t19.4\t-155.3\tKilauea\n");
     gMapName = "MYVIEW";
     gEruptionFileName = "a.era";
     ASSERT_TRUE(MakeEruptionFile(gEruptionFileName));
     EXPECT_EQ(gEruptionFileName, "A.ERB");
     std::vector<EruptionRecord> rs = ReadAll("A.ERB");
-    ASSERT_EQ(rs.size(), 3u);
+    ASSERT_EQ(rs.size(), 4u);
     EXPECT_EQ(FieldText(rs[0].id, 10), "A");
     EXPECT_EQ(FieldText(rs[1].id, 10), "B");  // equal starts keep the source order
     EXPECT_EQ(FieldText(rs[2].id, 10), "C");
+    EXPECT_EQ(FieldText(rs[3].id, 10), "D");  // an eruption without a stop date is kept
     EXPECT_NE(TempDir::Read("MYVIEW").find("A.ERB"), std::string::npos);
 
     // An existing catalogue is not built again; nothing to build from gives false.

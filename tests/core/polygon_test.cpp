@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <ostream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -183,6 +187,11 @@ TEST(ClipPolygonToRect, ByTable) {
         {"counter-clockwise outline",
          {{14, 6}, {14, -2}, {4, -2}, {-2, 4}},
          {{0, 4}, {10, 5}, {10, 0}, {2, 0}, {0, 2}, {0, 4}}},
+        // Leaves by the bottom, runs all the way round outside and comes back
+        // in through the bottom again: the whole rectangle but the notch.
+        {"wraps round and re-enters through the same edge",
+         {{-5, -5}, {15, -5}, {15, 15}, {6, 15}, {6, 5}, {4, 5}, {4, 15}, {-5, 15}},
+         {{6, 10}, {6, 5}, {4, 5}, {4, 10}, {4, 10}, {0, 10}, {0, 0}, {10, 0}, {10, 10}, {6, 10}}},
         {"first point inside, closing edge comes in",
          {{5, 5}, {15, 5}, {15, 8}, {-5, 8}},
          {{5, 5}, {0, 6}, {5, 5}, {10, 5}, {10, 5}, {10, 8}, {0, 8}, {0, 6}, {5, 5}}},
@@ -192,6 +201,115 @@ TEST(ClipPolygonToRect, ByTable) {
         ClipPolygonToRect(0, 0, 10, 10, c.polygon.data(), static_cast<int>(c.polygon.size()), out);
         EXPECT_EQ(Show(out), Show(c.clipped)) << c.what;
     }
+}
+
+namespace {
+
+// Twice the signed area of a closed outline, in doubles.
+template <typename P>
+double TwiceArea(const std::vector<P>& ps) {
+    double sum = 0;
+    for (std::size_t i = 0; i < ps.size(); ++i) {
+        const P& a = ps[i];
+        const P& b = ps[(i + 1) % ps.size()];
+        sum += static_cast<double>(a.x) * b.y - static_cast<double>(b.x) * a.y;
+    }
+    return sum;
+}
+
+// The polygon's area inside the rectangle by clipping against one side at a
+// time (valid for any simple polygon against a convex window): an
+// independent reckoning of what ClipPolygonToRect must enclose.
+double ReferenceTwiceArea(const std::vector<PixelPoint>& polygon, double l, double t, double r, double b) {
+    std::vector<GeoPoint> ps;
+    for (const PixelPoint& p : polygon) ps.push_back({static_cast<double>(p.x), static_cast<double>(p.y)});
+    auto clip = [&](auto inside, auto cross) {
+        std::vector<GeoPoint> out;
+        for (std::size_t i = 0; i < ps.size(); ++i) {
+            const GeoPoint& p = ps[i];
+            const GeoPoint& q = ps[(i + 1) % ps.size()];
+            if (inside(p)) out.push_back(p);
+            if (inside(p) != inside(q)) out.push_back(cross(p, q));
+        }
+        ps = out;
+    };
+    auto atX = [](double x) {
+        return [x](const GeoPoint& p, const GeoPoint& q) {
+            return GeoPoint{x, p.y + (q.y - p.y) * (x - p.x) / (q.x - p.x)};
+        };
+    };
+    auto atY = [](double y) {
+        return [y](const GeoPoint& p, const GeoPoint& q) {
+            return GeoPoint{p.x + (q.x - p.x) * (y - p.y) / (q.y - p.y), y};
+        };
+    };
+    clip([&](const GeoPoint& p) { return p.x >= l; }, atX(l));
+    clip([&](const GeoPoint& p) { return p.x <= r; }, atX(r));
+    clip([&](const GeoPoint& p) { return p.y >= t; }, atY(t));
+    clip([&](const GeoPoint& p) { return p.y <= b; }, atY(b));
+    return ps.empty() ? 0 : TwiceArea(ps);
+}
+
+std::int64_t Orientation(PixelPoint a, PixelPoint b, PixelPoint c) {
+    return (std::int64_t{b.x} - a.x) * (std::int64_t{c.y} - a.y) -
+           (std::int64_t{b.y} - a.y) * (std::int64_t{c.x} - a.x);
+}
+
+// A random simple polygon: random points, untangled by reversing the run
+// between two crossing edges until none cross. Empty when a degenerate
+// (collinear) pair turns up.
+std::vector<PixelPoint> RandomSimplePolygon(std::mt19937& rng, int n, int lo, int hi) {
+    std::uniform_int_distribution<int> coord(lo, hi);
+    std::vector<PixelPoint> ps(static_cast<std::size_t>(n));
+    for (PixelPoint& p : ps) p = {coord(rng), coord(rng)};
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (int i = 0; i < n && !changed; ++i) {
+            for (int j = i + 2; j < n && !changed; ++j) {
+                if (i == 0 && j == n - 1) continue;  // neighbours through the closing edge
+                const PixelPoint a = ps[i], b = ps[i + 1], c = ps[j], d = ps[(j + 1) % n];
+                const std::int64_t o1 = Orientation(a, b, c), o2 = Orientation(a, b, d);
+                const std::int64_t o3 = Orientation(c, d, a), o4 = Orientation(c, d, b);
+                if (o1 == 0 || o2 == 0 || o3 == 0 || o4 == 0) return {};
+                if ((o1 > 0) != (o2 > 0) && (o3 > 0) != (o4 > 0)) {
+                    std::reverse(ps.begin() + i + 1, ps.begin() + j + 1);
+                    changed = true;
+                }
+            }
+        }
+    }
+    return ps;
+}
+
+}  // namespace
+
+TEST(ClipPolygonToRect, EnclosesWhatAnIndependentClipperFindsOnRandomPolygons) {
+    constexpr int kL = 0, kT = 0, kR = 1000, kB = 1000;
+    std::mt19937 rng(20261210);
+    int tried = 0, wrong = 0;
+    std::string firstWrong;
+    while (tried < 4000) {
+        const int n = 4 + static_cast<int>(rng() % 9);
+        std::vector<PixelPoint> polygon = RandomSimplePolygon(rng, n, -700, 1700);
+        if (polygon.empty()) continue;
+        ++tried;
+        std::vector<PixelPoint> out;
+        ClipPolygonToRect(kL, kT, kR, kB, polygon.data(), n, out);
+        const double want = ReferenceTwiceArea(polygon, kL, kT, kR, kB) / 2;
+        // An outline that encloses the rectangle without meeting it gives no
+        // points by contract; its callers test for that case themselves.
+        if (out.empty() && std::fabs(std::fabs(want) - 1.0 * (kR - kL) * (kB - kT)) < 1e-6) continue;
+        const double got = out.empty() ? 0 : TwiceArea(out) / 2;
+        // Moved points are truncated to whole pixels: each shifts the area by
+        // at most about one pixel times the rectangle's diagonal. A missing or
+        // extra round of corners is off by the whole rectangle.
+        const double tolerance = 1500.0 * static_cast<double>(out.size() + 1);
+        if (std::fabs(got - want) > tolerance) {
+            if (wrong++ == 0)
+                firstWrong = Show(polygon) + " area " + std::to_string(got) + " want " + std::to_string(want);
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "of " << tried << "; first: " << firstWrong;
 }
 
 TEST(ClipPolygonToRect, EmptyPolygonGivesNothing) {

@@ -351,6 +351,9 @@ TEST(MakeEventRecord, MagnitudesAreHeldToTheByteAndBadValuesRefused) {
         {"month 13", 2020, 13, 1, 0, 0, 0, 0, 0, 10, 5},
         {"day 0", 2020, 1, 0, 0, 0, 0, 0, 0, 10, 5},
         {"hour 24", 2020, 1, 1, 24, 0, 0, 0, 0, 10, 5},
+        {"minute 60", 2020, 1, 1, 0, 60, 0, 0, 0, 10, 5},
+        {"seconds past the minute", 2020, 1, 1, 0, 0, 3276.7, 0, 0, 10, 5},
+        {"seconds below 0", 2020, 1, 1, 0, 0, -0.5, 0, 0, 10, 5},
         {"year beyond the field", 70000, 1, 1, 0, 0, 0, 0, 0, 10, 5},
         {"depth beyond the field", 2020, 1, 1, 0, 0, 0, 0, 0, 30000, 5},
         {"not a number", 2020, 1, 1, 0, 0, 0, std::nan(""), 0, 10, 5},
@@ -398,6 +401,10 @@ TEST(ParseQuakeLine, RefusedLinesLeaveTheRecordAlone) {
         "2011/3/11 5:46:23.4 38.30N 180.01W 29.0 9.0",    // beyond the date line
         "2011/3/11 5:46:23.4 38.3000000000000N 142.37E 29.0 9.0",  // word over 15 characters
         "2011/3/11 -5:46:23.4 38.30N 142.37E 29.0 9.0",   // minute of day below 0
+        "2011/3/11 25:46:23.4 38.30N 142.37E 29.0 9.0",   // hour 25: the next day's
+        "2011/3/11 5:60:23.4 38.30N 142.37E 29.0 9.0",    // minute 60
+        "2011/3/11 5:46:3276.7 38.30N 142.37E 29.0 9.0",  // seconds past the minute
+        "2011/3/11 5:46:-1 38.30N 142.37E 29.0 9.0",      // seconds below 0
         "",
         "quake",
     };

@@ -105,6 +105,9 @@ TEST(SplitTime, TruncatesAndAllFieldsAgree) {
         EXPECT_EQ(v.Hour(), c.want.h) << c.offset;
         EXPECT_EQ(v.Minute(), c.want.mi) << c.offset;
         EXPECT_EQ(v.Second(), c.want.s) << c.offset;
+        EXPECT_EQ(v.Year(), c.want.y) << c.offset;
+        EXPECT_EQ(v.Month(), c.want.mo) << c.offset;
+        EXPECT_EQ(v.Day(), c.want.d) << c.offset;
     }
 }
 

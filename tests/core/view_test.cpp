@@ -355,14 +355,18 @@ TEST_F(ViewTest, EventLabelsRoundTripToTheSecondAndBadOnesAreDropped) {
                        "EVENT LABEL: 1995-01-17 20:46:52 34.6 -118.5 bad date\n"
                        "EVENT LABEL: 1995/01/17 20:46:52 north -118.5 bad place\n"
                        "EVENT LABEL: 1995/01/17 20:46:52 nan -118.5 not a number\n"
-                       "EVENT LABEL: 2001/02/03 04:05:06 -1 2 " + std::string(80, 'x') + "\n"),
+                       "EVENT LABEL: 2001/02/03 04:05:06 -1 2 " + std::string(80, 'x') + "\n"
+                       // A hair before midnight reads as the next day's 00:00:00 and must be written so.
+                       "EVENT LABEL: 1995/01/17 23:59:59.995 34.6 135.0 Kobe\n"),
               0);
-    ASSERT_EQ(gEventLabels.Count(), 2);
+    ASSERT_EQ(gEventLabels.Count(), 3);
     EXPECT_STREQ(gEventLabels[0]->text, "Northridge");
     EXPECT_EQ(std::strlen(gEventLabels[1]->text), 49u);
     ASSERT_TRUE(WriteViewFile());
+    EXPECT_NE(TempDir::Read("TESTVIEW").find("EVENT LABEL: 1995/01/18 00:00:00"), std::string::npos);
     ASSERT_EQ(ReadViewFile("TESTVIEW"), 0);
-    ASSERT_EQ(gEventLabels.Count(), 2);
+    ASSERT_EQ(gEventLabels.Count(), 3);
+    EXPECT_EQ(gEventLabels[2]->time, At({1995, 1, 18}, 0, 0));
     EXPECT_EQ(gEventLabels[0]->time, At({1995, 1, 17}, 20 * 60 + 46, 52));
     EXPECT_EQ(gEventLabels[0]->latitude, 34.6);
     EXPECT_EQ(gEventLabels[0]->longitude, -118.5);

@@ -127,6 +127,18 @@ TEST_F(ProjTest, FullScreenWidensANarrowRegionAboutItsCentre) {
     EXPECT_EQ(gMapSouth, 30);
 }
 
+TEST_F(ProjTest, FullScreenNeverWidensPastTheWholeWorld) {
+    // 1920 x 40 would give a span of 587 degrees.
+    Fit f = FitView({"", -10, 10, -20, 20, 0, 0, 1920, 40, true});
+    ASSERT_TRUE(f.ok);
+    EXPECT_EQ(f.lonSpan, 360);
+    EXPECT_EQ(gMapWest, gMapEast);  // the whole world from its west bound
+    EXPECT_NEAR(gMapWest, -180, 1e-9);
+    EXPECT_LE(f.width, 1920);
+    EXPECT_NEAR(f.lonSpan * f.p.xScale, f.width, 1.0);
+    EXPECT_EQ(f.left + f.right, 1920);  // the map sits in the middle of the pane
+}
+
 TEST_F(ProjTest, DegenerateBoundsAreRefused) {
     const FitCase cases[] = {
         {"equal north and south", -10, 10, 20, 20, 0, 0, 400, 300, false},
@@ -147,24 +159,33 @@ TEST_F(ProjTest, DegenerateBoundsAreRefused) {
 }
 
 TEST_F(ProjTest, PixelsRoundTripOverAGrid) {
-    for (const FitCase& c : {FitCase{"", -180, 180, -70, 75, 0, 0, 1600, 800, false},
-                             FitCase{"", 120, -60, -60, 65, 0, 0, 1000, 700, false},
-                             FitCase{"", 138, 142, 34, 37, 0, 0, 900, 900, false}}) {
+    for (const FitCase& c : {FitCase{"world", -180, 180, -70, 75, 0, 0, 1600, 800, false},
+                             FitCase{"pacific", 120, -60, -60, 65, 0, 0, 1000, 700, false},
+                             FitCase{"japan", 138, 142, 34, 37, 0, 0, 900, 900, false},
+                             FitCase{"world 720x500", -180, 180, -70, 75, 0, 0, 720, 500, false},
+                             FitCase{"japan by width", 128, 146, 30, 46, 0, 0, 500, 900, false},
+                             FitCase{"pacific full screen", 120, -60, -60, 65, 0, 0, 1000, 700, true}}) {
         Fit f = FitView(c);
         double span = f.lonSpan;
-        for (int i = 0; i <= 10; ++i) {
+        for (int i = 0; i <= 40; ++i) {
             for (int j = 0; j <= 10; ++j) {
-                double lat = c.south + (c.north - c.south) * i / 10.0;
+                double lat = gMapSouth + (gMapNorth - gMapSouth) * i / 40.0;
                 double off = span * j / 10.0;
+                // The north bound may lie up to a row above the truncated map
+                // height: off the map, yet truncated toward zero into row 0.
+                if (f.p.heightPx - (MercatorFromTable(lat) - f.p.mercSouth) * f.p.yScale < 0) continue;
                 std::int32_t row, col;
                 f.p.LatLonToPixel(lat, off, &row, &col);
                 double lat2, off2;
                 f.p.ScreenToLatLon(row, col, &lat2, &off2);
                 std::int32_t row2, col2;
                 f.p.LatLonToPixel(lat2, off2, &row2, &col2);
-                EXPECT_LE(std::abs(row2 - row), 1) << lat << " " << off;
-                EXPECT_LE(std::abs(col2 - col), 1) << lat << " " << off;
-                EXPECT_NEAR(off2, off, 1.0 / f.p.xScale) << lat << " " << off;
+                EXPECT_EQ(row2, row) << c.name << " " << lat << " " << off;
+                EXPECT_EQ(col2, col) << c.name << " " << lat << " " << off;
+                // Back within one pixel, measured where the map measures.
+                const double rowsApart = std::fabs(MercatorFromTable(lat2) - MercatorFromTable(lat)) * f.p.yScale;
+                EXPECT_LE(rowsApart, 1.0) << c.name << " " << lat << " " << off;
+                EXPECT_NEAR(off2, off, 1.0 / f.p.xScale) << c.name << " " << lat << " " << off;
             }
         }
     }

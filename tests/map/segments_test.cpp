@@ -404,7 +404,7 @@ TEST_F(SegmentsTest, PlatesLayerIsClippedToTheMapAreaAndLabelled) {
     gfx::DrawContext dc(*s);
     static std::string labelled;
     static Point labelOrigin;
-    SetPlateLabelDrawer([](gfx::DrawContext& d, const std::string& name) {
+    SetPlateLabelDrawer([](const Proj&, gfx::DrawContext& d, const std::string& name) {
         labelled = name;
         labelOrigin = d.origin();
     });

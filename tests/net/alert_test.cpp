@@ -17,10 +17,12 @@
 #include "map/child_map.h"
 #include "map/draw.h"
 #include "net/alert.h"
+#include "net/frame_commands.h"
 #include "app/housekeeping.h"
 #include "platform/gfx/surface.h"
 #include "platform/sound/recording_sink.h"
 #include "platform/ui/headless/headless.h"
+#include "tests/support/smtp_peer.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -188,6 +190,21 @@ TEST(AlertPlaces, MissingTablesCrlfRowsAndLongColumns) {
     TempDir::Write("CityLatLonPop.csv", "h,h,h,h,h,h,h\r\n" + longName + ",R,C,35.0,139.0,5000,TL\r\n");
     ASSERT_EQ(FindNearestPlace(Quake(34, 139, 10, 6), {5, 0, 0, 0, "TL", 0}, &p), 1);  // last column without CR
     EXPECT_EQ(p.name, longName.substr(0, kPlaceTextMax));
+}
+
+TEST(AlertPlaces, TheCityTableHasNoHeaderAndLongRowsAreRead) {
+    TempDir dir;
+    // The city table's first line is a city; a row's columns may lie past character 179.
+    const std::string longRegion(200, 'r');
+    TempDir::Write("CityLatLonPop.csv", "Firstcity,R,Testland,34.1,139.0,5000,TL\n"
+                                        "Farcity,R,Testland,38.0,139.0,5000,TL\n"
+                                        "Longcity," + longRegion + ",Testland,34.0,139.2,900000,TL\n");
+    NearestPlace p;
+    ASSERT_EQ(FindNearestPlace(Quake(34.0, 139.0, 10, 6), {5, 0, 0, 0, "", 0}, &p), 1);
+    EXPECT_EQ(p.name, "Firstcity");
+    ASSERT_EQ(FindNearestPlace(Quake(34.0, 139.0, 10, 6), {5, 0, 0, 100000, "", 0}, &p), 1);
+    EXPECT_EQ(p.name, "Longcity");
+    EXPECT_EQ(p.region, longRegion.substr(0, kPlaceTextMax));
 }
 
 TEST(AlertText, CompassPointsStampsAndNames) {
@@ -426,4 +443,25 @@ TEST_F(AlertStep, SeenEventsStillInTheFeedAreNotAlertedAgain) {
         EXPECT_TRUE(hyplist2.empty()) << round;
     }
     EXPECT_EQ(gSeenAlertEvents.size(), 105u);
+}
+
+TEST_F(AlertStep, AnAlertFromTheFeedIsMailedAsTheProgramWiresIt) {
+    InstallNetworkCommands();
+    SmtpPeer peer;
+    gEmailServer = peer.server();
+    gEmailSender = "alerts@quorview.test";
+    TempDir::Write("EMAIL_ADDR.TXT", "duty@example.test\n");
+    gFeedLines = FeedLines("feed-alert.csv");
+    EXPECT_FALSE(ProcessAlertEvent(*pane_));  // the first fill
+    EXPECT_FALSE(ProcessAlertEvent(*pane_));  // reported, and mailed
+    const std::string t = peer.Transcript();
+    EXPECT_NE(t.find("C: RCPT TO:<duty@example.test>\n"), std::string::npos) << t;
+    EXPECT_NE(t.find("C: .\nS: 250 queued\n"), std::string::npos) << t;
+    const std::string m = peer.Message();
+    EXPECT_EQ(m.rfind("Subject: 6.3 Earthquake 68 miles S of Alphaville, Testland\r\n", 0), 0u) << t;
+    EXPECT_NE(m.find("Magnitude  6.3 earthquake has occurred 68 miles S of Alphaville, North Province, Testland."),
+              std::string::npos)
+        << t;
+    EXPECT_NE(m.find("earthquakes/eventpage/us6000abcd\r\n"), std::string::npos) << t;
+    EXPECT_EQ(TempDir::Read("archive.txt").find("e-mail did not go out"), std::string::npos);
 }

@@ -209,3 +209,29 @@ TEST(SocketLoop, RefusedConnectionAndEndedWatches) {
     Probe other;
     EXPECT_FALSE(ui::WatchDescriptor(-1, other, kReady, ui::kWatchRead));
 }
+
+TEST(SocketWait, BoundedWaitsAndLookUps) {
+    Listener l;
+    pn::Socket s;
+    ASSERT_EQ(s.Open(), 0);
+    const int r = s.Connect({kLoopback, static_cast<std::uint16_t>(l.port)});
+    ASSERT_TRUE(r == 0 || r == EINPROGRESS) << r;
+    ASSERT_EQ(s.WaitReady(pn::Readiness::kWrite, 5000), 0);
+    EXPECT_EQ(s.ConnectResult(), 0);
+    const int peer = ::accept(l.fd, nullptr, nullptr);
+    ASSERT_GE(peer, 0);
+    EXPECT_EQ(s.WaitReady(pn::Readiness::kRead, 30), ETIMEDOUT);  // nothing sent yet
+    ASSERT_EQ(::send(peer, "x", 1, 0), 1);
+    EXPECT_EQ(s.WaitReady(pn::Readiness::kRead, 5000), 0);
+    ::close(peer);
+    pn::Socket closed;
+    EXPECT_EQ(closed.WaitReady(pn::Readiness::kRead, 10), EBADF);
+
+    bool timedOut = true;
+    const std::vector<std::uint32_t> local = pn::LookUpHostWithin("localhost", 5000, &timedOut);
+    EXPECT_FALSE(timedOut);
+    EXPECT_NE(std::find(local.begin(), local.end(), kLoopback), local.end());
+    timedOut = true;
+    EXPECT_EQ(pn::LookUpAddressWithin(kLoopback, 5000, &timedOut), pn::LookUpAddress(kLoopback));
+    EXPECT_FALSE(timedOut);
+}

@@ -127,6 +127,8 @@ TEST(DataSet, EruptionCatalogueIsSortedAndValid) {
     ASSERT_EQ(bytes % kEruptionRecordSize, 0u);
     const auto n = static_cast<std::int32_t>(bytes / kEruptionRecordSize);
     EXPECT_GT(n, 3000);
+    std::set<std::string> ids;
+    std::vector<std::string> etna;
     TimeValue previous;
     for (std::int32_t i = 0; i < n; ++i) {
         SCOPED_TRACE("record " + std::to_string(i));
@@ -143,8 +145,17 @@ TEST(DataSet, EruptionCatalogueIsSortedAndValid) {
         ASSERT_LE(std::abs(r.latitude), 90.0);
         ASSERT_LE(std::abs(r.longitude), 180.0);
         ASSERT_FALSE(FieldText(r.name, sizeof r.name).empty());
+        const std::string id = FieldText(r.id, sizeof r.id);
+        ids.insert(id);
+        if (FieldText(r.name, sizeof r.name) == "Etna" && (r.start.year == 1941 || r.start.year == 1942))
+            etna.push_back(id);
     }
     std::fclose(f);
+    // Identifiers are volcano numbers, so that one volcano shows one eruption
+    // at a time: Etna's overlapping eruptions of 1941-44 and 1942 share one.
+    EXPECT_LT(ids.size(), static_cast<std::size_t>(n) / 2);
+    ASSERT_EQ(etna.size(), 2u);
+    EXPECT_EQ(etna[0], etna[1]);
 }
 
 TEST(DataSet, ConfigurationReadsBackAndIsWhatTheWriterWrites) {
@@ -171,7 +182,11 @@ TEST(DataSet, ViewsReadBackAndNameFilesThatExist) {
         SCOPED_TRACE(name);
         DataCopy copy({name});
         ASSERT_EQ(ReadViewFile(name), 0);
-        EXPECT_TRUE(gMapView);
+        EXPECT_EQ(gMapView + g3DView + gCrossSectionView, 1) << "one kind of view";
+        // The overlay files a map view names are there, and so are the symbol definitions they name.
+        for (StringListNode* list : {gTextFiles, gSymbolFiles})
+            for (StringListNode* n = gMapView ? list : nullptr; n; n = n->next)
+                EXPECT_TRUE(fs::exists(kData / n->text)) << n->text;
         EXPECT_LT(gMapSouth, gMapNorth);
         EXPECT_TRUE(fs::exists(kData / gEventFileName)) << gEventFileName;
         if (gShowEruptions) {

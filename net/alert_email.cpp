@@ -1,0 +1,159 @@
+#include "net/alert_email.h"
+
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/view_open.h"
+#include "core/config.h"
+#include "core/helpers.h"
+#include "core/view.h"
+#include "net/alert.h"
+#include "net/smtp.h"
+#include "net/web_update.h"
+#include "platform/sys/files.h"
+
+const ReportingNetwork gReportingNetworks[] = {
+    {"AK", "Alaska"},
+    {"AR", "Arizona"},
+    {"AT", "Alaska Tsunami Warning Center"},
+    {"CI", "Southern California"},
+    {"HV", "Hawaii"},
+    {"LD", "Lamont Doherty Earth Observatory"},
+    {"MB", "Montana"},
+    {"NC", "Northern California"},
+    {"NE", "North East U.S."},
+    {"NM", "New Madrid, Memphis"},
+    {"NN", "Nevada"},
+    {"PR", "Puerto Rico"},
+    {"PT", "Pacific Tsunami Warning Center"},
+    {"SE", "South East U.S."},
+    {"UU", "Utah"},
+    {"UW", "Pacific Northwest"},
+    {"WY", "Doviredezur"},
+    {"US", "U.S. National Earthquake Information Center"},
+    {"", ""},
+};
+
+namespace {
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+    va_list args, again;
+    va_start(args, format);
+    va_copy(again, args);
+    const int n = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string out(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
+    if (n > 0) std::vsnprintf(out.data(), out.size() + 1, format, again);
+    va_end(again);
+    return out;
+}
+
+struct Clock6 {
+    std::string date;
+    int hour, minute, second;
+};
+Clock6 Split(TimeValue t) { return {t.DateText(), t.Hour(), t.Minute(), t.Second()}; }
+
+void AppendToArchive(const std::string& text) {
+    if (gArchiveFile.empty()) return;
+    std::FILE* f = platform::OpenFile(gArchiveFile, "a+t");
+    if (!f) return;
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+}
+
+}  // namespace
+
+const char* ReportingNetworkName(std::string_view code) {
+    for (const ReportingNetwork* n = gReportingNetworks; n->code[0]; ++n)
+        if (code.substr(0, 2) == n->code) return n->name;
+    return nullptr;
+}
+
+AlertEmailText ComposeAlertEmail(const QuakeRecord& quake, const std::string& network, const std::string& id,
+                                 const std::string& name, const std::string& region, const std::string& country,
+                                 std::int32_t miles, const std::string& compass, int plantFlag, TimeValue offset) {
+    // Place texts come from tables: no control character may reach the
+    // subject header or forge a line of the archive.
+    const std::string n = WithoutControls(name), r = WithoutControls(region), c = WithoutControls(country),
+                      point = WithoutControls(compass);
+    const double magnitude = quake.magnitude * 0.1;
+    const double depth = quake.depth * 0.00001;
+    const double latitude = MasToDegrees(quake.latitude), longitude = MasToDegrees(quake.longitude);
+    const char ns = latitude < 0 ? 'S' : 'N', ew = longitude < 0 ? 'W' : 'E';
+    TimeValue t;
+    t.SetFromQuake(quake);
+    const Clock6 utc = Split(t);
+
+    const std::string where = Format("Location:  %4.1f%c %5.1f%c   Depth: %3.1f km\r\n", std::abs(latitude), ns,
+                                     std::abs(longitude), ew, depth);
+    const std::string when =
+        Format("Date/Time: %s %02d:%02d:%02d UTC\r\n", utc.date.c_str(), utc.hour, utc.minute, utc.second);
+    AlertEmailText out;
+    std::string head;
+    if (!r.empty() && !n.empty()) {
+        out.subject = Format("%3.1f Earthquake %d miles %s of %s, %s", magnitude, miles, point.c_str(), n.c_str(),
+                             c.c_str());
+        head = Format("Magnitude  %3.1f earthquake has occurred %d miles %s of %s, %s, %s.\r\n", magnitude, miles,
+                      point.c_str(), n.c_str(), r.c_str(), c.c_str());
+    } else if (!n.empty() && plantFlag) {
+        out.subject = Format("%3.1f Earthquake %d miles %s of %s Nuclear Power Plant, %s", magnitude, miles,
+                             point.c_str(), n.c_str(), c.c_str());
+        head = Format("Magnitude  %3.1f earthquake has occurred %d miles %s of %s Nuclear Power Plant, %s.\r\n",
+                      magnitude, miles, point.c_str(), n.c_str(), c.c_str());
+    } else if (!n.empty()) {
+        out.subject = Format("%3.1f Earthquake %d miles %s of %s, %s", magnitude, miles, point.c_str(), n.c_str(),
+                             c.c_str());
+        head = Format("Magnitude  %3.1f earthquake has occurred %d miles %s of %s, %s.\r\n", magnitude, miles,
+                      point.c_str(), n.c_str(), c.c_str());
+    } else if (!c.empty()) {
+        out.subject = Format("%3.1f Earthquake in %s", magnitude, c.c_str());
+        head = Format("Magnitude  %3.1f earthquake has occurred in %s.\r\n", magnitude, c.c_str());
+    } else {
+        out.subject = Format("%3.1f Earthquake", magnitude);
+        head = Format("Magnitude  %3.1f earthquake has occurred.\r\n", magnitude);
+    }
+    out.body = head + where + when;
+
+    const Clock6 local = Split(t + offset);
+    out.body += Format("Date/Time: %s %02d:%02d:%02d %s", local.date.c_str(), local.hour, local.minute, local.second,
+                       gTimeZoneName.c_str());
+    if (const char* networkName = ReportingNetworkName(network); networkName && networkName[0])
+        out.body += Format("\nReporting Network: %s: %s", WithoutControls(network).c_str(), networkName);
+    out.body += "\n\nNOTE: This earthquake report has been reviewed by a seismologist.";
+    out.body += "\n\nFor more information:\n\n" + gEventServiceAddress + "earthquakes/eventpage/" +
+                WithoutControls(id) + "\n\n";
+    out.body += "\n\nDO NOT REPLY TO THIS MESSAGE.";
+
+    // Cut as the buffers would, never past them.
+    if (out.subject.size() > kSubjectTextMax) out.subject.resize(kSubjectTextMax);
+    if (out.body.size() > kBodyTextMax) out.body.resize(kBodyTextMax);
+    return out;
+}
+
+void SendAlertEmail(const QuakeRecord& quake, std::string network, const std::string& id, const std::string& name,
+                    const std::string& region, const std::string& country, std::int32_t miles,
+                    const std::string& compass, int plantFlag) {
+    int count = 0;
+    // Whole lines: a long address cut into pieces would be several wrong ones.
+    StringListNode* recipients = ReadWholeTextFileLines(kEmailAddressFile, &count);
+    if (!recipients) return;
+
+    for (char& ch : network) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    // The zone as the view shows it; the clock's offset already holds daylight time.
+    gTimeZoneOffset = SystemTimeZone(gUseLocalTime != 0, gLocalTimeHours).offset;
+    const AlertEmailText text =
+        ComposeAlertEmail(quake, network, id, name, region, country, miles, compass, plantFlag, gTimeZoneOffset);
+
+    AppendToArchive(std::string(UtcTimeStamp()) + "\nSubject: " + text.subject + "\n" + text.body + "\n");
+    if (SendMail(gEmailServer, gEmailSender, recipients, text.subject, text.body) != 0) {
+        DebugLog("e-mail did not go out: %s", gSmtpError.c_str());
+        AppendToArchive("\ne-mail did not go out\n" + gSmtpError + "\n");
+    }
+    FreeStringList(&recipients);
+}
+
+void InstallAlertEmail() { gAlertHooks.sendAlertEmail = SendAlertEmail; }

@@ -1,0 +1,38 @@
+#pragma once
+// The e-mail of a reported alert: subject and body composed from the event
+// and its nearest place, logged in the archive file and handed to the SMTP
+// client. Failures are logged there; nothing is retried or shown.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/quake.h"
+#include "core/timevalue.h"
+
+inline constexpr const char* kEmailAddressFile = "EMAIL_ADDR.TXT";
+inline constexpr std::size_t kSubjectTextMax = 159;  // the texts' buffers hold 160 and 2,048
+inline constexpr std::size_t kBodyTextMax = 2047;
+
+struct ReportingNetwork {
+    const char* code;  // two upper-case letters; empty ends the table
+    const char* name;
+};
+extern const ReportingNetwork gReportingNetworks[];
+
+// The name of an upper-case network code by its first two characters; null when none.
+const char* ReportingNetworkName(std::string_view code);
+
+struct AlertEmailText {
+    std::string subject, body;
+};
+// The texts for an upper-cased network code and a display offset from UTC.
+AlertEmailText ComposeAlertEmail(const QuakeRecord& quake, const std::string& network, const std::string& id,
+                                 const std::string& name, const std::string& region, const std::string& country,
+                                 std::int32_t miles, const std::string& compass, int plantFlag, TimeValue offset);
+
+void SendAlertEmail(const QuakeRecord& quake, std::string network, const std::string& id, const std::string& name,
+                    const std::string& region, const std::string& country, std::int32_t miles,
+                    const std::string& compass, int plantFlag);
+
+// Installs SendAlertEmail as the alert step's e-mail hook.
+void InstallAlertEmail();
