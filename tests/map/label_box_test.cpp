@@ -128,7 +128,7 @@ TEST_F(LabelRegistry, ADroppedLabelRewritesItsLineAndKeepsItsOptions) {
     for (StringListNode* n = lines; n; n = n->next) text += n->text + "\n";
     FreeStringList(lines);
     char head[64];
-    std::snprintf(head, sizeof head, "%6g %7g", InverseMercator(-10.0), 30.0);
+    std::snprintf(head, sizeof head, "%6g %7g", InverseMercator(-10.5), 30.5);  // the anchor pixel's centre
     EXPECT_EQ(text, "symbol: circle\n" + std::string(head) + " Alpha /d6\n11 21 Beta\n");
     EXPECT_EQ(b.lineList, nullptr);
 }
