@@ -402,15 +402,17 @@ void myFrame::CmRedraw() {
         if (childMap* map = layout_->mapPane()) map->SetHighlightShown(true);
     }
     if (gAlertEvent) {
-        std::FILE* f = platform::OpenFile("Alert_View_Filename.txt", "rt");
-        if (!f) return;
-        char name[128] = {};
-        const bool got = ReadLine(name, sizeof name, f) != nullptr;
-        std::fclose(f);
-        if (got && name[0]) {
-            OpenView(name);
-            return;
+        if (std::FILE* f = platform::OpenFile("Alert_View_Filename.txt", "rt")) {
+            char name[128] = {};
+            const bool got = ReadLine(name, sizeof name, f) != nullptr;
+            std::fclose(f);
+            if (got && name[0]) {
+                OpenView(name);
+                return;
+            }
         }
     }
+    // Without its alert view the view is drawn again from memory, a zoom's
+    // bounds included; returning here would leave the clock stopped for good.
     OpenView(nullptr);
 }

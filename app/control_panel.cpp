@@ -751,6 +751,7 @@ void childControl::Zoom(bool in) {
     const double lat = gAlertEvent->latitude / 3600000.0;
     const double lon = gAlertEvent->longitude / 3600000.0;
     const ZoomBox box = ZoomAround(lat, lon, gMapWest, gMapEast, in, gPaneWidth, gPaneHeight);
+    gViewZoomed = true;
     gMapNorth = box.north;
     gMapSouth = box.south;
     gMapEast = box.east;
@@ -770,7 +771,8 @@ void childControl::CmStopAnimation() {
     ShowIf(zoomToQuake_, false);
     const bool pending = alertPending_;
     alertPending_ = false;
-    if (pending && gMainFrame) {
+    // A zoom ends with the alert: the view comes back as stored.
+    if ((pending || gViewZoomed) && gMainFrame) {
         const std::string name = gMainFrame->currentViewName();
         gMainFrame->OpenView(name.c_str());
     } else {

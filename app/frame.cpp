@@ -14,6 +14,7 @@
 #include "core/quake.h"
 #include "core/timevalue.h"
 #include "platform/sys/files.h"
+#include "platform/sys/signals.h"
 #include "platform/ui/recent_files.h"
 
 namespace ui = platform::ui;
@@ -77,6 +78,7 @@ const ui::ResponseTable& myFrame::Table() {
         R::Command(kCmRestartClock, &myFrame::CmRestartClock),
         R::Command(kCmRepeat, &myFrame::CmRepeat),
         R::Command(kCmRedraw, &myFrame::CmRedraw),
+        R::Registered(kTerminationMessage, &myFrame::EvTerminationSignal),
     });
     return table;
 }
@@ -93,6 +95,8 @@ void myFrame::SetupWindow() {
         menu()->DeleteAt(kMenuBarExitPosition);
     }
     gWorldViewName = "WORLD";
+    if (const int fd = platform::WatchTerminationSignals(); fd >= 0)
+        ui::WatchDescriptor(fd, *this, ui::RegisterMessage(kTerminationMessage), ui::kWatchRead);
     SetTimer(kHousekeepingTimer, kHousekeepingMs);
     if (!gControls[kControlWelcomeScreen]) SendCommand(kCmStartScreen);
 }
@@ -170,6 +174,14 @@ void myFrame::CmExit() {
 }
 
 void myFrame::CmFileExit() { CloseWindow(); }
+
+ui::Result myFrame::EvTerminationSignal(ui::WParam, ui::LParam) {
+    if (platform::TakeTerminationSignals() > 0) {
+        DebugLog("Termination signal: Exit");
+        SendCommand(kCmExit);
+    }
+    return 0;
+}
 
 void myFrame::CloseOnce() {
     closeGuard_ = false;

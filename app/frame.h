@@ -30,6 +30,8 @@ extern std::function<int(myFrame& frame, bool interactive)> gWebUpdateRunner;
 // The same for the scheduled update from the update server (command 154).
 extern std::function<int(myFrame& frame)> gServerUpdateRunner;
 inline constexpr int kHousekeepingMs = 1000;
+// The message the frame gets when SIGTERM or SIGINT came.
+inline constexpr const char* kTerminationMessage = "KestruneTerminationSignal";
 
 class myFrame : public platform::ui::Frame {
 public:
@@ -88,6 +90,8 @@ public:
     void CmUpdateHypocenters();
     // Command 154: the daily update from the update server.
     void CmScheduledUpdate();
+    // SIGTERM or SIGINT came: handled as Exit, so the settings are written.
+    platform::ui::Result EvTerminationSignal(platform::ui::WParam, platform::ui::LParam);
     // 0 when every catalogue was brought up to date, 1 when a problem was reported.
     int UpdateFromWebService(bool interactive);
 

@@ -14,6 +14,7 @@
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "map/eruption_symbols.h"
 #include "map/section3d.h"
 #include "platform/sys/files.h"
 
@@ -63,6 +64,9 @@ void myFrame::OpenView(const char* name) {
     Clear3DPoints();
     CloseQuakeCatalogue();
     CloseEruptionCatalogue();
+    // The old run's eruptions would keep the same volcano from being drawn
+    // again; the map is rendered afresh below, so nothing needs erasing.
+    ClearDisplayedEruptions();
     std::remove(platform::ResolvePath("CITY.$$$").c_str());
     StopAnimationTimer();
 

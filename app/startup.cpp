@@ -4,12 +4,17 @@
 #include "app/housekeeping.h"
 #include "app/view_list.h"
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "app/application.h"
+#include "app/frame.h"
 #include "app/globals.h"
 #include "app/sound.h"
+#include "core/catalogue_rebuild.h"
 #include "core/config.h"
 #include "core/eruption.h"
 #include "core/helpers.h"
@@ -35,7 +40,20 @@ std::string ReadStartupSettings() {
     if (!gWorkingDirectory.empty()) platform::SetCurrentDir(platform::NativePath(gWorkingDirectory));
     gCurrentDirectory = platform::CurrentDir();
     gProgramDir = platform::ProgramDir();
+    RepairAfterACrash(configFolder);
     return configFolder;
+}
+
+void RepairAfterACrash(const std::string& configFolder) {
+    std::vector<std::string> folders = {gCurrentDirectory};
+    for (const std::string& f : {gProgramDir, configFolder})
+        if (!f.empty() && std::find(folders.begin(), folders.end(), f) == folders.end()) folders.push_back(f);
+    std::vector<std::string> catalogues;
+    for (const UpdateFileRecord& file : gUpdateFiles) catalogues.push_back(file.name);
+    for (const std::string& line : RecoverCatalogues(catalogues, folders)) DebugLog("%s", line.c_str());
+    for (const std::string& folder : folders)
+        for (const std::string& name : platform::RemoveStaleTemporaryFiles(folder))
+            DebugLog("Removed the stale %s", name.c_str());
 }
 
 void MeasureScreen() {
@@ -57,12 +75,25 @@ bool RewriteConfiguration(const std::string& folder) {
     const bool moved = !folder.empty() && folder != here;
     if (moved && !platform::SetCurrentDir(folder)) {
         DebugLog("Cannot write QUORVEL.INI: %s is gone", folder.c_str());
+        ReportSettingsNotWritten(folder);
         return false;
     }
     const bool ok = WriteConfigFile() == 0;
     if (moved) platform::SetCurrentDir(here);
-    if (!ok) DebugLog("Cannot write QUORVEL.INI");
+    if (!ok) ReportSettingsNotWritten(folder);
     return ok;
+}
+
+void ReportSettingsNotWritten(const std::string& folder) {
+    const std::string text = "The settings could not be written to QUORVEL.INI in " +
+                             (folder.empty() ? platform::CurrentDir() : folder) + "; the changes of this run are lost.";
+    DebugLog("Cannot write QUORVEL.INI");
+    // The debug log sits in the same folder, so it is no report of its own.
+    if (gMainFrame) {
+        platform::ui::MessageBox(gMainFrame, text, "Settings", platform::ui::Buttons::Ok, platform::ui::Icon::Exclamation);
+    } else {
+        std::fprintf(stderr, "Quorview: %s\n", text.c_str());
+    }
 }
 
 void FreeGlobals() {
@@ -101,9 +132,9 @@ int OwlMain(int, char**) {
     CloseMidiFile();
     app.reset();
     CloseMidiOut();
-    RewriteConfiguration(configFolder);
+    const bool saved = RewriteConfiguration(configFolder);
 
     FreeGlobals();
     DebugLog("Return from application .....\n\n");
-    return result;
+    return saved ? result : 1;
 }

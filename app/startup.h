@@ -9,11 +9,18 @@ int OwlMain(int argc, char** argv);
 // Configuration and default view, the working folder, gCurrentDirectory and
 // gProgramDir. Returns the folder the configuration was read from.
 std::string ReadStartupSettings();
+// After a run that died: a catalogue lost in a swap comes back, and the
+// temporary files of killed writers go (the current, program and
+// configuration folders).
+void RepairAfterACrash(const std::string& configFolder);
 // gScreenWidth/Height, the screen metrics and the large-font rule.
 void MeasureScreen();
 // Rewrites the configuration in folder (the one it was read from); false
-// when it could not be written, which is logged.
+// when it could not be written, which is reported.
 bool RewriteConfiguration(const std::string& folder);
+// Says that the settings were not written: a message box while the frame is
+// up, stderr otherwise.
+void ReportSettingsNotWritten(const std::string& folder);
 // Releases the fonts, lists and bit sets the program made.
 void FreeGlobals();
 

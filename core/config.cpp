@@ -125,6 +125,9 @@ const char* const kModeNames[] = {"NORMAL", "LOOP", "IV_BEGIN", "IV_END"};
 // from its read to its write so that saving there never loses them.
 enum CarriedSlot { kCarriedEventsUrl, kCarriedSphere, kCarriedCount };
 std::string sCarriedLines[kCarriedCount];
+bool sCarriedSphereYes = false;  // the carried sphere line says YES
+// Lines of the file last read that no key took: a rewrite would lose them.
+int sLinesNotTaken = 0;
 
 std::string sFontFace;  // face named by the last FONT key
 void (*sSoundReceiver)(const SoundSettings&) = nullptr;
@@ -534,6 +537,8 @@ void ZeroConfigValues() {
     for (auto& font : gFonts) font.reset();
     gUpdateFiles.Flush();
     for (auto& line : sCarriedLines) line.clear();
+    sCarriedSphereYes = false;
+    sLinesNotTaken = 0;
     sFontFace.clear();
 }
 
@@ -590,25 +595,51 @@ void FinishReading() {
         if (!gFonts[slot]) gFonts[slot] = ConfigFont{"Arial", -27, 700};
 }
 
+// Lines the writer puts in that no key takes: blanks, the colour legend, and
+// the second information-button line.
+bool IsWritersOwnLine(const std::string& line) {
+    if (line.find_first_not_of(" \t") == std::string::npos) return true;
+    if (line.rfind("SHOW INFO SPOT: ", 0) == 0) return true;
+    for (int i = 0; i < kColorNumberCount; ++i) {
+        char legend[48];
+        std::snprintf(legend, sizeof legend, "%2d - %s", i, kColorNames[i]);
+        if (line == legend) return true;
+    }
+    return false;
+}
+
 void ReadConfigLines(std::FILE* file, ConfigBuild build) {
     std::string line;
     int number = 0;
     while (ReadWholeLine(file, line)) {
         ++number;
         // A stray NUL ends the line, as it would for any text reader.
-        if (auto nul = line.find('\0'); nul != std::string::npos) line.resize(nul);
+        bool damaged = false;
+        if (auto nul = line.find('\0'); nul != std::string::npos) {
+            line.resize(nul);
+            damaged = true;
+        }
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line[0] == '[') continue;
         KeyScan scan;
+        bool taken = false;
         for (const ConfigKey& key : kConfigKeys) {
             if (!MatchKey(key.pattern, line, scan)) continue;
+            taken = true;
             if (key.carried >= 0 && build == ConfigBuild::kKeeper) {
-                if (scan.complete) sCarriedLines[key.carried] = line;
+                // The carried line gives the value the main program reads:
+                // SCIENCE ON A SPHERE is on when any of its lines says YES.
+                const bool holdsYes = key.carried == kCarriedSphere && sCarriedSphereYes;
+                if (scan.complete && !holdsYes) {
+                    sCarriedLines[key.carried] = line;
+                    if (key.carried == kCarriedSphere) sCarriedSphereYes = IsYes(scan.word[0]);
+                }
             } else if (scan.complete && !key.apply(scan)) {
                 DebugLog("%s line %d: value refused: %.100s", kConfigFileName, number, line.c_str());
             }
             break;
         }
+        if (damaged || (!taken && !IsWritersOwnLine(line))) ++sLinesNotTaken;
     }
 }
 
@@ -868,7 +899,28 @@ int ReadConfigFileFor(ConfigBuild build) {
     return 0;
 }
 
+// Before a rewrite drops lines the reader could not use, the file as it was
+// goes beside it, once per reading.
+void KeepUnreadFile() {
+    if (sLinesNotTaken == 0) return;
+    std::FILE* in = platform::OpenFile(kConfigFileName, "rb");
+    if (!in) return;
+    const std::string backup = std::string(kConfigFileName) + ".bak";
+    platform::SafeFileWriter out(backup);
+    bool ok = out.ok();
+    char buffer[8192];
+    for (std::size_t n; ok && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+        ok = std::fwrite(buffer, 1, n, out.file()) == n;
+    std::fclose(in);
+    if (ok && out.Commit()) {
+        DebugLog("Lines of %s not understood: %d; the file is kept as %s", kConfigFileName, sLinesNotTaken,
+                 backup.c_str());
+        sLinesNotTaken = 0;
+    }
+}
+
 int WriteConfigFileFor(ConfigBuild build) {
+    KeepUnreadFile();
     platform::SafeFileWriter out(kConfigFileName);
     if (!out.ok()) {
         DebugLog("Cannot create %s", kConfigFileName);

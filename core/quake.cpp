@@ -1,5 +1,7 @@
 #include "core/quake.h"
 
+#include "core/catalogue_rebuild.h"
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -101,7 +103,6 @@ std::int32_t gQuakeCount = 0;
 std::int32_t gQuakeIndex = 0;
 TimeValue gNextQuakeTime;
 std::unique_ptr<BitSet> gQuakeVisibleBits;
-bool gCatalogueUpdateRunning = false;
 EruptionCatalogueHooks gEruptionCatalogueHooks;
 
 namespace {
@@ -140,7 +141,8 @@ int FindQuakeIndex(std::FILE* file, TimeValue* time, bool* exact, std::int32_t* 
 }
 
 QuakeDisplayRecord* OpenQuakeCatalogue(bool forUpdate) {
-    if (!gShowEarthquakes || gQuakeCatalogue || gCatalogueUpdateRunning) return nullptr;
+    // While an update rebuilds the catalogues nothing reopens them.
+    if (!gShowEarthquakes || gQuakeCatalogue || CatalogueUpdateHold::Taken()) return nullptr;
 
     // Old views name the previous catalogue format; only the name changes.
     std::size_t old = gEventFileName.find(".HY3");

@@ -56,9 +56,7 @@ extern std::FILE* gQuakeCatalogue;                  // open EVENT FILE, or null
 extern std::int32_t gQuakeCount;                    // whole records in it
 extern std::int32_t gQuakeIndex;                    // index of the next record to show
 extern TimeValue gNextQuakeTime;                    // time of that record; 0: none
-extern std::unique_ptr<BitSet> gQuakeVisibleBits;
-// Set while a catalogue update rebuilds the files: nothing may reopen them.
-extern bool gCatalogueUpdateRunning;   // one bit per record, replaced at each opening
+extern std::unique_ptr<BitSet> gQuakeVisibleBits;  // one bit per record, replaced at each opening
 
 // How the earthquake side reaches the eruption catalogue; tests may replace them.
 void RefreshEruptionPositions();

@@ -581,6 +581,19 @@ bool EventLabelRecord::IsInView() const {
 
 // ---- Reading ----------------------------------------------------------------------------
 
+bool gViewZoomed = false;
+
+namespace {
+// The map bounds the opened view file holds: west, east, south, north.
+double sFileBounds[4] = {-180, 180, -70, 75};
+void RememberFileBounds() {
+    sFileBounds[0] = gMapWest;
+    sFileBounds[1] = gMapEast;
+    sFileBounds[2] = gMapSouth;
+    sFileBounds[3] = gMapNorth;
+}
+}  // namespace
+
 void ResetViewSettings() {
     ReadViewFile(nullptr);
     gDaysToLoop = 0;
@@ -593,6 +606,7 @@ int ReadViewFile(const std::string& name) { return ReadViewFile(name.c_str()); }
 
 int ReadViewFile(const char* name) {
     bool named = name && *name;
+    gViewZoomed = false;
     if (named) gMapName = Upper(name);
     // The open catalogues belong to the view being replaced.
     ForgetCatalogues();
@@ -647,6 +661,7 @@ int ReadViewFile(const char* name) {
         AppendStringNode(&gSymbolFiles, gCityFile);
     }
     ReadTargetEvent();
+    RememberFileBounds();
     return 0;
 }
 
@@ -789,8 +804,25 @@ bool WriteViewFile() {
 
     platform::SafeFileWriter out(target);
     if (!out.ok()) return false;
+    // A zoom held in memory never reaches the file the view came from.
+    const bool keepFileBounds = same && gViewZoomed;
+    const double shown[4] = {gMapWest, gMapEast, gMapSouth, gMapNorth};
+    if (keepFileBounds) {
+        gMapWest = sFileBounds[0];
+        gMapEast = sFileBounds[1];
+        gMapSouth = sFileBounds[2];
+        gMapNorth = sFileBounds[3];
+    }
     WriteSettings(out.file());
+    gMapWest = shown[0];
+    gMapEast = shown[1];
+    gMapSouth = shown[2];
+    gMapNorth = shown[3];
     if (!out.Commit()) return false;
+    if (!keepFileBounds) {
+        RememberFileBounds();
+        gViewZoomed = false;
+    }
     if (!same) {
         gOpenedName = gMapName;
         gOpenedPath = platform::ResolvePath(target);

@@ -74,6 +74,10 @@ extern double gMapSouth;  // degrees, -70
 extern double gMapNorth;  // degrees, 75
 extern double gXsLatitude;   // cross-section centre, degrees
 extern double gXsLongitude;  // degrees
+// The bounds above are a zoom held in memory only: writing the view to the
+// file it came from keeps that file's bounds, and the map caches no image
+// of it. Reading a view clears it; a save the user asks for clears it first.
+extern bool gViewZoomed;
 extern double gImageBounds[4];  // south, north, west, east of the cached image, degrees
 extern double gSearchWest, gSearchEast, gSearchSouth, gSearchNorth;  // template search box, degrees
 extern double gTemplateLatRange;  // degrees

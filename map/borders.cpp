@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/label_box.h"
@@ -134,9 +135,7 @@ bool childMap::AddRegionLabel(std::string_view kind, double latitude, double lon
     // Only a new file gets the header: an existing one keeps its labels.
     if (!FileExists(file) && !WriteHeaderOnly(file)) return false;
 
-    char head[64];
-    std::snprintf(head, sizeof head, "%5.2f %6.2f ", latitude, longitude);
-    std::string label = head + region->name;
+    std::string label = FormatFixed(latitude, 2, 5) + " " + FormatFixed(longitude, 2, 6) + " " + region->name;
     if (centroid) label += " /CENTROID";
     int count = 0;
     StringListNode* lines = ReadWholeTextFileLines(file, &count);

@@ -350,6 +350,7 @@ bool childMap::UseCachedImage(const std::string& file) {
 }
 
 void childMap::SaveCachedImage(const std::string& file) {
+    if (gViewZoomed) return;  // the cache and its bounds belong to the view as stored
     auto copy = gfx::Surface::Create(gMapWidth, gMapHeight);
     if (!copy) return;
     gfx::DrawContext cdc(*copy);

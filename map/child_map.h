@@ -137,6 +137,7 @@ public:
     void DrawMarkerIcon();
     void EraseMarker();
     void EraseHighlight();
+    void EraseHighlightLabel();
     void HighlightEvent(const QuakeRecord* q, bool withDot, bool withRings);
     void HideHighlight(bool keepOff);
     void SetHighlightShown(bool on) { highlightShown_ = on; }
@@ -151,6 +152,8 @@ public:
     bool markerIconShown() const { return iconShown_; }
     ui::Point markerIconPosition() const { return {iconX_, iconY_}; }
     int ringCounter() const { return ringCounter_; }
+    // The alert magnitude's box on the screen (map-area coordinates); empty when none is shown.
+    const gfx::Rect& highlightLabel() const { return highlightLabel_; }
 
     // ---- overlay files (map/overlay.cpp): line, symbol and text lists, any may be null
     // The lists of the highway files are changed while they are drawn and put back.
@@ -261,6 +264,7 @@ private:
     int ringCounter_ = -3;
     bool highlightShown_ = false;
     bool dragInProgress_ = false;
+    gfx::Rect highlightLabel_;  // the alert magnitude drawn on the screen; empty when none
     std::shared_ptr<const gfx::Font> highlightFont_;  // the alert magnitude's type, made on first use
 
     std::unique_ptr<BorderSet> stateBorders_, countryBorders_, oceanBorders_;  // any may be absent

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/number_text.h"
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/proj.h"
@@ -78,8 +79,7 @@ bool LabelBox::SaveDraggedPosition(const Proj& proj) {
     std::string shown = text;
     shown.erase(0, shown.find_first_not_of(' ') == std::string::npos ? shown.size() : shown.find_first_not_of(' '));
     if (quoted) shown = "\"" + shown + "\"";
-    char head[64];
-    std::snprintf(head, sizeof head, "%6g %7g ", lat, lon);
+    const std::string head = FormatGeneral(lat, 6, 6) + " " + FormatGeneral(lon, 6, 7) + " ";
     // The options of the old line (forcing, offset, a plant's operating flag) stay with it.
     std::string newLine = head + shown + options;
     TrimTrailingBlanks(newLine);

@@ -350,6 +350,7 @@ void childMap::EraseMarker() {
     screen_->SetOrigin(MapOrigin());
     const gfx::Rect area = gfx::Rect::FromSize(iconX_, iconY_, kMarkerEraseSide, kMarkerEraseSide);
     screen_->Blit(area, *mapImage_, area.topLeft(), gfx::RasterOp::Copy);
+    EraseHighlightLabel();
 }
 
 void childMap::EraseHighlight() {
@@ -362,6 +363,17 @@ void childMap::EraseHighlight() {
     const gfx::Rect area =
         gfx::Rect::FromSize(iconX_ - kHighlightLeft, iconY_ - kHighlightLeft, kHighlightWidth, kHighlightHeight);
     screen_->Blit(area, *mapImage_, area.topLeft(), gfx::RasterOp::Copy);
+    EraseHighlightLabel();
+}
+
+// The large magnitude reaches beyond the ring area; the screen is kept, so
+// nothing but this takes it away.
+void childMap::EraseHighlightLabel() {
+    if (highlightLabel_.empty() || !mapImage_) return;
+    gfx::StateSaver keep(*screen_);
+    screen_->SetOrigin(MapOrigin());
+    screen_->Blit(highlightLabel_, *mapImage_, highlightLabel_.topLeft(), gfx::RasterOp::Copy);
+    highlightLabel_ = {};
 }
 
 void childMap::HighlightEvent(const QuakeRecord* q, bool withDot, bool withRings) {
@@ -410,8 +422,9 @@ void childMap::HighlightEvent(const QuakeRecord* q, bool withDot, bool withRings
     const std::string text = FormatFixed(m, 1, 3);
     // DrawJustifiedText shifts left-aligned text by half a character; the highlight sits without it.
     const int halfChar = (highlightFont_ ? highlightFont_->metrics() : screen.textMetrics()).aveCharWidth / 2;
-    DrawJustifiedText(screen, x + 2 * d - halfChar, y, highlightFont_, text, kYellow, kNoColor, HJust::Left,
-                      VJust::Bottom, 2, kBlack);
+    const gfx::Rect box = DrawJustifiedText(screen, x + 2 * d - halfChar, y, highlightFont_, text, kYellow, kNoColor,
+                                            HJust::Left, VJust::Bottom, 2, kBlack);
+    highlightLabel_ = {box.left, box.top, box.right + 2, box.bottom + 2};  // and its drop shadow
 }
 
 void childMap::HideHighlight(bool keepOff) {

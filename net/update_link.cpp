@@ -1,14 +1,14 @@
 #include "net/update_link.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "core/config.h"
 #include "core/helpers.h"
+#include "core/catalogue_rebuild.h"
 #include "core/quake.h"
 #include "core/quake_record.h"
 #include "net/update_window.h"
@@ -66,13 +66,6 @@ bool StartWinsock(bool, bool) { return true; }
 
 namespace {
 
-struct Closer {
-    std::FILE* f = nullptr;
-    ~Closer() {
-        if (f) std::fclose(f);
-    }
-};
-
 std::string DateText(TimeValue t) {
     int y, m, d, h, mi, s;
     SplitTime(t.t, &y, &m, &d, &h, &mi, &s);
@@ -80,8 +73,6 @@ std::string DateText(TimeValue t) {
     std::snprintf(text, sizeof text, "%04d/%02d/%02d", y, m, d);
     return text;
 }
-
-bool gServerUpdateRunning = false;
 
 enum class FileEnd { kDone, kFailed };
 
@@ -96,47 +87,29 @@ FileEnd UpdateOneFile(updateWindow& w, const UpdateFileRecord& file, const std::
         return FileEnd::kFailed;
 
     w.Message("Update file %s.", file.name.c_str());
-    const std::string catalogue = FindDataFile(file.name);
-    Closer old{catalogue.empty() ? nullptr : platform::OpenFile(catalogue, "rb")};
-    if (!old.f) {
+    CatalogueRebuild rebuild;
+    if (!rebuild.Open(file.name)) {
         w.Message("Can't find file %s", file.name.c_str());
         return FileEnd::kFailed;
     }
-    const std::int32_t count = QuakeRecordCount(old.f);
     const TimeValue span(static_cast<double>(gUpdateDays) * 86400.0);
     // An empty catalogue starts UPDATE DAYS before now.
-    const TimeValue start = (count > 0 ? ReadQuakeAt(old.f, count - 1) : CurrentUtcTime()) - span;
+    const TimeValue start = (rebuild.count() > 0 ? rebuild.LastTime() : CurrentUtcTime()) - span;
     const std::string date = DateText(start);
     if (w.SendText("STARTDATE", date) || !w.Wait(10)) return FileEnd::kFailed;
     w.Message("Receive new data starting at %s", date.c_str());
     if (w.SendText("GET", "")) return FileEnd::kFailed;
 
-    TimeValue search = start;
-    bool exact = false;
-    std::int32_t keep = 0;
-    FindQuakeIndex(old.f, &search, &exact, &keep);
-    keep = std::clamp(keep, 0, count);
-    const std::string temp = JoinPathString(catalogue.substr(0, catalogue.find_last_of('/') + 1), kTempCatalogue);
-    Closer out{std::fopen(temp.c_str(), "wb")};
-    if (!out.f) {
-        DebugLog("Couldn't create %s", temp.c_str());
+    if (!rebuild.KeepBefore(start)) {
+        DebugLog("Couldn't create %s", kTempCatalogue);
+        w.MessageText(rebuild.error());
         if (beep) beep();
         return FileEnd::kFailed;
     }
-    bool written = true;
-    TimeValue t0 = start;
-    QuakeRecord q;
-    for (std::int32_t i = 0; i < keep; ++i) {
-        t0 = ReadQuakeAt(old.f, i, kFromStart, &q);
-        written = WriteQuakeRecord(out.f, q) && written;
-    }
-    std::fclose(old.f);
-    old.f = nullptr;
 
     // Only an empty reply ends the data: a time-out or a lost link means the
     // server's part is incomplete, and the old records after the cut stay.
     bool complete = false;
-    TimeValue last = t0;
     for (std::optional<std::string> reply; (reply = w.Wait(120));) {
         if (reply->empty()) {
             (void)w.SendText("OKAY", "");
@@ -151,39 +124,16 @@ FileEnd UpdateOneFile(updateWindow& w, const UpdateFileRecord& file, const std::
             if (line.empty()) continue;
             lastLine = line;
             QuakeRecord r;
-            if (!ParseQuakeLine(line, &r)) continue;
-            TimeValue t;
-            t.SetFromQuake(r);
-            // Later than what is stored, so the catalogue stays in time order.
-            if (!(t > last)) continue;
-            last = t;
-            written = WriteQuakeRecord(out.f, r) && written;
+            if (ParseQuakeLine(line, &r)) rebuild.Append(r);
         }
         w.Message("%.10s ... %.10s", std::string(text.substr(0, 10)).c_str(),
                   std::string(lastLine.substr(0, 10)).c_str());
         if (w.SendText("OKAY", "")) break;
     }
-    written = std::fflush(out.f) == 0 && ::fsync(::fileno(out.f)) == 0 && written;
-    written = std::fclose(out.f) == 0 && written;
-    out.f = nullptr;
-    if (!complete || !written) {
-        std::remove(temp.c_str());
-        if (!written) w.Message("Could not write %s", kTempCatalogue);
-        return FileEnd::kFailed;
-    }
+    if (!complete) return FileEnd::kFailed;  // the rebuild's copy goes with it
     DelayPumping(1000);
-
-    // Renames only, so one complete catalogue is always in place.
-    const std::string backup = BackupCatalogueName(catalogue);
-    if (std::rename(catalogue.c_str(), backup.c_str()) != 0) {
-        w.Message("Problem renaming %s to %s.", catalogue.c_str(), backup.c_str());
-        std::remove(temp.c_str());
-        return FileEnd::kFailed;
-    }
-    if (std::rename(temp.c_str(), catalogue.c_str()) != 0) {
-        w.Message("Problem renaming %s to %s.", kTempCatalogue, catalogue.c_str());
-        std::rename(backup.c_str(), catalogue.c_str());
-        std::remove(temp.c_str());
+    if (const std::string failure = rebuild.Finish(); !failure.empty()) {
+        w.MessageText(failure);
         DelayPumping(5000);
         return FileEnd::kFailed;
     }
@@ -198,14 +148,12 @@ int UpdateFromServer(const ServerUpdateHooks& hooks) {
         ui::MessageBox(hooks.owner, "IP Address or TCP/IP port not defined", "Error", ui::Buttons::Ok, ui::Icon::None);
         return 1;
     }
-    if (gServerUpdateRunning || gCatalogueUpdateRunning) return 1;  // one update holds the catalogue
-    gServerUpdateRunning = true;
-    gCatalogueUpdateRunning = true;
+    auto hold = std::make_unique<CatalogueUpdateHold>();
+    if (!hold->held()) return 1;  // the other update holds the catalogue
     DebugLog("Close database");
     CloseQuakeCatalogue();
     auto finish = [&](int result) {
-        gCatalogueUpdateRunning = false;
-        gServerUpdateRunning = false;
+        hold.reset();
         OpenQuakeCatalogue(false);
         if (hooks.repeatView) hooks.repeatView();
         return result;

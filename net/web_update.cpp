@@ -1,15 +1,14 @@
 #include "net/web_update.h"
 
-#include <unistd.h>
-
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "core/config.h"
-#include "core/energy.h"
 #include "core/helpers.h"
+#include "core/catalogue_rebuild.h"
 #include "core/quake.h"
 #include "net/http.h"
 #include "platform/sys/files.h"
@@ -38,30 +37,40 @@ Day DayOf(TimeValue t) {
     return {y, m, d};
 }
 
+// Midnight of t's day: windows ask by dates, so that is where they begin and end.
+TimeValue DayStart(TimeValue t) { return TimeValue(std::floor(t.t / kDaySeconds) * kDaySeconds); }
+
+// The event service's CSV header; anything else (an error page, a plain-text
+// reason, an empty answer) is not an answer at all.
+bool IsServiceHeader(const std::string& line) {
+    std::string lower = line;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.rfind("time,latitude,longitude,", 0) == 0;
+}
+
 // Why a window's answer cannot be used, or empty when it can.
 std::string FetchWindow(TimeValue from, TimeValue to, std::vector<QuakeRecord>* records) {
     Day a = DayOf(from), b = DayOf(to);
     char path[256];
     std::snprintf(path, sizeof path, kEventQueryPath, a.y, a.m, a.d, b.y, b.m, b.d);
     HttpResult result;
-    if (HttpRequest("GET ", gEventServiceAddress.c_str(), path, "", "", kServiceAnswerFile, &result) != 0)
+    if (HttpRequest("GET ", gEventServiceAddress.c_str(), path, "", "", kServiceAnswerFile, &result) != 0) {
+        if (result.outcome == HttpOutcome::kNotStored)
+            return std::string("Could not store the answer in ") + kServiceAnswerFile;
         return "Could not get hypocenters";
+    }
     if (result.status < 200 || result.status > 299) return "Could not get hypocenters";
     Closer in{OpenDataFile(kServiceAnswerFile, "rt")};
-    if (!in.f) return "Could not read the answer";
+    if (!in.f) return std::string("Could not read ") + kServiceAnswerFile;
     std::string line;
     std::vector<std::string> lines;
-    bool first = true;
+    if (!ReadWholeLine(in.f, line) || !IsServiceHeader(line)) return "Data not available";
     while (ReadWholeLine(in.f, line)) {
-        // An error page may come with any status and in any case.
+        // An error page may follow a header, with any status and in any case.
         std::string lower = line;
         for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (lower.find("doctype") != std::string::npos || lower.find("<html") != std::string::npos)
             return "Data not available";
-        if (first) {
-            first = false;  // the column header
-            continue;
-        }
         if (line.size() > 50) lines.push_back(line);
     }
     std::sort(lines.begin(), lines.end());
@@ -72,85 +81,34 @@ std::string FetchWindow(TimeValue from, TimeValue to, std::vector<QuakeRecord>* 
     return {};
 }
 
-bool gUpdating = false;
-
-}  // namespace
-
-std::string BackupCatalogueName(const std::string& name) {
-    const std::size_t part = name.find_last_of("/\\");
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos || (part != std::string::npos && dot < part)) return name + ".hyt";
-    return name.substr(0, dot) + ".hyt";
-}
-
-int UpdateFromWebService(bool /*interactive*/, const WebUpdateHooks& hooks) {
-    if (gUpdating) return 1;  // never two at once: the first holds the catalogue
-    gUpdating = true;
-    gCatalogueUpdateRunning = true;
+// Every UPDATE FILE catalogue in turn; 0 when all were brought up to date.
+int RebuildCatalogues(const WebUpdateHooks& hooks) {
     auto say = [&](const std::string& s) {
         if (hooks.message) hooks.message(s);
     };
     auto wait = [&](int ms) {
         if (hooks.wait) hooks.wait(ms);
     };
-
-    DebugLog("Close database");
-    CloseQuakeCatalogue();
-    for (const char* s : {"Conta", "Contact ", "Contact USGS", "Contact USGS ear", "Contact USGS earthqu",
-                          "Contact USGS earthquake ", "Contact USGS earthquake web.", "Contact USGS earthquake web...",
-                          "Fetch events..."})
-        say(s);
-
-    int result = 0;
     for (const UpdateFileRecord& file : gUpdateFiles) {
-        const std::string catalogue = FindDataFile(file.name);
-        Closer old{catalogue.empty() ? nullptr : platform::OpenFile(catalogue, "rb")};
-        if (!old.f) break;
-
-        const std::int32_t count = QuakeRecordCount(old.f);
+        CatalogueRebuild rebuild;
+        if (!rebuild.Open(file.name)) {
+            say(rebuild.error());
+            return 1;
+        }
         const TimeValue now = CurrentUtcTime();
-        TimeValue cut;
-        if (count > 0) {
-            cut = ReadQuakeAt(old.f, count - 1) - TimeValue(gUpdateDays * kDaySeconds);
-        } else {
-            cut = now - TimeValue(gUpdateDays * kDaySeconds);  // an empty catalogue starts UPDATE DAYS back
-        }
-        TimeValue search = cut;
-        bool exact = false;
-        std::int32_t keep = 0;
-        FindQuakeIndex(old.f, &search, &exact, &keep);
-        keep = std::clamp(keep, 0, count);
-
-        DebugLog("Create %s", kTempCatalogue);
-        const std::string temp = JoinPathString(catalogue.substr(0, catalogue.find_last_of('/') + 1), kTempCatalogue);
-        Closer out{std::fopen(temp.c_str(), "wb")};
-        if (!out.f) {
+        const TimeValue span(gUpdateDays * kDaySeconds);
+        // An empty catalogue starts UPDATE DAYS back.
+        const TimeValue cut = rebuild.count() > 0 ? rebuild.LastTime() - span : now - span;
+        if (!rebuild.KeepBefore(cut)) {
             if (hooks.beep) hooks.beep();
-            result = 1;
-            break;
+            say(rebuild.error());
+            return 1;
         }
-        bool written = true;
-        // Everything before the cut-off is kept. The windows start at the last
-        // kept record, whose time is already stored, or at the cut-off itself
-        // when nothing was kept, so no record between them is lost.
-        TimeValue t0 = cut;
-        bool t0Stored = false;
-        QuakeRecord q;
-        for (std::int32_t i = 0; i < keep; ++i) {
-            TimeValue t = ReadQuakeAt(old.f, i, kFromStart, &q);
-            written = written && WriteQuakeRecord(out.f, q);
-            if (i == keep - 1) {
-                t0 = t;
-                t0Stored = true;
-            }
-        }
-        std::fclose(old.f);
-        old.f = nullptr;
 
+        // The windows start at the last kept record, whose time is already
+        // stored, or at the cut-off itself when nothing was kept.
         std::string failure;
-        TimeValue lastWritten = t0;
-        std::vector<QuakeRecord> atLastTime;  // windows share their boundary day
-        for (TimeValue w = t0; w < now && failure.empty(); w = w + TimeValue(kWindowSeconds)) {
+        for (TimeValue w = rebuild.resumeAt(); w < now && failure.empty(); w = w + TimeValue(kWindowSeconds)) {
             TimeValue e = w + TimeValue(kWindowSeconds);
             if (e > now) e = now + TimeValue(kDaySeconds);
             Day a = DayOf(w), b = DayOf(e);
@@ -160,55 +118,48 @@ int UpdateFromWebService(bool /*interactive*/, const WebUpdateHooks& hooks) {
             say(line);
             std::vector<QuakeRecord> records;
             failure = FetchWindow(w, e, &records);
-            for (const QuakeRecord& r : records) {
-                TimeValue t;
-                t.SetFromQuake(r);
-                if (t < lastWritten || (t == lastWritten && t == t0 && t0Stored)) continue;
-                if (t == lastWritten && std::any_of(atLastTime.begin(), atLastTime.end(),
-                                                    [&](const QuakeRecord& o) { return IsSameQuake(o, r); }))
-                    continue;
-                if (t > lastWritten) atLastTime.clear();
-                atLastTime.push_back(r);
-                lastWritten = t;
-                written = written && WriteQuakeRecord(out.f, r);
+            const std::int32_t stored = rebuild.StoredBetween(DayStart(w), DayStart(e));
+            if (failure.empty() && records.empty() && stored > 0) {
+                std::snprintf(line, sizeof line, "No events from %04d-%02d-%02d to %04d-%02d-%02d, where %d are stored",
+                              a.y, a.m, a.d, b.y, b.m, b.d, static_cast<int>(stored));
+                failure = line;
             }
+            for (const QuakeRecord& r : records) rebuild.Append(r);
         }
-        written = std::fflush(out.f) == 0 && ::fsync(::fileno(out.f)) == 0 && written;
-        written = std::fclose(out.f) == 0 && written;
-        out.f = nullptr;
-        if (!failure.empty() || !written) {
+        if (failure.empty()) {
+            wait(1000);
+            failure = rebuild.Finish();
+        }
+        if (!failure.empty()) {
             // The catalogue keeps its old content; the half-built copy goes.
-            std::remove(temp.c_str());
+            rebuild.Abandon();
             say("Problem");
-            say(failure.empty() ? std::string("Could not write ") + kTempCatalogue : failure);
+            say(failure);
             wait(2000);
-            result = 1;
-            break;
-        }
-        wait(1000);
-
-        // The new file replaces the old by renames only, so one of them is
-        // always in place; a failed step is undone.
-        const std::string backup = BackupCatalogueName(catalogue);
-        if (std::rename(catalogue.c_str(), backup.c_str()) != 0) {
-            say("Problem renaming " + catalogue + " to " + backup + ".");
-            std::remove(temp.c_str());
-            result = 1;
-            continue;
-        }
-        if (std::rename(temp.c_str(), catalogue.c_str()) != 0) {
-            say(std::string("Problem renaming ") + kTempCatalogue + " to " + catalogue + ".");
-            std::rename(backup.c_str(), catalogue.c_str());
-            result = 1;
-            wait(5000);
+            return 1;
         }
     }
+    return 0;
+}
 
-    wait(1000);
-    say("Done");
-    wait(1000);
-    gCatalogueUpdateRunning = false;
-    gUpdating = false;
+}  // namespace
+
+int UpdateFromWebService(bool /*interactive*/, const WebUpdateHooks& hooks) {
+    int result = 1;
+    {
+        CatalogueUpdateHold hold;
+        if (!hold.held()) return 1;  // never two at once: the other one holds the catalogue
+        DebugLog("Close database");
+        CloseQuakeCatalogue();
+        for (const char* s : {"Conta", "Contact ", "Contact USGS", "Contact USGS ear", "Contact USGS earthqu",
+                              "Contact USGS earthquake ", "Contact USGS earthquake web.",
+                              "Contact USGS earthquake web...", "Fetch events..."})
+            if (hooks.message) hooks.message(s);
+        result = RebuildCatalogues(hooks);
+        if (hooks.wait) hooks.wait(1000);
+        if (hooks.message) hooks.message("Done");
+        if (hooks.wait) hooks.wait(1000);
+    }
     OpenQuakeCatalogue(false);
     if (hooks.repeatView) hooks.repeatView();
     return result;

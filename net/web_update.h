@@ -5,7 +5,8 @@
 #include <functional>
 #include <string>
 
-inline constexpr const char* kTempCatalogue = "temptemp.hy4";
+#include "core/catalogue_rebuild.h"
+
 inline constexpr const char* kServiceAnswerFile = "USGSHistoryHypocenters.csv";
 inline constexpr const char* kEventQueryPath =
     "fdsnws/event/1/query?format=csv&minmagnitude=3.0&starttime=%04d-%02d-%02d&endtime=%04d-%02d-%02d";
@@ -25,6 +26,3 @@ extern std::string gEventServiceAddress;  // scheme, host and folder the query p
 // 0 when every catalogue was brought up to date, 1 when a problem was
 // reported. Any failed window leaves that catalogue exactly as it was.
 int UpdateFromWebService(bool interactive, const WebUpdateHooks& hooks);
-
-// The ".hyt" name: the last extension of the file part replaced.
-std::string BackupCatalogueName(const std::string& name);

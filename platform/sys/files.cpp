@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <cstdlib>
 #include <vector>
@@ -135,8 +136,64 @@ bool SetCurrentDir(std::string_view dir) {
     return ::chdir(d.c_str()) == 0;
 }
 
-SafeFileWriter::SafeFileWriter(std::string_view target) : target_(ResolvePath(target)) {
-    temp_ = target_ + ".tmpXXXXXX";
+namespace {
+
+// The file a name stands for: a symbolic link is followed to its end, even
+// when that end does not exist yet.
+std::string FinalTarget(const std::string& path) {
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+        std::vector<char> buf(PATH_MAX + 1);
+        const ssize_t n = ::readlink(at.c_str(), buf.data(), buf.size() - 1);
+        if (n <= 0) return at;
+        std::string link(buf.data(), static_cast<std::size_t>(n));
+        if (link.empty() || link[0] != '/') {
+            const std::size_t slash = at.rfind('/');
+            link = (slash == std::string::npos ? std::string() : at.substr(0, slash + 1)) + link;
+        }
+        at = link;
+    }
+    return at;
+}
+
+std::string FolderOfPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+mode_t NewFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+std::vector<std::string> RemoveStaleTemporaryFiles(std::string_view folder) {
+    std::vector<std::string> removed;
+    const std::string dir = folder.empty() ? std::string(".") : std::string(folder);
+    DIR* d = ::opendir(dir.c_str());
+    if (!d) return removed;
+    const std::string marker = kTemporaryMarker;
+    while (dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        const std::size_t at = name.find(marker);
+        if (at == std::string::npos) continue;
+        const long pid = std::strtol(name.c_str() + at + marker.size(), nullptr, 10);
+        // A live writer keeps its file; a pid that is gone (or never was) marks a dead one.
+        if (pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) continue;
+        const std::string path = dir + "/" + name;
+        if (::unlink(path.c_str()) == 0) removed.push_back(path);
+    }
+    ::closedir(d);
+    return removed;
+}
+
+SafeFileWriter::SafeFileWriter(std::string_view target) : target_(FinalTarget(ResolvePath(target))) {
+    temp_ = target_ + kTemporaryMarker + std::to_string(::getpid()) + ".XXXXXX";
     std::vector<char> tmpl(temp_.begin(), temp_.end());
     tmpl.push_back('\0');
     int fd = ::mkstemp(tmpl.data());
@@ -144,7 +201,7 @@ SafeFileWriter::SafeFileWriter(std::string_view target) : target_(ResolvePath(ta
     temp_ = tmpl.data();
     // Keep the permissions of the file being replaced.
     struct stat st;
-    ::fchmod(fd, ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    ::fchmod(fd, ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode());
     file_ = ::fdopen(fd, "wb");
     if (!file_) {
         ::close(fd);
@@ -165,8 +222,17 @@ bool SafeFileWriter::Commit() {
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
     if (ok) ok = std::rename(temp_.c_str(), target_.c_str()) == 0;
-    if (!ok) ::unlink(temp_.c_str());
-    return ok;
+    if (!ok) {
+        ::unlink(temp_.c_str());
+        return false;
+    }
+    // The rename lasts only once the folder holding it is on the disk.
+    const int dir = ::open(FolderOfPath(target_).c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
 }
 
 }  // namespace platform

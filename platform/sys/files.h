@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -31,6 +32,15 @@ bool SetCurrentDir(std::string_view dir);
 // Replaces a file without ever leaving a half-written one: writes go to a
 // temporary file in the same folder, Commit flushes it and renames it over
 // the target. Dropping the writer without Commit leaves the target untouched.
+// A target that is a symbolic link is written through to the file it names;
+// the old file's permissions are kept, and a new file gets those the umask
+// allows. Temporary names carry kTemporaryMarker and the writer's process id.
+inline constexpr const char* kTemporaryMarker = ".kestrune-partial.";
+
+// Removes the temporary files of writers that died in folder (those whose
+// process is gone); the names removed.
+std::vector<std::string> RemoveStaleTemporaryFiles(std::string_view folder);
+
 class SafeFileWriter {
 public:
     explicit SafeFileWriter(std::string_view target);

@@ -160,6 +160,12 @@ std::unique_ptr<Menu> LoadMenu(std::string_view name) {
 
 void ClearMenus() { Menus().clear(); }
 
+std::vector<std::string> MenuNames() {
+    std::vector<std::string> names;
+    for (const auto& [name, items] : Menus()) names.push_back(name);
+    return names;
+}
+
 AcceleratorTable& AcceleratorTable::AddKey(int virtualKey, int id, std::uint32_t modifiers) {
     entries_.push_back({Trigger::VirtualKey, virtualKey, modifiers & (kShift | kControl | kAlt), id});
     return *this;

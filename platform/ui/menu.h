@@ -92,6 +92,8 @@ void RegisterMenu(std::string name, std::vector<MenuSpec> items);
 // A fresh copy of the resource; nullptr when none has that name.
 std::unique_ptr<Menu> LoadMenu(std::string_view name);
 void ClearMenus();
+// Every registered resource name, in name order.
+std::vector<std::string> MenuNames();
 
 class AcceleratorTable {
 public:

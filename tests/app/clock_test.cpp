@@ -9,6 +9,7 @@
 #include "app/speed.h"
 #include "app/view_open.h"
 #include "core/eruption.h"
+#include "core/catalogue_rebuild.h"
 #include "core/quake.h"
 #include "core/view.h"
 #include "map/child_map.h"
@@ -97,7 +98,6 @@ protected:
         gEruptionSymbolHooks = EruptionSymbolHooks{};
         gEruptionCalls = nullptr;
         ClearDisplayedEruptions();
-        gCatalogueUpdateRunning = false;
         platform::SetClock(&hl::VirtualClock());
         ResetViewSettings();
     }
@@ -308,6 +308,23 @@ TEST_F(Clock, PlayErasesTheShownEruptionsFromTheMapPane) {
     EXPECT_EQ(map->backBuffer().At(at.x, at.y), map->mapImageSurface()->At(at.x, at.y));
 }
 
+// Repeat, Redraw, a new view and an alert view all go through OpenView: the
+// old run's eruptions must not keep the same volcano from being drawn again.
+TEST_F(Clock, ReopeningTheViewStartsWithNoEruptionsAndDrawsThemAgain) {
+    WriteEruptionView();
+    myFrame* f = OpenTestView();
+    hl::Advance(50);
+    ASSERT_EQ(gDisplayedEruptions.size(), 1u);
+    f->OpenView(nullptr);
+    EXPECT_TRUE(gDisplayedEruptions.empty());
+    hl::Advance(50);
+    ASSERT_EQ(gDisplayedEruptions.size(), 1u);
+    const EruptionDisplay d = gDisplayedEruptions[0]->display;
+    EXPECT_TRUE(d.displayed);
+    childMap* map = f->layout()->mapPane();
+    EXPECT_EQ(map->backBuffer().At(d.x + gMapRect.left, d.y + gMapRect.top), ColorOf(14));
+}
+
 TEST_F(Clock, WithoutEruptionSymbolsNoEruptionIsRead) {
     gEruptionSymbolHooks.place = nullptr;
     gEruptionSymbolHooks.show = nullptr;
@@ -437,10 +454,14 @@ TEST_F(Clock, DuringACatalogueUpdateTheClockDoesNotReopenTheCatalogue) {
     hl::Advance(50);
     ASSERT_NE(gQuakeCatalogue, nullptr);
     CloseQuakeCatalogue();
-    gCatalogueUpdateRunning = true;
-    hl::Advance(200);
-    EXPECT_EQ(gQuakeCatalogue, nullptr);
-    gCatalogueUpdateRunning = false;
+    {
+        CatalogueUpdateHold update;
+        ASSERT_TRUE(update.held());
+        hl::Advance(200);
+        EXPECT_EQ(gQuakeCatalogue, nullptr);
+        CatalogueUpdateHold second;
+        EXPECT_FALSE(second.held());  // one update at a time
+    }
     hl::Advance(50);
     EXPECT_NE(gQuakeCatalogue, nullptr);
 }

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "app/menus.h"
 #include "app/version.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/native_ids.h"
 #include "platform/ui/recent_files.h"
 #include "tests/app/app_fixture.h"
 
@@ -270,3 +273,27 @@ TEST_F(FrameMenuBar, FilePopupHoldsTheRecentViewsOnlyWithExit) {
 }
 
 }  // namespace
+
+// Every command of every menu resource reaches the toolkit as an id it takes
+// and comes back from it as the program's own id.
+TEST(QuorviewMenuIds, EveryRegisteredMenuIdSurvivesTheToolkitRoundTrip) {
+    RegisterQuorviewResources();
+    ui::NativeIds ids;
+    std::set<int> seen;
+    for (const std::string& name : ui::MenuNames()) {
+        std::unique_ptr<ui::Menu> menu = ui::LoadMenu(name);
+        ASSERT_NE(menu, nullptr) << name;
+        for (int id : menu->CommandIds()) {
+            SCOPED_TRACE(name + " " + std::to_string(id));
+            const std::optional<int> native = ids.ToNative(id);
+            ASSERT_TRUE(native);
+            EXPECT_TRUE(*native >= ui::NativeIds::kFirst && *native < 32767);
+            EXPECT_FALSE(*native >= 4999 && *native <= 5999);
+            EXPECT_EQ(ids.FromNative(*native), id);
+            seen.insert(id);
+        }
+    }
+    // Map > Lat/Lon Lines and Options > Update Hypocenters are among them.
+    EXPECT_TRUE(seen.count(40002) && seen.count(40051));
+    EXPECT_GT(seen.size(), 100u);
+}

@@ -13,7 +13,9 @@
 #include "app/menus.h"
 #include "app/view_list.h"
 #include "app/view_open.h"
+#include "core/quake.h"
 #include "core/view.h"
+#include "map/proj.h"
 #include "map/child_map.h"
 #include "tests/app/app_fixture.h"
 
@@ -517,6 +519,79 @@ TEST_F(Tick, AlertPauseEndsWithTheZoomCommandToThePanel) {
     Ticks(1);
     EXPECT_EQ(gAlertPauseLeft, 0);
     EXPECT_EQ(Sent(panel, kCmZoomToEarthquake), 1);
+}
+
+// The alert zoom redraws the view from memory: the animation runs on, and
+// the zoom never reaches the view file. Without an alert view (nothing writes
+// "Alert_View_Filename.txt" yet) Redraw used to stop the clock for good.
+class AlertZoom : public Tick {
+protected:
+    AlertZoom() {
+        SetMapPaneFactory(nullptr);
+        BuildMercatorTable();
+        TempDir::Write("WORLD", "LEFT LONGITUDE: -180\nRIGHT LONGITUDE: 180\nSOUTH LATITUDE: -70\n"
+                                "NORTH LATITUDE: 75\nDAYS TO LOOP: 7\nDAYS PER SECOND: 0\n"
+                                "MINUTES PER SECOND: 0\nSECONDS PER SECOND: 0\n");
+        MakeEventRecord(&alert_, 2014, 8, 24, 10, 20, 44, 38.2, -122.3, 11, 6.0);
+    }
+    ~AlertZoom() override { gAlertEvent = nullptr; }
+    // The animation timer keeps being set again, tick after tick.
+    static bool ClockRuns(myFrame* f) {
+        hl::Advance(200);
+        return f->animationTimerRunning();
+    }
+    // The bounds lines of the view file, and those of its cached image.
+    static std::string StoredBounds() {
+        std::istringstream in(TempDir::Read("WORLD"));
+        std::string out;
+        for (std::string line; std::getline(in, line);)
+            if (line.find("LONGITUDE: ") == 5 || line.find("LONGITUDE: ") == 6 || line.find("LATITUDE: ") == 6 ||
+                line.find("SAVE LAT LON") == 0)
+                out += line + "\n";
+        return out;
+    }
+    QuakeRecord alert_;
+};
+
+TEST_F(AlertZoom, TheAlertPauseRunningOutZoomsInAndTheAnimationGoesOn) {
+    myFrame* f = Open("WORLD");
+    const std::string stored = StoredBounds();
+    gAlertEvent = &alert_;
+    gAlertPauseLeft = 2;
+    Ticks(2);
+    EXPECT_EQ(Sent(f->layout()->control(), kCmZoomToEarthquake), 1);
+    EXPECT_TRUE(ClockRuns(f));
+    EXPECT_EQ(StoredBounds(), stored);
+}
+
+TEST_F(AlertZoom, ZoomInAndOutFromThePanelRedrawFromMemoryAndLeaveTheViewFile) {
+    myFrame* f = Open("WORLD");
+    childControl* panel = f->layout()->control();
+    const std::string stored = StoredBounds();
+    ASSERT_NE(stored.find("LEFT LONGITUDE: -180\n"), std::string::npos) << stored;
+    gAlertEvent = &alert_;
+    panel->SendCommand(childControl::kZoomToEarthquake);
+    EXPECT_TRUE(ClockRuns(f));
+
+    panel->SendCommand(childControl::kZoomIn);
+    EXPECT_TRUE(ClockRuns(f));
+    // 200 degrees around the event, across the date line.
+    EXPECT_NEAR(gMapEast, -22.3, 1e-9);
+    EXPECT_NEAR(gMapWest, 137.7, 1e-9);
+    panel->SendCommand(childControl::kZoomIn);
+    EXPECT_TRUE(ClockRuns(f));
+    EXPECT_LT(gMapEast, -22.3);
+    panel->SendCommand(childControl::kZoomOut);
+    EXPECT_TRUE(ClockRuns(f));
+    EXPECT_EQ(StoredBounds(), stored);
+
+    // Stop Animation goes back to the view as stored, now and at the next start.
+    panel->SendCommand(childControl::kStopAnimation);
+    EXPECT_EQ(gAlertEvent, nullptr);
+    EXPECT_DOUBLE_EQ(gMapWest, -180);
+    EXPECT_DOUBLE_EQ(gMapEast, 180);
+    EXPECT_EQ(StoredBounds(), stored);
+    EXPECT_TRUE(ClockRuns(f));
 }
 
 struct EndCase {

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 
 #include "app/menus.h"
 #include "app/startup.h"
 #include "app/version.h"
+#include "core/helpers.h"
 #include "core/view.h"
 #include "platform/sys/files.h"
 #include "platform/ui/recent_files.h"
@@ -85,9 +88,13 @@ TEST_F(Startup, OwlMainRunsItsStepsInOrderAndRewritesTheConfiguration) {
     const std::string version = *ProjectRCVersion().Query("ProductVersion");
     const std::vector<std::string> expected = {
         "readctl", "Resolution: 1920 x 1080", "Run the application", "Run", "Version " + version,
-        "CmStartScreen", "Writing quorvel.ini", "Return from application .....",
+        "CmStartScreen",
+        // The unknown key is dropped by the rewrite, so the file is kept first.
+        "Lines of QUORVEL.INI not understood: 1; the file is kept as QUORVEL.INI.bak",
+        "Writing quorvel.ini", "Return from application .....",
     };
     EXPECT_EQ(DebugLines(), expected);
+    EXPECT_NE(TempDir::Read("QUORVEL.INI.bak").find("NO SUCH KEY: 1"), std::string::npos);
     const std::string ini = TempDir::Read("QUORVEL.INI");
     EXPECT_EQ(ini.find("NO SUCH KEY"), std::string::npos);  // rewritten whole
     EXPECT_NE(ini.find("MENU BAR: YES"), std::string::npos);
@@ -128,9 +135,66 @@ TEST_F(Startup, ExitThenShutdownRewritesTheConfiguration) {
 
 TEST_F(Startup, AFailedRewriteIsReportedAndKeepsTheOldFile) {
     std::filesystem::create_directory("QUORVEL.INI");  // cannot be replaced by a file
+    // No window is up at exit: the report goes to stderr, since the debug
+    // log lies in the folder that cannot be written.
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(RewriteConfiguration(platform::CurrentDir()));
-    EXPECT_TRUE(Contains(DebugLines(), "Cannot write QUORVEL.INI"));
     EXPECT_FALSE(RewriteConfiguration(platform::CurrentDir() + "/gone"));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("The settings could not be written to QUORVEL.INI in " + platform::CurrentDir()),
+              std::string::npos) << said;
+    EXPECT_NE(said.find("/gone"), std::string::npos) << said;
+    EXPECT_TRUE(Contains(DebugLines(), "Cannot write QUORVEL.INI"));
+    EXPECT_TRUE(hl::MessageBoxCalls().empty());
+
+    // While the frame is up it is a message box.
+    ASSERT_NE(Start(), nullptr);
+    EXPECT_FALSE(RewriteConfiguration(platform::CurrentDir()));
+    ASSERT_EQ(hl::MessageBoxCalls().size(), 1u);
+    EXPECT_NE(hl::MessageBoxCalls()[0].text.find("could not be written"), std::string::npos);
+
+    // And the program's exit status says so.
+    app_.reset();
+    char name[] = "Quorview";
+    char* argv[] = {name, nullptr};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(OwlMain(1, argv), 1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be written"), std::string::npos);
+}
+
+// SIGTERM and SIGINT end the program as Exit does: the settings are written.
+TEST_F(Startup, TerminationSignalsAreHandledAsExit) {
+    for (int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        TempDir::Write("QUORVEL.INI", "DEBUG: YES\nMENU BAR: YES\nCAN EXIT: YES\nNO SUCH KEY: 1\n");
+        const std::string folder = ReadStartupSettings();
+        myFrame* frame = Start();
+        ASSERT_NE(frame, nullptr);
+        ASSERT_EQ(::raise(signal), 0);  // the process goes on
+        DelayPumping(20);  // the message loop sees the signal
+        EXPECT_EQ(app_->mainWindow(), nullptr);
+        app_.reset();
+        EXPECT_TRUE(RewriteConfiguration(folder));
+        EXPECT_EQ(TempDir::Read("QUORVEL.INI").find("NO SUCH KEY"), std::string::npos);
+        EXPECT_TRUE(Contains(DebugLines(), "Termination signal: Exit"));
+    }
+}
+
+// After a run that died: the catalogue lost between two renames comes back,
+// and the temporary files of killed writers go.
+TEST_F(Startup, RepairsWhatAKilledRunLeftBehind) {
+    TempDir::Write("QUORVEL.INI", "DEBUG: YES\nUPDATE FILE: CAT.HY4\n");
+    const std::string record(24, '\0');
+    TempDir::Write("CAT.hyt", record);
+    TempDir::Write("temptemp.hy4", "cut");
+    const std::string dead = std::string("WORLD") + platform::kTemporaryMarker + "2147483646.abcdef";
+    TempDir::Write(dead, "half a view");
+    ReadStartupSettings();
+    EXPECT_EQ(TempDir::Read("CAT.HY4"), record);
+    EXPECT_FALSE(std::filesystem::exists("temptemp.hy4"));
+    EXPECT_FALSE(std::filesystem::exists(dead));
+    const std::vector<std::string> log = DebugLines();
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& l) { return l.find("Restored ") == 0; }));
 }
 
 using RecentViews = AppTest;

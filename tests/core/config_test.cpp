@@ -427,6 +427,32 @@ TEST_F(ConfigTest, ResetClearsEverything) {
     EXPECT_EQ(gSegmentColors[1], 0);
 }
 
+// A file the reader could not use is not lost to the rewrite: it is kept
+// beside it once, and a file the writer made is never backed up.
+TEST_F(ConfigTest, ARewriteThatDropsUnreadLinesKeepsTheOldFileOnce) {
+    const std::string damaged = std::string("MENU BAR: NO\n\x01\x7f\xffgarbage\0MORE\nMENU BA\nTIMEOUT: soon\n", 43);
+    ASSERT_EQ(ReadText(damaged), 0);
+    ASSERT_EQ(WriteConfigFile(), 0);
+    EXPECT_EQ(TempDir::Read("QUORVEL.INI.bak"), damaged);
+    EXPECT_EQ(gControls[kControlMenuBar], 0);
+    // Once: the next rewrite of the same reading leaves the copy alone.
+    TempDir::Write("QUORVEL.INI.bak", "kept");
+    ASSERT_EQ(WriteConfigFile(), 0);
+    EXPECT_EQ(TempDir::Read("QUORVEL.INI.bak"), "kept");
+
+    for (const char* clean : {"defaults.ini", "all_keys.ini"}) {
+        SCOPED_TRACE(clean);
+        std::filesystem::remove("QUORVEL.INI.bak");
+        ASSERT_EQ(ReadText(Fixture(clean)), 0);
+        ASSERT_EQ(WriteConfigFile(), 0);
+        EXPECT_FALSE(std::filesystem::exists("QUORVEL.INI.bak"));
+    }
+    // Nor one that the writer itself has just written.
+    ASSERT_EQ(ReadConfigFile(), 0);
+    ASSERT_EQ(WriteConfigFile(), 0);
+    EXPECT_FALSE(std::filesystem::exists("QUORVEL.INI.bak"));
+}
+
 // ---- The maintenance program's build ------------------------------------------------------
 
 TEST_F(ConfigTest, KeeperSavesAFileOfTheMainProgramWithoutLosingAnything) {
@@ -466,6 +492,29 @@ TEST_F(ConfigTest, KeeperKeepsLongLinesWholeAndWritesNoKeysItNeverSaw) {
     // The main program cuts the long address to its field, as before.
     ASSERT_EQ(ReadConfigFile(), 0);
     EXPECT_EQ(gAlertEventsUrl, ("https://feeds.example.org/" + std::string(150, 'q')).substr(0, 127));
+}
+
+// The main program sets the flag when any line says YES; a keeper save must
+// leave it as the main program read it.
+TEST_F(ConfigTest, KeeperCarriesTheSphereSettingTheMainProgramReads) {
+    struct Case {
+        const char* lines;
+        int flag;
+    } cases[] = {
+        {"SCIENCE ON A SPHERE: YES\nSCIENCE ON A SPHERE: NO\n", 1},
+        {"SCIENCE ON A SPHERE: NO\nSCIENCE ON A SPHERE: yes\n", 1},
+        {"SCIENCE ON A SPHERE: NO\nSCIENCE ON A SPHERE: MAYBE\n", 0},
+        {"SCIENCE ON A SPHERE: YES\nSCIENCE ON A SPHERE:\n", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
+        ASSERT_EQ(ReadText(c.lines), 0);
+        ASSERT_EQ(gControls[kControlScienceOnASphere], c.flag);
+        ASSERT_EQ(keeper::ReadConfigFile(), 0);
+        ASSERT_EQ(keeper::WriteConfigFile(), 0);
+        ASSERT_EQ(ReadConfigFile(), 0);
+        EXPECT_EQ(gControls[kControlScienceOnASphere], c.flag);
+    }
 }
 
 TEST_F(ConfigTest, KeeperIgnoresTheNuclearOptionAndNeverTouchesTheCriteriaFile) {

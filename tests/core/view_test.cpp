@@ -194,6 +194,34 @@ TEST_F(ViewTest, EveryKeyReadsBackAndWritesOutIdentically) {
     EXPECT_EQ(all.size(), defaults.size() + 5);
 }
 
+// A zoom held in memory never reaches the file the view came from, whatever
+// writes it; under another name the zoomed view is what is saved.
+TEST_F(ViewTest, AZoomInMemoryKeepsTheFilesBounds) {
+    std::string original = Fixture("ALLKEYS");
+    ASSERT_EQ(ReadText(original, "ALLKEYS"), 0);
+    const double west = gMapWest, east = gMapEast, south = gMapSouth, north = gMapNorth;
+    gViewZoomed = true;
+    gMapWest = 139.1;
+    gMapEast = -20.9;
+    gMapSouth = 10;
+    gMapNorth = 60;
+    ASSERT_TRUE(WriteViewFile());
+    EXPECT_EQ(TempDir::Read("ALLKEYS"), original);
+    EXPECT_DOUBLE_EQ(gMapWest, 139.1);  // the map still shows the zoom
+    EXPECT_TRUE(gViewZoomed);
+
+    gMapName = "ZOOMED";
+    ASSERT_TRUE(WriteViewFile());
+    EXPECT_NE(TempDir::Read("ZOOMED").find("LEFT LONGITUDE: 139.1\n"), std::string::npos);
+
+    ASSERT_EQ(ReadViewFile("ALLKEYS"), 0);
+    EXPECT_FALSE(gViewZoomed);
+    EXPECT_DOUBLE_EQ(gMapWest, west);
+    EXPECT_DOUBLE_EQ(gMapEast, east);
+    EXPECT_DOUBLE_EQ(gMapSouth, south);
+    EXPECT_DOUBLE_EQ(gMapNorth, north);
+}
+
 TEST_F(ViewTest, ReadingGivesTheValuesOfTheFile) {
     ASSERT_EQ(ReadText(Fixture("ALLKEYS"), "ALLKEYS"), 0);
     EXPECT_EQ(gMapWest, 120.5);

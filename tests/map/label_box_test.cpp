@@ -121,14 +121,14 @@ TEST_F(LabelRegistry, ADroppedLabelRewritesItsLineAndKeepsItsOptions) {
     b.lineList.reset(ReadWholeTextFileLines("V.CAF", &count));
     b.lineNode = b.lineList->next;
     b.found = true;
-    b.anchor = {30, 10};  // longitude 30
+    b.anchor = {30, 10};  // the pixel whose centre is longitude 30.5
     EXPECT_TRUE(b.SaveDraggedPosition(proj));
     std::string text;
     StringListNode* lines = ReadWholeTextFileLines("V.CAF", &count);
     for (StringListNode* n = lines; n; n = n->next) text += n->text + "\n";
     FreeStringList(lines);
     char head[64];
-    std::snprintf(head, sizeof head, "%6g %7g", InverseMercator(-10.5), 30.5);  // the anchor pixel's centre
+    std::snprintf(head, sizeof head, "%6g %7g", InverseMercator(-10.5), 30.5);
     EXPECT_EQ(text, "symbol: circle\n" + std::string(head) + " Alpha /d6\n11 21 Beta\n");
     EXPECT_EQ(b.lineList, nullptr);
 }

@@ -473,6 +473,9 @@ TEST_F(QuakeSymbols, HighlightRingsGrowThenPulse) {
     pane.EraseHighlight();
     const gfx::Rect area = gfx::Rect::FromSize(p.x + 4 - 85 + gMapRect.left, p.y + 4 - 85 + gMapRect.top, 175, 165);
     EXPECT_EQ(Differences(pane, area), 0);
+    // The magnitude reaches beyond that area; it goes too, and nothing of the highlight is left.
+    EXPECT_EQ(Differences(pane), 0);
+    EXPECT_TRUE(pane.highlightLabel().empty());
 }
 
 TEST_F(QuakeSymbols, HidingTheHighlightBringsThePendingAlertBackWithoutRings) {
@@ -494,6 +497,7 @@ TEST_F(QuakeSymbols, HidingTheHighlightBringsThePendingAlertBackWithoutRings) {
     pane.SetHighlightShown(true);
     pane.HideHighlight(true);
     EXPECT_EQ(Screen(pane, p), kMapBlack);
+    EXPECT_EQ(Differences(pane), 0);  // the large magnitude is gone with the rings
     pane.HideHighlight(false);  // not shown: nothing happens
     EXPECT_EQ(Screen(pane, p), kMapBlack);
     gAlertEvent = nullptr;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -8,7 +10,9 @@
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "net/update_link.h"
 #include "net/web_update.h"
+#include "platform/net/http.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/fixtures/http/local_server.h"
 #include "tests/support/catalogue_file.h"
@@ -116,17 +120,38 @@ TEST_F(WebUpdateTest, KeepsOldRecordsFetchesTheRestAndKeepsTheOldFile) {
 }
 
 TEST_F(WebUpdateTest, AFailedWindowLeavesTheCatalogueAsItWas) {
-    const std::vector<QuakeRecord> old = {Quake(2014, 8, 1, 0, 0, 5.0), Quake(2014, 8, 25, 12, 0, 5.3)};
+    // Kept: 08-01 and 08-15 06:00; the windows are 08-15..09-14, which
+    // replaces the stored 08-25, and 09-14..09-21, which replaces nothing.
+    const std::vector<QuakeRecord> old = {Quake(2014, 8, 1, 0, 0, 5.0), Quake(2014, 8, 15, 6, 0, 5.1),
+                                          Quake(2014, 8, 25, 12, 0, 5.3)};
+    const std::string good = std::string(kHeader) + "\n" + Csv(2014, 9, 1, 0, 0, 6.1) + "\n";
     struct Case {
         const char* name;
+        int window;         // which window gets the answer; the other one is good
         int status;
         std::string body;
+        const char* route;  // a path of the test server that misbehaves; empty for the canned answers
+        const char* shown;  // the reason given after "Problem"
     } cases[] = {
-        {"an error page with a good status", 200, "<!DOCTYPE html>\n<html><body>busy</body></html>\n"},
-        {"an error page further down", 200, std::string(kHeader) + "\n<HTML><body>oops</body></HTML>\n"},
-        {"a plain-text 400", 400, "Bad request: endtime\n"},
-        {"a 503", 503, std::string(kHeader) + "\n"},
+        {"an error page with a good status", 2, 200, "<!DOCTYPE html>\n<html><body>busy</body></html>\n", "",
+         "Data not available"},
+        {"an error page further down", 2, 200, std::string(kHeader) + "\n<HTML><body>oops</body></HTML>\n", "",
+         "Data not available"},
+        {"a plain-text 400", 2, 400, "Bad request: endtime\n", "", "Could not get hypocenters"},
+        {"a 503", 2, 503, std::string(kHeader) + "\n", "", "Could not get hypocenters"},
+        {"a plain-text 200", 1, 200, "Service busy, try again later\n", "", "Data not available"},
+        {"a header-only answer where a record is stored", 1, 200, std::string(kHeader) + "\n", "",
+         "No events from 2014-08-15 to 2014-09-14, where 1 are stored"},
+        {"only short lines where a record is stored", 1, 200, std::string(kHeader) + "\nshort\n", "",
+         "No events from 2014-08-15 to 2014-09-14, where 1 are stored"},
+        {"a 204", 0, 0, "", "no-content", "Data not available"},
+        {"a truncated body", 0, 0, "", "truncated", "Could not get hypocenters"},
+        {"a stall", 0, 0, "", "stall-body", "Could not get hypocenters"},
     };
+    platform::net::HttpSettings quick;
+    quick.connectTimeoutMs = 2000;
+    quick.receiveTimeoutMs = 500;
+    platform::net::OverrideHttpSettingsForTesting(&quick);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::filesystem::remove_all(answers);
@@ -134,20 +159,88 @@ TEST_F(WebUpdateTest, AFailedWindowLeavesTheCatalogueAsItWas) {
         std::filesystem::remove("WORLD.hyt");
         WriteCatalogue(old);
         const std::string oldBytes = TempDir::Read("WORLD.HY4");
-        Answer(Query("2014-08-15", "2014-09-14"), 200, std::string(kHeader) + "\n" + Csv(2014, 9, 1, 0, 0, 6.1) + "\n");
-        Answer(Query("2014-09-14", "2014-09-21"), c.status, c.body);
+        Answer(Query("2014-08-15", "2014-09-14"), c.window == 1 ? c.status : 200, c.window == 1 ? c.body : good);
+        Answer(Query("2014-09-14", "2014-09-21"), c.window == 2 ? c.status : 200, c.window == 2 ? c.body : good);
         LocalHttpServer server(LocalHttpServer::Transport::kPlain, answers);
         ASSERT_TRUE(server.running());
-        gEventServiceAddress = "http://" + server.host() + "/";
+        // The misbehaving routes take the query after their own path.
+        gEventServiceAddress = "http://" + server.host() + "/" + (*c.route ? std::string(c.route) + "?q=" : "");
         lines.clear();
 
         EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
         EXPECT_EQ(TempDir::Read("WORLD.HY4"), oldBytes);
         EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
         EXPECT_FALSE(std::filesystem::exists(kTempCatalogue));
-        EXPECT_NE(std::find(lines.begin(), lines.end(), "Problem"), lines.end());
+        const auto problem = std::find(lines.begin(), lines.end(), "Problem");
+        ASSERT_NE(problem, lines.end());
+        ASSERT_NE(problem + 1, lines.end());
+        EXPECT_EQ(*(problem + 1), c.shown);
         EXPECT_NE(gQuakeCatalogue, nullptr);  // the old catalogue is open again
         CloseQuakeCatalogue();
+    }
+    platform::net::OverrideHttpSettingsForTesting(nullptr);
+}
+
+// A disk that fills up is named as the cause, not the network; the old
+// catalogue stays either way.
+TEST_F(WebUpdateTest, AFullDiskSaysWhatCouldNotBeWritten) {
+    std::vector<QuakeRecord> old;
+    for (int d = 1; d <= 30; ++d) old.push_back(Quake(2014, 7, d, 0, 0, 5.0));  // 720 bytes kept
+    old.push_back(Quake(2014, 8, 15, 6, 0, 5.1));
+    old.push_back(Quake(2014, 8, 25, 12, 0, 5.3));
+    const std::string good = std::string(kHeader) + "\n" + Csv(2014, 9, 1, 0, 0, 6.1) + "\n";
+    Answer(Query("2014-08-15", "2014-09-14"), 200, good);
+    Answer(Query("2014-09-14", "2014-09-21"), 200, good);
+    LocalHttpServer server(LocalHttpServer::Transport::kPlain, answers);
+    ASSERT_TRUE(server.running());
+    gEventServiceAddress = "http://" + server.host() + "/";
+    struct Case {
+        const char* name;
+        rlim_t room;  // bytes a file may grow to
+        const char* shown;
+    } cases[] = {
+        {"no room for the answer", 100, "Could not store the answer in USGSHistoryHypocenters.csv"},
+        {"room for the answers, not for the catalogue", 600, "Could not write temptemp.hy4: File too large"},
+    };
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteCatalogue(old);
+        const std::string oldBytes = TempDir::Read("WORLD.HY4");
+        lines.clear();
+        rlimit small = saved;
+        small.rlim_cur = c.room;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const int result = UpdateFromWebService(true, hooks);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(TempDir::Read("WORLD.HY4"), oldBytes);
+        EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
+        EXPECT_FALSE(std::filesystem::exists(kTempCatalogue));
+        EXPECT_NE(std::find(lines.begin(), lines.end(), c.shown), lines.end());
+        EXPECT_EQ(std::find(lines.begin(), lines.end(), "Could not get hypocenters"), lines.end());
+        CloseQuakeCatalogue();
+    }
+    std::signal(SIGXFSZ, previous);
+}
+
+// Run after run with nothing new in the answers, the catalogue must not shrink.
+TEST_F(WebUpdateTest, RepeatedRunsWithEmptyAnswersNeverErodeTheCatalogue) {
+    std::vector<QuakeRecord> old;
+    for (int d = 1; d <= 25; ++d) old.push_back(Quake(2014, 8, d, 12, 0, 5.0));
+    WriteCatalogue(old);
+    const std::string oldBytes = TempDir::Read("WORLD.HY4");
+    Answer(Query("2014-08-14", "2014-09-13"), 200, std::string(kHeader) + "\n");
+    Answer(Query("2014-09-13", "2014-09-21"), 200, std::string(kHeader) + "\n");
+    LocalHttpServer server(LocalHttpServer::Transport::kPlain, answers);
+    ASSERT_TRUE(server.running());
+    gEventServiceAddress = "http://" + server.host() + "/";
+    for (int run = 0; run < 3; ++run) {
+        EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
+        CloseQuakeCatalogue();
+        EXPECT_EQ(TempDir::Read("WORLD.HY4"), oldBytes) << "run " << run;
     }
 }
 
@@ -160,11 +253,37 @@ TEST_F(WebUpdateTest, NoAnswerAtAllAndAnEmptyCatalogue) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Fetch events from 2014-09-10 to 2014-09-21"), lines.end());
 }
 
-TEST_F(WebUpdateTest, MissingCatalogueEndsNormallyAndBackupNames) {
-    EXPECT_EQ(UpdateFromWebService(true, hooks), 0);
+TEST_F(WebUpdateTest, MissingCatalogueIsReportedAndBackupNames) {
+    // Reported as the server update reports it, and not taken for success.
+    EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "Can't find file WORLD.HY4"), lines.end());
+    EXPECT_EQ(repeats, 1);
     EXPECT_EQ(lines.back(), "Done");
     EXPECT_EQ(BackupCatalogueName("WORLD.HY4"), "WORLD.hyt");
     EXPECT_EQ(BackupCatalogueName("data.v2/WORLD.HY4"), "data.v2/WORLD.hyt");
     EXPECT_EQ(BackupCatalogueName("my.cat.hy4"), "my.cat.hyt");
     EXPECT_EQ(BackupCatalogueName("data.v2/WORLD"), "data.v2/WORLD.hyt");
+}
+
+// One hold for both updates: neither runs inside the other, so neither
+// truncates the temporary catalogue the other is writing.
+TEST_F(WebUpdateTest, NeitherUpdateRunsWhileTheOtherHoldsTheCatalogue) {
+    WriteCatalogue({Quake(2014, 8, 25, 12, 0, 5.3)});
+    const std::string before = TempDir::Read("WORLD.HY4");
+    TempDir::Write(kTempCatalogue, "being written");
+    gUpdateServer = "127.0.0.1";
+    gUpdatePort = static_cast<unsigned>(LocalHttpServer::ClosedPort());
+    {
+        CatalogueUpdateHold running;
+        ASSERT_TRUE(running.held());
+        EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
+        ServerUpdateHooks server;
+        EXPECT_EQ(UpdateFromServer(server), 1);
+        EXPECT_TRUE(lines.empty());
+        EXPECT_EQ(repeats, 0);
+        EXPECT_EQ(TempDir::Read(kTempCatalogue), "being written");
+        EXPECT_EQ(TempDir::Read("WORLD.HY4"), before);
+        EXPECT_EQ(gQuakeCatalogue, nullptr);
+    }
+    EXPECT_FALSE(CatalogueUpdateHold::Taken());
 }

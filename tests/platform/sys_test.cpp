@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -93,6 +94,62 @@ TEST(Files, SafeWriterReplacesWholeOrNotAtAll) {
     platform::SafeFileWriter bad("missing-folder/x.txt");
     EXPECT_FALSE(bad.ok());
     EXPECT_FALSE(bad.Commit());
+}
+
+// A settings file kept elsewhere and linked in: the link stays a link and
+// its target gets the new text.
+TEST(Files, SafeWriterWritesThroughALinkAndKeepsModes) {
+    TempDir dir;
+    std::filesystem::create_directory("real");
+    TempDir::Write("real/QUORVEL.INI", "old");
+    ::chmod("real/QUORVEL.INI", 0640);
+    std::filesystem::create_symlink("real/QUORVEL.INI", "QUORVEL.INI");
+    {
+        platform::SafeFileWriter w("QUORVEL.INI");
+        ASSERT_TRUE(w.ok());
+        std::fputs("new", w.file());
+        ASSERT_TRUE(w.Commit());
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink("QUORVEL.INI"));
+    EXPECT_EQ(TempDir::Read("real/QUORVEL.INI"), "new");
+    struct stat st;
+    ASSERT_EQ(::stat("real/QUORVEL.INI", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("real"), std::filesystem::directory_iterator()), 1);
+
+    // A new file gets what the umask allows, not a fixed mode.
+    const mode_t old = ::umask(077);
+    {
+        platform::SafeFileWriter w("fresh.txt");
+        ASSERT_TRUE(w.ok());
+        ASSERT_TRUE(w.Commit());
+    }
+    ::umask(old);
+    ASSERT_EQ(::stat("fresh.txt", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// A writer killed mid-write leaves its temporary file; the next start knows
+// it by its name and takes it away, and leaves a live writer's alone.
+TEST(Files, StaleTemporaryFilesOfDeadWritersAreRemoved) {
+    TempDir dir;
+    const std::string mine = std::string("QUORVEL.INI") + platform::kTemporaryMarker + std::to_string(::getpid()) + ".aB3xYz";
+    const std::string dead = std::string("WORLD") + platform::kTemporaryMarker + "2147483646.q1w2e3";
+    TempDir::Write(mine, "half");
+    TempDir::Write(dead, "half");
+    TempDir::Write("WORLD", "the view");
+    TempDir::Write("notes.tmp123456", "not ours");
+    {
+        platform::SafeFileWriter w("WORLD");
+        ASSERT_TRUE(w.ok());
+        const std::vector<std::string> removed = platform::RemoveStaleTemporaryFiles(".");
+        EXPECT_EQ(removed, std::vector<std::string>{"./" + dead});
+        std::fputs("new view", w.file());
+        EXPECT_TRUE(w.Commit());  // its own temporary file was left alone
+    }
+    EXPECT_TRUE(std::filesystem::exists(mine));
+    EXPECT_TRUE(std::filesystem::exists("notes.tmp123456"));
+    EXPECT_EQ(TempDir::Read("WORLD"), "new view");
 }
 
 TEST(Files, ProgramAndCurrentFolders) {

@@ -7,6 +7,7 @@
 #include "platform/sys/settings.h"
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/native_ids.h"
 #include "platform/ui/recent_files.h"
 #include "tests/platform/ui_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -232,4 +233,28 @@ TEST(Settings, SectionsRoundTripAndStayOneLine) {
     EXPECT_EQ(t.Section("Recent File List").size(), 2u);
     EXPECT_EQ(t.Get("Missing", "File1"), std::nullopt);
     EXPECT_EQ(TempDir::Read(t.path()), "[Recent File List]\nFile1=D\nFile2=C\n[Other]\nkey x=v=w\n");
+}
+
+// The toolkit takes ids only up to 32767 and gives its standard-id block a
+// meaning of its own; every id must come back as itself.
+TEST(NativeMenuIds, MapIntoTheToolkitsRangeAndBack) {
+    ui::NativeIds ids;
+    const int program[] = {40002, 40051, 65535, 24339, 5006, 149, 1, 40002};
+    for (int id : program) {
+        SCOPED_TRACE(id);
+        const std::optional<int> native = ids.ToNative(id);
+        ASSERT_TRUE(native);
+        EXPECT_GE(*native, ui::NativeIds::kFirst);
+        EXPECT_LE(*native, 32767);
+        EXPECT_EQ(ids.FromNative(*native), id);
+    }
+    EXPECT_EQ(ids.size(), 7);  // the repeated id keeps its first native id
+    EXPECT_FALSE(ids.ToNative(0));
+    EXPECT_FALSE(ids.ToNative(-1));
+    EXPECT_FALSE(ids.FromNative(40002));  // never given out
+    EXPECT_FALSE(ids.FromNative(-31000)); // the toolkit's own automatic ids
+
+    ui::NativeIds full;
+    for (int i = 1; i <= ui::NativeIds::kLast - ui::NativeIds::kFirst + 1; ++i) ASSERT_TRUE(full.ToNative(i));
+    EXPECT_FALSE(full.ToNative(70000));
 }

@@ -15,9 +15,11 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdio>
 #include <deque>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -27,6 +29,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/frame.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/native_ids.h"
 #include "platform/ui/recent_files.h"
 #include "platform/ui/wx/testing.h"
 
@@ -48,8 +51,21 @@ int gQuitCode = 0;
 
 void Drain();
 
+#ifdef NDEBUG
+// A release build logs a toolkit assertion and goes on: its dialog would stop
+// a kiosk, and its Stop button would end the program without saving.
+void LogToolkitAssertion(const wxString& file, int line, const wxString& func, const wxString& cond,
+                         const wxString& msg) {
+    std::fprintf(stderr, "Toolkit assertion \"%s\" failed in %s (%s:%d): %s\n", cond.utf8_str().data(),
+                 func.utf8_str().data(), file.utf8_str().data(), line, msg.utf8_str().data());
+}
+#endif
+
 void EnsureStarted() {
     if (gStarted) return;
+#ifdef NDEBUG
+    wxSetAssertHandler(LogToolkitAssertion);
+#endif
     static int argc = 1;
     static char name[] = "Quorview";
     static char* argv[] = {name, nullptr};
@@ -432,7 +448,11 @@ wxMenu* BuildMenu(const Menu& m) {
         } else if (it.popup) {
             menu->AppendSubMenu(BuildMenu(*it.popup), Text(it.text));
         } else {
-            wxMenuItem* item = menu->AppendCheckItem(it.id, Text(it.text));
+            // An id the toolkit cannot take leaves the item out rather than
+            // stopping the program.
+            const std::optional<int> native = MenuNativeIds().ToNative(it.id);
+            if (!native) continue;
+            wxMenuItem* item = menu->AppendCheckItem(*native, Text(it.text));
             item->Check(it.checked);
             item->Enable(it.enabled);
         }
@@ -445,9 +465,10 @@ void ApplyStates(const Menu& m, wxMenuBar& bar) {
         const MenuItem& it = m.item(i);
         if (it.popup) {
             ApplyStates(*it.popup, bar);
-        } else if (!it.separator && bar.FindItem(it.id)) {
-            bar.Enable(it.id, it.enabled);
-            bar.Check(it.id, it.checked);
+        } else if (const std::optional<int> native = it.separator ? std::nullopt : MenuNativeIds().ToNative(it.id);
+                   native && bar.FindItem(*native)) {
+            bar.Enable(*native, it.enabled);
+            bar.Check(*native, it.checked);
         }
     }
 }
@@ -482,7 +503,9 @@ public:
             Post(m);
             e.Skip();
         }));
-        frame_->Bind(wxEVT_MENU, Guard<wxCommandEvent>([this](wxCommandEvent& e) { PostCommand(e.GetId()); }));
+        frame_->Bind(wxEVT_MENU, Guard<wxCommandEvent>([this](wxCommandEvent& e) {
+            if (const std::optional<int> id = MenuNativeIds().FromNative(e.GetId())) PostCommand(*id);
+        }));
         frame_->Bind(wxEVT_MENU_OPEN, Guard<wxMenuEvent>([this](wxMenuEvent& e) {
             auto* f = dynamic_cast<Frame*>(&model_);
             if (f && f->menu() && frame_->GetMenuBar()) {
@@ -1114,8 +1137,9 @@ int TrackPopup(Window& owner, const Menu& menu, Point screen) {
     if (!p) return 0;
     wxWindow* w = p->container();
     std::unique_ptr<wxMenu> m(BuildMenu(menu));
-    const int id = w->GetPopupMenuSelectionFromUser(*m, w->ScreenToClient(wxPoint(screen.x, screen.y)));
-    return id == wxID_NONE ? 0 : id;
+    const int native = w->GetPopupMenuSelectionFromUser(*m, w->ScreenToClient(wxPoint(screen.x, screen.y)));
+    if (native == wxID_NONE) return 0;
+    return MenuNativeIds().FromNative(native).value_or(0);
 }
 
 int RunLoop(Application& app) {

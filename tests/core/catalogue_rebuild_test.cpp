@@ -1,0 +1,151 @@
+// The catalogue swap under a kill at every one of its steps: whatever moment
+// the writer dies, the next start finds a whole catalogue, the old or the new.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/catalogue_rebuild.h"
+#include "core/quake.h"
+#include "platform/sys/files.h"
+#include "tests/support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QuakeRecord Quake(int month, int day, double magnitude) {
+    return MakeEventRecord(nullptr, 2014, month, day, 12, 0, 0.0, 38.5, 142.25, 10.0, magnitude);
+}
+
+std::string Bytes(const std::vector<QuakeRecord>& records) {
+    std::string out;
+    unsigned char b[kQuakeRecordSize];
+    for (const QuakeRecord& q : records) {
+        EncodeQuakeRecord(q, b);
+        out.append(reinterpret_cast<const char*>(b), sizeof b);
+    }
+    return out;
+}
+
+TimeValue TimeOf(const QuakeRecord& q) {
+    TimeValue t;
+    t.SetFromQuake(q);
+    return t;
+}
+
+const std::vector<QuakeRecord> kOld = {Quake(8, 1, 5.0), Quake(8, 10, 5.1), Quake(8, 20, 5.2), Quake(8, 25, 5.3)};
+const std::vector<QuakeRecord> kFresh = {Quake(8, 20, 5.2), Quake(8, 26, 6.0), Quake(9, 2, 4.4)};
+// What the update makes of them: before 08-15 kept, the rest as fetched.
+const std::vector<QuakeRecord> kNew = {Quake(8, 1, 5.0), Quake(8, 10, 5.1), Quake(8, 20, 5.2), Quake(8, 26, 6.0),
+                                       Quake(9, 2, 4.4)};
+
+// One update of CAT.HY4; the steps it went through.
+std::vector<std::string> gSteps;
+int gKillAt = -1;
+void CountStep(const char* step) {
+    if (static_cast<int>(gSteps.size()) == gKillAt) ::kill(::getpid(), SIGKILL);
+    gSteps.push_back(step);
+}
+
+bool RunUpdate() {
+    CatalogueRebuild rebuild;
+    if (!rebuild.Open("CAT.HY4") || !rebuild.KeepBefore(TimeOf(Quake(8, 15, 0)))) return false;
+    for (const QuakeRecord& q : kFresh) rebuild.Append(q);
+    return rebuild.Finish().empty();
+}
+
+}  // namespace
+
+TEST(CatalogueSwap, AnUpdateKeepsTheOldFileAndPutsTheNewInPlace) {
+    TempDir dir;
+    TempDir::Write("CAT.HY4", Bytes(kOld));
+    gSteps.clear();
+    gKillAt = -1;
+    SetCatalogueStepHookForTesting(CountStep);
+    EXPECT_TRUE(RunUpdate());
+    SetCatalogueStepHookForTesting(nullptr);
+    EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(kNew));
+    EXPECT_EQ(TempDir::Read("CAT.hyt"), Bytes(kOld));
+    EXPECT_FALSE(fs::exists(kTempCatalogue));
+    // The backup is made before the one rename, never by renaming the catalogue away.
+    const auto link = std::find(gSteps.begin(), gSteps.end(), "link backup");
+    const auto rename = std::find(gSteps.begin(), gSteps.end(), "rename");
+    ASSERT_NE(link, gSteps.end());
+    ASSERT_NE(rename, gSteps.end());
+    EXPECT_LT(link, rename);
+}
+
+TEST(CatalogueSwap, AWriterKilledAtAnyStepLeavesAWholeCatalogue) {
+    int completed = 0;
+    int kills = 0;
+    for (int step = 0; step < 200 && !completed; ++step) {
+        SCOPED_TRACE("killed before step " + std::to_string(step));
+        TempDir dir;
+        TempDir::Write("CAT.HY4", Bytes(kOld));
+        TempDir::Write("CAT.hyt", "an older backup");
+        std::fflush(nullptr);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            gSteps.clear();
+            gKillAt = step;
+            SetCatalogueStepHookForTesting(CountStep);
+            ::_exit(RunUpdate() ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (WIFEXITED(status)) {
+            ASSERT_EQ(WEXITSTATUS(status), 0);
+            completed = 1;
+        } else {
+            ASSERT_TRUE(WIFSIGNALED(status));
+            ++kills;
+        }
+        // Whole at every moment, before the start-up repair as after it.
+        const std::string now = TempDir::Read("CAT.HY4");
+        EXPECT_TRUE(now == Bytes(kOld) || now == Bytes(kNew)) << now.size() << " bytes";
+        RecoverCatalogues({"CAT.HY4"}, {platform::CurrentDir()});
+        EXPECT_EQ(TempDir::Read("CAT.HY4"), now);
+        EXPECT_FALSE(fs::exists(kTempCatalogue));  // a stale temporary file goes at start
+    }
+    EXPECT_TRUE(completed);
+    EXPECT_GE(kills, 8);  // every file operation of the update was a place to die
+}
+
+// A catalogue renamed away to its ".hyt" by an older program that died before
+// it renamed the new file in: the start puts a whole catalogue back.
+TEST(CatalogueSwap, StartRestoresACatalogueLostBetweenTwoRenames) {
+    struct Case {
+        const char* name;
+        std::string temp;
+        std::string restored;
+    } cases[] = {
+        {"the new file is whole: it is taken", Bytes(kNew), Bytes(kNew)},
+        {"the new file is cut: the backup is taken", Bytes(kNew).substr(0, 30), Bytes(kOld)},
+        {"the new file is out of order: the backup is taken", Bytes({kNew[3], kNew[0]}), Bytes(kOld)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        TempDir::Write("CAT.hyt", Bytes(kOld));
+        TempDir::Write(kTempCatalogue, c.temp);
+        const std::vector<std::string> said = RecoverCatalogues({"CAT.HY4"}, {platform::CurrentDir()});
+        EXPECT_EQ(TempDir::Read("CAT.HY4"), c.restored);
+        EXPECT_EQ(TempDir::Read("CAT.hyt"), Bytes(kOld));
+        EXPECT_FALSE(fs::exists(kTempCatalogue));
+        EXPECT_FALSE(said.empty());
+    }
+    // Nothing is touched while the catalogue is there, and nothing is made without a backup.
+    TempDir dir;
+    TempDir::Write("CAT.HY4", Bytes(kOld));
+    TempDir::Write("CAT.hyt", Bytes(kNew));
+    RecoverCatalogues({"CAT.HY4", "GONE.HY4"}, {platform::CurrentDir()});
+    EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(kOld));
+    EXPECT_FALSE(fs::exists("GONE.HY4"));
+}
