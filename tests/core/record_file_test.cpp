@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <ostream>
@@ -89,6 +90,7 @@ TEST_F(RecordFileTest, KeptTimesAnswerAsTheDiskDoes) {
         {"runs", 200, true, false, 0},       {"runs, partial record", 57, true, false, 3},
         {"zero first", 40, true, true, 0},   {"unsorted", 64, false, false, 0},
         {"unsorted, large", 999, false, false, 1},
+        {"runs over many strides of the kept sample", 3000, true, false, 0},
     };
     int file = 0;
     for (const Shape& s : shapes) {
@@ -120,6 +122,25 @@ TEST_F(RecordFileTest, KeptTimesAnswerAsTheDiskDoes) {
             }
             std::fclose(kept);
             std::fclose(disk);
+        }
+    }
+}
+
+// A time that is not a number once made the halving step past the last kept time.
+TEST_F(RecordFileTest, ATimeThatIsNotANumberCountsAsBeforeTheFirstRecord) {
+    for (int count : {1, 2, 7}) {
+        SCOPED_TRACE(count);
+        std::vector<std::uint32_t> times;
+        for (int i = 0; i < count; ++i) times.push_back(100 + 10 * static_cast<std::uint32_t>(i));
+        const std::string name = "n" + std::to_string(count);
+        WriteFile(name, times);
+        for (double quiet : {0.0, 1e12}) {  // kept times, then the disk
+            SetRecordTimesQuietSeconds(quiet);
+            ForgetRecordTimes();
+            std::FILE* f = std::fopen(name.c_str(), "rb");
+            ASSERT_NE(f, nullptr);
+            EXPECT_EQ(Find(f, std::nan(""), true), (Answer{-1, 0, 100, false, 0})) << "quiet " << quiet;
+            std::fclose(f);
         }
     }
 }
