@@ -15,6 +15,11 @@ extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** arg
 
 namespace fs = std::filesystem;
 
+#if defined(__SANITIZE_ADDRESS__)
+// As in the test programs: the font library keeps its caches until exit.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+#endif
+
 int main(int argc, char** argv) {
     std::vector<fs::path> inputs;
     for (int i = 1; i < argc; ++i) {

@@ -232,6 +232,31 @@ bool SaveJpeg(const Surface& image, const Rect& area, const std::string& path, i
     return ok;
 }
 
+namespace {
+
+// libpng allocates a chunk's declared length before it reads the chunk, so a
+// few bytes can ask for gigabytes: every chunk must fit in what the file holds.
+bool PngChunksFitTheFile(std::istream& in) {
+    in.clear();
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    std::streamoff at = 8;  // past the signature
+    while (at + 12 <= size) {
+        unsigned char head[8];
+        in.seekg(at);
+        if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
+        const std::uint32_t length = (std::uint32_t{head[0]} << 24) | (std::uint32_t{head[1]} << 16) |
+                                     (std::uint32_t{head[2]} << 8) | head[3];
+        if (length > static_cast<std::uint64_t>(size - at - 12)) return false;
+        if (std::memcmp(head + 4, "IEND", 4) == 0) break;
+        at += 12 + static_cast<std::streamoff>(length);
+    }
+    in.clear();
+    return true;
+}
+
+}  // namespace
+
 std::optional<RgbaImage> LoadPng(const std::string& path, ImageError* error) {
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open()) {
@@ -242,6 +267,10 @@ std::optional<RgbaImage> LoadPng(const std::string& path, ImageError* error) {
     in.read(reinterpret_cast<char*>(signature), 8);
     if (!in || png_sig_cmp(signature, 0, 8) != 0) {
         Fail(error, ImageFault::WrongFormat, "not a PNG file");
+        return std::nullopt;
+    }
+    if (!PngChunksFitTheFile(in)) {
+        Fail(error, ImageFault::BadData, "a chunk is longer than the file");
         return std::nullopt;
     }
     // The header first, so a huge declared size is refused before anything is allocated.

@@ -208,6 +208,7 @@ TEST(GfxImage, MalformedFilesAreRefusedWithTheirFault) {
         {"malformed/huge_dimensions.png", ImageFault::TooLarge},
         {"malformed/screens_wide.png", ImageFault::TooLarge},  // 16384 x 16384 in 66 bytes
         {"malformed/truncated_idat.png", ImageFault::BadData},
+        {"malformed/chunk_longer_than_file.png", ImageFault::BadData},  // 1.9 GB declared in 170 bytes
         {"malformed/bad_zlib.png", ImageFault::BadData},
         {"malformed/no_such_file.png", ImageFault::CannotOpen},
     };
