@@ -5,6 +5,8 @@
 #include "app/globals.h"
 #include "app/view_open.h"
 #include "app/menus.h"
+#include "app/missing_seam.h"
+#include "app/select_window.h"
 #include "app/sound.h"
 #include "app/version.h"
 #include "app/welcome.h"
@@ -70,6 +72,9 @@ const ui::ResponseTable& myFrame::Table() {
         R::Command(kCmExit, &myFrame::CmExit),
         R::Command(kCmFileExit, &myFrame::CmFileExit),
         R::Command(kCmStartScreen, &myFrame::CmStartScreen),
+        R::Command(kCmSelectMenu, &myFrame::CmSelectMenu),
+        R::Command(kCmShowSelectGroup, &myFrame::CmShowSelectGroup),
+        R::Command(kCmOpenSelectedView, &myFrame::CmOpenSelectedView),
         R::Command(kCmNewView, &myFrame::CmNewView),
         R::Command(kCmUpdateHypocenters, &myFrame::CmUpdateHypocenters),
         R::Command(kCmScheduledUpdate, &myFrame::CmScheduledUpdate),
@@ -164,8 +169,22 @@ void myFrame::ResetIdleCountdown() {
 }
 
 void myFrame::CmStartScreen() {
-    // The start screen and the button menu come later; until then this only logs.
     DebugLog("CmStartScreen");
+    StopAnimationTimer();
+    if (layout_) {
+        EraseTransientMarkers();
+        layout_->Destroy();
+        layout_ = nullptr;
+    }
+    if (buttonMenu_) buttonMenu_->Show(ui::ShowCommand::Hide);
+    if (gControls[kControlStartScreen]) ReportMissingSeam("start screen");
+    SetCaption("Kestrune");
+    viewOpen_ = false;
+    gCanClose = false;
+    gNewView = false;
+    if (welcome_) welcome_->Destroy();
+    welcome_ = nullptr;
+    if (!gControls[kControlStartScreen]) SendCommand(kCmSelectMenu);
 }
 
 void myFrame::CmExit() {
