@@ -41,16 +41,15 @@ ViewListIndent ViewListLineIndent(std::string_view line) {
 }
 
 void NormaliseViewBounds(ViewBounds& b) {
-    if (!std::isfinite(b.south)) b.south = kViewListDefaultSouth;
-    if (!std::isfinite(b.north)) b.north = kViewListDefaultNorth;
-    if (!std::isfinite(b.west)) b.west = kViewListDefaultWest;
-    if (!std::isfinite(b.east)) b.east = kViewListDefaultEast;
+    // Beyond this no degree value means anything, and a turn would be lost in rounding.
+    auto sane = [](double v) { return std::isfinite(v) && std::abs(v) <= kViewListBoundLimit; };
+    if (!sane(b.south)) b.south = kViewListDefaultSouth;
+    if (!sane(b.north)) b.north = kViewListDefaultNorth;
+    if (!sane(b.west)) b.west = kViewListDefaultWest;
+    if (!sane(b.east)) b.east = kViewListDefaultEast;
     if (b.west + 0.01 >= b.east) {
         // In one step: a far-off bound must not turn this into a long loop.
-        const double turns = std::floor((b.west + 0.01 - b.east) / 360.0) + 1.0;
-        b.east += turns * 360.0;
-        // Bounds so large that a turn is lost in rounding: one turn east of west.
-        if (!(b.west + 0.01 < b.east)) b.east = b.west + 360.0;
+        b.east += (std::floor((b.west + 0.01 - b.east) / 360.0) + 1.0) * 360.0;
     }
 }
 

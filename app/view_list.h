@@ -31,6 +31,7 @@ inline constexpr std::size_t kViewListNameTitleMax = 15;  // the view name stand
 // Bounds of an entry whose view file cannot be read (or lacks a key).
 inline constexpr double kViewListDefaultSouth = -30, kViewListDefaultNorth = 30;
 inline constexpr double kViewListDefaultWest = -20, kViewListDefaultEast = 20;
+inline constexpr double kViewListBoundLimit = 1e6;  // degrees; bounds beyond it take their defaults
 
 struct ViewListIndent {
     int level = 0;             // 0..9
@@ -52,8 +53,8 @@ struct ViewBounds {
 // The four bound keys of an open view file, each missing one at its default;
 // east comes out more than west + 0.01.
 ViewBounds ReadViewBounds(std::FILE* viewFile);
-// East moved by whole turns until it lies more than 0.01 east of west; not
-// finite bounds take their defaults.
+// East moved by whole turns until it lies more than 0.01 east of west;
+// bounds that are no number, or beyond the limit, take their defaults.
 void NormaliseViewBounds(ViewBounds& b);
 
 // Builds the tree line by line: levels, groups and parents.
