@@ -181,7 +181,8 @@ void selectWindow::Paint(ui::BackBuffer& buffer, const ui::Rect&) {
     const int bh = static_cast<int>(th * gButtonHeight);
 
     // The map area, fitted to the group's region; pixels below are relative to it.
-    gMapRect = {L + 6, T + 6, R - 6, B - bh - 10 - 6};
+    const Rect available{L + 6, T + 6, R - 6, B - bh - 10 - 6};
+    gMapRect = {available.left, available.top, available.right, available.bottom};
     gWestEdge = west_;
     gLonSpan = Proj::LonOffset(east_, west_);
     gMapWidth = gMapRect.right - gMapRect.left;
@@ -190,7 +191,11 @@ void selectWindow::Paint(ui::BackBuffer& buffer, const ui::Rect&) {
                                                  &gMapRect.top, &gMapRect.right, &gMapRect.bottom, &xScale, &yScale);
     gMapWidth = gMapRect.right - gMapRect.left;
     gMapHeight = gMapRect.bottom - gMapRect.top;
-    mapArea_ = {gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom};
+    projected_ = {gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom};
+    // A region wider than half the world is fitted to the width and may come
+    // out taller than the room: what lies beyond is cut, so the map never
+    // covers the title or the bottom row, nor hides a button.
+    mapArea_ = projected_.intersected(available);
 
     if (buttonCount_ == 1) {
         // A group of one is no menu: its entry is acted on at once, and only
@@ -239,10 +244,13 @@ void selectWindow::MakeMenuButtons(gfx::DrawContext& dc, int bh, int cw) {
         std::int32_t top = 0, left = 0, bottomY = 0, right = 0, midBottom = 0, midX = 0;
         LatLonToPixel(e->north, o1, &top, &left);
         LatLonToPixel(e->south, o2, &bottomY, &right);
-        LatLonToPixel(e->south, Proj::LonOffset((e->west + e->east) / 2, gWestEdge), &midBottom, &midX);
-        top += mapArea_.top;
-        midBottom += mapArea_.top;
-        midX += mapArea_.left;
+        // Reduced as the box's edges are: a centre beyond a turn would put the button off the map.
+        double mid = Proj::LonOffset((e->west + e->east) / 2, gWestEdge);
+        while (mid > 360) mid -= 360;
+        LatLonToPixel(e->south, mid, &midBottom, &midX);
+        top += projected_.top;
+        midBottom += projected_.top;
+        midX += projected_.left;
 
         const int hw = (dc.TextExtent(caption).width + 5 * cw) / 2;
         const int cy = (top + midBottom) / 2;
@@ -258,14 +266,15 @@ void selectWindow::MakeMenuButtons(gfx::DrawContext& dc, int bh, int cw) {
 void selectWindow::DrawMap(gfx::DrawContext& dc) {
     const std::unique_ptr<gfx::Surface> picture =
         groupImage_.empty() ? nullptr : gfx::LoadJpeg(platform::ResolvePath(groupImage_));
+    gfx::StateSaver saver(dc);
+    ClipToRect(dc, mapArea_.left, mapArea_.top, mapArea_.right, mapArea_.bottom, true);
+    dc.SetOrigin({0, 0});
     if (picture) {
-        dc.StretchImage(mapArea_, *picture, picture->bounds());
-        dc.SetBackMode(gfx::BackMode::Transparent);
+        dc.StretchImage(projected_, *picture, picture->bounds());
         return;
     }
     dc.FillRect(mapArea_, gfx::Brush::Solid(ColorOf(gConfigBackgroundColor)));
-    gfx::StateSaver saver(dc);
-    ClipToRect(dc, mapArea_.left, mapArea_.top, mapArea_.right, mapArea_.bottom, true);
+    dc.SetOrigin({projected_.left, projected_.top});
     for (const char* pattern : kMenuMapFiles) {
         const std::string name = ResolveMapFileName(pattern, xScale);
         std::FILE* f = OpenDataFile(name, "rb");

@@ -61,7 +61,7 @@ public:
     textButton* exitButton() const { return exit_; }
     textButton* backButton() const { return back_; }
     platform::ui::Window* textWindow() const { return textWindow_; }
-    // The fitted map area of the last paint, client pixels.
+    // The part of the fitted map on the screen at the last paint, client pixels.
     const platform::gfx::Rect& mapArea() const { return mapArea_; }
 
     void CmInformation();
@@ -97,7 +97,8 @@ private:
     bool buttonsMade_ = false;
     platform::ui::Window* textWindow_ = nullptr;
     platform::gfx::Rect client_{};
-    platform::gfx::Rect mapArea_{};
+    platform::gfx::Rect projected_{};  // the map fitted to the region, maybe beyond the room
+    platform::gfx::Rect mapArea_{};    // the part of it on the screen
     double south_ = 0, north_ = 0, west_ = 0, east_ = 0;
     int idleCountdown_ = 0;  // s
     bool hasGroup_ = false;
