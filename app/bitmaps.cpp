@@ -1,63 +1,39 @@
 // The pictures of the program's bitmap resources, drawn here rather than read
 // from files, so that they exist wherever the program runs.
-#include <array>
 #include <string_view>
 #include <vector>
 
 #include "app/buttons.h"
 #include "map/draw.h"
+#include "platform/gfx/font.h"
 
 using gfx::Point;
 using gfx::Rect;
 
 namespace {
 
-// A 5-row pixel font for the words on the transport faces; '#' is ink.
-struct Glyph {
-    char c;
-    std::array<std::string_view, 5> rows;
-};
-constexpr Glyph kGlyphs[] = {
-    {'A', {".#.", "#.#", "###", "#.#", "#.#"}},   {'B', {"##.", "#.#", "##.", "#.#", "##."}},
-    {'C', {".##", "#..", "#..", "#..", ".##"}},   {'D', {"##.", "#.#", "#.#", "#.#", "##."}},
-    {'E', {"###", "#..", "##.", "#..", "###"}},   {'F', {"###", "#..", "##.", "#..", "#.."}},
-    {'G', {".##", "#..", "#.#", "#.#", ".##"}},   {'I', {"###", ".#.", ".#.", ".#.", "###"}},
-    {'K', {"#.#", "#.#", "##.", "#.#", "#.#"}},   {'L', {"#..", "#..", "#..", "#..", "###"}},
-    {'N', {"#..#", "##.#", "#.##", "#..#", "#..#"}},
-    {'P', {"##.", "#.#", "##.", "#..", "#.."}},   {'R', {"##.", "#.#", "##.", "#.#", "#.#"}},
-    {'S', {".##", "#..", ".#.", "..#", "##."}},   {'T', {"###", ".#.", ".#.", ".#.", ".#."}},
-    {'U', {"#.#", "#.#", "#.#", "#.#", "###"}},   {'W', {"#...#", "#...#", "#.#.#", "#.#.#", ".#.#."}},
-    {'Y', {"#.#", "#.#", ".#.", ".#.", ".#."}},   {'.', {".", ".", ".", ".", "#"}},
-};
-
-const Glyph* GlyphOf(char c) {
-    for (const Glyph& g : kGlyphs) {
-        if (g.c == c) return &g;
-    }
-    return nullptr;
-}
-
-int WordWidth(std::string_view word) {
-    int w = 0;
-    for (char c : word) {
-        if (const Glyph* g = GlyphOf(c)) w += static_cast<int>(g->rows[0].size()) + 1;
-    }
-    return w > 0 ? w - 1 : 0;
-}
-
-// Centred on the surface's width, top row at y.
-void DrawWord(gfx::Surface& s, std::string_view word, int y, gfx::Color ink) {
-    int x = (s.width() - WordWidth(word)) / 2;
-    for (char c : word) {
-        const Glyph* g = GlyphOf(c);
-        if (!g) continue;
-        for (int r = 0; r < 5; ++r) {
-            for (std::size_t i = 0; i < g->rows[r].size(); ++i) {
-                if (g->rows[r][i] == '#') s.row(y + r)[x + static_cast<int>(i)] = ink.value();
+// The word above a transport face's symbol, in the largest sans face whose
+// real extent fits what the button's bevel leaves of the face: 26 pixels from
+// column 3, 12 rows from row 2. Bold where bold fits.
+void DrawWord(gfx::DrawContext& dc, std::string_view word, gfx::Color ink) {
+    constexpr int kWidth = 26, kMaxCell = 12, kMinCell = 7;
+    std::shared_ptr<const gfx::Font> font;
+    for (int cell = kMaxCell; cell >= kMinCell && !font; --cell) {
+        for (int weight : {gfx::kBoldWeight, gfx::kNormalWeight}) {
+            auto f = gfx::Font::Create("Arial", cell, weight);
+            if (f && f->Width(word) <= kWidth && f->metrics().height <= kMaxCell) {
+                font = f;
+                break;
             }
         }
-        x += static_cast<int>(g->rows[0].size()) + 1;
     }
+    if (!font) return;
+    gfx::StateSaver saver(dc);
+    dc.SetFont(font);
+    dc.SetTextColor(ink);
+    dc.SetBackMode(gfx::BackMode::Transparent);
+    dc.SetTextAlign(gfx::HAlign::Center, gfx::VAlign::Top);
+    dc.TextOut({16, 2}, word);
 }
 
 void Fill(gfx::DrawContext& dc, std::vector<Point> points, gfx::Color c) {
@@ -89,28 +65,28 @@ std::unique_ptr<gfx::Surface> TransportFace(int id) {
     auto left = [&](int x) { Fill(dc, {{x + 7, 14}, {x + 7, 27}, {x, 20}}, ink); };
     std::string_view word;
     switch (id) {
-        case 7001: word = "PLAY", right(12); break;
-        case 7002: word = "BEGIN", Box(dc, {9, 14, 12, 27}, ink), left(13); break;
-        case 7003: word = "REW.", left(8), left(16); break;
-        case 7004: word = "STEP", left(12); break;
-        case 7005: word = "PAUSE", Box(dc, {10, 14, 14, 27}, ink), Box(dc, {18, 14, 22, 27}, ink); break;
-        case 7006: word = "STEP", right(12); break;
-        case 7007: word = "F.FWD", right(9), right(17); break;
+        case 7001: word = "Play", right(12); break;
+        case 7002: word = "Begin", Box(dc, {9, 14, 12, 27}, ink), left(13); break;
+        case 7003: word = "Rew.", left(8), left(16); break;
+        case 7004: word = "Step", left(12); break;
+        case 7005: word = "Pause", Box(dc, {10, 14, 14, 27}, ink), Box(dc, {18, 14, 22, 27}, ink); break;
+        case 7006: word = "Step", right(12); break;
+        case 7007: word = "F.Fwd", right(9), right(17); break;
         case 7008:
-            word = "REPEAT";
+            word = "Repeat";
             Box(dc, {16, 14, 24, 16}, ink);  // the hook over the top
             Box(dc, {22, 14, 24, 24}, ink);
             Box(dc, {13, 22, 24, 24}, ink);
             Fill(dc, {{13, 18}, {13, 27}, {8, 23}}, ink);
             break;
         case 7010:
-            word = "BACK";
+            word = "Back";
             Box(dc, {14, 19, 25, 23}, ink);
             Fill(dc, {{14, 14}, {14, 27}, {7, 21}}, ink);
             break;
         default: return nullptr;
     }
-    DrawWord(*s, word, 4, ink);
+    DrawWord(dc, word, ink);
     s->ClearDamage();
     return s;
 }

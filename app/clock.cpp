@@ -346,7 +346,8 @@ void myFrame::WriteDailyCounts() {
 void myFrame::ShowEventCounters() {
     if (!layout_) return;
     if (layout_->legend()) layout_->legend()->DrawEventCounters(quakesShown_, eruptionsShown_);
-    else if (layout_->control() && gControls[kControlBottomLegend]) {
+    // The bottom legend's boxes are the panel's: they count whether or not a legend pane exists.
+    if (layout_->control() && gControls[kControlBottomLegend]) {
         layout_->control()->DrawEventCounters(quakesShown_, eruptionsShown_);
     }
 }

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <tuple>
+#include <utility>
 
 #include "app/buttons.h"
 #include "app/frame.h"
@@ -217,20 +220,36 @@ ui::CheckBox* childControl::AddCheck(int id, const char* caption, int x, int y, 
     return new ui::CheckBox(this, ui::ControlKind::CheckBox, id, caption, 0, Rect::FromSize(x, y, width, height));
 }
 
+namespace {
+
+// The widest of the speed names in the system font, as the speed box draws them.
+int WidestSpeedName() {
+    const auto font = gfx::Font::System();
+    int widest = 0;
+    for (const char* name : kSpeedNames) widest = std::max(widest, font ? font->Width(name) : 0);
+    return widest;
+}
+
+}  // namespace
+
+int CheckRowHeight(int screenFontHeight) {
+    return std::max(screenFontHeight, ui::CheckBoxSize("Earthquakes").height);
+}
+
 void childControl::BuildStandard() {
     const int a = gScreenMetrics.aveCharWidth;
     const int w = gLargeMetrics.aveCharWidth;
     const int tmH = gScreenMetrics.height;
-    const int W = gScreenWidth;
-    const int H = static_cast<int>(tmH * gButtonHeight);
-    const int W1 = 10 * a;
-    const int t = static_cast<int>(2.5 * W1);
-    const int o = static_cast<int>(1.2 * W1);
     const int X1 = 106 + 21 * w;
     const int X2 = X1 + 34;
     const int X3 = X2 + 38;
-    const int X4 = X3 + 18 + 14 * a + 18 + 3 * a;
+    // Widths from the texts' real extents where the average character would
+    // not hold them: the longest speed name, the check boxes' captions.
+    const int speedWidth = std::max(14 * a, WidestSpeedName() + 10);
+    const int X4 = X3 + 18 + speedWidth + 18 + 3 * a;
     const int X5 = X4 + 2 * a;
+    const int row = CheckRowHeight(tmH);
+    auto boxWidth = [a](const char* caption) { return std::max(14 * a, ui::CheckBoxSize(caption).width); };
 
     play_ = AddBitmap(kPlay, 7001, 0, 4, 4, 34);
     backArrow_ = AddBitmap(kBack, 7010, 0, 4, 42, 34);
@@ -245,8 +264,8 @@ void childControl::BuildStandard() {
     track_ = sliderRect_.inflated(-4, 0);
     slider_ = new mySlider(this, kTimeSliderId, sliderRect_);
     slower_ = AddBitmap(kSlower, 601, 1, X3, 4, 18);
-    speedBox_ = {X3 + 18, 4, X3 + 18 + 14 * a, 22};
-    faster_ = AddBitmap(kFaster, 600, 1, X3 + 18 + 14 * a, 4, 18);
+    speedBox_ = {X3 + 18, 4, X3 + 18 + speedWidth, 22};
+    faster_ = AddBitmap(kFaster, 600, 1, X3 + 18 + speedWidth, 4, 18);
 
     quakeRoller_ = new Roller(this, kQuakeCutoffDown, kQuakeCutoffUp, X3, 29, 4 * a, &gMagnitudeCutoff, "EQ Cutoff",
                               "%3.1f");
@@ -259,33 +278,44 @@ void childControl::BuildStandard() {
     eruptionRoller_->limits().maximum = 8;
     eruptionRoller_->limits().step = 1;
 
-    quakeIcon_ = {X4, tmH / 2 + 4};
-    eruptionIcon_ = {X4, tmH / 2 + 4 + tmH};
-    quakesBox_ = AddCheck(kEarthquakesBox, "Earthquakes", X5, 4, 14 * a, tmH);
-    eruptionsBox_ = AddCheck(kEruptionsBox, "Eruptions", X5, tmH + 4, 14 * a, tmH);
+    quakeIcon_ = {X4, row / 2 + 4};
+    eruptionIcon_ = {X4, row / 2 + 4 + row};
+    const int quakesWidth = std::max(boxWidth("Earthquakes"), boxWidth("Eruptions"));
+    quakesBox_ = AddCheck(kEarthquakesBox, "Earthquakes", X5, 4, quakesWidth, row);
+    eruptionsBox_ = AddCheck(kEruptionsBox, "Eruptions", X5, row + 4, quakesWidth, row);
+    const int next = X5 + quakesWidth + a;
     const bool info = Control(kControlShowInfoSpotCheckBox);
-    if (info) infoBox_ = AddCheck(kInfoBoxesBox, "Info boxes", X5 + 15 * a, 2 * tmH + 4, 14 * a, tmH);
-    setDate_ = AddText(kSetDate, "Set Date", X5 + 15 * a + (info ? 14 * a : 0), 5, 10 * a, 2 * H / 3);
-    if (W > 640) plates_ = AddText(kPlates, "Plates", W - W1 - 5, 4, W1, H);
-    zoomToQuake_ = AddText(kZoomToEarthquake, "Zoom in to Earthquake", W - o - t - W1 - 5, 4, t, H, true);
-    stopAnimation_ = AddText(kStopAnimation, "Stop Animation", W - o - t - W1 - 5, H + 4, t, H, true);
-    zoomIn_ = AddText(kZoomIn, "Zoom In", W - o - W1 - 5, 4, o, H, true);
-    zoomOut_ = AddText(kZoomOut, "Zoom Out", W - o - W1 - 5, H + 4, o, H, true);
+    const int infoWidth = boxWidth("Info boxes");
+    if (info) infoBox_ = AddCheck(kInfoBoxesBox, "Info boxes", next, 2 * row + 4, infoWidth, row);
+    const int H = static_cast<int>(tmH * gButtonHeight);
+    setDate_ = AddText(kSetDate, "Set Date", next + (info ? infoWidth : 0), 5, 10 * a, 2 * H / 3);
+    ArrangeStandard(gScreenWidth);
+}
+
+// The buttons at the panel's right edge, for a panel W pixels wide.
+void childControl::ArrangeStandard(int W) {
+    const int a = gScreenMetrics.aveCharWidth;
+    const int H = static_cast<int>(gScreenMetrics.height * gButtonHeight);
+    const int W1 = 10 * a;
+    const int t = static_cast<int>(2.5 * W1);
+    const int o = static_cast<int>(1.2 * W1);
+    auto place = [this](textButton*& b, int id, const char* caption, int x, int y, int width, int height, bool hidden) {
+        if (!b) b = AddText(id, caption, x, y, width, height, hidden);
+        else b->MoveWindow(Rect::FromSize(x, y, width, height));
+    };
+    if (W > 640) place(plates_, kPlates, "Plates", W - W1 - 5, 4, W1, H, false);
+    place(zoomToQuake_, kZoomToEarthquake, "Zoom in to Earthquake", W - o - t - W1 - 5, 4, t, H, true);
+    place(stopAnimation_, kStopAnimation, "Stop Animation", W - o - t - W1 - 5, H + 4, t, H, true);
+    place(zoomIn_, kZoomIn, "Zoom In", W - o - W1 - 5, 4, o, H, true);
+    place(zoomOut_, kZoomOut, "Zoom Out", W - o - W1 - 5, H + 4, o, H, true);
 }
 
 void childControl::BuildKiosk() {
     const int a = gScreenMetrics.aveCharWidth;
-    const int w = gLargeMetrics.aveCharWidth;
     const int tmH = gScreenMetrics.height;
-    const int W = gScreenWidth;
     const int H = static_cast<int>(tmH * gButtonHeight);
-    const int readoutWidth = (Control(kControlDateDisplayInDays) ? 13 : 21) * w;
 
-    if (Control(kControlShowSlider)) {
-        sliderRect_ = {10, H + 8, W - 10, H + 42};
-        track_ = sliderRect_.inflated(-4, 0);
-        slider_ = new mySlider(this, kTimeSliderId, sliderRect_);
-    }
+    if (Control(kControlShowSlider)) slider_ = new mySlider(this, kTimeSliderId, {10, H + 8, gScreenWidth - 10, H + 42});
 
     int x = 5;
     auto left = [&](int id, const std::string& caption, int width) {
@@ -298,37 +328,84 @@ void childControl::BuildKiosk() {
         exit_ = left(kExit, gExitButtonLabel, static_cast<int>(gExitButtonLabel.size() + 5) * a);
     }
     if (Control(kControlShowWorldMenuButton)) {
-        worldMenu_ = left(kSelectMenu, gWorldMenuLabel, static_cast<int>(gWorldMenuLabel.size() + 5) * a);
+        // Until a list of views gives the first entry's title, the menu of the world view.
+        const std::string label = gWorldMenuLabel.empty() ? gWorldViewName + " Menu" : gWorldMenuLabel;
+        worldMenu_ = left(kSelectMenu, label, static_cast<int>(label.size() + 5) * a);
     }
     if (Control(kControlShowStartOverButton)) startOver_ = left(kStartOver, "Start over", 13 * a);
-    const int B = x;
+    leftGroupEnd_ = x;
 
-    int readoutX = (W - readoutWidth) / 2;
-    if (readoutX - B < 20 * a) readoutX = B + 2;
-    readoutRect_ = Rect::FromSize(readoutX, 6, readoutWidth, H);
-
-    int r = W - 2;
-    auto right = [&](int id, const char* caption, int width, int gap) {
-        r -= gap + width;
-        return AddText(id, caption, r, 6, width, H);
-    };
-    if (Control(kControlShowPlatesButton)) plates_ = right(kPlates, "Plates", 10 * a + 2, 2);
-    if (Control(kControlShowRepeatButton)) repeat_ = right(kKioskRepeat, "Repeat", 11 * a, 2);
+    if (Control(kControlShowPlatesButton)) plates_ = AddText(kPlates, "Plates", 0, 6, 10 * a + 2, H);
+    if (Control(kControlShowRepeatButton)) repeat_ = AddText(kKioskRepeat, "Repeat", 0, 6, 11 * a, H);
     if (Control(kControlShowPauseButton)) {
-        pause_ = right(kPause, "Pause", 9 * a + 2, 4);
-        resume_ = AddText(kPlay, "Resume", r, 6, 9 * a + 2, H);
+        pause_ = AddText(kPause, "Pause", 0, 6, 9 * a + 2, H);
+        resume_ = AddText(kPlay, "Resume", 0, 6, 9 * a + 2, H);
         FollowPaused();
     }
-
-    const int C = readoutRect_.right + 2;
+    const int row = CheckRowHeight(tmH);
     const bool boxes = Control(kControlShowEqErCheckBoxes) && !Control(kControlBottomLegend);
     if (boxes) {
-        quakeIcon_ = {C + 2 * a, tmH / 2 + 6};
-        eruptionIcon_ = {C + 2 * a, tmH / 2 + 6 + tmH};
-        quakesBox_ = AddCheck(kEarthquakesBox, "Earthquakes", C + 4 * a, 6, 15 * a, tmH);
-        eruptionsBox_ = AddCheck(kEruptionsBox, "Eruptions", C + 4 * a, tmH + 6, 15 * a, tmH);
+        const int width = std::max({15 * a, ui::CheckBoxSize("Earthquakes").width, ui::CheckBoxSize("Eruptions").width});
+        quakesBox_ = AddCheck(kEarthquakesBox, "Earthquakes", 0, 6, width, row);
+        eruptionsBox_ = AddCheck(kEruptionsBox, "Eruptions", 0, row + 6, width, row);
     }
-    if (Control(kControlShowSoundButton)) soundBox_ = AddCheck(kSoundBox, "Sound", boxes ? C + 4 * a : C, 6, 7 * a, tmH);
+    if (Control(kControlShowSoundButton)) {
+        soundBox_ = AddCheck(kSoundBox, "Sound", 0, 6, std::max(7 * a, ui::CheckBoxSize("Sound").width), row);
+    }
+    ArrangeKiosk(gScreenWidth);
+}
+
+// Everything of the kiosk panel that follows its width: the slider, the
+// read-out, the right group, the check boxes and the counters.
+void childControl::ArrangeKiosk(int W) {
+    const int a = gScreenMetrics.aveCharWidth;
+    const int w = gLargeMetrics.aveCharWidth;
+    const int tmH = gScreenMetrics.height;
+    const int H = static_cast<int>(tmH * gButtonHeight);
+    const int readoutWidth = (Control(kControlDateDisplayInDays) ? 13 : 21) * w;
+    const int row = CheckRowHeight(tmH);
+
+    if (slider_) {
+        sliderRect_ = {10, H + 8, W - 10, H + 42};
+        track_ = sliderRect_.inflated(-4, 0);
+        slider_->MoveWindow(sliderRect_);
+    }
+    const int B = leftGroupEnd_;
+    int readoutX = (W - readoutWidth) / 2;
+    if (readoutX - B < 20 * a) readoutX = B + 2;
+
+    int r = W - 2;
+    auto right = [&](textButton* b, int gap) {
+        if (!b) return;
+        r -= gap + b->rect().width();
+        b->MoveWindow(Rect::FromSize(r, 6, b->rect().width(), H));
+    };
+    right(plates_, 2);
+    right(repeat_, 2);
+    right(pause_, 4);
+    if (resume_) resume_->MoveWindow(Rect::FromSize(r, 6, resume_->rect().width(), H));
+    rightGroupStart_ = r;
+    if (soundBox_ && Control(kControlBottomLegend)) {
+        soundBox_->MoveWindow(Rect::FromSize(r - 2 * a - soundBox_->rect().width(), 6 + (H - row) / 2,
+                                             soundBox_->rect().width(), row));
+    }
+    if (Control(kControlBottomLegend)) readoutX = PlaceBottomLegend(B, readoutX, readoutWidth);
+    readoutRect_ = Rect::FromSize(readoutX, 6, readoutWidth, H);
+
+    const int C = readoutRect_.right + 2;
+    if (quakesBox_ && eruptionsBox_) {
+        quakeIcon_ = {C + 2 * a, row / 2 + 6};
+        eruptionIcon_ = {C + 2 * a, row / 2 + 6 + row};
+        quakesBox_->MoveWindow(Rect::FromSize(C + 4 * a, 6, quakesBox_->rect().width(), row));
+        eruptionsBox_->MoveWindow(Rect::FromSize(C + 4 * a, row + 6, eruptionsBox_->rect().width(), row));
+    }
+    // With the bottom legend the right of the read-out is the legend's: the
+    // Sound box went beside the right group above.
+    if (soundBox_ && !Control(kControlBottomLegend)) {
+        const int width = soundBox_->rect().width();
+        const int x = quakesBox_ ? quakesBox_->rect().right + a : C;
+        soundBox_->MoveWindow(Rect::FromSize(x, 6 + (H - row) / 2, width, row));
+    }
 
     if (Control(kControlBottomLegend) && Control(kControlShowEventCounters)) {
         // Kept here as well as drawn by Paint, so counters drawn before the first paint land.
@@ -341,11 +418,65 @@ void childControl::BuildKiosk() {
     }
 }
 
+namespace {
+const char kBottomQuakes[] = "Earthquakes";
+const char kBottomVolcanoes[] = "Volcanic Eruptions";
+}  // namespace
+
+// The bottom legend's two halves need room beside the read-out: the
+// earthquake half (dot, text, counter) left of it, the eruption half right
+// of it, both clear of the buttons. The first of the large font, the system
+// font and the legend font with which both fit; where none does, the symbols
+// and counters without their texts. The read-out as near the middle as that
+// allows.
+int childControl::PlaceBottomLegend(int leftEnd, int readoutX, int readoutWidth) {
+    const int a = gScreenMetrics.aveCharWidth;
+    const int counter = Control(kControlShowEventCounters) ? 8 * a + 15 : 0;
+    const int limit = (soundBox_ ? soundBox_->rect().left : rightGroupStart_) - a;
+    auto halves = [&](const std::shared_ptr<const gfx::Font>& f, bool texts) {
+        const auto font = f ? f : gfx::Font::System();
+        const int pad = font ? font->metrics().aveCharWidth : a;
+        const int quakes = !texts ? 0 : font ? font->Width(kBottomQuakes) + pad : 12 * a;
+        const int volcanoes = !texts ? 0 : font ? font->Width(kBottomVolcanoes) + pad : 19 * a;
+        return std::pair{15 + counter + quakes + 15 + 8 + 2, 15 + counter + 30 + volcanoes};
+    };
+    bottomLegendTexts_ = true;
+    int left = 0, right = 0;
+    bool fits = false;
+    for (const auto& font : {gLargeFont, std::shared_ptr<const gfx::Font>(), gLegendFont}) {
+        std::tie(left, right) = halves(font, true);
+        bottomLegendFont_ = font;
+        if ((fits = leftEnd + left + readoutWidth + right <= limit)) break;
+    }
+    if (!fits) {
+        bottomLegendTexts_ = false;
+        std::tie(left, right) = halves(nullptr, false);
+    }
+    int x = std::max(readoutX, leftEnd + left);
+    x = std::min(x, limit - right - readoutWidth);
+    return std::max(x, leftEnd + 2);
+}
+
+void childControl::EvSize(ui::Size client) {
+    Window::EvSize(client);
+    Arrange(client.width);
+    Invalidate();
+}
+
+void childControl::Arrange(int W) {
+    if (W <= 0) return;
+    if (kind_ == Kind::Kiosk) ArrangeKiosk(W);
+    else ArrangeStandard(W);
+}
+
 void childControl::SetupWindow() {
     Window::SetupWindow();
+    // Laid out for the screen's width until now: the panel's own width counts.
+    Arrange(clientRect().width());
     background_ = Doviredezur() ? 17 : kLightGrayColor;
     if (slider_) {
-        slider_->SetLabelPainter([this](gfx::DrawContext& dc) { DrawYearLabels(dc); });
+        const int labelRows = gLegendFont ? gLegendFont->metrics().height + 1 : 0;
+        slider_->SetLabelPainter([this](gfx::DrawContext& dc) { DrawYearLabels(dc); }, labelRows);
         slider_->SetRange(0, kSliderRange);
         slider_->SetTicGap(kSliderRange);
         slider_->SetPosition(0);
@@ -852,8 +983,8 @@ void childControl::DrawBottomLegend(gfx::DrawContext& dc) {
     const int y = readoutRect_.top + 17;
     const int half = (tmH + 4) / 2;
     const bool counters = Control(kControlShowEventCounters);
-    const std::string volcanoes = "Volcanic Eruptions";
-    const std::string quakes = "Earthquakes";
+    const std::string volcanoes = kBottomVolcanoes;
+    const std::string quakes = kBottomQuakes;
 
     int x = readoutRect_.right + 15;
     if (counters) {
@@ -862,10 +993,9 @@ void childControl::DrawBottomLegend(gfx::DrawContext& dc) {
         x = eruptionCounter_.right + 15;
     }
     DrawEruptionSymbol(dc, x + 15, y, 4, ColorOf(12), ColorOf(0));
-    // The large font only while the text stays clear of the Repeat button.
-    std::shared_ptr<const gfx::Font> font = gLargeFont;
-    if (font && repeat_ && x + 30 + font->Width(volcanoes) > repeat_->rect().left) font = nullptr;
-    DrawJustifiedText(dc, x + 30, y, font, volcanoes, 0, kNoColor, HJust::Left, VJust::Center);
+    // The large font only where both halves fit clear of the buttons (PlaceBottomLegend).
+    const std::shared_ptr<const gfx::Font> font = bottomLegendFont_;
+    if (bottomLegendTexts_) DrawJustifiedText(dc, x + 30, y, font, volcanoes, 0, kNoColor, HJust::Left, VJust::Center);
 
     x = readoutRect_.left - 15;
     if (counters) {
@@ -873,8 +1003,9 @@ void childControl::DrawBottomLegend(gfx::DrawContext& dc) {
         DrawBevelFrame(dc, quakeCounter_, kWhiteColor, true, 2, 0);
         x = quakeCounter_.left - 15;
     }
-    const Rect text = DrawJustifiedText(dc, x, y, font, quakes, 0, kNoColor, HJust::Right, VJust::Center);
-    DrawDot(dc, nullptr, text.left - 15, y, 8, gfx::kBlack, gfx::kWhite, 2);
+    const int textLeft =
+        bottomLegendTexts_ ? DrawJustifiedText(dc, x, y, font, quakes, 0, kNoColor, HJust::Right, VJust::Center).left : x;
+    DrawDot(dc, nullptr, textLeft - 15, y, 8, gfx::kBlack, gfx::kWhite, 2);
 }
 
 void childControl::Paint(ui::BackBuffer& buffer, const Rect&) {

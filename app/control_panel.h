@@ -5,6 +5,7 @@
 // call its entry points.
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -161,10 +162,17 @@ protected:
     void SetupWindow() override;
     void Paint(platform::ui::BackBuffer& buffer, const platform::ui::Rect& damaged) override;
     void ChildRemoved(platform::ui::Window* child) override;
+    void EvSize(platform::ui::Size client) override;
 
 private:
     void BuildStandard();
     void BuildKiosk();
+    // The controls whose place follows the panel's width W.
+    void Arrange(int W);
+    void ArrangeStandard(int W);
+    void ArrangeKiosk(int W);
+    // The read-out's x that leaves the bottom legend room; picks its font.
+    int PlaceBottomLegend(int leftEnd, int readoutX, int readoutWidth);
     textButton* AddText(int id, const char* caption, int x, int y, int width, int height, bool hidden = false);
     myButton* AddBitmap(int id, int bitmap, int mode, int x, int y, int size);
     platform::ui::CheckBox* AddCheck(int id, const char* caption, int x, int y, int width, int height);
@@ -190,6 +198,10 @@ private:
     int lastPosition_ = 0;
     bool alertPending_ = false;
     bool zoomButtonsShown_ = false;
+    int leftGroupEnd_ = 0;     // kiosk: x after the left group of buttons
+    int rightGroupStart_ = 0;  // kiosk: x of the right group's leftmost button
+    std::shared_ptr<const platform::gfx::Font> bottomLegendFont_;  // null: the system font
+    bool bottomLegendTexts_ = true;  // false: no room for the legend's two texts
 
     platform::ui::Rect readoutRect_{}, speedBox_{}, sliderRect_{}, track_{}, quakeCounter_{}, eruptionCounter_{};
     platform::ui::Point quakeIcon_{}, eruptionIcon_{};
@@ -232,6 +244,9 @@ private:
     int sliderResets_ = 0;
     int quakes_ = -1, eruptions_ = -1;
 };
+
+// A check box row: the screen font's height, or what the toolkit's check box needs.
+int CheckRowHeight(int screenFontHeight);
 
 // The height the panel reports: 82 for the standard panel; the kiosk panel's
 // button height plus 14, and 38 more with the slider.

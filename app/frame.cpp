@@ -170,6 +170,11 @@ void myFrame::ResetIdleCountdown() {
 
 void myFrame::CmStartScreen() {
     DebugLog("CmStartScreen");
+    if (gControls[kControlStartScreen]) {
+        // Nothing could replace what is shown, so it all stays as it is.
+        ReportMissingSeam("start screen");
+        return;
+    }
     StopAnimationTimer();
     if (layout_) {
         EraseTransientMarkers();
@@ -177,14 +182,14 @@ void myFrame::CmStartScreen() {
         layout_ = nullptr;
     }
     if (buttonMenu_) buttonMenu_->Show(ui::ShowCommand::Hide);
-    if (gControls[kControlStartScreen]) ReportMissingSeam("start screen");
     SetCaption("Kestrune");
     viewOpen_ = false;
     gCanClose = false;
     gNewView = false;
     if (welcome_) welcome_->Destroy();
     welcome_ = nullptr;
-    if (!gControls[kControlStartScreen]) SendCommand(kCmSelectMenu);
+    // Without the start screen its successor comes at once.
+    SendCommand(kCmSelectMenu);
 }
 
 void myFrame::CmExit() {

@@ -10,4 +10,5 @@ platform::gfx::TextMetrics gScreenMetrics;
 std::shared_ptr<const platform::gfx::Font> gLargeFont;
 platform::gfx::TextMetrics gLargeMetrics;
 std::string gCurrentDirectory;
+bool gConfigFileFound = false;
 std::string gWorldViewName;

@@ -21,6 +21,7 @@ extern platform::gfx::TextMetrics gLargeMetrics;   // of gLargeFont, else a copy
 extern std::shared_ptr<const platform::gfx::Font> gLegendFont;  // made once by the layout or the map pane
 extern std::string gCurrentDirectory;  // the folder at start (after WORKING DIRECTORY)
 extern std::string gWorldViewName;     // "WORLD"
+extern bool gConfigFileFound;          // QUORVEL.INI was read at start
 
 // A screen wider than 100 average characters gets the large font.
 inline bool WantsLargeFont(int screenWidth, int aveCharWidth) {

@@ -70,8 +70,10 @@ PaneRects ComputePaneRects(const ui::Rect& parent, const PaneFlags& flags, int t
         top = out.title->bottom;
     }
     if (flags.qmx) {
-        // Floating point: the map is 57% of the width, truncated once.
-        const int mapHeight = static_cast<int>(std::trunc(parent.width() * 0.57));
+        // Floating point: the map is 57% of the width, truncated once; never so
+        // tall that the panel below it gets less than its own height.
+        const int mapHeight = std::min(static_cast<int>(std::trunc(parent.width() * 0.57)),
+                                       parent.bottom - top - panelHeight);
         out.map = Inside({parent.left, top, legendLeft, top + mapHeight}, parent);
         out.control = Inside({parent.left, out.map.bottom, parent.right, parent.bottom}, parent);
     } else {

@@ -117,7 +117,7 @@ void myFrame::OpenView(const char* name) {
     }
     gShownEventLabel = nullptr;
 
-    SetCaption("Kestrune - " + gCurrentDirectory + "\\" + gMapName);
+    SetCaption(ViewCaption(gCurrentDirectory, gMapName));
 
     viewChanged_ = false;
     viewOpen_ = true;
@@ -157,7 +157,7 @@ void myFrame::OpenView(const char* name) {
     quakesShown_ = 0;
     eruptionsShown_ = 0;
     if (layout_->legend()) layout_->legend()->DrawEventCounters(0, 0);
-    else if (panel && gControls[kControlBottomLegend]) panel->DrawEventCounters(0, 0);
+    if (panel && gControls[kControlBottomLegend]) panel->DrawEventCounters(0, 0);
 
     MapPane& map = layout_->map();
     if (map.flushUpdateRect) map.flushUpdateRect();

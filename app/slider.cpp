@@ -75,8 +75,14 @@ int mySlider::PositionAt(int thumbLeft) const {
     return min_ + MulDivRound(along, max_ - min_, t);
 }
 
+// Centred in the rows the labels leave; as high as the slider allows when they leave too few.
+int mySlider::ThumbTop() const {
+    const int free = rect().height() - labelRows_;
+    return std::max(0, std::min((free - thumbHeight()) / 2, free - thumbHeight()));
+}
+
 Rect mySlider::thumbRect() const {
-    return Rect::FromSize(ThumbLeftOf(pos_), (rect().height() - thumbHeight()) / 2, thumbWidth(), thumbHeight());
+    return Rect::FromSize(ThumbLeftOf(pos_), ThumbTop(), thumbWidth(), thumbHeight());
 }
 
 void mySlider::PaintThumb(gfx::DrawContext& dc) {
@@ -95,7 +101,7 @@ void mySlider::Redraw() {
     dc.FillRect(clientRect(), gfx::Brush::Solid(ColorOf(PanelColor())));
     // The channel the thumb runs in, sunken, under the thumb's middle.
     const int half = thumbWidth() / 2;
-    const int mid = rect().height() / 2;
+    const int mid = ThumbTop() + thumbHeight() / 2;
     DrawBevelFrame(dc, {kMargin + half, mid - 2, rect().width() - kMargin - half, mid + 2}, kWhiteColor, true, 1, 0);
     PaintRuler(dc);
     if (labelPainter_) {
@@ -182,8 +188,9 @@ void Roller::SetupWindow() {
     for (myButton* b : {left_, right_}) {
         if (b && !b->created()) b->Create();
     }
-    const int width = box_.width() + 16 * static_cast<int>(limits_.caption.size());
-    MoveWindow(Rect::FromSize(box_.left, box_.top, width, 18));
+    // As wide as the caption really is, measured as DrawValueBox draws it, so
+    // the roller never covers what its owner draws beside it.
+    MoveWindow(Rect::FromSize(box_.left, box_.top, CaptionRight() + 2, 18));
 }
 
 void Roller::StepUp() {
@@ -203,6 +210,15 @@ std::string Roller::ValueText() const {
     std::snprintf(text, sizeof text, f.c_str(), *value_);  // checked above: one double
 #pragma GCC diagnostic pop
     return text;
+}
+
+int Roller::CaptionRight() const {
+    auto scratch = gfx::Surface::Create(1, 1);
+    if (!scratch) return box_.width() + 21;
+    gfx::DrawContext dc(*scratch);
+    // DrawJustifiedText sets left-justified text half an average character in;
+    // as much again for the ink a last glyph puts past its advance ("f").
+    return box_.width() + 21 + dc.textMetrics().aveCharWidth + dc.TextExtent(limits_.caption).width;
 }
 
 void Roller::DrawValueBox(gfx::DrawContext& dc) {

@@ -42,9 +42,13 @@ public:
     void PaintRuler(platform::gfx::DrawContext&) {}  // no tick marks
     // The owner's labels along the track, drawn in the owner's coordinates:
     // the slider covers the place where the owner would draw them.
-    void SetLabelPainter(std::function<void(platform::gfx::DrawContext& ownerDc)> painter) {
+    // labelRows: the rows at the slider's bottom the labels take; the thumb and
+    // its channel keep above them, so the thumb never covers a label.
+    void SetLabelPainter(std::function<void(platform::gfx::DrawContext& ownerDc)> painter, int labelRows = 0) {
         labelPainter_ = std::move(painter);
+        labelRows_ = labelRows;
     }
+    int labelRows() const { return labelRows_; }
     void PaintThumb(platform::gfx::DrawContext& dc);
 
 protected:
@@ -62,6 +66,8 @@ private:
 
     std::unique_ptr<platform::gfx::Surface> thumb_;
     std::function<void(platform::gfx::DrawContext&)> labelPainter_;
+    int labelRows_ = 0;
+    int ThumbTop() const;
     int min_ = 0;
     int max_ = 100;
     int pos_ = 0;
@@ -112,6 +118,8 @@ protected:
     void Paint(platform::ui::BackBuffer& buffer, const platform::ui::Rect& damaged) override;
 
 private:
+    // Where the caption's text ends, in the roller's own coordinates.
+    int CaptionRight() const;
     class Arrow;
     friend class Arrow;
 

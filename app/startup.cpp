@@ -34,7 +34,7 @@ constexpr float kSphereImageHeight = 2048.0f;  // pixels of the full-globe image
 std::string ReadStartupSettings() {
     DebugLog("Readpro");
     const std::string configFolder = platform::CurrentDir();
-    ReadConfigFile();  // a missing file leaves the defaults
+    gConfigFileFound = ReadConfigFile() == 0;  // a missing file leaves the defaults
     DebugLog("readctl");
     ReadViewFile();
     if (!gWorkingDirectory.empty()) platform::SetCurrentDir(platform::NativePath(gWorkingDirectory));
@@ -115,6 +115,12 @@ void FreeGlobals() {
 }
 
 int OwlMain(int, char**) {
+    // Before anything is read or written: without a display the program
+    // cannot run, and leaves every file as it found it.
+    if (std::string why; !platform::ui::DisplayAvailable(&why)) {
+        std::fprintf(stderr, "Quorview: %s; it needs a graphical display to run.\n", why.c_str());
+        return 1;
+    }
     // Sockets need no library start here; a closed peer must not end the process.
     std::signal(SIGPIPE, SIG_IGN);
 

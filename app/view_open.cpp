@@ -47,6 +47,15 @@ ViewPeriod ComputeViewPeriod(TimeValue start, TimeValue viewEnd, int daysToLoop,
     return p;
 }
 
+std::string ViewCaption(const std::string& folder, const std::string& viewName) {
+    std::string path = folder;
+    if (!viewName.empty()) {
+        if (!path.empty() && path.back() != '/') path += '/';
+        path += viewName;
+    }
+    return "Kestrune - " + path;
+}
+
 DotScale ComputeDotScale(int minMag, int maxMag, int minDot, int maxDot, int screenHeight) {
     double range = static_cast<double>(maxMag) - minMag;
     if (range == 0) range = 1;

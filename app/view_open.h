@@ -49,6 +49,10 @@ struct ViewPeriod {
 // any period stops at now at the latest.
 ViewPeriod ComputeViewPeriod(TimeValue start, TimeValue viewEnd, int daysToLoop, int minutesToLoop, TimeValue now);
 
+// The frame's caption for a view: "Kestrune - " and the view file's path, with
+// the folder and the name joined by "/" as paths are written here.
+std::string ViewCaption(const std::string& folder, const std::string& viewName);
+
 struct DotScale {
     double slope = 0, intercept = 0;
 };

@@ -316,11 +316,35 @@ int FindEruptionIndex(std::FILE* file, TimeValue* time, bool* exact, std::int32_
     return FindRecordByTime(file, kEruptionRecordSize, timeOf, true, time, exact, index);
 }
 
+namespace {
+// A record whose fields could be real; random bytes seldom are.
+bool PlausibleEruptionRecord(const unsigned char* bytes) {
+    const EruptionRecord r = DecodeEruptionRecord(bytes);
+    auto date = [](const PackedDate& d) { return d.month >= 1 && d.month <= 12 && d.day >= 1 && d.day <= 31; };
+    return date(r.start) && std::isfinite(r.latitude) && std::isfinite(r.longitude) && std::fabs(r.latitude) <= 90 &&
+           std::fabs(r.longitude) <= 180;
+}
+
+}  // namespace
+
 int OpenEruptionCatalogue() {
     MakeEruptionFile(gEruptionFileName);
     CloseEruptionCatalogue();
     gEruptionCatalogue = OpenDataFile(gEruptionFileName, "rb");
     if (!gEruptionCatalogue) {
+        if (gShowEruptions)
+            ReportDataFileProblem(gEruptionFileName, "eruption catalogue not found; the view runs without eruptions");
+        gShowEruptions = false;
+        return 0;
+    }
+    bool usable = true;
+    if (const std::string problem =
+            CatalogueFileProblem(gEruptionCatalogue, kEruptionRecordSize, PlausibleEruptionRecord, &usable);
+        !problem.empty() && gShowEruptions) {
+        ReportDataFileProblem(gEruptionFileName, usable ? problem : problem + "; the view runs without eruptions");
+    }
+    if (!usable) {
+        CloseEruptionCatalogue();
         gShowEruptions = false;
         return 0;
     }

@@ -3,12 +3,15 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <set>
+#include <string>
 
 #include "core/config.h"
 #include "platform/sys/clock.h"
@@ -401,6 +404,24 @@ void DebugLog(const char* format, ...) {
     std::fputc('\n', f);
     std::fclose(f);
 }
+
+namespace {
+std::set<std::string>& ReportedDataFiles() {
+    static std::set<std::string> files;
+    return files;
+}
+}  // namespace
+
+void ReportDataFileProblem(std::string_view file, std::string_view problem) {
+    std::string key(file);
+    for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (!ReportedDataFiles().insert(key).second) return;
+    const std::string line = std::string(file) + ": " + std::string(problem);
+    DebugLog("%s", line.c_str());
+    std::fprintf(stderr, "Quorview: %s\n", line.c_str());
+}
+
+void ForgetDataFileProblems() { ReportedDataFiles().clear(); }
 
 // ---- Help text files ----------------------------------------------------------------
 

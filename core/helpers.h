@@ -112,6 +112,12 @@ bool PumpMessagesCheckEsc();
 // Appends one time-stamped line to "Debug.txt" when DEBUG is on.
 void DebugLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// A data file that is missing or damaged: the view draws without it, and
+// "<file>: <problem>" goes once to the debug log and to stderr. Once per file
+// for each view read (ReadViewFile forgets the files already named).
+void ReportDataFileProblem(std::string_view file, std::string_view problem);
+void ForgetDataFileProblems();
+
 // ---- Help text files ----------------------------------------------------------------
 
 // The quoted name of a "<tag" in line (at most 16 characters, in a static

@@ -140,6 +140,18 @@ int FindQuakeIndex(std::FILE* file, TimeValue* time, bool* exact, std::int32_t* 
     return result;
 }
 
+namespace {
+// A record whose fields could be real; random bytes seldom are.
+bool PlausibleQuakeRecord(const unsigned char* bytes) {
+    const QuakeRecord q = DecodeQuakeRecord(bytes);
+    constexpr std::int32_t kDegree = 3600000;
+    return q.date.year >= 1 && q.date.month >= 1 && q.date.month <= 12 && q.date.day >= 1 && q.date.day <= 31 &&
+           q.minute < 1440 && q.tenths >= 0 && q.tenths < 600 && std::abs(q.latitude) <= 90 * kDegree &&
+           std::abs(q.longitude) <= 180 * kDegree;
+}
+
+}  // namespace
+
 QuakeDisplayRecord* OpenQuakeCatalogue(bool forUpdate) {
     // While an update rebuilds the catalogues nothing reopens them.
     if (!gShowEarthquakes || gQuakeCatalogue || CatalogueUpdateHold::Taken()) return nullptr;
@@ -153,6 +165,17 @@ QuakeDisplayRecord* OpenQuakeCatalogue(bool forUpdate) {
 
     std::FILE* f = OpenDataFile(gEventFileName, forUpdate ? "r+b" : "rb");
     if (!f) {
+        ReportDataFileProblem(gEventFileName, "earthquake catalogue not found; the view runs without earthquakes");
+        gShowEarthquakes = false;
+        return nullptr;
+    }
+    bool usable = true;
+    if (const std::string problem = CatalogueFileProblem(f, kQuakeRecordSize, PlausibleQuakeRecord, &usable);
+        !problem.empty()) {
+        ReportDataFileProblem(gEventFileName, usable ? problem : problem + "; the view runs without earthquakes");
+    }
+    if (!usable) {
+        std::fclose(f);
         gShowEarthquakes = false;
         return nullptr;
     }

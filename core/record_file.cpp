@@ -213,6 +213,32 @@ std::int32_t RecordCount(std::FILE* file, int recordSize) {
     return count;
 }
 
+std::string CatalogueFileProblem(std::FILE* file, int recordSize, bool (*plausible)(const unsigned char* bytes),
+                                 bool* usable) {
+    *usable = true;
+    const long pos = std::ftell(file);
+    const long long length = FileLength(file);
+    if (pos >= 0) std::fseek(file, pos, SEEK_SET);
+    const std::int32_t count = WholeRecords(length, recordSize);
+    if (count == 0) {
+        if (length == 0) return {};  // an empty catalogue is a catalogue
+        *usable = false;
+        return "shorter than one record of " + std::to_string(recordSize) + " bytes";
+    }
+    std::string record(static_cast<std::size_t>(recordSize), '\0');
+    auto* bytes = reinterpret_cast<unsigned char*>(record.data());
+    for (std::int32_t i : {0, count - 1}) {
+        if (!ReadRecordBytes(file, i, recordSize, bytes) || !plausible(bytes)) {
+            *usable = false;
+            return "record " + std::to_string(i + 1) + " is not a catalogue record: the file is damaged or of "
+                   "another kind";
+        }
+    }
+    if (length % recordSize != 0)
+        return std::to_string(length % recordSize) + " bytes after the last whole record are ignored";
+    return {};
+}
+
 bool SeekRecord(std::FILE* file, std::int32_t n, int origin, int recordSize) {
     if (!file) return false;
     long long index = n;

@@ -3,6 +3,7 @@
 // of a fixed size, and the search for the first record at or after a time.
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "core/timevalue.h"
 
@@ -14,6 +15,13 @@ inline constexpr int kFromEnd = 2;
 // Whole records in the file (a trailing partial record does not count); the
 // file position is kept.
 std::int32_t RecordCount(std::FILE* file, int recordSize);
+
+// What is wrong with a catalogue file, for its user: empty when nothing is.
+// The first and the last record must pass plausible; a file that fails it, or
+// has no whole record, is of no use (*usable false); a trailing partial record
+// is named but the whole ones are used. The file position is kept.
+std::string CatalogueFileProblem(std::FILE* file, int recordSize, bool (*plausible)(const unsigned char* bytes),
+                                 bool* usable);
 
 // Positions the file on record n counted from origin and returns true when a
 // whole record lies there. Before the start the file is left at its start,

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "core/config.h"
+#include "core/helpers.h"
 #include "core/number_text.h"
 #include "core/quake.h"
 #include "platform/sys/files.h"
@@ -610,6 +611,7 @@ int ReadViewFile(const char* name) {
     if (named) gMapName = Upper(name);
     // The open catalogues belong to the view being replaced.
     ForgetCatalogues();
+    ForgetDataFileProblems();
 
     ClearListsAndNames();
     ReadState state;

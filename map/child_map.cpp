@@ -145,6 +145,14 @@ void childMap::EnsureScreen() {
     }
 }
 
+void childMap::EvSize(ui::Size client) {
+    ui::Window::EvSize(client);
+    // Not before the first view, not for a pane squeezed to nothing (a minimised frame).
+    if (paneRect_.empty() || drawing_ || paneRect_.size() == client || client.width < 16 || client.height < 16) return;
+    RenderView();
+    Invalidate();
+}
+
 void childMap::RenderView() {
     mouseMode_ = kMouseBusy;
     EnsureScreen();
@@ -309,10 +317,7 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
         if (g3DView) (void)BeginMapBuffer();
         for (StringListNode* n = mapFiles; n; n = n->next) {
             const std::string name = ResolveMapFileName(n->text, xScale);
-            std::FILE* f = OpenDataFile(name, "rb");
-            if (!f) continue;  // a missing map file is skipped silently
-            (void)DrawSegmentFile(*this, f, LayoutForFileName(name), dc, g3DView ? &Map3DPen(dc) : nullptr);
-            std::fclose(f);
+            (void)DrawNamedSegmentFile(*this, name, LayoutForFileName(name), dc, g3DView ? &Map3DPen(dc) : nullptr);
         }
         if (g3DView) EndMapBuffer();
     }

@@ -224,6 +224,9 @@ public:
 
 protected:
     void Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) override;
+    // A pane that has shown a view draws it again at its new size: painting
+    // only copies the map image, which has the old one.
+    void EvSize(ui::Size client) override;
     void EvLButtonDown(ui::Point p, std::uint32_t modifiers) override;
     void EvMouseMove(ui::Point p, std::uint32_t modifiers) override;
     void EvLButtonUp(ui::Point p, std::uint32_t modifiers) override;

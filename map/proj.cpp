@@ -87,7 +87,9 @@ bool Proj::SetMapScale(double* lonSpan, std::int32_t* height, std::int32_t* widt
     const bool fullScreen = gControls[kControlUseFullScreen] != 0;
     const double xs = *width / *lonSpan;
     const double ys = *height / mercSpan;
-    if (ys < xs && *lonSpan < 180) {
+    // The height limits the map at any span: a world map taller than the
+    // pane would lose its northern and southern rows and their labels.
+    if (ys < xs && (*lonSpan < 180 || !fullScreen)) {
         *xScalePtr = *yScalePtr = ys;
         if (!fullScreen) {
             const std::int32_t sum = *left + *right;

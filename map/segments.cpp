@@ -305,6 +305,21 @@ std::vector<MapBufferRecord> ReadMapBuffer(const char* name) {
     return out;
 }
 
+SegmentStatus DrawNamedSegmentFile(const Proj& proj, const std::string& name, PointLayout layout,
+                                   gfx::DrawContext& dc, Segment3DPen* pen3d) {
+    std::FILE* f = OpenDataFile(name, "rb");
+    if (!f) {
+        ReportDataFileProblem(name, "map file not found; the map is drawn without it");
+        return SegmentStatus::kEnd;
+    }
+    const SegmentStatus status = DrawSegmentFile(proj, f, layout, dc, pen3d);
+    std::fclose(f);
+    if (status != SegmentStatus::kEnd)
+        ReportDataFileProblem(name, std::string("damaged map file (") + SegmentStatusText(status) +
+                                        "); only what comes before the fault is drawn");
+    return status;
+}
+
 // ---- Plates ---------------------------------------------------------------------
 
 void SetPlateLabelDrawer(PlateLabelDrawer drawer) { gPlateLabelDrawer = drawer; }
@@ -312,10 +327,7 @@ void SetPlateLabelDrawer(PlateLabelDrawer drawer) { gPlateLabelDrawer = drawer; 
 void DrawPlatesLayer(const Proj& proj, gfx::DrawContext& dc, Segment3DPen* pen3d) {
     if (gCrossSectionView) return;
     ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
-    if (std::FILE* f = OpenDataFile(kPlatesFile, "rb")) {
-        (void)DrawSegmentFile(proj, f, PointLayout::kFine, dc, pen3d);
-        std::fclose(f);
-    }
+    (void)DrawNamedSegmentFile(proj, kPlatesFile, PointLayout::kFine, dc, pen3d);
     if (gPlateLabelDrawer && !gPltFileName.empty()) gPlateLabelDrawer(proj, dc, gPltFileName);
     dc.SetOrigin({0, 0});
     dc.ResetClip();

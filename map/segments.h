@@ -58,6 +58,11 @@ public:
 // result says which.
 SegmentStatus DrawSegmentFile(const Proj& proj, std::FILE* file, PointLayout layout, gfx::DrawContext& dc,
                               Segment3DPen* pen3d = nullptr);
+// Opens the data file of that name and draws it as above; a file that is
+// missing or stops at a fault is named once (ReportDataFileProblem), and what
+// it held before the fault stays drawn.
+SegmentStatus DrawNamedSegmentFile(const Proj& proj, const std::string& name, PointLayout layout,
+                                   gfx::DrawContext& dc, Segment3DPen* pen3d = nullptr);
 
 // The recording of the 3-D view's map lines. Begin replaces any old one; when
 // the new one cannot be written, no recording is left behind at all, so a

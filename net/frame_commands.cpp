@@ -1,5 +1,7 @@
 #include "net/frame_commands.h"
 
+#include <cstdlib>
+
 #include "app/frame.h"
 #include "app/housekeeping.h"
 #include "core/helpers.h"
@@ -52,4 +54,7 @@ void InstallNetworkCommands() {
     gStartSockets = StartWinsock;
     gAlertStep = ProcessAlertEvent;
     InstallAlertEmail();
+    gEventServiceAddress = EventServiceAddress(std::getenv(kEventServiceVariable));
+    if (gEventServiceAddress != kDefaultEventServiceAddress)
+        DebugLog("Event service: %s", gEventServiceAddress.c_str());
 }

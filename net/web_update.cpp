@@ -144,6 +144,13 @@ int RebuildCatalogues(const WebUpdateHooks& hooks) {
 
 }  // namespace
 
+std::string EventServiceAddress(const char* variable) {
+    if (!variable || !*variable) return kDefaultEventServiceAddress;
+    std::string address = variable;
+    if (address.back() != '/') address += '/';
+    return address;
+}
+
 int UpdateFromWebService(bool /*interactive*/, const WebUpdateHooks& hooks) {
     int result = 1;
     {

@@ -23,6 +23,13 @@ struct WebUpdateHooks {
 
 extern std::string gEventServiceAddress;  // scheme, host and folder the query path follows
 
+// A local server or a mirror in place of the public service, for trying the
+// update out: "KESTRUNE_EVENT_SERVICE=http://127.0.0.1:8080/".
+inline constexpr const char* kEventServiceVariable = "KESTRUNE_EVENT_SERVICE";
+// The address to use: the variable's value (a "/" added when it has none at
+// its end), or the public service when the value is missing or empty.
+std::string EventServiceAddress(const char* variable);
+
 // 0 when every catalogue was brought up to date, 1 when a problem was
 // reported. Any failed window leaves that catalogue exactly as it was.
 int UpdateFromWebService(bool interactive, const WebUpdateHooks& hooks);

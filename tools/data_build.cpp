@@ -7,12 +7,14 @@
 #include <unordered_map>
 
 #include "core/csv.h"
+#include "core/energy.h"
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "core/timevalue.h"
 
 namespace {
 
+constexpr int kMagTypeColumn = 5;
 constexpr int kIdColumn = 11;
 constexpr int kUpdatedColumn = 12;
 
@@ -59,11 +61,18 @@ std::vector<ServiceEvent> MergeServiceEvents(const std::vector<std::vector<Servi
     return out;
 }
 
+bool PreferredSolution(const Solution& a, const Solution& b) {
+    auto moment = [](const std::string& type) { return type.size() >= 2 && (type[0] == 'm' || type[0] == 'M') &&
+                                                       (type[1] == 'w' || type[1] == 'W'); };
+    if (moment(a.magType) != moment(b.magType)) return moment(a.magType);
+    if (a.q.magnitude != b.q.magnitude) return a.q.magnitude > b.q.magnitude;
+    return a.time <= b.time;
+}
+
 std::vector<QuakeRecord> BuildCatalogue(const std::vector<ServiceEvent>& events, CatalogueStats* stats) {
     struct Keyed {
-        double time;
         const std::string* id;
-        QuakeRecord q;
+        Solution s;
     };
     std::vector<Keyed> keyed;
     keyed.reserve(events.size());
@@ -75,16 +84,41 @@ std::vector<QuakeRecord> BuildCatalogue(const std::vector<ServiceEvent>& events,
             continue;
         }
         TimeValue t;
-        keyed.push_back({t.SetFromQuake(q), &e.id, q});
+        const double time = t.SetFromQuake(q);
+        std::vector<std::string> f = SplitCsvFields(e.line);
+        keyed.push_back({&e.id, {f.size() > kMagTypeColumn ? f[kMagTypeColumn] : std::string(), q, time}});
     }
     std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        if (a.time != b.time) return a.time < b.time;
+        if (a.s.time != b.s.time) return a.s.time < b.s.time;
         return *a.id < *b.id;
     });
+
+    // Each event against the kept ones of the last two minutes: a second
+    // solution of a kept quake replaces it or goes.
+    constexpr double kWindow = 120.0;
+    std::vector<Solution> kept;
+    kept.reserve(keyed.size());
+    std::size_t dropped = 0;
+    for (const auto& k : keyed) {
+        bool merged = false;
+        for (std::size_t i = kept.size(); i-- > 0 && k.s.time - kept[i].time <= kWindow;) {
+            if (MatchSimilarEvent(kept[i].q, k.s.q) == 0) continue;
+            if (PreferredSolution(k.s, kept[i])) kept[i] = k.s;
+            merged = true;
+            ++dropped;
+            break;
+        }
+        if (!merged) kept.push_back(k.s);
+    }
+    // A replacement can be later than the record after it.
+    std::stable_sort(kept.begin(), kept.end(), [](const Solution& a, const Solution& b) { return a.time < b.time; });
     std::vector<QuakeRecord> out;
-    out.reserve(keyed.size());
-    for (const auto& k : keyed) out.push_back(k.q);
-    if (stats) stats->events = out.size();
+    out.reserve(kept.size());
+    for (const auto& s : kept) out.push_back(s.q);
+    if (stats) {
+        stats->sameQuake = dropped;
+        stats->events = out.size();
+    }
     return out;
 }
 

@@ -23,6 +23,7 @@ struct CatalogueStats {
     std::size_t lines = 0;       // event lines read, headers not counted
     std::size_t duplicates = 0;  // lines dropped because their id came again
     std::size_t unusable = 0;    // lines the service parser gives no event for
+    std::size_t sameQuake = 0;   // events dropped as a second solution of one quake
     std::size_t events = 0;      // records written
 };
 
@@ -34,7 +35,19 @@ std::vector<ServiceEvent> MergeServiceEvents(const std::vector<std::vector<Servi
                                              CatalogueStats* stats);
 // Records made by the event-service line parser, sorted by time (then by id,
 // so that equal times come out the same on every run); unusable lines dropped.
+// Two events that the program's similar-event test takes for one quake
+// (within 120 s and 2 degrees) under different ids are one quake reported
+// twice: only the preferred solution stays (PreferredSolution).
 std::vector<QuakeRecord> BuildCatalogue(const std::vector<ServiceEvent>& events, CatalogueStats* stats);
+// Of two solutions of one quake, true when a is to be kept rather than b: a
+// moment magnitude before any other kind, then the larger magnitude, then
+// the earlier in time.
+struct Solution {
+    std::string magType;  // column "magType"
+    QuakeRecord q;
+    double time = 0;
+};
+bool PreferredSolution(const Solution& a, const Solution& b);
 [[nodiscard]] bool WriteCatalogue(const std::string& path, const std::vector<QuakeRecord>& records);
 
 // ---- Segment files -------------------------------------------------------------

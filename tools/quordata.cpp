@@ -49,10 +49,10 @@ int Catalogue(const std::string& out, const std::vector<std::string>& inputs) {
     std::vector<QuakeRecord> records = BuildCatalogue(MergeServiceEvents(all, &stats), &stats);
     if (records.empty()) return Fail("no events");
     if (!WriteCatalogue(out, records)) return Fail("cannot write " + out);
-    std::printf("%s: %zu events from %zu lines (%zu repeated ids merged, %zu unusable), %s to %s\n",
-                fs::path(out).filename().c_str(),
-                stats.events, stats.lines, stats.duplicates, stats.unusable, TimeText(records.front()).c_str(),
-                TimeText(records.back()).c_str());
+    std::printf("%s: %zu events from %zu lines (%zu repeated ids merged, %zu unusable, %zu second solutions of a "
+                "quake dropped), %s to %s\n",
+                fs::path(out).filename().c_str(), stats.events, stats.lines, stats.duplicates, stats.unusable,
+                stats.sameQuake, TimeText(records.front()).c_str(), TimeText(records.back()).c_str());
     return 0;
 }
 

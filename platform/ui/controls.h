@@ -76,6 +76,11 @@ private:
     bool checked_ = false;
 };
 
+// What a check box with this caption takes in the toolkit: its box, the gap
+// and the whole caption across, and the toolkit's least height down. Layouts
+// give check boxes at least this, so no toolkit squeezes or clips one.
+Size CheckBoxSize(std::string_view caption);
+
 class Static : public Control {
 public:
     using Control::Control;

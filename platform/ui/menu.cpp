@@ -53,6 +53,7 @@ void Menu::Insert(int pos, const MenuSpec& spec) {
     item.text = spec.text;
     item.separator = spec.separator;
     item.checked = spec.checked;
+    item.checkable = spec.checked;
     item.enabled = !spec.grayed;
     if (!spec.items.empty()) {
         item.id = 0;
@@ -68,6 +69,7 @@ bool Menu::Check(int id, bool on) {
     MenuItem* it = FindMutable(id);
     if (!it) return false;
     it->checked = on;
+    it->checkable = true;
     Changed();
     return true;
 }
@@ -75,6 +77,7 @@ bool Menu::Check(int id, bool on) {
 bool Menu::CheckAt(int pos, bool on) {
     if (pos < 0 || pos >= count()) return false;
     items_[static_cast<std::size_t>(pos)].checked = on;
+    items_[static_cast<std::size_t>(pos)].checkable = true;
     Changed();
     return true;
 }

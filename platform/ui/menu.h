@@ -38,6 +38,9 @@ struct MenuItem {
     bool separator = false;
     bool checked = false;
     bool enabled = true;
+    // Shows a check mark's place: checked in its resource or ever since; the
+    // other items are plain commands.
+    bool checkable = false;
     std::unique_ptr<Menu> popup;
 };
 

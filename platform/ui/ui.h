@@ -3,6 +3,7 @@
 // one, the headless one for tests) implements every function here; a program
 // links exactly one of them.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/ui/geometry.h"
@@ -25,6 +26,9 @@ void Beep(BeepKind kind);
 
 // Pixel size of the whole screen.
 Size ScreenSize();
+// False when no display can be opened (no X server, DISPLAY unset); the
+// reason, for the user, in *why.
+bool DisplayAvailable(std::string* why = nullptr);
 
 enum class MessageKind : std::uint8_t {
     Char, KeyDown, KeyUp, Command, Timer, Paint, Mouse, Other,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -356,6 +358,32 @@ TEST_F(Buttons, EveryResourceHasItsSize) {
     EXPECT_EQ(LoadBitmapResource(600)->At(4, 5), ColorOf(kLightGrayColor));
     EXPECT_EQ(LoadBitmapResource(601)->At(4, 5), gfx::kBlack);
     EXPECT_EQ(LoadBitmapResource(600)->At(4, 10), gfx::kBlack);
+}
+
+// The word over each transport symbol is set in a real face, as large as the
+// face allows: at least 7 rows high, whole inside what the button's 3-pixel
+// bevel leaves of the face (it sits 1 pixel in), clear of the symbol.
+TEST_F(Buttons, TransportWordsAreWholeAndReadable) {
+    for (int id : {7001, 7002, 7003, 7004, 7005, 7006, 7007, 7008, 7010}) {
+        SCOPED_TRACE(id);
+        auto face = LoadBitmapResource(id);
+        ASSERT_NE(face, nullptr);
+        int top = 32, bottom = -1, left = 32, right = -1;
+        for (int y = 0; y < 14; ++y) {
+            for (int x = 0; x < 32; ++x) {
+                if (face->At(x, y) != gfx::kBlack) continue;
+                top = std::min(top, y), bottom = std::max(bottom, y);
+                left = std::min(left, x), right = std::max(right, x);
+            }
+        }
+        ASSERT_GE(bottom, 0) << "no word";
+        EXPECT_GE(bottom - top + 1, 7);
+        EXPECT_GE(right - left + 1, 10);
+        EXPECT_GE(left, 2);
+        EXPECT_LE(right, 29);
+        EXPECT_GE(top, 2);
+        EXPECT_LT(bottom, 14);
+    }
 }
 
 // A picture of the faces, enlarged three times, for a person to look at.

@@ -2,18 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "app/buttons.h"
 #include "app/globals.h"
 #include "app/slider.h"
+#include "app/speed.h"
 #include "app/view_open.h"
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
 #include "map/draw.h"
 #include "map/proj.h"
+#include "platform/gfx/font.h"
 
 namespace ui = platform::ui;
 using gfx::Rect;
@@ -112,7 +116,16 @@ protected:
 
 TEST_F(Panel, StandardControlsSitWhereTheLayoutSays) {
     childControl* p = Make();
-    // a 7, w 10, tmH 16, H 32: X1 316, X2 350, X3 388, X4 543, X5 557.
+    // a 7, w 10, tmH 16, H 32: X1 316, X2 350, X3 388. The speed box and the
+    // check boxes take their texts' real widths where 14 average characters
+    // would not hold them, and what follows them moves right by as much.
+    const auto font = gfx::Font::System();
+    int widest = 0;
+    for (int i = 0; i < kSpeedCount; ++i) widest = std::max(widest, font->Width(SpeedName(i)));
+    const int sw = std::max(98, widest + 10);
+    const int X4 = 388 + 18 + sw + 18 + 21, X5 = X4 + 14;
+    const int cw = std::max({98, ui::CheckBoxSize("Earthquakes").width, ui::CheckBoxSize("Eruptions").width});
+    const int row = std::max(16, ui::CheckBoxSize("Earthquakes").height);
     const struct {
         int id;
         Rect r;
@@ -122,8 +135,8 @@ TEST_F(Panel, StandardControlsSitWhereTheLayoutSays) {
         {807, Rect::FromSize(316, 4, 34, 34)},   {809, Rect::FromSize(316, 42, 34, 34)},
         {802, Rect::FromSize(350, 4, 34, 34)},   {810, Rect::FromSize(350, 42, 34, 34)},
         {1040, {38, 42, 316, 76}},               {812, Rect::FromSize(388, 4, 18, 18)},
-        {811, Rect::FromSize(504, 4, 18, 18)},   {1041, Rect::FromSize(557, 4, 98, 16)},
-        {1042, Rect::FromSize(557, 20, 98, 16)}, {828, Rect::FromSize(662, 5, 70, 21)},
+        {811, Rect::FromSize(406 + sw, 4, 18, 18)}, {1041, Rect::FromSize(X5, 4, cw, row)},
+        {1042, Rect::FromSize(X5, 4 + row, cw, row)}, {828, Rect::FromSize(X5 + cw + 7, 5, 70, 21)},
         {819, Rect::FromSize(925, 4, 70, 32)},   {824, Rect::FromSize(666, 4, 175, 32)},
         {827, Rect::FromSize(666, 36, 175, 32)}, {825, Rect::FromSize(841, 4, 84, 32)},
         {826, Rect::FromSize(841, 36, 84, 32)},
@@ -134,10 +147,75 @@ TEST_F(Panel, StandardControlsSitWhereTheLayoutSays) {
         EXPECT_EQ(w->rect(), c.r) << c.id;
     }
     EXPECT_EQ(p->readoutRect(), Rect::FromSize(72, 4, 210, 34));
-    EXPECT_EQ(p->speedBoxRect(), (Rect{406, 4, 504, 22}));
-    EXPECT_EQ(p->quakeIconPoint(), (ui::Point{543, 12}));
+    EXPECT_EQ(p->speedBoxRect(), (Rect{406, 4, 406 + sw, 22}));
+    // Every speed name ends before the Faster arrow; every caption fits its box.
+    EXPECT_LE(p->speedBoxRect().left + 5 + widest, p->speedBoxRect().right);
+    for (int id : {1041, 1042}) {
+        const auto* box = dynamic_cast<ui::CheckBox*>(p->ChildWithId(id));
+        ASSERT_NE(box, nullptr);
+        EXPECT_GE(box->rect().width(), ui::CheckBoxSize(box->text()).width) << id;
+        EXPECT_GE(box->rect().height(), ui::CheckBoxSize(box->text()).height) << id;
+    }
+    EXPECT_EQ(p->quakeIconPoint(), (ui::Point{X4, row / 2 + 4}));
     for (int id : {824, 825, 826, 827}) EXPECT_FALSE(p->ChildWithId(id)->style() & ui::style::kVisible) << id;
     EXPECT_EQ(p->ChildWithId(1072), nullptr);
+
+    // A narrower frame takes the right-hand buttons along with its edge.
+    p->MoveWindow({0, 0, 800, 82});
+    EXPECT_EQ(p->ChildWithId(819)->rect(), Rect::FromSize(725, 4, 70, 32));
+    EXPECT_EQ(p->ChildWithId(825)->rect(), Rect::FromSize(641, 4, 84, 32));
+    EXPECT_EQ(p->ChildWithId(824)->rect(), Rect::FromSize(466, 4, 175, 32));
+}
+
+// The kiosk row with every button, the Sound box and the bottom legend, on
+// panels of 1920 and 1280 pixels and after a resize between them: every
+// control inside the panel, none over another, the read-out and both
+// counters clear of them, and the counters drawn.
+TEST_F(Panel, KioskRowFitsItsWidthWithTheBottomLegend) {
+    using namespace std::string_literals;
+    for (int index : {kControlCanExit, kControlShowBackButton, kControlShowWorldMenuButton, kControlShowStartOverButton,
+                      kControlShowPlatesButton, kControlShowRepeatButton, kControlShowPauseButton,
+                      kControlShowSoundButton, kControlBottomLegend, kControlShowEventCounters, kControlShowSlider}) {
+        gControls[index] = 1;
+    }
+    gExitButtonLabel = "Exit";
+    gWorldViewName = "WORLD";
+    gShowEarthquakes = gShowEruptions = true;
+    gScreenMetrics = gfx::Font::System()->metrics();
+    gLargeFont = gfx::Font::Create("MS Sans Serif", static_cast<int>(gScreenMetrics.height * 1.5), gfx::kBoldWeight);
+    gLargeMetrics = gLargeFont->metrics();
+    gScreenWidth = 1920;
+    int h = 0;
+    auto* p = new childControl(&parent_, &h, childControl::Kind::Kiosk);
+    parent_.MoveWindow({0, 0, 1920, h});
+    p->MoveWindow({0, 0, 1920, h});
+    parent_.Create();
+    EXPECT_EQ(p->ChildWithId(823)->caption(), "WORLD Menu");  // no list of views yet
+
+    for (int width : {1920, 1280, 1920}) {
+        SCOPED_TRACE(width);
+        p->MoveWindow({0, 0, width, h});
+        std::vector<Rect> taken;
+        for (ui::Window* c : p->children()) {
+            if (!(c->style() & ui::style::kVisible) || c->id() == 1040) continue;  // the slider has its own row
+            const Rect r = c->rect();
+            EXPECT_EQ(r.intersected(p->clientRect()), r) << c->caption();
+            for (const Rect& other : taken) EXPECT_TRUE(r.intersected(other).empty()) << c->caption();
+            taken.push_back(r);
+        }
+        for (const Rect& box : {p->readoutRect(), p->quakeCounterBox(), p->eruptionCounterBox()}) {
+            for (const Rect& other : taken) EXPECT_TRUE(box.intersected(other).empty());
+        }
+        p->DrawEventCounters(5, 7);
+        p->Invalidate();
+        p->Update();
+        int ink = 0;
+        const Rect q = p->quakeCounterBox();
+        for (int y = q.top; y < q.bottom; ++y)
+            for (int x = q.left; x < q.right; ++x) ink += p->backBuffer().At(x, y) == gfx::kBlack;
+        EXPECT_GT(ink, 5) << "the earthquake count";
+    }
+    gLargeFont.reset();
 }
 
 TEST_F(Panel, SliderIgnoresOneStepAndJumpsOnTwo) {

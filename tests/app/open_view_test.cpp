@@ -7,6 +7,8 @@
 
 #include "app/layout.h"
 #include "app/menus.h"
+#include "app/startup.h"
+#include "map/child_map.h"
 #include "app/speed.h"
 #include "app/view_open.h"
 #include "app/welcome.h"
@@ -156,6 +158,19 @@ TEST(PaneLayout, RectanglesForEachSetOfFlags) {
     }
 }
 
+// A frame wider than 16:9 would give a 57%-high map all the height: the
+// panel keeps its own height under it.
+TEST(PaneLayout, QmxMapLeavesThePanelItsHeight) {
+    for (const ui::Rect parent : {ui::Rect{0, 0, 1920, 1055}, ui::Rect{0, 0, 1920, 1080}, ui::Rect{0, 0, 1280, 697}}) {
+        SCOPED_TRACE(parent.height());
+        const PaneRects r = ComputePaneRects(parent, {false, true, true}, 30, 150, 82);
+        EXPECT_EQ(r.control.height(), 82);
+        EXPECT_EQ(r.control.bottom, parent.bottom);
+        EXPECT_EQ(r.map.bottom, r.control.top);
+        EXPECT_EQ(r.legend->bottom, r.control.top);
+    }
+}
+
 TEST(PaneLayout, ParentTooSmallGivesEmptyPanesInside) {
     const ui::Rect parent{0, 0, 100, 60};
     for (bool qmx : {false, true}) {
@@ -245,7 +260,7 @@ TEST_F(OpenView, ANamedViewRunsWithItsSettingsCaptionAndChecks) {
     EXPECT_FALSE(frame()->newView());
     EXPECT_TRUE(frame()->viewOpen());
     EXPECT_FALSE(gCanClose);
-    EXPECT_EQ(frame()->caption(), "Kestrune - /views\\ALPHA");
+    EXPECT_EQ(frame()->caption(), "Kestrune - /views/ALPHA");
     EXPECT_TRUE(frame()->animationTimerRunning());
     EXPECT_EQ(gAnimationTime.t, gPeriodStart.t);
 
@@ -312,7 +327,7 @@ TEST_F(OpenView, AMissingFileLeavesTheRunningViewAndNamesIt) {
     EXPECT_TRUE(frame()->animationTimerRunning());
     EXPECT_EQ(frame()->layout(), layout);
     EXPECT_EQ(Renders(), renders);
-    EXPECT_EQ(frame()->caption(), "Kestrune - /views\\ALPHA");
+    EXPECT_EQ(frame()->caption(), "Kestrune - /views/ALPHA");
 }
 
 TEST_F(OpenView, AMissingFirstViewKeepsTheWelcomeScreen) {
@@ -351,7 +366,7 @@ TEST_F(OpenView, NewViewHasDefaultsAndCannotBeSaved) {
     EXPECT_EQ(StringListCount(gMapFiles), 1);  // the new view's default map file
     EXPECT_FALSE(frame()->popup(kPopupFile)->enabled(kCmSaveView).value_or(true));
     EXPECT_EQ(gOpenedViewName, "ALPHA");
-    EXPECT_EQ(frame()->caption(), "Kestrune - /views\\");
+    EXPECT_EQ(frame()->caption(), "Kestrune - /views");
 }
 
 TEST_F(OpenView, PausedUnlessAutoStartAndAlertShowsZoomButtons) {
@@ -408,8 +423,8 @@ TEST_F(OpenView, PanesFollowTheLayoutFlags) {
         EXPECT_EQ(layout->control()->rect(), want.control);
         EXPECT_EQ(layout->control()->kind(), c.museum ? childControl::Kind::Kiosk : childControl::Kind::Standard);
         EXPECT_FALSE(layout->map().window->rect().empty());
-        // Without a legend pane the panel shows the counters under BOTTOM LEGEND.
-        EXPECT_EQ(layout->control()->shownQuakes(), c.noLegend && c.bottomLegend ? 0 : -1);
+        // Under BOTTOM LEGEND the panel's own boxes count, legend pane or not.
+        EXPECT_EQ(layout->control()->shownQuakes(), c.bottomLegend ? 0 : -1);
     }
 }
 
@@ -471,7 +486,75 @@ TEST_F(OpenView, TheBundledWorldViewFillsTheFrameWithItsMap) {
     }
     EXPECT_GE(colours.size(), 4u);
     EXPECT_EQ(gMapName, "WORLD");
-    EXPECT_EQ(frame()->caption(), "Kestrune - /views\\WORLD");
+    EXPECT_EQ(frame()->caption(), "Kestrune - /views/WORLD");
+}
+
+// Every bundled view on 16:9 and 4:3 screens, in the standard and the QMX
+// arrangement: the whole map with its labels' margins lies on its pane, and
+// the panel has its height at the bottom of the frame.
+TEST_F(OpenView, EveryBundledViewFitsCommonScreens) {
+    const fs::path data = fs::weakly_canonical(fs::path(KESTRUNE_FIXTURES) / ".." / ".." / "data");
+    fs::copy(data, fs::current_path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    BuildMercatorTable();
+    SetMapPaneFactory(nullptr);  // the real map pane
+    const char* const views[] = {"WORLD", "WORLD-ALT", "PACIFIC", "JAPAN", "CHILE", "ALASKA", "INDONESIA",
+                                 "MEDITERRANEAN"};
+    for (const ui::Size screen : {ui::Size{1920, 1080}, ui::Size{1366, 768}, ui::Size{1024, 768}}) {
+        for (const bool qmx : {false, true}) {
+            ASSERT_EQ(ReadConfigFile(), 0);
+            gControls[kControlDebug] = 0;
+            gControls[kControlQmxLegend] = qmx;
+            hl::SetScreenSize(screen);
+            MeasureScreen();
+            app_.reset();
+            frame_ = nullptr;
+            for (const char* view : views) {
+                SCOPED_TRACE(std::string(view) + " at " + std::to_string(screen.width) + "x" +
+                             std::to_string(screen.height) + (qmx ? " qmx" : ""));
+                frame()->OpenView(view);
+                ASSERT_TRUE(hl::MessageBoxCalls().empty());
+                myLayoutWindow* layout = frame()->layout();
+                ASSERT_NE(layout, nullptr);
+                const ui::Rect pane = layout->map().window->clientRect();
+                // The map area and its 3-pixel bevel, with room for the labels around it.
+                const int labels = gLegendFont->metrics().height;
+                EXPECT_GE(gMapRect.left - 3, 0);
+                EXPECT_GE(gMapRect.top - 3, labels);
+                EXPECT_LE(gMapRect.right + 3, pane.right);
+                EXPECT_LE(gMapRect.bottom + 3, pane.bottom - labels);
+                // And fills the pane across or down, inside the labels' margins.
+                const int across = pane.width() - 2 * (10 + 7 * gLegendFont->metrics().aveCharWidth);
+                const int down = pane.height() - 2 * (10 + labels);
+                EXPECT_TRUE(gMapWidth >= across - 1 || gMapHeight >= down - 1) << gMapWidth << "x" << gMapHeight;
+                // Nothing of the view's bounds is cut: the map shows them whole.
+                EXPECT_NEAR(gLonSpan * layout->mapPane()->xScale, gMapWidth, 1.0);
+                const ui::Rect panel = layout->control()->rect();
+                EXPECT_EQ(panel.bottom, layout->clientRect().bottom);
+                EXPECT_GE(panel.height(), childControl::kStandardHeight);
+                EXPECT_EQ(layout->map().window->rect().bottom, panel.top);
+            }
+        }
+    }
+}
+
+// The bundled settings, as the README's run command starts them, show the
+// WORLD replay within a few seconds.
+TEST_F(OpenView, TheBundledSettingsShowTheWorldReplayAtOnce) {
+    const fs::path data = fs::weakly_canonical(fs::path(KESTRUNE_FIXTURES) / ".." / ".." / "data");
+    fs::copy(data, fs::current_path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    ASSERT_EQ(ReadConfigFile(), 0);
+    gControls[kControlDebug] = 0;
+    BuildMercatorTable();
+    myFrame* f = frame();
+    EXPECT_EQ(f->layout(), nullptr);
+    hl::Advance(2000);
+    ASSERT_NE(f->layout(), nullptr);
+    EXPECT_EQ(gOpenedViewName, "WORLD");
+    EXPECT_TRUE(f->animationTimerRunning());
+    EXPECT_FALSE(gPaused);
+    const TimeValue started = gAnimationTime;
+    hl::Advance(2000);
+    EXPECT_GT(gAnimationTime.t, started.t) << "the replay runs";
 }
 
 TEST_F(OpenView, InitTimeoutOpensWorldWhileNoViewIsShown) {

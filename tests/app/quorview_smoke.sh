@@ -10,18 +10,36 @@ trap 'rm -rf "$work"' EXIT
 cp -r "$data" "$work/data"
 export XDG_CONFIG_HOME="$work/config"
 cd "$work/data"
+# Without a display: a line on stderr, status 1, and every file left alone.
+before=$(cat QUORVEL.INI)
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY timeout 60 "$quorview" 2>"$work/nodisplay.txt" || status=$?
+if [ "$status" -ne 1 ] || ! grep -q "^Quorview: no display" "$work/nodisplay.txt"; then
+  echo "Without a display Quorview exited with status $status and said: $(cat "$work/nodisplay.txt")"
+  exit 1
+fi
+if [ "$(cat QUORVEL.INI)" != "$before" ] || [ -e Debug.txt ]; then
+  echo "Without a display Quorview wrote files"
+  exit 1
+fi
 
 # Runs the command under the virtual X server and checks that Quorview ended
-# with status 0 and wrote its settings again.
+# with status 0, made the toolkit warn of nothing and wrote its settings again.
 check_run() {
   local how=$1
   shift
   # A key nobody knows is dropped when the file is written again.
   echo "SMOKE TEST MARKER: 1" >> QUORVEL.INI
   local status=0
-  timeout 60 "$xvfb_run" -a "$@" || status=$?
+  timeout 60 "$xvfb_run" -a "$@" 2>"$work/stderr.txt" || status=$?
   if [ "$status" -ne 0 ]; then
     echo "Quorview ended by $how with status $status"
+    cat "$work/stderr.txt"
+    exit 1
+  fi
+  # No widget is sized below its minimum.
+  if grep -E "Gtk-(WARNING|CRITICAL)" "$work/stderr.txt"; then
+    echo "Quorview made the toolkit warn when ended by $how"
     exit 1
   fi
   if grep -q "SMOKE TEST MARKER" QUORVEL.INI; then

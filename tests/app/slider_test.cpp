@@ -201,7 +201,21 @@ TEST_F(RollerTest, Layout) {
     double v = 3;
     Roller* r = Make(&v);
     EXPECT_EQ(r->valueBox(), (Rect{218, 54, 250, 72}));
-    EXPECT_EQ(r->rect(), Rect::FromSize(218, 54, 32 + 16 * 15, 18));
+    // The box and the caption 21 pixels on, as wide as its ink: the last
+    // column of the window is the panel's colour again.
+    EXPECT_EQ(r->rect().left, 218);
+    EXPECT_EQ(r->rect().height(), 18);
+    r->Invalidate();
+    r->Update();
+    const ui::BackBuffer& b = r->backBuffer();
+    int lastInk = -1;
+    for (int x = 0; x < b.width(); ++x)
+        for (int y = 0; y < b.height(); ++y)
+            if (b.At(x, y) == gfx::kBlack) lastInk = x;
+    EXPECT_GT(lastInk, 32 + 21 + 60);
+
+
+    EXPECT_LT(lastInk, b.width() - 1) << "the caption is cut at the window's edge";
     ASSERT_NE(r->leftButton(), nullptr);
     EXPECT_EQ(r->leftButton()->parent(), &panel);
     EXPECT_EQ(r->leftButton()->rect(), Rect::FromSize(200, 54, 18, 18));

@@ -122,6 +122,26 @@ TEST_F(Startup, OwlMainRewritesTheConfigurationWhereItWasRead) {
     EXPECT_FALSE(std::filesystem::exists(start + "/work/QUORVEL.INI"));
 }
 
+// Without a display the program says why and leaves every file as it was:
+// no rewritten configuration, no log, no "sos" folder.
+TEST_F(Startup, WithoutADisplaySaysWhyAndWritesNothing) {
+    const std::string ini = "DEBUG: YES\nWELCOME SCREEN: NO\nNO SUCH KEY: 1\n";
+    TempDir::Write("QUORVEL.INI", ini);
+    hl::SetDisplayAvailable(false);
+    char name[] = "Quorview";
+    char* argv[] = {name, nullptr};
+    testing::internal::CaptureStderr();
+    const int result = OwlMain(1, argv);
+    const std::string said = testing::internal::GetCapturedStderr();
+    hl::SetDisplayAvailable(true);
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(said.find("Quorview: no display"), std::string::npos) << said;
+    EXPECT_EQ(TempDir::Read("QUORVEL.INI"), ini);
+    EXPECT_FALSE(std::filesystem::exists("Debug.txt"));
+    EXPECT_FALSE(std::filesystem::exists("sos"));
+    EXPECT_EQ(gMainFrame, nullptr);
+}
+
 TEST_F(Startup, ExitThenShutdownRewritesTheConfiguration) {
     TempDir::Write("QUORVEL.INI", "MENU BAR: YES\nCAN EXIT: YES\nNO SUCH KEY: 1\n");
     const std::string folder = ReadStartupSettings();

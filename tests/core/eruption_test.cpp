@@ -213,6 +213,23 @@ TEST_F(EruptionTest, OpensSearchesAndRepositions) {
     EXPECT_EQ(e.start.t, 0);
 }
 
+TEST_F(EruptionTest, AMissingOrDamagedCatalogueIsNamedAndNotUsed) {
+    TempDir::Write("TEXT.ERB", std::string(3 * 125, 'x'));
+    for (const char* name : {"NOTHING.ERB", "TEXT.ERB"}) {
+        SCOPED_TRACE(name);
+        ReadViewFile();
+        gEruptionFileName = name;
+        gShowEruptions = true;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(OpenEruptionCatalogue(), 0);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.rfind(std::string("Quorview: ") + name + ": ", 0), 0u) << said;
+        EXPECT_NE(said.find("the view runs without eruptions"), std::string::npos) << said;
+        EXPECT_FALSE(gShowEruptions);
+        EXPECT_EQ(gEruptionCatalogue, nullptr);
+    }
+}
+
 TEST_F(EruptionTest, MissingCatalogueSwitchesEruptionsOff) {
     gEruptionFileName = "NOTHING.ERB";
     gShowEruptions = true;

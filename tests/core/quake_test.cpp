@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
 #include "tests/support/temp_dir.h"
@@ -238,6 +240,60 @@ TEST_F(CatalogueTest, MissingOrSwitchedOffCatalogueOpensNothing) {
     gEventFileName = "absent.hy4";
     EXPECT_EQ(OpenQuakeCatalogue(false), nullptr);
     EXPECT_FALSE(gShowEarthquakes);
+}
+
+// A catalogue that is missing or damaged is named once per view on stderr and
+// in the debug log; a damaged one is not used, one with a partial record at
+// its end is, for its whole records.
+TEST_F(CatalogueTest, MissingOrDamagedCatalogueIsNamedOncePerView) {
+    gControls[kControlDebug] = 1;
+    WriteCatalogue("GOOD.HY4", {10, 20});
+    WriteCatalogue("TAIL.HY4", {10, 20}, 5);
+    TempDir::Write("SHORT.HY4", "0123456789");
+    TempDir::Write("EMPTY.HY4", "");
+    TempDir::Write("TEXT.HY4", TempDir::Read(std::string(KESTRUNE_FIXTURES) + "/malformed/text_named.hy4"));
+    struct Case {
+        const char* file;
+        bool opened;
+        const char* said;  // empty: nothing
+    };
+    const Case cases[] = {
+        {"GOOD.HY4", true, ""},
+        {"EMPTY.HY4", true, ""},
+        {"ABSENT.HY4", false, "ABSENT.HY4: earthquake catalogue not found; the view runs without earthquakes"},
+        {"TEXT.HY4", false, "TEXT.HY4: record 1 is not a catalogue record"},
+        {"SHORT.HY4", false, "SHORT.HY4: shorter than one record of 24 bytes"},
+        {"TAIL.HY4", true, "TAIL.HY4: 5 bytes after the last whole record are ignored"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        for (int view = 0; view < 2; ++view) {
+            ReadViewFile();  // a view read: every file may be named again
+            gControls[kControlDebug] = 1;
+            for (int open = 0; open < 2; ++open) {
+                gEventFileName = c.file;
+                gShowEarthquakes = true;
+                testing::internal::CaptureStderr();
+                const bool opened = OpenQuakeCatalogue(false) != nullptr;
+                const std::string said = testing::internal::GetCapturedStderr();
+                CloseQuakeCatalogue();
+                EXPECT_EQ(opened, c.opened);
+                EXPECT_EQ(gShowEarthquakes, c.opened);
+                if (open == 1 || !*c.said) {
+                    EXPECT_EQ(said, "");
+                } else {
+                    EXPECT_EQ(said.rfind(std::string("Quorview: ") + c.said, 0), 0u) << said;
+                    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+                }
+            }
+        }
+        const std::string log = TempDir::Read("Debug.txt");
+        if (*c.said) {
+            EXPECT_NE(log.find(c.said), std::string::npos);
+        }
+        std::remove("Debug.txt");
+    }
+    gControls[kControlDebug] = 0;
 }
 
 TEST_F(CatalogueTest, OldCatalogueNameBecomesHy4AndTheViewIsSaved) {

@@ -480,6 +480,29 @@ TEST_F(MapPane, AResizedPaneRendersIntoItsNewBuffer) {
     EXPECT_EQ(pane.backBuffer().At(1, 250), ColorOf(kWhiteColor));  // the new frame
 }
 
+// The resize alone draws the view again at the new size, shrinking and
+// growing, so painting never shows the old scale cut off or an empty part.
+TEST_F(MapPane, AResizeDrawsTheViewAgainAtTheNewSize) {
+    childMap& pane = Open("WORLD", 900, 600);
+    pane.MoveWindow({0, 0, 880, 590});  // before any view: nothing to draw yet
+    EXPECT_TRUE(pane.paneRect().empty());
+    pane.RenderView();
+    for (const gfx::Size size : {gfx::Size{700, 420}, gfx::Size{1200, 700}, gfx::Size{1200, 700}}) {
+        SCOPED_TRACE(size.width);
+        pane.MoveWindow({0, 0, size.width, size.height});
+        EXPECT_EQ(pane.paneRect(), (gfx::Rect{0, 0, size.width, size.height}));
+        ASSERT_NE(pane.mapImageSurface(), nullptr);
+        EXPECT_EQ(pane.mapImageSurface()->size(), size);
+        EXPECT_LE(gMapRect.right, size.width);
+        EXPECT_LE(gMapRect.bottom, size.height);
+        EXPECT_EQ(pane.backBuffer().At(1, size.height / 2), ColorOf(kWhiteColor));  // the frame at its new edge
+        EXPECT_EQ(pane.backBuffer().At(size.width - 2, size.height / 2), pane.mapImageSurface()->At(size.width - 2, size.height / 2));
+    }
+    pane.MoveWindow({0, 0, 10, 5});  // squeezed to nothing: left as it was, no message
+    EXPECT_EQ(pane.paneRect(), (gfx::Rect{0, 0, 1200, 700}));
+    EXPECT_TRUE(headless::MessageBoxCalls().empty());
+}
+
 }  // namespace
 
 namespace {

@@ -82,6 +82,10 @@ TEST_F(ProjTest, FittingKeepsMercatorProportions) {
         {"Japan, wide pane", 125, 150, 25, 47, 10, 20, 1210, 620, false},
         {"Pacific across the date line", 120, -60, -60, 65, 0, 0, 1000, 700, false},
         {"whole world from one longitude", 30, 30, -60, 60, 0, 0, 720, 500, false},
+        // Spans of 180 degrees and more on panes where the height is the limit.
+        {"world on a 16:9 pane", -180, 180, -70, 75, 0, 0, 1710, 930, false},
+        {"world-alt on a 4:3 pane", 20, 20, -70, 75, 0, 0, 900, 560, false},
+        {"Pacific rim on a 16:9 pane", 100, -60, -60, 65, 0, 0, 1710, 930, false},
     };
     for (const FitCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -96,6 +100,11 @@ TEST_F(ProjTest, FittingKeepsMercatorProportions) {
         EXPECT_LE(std::abs((f.left + f.right) - (c.left + c.right)), 1);
         EXPECT_LE(std::abs((f.top + f.bottom) - (c.top + c.bottom)), 1);
         EXPECT_EQ(f.p.heightPx, f.height);
+        // The whole map lies on the pane.
+        EXPECT_GE(f.left, c.left);
+        EXPECT_LE(f.right, c.right);
+        EXPECT_GE(f.top, c.top);
+        EXPECT_LE(f.bottom, c.bottom);
     }
 }
 

@@ -197,7 +197,8 @@ TEST(SegmentSkip, AgainstWorldPacificAndAtlanticViews) {
 // Both directions: a westward crossing once carried the rest of the line a
 // turn west, off the map, so the coast east of 180 went missing.
 TEST_F(SegmentsTest, CoastAcross180HasNoLineAcrossTheWorldMap) {
-    Proj world = SetView(-180, 180, -70, 75, 720, 400);
+    // The width limits the map: 440 rows hold its 421.
+    Proj world = SetView(-180, 180, -70, 75, 720, 440);
     ASSERT_EQ(gMapWidth, 720);  // two pixels per degree
     const std::vector<SegmentPoint> eastward = {{10200, 600}, {10740, 600}, {-10740, 620}, {-10200, 620}};
     const std::vector<SegmentPoint> westward(eastward.rbegin(), eastward.rend());
@@ -210,7 +211,7 @@ TEST_F(SegmentsTest, CoastAcross180HasNoLineAcrossTheWorldMap) {
 }
 
 TEST_F(SegmentsTest, CoastAcross180IsContinuousInThePacificView) {
-    Proj pacific = SetView(120, -60, -70, 75, 720, 600);
+    Proj pacific = SetView(120, -60, -70, 75, 720, 880);
     ASSERT_DOUBLE_EQ(pacific.xScale, 4.0);
     auto s = Draw(pacific, {MakeSegment(1, {{10200, 600}, {10740, 600}, {-10740, 600}, {-10200, 600}},
                                         PointLayout::kCoarse)});
@@ -223,7 +224,7 @@ TEST_F(SegmentsTest, CoastAcross180IsContinuousInThePacificView) {
 }
 
 TEST_F(SegmentsTest, FinePointsAcross180WrapLikeCoarseOnes) {
-    Proj world = SetView(-180, 180, -70, 75, 720, 400);
+    Proj world = SetView(-180, 180, -70, 75, 720, 440);
     auto s = Draw(world, {MakeSegment(3, {{612000, 36000}, {647000, 36000}, {-647000, 36000}, {-612000, 36000}},
                                       PointLayout::kFine)},
                   PointLayout::kFine);
@@ -235,7 +236,7 @@ TEST_F(SegmentsTest, FinePointsAcross180WrapLikeCoarseOnes) {
 // A coarse point just west of the west edge once projected onto the far
 // right while the jump test took it as next to its neighbour.
 TEST_F(SegmentsTest, CoarsePointJustWestOfTheEdgeStaysOnTheLeft) {
-    Proj pacific = SetView(120, -60, -70, 75, 720, 600);
+    Proj pacific = SetView(120, -60, -70, 75, 720, 880);
     auto s = Draw(pacific, {MakeSegment(1, {{7170, 600}, {7260, 600}, {7320, 660}}, PointLayout::kCoarse)});
     EXPECT_GT(InkInColumns(*s, 0, 10), 0);
     EXPECT_EQ(InkInColumns(*s, 20, 720), 0);
@@ -245,7 +246,7 @@ TEST_F(SegmentsTest, AutoCountryBordersThickenWithTheScale) {
     gLineThickness.country = kLineThicknessAuto;
     const std::vector<SegmentPoint> border = {{600, 2700}, {1200, 2700}};  // 10E to 20E along 45N
     {
-        Proj world = SetView(-180, 180, -70, 75, 720, 400);
+        Proj world = SetView(-180, 180, -70, 75, 720, 440);
         ASSERT_LE(world.yScale, 7);
         auto s = Draw(world, {MakeSegment(2, border, PointLayout::kCoarse)});
         EXPECT_EQ(Thickness(*s, 390), 2);
@@ -260,7 +261,7 @@ TEST_F(SegmentsTest, AutoCountryBordersThickenWithTheScale) {
 
 TEST_F(SegmentsTest, ColourZeroAndSkippedSegmentsAndTheTextDump) {
     gSegmentColors[7] = 0;  // rivers off
-    Proj world = SetView(-180, 180, -70, 75, 720, 400);
+    Proj world = SetView(-180, 180, -70, 75, 720, 440);
     const std::vector<Segment> segments = {
         MakeSegment(7, {{0, 0}, {600, 0}}, PointLayout::kCoarse),          // not drawn, dumped
         MakeSegment(1, {{0, 4700}, {60, 4710}}, PointLayout::kCoarse),     // north of the map: skipped
@@ -276,7 +277,7 @@ TEST_F(SegmentsTest, ColourZeroAndSkippedSegmentsAndTheTextDump) {
 }
 
 TEST_F(SegmentsTest, DamagedFileKeepsTheSegmentsBeforeTheFault) {
-    Proj world = SetView(-180, 180, -70, 75, 720, 400);
+    Proj world = SetView(-180, 180, -70, 75, 720, 440);
     auto s = gfx::Surface::Create(gMapWidth, gMapHeight, kBack);
     gfx::DrawContext dc(*s);
     std::FILE* f = SegmentFile({MakeSegment(1, {{0, 0}, {600, 0}}, PointLayout::kCoarse),
@@ -286,6 +287,48 @@ TEST_F(SegmentsTest, DamagedFileKeepsTheSegmentsBeforeTheFault) {
     std::fclose(f);
     EXPECT_GT(InkInColumns(*s, 360, 380), 0);
     EXPECT_EQ(InkInColumns(*s, 335, 355), 0);
+}
+
+// A map file that is missing, text or cut short is named once per view; the
+// map is drawn all the same, with what the file held before its fault.
+TEST_F(SegmentsTest, MissingOrDamagedMapFilesAreNamedOncePerView) {
+    Proj world = SetView(-180, 180, -70, 75, 720, 440);
+    const Segment east = MakeSegment(1, {{0, 0}, {600, 0}}, PointLayout::kCoarse);
+    const Segment west = MakeSegment(1, {{-600, 0}, {-300, 0}}, PointLayout::kCoarse);
+    WriteSegmentFile("COAST.S4", {east, west}, PointLayout::kCoarse);
+    const std::string whole = TempDir::Read("COAST.S4");
+    TempDir::Write("CUT.S4", whole.substr(0, whole.size() - 2));
+    TempDir::Write("TEXT.S4", TempDir::Read(std::string(KESTRUNE_FIXTURES) + "/malformed/text_named.s4"));
+    struct Case {
+        const char* file;
+        const char* said;  // the start of the line; empty: nothing
+        bool eastDrawn;
+    };
+    const Case cases[] = {
+        {"COAST.S4", "", true},
+        {"ABSENT.S4", "Quorview: ABSENT.S4: map file not found; the map is drawn without it", false},
+        {"TEXT.S4", "Quorview: TEXT.S4: damaged map file (", false},
+        {"CUT.S4", "Quorview: CUT.S4: damaged map file (point block runs past the end of the file)", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        ReadViewFile();
+        world = SetView(-180, 180, -70, 75, 720, 440);
+        for (int paint = 0; paint < 2; ++paint) {
+            auto s = gfx::Surface::Create(gMapWidth, gMapHeight, kBack);
+            gfx::DrawContext dc(*s);
+            testing::internal::CaptureStderr();
+            (void)DrawNamedSegmentFile(world, c.file, PointLayout::kCoarse, dc);
+            const std::string said = testing::internal::GetCapturedStderr();
+            EXPECT_EQ(InkInColumns(*s, 360, 380) > 0, c.eastDrawn);
+            if (paint == 1 || !*c.said) {
+                EXPECT_EQ(said, "");
+            } else {
+                EXPECT_EQ(said.rfind(c.said, 0), 0u) << said;
+            }
+        }
+    }
+    ResetViewSettings();
 }
 
 namespace {

@@ -10,6 +10,10 @@
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "app/frame.h"
+#include "app/housekeeping.h"
+#include "net/alert.h"
+#include "net/frame_commands.h"
 #include "net/update_link.h"
 #include "net/web_update.h"
 #include "platform/net/http.h"
@@ -286,4 +290,47 @@ TEST_F(WebUpdateTest, NeitherUpdateRunsWhileTheOtherHoldsTheCatalogue) {
         EXPECT_EQ(gQuakeCatalogue, nullptr);
     }
     EXPECT_FALSE(CatalogueUpdateHold::Taken());
+}
+
+TEST(EventServiceAddressTest, TheVariableReplacesThePublicService) {
+    struct Case {
+        const char* value;
+        const char* address;
+    };
+    for (const Case& c : {Case{nullptr, kDefaultEventServiceAddress}, Case{"", kDefaultEventServiceAddress},
+                          Case{"http://127.0.0.1:8080/", "http://127.0.0.1:8080/"},
+                          Case{"http://mirror.example/quakes", "http://mirror.example/quakes/"}}) {
+        EXPECT_EQ(EventServiceAddress(c.value), c.address) << (c.value ? c.value : "(unset)");
+    }
+}
+
+// The program's wiring reads the variable, and the update then asks that server.
+TEST_F(WebUpdateTest, TheProgramAsksTheServerTheEnvironmentNames) {
+    // The wiring installs the frame's network hooks too; other tests expect them as they were.
+    struct KeptHooks {
+        decltype(gWebUpdateRunner) web = gWebUpdateRunner;
+        decltype(gServerUpdateRunner) link = gServerUpdateRunner;
+        decltype(gFeedRequest) feed = gFeedRequest;
+        decltype(gStartSockets) sockets = gStartSockets;
+        decltype(gAlertStep) alert = gAlertStep;
+        AlertHooks alertHooks = gAlertHooks;
+        ~KeptHooks() {
+            gWebUpdateRunner = web, gServerUpdateRunner = link, gFeedRequest = feed;
+            gStartSockets = sockets, gAlertStep = alert, gAlertHooks = alertHooks;
+        }
+    } kept;
+    WriteCatalogue({Quake(2014, 9, 15, 0, 0, 5.0)});
+    Answer(Query("2014-09-05", "2014-09-21"), 200, std::string(kHeader) + "\n" + Csv(2014, 9, 18, 3, 30, 4.4) + "\n");
+    LocalHttpServer server(LocalHttpServer::Transport::kPlain, answers);
+    ASSERT_TRUE(server.running());
+    ::setenv(kEventServiceVariable, ("http://" + server.host()).c_str(), 1);
+    InstallNetworkCommands();
+    ::unsetenv(kEventServiceVariable);
+
+    EXPECT_EQ(gEventServiceAddress, "http://" + server.host() + "/");
+    EXPECT_EQ(UpdateFromWebService(true, hooks), 0);
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(Catalogue("WORLD.HY4"), std::vector<QuakeRecord>{Quake(2014, 9, 18, 3, 30, 4.4)});
+    InstallNetworkCommands();  // unset again: the public service
+    EXPECT_EQ(gEventServiceAddress, kDefaultEventServiceAddress);
 }

@@ -126,6 +126,21 @@ TEST(Menu, ItemsByIdAndByPosition) {
     EXPECT_EQ(file->checked(9999), std::nullopt);
 }
 
+// A check box is drawn only beside items that carry a check mark: checked in
+// the resource, or checked or cleared by the program since.
+TEST(Menu, OnlyItemsGivenACheckMarkAreCheckable) {
+    ui::Menu m({ui::MenuSpec::Item(1, "Plain"), ui::MenuSpec::Item(2, "Set"), ui::MenuSpec::Item(3, "Cleared"),
+                ui::MenuSpec{4, "Resource", {}, false, true, false}, ui::MenuSpec::Item(5, "By position")});
+    EXPECT_TRUE(m.Check(2, true));
+    EXPECT_TRUE(m.Check(3, false));
+    EXPECT_TRUE(m.CheckAt(4, false));
+    EXPECT_TRUE(m.Enable(1, false));
+    EXPECT_TRUE(m.SetText(1, "Still plain"));
+    const bool want[] = {false, true, true, true, true};
+    for (int i = 0; i < m.count(); ++i) EXPECT_EQ(m.item(i).checkable, want[i]) << m.item(i).text;
+    EXPECT_FALSE(m.item(2).checked);
+}
+
 TEST(Menu, PopupRunsTheEnablersAndReturnsTheChoice) {
     RegisterTestMenus();
     Log log;

@@ -56,6 +56,63 @@ TEST(DataBuild, EventsMergeByIdKeepingTheLineUpdatedLast) {
     EXPECT_EQ(TempDir::Read("OUT.HY4").size(), 3u * kQuakeRecordSize);
 }
 
+std::string Solution(const char* time, double lat, double lon, double mag, const char* magType, const char* id) {
+    char buf[256];
+    std::snprintf(buf, sizeof buf, "%s,%g,%g,33,%g,%s,,,,,us,%s,2020-01-01T00:00:00Z,\"a place\",earthquake\n", time, lat,
+                  lon, mag, magType, id);
+    return buf;
+}
+
+// Two solutions of one quake under different ids (within 120 s and 2 degrees
+// by the program's similar-event test) keep one record: a moment magnitude
+// first, then the larger magnitude.
+TEST(DataBuild, SecondSolutionsOfAQuakeAreDropped) {
+    struct Case {
+        const char* name;
+        std::string lines;
+        std::vector<int> magnitudes;  // what stays, in time order
+        std::size_t dropped;
+    };
+    const Case cases[] = {
+        {"one quake twice: the moment magnitude stays",
+         Solution("1905-02-14T08:46:00.000Z", 50.73, -178.55, 7.3, "ms", "ushis433") +
+             Solution("1905-02-14T08:46:34.490Z", 51.89, -176.702, 7.59, "mw", "iscgem16957835"),
+         {75}, 1},
+        {"the moment magnitude stays even when smaller",
+         Solution("2023-10-16T11:35:30.000Z", 40, 20, 6.7, "Mi", "pt1") +
+             Solution("2023-10-16T11:35:31.370Z", 40.1, 20.1, 6.4, "mww", "us1"),
+         {64}, 1},
+        {"same kind: the larger magnitude stays",
+         Solution("2023-08-28T20:06:53.008Z", 10, 120, 5.5, "mb", "a") +
+             Solution("2023-08-28T20:08:06.461Z", 11, 121, 5.7, "mb", "b"),
+         {57}, 1},
+        {"more than 120 s apart: two quakes",
+         Solution("2020-01-01T00:00:00.000Z", 10, 10, 6.0, "mw", "a") +
+             Solution("2020-01-01T00:02:00.100Z", 10, 10, 6.0, "mw", "b"),
+         {60, 60}, 0},
+        {"more than 2 degrees apart: two quakes",
+         Solution("2020-01-01T00:00:00.000Z", 10, 10, 6.0, "mw", "a") +
+             Solution("2020-01-01T00:00:10.000Z", 10, 12.1, 6.1, "mw", "b"),
+         {60, 61}, 0},
+        {"a chain of three is one quake",
+         Solution("2020-01-01T00:00:00.000Z", 10, 10, 6.0, "mb", "a") +
+             Solution("2020-01-01T00:01:00.000Z", 10.5, 10, 6.2, "mww", "b") +
+             Solution("2020-01-01T00:01:30.000Z", 10, 10.5, 6.1, "mb", "c"),
+         {62}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        CatalogueStats stats;
+        std::vector<QuakeRecord> records = BuildCatalogue(ReadText(std::string(kHeader) + c.lines, &stats), &stats);
+        std::vector<int> magnitudes;
+        for (const QuakeRecord& q : records) magnitudes.push_back(q.magnitude);
+        EXPECT_EQ(magnitudes, c.magnitudes);
+        EXPECT_EQ(stats.sameQuake, c.dropped);
+        EXPECT_EQ(stats.events, records.size());
+    }
+}
+
 TEST(DataBuild, PolylineTextNamesTheLineItCannotRead) {
     TempDir dir;
     TempDir::Write("ok.txt", "# comment\nS 1\n0 0\n60 60\nS 7\n1 2\n3 4\n");

@@ -14,6 +14,7 @@
 #include "core/alert_criteria.h"
 #include "core/config.h"
 #include "core/csv.h"
+#include "core/energy.h"
 #include "core/eruption.h"
 #include "core/helpers.h"
 #include "core/places.h"
@@ -80,9 +81,19 @@ TEST(DataSet, CatalogueHoldsEverySourceEventOnceInTimeOrder) {
         }
         std::fclose(f);
     }
-    EXPECT_EQ(n, ids.size());
+    // Every source event once, but for the second solutions of one quake,
+    // whose number data/README.md gives.
+    const std::string readme = DataFile("README.md");
+    const std::string said = " events were dropped so.";
+    const std::size_t at = readme.find(said);
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t from = readme.find_last_of(" \n", at - 1) + 1;
+    const std::size_t dropped = std::stoul(readme.substr(from, at - from));
+    EXPECT_GT(dropped, 0u);
+    EXPECT_EQ(n + dropped, ids.size());
 
     double previous = 0;
+    std::vector<QuakeRecord> recent;  // the records of the last two minutes
     for (std::size_t i = 0; i < n; ++i) {
         QuakeRecord q = DecodeQuakeRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + i * kQuakeRecordSize);
         SCOPED_TRACE("record " + std::to_string(i));
@@ -104,6 +115,10 @@ TEST(DataSet, CatalogueHoldsEverySourceEventOnceInTimeOrder) {
         double now = t.SetFromQuake(q);
         ASSERT_LE(previous, now);
         previous = now;
+        // No quake is left in twice.
+        std::erase_if(recent, [&](const QuakeRecord& r) { return now - TimeValue().SetFromQuake(r) > 120.0; });
+        for (const QuakeRecord& r : recent) ASSERT_EQ(MatchSimilarEvent(r, q), 0);
+        recent.push_back(q);
     }
 
     // The program's own search finds its way in it.
@@ -188,6 +203,12 @@ TEST(DataSet, ViewsReadBackAndNameFilesThatExist) {
             for (StringListNode* n = gMapView ? list : nullptr; n; n = n->next)
                 EXPECT_TRUE(fs::exists(kData / n->text)) << n->text;
         EXPECT_LT(gMapSouth, gMapNorth);
+        // Up to the present, so updated quakes are seen; one floor throughout
+        // the catalogue (its M5 events begin in 2013).
+        TimeValue future;
+        future.SetDate({2099, 1, 1});
+        EXPECT_GT(gViewEnd.t, future.t);
+        EXPECT_EQ(gMagnitudeCutoff, 6.0);
         EXPECT_TRUE(fs::exists(kData / gEventFileName)) << gEventFileName;
         if (gShowEruptions) {
             EXPECT_TRUE(fs::exists(kData / gEruptionFileName)) << gEruptionFileName;

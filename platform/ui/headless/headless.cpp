@@ -6,7 +6,9 @@
 #include <deque>
 #include <map>
 
+#include "platform/gfx/font.h"
 #include "platform/ui/app.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/frame.h"
@@ -43,6 +45,7 @@ struct State {
     std::uint64_t timerOrder = 0;
     std::vector<Timer> timers;
     ui::Size screen{1920, 1080};
+    bool display = true;
     std::deque<int> answers;
     std::vector<MessageBoxCall> boxes;
     std::vector<ui::BeepKind> beeps;
@@ -180,6 +183,7 @@ void Reset() {
     s.now = 0;
     s.timers.clear();
     s.screen = {1920, 1080};
+    s.display = true;
     s.answers.clear();
     s.boxes.clear();
     s.beeps.clear();
@@ -228,6 +232,7 @@ std::vector<TimerInfo> Timers() {
 }
 
 void SetScreenSize(ui::Size size) { S().screen = size; }
+void SetDisplayAvailable(bool on) { S().display = on; }
 
 void ScriptMessageBoxAnswer(int id) { S().answers.push_back(id); }
 const std::vector<MessageBoxCall>& MessageBoxCalls() { return S().boxes; }
@@ -322,6 +327,18 @@ int MessageBox(Window* owner, std::string_view text, std::string_view caption, B
 void Beep(BeepKind kind) { hl::S().beeps.push_back(kind); }
 
 Size ScreenSize() { return hl::S().screen; }
+
+// A 13-pixel box with a 4-pixel gap before the caption in the system font.
+Size CheckBoxSize(std::string_view caption) {
+    const auto font = gfx::Font::System();
+    if (!font) return {17, 13};
+    return {17 + font->Width(caption), std::max(13, font->metrics().height)};
+}
+
+bool DisplayAvailable(std::string* why) {
+    if (!hl::S().display && why) *why = "no display (headless test)";
+    return hl::S().display;
+}
 
 bool PeekMessage(Message& out) {
     hl::State& s = hl::S();

@@ -39,6 +39,8 @@ struct TimerInfo {
 std::vector<TimerInfo> Timers();
 
 void SetScreenSize(ui::Size size);
+// What DisplayAvailable answers (true after Reset).
+void SetDisplayAvailable(bool on);
 
 struct MessageBoxCall {
     ui::Window* owner;

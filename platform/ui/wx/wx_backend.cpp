@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <memory>
@@ -439,8 +440,10 @@ wxMenu* BuildMenu(const Menu& m) {
             // stopping the program.
             const std::optional<int> native = MenuNativeIds().ToNative(it.id);
             if (!native) continue;
-            wxMenuItem* item = menu->AppendCheckItem(*native, Text(it.text));
-            item->Check(it.checked);
+            // Only items that carry a check mark get its box.
+            wxMenuItem* item = it.checkable ? menu->AppendCheckItem(*native, Text(it.text))
+                                            : menu->Append(*native, Text(it.text));
+            if (it.checkable) item->Check(it.checked);
             item->Enable(it.enabled);
         }
     }
@@ -455,7 +458,7 @@ void ApplyStates(const Menu& m, wxMenuBar& bar) {
         } else if (const std::optional<int> native = it.separator ? std::nullopt : MenuNativeIds().ToNative(it.id);
                    native && bar.FindItem(*native)) {
             bar.Enable(*native, it.enabled);
-            bar.Check(*native, it.checked);
+            if (it.checkable) bar.Check(*native, it.checked);
         }
     }
 }
@@ -1012,6 +1015,31 @@ int MessageBox(Window* owner, std::string_view text, std::string_view caption, B
 void Beep(BeepKind) {
     EnsureStarted();
     if (gStarted) wxBell();
+}
+
+// Measured on a scratch check box: the toolkit's own idea of what it needs.
+Size CheckBoxSize(std::string_view caption) {
+    EnsureStarted();
+    if (!gStarted) return {0, 0};
+    wxWindow* owner = wxTheApp->GetTopWindow();
+    wxFrame* scratch = owner ? nullptr : new wxFrame(nullptr, wxID_ANY, wxString());
+    auto* box = new wxCheckBox(owner ? owner : scratch, wxID_ANY, Text(caption));
+    box->Hide();
+    const wxSize best = box->GetBestSize();
+    delete box;
+    if (scratch) scratch->Destroy();
+    return {best.x, best.y};
+}
+
+bool DisplayAvailable(std::string* why) {
+    EnsureStarted();
+    if (gStarted) return true;
+    if (why) {
+        const char* display = std::getenv("DISPLAY");
+        *why = display && *display ? std::string("cannot open display ") + display
+                                   : std::string("no display: DISPLAY is not set");
+    }
+    return false;
 }
 
 Size ScreenSize() {
