@@ -359,3 +359,33 @@ TEST_F(ButtonMenu, RunScriptWithoutAListStartsTheSameView) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ButtonMenu, BackAtTheTopWithStartScreenSaysItIsMissingAndKeepsTheMenu) {
+    std::vector<std::string> missing;
+    SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
+    frame_ = Start();
+    gControls[kControlStartScreen] = 1;
+    // The top menu made now carries Back, as START SCREEN asks.
+    frame_->SendCommand(kCmSelectMenu);
+    selectWindow* top = Menu();
+    ASSERT_NE(top->backButton(), nullptr);
+    Click(*top->backButton());
+    EXPECT_EQ(missing, (std::vector<std::string>{"start screen"}));
+    EXPECT_EQ(frame_->client(), top);
+    EXPECT_TRUE(top->visible());
+}
+
+TEST_F(ButtonMenu, StartOverFromAViewShowsTheMenuAgainWithoutStartScreen) {
+    frame_ = Start();
+    Click(*Menu()->menuButtons()[1]);
+    ASSERT_TRUE(ViewShown());
+    frame_->SendCommand(kCmStartScreen);
+    EXPECT_EQ(frame_->layout(), nullptr);  // the start screen deletes the layout
+    ASSERT_NE(frame_->buttonMenu(), nullptr);
+    EXPECT_EQ(frame_->client(), frame_->buttonMenu());
+    EXPECT_EQ(Menu()->groupIndex(), 0);
+}
+
+}  // namespace
