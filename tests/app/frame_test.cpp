@@ -157,6 +157,9 @@ TEST_F(FrameSetup, TheFirstWindowSaysHowAViewIsReached) {
     EXPECT_EQ(bundled.back(), "The WORLD view opens after INIT TIMEOUT: 1 second.");
     EXPECT_EQ(bundled.size(), 3u);
 
+    // The first window stays while the welcome screen holds the start; without
+    // it the button menu takes its place at once.
+    gControls[kControlWelcomeScreen] = 1;
     myFrame* frame = Start();
     ASSERT_NE(frame, nullptr);
     ASSERT_NE(frame->welcome(), nullptr);
