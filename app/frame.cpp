@@ -182,12 +182,7 @@ void myFrame::CmStartScreen() {
         layout_ = nullptr;
     }
     if (buttonMenu_) buttonMenu_->Show(ui::ShowCommand::Hide);
-    SetCaption("Kestrune");
-    viewOpen_ = false;
-    gCanClose = false;
-    gNewView = false;
-    if (welcome_) welcome_->Destroy();
-    welcome_ = nullptr;
+    NoViewShown();
     // Without the start screen its successor comes at once.
     SendCommand(kCmSelectMenu);
 }

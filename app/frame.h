@@ -139,6 +139,10 @@ private:
     void HousekeepingTick();  // app/housekeeping.cpp
     // Retires the shown menu and makes a new one of the group the client.
     void ShowButtonMenu(std::int32_t group);
+    // Before a menu: the clock stopped, the catalogues closed, the layout hidden.
+    void HideViewForMenu();
+    // A kiosk screen is up: the caption and flags of no view; the first window goes.
+    void NoViewShown();
     void LogVersion();
     void CloseOnce();
     // Checks or enables an item in whichever loaded popup holds it.

@@ -46,18 +46,17 @@ void myFrame::ShowButtonMenu(std::int32_t group) {
     SetClient(buttonMenu_);
 }
 
-void myFrame::CmSelectMenu() {
+void myFrame::HideViewForMenu() {
     StopAnimationTimer();
-    if (gControlPanelHooks.hideFloatingLegend) gControlPanelHooks.hideFloatingLegend();
     CloseQuakeCatalogue();
     CloseEruptionCatalogue();
     if (layout_) {
         EraseTransientMarkers();
-        layout_->Show(ui::ShowCommand::Hide);
+        layout_->Show(ui::ShowCommand::Hide);  // kept for the next view
     }
-    (void)ReadViewList(viewListFile_);
-    ShowButtonMenu(0);
-    ResetIdleCountdown();
+}
+
+void myFrame::NoViewShown() {
     SetCaption("Kestrune");
     viewOpen_ = false;
     gCanClose = false;
@@ -66,23 +65,21 @@ void myFrame::CmSelectMenu() {
     welcome_ = nullptr;
 }
 
+void myFrame::CmSelectMenu() {
+    if (gControlPanelHooks.hideFloatingLegend) gControlPanelHooks.hideFloatingLegend();
+    HideViewForMenu();
+    (void)ReadViewList(viewListFile_);
+    ShowButtonMenu(0);
+    ResetIdleCountdown();
+    NoViewShown();
+}
+
 void myFrame::CmShowSelectGroup() {
-    StopAnimationTimer();
     pauseAtEndCountdown_ = 0;
-    CloseQuakeCatalogue();
-    CloseEruptionCatalogue();
     CloseInfoWindows();
-    if (layout_) {
-        EraseTransientMarkers();
-        layout_->Show(ui::ShowCommand::Hide);
-    }
+    HideViewForMenu();
     ShowButtonMenu(currentViewGroup_);
-    SetCaption("Kestrune");
-    viewOpen_ = false;
-    gCanClose = false;
-    gNewView = false;
-    if (welcome_) welcome_->Destroy();
-    welcome_ = nullptr;
+    NoViewShown();
 }
 
 void myFrame::CmOpenSelectedView() {
