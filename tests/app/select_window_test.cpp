@@ -10,9 +10,11 @@
 #include "app/layout.h"
 #include "app/menus.h"
 #include "app/select_window.h"
+#include "app/startup.h"
 #include "app/view_list.h"
 #include "app/view_open.h"
 #include "core/view.h"
+#include "map/draw.h"
 #include "tests/app/app_fixture.h"
 
 namespace ui = platform::ui;
@@ -386,6 +388,34 @@ TEST_F(ButtonMenu, StartOverFromAViewShowsTheMenuAgainWithoutStartScreen) {
     ASSERT_NE(frame_->buttonMenu(), nullptr);
     EXPECT_EQ(frame_->client(), frame_->buttonMenu());
     EXPECT_EQ(Menu()->groupIndex(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ButtonMenu, AWorldMapTallerThanItsRoomIsCutSoTitleAndBottomRowShow) {
+    // Wider than half the world, the map is fitted to the width and comes out
+    // taller than the room on a 16:9 screen.
+    MeasureScreen();  // the title's large font
+    ASSERT_GT(gLargeMetrics.height, 10);
+    frame_ = Start();
+    selectWindow* menu = Menu();
+    const Rect area = menu->mapArea();
+    const ui::Rect client = menu->clientRect();
+    const int bh = static_cast<int>(gScreenMetrics.height * gButtonHeight);
+    EXPECT_GE(area.top, gLargeMetrics.height + 11 + 6);
+    EXPECT_LE(area.bottom, client.bottom - bh - 16);
+    const ui::BackBuffer& b = menu->backBuffer();
+    // The title bar's white inset, and the bottom row's grey beside "Select a Button".
+    EXPECT_EQ(b.At(client.width() / 4, gLargeMetrics.height / 2 + 5), ColorOf(kWhiteColor));
+    EXPECT_EQ(b.At(client.width() / 4, client.bottom - bh / 2), ColorOf(kLightGrayColor));
+    for (textButton* t : menu->menuButtons()) {
+        EXPECT_GE(t->rect().top, area.top) << t->text();
+        EXPECT_LE(t->rect().bottom, area.bottom) << t->text();
+    }
+    gLargeFont.reset();
+    gLargeMetrics = {};
 }
 
 }  // namespace
