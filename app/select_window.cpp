@@ -192,9 +192,8 @@ void selectWindow::Paint(ui::BackBuffer& buffer, const ui::Rect&) {
     gMapWidth = gMapRect.right - gMapRect.left;
     gMapHeight = gMapRect.bottom - gMapRect.top;
     projected_ = {gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom};
-    // A region wider than half the world is fitted to the width and may come
-    // out taller than the room: what lies beyond is cut, so the map never
-    // covers the title or the bottom row, nor hides a button.
+    // Held to the room whatever the fit gave, so the map never covers the
+    // title or the bottom row, nor hides a button.
     mapArea_ = projected_.intersected(available);
 
     if (buttonCount_ == 1) {

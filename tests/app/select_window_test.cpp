@@ -394,9 +394,7 @@ TEST_F(ButtonMenu, StartOverFromAViewShowsTheMenuAgainWithoutStartScreen) {
 
 namespace {
 
-TEST_F(ButtonMenu, AWorldMapTallerThanItsRoomIsCutSoTitleAndBottomRowShow) {
-    // Wider than half the world, the map is fitted to the width and comes out
-    // taller than the room on a 16:9 screen.
+TEST_F(ButtonMenu, TheFittedMapLeavesTheTitleAndTheBottomRowShowing) {
     MeasureScreen();  // the title's large font
     ASSERT_GT(gLargeMetrics.height, 10);
     frame_ = Start();
