@@ -417,3 +417,20 @@ TEST_F(ButtonMenu, TheFittedMapLeavesTheTitleAndTheBottomRowShowing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ButtonMenu, AWholeWorldEntryCentredPastTheDateLineSitsOnTheMap) {
+    // 20 to 20 is the whole world from 20 E: its centre, 160 W, lies one turn
+    // past the west edge and must not push the button off to the right edge.
+    TempDir::Write("ALT", "LEFT LONGITUDE: 20\nRIGHT LONGITUDE: 20\nSOUTH LATITUDE: -70\nNORTH LATITUDE: 75\n");
+    TempDir::Write("WORLD.VUS", "WORLD World\n  ALT Pacific\n  CHILE Chile\n");
+    frame_ = Start();
+    const Rect area = Menu()->mapArea();
+    const Rect alt = Menu()->menuButtons()[0]->rect();
+    const int centre = (alt.left + alt.right) / 2;
+    // 160 W is a ninth of the way across a map from 180 W.
+    EXPECT_LT(centre, area.left + area.width() / 4) << centre;
+}
+
+}  // namespace
