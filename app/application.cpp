@@ -54,14 +54,6 @@ quorvelApp::~quorvelApp() {
     if (gApplication == this) gApplication = nullptr;
 }
 
-const ui::ResponseTable& quorvelApp::Table() {
-    using R = ui::ResponseTableOf<quorvelApp, ui::Application>;
-    static const ui::ResponseTable table = R::Build({
-        R::Registered(ui::RecentFiles::kMessageName, &quorvelApp::CmOpenRecentView),
-    });
-    return table;
-}
-
 void quorvelApp::InitMainWindow() {
     RegisterQuorviewResources();
     SetShowCommand(ui::ShowCommand::Maximize);
@@ -75,12 +67,4 @@ void quorvelApp::InitMainWindow() {
     f->SetRecentFiles(&recent_);
     if (gControls[kControlWelcomeScreen]) PlayMidiFile(f, "QUORVEL.MID");
     ArmExitAfter(*f);
-}
-
-ui::Result quorvelApp::CmOpenRecentView(ui::WParam index, ui::LParam) {
-    std::string name = recent_.Entry(static_cast<int>(index));
-    if (name.size() > kRecentTextMax) name.resize(kRecentTextMax);
-    DebugLog("Open view from File pulldown: %s", name.c_str());
-    if (auto* frame = dynamic_cast<myFrame*>(mainWindow())) frame->OpenView(name.c_str());
-    return 0;
 }

@@ -12,11 +12,6 @@ public:
     quorvelApp();
     ~quorvelApp() override;
 
-    KESTRUNE_RESPONSE_TABLE(quorvelApp);
-
-    // The chosen recent-view entry goes to the frame's OpenView.
-    platform::ui::Result CmOpenRecentView(platform::ui::WParam index, platform::ui::LParam);
-
     platform::ui::RecentFiles& recentViews() { return recent_; }
 
 protected:

@@ -28,6 +28,7 @@
 #include "map/child_map.h"
 #include "map/draw.h"
 #include "map/proj.h"
+#include "platform/sys/resources.h"
 
 namespace ui = platform::ui;
 using gfx::Point;
@@ -57,12 +58,6 @@ void ShowIf(ui::Window* w, bool on) {
 
 myLayoutWindow* Layout(ui::Window* panel) { return dynamic_cast<myLayoutWindow*>(panel->parent()); }
 
-const char* const kSpeedNames[kSpeedCount] = {
-    "Stop",        "1 sec/sec",    "4 sec/sec",   "15 sec/sec",  "1 min/sec",   "4 min/sec",   "15 min/sec",
-    "1 hour/sec",  "2 hours/sec",  "5 hours/sec", "12 hours/sec", "1 day/sec",  "2 days/sec",  "4 days/sec",
-    "8 days/sec",  "15 days/sec",  "1 month/sec", "2 months/sec", "3 months/sec", "6 months/sec", "1 year/sec",
-    "2 years/sec", "4 years/sec",  "10 years/sec", "Fast!",
-};
 
 }  // namespace
 
@@ -70,7 +65,7 @@ const char* const kSpeedNames[kSpeedCount] = {
 
 std::string SpeedName(int index) {
     if (index < 0 || index >= kSpeedCount) return {};
-    return kSpeedNames[index];
+    return std::string(platform::ResourceString(kCmSpeedFirst + index));
 }
 
 std::string DateReadoutText(TimeValue t, TimeValue step) {
@@ -226,7 +221,7 @@ namespace {
 int WidestSpeedName() {
     const auto font = gfx::Font::System();
     int widest = 0;
-    for (const char* name : kSpeedNames) widest = std::max(widest, font ? font->Width(name) : 0);
+    for (const char* name : kSpeedPanelNames) widest = std::max(widest, font ? font->Width(name) : 0);
     return widest;
 }
 

@@ -55,7 +55,8 @@ struct ZoomBox {
 // The view around an event after one Zoom In (or Zoom Out); pane size in pixels.
 ZoomBox ZoomAround(double lat, double lon, double west, double east, bool zoomIn, int paneWidth, int paneHeight);
 
-// The panel's name of speed index i ("Stop" .. "Fast!"); empty outside the table.
+// The panel's name of speed index i ("Stop" .. "Fast!"), string resource 300 + i;
+// empty outside the table.
 std::string SpeedName(int index);
 
 class childControl : public platform::ui::Window {

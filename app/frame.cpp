@@ -64,30 +64,6 @@ myFrame::~myFrame() {
     if (gMainFrame == this) gMainFrame = nullptr;
 }
 
-const ui::ResponseTable& myFrame::Table() {
-    // The rest of the command table comes with the commands themselves.
-    using R = ui::ResponseTableOf<myFrame, ui::Frame>;
-    static const ui::ResponseTable table = R::Build({
-        R::CommandRange(kCmMenuBarFirst, kCmMenuBarLast, &myFrame::CmMenuBar),
-        R::Command(kCmExit, &myFrame::CmExit),
-        R::Command(kCmFileExit, &myFrame::CmFileExit),
-        R::Command(kCmStartScreen, &myFrame::CmStartScreen),
-        R::Command(kCmSelectMenu, &myFrame::CmSelectMenu),
-        R::Command(kCmShowSelectGroup, &myFrame::CmShowSelectGroup),
-        R::Command(kCmOpenSelectedView, &myFrame::CmOpenSelectedView),
-        R::Command(kCmNewView, &myFrame::CmNewView),
-        R::Command(kCmUpdateHypocenters, &myFrame::CmUpdateHypocenters),
-        R::Command(kCmScheduledUpdate, &myFrame::CmScheduledUpdate),
-        R::Command(kCmPlay, &myFrame::CmPlay),
-        R::Command(kCmPause, &myFrame::CmPause),
-        R::Command(kCmRestartClock, &myFrame::CmRestartClock),
-        R::Command(kCmRepeat, &myFrame::CmRepeat),
-        R::Command(kCmRedraw, &myFrame::CmRedraw),
-        R::Registered(kTerminationMessage, &myFrame::EvTerminationSignal),
-    });
-    return table;
-}
-
 void myFrame::SetupWindow() {
     Frame::SetupWindow();
     initTimeoutCountdown_ = static_cast<std::int32_t>(gInitTimeout);
@@ -192,8 +168,6 @@ void myFrame::CmExit() {
     CloseOnce();
 }
 
-void myFrame::CmFileExit() { CloseWindow(); }
-
 ui::Result myFrame::EvTerminationSignal(ui::WParam, ui::LParam) {
     if (platform::TakeTerminationSignals() > 0) {
         DebugLog("Termination signal: Exit");
@@ -206,21 +180,4 @@ void myFrame::CloseOnce() {
     closeGuard_ = false;
     gCanClose = true;
     CloseWindow();
-}
-
-void myFrame::CmMenuBar(int id) {
-    const int k = id - kCmMenuBarFirst;
-    ui::Menu* menu = popup(k);
-    if (!menu || !menu->subMenu(0)) return;
-    const ui::Rect client = clientRect();
-    const bool saved = gPaused;
-    gPaused = true;
-    AllNotesOff();
-    CloseMidiFile();
-    if (welcome_ && !welcome_->destroying()) welcome_->SendCommand(kCmCancelTimeout);
-    if (k == kPopupFile && recentFiles()) recentFiles()->UpdateMenu(*menu);
-    // The check marks come with the commands they show.
-    const int chosen = TrackPopupMenu(*menu->subMenu(0), {k * (client.width() / 30), client.height() / 30});
-    gPaused = saved;
-    if (chosen) RouteCommand(chosen);
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/commands.h"
 #include "app/housekeeping.h"
 #include "platform/ui/frame.h"
 #include "platform/ui/menu.h"
@@ -21,7 +22,6 @@ class XSDialog;
 
 inline constexpr int kAnimationTimer = 1;
 inline constexpr int kHousekeepingTimer = 5;
-inline constexpr int kCmUpdateHypocenters = 40051;
 
 class myFrame;
 // The network code runs the catalogue update from the event service; the
@@ -75,9 +75,15 @@ public:
 
     // ---- commands
     void CmExit();
-    // The File popup's Exit: closes through CanClose, guard or not.
-    void CmFileExit();
+    // 180..187: pauses, sets the popup's check marks and shows it under its bar item.
     void CmMenuBar(int id);
+    // The recent-view list's message: opens the entry with that index.
+    platform::ui::Result CmOpenRecentView(platform::ui::WParam index, platform::ui::LParam);
+
+    // ---- enablers
+    void CeViewOpen(platform::ui::CommandEnabler& ce);       // a view is open
+    void CeInteractive3D(platform::ui::CommandEnabler& ce);  // the 3-D view is shown
+    void CePopulation(platform::ui::CommandEnabler& ce);     // a POPULATION FILE is set
     // The start screen, or without START SCREEN the button menu.
     void CmStartScreen();
 
@@ -132,6 +138,8 @@ protected:
 
 private:
     void LoadPopups();
+    // The check marks of popup k from the settings, before it is shown.
+    void SetPopupChecks(int k);
     void AnimationTick();     // app/clock.cpp
     void WriteDailyCounts();
     // The map pane's transient markers, stepped until none are left.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "platform/sys/clock.h"
 
 class childMap;
@@ -32,7 +33,6 @@ struct UtcDate {
 
 inline constexpr const char* kFeedFile = "USGSHypocenters.csv";
 inline constexpr const char* kSecondFeedFile = "SMHypocenters.csv";
-inline constexpr int kCmScheduledUpdate = 154;
 inline constexpr int kCmTimeoutText = 1064;  // to the map pane
 inline constexpr int kMaxMessagesPerPoll = 10;
 inline constexpr int kMaxMessageFileBytes = 84;   // longer message files are deleted unread

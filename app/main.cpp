@@ -1,9 +1,11 @@
+#include "app/commands.h"
 #include "app/startup.h"
 #include "map/overlay.h"
 #include "map/section3d.h"
 #include "net/frame_commands.h"
 
 int main(int argc, char** argv) {
+    InstallCommandSeamLog();
     InstallNetworkCommands();
     InstallOverlayRenderer();
     InstallSectionAnd3DViews();

@@ -1,5 +1,7 @@
 #include "app/menus.h"
 
+#include "app/speed.h"
+
 #include "platform/sys/resources.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/ui.h"
@@ -35,17 +37,8 @@ void RegisterFile() {
 }
 
 void RegisterControl() {
-    static constexpr const char* kSpeeds[25] = {
-        "&0\tStop", "1 second per second", "4 seconds per second", "15 seconds per second",
-        "1 minute per second", "4 minutes per second", "15 minutes per second", "&1\t1 Hour per second",
-        "&2\t2 Hours per second", "&3\t5 Hours per second", "&4\t12 Hours per second", "&5\t1 Day per second",
-        "&6\t2 Day per second", "&7\t4 Day per second", "&8\t8 Days per second", "&9\t15 Days per second",
-        "&A\t1 Month per second", "&B\t2 Months per second", "&C\t3 Months per second",
-        "&D\t6 Months per second", "&E\t1 Year per second", "&F\t2 Years per second",
-        "&G\t4 Years per second", "&H\t10 Years per second", "&I\tFast",
-    };
     std::vector<MenuSpec> speeds;
-    for (int i = 0; i < 25; ++i) speeds.push_back(Item(300 + i, kSpeeds[i]));
+    for (int i = 0; i < kSpeedCount; ++i) speeds.push_back(Item(kCmSpeedFirst + i, kSpeedMenuTexts[static_cast<std::size_t>(i)]));
     ui::RegisterMenu("MENU_CONTROL", {MenuSpec::Popup("&Control", {
         Item(132, "Set &Dates..."),
         MenuSpec::Popup("&Speed", std::move(speeds)),
@@ -177,4 +170,6 @@ void RegisterQuorviewResources() {
     RegisterAccelerators();
     // The error box of a view that cannot be opened names the view.
     platform::RegisterString(32540, "Cannot find \"%s\".");
+    for (int i = 0; i < kSpeedCount; ++i)
+        platform::RegisterString(kCmSpeedFirst + i, kSpeedPanelNames[static_cast<std::size_t>(i)]);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"  // the frame commands the menu sends
 #include "map/proj.h"
 #include "platform/gfx/draw_context.h"
 #include "platform/gfx/geometry.h"
@@ -18,9 +19,6 @@ class textButton;
 inline constexpr int kCmSelectButton = 1044;       // every menu button
 inline constexpr int kCmSelectInformation = 1058;
 inline constexpr int kCmSelectExit = 1059;
-inline constexpr int kCmShowSelectGroup = 1060;    // to the frame
-inline constexpr int kCmSelectMenu = 1061;         // to the frame
-inline constexpr int kCmOpenSelectedView = 1062;   // to the frame
 inline constexpr int kCmSelectBack = 1063;
 inline constexpr int SelectIdleTimer = 6;
 inline constexpr int kSelectIdleMs = 1000;

@@ -2,11 +2,11 @@
 // The animation speeds, in simulated seconds per real second, by command id - 300.
 #include <array>
 
+#include "app/commands.h"
+
 #include "core/timevalue.h"
 
 inline constexpr int kSpeedCount = 25;
-inline constexpr int kCmSpeedFirst = 300;
-inline constexpr int kCmSpeedLast = kCmSpeedFirst + kSpeedCount - 1;
 
 extern const std::array<TimeValue, kSpeedCount> gSpeedTable;
 
@@ -16,3 +16,9 @@ int SpeedIndex();
 int ClampedSpeedIndex();
 // gSpeed = the entry of i clamped to the table; returns the index used.
 int SetSpeedIndex(int i);
+static_assert(kCmSpeedLast - kCmSpeedFirst + 1 == kSpeedCount, "one speed command per table entry");
+
+// By index: the control panel's name (string resource 300 + index) and the
+// Speed popup's item text.
+extern const std::array<const char*, kSpeedCount> kSpeedPanelNames;
+extern const std::array<const char*, kSpeedCount> kSpeedMenuTexts;

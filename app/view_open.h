@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "app/commands.h"
+
 #include "core/energy.h"
 #include "core/timevalue.h"
 #include "map/quake_symbols.h"  // gDotSlope, gDotIntercept, gEnergyBins
@@ -21,16 +23,6 @@ extern EventLabelRecord* gShownEventLabel;  // or null
 extern std::string gWorldMenuLabel;   // "%s Menu" of the first list-of-views entry
 
 inline constexpr int kMsgCannotOpenView = 32540;
-inline constexpr int kCmNewView = 24331;
-inline constexpr int kCmSaveView = 24333;
-inline constexpr int kCmQuakeAudio = 111;
-inline constexpr int kCmEruptionAudio = 131;
-inline constexpr int kCmVolcanoNames = 170;
-inline constexpr int kCmSymbolsFirst = 123;
-inline constexpr int kCmSymbolsLast = 127;
-inline constexpr int kCmEruptionsOn = 135;
-inline constexpr int kCmEarthquakesOn = 128;
-inline constexpr int kCmPlates = 1127;
 
 struct TimeZone {
     TimeValue offset;  // seconds added to UTC

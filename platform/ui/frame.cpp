@@ -16,6 +16,14 @@ Frame::Frame(Window* parent, std::string caption, Window* client) : Window(paren
 
 Frame::~Frame() = default;
 
+const ResponseTable& Frame::Table() {
+    using R = ResponseTableOf<Frame, Window>;
+    static const ResponseTable table = R::Build({R::Named("CmExitCommand", R::Command(kExitCommand, &Frame::CmExitCommand))});
+    return table;
+}
+
+void Frame::CmExitCommand() { CloseWindow(); }
+
 Window* Frame::SetClient(Window* w) {
     Window* old = client_;
     if (w && w->parent() != this) Adopt(w);
@@ -50,8 +58,24 @@ bool Frame::AssignMenu(std::string_view resourceName) {
 bool Frame::TranslateAccelerator(const Message& m) {
     const auto id = accelerators_.Match(m);
     if (!id) return false;
-    RouteCommand(*id);
+    // A command its enablers grey is not sent, as a greyed menu item is not chosen.
+    if (QueryRoute(*id).enabled()) RouteCommand(*id);
     return true;
+}
+
+CommandEnabler Frame::QueryRoute(int id) {
+    if (destroying()) {
+        CommandEnabler off(id);
+        off.Enable(false);
+        return off;
+    }
+    return RouteStart()->QueryCommand(id);
+}
+
+Window* Frame::RouteStart() {
+    Window* start = client_ && !client_->destroying() ? client_ : this;
+    if (Window* focus = FocusWindow(); focus && IsSelfOrAncestorOf(focus)) start = focus;
+    return start;
 }
 
 bool Frame::RouteCommand(int id) {
@@ -65,9 +89,7 @@ bool Frame::RouteCommand(int id) {
             return app && app->RunMessage(msg, static_cast<WParam>(index), 0);
         }
     }
-    Window* start = client_ && !client_->destroying() ? client_ : this;
-    if (Window* focus = FocusWindow(); focus && IsSelfOrAncestorOf(focus)) start = focus;
-    return start->SendCommand(id);
+    return RouteStart()->SendCommand(id);
 }
 
 void Frame::UpdateMenuBar() {

@@ -17,6 +17,10 @@ public:
     Frame(Window* parent, std::string caption, Window* client = nullptr);
     ~Frame() override;
 
+    // The class library's exit command (kExitCommand): closes through CanClose.
+    KESTRUNE_RESPONSE_TABLE(Frame);
+    void CmExitCommand();
+
     Window* client() const { return client_; }
     // Makes w (a child of this frame, or a parentless window it adopts) the
     // client: sized to the frame, created and shown when the frame is. The
@@ -31,8 +35,11 @@ public:
 
     void SetAccelerators(AcceleratorTable table) { accelerators_ = std::move(table); }
     const AcceleratorTable& accelerators() const { return accelerators_; }
-    // Runs the command of a matching accelerator; true when one matched.
+    // Runs the command of a matching accelerator when the enablers on the
+    // command route enable it; true when one matched, run or not.
     bool TranslateAccelerator(const Message& m);
+    // The enablers of id along the route RouteCommand takes.
+    CommandEnabler QueryRoute(int id);
 
     // The route of menu and accelerator commands: the focus window (when it
     // lies in this frame, else the client) and its parents up to the frame,
@@ -56,6 +63,8 @@ protected:
 
 private:
     void LayoutClient();
+    // The focus window when it lies in this frame, else the client, else the frame.
+    Window* RouteStart();
 
     Window* client_ = nullptr;
     std::unique_ptr<Menu> menu_;

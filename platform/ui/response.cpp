@@ -1,6 +1,8 @@
 #include "platform/ui/response.h"
 
+#include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 
 namespace platform::ui {
@@ -37,14 +39,34 @@ bool CommandTarget::RunCommand(int id) {
 }
 
 bool CommandTarget::RunEnabler(CommandEnabler& ce) {
+    const auto* command = responseTable().Find(ResponseTable::Kind::Command, ce.id());
     const auto* e = responseTable().Find(ResponseTable::Kind::Enabler, ce.id());
     if (e) {
         ResponseTable::Call call{ce.id()};
         call.enabler = &ce;
         e->run(*this, call);
-        return true;
     }
-    return responseTable().Find(ResponseTable::Kind::Command, ce.id()) != nullptr;
+    if (command && command->unbuilt) ce.Enable(false);
+    return e || command;
+}
+
+namespace {
+UnbuiltCommandReporter& Reporter() {
+    static UnbuiltCommandReporter reporter;
+    return reporter;
+}
+}  // namespace
+
+void SetUnbuiltCommandReporter(UnbuiltCommandReporter reporter) { Reporter() = std::move(reporter); }
+
+void ReportUnbuiltCommand(int id, std::string_view name) {
+    if (Reporter()) {
+        Reporter()(id, name);
+        return;
+    }
+    static std::set<int> told;
+    if (told.insert(id).second)
+        std::fprintf(stderr, "Command %d (%.*s) is not built yet\n", id, static_cast<int>(name.size()), name.data());
 }
 
 std::optional<Result> CommandTarget::RunMessage(MessageId id, WParam w, LParam l) {

@@ -9,6 +9,7 @@
 
 #include "app/buttons.h"
 #include "app/globals.h"
+#include "app/menus.h"
 #include "app/slider.h"
 #include "app/speed.h"
 #include "app/view_open.h"
@@ -89,6 +90,7 @@ class Panel : public testing::Test {
 protected:
     Panel() {
         ResetConfigValues();
+        RegisterQuorviewResources();  // the speed names are string resources
         gScreenMetrics.aveCharWidth = 7;
         gScreenMetrics.height = 16;
         gLargeMetrics.aveCharWidth = 10;

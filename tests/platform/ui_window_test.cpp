@@ -6,6 +6,8 @@
 #include "platform/gfx/draw_context.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/headless/headless.h"
+#include "platform/ui/recent_files.h"
+#include "tests/support/unbuilt.h"
 #include "tests/platform/ui_fixture.h"
 
 namespace ui = platform::ui;
@@ -97,6 +99,7 @@ public:
     }
     void CeViewOpen(ui::CommandEnabler& ce) { ce.Enable(viewOpen); }
     void CmTemplate(int id) { log_.push_back("frame.template" + std::to_string(id)); }
+    void CmRedraw() { log_.push_back("frame.redraw"); }
     bool CanClose() override { return mayClose; }
 
     ui::Window* pane = nullptr;
@@ -115,6 +118,10 @@ const ui::ResponseTable& TestFrame::Table() {
         R::CommandRange(1001, 1009, &TestFrame::CmTemplate),
         R::Enabler(24339, &TestFrame::CeViewOpen),
         R::Enabler(365, &TestFrame::CeViewOpen),
+        R::Command(1014, &TestFrame::CmRedraw),
+        R::Enabler(1014, &TestFrame::CeViewOpen),
+        R::Unbuilt(24500, "CmOpenView"),
+        R::Enabler(24500, &TestFrame::CeViewOpen),
     });
     return table;
 }
@@ -321,6 +328,45 @@ TEST(Frame, MaximisedFrameTakesTheScreen) {
     ASSERT_TRUE(frame.Create());
     EXPECT_EQ(frame.rect(), (ui::Rect{0, 0, 1024, 768}));
     EXPECT_EQ(frame.client()->rect(), (ui::Rect{0, 0, 1024, 768}));
+}
+
+TEST(Enablers, AnUnbuiltCommandIsGreyedWhateverItsEnablerSaysAndReportedWhenSent) {
+    Tree t;
+    for (const bool open : {false, true}) {
+        t.frame->viewOpen = open;
+        EXPECT_FALSE(t.button->QueryCommand(24500).enabled()) << open;
+    }
+    testsupport::ExpectUnbuiltCommands expect;
+    EXPECT_TRUE(t.frame->SendCommand(24500));
+    ASSERT_EQ(testsupport::Unbuilt().calls.size(), 1u);
+    EXPECT_EQ(testsupport::Unbuilt().calls[0].id, 24500);
+    EXPECT_EQ(testsupport::Unbuilt().calls[0].name, "CmOpenView");
+}
+
+TEST(Accelerators, AKeyWhoseCommandIsGreyedSendsNothing) {
+    Tree t;
+    ui::AcceleratorTable table;
+    table.AddChar(18, 1014).AddKey(ui::key::kF1, 24500).AddChar(20, 1016);
+    t.frame->SetAccelerators(table);
+    t.button->SetFocus();
+    hl::Char(*t.button, 18);
+    hl::KeyDown(*t.button, ui::key::kF1);  // a seam: never sent, so never reported
+    hl::Char(*t.button, 20);               // no handler anywhere
+    EXPECT_EQ(Join(t.log), "");
+    t.frame->viewOpen = true;
+    hl::Char(*t.button, 18);
+    hl::KeyDown(*t.button, ui::key::kF1);
+    EXPECT_EQ(Join(t.log), "frame.redraw");
+}
+
+TEST(Frame, TheExitCommandClosesThroughCanClose) {
+    Tree t;
+    t.frame->mayClose = false;
+    EXPECT_TRUE(t.frame->SendCommand(ui::kExitCommand));
+    EXPECT_EQ(t.app.mainWindow(), t.frame);
+    t.frame->mayClose = true;
+    EXPECT_TRUE(t.frame->SendCommand(ui::kExitCommand));
+    EXPECT_EQ(t.app.mainWindow(), nullptr);
 }
 
 TEST(Accelerators, KeysAndCharactersBecomeFrameCommands) {

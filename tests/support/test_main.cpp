@@ -5,11 +5,15 @@
 #include <cstdlib>
 
 #include "platform/ui/headless/headless.h"
+#include "tests/support/unbuilt.h"
 
 namespace {
 // Every test starts on a clean headless backend with the virtual clock.
 class HeadlessReset : public testing::EmptyTestEventListener {
-    void OnTestStart(const testing::TestInfo&) override { platform::headless::Reset(); }
+    void OnTestStart(const testing::TestInfo&) override {
+        platform::headless::Reset();
+        testsupport::InstallUnbuiltCommandCheck();
+    }
 };
 }  // namespace
 

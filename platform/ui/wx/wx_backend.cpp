@@ -427,6 +427,16 @@ long FrameStyle(std::uint32_t s, bool owned) {
     return style;
 }
 
+// The toolkit takes what follows a tab for a shortcut to bind and drops a
+// text it cannot read as one ("&0\tStop" would show "0"). The text joins the
+// label instead, and the keys stay the frame's accelerators, which ask the
+// enablers first.
+wxString MenuLabel(const std::string& text) {
+    const std::size_t tab = text.find('\t');
+    if (tab == std::string::npos) return Text(text);
+    return Text(text.substr(0, tab)) + wxString("   ") + Text(text.substr(tab + 1));
+}
+
 wxMenu* BuildMenu(const Menu& m) {
     auto* menu = new wxMenu;
     for (int i = 0; i < m.count(); ++i) {
@@ -434,15 +444,15 @@ wxMenu* BuildMenu(const Menu& m) {
         if (it.separator) {
             menu->AppendSeparator();
         } else if (it.popup) {
-            menu->AppendSubMenu(BuildMenu(*it.popup), Text(it.text));
+            menu->AppendSubMenu(BuildMenu(*it.popup), MenuLabel(it.text));
         } else {
             // An id the toolkit cannot take leaves the item out rather than
             // stopping the program.
             const std::optional<int> native = MenuNativeIds().ToNative(it.id);
             if (!native) continue;
             // Only items that carry a check mark get its box.
-            wxMenuItem* item = it.checkable ? menu->AppendCheckItem(*native, Text(it.text))
-                                            : menu->Append(*native, Text(it.text));
+            wxMenuItem* item = it.checkable ? menu->AppendCheckItem(*native, MenuLabel(it.text))
+                                            : menu->Append(*native, MenuLabel(it.text));
             if (it.checkable) item->Check(it.checked);
             item->Enable(it.enabled);
         }

@@ -1,0 +1,264 @@
+// The main frame's command table, its enablers and the menu bar's popups.
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "app/application.h"
+#include "app/frame.h"
+#include "app/globals.h"
+#include "app/menus.h"
+#include "app/sound.h"
+#include "app/speed.h"
+#include "app/welcome.h"
+#include "core/config.h"
+#include "core/helpers.h"
+#include "core/view.h"
+#include "platform/ui/recent_files.h"
+
+namespace ui = platform::ui;
+
+const char* CommandName(int id) {
+#define QUORVIEW_COMMAND_NAME(k, first, last, handler) \
+    if (id >= (first) && id <= (last)) return #handler;
+    QUORVIEW_FRAME_COMMANDS(QUORVIEW_COMMAND_NAME)
+#undef QUORVIEW_COMMAND_NAME
+    return "";
+}
+
+void InstallCommandSeamLog() {
+    ui::SetUnbuiltCommandReporter([](int id, std::string_view name) {
+        static std::set<int> told;
+        if (!told.insert(id).second) return;
+        const std::string text(name);
+        std::fprintf(stderr, "Command %d (%s) is not built yet\n", id, text.c_str());
+        DebugLog("Command %d (%s) is not built yet", id, text.c_str());
+    });
+}
+
+// Each entry names its handler, so logs and tests can tell them apart. An
+// Unbuilt entry is the seam of a command whose work is still to come: its
+// item is greyed and running it anyway is reported.
+#define ON(id, fn) R::Named(#fn, R::Command(id, &myFrame::fn))
+#define ON_RANGE(first, last, fn) R::Named(#fn, R::CommandRange(first, last, &myFrame::fn))
+#define SEAM(id, fn) R::Unbuilt(id, #fn)
+#define SEAM_RANGE(first, last, fn) R::Unbuilt(first, last, #fn)
+#define VIEW_OPEN(id) R::Named("CeViewOpen", R::Enabler(id, &myFrame::CeViewOpen))
+
+const ui::ResponseTable& myFrame::Table() {
+    using R = ui::ResponseTableOf<myFrame, ui::Frame>;
+    static const ui::ResponseTable table = R::Build({
+        R::Named("CmOpenRecentView", R::Registered(ui::RecentFiles::kMessageName, &myFrame::CmOpenRecentView)),
+        R::Named("EvTerminationSignal", R::Registered(kTerminationMessage, &myFrame::EvTerminationSignal)),
+
+        // The bar.
+        ON_RANGE(kCmMenuBarFirst, kCmMenuBarLast, CmMenuBar),
+        // File (Exit, 24310, is the platform frame's own).
+        SEAM(kCmOpenView, CmOpenView),
+        ON(kCmNewView, CmNewView),
+        SEAM(kCmCloseView, CmCloseView),
+        SEAM(kCmSaveView, CmSaveView),
+        SEAM(kCmSaveViewAs, CmSaveViewAs),
+        SEAM(kCmOpenViewList, CmOpenViewList),
+        SEAM(kCmEditViewList, CmEditViewList),
+        // Control.
+        SEAM(kCmSetDates, CmSetDates),
+        ON_RANGE(kCmSpeedFirst, kCmSpeedLast, CmSpeed),
+        SEAM(kCmGlobalAudio, CmGlobalAudio),
+        SEAM_RANGE(kCmRunFree, kCmRunFreeAutoRestart, CmRunMode),
+        SEAM(kCmRunFromScript, CmRunFromScript),
+        SEAM(kCmPauseTime, CmPauseTime),
+        SEAM(kCmMapView, CmMapView),
+        SEAM(kCm3DView, Cm3DView),
+        SEAM(kCmCrossSectionView, CmCrossSectionView),
+        SEAM(kCmLocalTime, CmLocalTime),
+        SEAM(kCmInteractive3D, CmInteractive3D),
+        SEAM(kCmSetUpCrossSection, CmSetUpCrossSection),
+        ON(kCmRepeat, CmRepeat),
+        // Earthquakes.
+        SEAM(kCmEarthquakesOn, CmEarthquakesOn),
+        SEAM(kCmQuakeAudio, CmEarthquakeAudio),
+        SEAM(kCmEarthquakeBeepsCutoff, CmEarthquakeBeepsCutoff),
+        SEAM(kCmEarthquakeMagnitudeCutoff, CmEarthquakeMagnitudeCutoff),
+        ON_RANGE(kCmSymbolsFirst, kCmSymbolsLast, CmEarthquakeSymbols),
+        SEAM(kCmMagnitudeDepthScale, CmMagnitudeDepthScale),
+        SEAM(kCmEarthquakeFile, CmEarthquakeFile),
+        SEAM(kCmEditEarthquakeFile, CmEditEarthquakeFile),
+        // Eruptions.
+        SEAM(kCmEruptionsOn, CmEruptionsOn),
+        SEAM(kCmEruptionAudio, CmEruptionAudio),
+        SEAM(kCmEruptionBeepsCutoff, CmEruptionBeepsCutoff),
+        SEAM(kCmEruptionMagnitudeCutoff, CmEruptionMagnitudeCutoff),
+        SEAM(kCmVolcanoNames, CmVolcanoNames),
+        SEAM(kCmEruptionFile, CmEruptionFile),
+        // Map.
+        SEAM(kCmLatitudeLongitude, CmLatitudeLongitude),
+        SEAM(kCmTemplate, CmTemplate),
+        SEAM(kCmTitle, CmTitle),
+        SEAM(kCmLogo, CmLogo),
+        SEAM(kCmText, CmText),
+        SEAM(kCmFontTitle, CmFont),
+        SEAM(kCmFontLogo, CmFont),
+        SEAM(kCmFontText, CmFont),
+        SEAM(kCmFontCity, CmFont),
+        SEAM(kCmFontState, CmFont),
+        SEAM(kCmFontCountry, CmFont),
+        SEAM(kCmFontOcean, CmFont),
+        SEAM(kCmScale, CmScale),
+        SEAM(kCmLatLonLines, CmLatLonLines),
+        SEAM(kCmAxesLabels, CmAxesLabels),
+        SEAM(kCmLineFiles, CmLineFiles),
+        SEAM(kCmTextFiles, CmTextFiles),
+        SEAM(kCmSymbolFiles, CmSymbolFiles),
+        SEAM(kCmAddCity, CmAddCity),
+        SEAM(kCmHighways, CmHighways),
+        SEAM(kCmMapFiles, CmMapFiles),
+        SEAM_RANGE(kCmColorCoast, kCmColorState, CmColor),
+        SEAM(kCmColorHighway, CmColor),
+        SEAM_RANGE(kCmColorDiffuse, kCmColorTransform, CmColor),
+        SEAM(kCmElevationModels, CmElevationModels),
+        SEAM(kCmHueFile, CmHueFile),
+        SEAM(kCmMakeYourOwnMap, CmMakeYourOwnMap),
+        SEAM(kCmPlates, CmPlates),
+        SEAM(kCmPlatesAtEnd, CmPlatesAtEnd),
+        SEAM(kCmPopulation, CmPopulation),
+        ON(kCmRedraw, CmRedraw),
+        // Options.
+        SEAM(kCmCoordinates, CmCoordinates),
+        SEAM(kCmSaveScreenImage, CmSaveScreenImage),
+        SEAM(kCmNewInfoSpot, CmNewInfoSpot),
+        SEAM(kCmDeleteInfoSpot, CmDeleteInfoSpot),
+        SEAM(kCmEditInfoSpot, CmEditInfoSpot),
+        SEAM(kCmInfoSpotTitle, CmInfoSpotTitle),
+        SEAM(kCmInformationFile, CmInformationFile),
+        SEAM(kCmShowInfoSpots, CmShowInfoSpots),
+        ON(kCmUpdateHypocenters, CmUpdateHypocenters),
+        // Help and Exit.
+        SEAM(kCmHelpContents, CmHelpContents),
+        SEAM(kCmAbout, CmAbout),
+        ON(kCmExit, CmExit),
+        // Sent only by accelerators.
+        SEAM_RANGE(kCmTemplateViewFirst, kCmTemplateViewLast, CmTemplateView),
+        SEAM_RANGE(kCmNextListView, kCmPreviousListView, CmStepViewList),
+        SEAM(kCmSaveViewKey, CmSaveView),
+        SEAM(kCmAddCityKey, CmAddCity),
+        SEAM(kCmMakeYourOwnMapKey, CmMakeYourOwnMap),
+        ON(kCmRedrawKey, CmRedraw),
+        SEAM(kCmDigitize, CmDigitize),
+        SEAM(kCmCurrentEventKey, CmCurrentEvent),
+        // Sent by other windows.
+        ON(kCmPlay, CmPlay),
+        ON(kCmPause, CmPause),
+        ON(kCmRestartClock, CmRestartClock),
+        SEAM(kCmOpenListView, CmOpenListView),
+        SEAM(kCmCrossSectionPicked, CmCrossSectionPicked),
+        ON(kCmStartScreen, CmStartScreen),
+        ON(kCmShowSelectGroup, CmShowSelectGroup),
+        ON(kCmSelectMenu, CmSelectMenu),
+        ON(kCmOpenSelectedView, CmOpenSelectedView),
+        ON(kCmScheduledUpdate, CmScheduledUpdate),
+
+        // Enablers.
+        VIEW_OPEN(kCmCloseView), VIEW_OPEN(kCmSaveView), VIEW_OPEN(kCmSaveViewAs),
+        VIEW_OPEN(kCmQuakeAudio), VIEW_OPEN(kCmEarthquakeBeepsCutoff), VIEW_OPEN(kCmEarthquakeMagnitudeCutoff),
+        VIEW_OPEN(kCmEruptionAudio), VIEW_OPEN(kCmEruptionBeepsCutoff), VIEW_OPEN(kCmEruptionMagnitudeCutoff),
+        VIEW_OPEN(kCmEarthquakesOn), VIEW_OPEN(kCmEditEarthquakeFile), VIEW_OPEN(kCmEruptionsOn),
+        VIEW_OPEN(kCmVolcanoNames), VIEW_OPEN(kCmSetDates), VIEW_OPEN(kCmRepeat), VIEW_OPEN(kCmPlates),
+        VIEW_OPEN(kCmPlatesAtEnd), VIEW_OPEN(kCmTitle), VIEW_OPEN(kCmRedraw), VIEW_OPEN(kCmMapFiles),
+        VIEW_OPEN(kCmLineFiles), VIEW_OPEN(kCmSymbolFiles), VIEW_OPEN(kCmTextFiles), VIEW_OPEN(kCmTemplate),
+        VIEW_OPEN(kCmLatitudeLongitude), VIEW_OPEN(kCmMakeYourOwnMap), VIEW_OPEN(kCmAddCity),
+        VIEW_OPEN(kCmDeleteCityItem), VIEW_OPEN(kCmCoordinates), VIEW_OPEN(kCmScale),
+        VIEW_OPEN(kCmElevationModels), VIEW_OPEN(kCmMagnitudeDepthScale), VIEW_OPEN(kCmSaveScreenImage),
+        R::Named("CeViewOpen", R::EnablerRange(kCmSymbolsFirst, kCmSymbolsLast, &myFrame::CeViewOpen)),
+        VIEW_OPEN(kCmEarthquakeFile), VIEW_OPEN(kCmEruptionFile), VIEW_OPEN(kCmMapView), VIEW_OPEN(kCm3DView),
+        VIEW_OPEN(kCmCrossSectionView), VIEW_OPEN(kCmSetUpCrossSection), VIEW_OPEN(kCmAxesLabels),
+        VIEW_OPEN(kCmShowInfoSpots), VIEW_OPEN(kCmUpdateHypocenters),
+        R::Named("CeInteractive3D", R::Enabler(kCmInteractive3D, &myFrame::CeInteractive3D)),
+        R::Named("CePopulation", R::Enabler(kCmPopulation, &myFrame::CePopulation)),
+        // The keys act on the open view as their menu items do: none of them
+        // without one.
+        VIEW_OPEN(kCmSaveViewKey), VIEW_OPEN(kCmAddCityKey), VIEW_OPEN(kCmMakeYourOwnMapKey),
+        VIEW_OPEN(kCmRedrawKey), VIEW_OPEN(kCmCurrentEventKey),
+    });
+    return table;
+}
+
+#undef ON
+#undef ON_RANGE
+#undef SEAM
+#undef SEAM_RANGE
+#undef VIEW_OPEN
+
+void myFrame::CeViewOpen(ui::CommandEnabler& ce) { ce.Enable(viewOpen_); }
+
+void myFrame::CeInteractive3D(ui::CommandEnabler& ce) { ce.Enable(g3DView); }
+
+void myFrame::CePopulation(ui::CommandEnabler& ce) { ce.Enable(!gPopulationFile.empty()); }
+
+ui::Result myFrame::CmOpenRecentView(ui::WParam index, ui::LParam) {
+    if (!gApplication) return 0;
+    std::string name = gApplication->recentViews().Entry(static_cast<int>(index));
+    if (name.size() > quorvelApp::kRecentTextMax) name.resize(quorvelApp::kRecentTextMax);
+    DebugLog("Open view from File pulldown: %s", name.c_str());
+    OpenView(name.c_str());
+    return 0;
+}
+
+void myFrame::SetPopupChecks(int k) {
+    ui::Menu* menu = popup(k);
+    if (!menu) return;
+    auto check = [menu](int id, bool on) { menu->Check(id, on); };
+    switch (k) {
+        case kPopupControl:
+            check(kCmRunFree, false);
+            check(kCmRunFreeAutoRestart, false);
+            check(kCmRunFree + gMode, true);
+            CmSpeed(kCmSpeedFirst + SpeedIndex());
+            check(kCmMapView, gMapView);
+            check(kCm3DView, g3DView);
+            check(kCmCrossSectionView, gCrossSectionView);
+            check(kCmGlobalAudio, gAudio);
+            check(kCmRunFromScript, gRunScript);
+            break;
+        case kPopupEarthquakes:
+            check(kCmQuakeAudio, gQuakeSoundOn);
+            check(kCmEarthquakesOn, gShowEarthquakes);
+            for (int id = kCmSymbolsFirst; id <= kCmSymbolsLast; ++id) check(id, false);
+            check(kCmSymbolsFirst + gSymbolStyle, true);
+            break;
+        case kPopupEruptions:
+            check(kCmEruptionAudio, gEruptionSoundOn);
+            check(kCmVolcanoNames, gShowVolcanoNames);
+            check(kCmEruptionsOn, gShowEruptions);
+            break;
+        case kPopupMap:
+            check(kCmAxesLabels, gShowLabels);
+            check(kCmLatLonLines, gShowLatLonLines);
+            check(kCmPlates, gShowPlates);
+            check(kCmPlatesAtEnd, gPlatesAtEnd);
+            check(kCmHighways, gShowHighways);
+            check(kCmPopulation, gControls[kControlPopulation] != 0);
+            break;
+        case kPopupOptions:
+            check(kCmShowInfoSpots, gControls[kControlShowInfoSpots] != 0);
+            check(kCmFloatingLegendItem, gFloatingLegend);
+            break;
+        default: break;
+    }
+}
+
+void myFrame::CmMenuBar(int id) {
+    const int k = id - kCmMenuBarFirst;
+    ui::Menu* menu = popup(k);
+    if (!menu || !menu->subMenu(0)) return;
+    const ui::Rect client = clientRect();
+    const bool saved = gPaused;
+    gPaused = true;
+    AllNotesOff();
+    CloseMidiFile();
+    if (welcome_ && !welcome_->destroying()) welcome_->SendCommand(kCmCancelTimeout);
+    SetPopupChecks(k);
+    if (k == kPopupFile && recentFiles()) recentFiles()->UpdateMenu(*menu);
+    const int chosen = TrackPopupMenu(*menu->subMenu(0), {k * (client.width() / 30), client.height() / 30});
+    gPaused = saved;
+    if (chosen) RouteCommand(chosen);
+}
