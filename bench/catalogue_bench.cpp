@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/quake.h"
 #include "core/record_file.h"
@@ -41,8 +42,41 @@ std::FILE* MillionRecordCatalogue() {
     return std::fopen(catalogue.path.c_str(), "rb");
 }
 
-void SearchRandomTimes(benchmark::State& state, bool forgetEachTime) {
-    std::FILE* f = MillionRecordCatalogue();
+// Ten million records, one every 30 seconds from 1960 on (240 MB).
+struct LargeCatalogue {
+    std::string path = "/tmp/kestrune-bench-XXXXXX";
+    LargeCatalogue() {
+        int fd = ::mkstemp(path.data());
+        std::FILE* f = ::fdopen(fd, "wb");
+        TimeValue origin;
+        const double start = origin.SetDateMinutes(PackedDate{1960, 1, 1}, 0);
+        std::vector<unsigned char> block;
+        for (int i = 0; i < 10000000; ++i) {
+            int y, m, d, h, mi, s;
+            SplitTime(start + 30.0 * i, &y, &m, &d, &h, &mi, &s);
+            QuakeRecord q = MakeEventRecord(nullptr, y, m, d, h, mi, s, 10, 20, 10, 5.5);
+            unsigned char b[kQuakeRecordSize];
+            EncodeQuakeRecord(q, b);
+            block.insert(block.end(), b, b + sizeof b);
+            if (block.size() >= (1 << 20)) {
+                std::fwrite(block.data(), 1, block.size(), f);
+                block.clear();
+            }
+        }
+        std::fwrite(block.data(), 1, block.size(), f);
+        std::fclose(f);
+        std::this_thread::sleep_for(std::chrono::duration<double>(kQuietSeconds + 0.2));
+    }
+    ~LargeCatalogue() { ::unlink(path.c_str()); }
+};
+
+std::FILE* TenMillionRecordCatalogue() {
+    static LargeCatalogue catalogue;
+    return std::fopen(catalogue.path.c_str(), "rb");
+}
+
+void SearchRandomTimes(benchmark::State& state, bool forgetEachTime, std::FILE* (*open)() = MillionRecordCatalogue) {
+    std::FILE* f = open();
     TimeValue first = ReadQuakeAt(f, 0), last = ReadQuakeAt(f, -1, kFromEnd);
     double span = last.t - first.t;
     std::uint64_t seed = 12345;
@@ -59,6 +93,10 @@ void SearchRandomTimes(benchmark::State& state, bool forgetEachTime) {
 
 void BM_FindQuakeIndex(benchmark::State& state) { SearchRandomTimes(state, false); }
 BENCHMARK(BM_FindQuakeIndex);
+
+// Past the size at which catalogues were once searched only on disk.
+void BM_FindQuakeIndex10M(benchmark::State& state) { SearchRandomTimes(state, false, TenMillionRecordCatalogue); }
+BENCHMARK(BM_FindQuakeIndex10M)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // Every search reads the whole file again: the price of a catalogue that changed.
 void BM_FindQuakeIndexAfterChange(benchmark::State& state) { SearchRandomTimes(state, true); }

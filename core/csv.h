@@ -1,5 +1,7 @@
 #pragma once
 // Splitting of comma-separated lines into string lists.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,5 +15,8 @@ inline constexpr int kCsvFieldLimit = 160;  // characters kept of each field
 // A field opened by '"' runs to the next '"' (commas kept, no escapes) and
 // loses what follows the closing quote up to the next comma.
 StringListNode* SplitCsvLine(std::string_view line, int* count);
-// The same fields as SplitCsvLine, as strings.
-std::vector<std::string> SplitCsvFields(std::string_view line);
+// The same fields as SplitCsvLine, as strings; only the first most of them.
+std::vector<std::string> SplitCsvFields(std::string_view line, std::size_t most = SIZE_MAX);
+// The first most fields of the line by the same rules, as views into it, each
+// cut to kCsvFieldLimit characters.
+void SplitCsvFieldViews(std::string_view line, std::size_t most, std::vector<std::string_view>* fields);

@@ -297,9 +297,11 @@ bool MakeEruptionFile(std::string& name) {
 // ---- The open catalogue ----------------------------------------------------------------------
 
 TimeValue ReadEruptionAt(std::FILE* file, std::int32_t n, int origin, EruptionRecord* record) {
-    if (!SeekRecord(file, n, origin, kEruptionRecordSize)) return TimeValue();
     unsigned char bytes[kEruptionRecordSize];
-    if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return TimeValue();
+    if (origin != kFromStart || !ReadNextRecord(file, n, kEruptionRecordSize, bytes)) {
+        if (!SeekRecord(file, n, origin, kEruptionRecordSize)) return TimeValue();
+        if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return TimeValue();
+    }
     EruptionRecord r = DecodeEruptionRecord(bytes);
     if (record) *record = r;
     TimeValue t;

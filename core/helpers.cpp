@@ -1,12 +1,14 @@
 #include "core/helpers.h"
 
 #include <strings.h>
+#include <sys/types.h>
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -170,14 +172,17 @@ char* ReadLine(char* buffer, int n, std::FILE* file) {
 bool ReadWholeLine(std::FILE* file, std::string& line) {
     line.clear();
     if (!file) return false;
-    int c;
-    bool any = false;
-    while ((c = std::fgetc(file)) != EOF) {
-        any = true;
-        if (c == '\n') break;
-        line += static_cast<char>(c);
-    }
-    if (!any) return false;
+    // Up to the next newline at once: the stream finds it in its buffer.
+    struct LineBuffer {
+        char* text = nullptr;
+        std::size_t capacity = 0;
+        ~LineBuffer() { std::free(text); }
+    };
+    thread_local LineBuffer buffer;
+    const ssize_t n = ::getline(&buffer.text, &buffer.capacity, file);
+    if (n <= 0) return false;
+    line.assign(buffer.text, static_cast<std::size_t>(n));
+    if (line.back() == '\n') line.pop_back();
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }

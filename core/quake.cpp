@@ -6,6 +6,7 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -118,10 +119,12 @@ TimeValue ReadQuakeAt(std::FILE* file, std::int32_t n, int origin, QuakeRecord* 
     if (!record) record = &scratch;
     if (!file) return TimeValue();
     *record = QuakeRecord{};
-    if (!SeekRecord(file, n, origin, kQuakeRecordSize)) return TimeValue();
-
     unsigned char bytes[kQuakeRecordSize];
-    if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return TimeValue();
+    // The replay reads one record after another: that needs no seek.
+    if (origin != kFromStart || !ReadNextRecord(file, n, kQuakeRecordSize, bytes)) {
+        if (!SeekRecord(file, n, origin, kQuakeRecordSize)) return TimeValue();
+        if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return TimeValue();
+    }
     *record = DecodeQuakeRecord(bytes);
     TimeValue t;
     t.SetFromQuake(*record);
@@ -385,6 +388,9 @@ bool ParseQuakeLine(std::string_view text, QuakeRecord* record) {
 
 namespace {
 
+// EventFromColumns reads no further than this.
+constexpr std::size_t kEventColumns = 5;
+
 const std::string& Column(const std::vector<std::string>& cols, std::size_t i) {
     static const std::string kEmpty;
     return i < cols.size() ? cols[i] : kEmpty;
@@ -407,7 +413,7 @@ bool EventFromColumns(const std::vector<std::string>& cols, QuakeRecord* q) {
 
 QuakeRecord ParseFdsnCsvLine(QuakeRecord* record, std::string_view line) {
     QuakeRecord q;
-    EventFromColumns(SplitCsvFields(line), &q);
+    EventFromColumns(SplitCsvFields(line, kEventColumns), &q);
     if (record) *record = q;
     return q;
 }

@@ -48,9 +48,30 @@ bool ReadFully(int fd, unsigned char* out, std::size_t size, off_t offset) {
     return true;
 }
 
-// The search proper, over whatever gives record i's time.
+// The halving between the first and the last record: the first record of
+// the run of times equal to t, else where t would go.
 template <class TimeAt>
-int Search(std::int32_t n, TimeAt timeAt, bool firstIsExact, TimeValue* time, bool* exact, std::int32_t* index) {
+std::int32_t Halve(TimeAt timeAt, std::int32_t last, TimeValue t) {
+    std::int32_t lo = 0, hi = last, i = hi / 2;
+    do {
+        const TimeValue ti = timeAt(i);
+        if (ti == t) break;
+        if (ti > t)
+            hi = i;
+        else
+            lo = i + 1;
+        i = lo + (hi - lo) / 2;
+    } while (lo < hi);
+    const TimeValue found = timeAt(i);
+    while (i - 1 >= 0 && timeAt(i - 1) == found) --i;
+    return i;
+}
+
+// The search proper, over whatever gives record i's time; middle finds the
+// index strictly between the first and the last record.
+template <class TimeAt, class Middle>
+int Search(std::int32_t n, TimeAt timeAt, bool firstIsExact, TimeValue* time, bool* exact, std::int32_t* index,
+           Middle middle) {
     *exact = false;
     const TimeValue t0 = n > 0 ? timeAt(0) : TimeValue();
     if (t0.t == 0 || *time <= t0) {
@@ -71,70 +92,69 @@ int Search(std::int32_t n, TimeAt timeAt, bool firstIsExact, TimeValue* time, bo
         *index = last;
         return 0;
     }
-    std::int32_t lo = 0, hi = last, i = hi / 2;
-    do {
-        const TimeValue ti = timeAt(i);
-        if (ti == *time) {
-            *exact = true;
-            break;
-        }
-        if (ti > *time)
-            hi = i;
-        else
-            lo = i + 1;
-        i = lo + (hi - lo) / 2;
-    } while (lo < hi);
+    const std::int32_t i = middle(0, last, *time);
+    *exact = timeAt(i) == *time;
     *time = timeAt(i);
-    while (i - 1 >= 0 && timeAt(i - 1) == *time) --i;
     *index = i;
     return 0;
 }
 
+template <class TimeAt>
+int Search(std::int32_t n, TimeAt timeAt, bool firstIsExact, TimeValue* time, bool* exact, std::int32_t* index) {
+    return Search(n, timeAt, firstIsExact, time, exact, index,
+                  [&timeAt](std::int32_t, std::int32_t last, TimeValue t) { return Halve(timeAt, last, t); });
+}
+
 // ---- Kept record times -------------------------------------------------------------
 
-// Larger catalogues are searched on disk rather than held in memory.
-constexpr std::int64_t kMaxTableRecords = std::int64_t{1} << 23;
+// Larger catalogues are searched on disk rather than held in memory (512 MB of times).
+constexpr std::int64_t kMaxTableRecords = std::int64_t{1} << 26;
 constexpr std::size_t kFillChunkBytes = 256 * 1024;
 
 struct TimeTable {
     bool valid = false;
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = 0;
-    timespec mtime{};
-    timespec ctime{};
+    FileStamp stamp;
     int recordSize = 0;
     RecordTimeOf timeOf = nullptr;
     std::FILE* stream = nullptr;  // the last stream whose read buffer is no older than the table
     std::uint64_t lastUse = 0;
     std::vector<TimeValue> times;
+    // In time order (as a catalogue should be): every kStride-th time, for a
+    // search that touches few cache lines. Empty when the times are not in order.
+    std::vector<double> sample;
 
     void Drop() {
         valid = false;
         stream = nullptr;
         lastUse = 0;
         std::vector<TimeValue>().swap(times);
+        std::vector<double>().swap(sample);
     }
 };
+
+constexpr std::size_t kStride = 256;
+
+// The first index whose time is not below t, in sorted kept times.
+std::size_t LowerBound(const TimeTable& table, double t) {
+    const auto& s = table.sample;
+    const std::size_t j = static_cast<std::size_t>(std::lower_bound(s.begin(), s.end(), t) - s.begin());
+    const std::size_t first = j == 0 ? 0 : (j - 1) * kStride;
+    const std::size_t last = std::min(j * kStride + 1, table.times.size());
+    auto lessThan = [](const TimeValue& v, double x) { return v.t < x; };
+    return static_cast<std::size_t>(
+        std::lower_bound(table.times.begin() + static_cast<std::ptrdiff_t>(first),
+                         table.times.begin() + static_cast<std::ptrdiff_t>(last), t, lessThan) -
+        table.times.begin());
+}
 
 // Earthquakes, eruptions and one more (an update's or the alerts' catalogue).
 std::array<TimeTable, 3> tables;
 std::uint64_t useCounter = 0;
 double quietSeconds = 2.0;
 
-bool SameTimes(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+bool Unchanged(const TimeTable& t, const struct stat& st) { return t.stamp == FileStamp::Of(st); }
 
-bool Unchanged(const TimeTable& t, const struct stat& st) {
-    return t.size == st.st_size && SameTimes(t.mtime, st.st_mtim) && SameTimes(t.ctime, st.st_ctim);
-}
-
-double Seconds(const timespec& ts) { return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9; }
-
-bool ChangedRecently(const struct stat& st) {
-    const double now =
-        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    return std::max(Seconds(st.st_mtim), Seconds(st.st_ctim)) > now - quietSeconds;
-}
+bool ChangedRecently(const struct stat& st) { return FileStamp::Of(st).ChangedWithin(quietSeconds); }
 
 bool Fill(TimeTable& t, std::FILE* file, const struct stat& st, int recordSize, RecordTimeOf timeOf) {
     const int fd = ::fileno(file);
@@ -153,16 +173,17 @@ bool Fill(TimeTable& t, std::FILE* file, const struct stat& st, int recordSize, 
             return false;
         for (std::int64_t j = 0; j < count; ++j) t.times[static_cast<std::size_t>(first + j)] = timeOf(chunk.data() + j * recordSize);
     }
-    t.dev = st.st_dev;
-    t.ino = st.st_ino;
-    t.size = st.st_size;
-    t.mtime = st.st_mtim;
-    t.ctime = st.st_ctim;
+    t.stamp = FileStamp::Of(st);
     // Written to while being read: not to be kept.
     struct stat after;
     if (::fstat(fd, &after) != 0 || !Unchanged(t, after)) return false;
     t.recordSize = recordSize;
     t.timeOf = timeOf;
+    bool sorted = true;
+    for (std::size_t i = 1; sorted && i < t.times.size(); ++i) sorted = t.times[i - 1].t <= t.times[i].t;
+    std::vector<double>().swap(t.sample);
+    if (sorted)
+        for (std::size_t i = 0; i < t.times.size(); i += kStride) t.sample.push_back(t.times[i].t);
     t.stream = file;
     t.lastUse = ++useCounter;
     t.valid = true;
@@ -173,7 +194,7 @@ bool Fill(TimeTable& t, std::FILE* file, const struct stat& st, int recordSize, 
 const TimeTable* TableFor(std::FILE* file, const struct stat& st, int recordSize, RecordTimeOf timeOf, bool wrote) {
     TimeTable* slot = nullptr;
     for (TimeTable& t : tables)
-        if (t.valid && t.dev == st.st_dev && t.ino == st.st_ino && t.recordSize == recordSize && t.timeOf == timeOf) slot = &t;
+        if (t.valid && t.stamp.SameFile(FileStamp::Of(st)) && t.recordSize == recordSize && t.timeOf == timeOf) slot = &t;
     if (slot && !wrote && Unchanged(*slot, st)) {
         // Another stream's read buffer may hold bytes from before the table.
         if (slot->stream != file) std::fflush(file);
@@ -201,6 +222,19 @@ void Position(std::FILE* file, std::int32_t index, int recordSize) {
 }
 
 }  // namespace
+
+FileStamp FileStamp::Of(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim}; }
+
+bool FileStamp::operator==(const FileStamp& o) const {
+    auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+    return SameFile(o) && size == o.size && same(mtime, o.mtime) && same(ctime, o.ctime);
+}
+
+bool FileStamp::ChangedWithin(double seconds) const {
+    auto at = [](const timespec& ts) { return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9; };
+    const double now = std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    return std::max(at(mtime), at(ctime)) > now - seconds;
+}
 
 std::int32_t RecordCount(std::FILE* file, int recordSize) {
     if (!file) return 0;
@@ -263,6 +297,17 @@ bool SeekRecord(std::FILE* file, std::int32_t n, int origin, int recordSize) {
     return index < count;
 }
 
+bool ReadNextRecord(std::FILE* file, std::int32_t n, int recordSize, unsigned char* out) {
+    if (!file || n < 0 || __fwriting(file)) return false;
+    const off_t offset = static_cast<off_t>(n) * recordSize;
+    // ftello answers from the stream's own count; a seek would always ask the kernel.
+    if (::ftello(file) != offset) return false;
+    if (std::fread(out, 1, static_cast<std::size_t>(recordSize), file) == static_cast<std::size_t>(recordSize)) return true;
+    std::clearerr(file);
+    ::fseeko(file, offset, SEEK_SET);
+    return false;
+}
+
 bool ReadRecordBytes(std::FILE* file, std::int32_t i, int recordSize, unsigned char* out) {
     if (!file || i < 0) return false;
     const off_t offset = static_cast<off_t>(i) * recordSize;
@@ -288,7 +333,16 @@ int FindRecordByTime(std::FILE* file, int recordSize, RecordTimeOf timeOf, bool 
         result = Search(RecordCount(file, recordSize), onDisk, firstIsExact, time, exact, index);
     } else if (const TimeTable* table = TableFor(file, st, recordSize, timeOf, wrote)) {
         auto kept = [table](std::int32_t i) { return table->times[static_cast<std::size_t>(i)]; };
-        result = Search(WholeRecords(st.st_size, recordSize), kept, firstIsExact, time, exact, index);
+        const std::int32_t n = WholeRecords(st.st_size, recordSize);
+        if (table->sample.empty()) {
+            result = Search(n, kept, firstIsExact, time, exact, index);
+        } else {
+            // In time order the halving ends on the first time not below *time.
+            auto first = [table](std::int32_t, std::int32_t, TimeValue t) {
+                return static_cast<std::int32_t>(LowerBound(*table, t.t));
+            };
+            result = Search(n, kept, firstIsExact, time, exact, index, first);
+        }
     } else {
         result = Search(WholeRecords(st.st_size, recordSize), onDisk, firstIsExact, time, exact, index);
     }

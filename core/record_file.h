@@ -1,11 +1,30 @@
 #pragma once
 // What the earthquake and eruption catalogues share: positioning on a record
 // of a fixed size, and the search for the first record at or after a time.
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "core/timevalue.h"
+
+// One state of a file: which file it is, its size and its time stamps.
+struct FileStamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    timespec mtime{};
+    timespec ctime{};
+
+    static FileStamp Of(const struct stat& st);
+    bool SameFile(const FileStamp& o) const { return dev == o.dev && ino == o.ino; }
+    // The same file, not written to or touched since.
+    bool operator==(const FileStamp& o) const;
+    // Changed less than this many seconds ago: within a time stamp's
+    // granularity a second change would look like none.
+    bool ChangedWithin(double seconds) const;
+};
 
 // Where record numbers count from.
 inline constexpr int kFromStart = 0;
@@ -27,6 +46,11 @@ std::string CatalogueFileProblem(std::FILE* file, int recordSize, bool (*plausib
 // whole record lies there. Before the start the file is left at its start,
 // past the end at its end.
 bool SeekRecord(std::FILE* file, std::int32_t n, int origin, int recordSize);
+
+// Reads record n when the stream already stands on it, without a stat or a
+// seek, and moves on past it. False, with the stream back on record n, when it
+// stands elsewhere, is writing, or no whole record lies there.
+bool ReadNextRecord(std::FILE* file, std::int32_t n, int recordSize, unsigned char* out);
 
 // Reads record i's bytes without moving or refilling the stream's buffer (the
 // search jumps around; stdio would reread a block at every jump).

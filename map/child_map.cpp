@@ -4,12 +4,15 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "core/config.h"
 #include "core/view.h"
 #include "map/section3d.h"
 #include "map/segments.h"
 #include "platform/gfx/image.h"
+#include "platform/sys/files.h"
 #include "platform/ui/ui.h"
 
 std::int32_t gPaneWidth = 0;
@@ -356,11 +359,14 @@ bool childMap::UseCachedImage(const std::string& file) {
 
 void childMap::SaveCachedImage(const std::string& file) {
     if (gViewZoomed) return;  // the cache and its bounds belong to the view as stored
-    auto copy = gfx::Surface::Create(gMapWidth, gMapHeight);
-    if (!copy) return;
-    gfx::DrawContext cdc(*copy);
-    cdc.Blit(copy->bounds(), backBuffer(), {gMapRect.left, gMapRect.top}, gfx::RasterOp::Copy);
-    if (!gfx::SaveJpeg(*copy, file)) return;
+    // A map taller or wider than the pane is saved black beyond it.
+    const gfx::Rect area{gMapRect.left, gMapRect.top, gMapRect.left + gMapWidth, gMapRect.top + gMapHeight};
+    const std::optional<std::string> bytes = gfx::EncodeJpeg(backBuffer(), area);
+    // Rewritten in place: the cache is written at every fresh rendering.
+    if (!bytes || !platform::OverwriteFile(file, *bytes)) {
+        std::remove(file.c_str());
+        return;
+    }
     ++cacheWrites_;
     gImageBounds[0] = gMapSouth;
     gImageBounds[1] = gMapNorth;

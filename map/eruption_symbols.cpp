@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "core/config.h"
 #include "core/helpers.h"
@@ -47,9 +49,10 @@ int FillColourOf(const EruptionEvent& e) { return gVolcanoesRedAtEnd ? kLightRed
 std::string NameOf(const EruptionEvent& e) { return FieldText(e.record.name, sizeof e.record.name); }
 
 // Eruptions without an identifier (observatory entries) are never one volcano.
+// Called in loops over every displayed eruption: compares the fields in place.
 bool SameVolcano(const EruptionEvent& a, const EruptionEvent& b) {
-    const std::string id = FieldText(a.record.id, sizeof a.record.id);
-    return !id.empty() && id == FieldText(b.record.id, sizeof b.record.id);
+    const std::string_view id(a.record.id, ::strnlen(a.record.id, sizeof a.record.id));
+    return !id.empty() && id == std::string_view(b.record.id, ::strnlen(b.record.id, sizeof b.record.id));
 }
 
 bool Overlap(const EruptionBox& a, const EruptionBox& b) {

@@ -1,6 +1,7 @@
 #include "map/segment_file.h"
 
 #include <algorithm>
+#include <new>
 #include <limits>
 
 namespace {
@@ -104,20 +105,28 @@ const char* SegmentStatusText(SegmentStatus status) {
 
 // ---- Reader --------------------------------------------------------------------
 
-SegmentReader::SegmentReader(std::FILE* file, PointLayout layout) : file_(file), layout_(layout) {
-    if (!file_) {
+SegmentReader::SegmentReader(std::FILE* file, PointLayout layout) : layout_(layout) {
+    if (!file) {
         status_ = SegmentStatus::kEnd;
         return;
     }
-    long start = std::ftell(file_);
-    if (start < 0 || std::fseek(file_, 0, SEEK_END) != 0) {
+    const long start = std::ftell(file);
+    if (start < 0 || std::fseek(file, 0, SEEK_END) != 0) {
         status_ = SegmentStatus::kEnd;
         return;
     }
-    long end = std::ftell(file_);
-    std::fseek(file_, start, SEEK_SET);
-    offset_ = static_cast<std::size_t>(start);
-    size_ = end > start ? static_cast<std::size_t>(end) : offset_;
+    const long end = std::ftell(file);
+    std::fseek(file, start, SEEK_SET);
+    try {
+        owned_.resize(end > start ? static_cast<std::size_t>(end - start) : 0);
+    } catch (const std::bad_alloc&) {
+        status_ = SegmentStatus::kEnd;
+        return;
+    }
+    // A file cut short while being read ends where its bytes end.
+    owned_.resize(std::fread(owned_.data(), 1, owned_.size(), file));
+    bytes_ = owned_;
+    size_ = owned_.size();
 }
 
 SegmentReader::SegmentReader(std::span<const unsigned char> bytes, PointLayout layout)
@@ -127,11 +136,7 @@ std::size_t SegmentReader::Remaining() const { return size_ > offset_ ? size_ - 
 
 bool SegmentReader::ReadBytes(unsigned char* out, std::size_t n) {
     if (Remaining() < n) return false;
-    if (file_) {
-        if (std::fread(out, 1, n, file_) != n) return false;
-    } else {
-        std::copy_n(bytes_.data() + offset_, n, out);
-    }
+    std::copy_n(bytes_.data() + offset_, n, out);
     offset_ += n;
     return true;
 }
@@ -158,12 +163,14 @@ SegmentStatus SegmentReader::ReadPoints(std::vector<SegmentPoint>* points) {
     if (status_ != SegmentStatus::kOk) return status_;
     if (pending_ < 0) return SegmentStatus::kOk;
     const int size = PointSize(layout_);
-    std::vector<unsigned char> block(static_cast<std::size_t>(pending_) * size);
-    int n = pending_;
+    const std::size_t bytes = static_cast<std::size_t>(pending_) * size;
+    const int n = pending_;
     pending_ = -1;
-    if (!ReadBytes(block.data(), block.size())) return status_ = SegmentStatus::kTruncated;
-    points->reserve(n);
-    for (int i = 0; i < n; ++i) points->push_back(DecodeSegmentPoint(block.data() + i * size, layout_));
+    if (Remaining() < bytes) return status_ = SegmentStatus::kTruncated;
+    const unsigned char* block = bytes_.data() + offset_;
+    offset_ += bytes;
+    points->resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) (*points)[static_cast<std::size_t>(i)] = DecodeSegmentPoint(block + i * size, layout_);
     return SegmentStatus::kOk;
 }
 
@@ -173,7 +180,6 @@ SegmentStatus SegmentReader::SkipPoints() {
     std::size_t n = static_cast<std::size_t>(pending_) * PointSize(layout_);
     pending_ = -1;
     if (Remaining() < n) return status_ = SegmentStatus::kTruncated;
-    if (file_ && std::fseek(file_, static_cast<long>(n), SEEK_CUR) != 0) return status_ = SegmentStatus::kTruncated;
     offset_ += n;
     return SegmentStatus::kOk;
 }

@@ -73,6 +73,7 @@ const char* SegmentStatusText(SegmentStatus status);
 // or skipped. After a fault every call returns that fault again.
 class SegmentReader {
 public:
+    // The rest of the file is read at once; the reader never touches it again.
     SegmentReader(std::FILE* file, PointLayout layout);
     SegmentReader(std::span<const unsigned char> bytes, PointLayout layout);
 
@@ -86,10 +87,10 @@ private:
     bool ReadBytes(unsigned char* out, std::size_t n);
     std::size_t Remaining() const;
 
-    std::FILE* file_ = nullptr;
+    std::vector<unsigned char> owned_;  // what was read from a file
     std::span<const unsigned char> bytes_;
-    std::size_t offset_ = 0;  // into bytes_ or the file
-    std::size_t size_ = 0;    // of bytes_ or the file
+    std::size_t offset_ = 0;  // into bytes_
+    std::size_t size_ = 0;    // of bytes_
     PointLayout layout_;
     SegmentStatus status_ = SegmentStatus::kOk;
     int pending_ = -1;  // points of the current segment not yet read; -1: none

@@ -1,13 +1,21 @@
 #include "map/segments.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 #include "core/config.h"
 #include "core/helpers.h"
 #include "core/number_text.h"
+#include "core/record_file.h"
 #include "core/view.h"
+#include "platform/sys/files.h"
 
 namespace {
 
@@ -23,31 +31,101 @@ int TruncToInt(double v) {
     return static_cast<int>(std::fmax(-2.0e9, std::fmin(2.0e9, std::trunc(v))));
 }
 
-// A text dump rewritten by each drawing; a dump that cannot be made is left out.
+// A text dump rewritten by each drawing; a dump that cannot be made is left
+// out. The text is gathered in memory and written at once at the end.
 class Dump {
 public:
-    explicit Dump(const char* name) : file_(std::fopen(name, "wb")) {}
-    ~Dump() {
-        if (file_) std::fclose(file_);
-    }
+    explicit Dump(const char* name) : name_(name) {}
+    ~Dump() { (void)platform::OverwriteFile(name_, text_); }
     Dump(const Dump&) = delete;
     Dump& operator=(const Dump&) = delete;
-    std::FILE* get() const { return file_; }
+    // Off once the whole text is known: the drawing then adds nothing.
+    bool open() const { return !known_; }
     void EndLine() {
-        if (file_) std::fputc('\n', file_);
+        if (open()) Put('\n');
     }
+    void Fixed(double v, int width, int precision) { text_ += FormatFixed(v, precision, width); }
+    void Number(int v, int width) {
+        char digits[16];
+        const auto r = std::to_chars(digits, digits + sizeof digits, v);
+        for (auto n = r.ptr - digits; n < width; ++n) text_ += ' ';
+        text_.append(digits, r.ptr);
+    }
+    void Put(char c) { text_ += c; }
+    void SetKnownText(const std::string& text) {
+        text_ = text;
+        known_ = true;
+    }
+    const std::string& text() const { return text_; }
 
 private:
-    std::FILE* file_;
+    std::string name_;
+    std::string text_;
+    bool known_ = false;
 };
 
+// The plates file is drawn again every few ticks with the same window: its
+// dump is made once per file and window and kept for the next drawings.
+struct DumpKey {
+    FileStamp stamp;
+    long start = 0;
+    PointLayout layout = PointLayout::kCoarse;
+    bool view3D = false;
+    ArcMinuteWindow window;
+    bool valid = false;
+
+    bool operator==(const DumpKey& o) const {
+        return valid && o.valid && stamp == o.stamp && start == o.start && layout == o.layout && view3D == o.view3D &&
+               window.west == o.window.west && window.span == o.window.span && window.north == o.window.north &&
+               window.south == o.window.south;
+    }
+};
+
+DumpKey KeyOf(std::FILE* file, PointLayout layout, const ArcMinuteWindow& window) {
+    DumpKey k;
+    struct stat st;
+    if (!file || ::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) return k;
+    k.stamp = FileStamp::Of(st);
+    k.start = std::ftell(file);
+    k.layout = layout;
+    k.view3D = g3DView;
+    k.window = window;
+    k.valid = k.start >= 0 && !k.stamp.ChangedWithin(2.0);
+    return k;
+}
+
+struct KeptDump {
+    DumpKey key;
+    std::string text;
+};
+std::array<KeptDump, 4> gKeptDumps;
+std::size_t gNextKeptDump = 0;
+
+const std::string* FindKeptDump(const DumpKey& key) {
+    for (const KeptDump& k : gKeptDumps)
+        if (k.key == key) return &k.text;
+    return nullptr;
+}
+
+void KeepDump(const DumpKey& key, const std::string& text) {
+    if (!key.valid) return;
+    KeptDump& slot = gKeptDumps[gNextKeptDump++ % gKeptDumps.size()];
+    slot.key = key;
+    slot.text = text;
+}
+
 void DumpPoint(Dump& dump, PointLayout layout, double lat, double lon) {
-    if (!dump.get()) return;
-    // "%7.2f %7.2f" or "%.4lf %.4lf", without the locale.
-    if (layout == PointLayout::kFine)
-        std::fprintf(dump.get(), "%s %s\n", FormatFixed(lat, 2, 7).c_str(), FormatFixed(lon, 2, 7).c_str());
-    else
-        std::fprintf(dump.get(), "%s %s\n", FormatFixed(lon, 4).c_str(), FormatFixed(lat, 4).c_str());
+    if (!dump.open()) return;
+    if (layout == PointLayout::kFine) {
+        dump.Fixed(lat, 7, 2);
+        dump.Put(' ');
+        dump.Fixed(lon, 7, 2);
+    } else {
+        dump.Fixed(lon, 0, 4);
+        dump.Put(' ');
+        dump.Fixed(lat, 0, 4);
+    }
+    dump.Put('\n');
 }
 
 void DropMapBuffer() {
@@ -234,13 +312,20 @@ SegmentStatus DrawSegmentFile(const Proj& proj, std::FILE* file, PointLayout lay
                               Segment3DPen* pen3d) {
     Dump dump(kPlatesDumpFile);
     const ArcMinuteWindow window = CurrentArcMinuteWindow();
+    const DumpKey key = KeyOf(file, layout, window);
+    const std::string* kept = FindKeptDump(key);
+    const bool making = dump.open() && !kept;
+    if (dump.open() && kept) dump.SetKnownText(*kept);
     const double units = UnitsPerDegree(layout);
     SegmentReader reader(file, layout);
     SegmentHeader h;
     std::vector<SegmentPoint> points;
     for (;;) {
         SegmentStatus st = reader.NextHeader(&h);
-        if (st != SegmentStatus::kOk) return st;
+        if (st != SegmentStatus::kOk) {
+            if (making) KeepDump(key, dump.text());
+            return st;
+        }
         const bool skip = SkipSegment(h, window);
         st = skip ? reader.SkipPoints() : reader.ReadPoints(&points);
         if (st != SegmentStatus::kOk) return st;
@@ -379,9 +464,14 @@ SegmentStatus DrawSegmentFileOnSphere(std::FILE* file, gfx::DrawContext& dc) {
             prevJump = jump;
             const bool jumps = !line.empty() && std::abs(d) > kArcMinutesHalfTurn;
             if (jumps && d <= 0) flush();
-            if (dump.get())
-                std::fprintf(dump.get(), "%3d %s %s\n", ++number, FormatFixed(lat, 2, 7).c_str(),
-                             FormatFixed(lon, 2, 7).c_str());
+            if (dump.open()) {
+                dump.Number(++number, 3);
+                dump.Put(' ');
+                dump.Fixed(lat, 7, 2);
+                dump.Put(' ');
+                dump.Fixed(lon, 7, 2);
+                dump.Put('\n');
+            }
             if (!jumps || d <= 0) {
                 line.push_back({x, y});
             } else {

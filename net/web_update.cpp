@@ -1,9 +1,13 @@
 #include "net/web_update.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "core/config.h"
@@ -62,23 +66,25 @@ std::string FetchWindow(TimeValue from, TimeValue to, std::vector<QuakeRecord>* 
     if (result.status < 200 || result.status > 299) return "Could not get hypocenters";
     Closer in{OpenDataFile(kServiceAnswerFile, "rt")};
     if (!in.f) return std::string("Could not read ") + kServiceAnswerFile;
-    std::string line;
-    std::vector<std::string> lines;
-    if (!ReadWholeLine(in.f, line) || !IsServiceHeader(line)) return "Data not available";
-    while (ReadWholeLine(in.f, line)) {
-        // An error page may follow a header, with any status and in any case.
-        std::string lower = line;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower.find("doctype") != std::string::npos || lower.find("<html") != std::string::npos)
-            return "Data not available";
-        if (line.size() > 50) lines.push_back(line);
+    return ReadServiceAnswer(in.f, records);
+}
+
+// A word anywhere in the text, ASCII letters in any case; the word is given in lower case.
+bool ContainsIgnoringCase(std::string_view text, std::string_view word) {
+    const char lower = word.front();
+    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(lower)));
+    const char* end = text.data() + text.size();
+    for (char c : {lower, upper}) {
+        for (const char* p = text.data();
+             (p = static_cast<const char*>(std::memchr(p, c, static_cast<std::size_t>(end - p)))) != nullptr; ++p) {
+            if (static_cast<std::size_t>(end - p) < word.size()) break;
+            std::size_t i = 1;
+            while (i < word.size() && std::tolower(static_cast<unsigned char>(p[i])) == word[i]) ++i;
+            if (i == word.size()) return true;
+        }
+        if (upper == lower) break;
     }
-    std::sort(lines.begin(), lines.end());
-    for (const std::string& l : lines) {
-        QuakeRecord q = ParseFdsnCsvLine(nullptr, l.c_str());
-        if (q.date.year != 0) records->push_back(q);
-    }
-    return {};
+    return false;
 }
 
 // Every UPDATE FILE catalogue in turn; 0 when all were brought up to date.
@@ -143,6 +149,40 @@ int RebuildCatalogues(const WebUpdateHooks& hooks) {
 }
 
 }  // namespace
+
+std::string ReadServiceAnswer(std::FILE* in, std::vector<QuakeRecord>* records) {
+    // The whole answer at once, then its lines as views into it.
+    std::string text;
+    struct stat st;
+    if (::fstat(::fileno(in), &st) == 0 && st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size));
+    char block[1 << 16];
+    for (std::size_t got; (got = std::fread(block, 1, sizeof block, in)) > 0;) text.append(block, got);
+    std::vector<std::string_view> lines;
+    bool first = true;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string_view line(text.data() + at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (first) {
+            first = false;
+            if (!IsServiceHeader(std::string(line))) return "Data not available";
+            continue;
+        }
+        // An error page may follow a header, with any status and in any case.
+        if (ContainsIgnoringCase(line, "doctype") || ContainsIgnoringCase(line, "<html")) return "Data not available";
+        if (line.size() > 50) lines.push_back(line);
+    }
+    if (first) return "Data not available";  // not even a header
+    std::sort(lines.begin(), lines.end());
+    records->reserve(records->size() + lines.size());
+    for (std::string_view l : lines) {
+        // A line is read as C text: it ends at a stray NUL.
+        QuakeRecord q = ParseFdsnCsvLine(nullptr, l.substr(0, l.find('\0')));
+        if (q.date.year != 0) records->push_back(q);
+    }
+    return {};
+}
 
 std::string EventServiceAddress(const char* variable) {
     if (!variable || !*variable) return kDefaultEventServiceAddress;

@@ -2,8 +2,10 @@
 // Brings the recent part of each UPDATE FILE catalogue up to date from the
 // earthquake event service, in windows of 30 days, and swaps the rebuilt
 // catalogue in while keeping the previous one under ".hyt".
+#include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/catalogue_rebuild.h"
 
@@ -33,3 +35,9 @@ std::string EventServiceAddress(const char* variable);
 // 0 when every catalogue was brought up to date, 1 when a problem was
 // reported. Any failed window leaves that catalogue exactly as it was.
 int UpdateFromWebService(bool interactive, const WebUpdateHooks& hooks);
+
+// Reads one answer of the service: anything but the service's header first,
+// or an error page after it, is refused ("Data not available"); every event
+// line longer than 50 characters is sorted and parsed and its records
+// appended. Empty when usable.
+std::string ReadServiceAnswer(std::FILE* in, std::vector<QuakeRecord>* records);

@@ -10,7 +10,7 @@ packages=(
   python3 openssl  # the HTTP tests' local server and its throw-away certificate
   libpng-dev libpng++-dev zlib1g-dev libjpeg62-turbo-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
-  libwxgtk3.2-dev xvfb xauth
+  libwxgtk3.2-dev libcairo2-dev xvfb xauth  # cairo: the wx backend hands its back buffers to it
   libsdl2-dev libfluidsynth-dev timgm6mb-soundfont  # sound: audio output, MIDI synthesis, a small GM sound font
   locales  # the de_DE source of the comma-locale test run
 )

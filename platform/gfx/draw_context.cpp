@@ -389,6 +389,23 @@ void DrawContext::StretchImage(const Rect& dest, const Surface& image, const Rec
         return from + static_cast<long long>((static_cast<__int128>(2 * i + 1) * sn) / (2 * dn));
     };
     Rect inside = image.bounds();
+    if (dw == sw && dh == sh && surface_) {
+        // One to one: every pixel is its source's, row by row.
+        const long long dx = source.left - dl, dy = source.top - dt;
+        const int first = static_cast<int>(std::max<long long>(area.left, inside.left - dx));
+        const int last = static_cast<int>(std::min<long long>(area.right, inside.right - dx));
+        for (int y = area.top; y < area.bottom && first < last; ++y) {
+            const long long sy = y + dy;
+            if (sy < inside.top || sy >= inside.bottom) continue;
+            const std::uint32_t* srow = image.row(static_cast<int>(sy)) + dx;
+            std::uint32_t* drow = surface_->row(y);
+            state_.clip.ForEachSpan(y, first, last, [&](int a, int b) {
+                std::copy(srow + a, srow + b, drow + a);
+                MarkDamage(y, a, b);
+            });
+        }
+        return;
+    }
     std::vector<int> columns(area.width());
     for (int x = area.left; x < area.right; ++x) {
         long long sx = sample(x - dl, source.left, dw, sw);

@@ -1,10 +1,14 @@
 #include "platform/gfx/image.h"
 
 // libjpeg's header needs FILE and size_t declared first.
+#include <algorithm>
+#include <bit>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <csetjmp>
 #include <fstream>
+#include <vector>
 
 #include <jpeglib.h>
 #include <png.h>
@@ -50,6 +54,9 @@ void InitErrors(JpegErrors& e) {
     e.message[0] = '\0';
 }
 
+static_assert(std::endian::native == std::endian::little, "surface words are handed to libjpeg as BGRX bytes");
+constexpr int kScanlineBatch = 16;
+
 struct JpegReadJob {
     jpeg_decompress_struct cinfo;
     JpegErrors errors;
@@ -75,7 +82,8 @@ bool DecodeJpeg(JpegReadJob& job, std::unique_ptr<Surface>& out) {
         job.fault = ImageFault::Unsupported;
         return false;
     }
-    cinfo.out_color_space = JCS_RGB;
+    // The library writes our 0x00RRGGBB words itself: blue, green, red, filler.
+    cinfo.out_color_space = JCS_EXT_BGRX;
     job.onError = ImageFault::BadData;
     jpeg_start_decompress(&cinfo);
     out = Surface::Create(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
@@ -83,14 +91,18 @@ bool DecodeJpeg(JpegReadJob& job, std::unique_ptr<Surface>& out) {
         job.fault = ImageFault::OutOfMemory;
         return false;
     }
-    JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                   cinfo.output_width * 3, 1);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        int y = static_cast<int>(cinfo.output_scanline);
-        if (jpeg_read_scanlines(&cinfo, buffer, 1) != 1) break;
-        std::uint32_t* row = out->row(y);
-        const JSAMPLE* s = buffer[0];
-        for (JDIMENSION x = 0; x < cinfo.output_width; ++x, s += 3) row[x] = Color(s[0], s[1], s[2]).value();
+    const int width = out->width(), height = out->height();
+    while (static_cast<int>(cinfo.output_scanline) < height) {
+        const int y = static_cast<int>(cinfo.output_scanline);
+        JSAMPROW rows[kScanlineBatch];
+        const int n = std::min(kScanlineBatch, height - y);
+        for (int i = 0; i < n; ++i) rows[i] = reinterpret_cast<JSAMPLE*>(out->row(y + i));
+        const auto got = static_cast<int>(jpeg_read_scanlines(&cinfo, rows, static_cast<JDIMENSION>(n)));
+        if (got <= 0) break;
+        for (int i = 0; i < got; ++i) {
+            std::uint32_t* row = out->row(y + i);
+            for (int x = 0; x < width; ++x) row[x] &= 0x00FFFFFFu;  // the filler byte is not ours
+        }
     }
     jpeg_finish_decompress(&cinfo);
     if (job.errors.pub.num_warnings > 0) {
@@ -103,33 +115,49 @@ bool DecodeJpeg(JpegReadJob& job, std::unique_ptr<Surface>& out) {
 struct JpegWriteJob {
     jpeg_compress_struct cinfo;
     JpegErrors errors;
-    std::FILE* file = nullptr;
+    unsigned char* bytes = nullptr;  // the library's buffer, freed by the caller
+    unsigned long size = 0;
+    std::vector<std::uint32_t> scratch;  // here, not on the stack: the error jump skips destructors
 };
 
-bool EncodeJpeg(JpegWriteJob& job, const Surface& image, int quality) {
+bool EncodeJpeg(JpegWriteJob& job, const Surface& image, const Rect& area, int quality) {
     jpeg_compress_struct& cinfo = job.cinfo;
     if (setjmp(job.errors.jump)) return false;
     jpeg_create_compress(&cinfo);
-    jpeg_stdio_dest(&cinfo, job.file);
-    cinfo.image_width = static_cast<JDIMENSION>(image.width());
-    cinfo.image_height = static_cast<JDIMENSION>(image.height());
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
+    jpeg_mem_dest(&cinfo, &job.bytes, &job.size);
+    cinfo.image_width = static_cast<JDIMENSION>(area.width());
+    cinfo.image_height = static_cast<JDIMENSION>(area.height());
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_EXT_BGRX;  // our words as they lie in memory; the filler is ignored
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
-    JSAMPARRAY buffer = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                   cinfo.image_width * 3, 1);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const std::uint32_t* row = image.row(static_cast<int>(cinfo.next_scanline));
-        JSAMPLE* d = buffer[0];
-        for (JDIMENSION x = 0; x < cinfo.image_width; ++x) {
-            Color c = Color::FromValue(row[x]);
-            *d++ = c.red();
-            *d++ = c.green();
-            *d++ = c.blue();
+    const int height = area.height();
+    // Rows that reach beyond the image are made up in scratch rows, black outside it.
+    const Rect inside = area.intersected(image.bounds());
+    const bool whole = inside == area;
+    std::vector<std::uint32_t>& scratch = job.scratch;
+    if (!whole) scratch.assign(static_cast<std::size_t>(area.width()) * kScanlineBatch, 0);
+    while (static_cast<int>(cinfo.next_scanline) < height) {
+        const int y = static_cast<int>(cinfo.next_scanline);
+        JSAMPROW rows[kScanlineBatch];
+        const int n = std::min(kScanlineBatch, height - y);
+        for (int i = 0; i < n; ++i) {
+            const int sy = area.top + y + i;
+            const std::uint32_t* row;
+            if (whole) {
+                row = image.row(sy) + area.left;
+            } else {
+                std::uint32_t* made = scratch.data() + static_cast<std::size_t>(i) * area.width();
+                std::fill(made, made + area.width(), 0u);
+                if (sy >= inside.top && sy < inside.bottom)
+                    std::copy(image.row(sy) + inside.left, image.row(sy) + inside.right, made + (inside.left - area.left));
+                row = made;
+            }
+            // The library only reads input rows.
+            rows[i] = const_cast<JSAMPLE*>(reinterpret_cast<const JSAMPLE*>(row));
         }
-        jpeg_write_scanlines(&cinfo, buffer, 1);
+        if (jpeg_write_scanlines(&cinfo, rows, static_cast<JDIMENSION>(n)) == 0) return false;
     }
     jpeg_finish_compress(&cinfo);
     return true;
@@ -167,22 +195,39 @@ std::unique_ptr<Surface> LoadJpeg(const std::string& path, ImageError* error) {
 }
 
 bool SaveJpeg(const Surface& image, const std::string& path, int quality, ImageError* error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        Fail(error, ImageFault::CannotOpen, "cannot create " + path);
-        return false;
+    return SaveJpeg(image, image.bounds(), path, quality, error);
+}
+
+std::optional<std::string> EncodeJpeg(const Surface& image, const Rect& area, int quality, ImageError* error) {
+    if (area.empty() || !Fits(area.width(), area.height())) {
+        Fail(error, ImageFault::CannotWrite, "nothing to save");
+        return std::nullopt;
     }
     auto job = std::make_unique<JpegWriteJob>();
     std::memset(&job->cinfo, 0, sizeof job->cinfo);
     InitErrors(job->errors);
     job->cinfo.err = &job->errors.pub;
-    job->file = file;
-    bool ok = EncodeJpeg(*job, image, quality < 1 ? 1 : (quality > 100 ? 100 : quality));
+    const bool ok = EncodeJpeg(*job, image, area, quality < 1 ? 1 : (quality > 100 ? 100 : quality));
     jpeg_destroy_compress(&job->cinfo);
+    std::optional<std::string> out;
+    if (ok && job->bytes) out.emplace(reinterpret_cast<const char*>(job->bytes), job->size);
+    std::free(job->bytes);
+    if (!out) Fail(error, ImageFault::CannotWrite, job->errors.message);
+    return out;
+}
+
+bool SaveJpeg(const Surface& image, const Rect& area, const std::string& path, int quality, ImageError* error) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        Fail(error, ImageFault::CannotOpen, "cannot create " + path);
+        return false;
+    }
+    const std::optional<std::string> bytes = EncodeJpeg(image, area, quality, error);
+    bool ok = bytes && std::fwrite(bytes->data(), 1, bytes->size(), file) == bytes->size();
     ok = (std::fclose(file) == 0) && ok;
     if (!ok) {
         std::remove(path.c_str());
-        Fail(error, ImageFault::CannotWrite, job->errors.message);
+        if (bytes) Fail(error, ImageFault::CannotWrite, "cannot write " + path);
     }
     return ok;
 }

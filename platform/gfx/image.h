@@ -55,5 +55,11 @@ std::unique_ptr<Surface> LoadJpeg(const std::string& path, ImageError* error = n
 // Baseline tables at the given quality (1..100).
 [[nodiscard]] bool SaveJpeg(const Surface& image, const std::string& path, int quality = 75,
                             ImageError* error = nullptr);
+// The part of the image inside area; what area holds beyond the image is black.
+// EncodeJpeg gives the file's bytes.
+[[nodiscard]] std::optional<std::string> EncodeJpeg(const Surface& image, const Rect& area, int quality = 75,
+                                                    ImageError* error = nullptr);
+[[nodiscard]] bool SaveJpeg(const Surface& image, const Rect& area, const std::string& path, int quality = 75,
+                            ImageError* error = nullptr);
 
 }  // namespace platform::gfx

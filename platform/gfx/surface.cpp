@@ -1,5 +1,6 @@
 #include "platform/gfx/surface.h"
 
+#include <algorithm>
 #include <new>
 
 namespace platform::gfx {
@@ -32,6 +33,53 @@ std::unique_ptr<Surface> Surface::Create(int width, int height, Color fill) {
     if (!Allocate(pixels, width, height, fill.value())) return nullptr;
     Surface* s = new (std::nothrow) Surface(width, height, std::move(pixels));
     return std::unique_ptr<Surface>(s);
+}
+
+void Surface::MarkDamaged(const Rect& r) {
+    const Rect c = r.intersected(bounds());
+    if (c.empty()) return;
+    damage_ = damage_.united(c);
+    // Spans of one shape come one after another and touch: they grow one rectangle.
+    const std::size_t n = damageRects_.size();
+    for (std::size_t i = n; i > 0 && i + 4 > n; --i) {
+        Rect& near = damageRects_[i - 1];
+        if (near.inflated(1, 1).intersects(c)) {
+            near = near.united(c);
+            return;
+        }
+    }
+    if (n == kMaxDamageRects) HalveDamageRects();
+    damageRects_.push_back(c);
+}
+
+namespace {
+
+// Interleaved bits of x and y: neighbours on the surface are mostly neighbours in this order.
+std::uint64_t ZOrder(Point p) {
+    auto spread = [](std::uint32_t v) {
+        std::uint64_t x = v;
+        x = (x | (x << 16)) & 0x0000FFFF0000FFFFULL;
+        x = (x | (x << 8)) & 0x00FF00FF00FF00FFULL;
+        x = (x | (x << 4)) & 0x0F0F0F0F0F0F0F0FULL;
+        x = (x | (x << 2)) & 0x3333333333333333ULL;
+        x = (x | (x << 1)) & 0x5555555555555555ULL;
+        return x;
+    };
+    return spread(static_cast<std::uint32_t>(p.x)) | (spread(static_cast<std::uint32_t>(p.y)) << 1);
+}
+
+}  // namespace
+
+// Full: neighbours pair up, so a long run of marks costs little each.
+void Surface::HalveDamageRects() {
+    auto centre = [](const Rect& r) { return ZOrder({(r.left + r.right) / 2, (r.top + r.bottom) / 2}); };
+    std::sort(damageRects_.begin(), damageRects_.end(),
+              [&](const Rect& a, const Rect& b) { return centre(a) < centre(b); });
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < damageRects_.size(); i += 2)
+        damageRects_[out++] =
+            i + 1 < damageRects_.size() ? damageRects_[i].united(damageRects_[i + 1]) : damageRects_[i];
+    damageRects_.resize(out);
 }
 
 std::optional<Color> Surface::Pixel(Point p) const {

@@ -1,7 +1,8 @@
 #pragma once
 // Pixel stores that a DrawContext draws into: Surface (24-bit colour in 32-bit
 // words) and Mask (one bit per pixel). Both keep a damage rectangle, the union
-// of everything drawn since it was last cleared, for the window layer to present.
+// of everything drawn since it was last cleared; a Surface also keeps the
+// damage as a short list of rectangles, which the window layer presents.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -37,17 +38,27 @@ public:
     const std::uint32_t* row(int y) const { return pixels_.data() + Index(0, y); }
 
     Rect damage() const { return damage_; }
-    void MarkDamaged(const Rect& r) { damage_ = damage_.united(r.intersected(bounds())); }
-    void ClearDamage() { damage_ = {}; }
+    // Rectangles that together cover the damage, at most kMaxDamageRects;
+    // drawing that touches one of the last few grows it, and a full list
+    // halves by joining neighbours.
+    const std::vector<Rect>& damageRects() const { return damageRects_; }
+    void MarkDamaged(const Rect& r);
+    void ClearDamage() {
+        damage_ = {};
+        damageRects_.clear();
+    }
+    static constexpr std::size_t kMaxDamageRects = 1024;
 
 private:
     Surface(int width, int height, std::vector<std::uint32_t>&& pixels);
     std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
+    void HalveDamageRects();
 
     int width_;
     int height_;
     std::vector<std::uint32_t> pixels_;
     Rect damage_;
+    std::vector<Rect> damageRects_;
 };
 
 // One bit per pixel, stored a byte each (0 or 1) for speed. Drawing a colour onto

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <vector>
@@ -170,7 +171,40 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
+// Whether the file at path holds exactly the bytes of the open descriptor.
+bool SameContent(int fd, const std::string& path) {
+    struct stat mine, theirs;
+    if (::fstat(fd, &mine) != 0 || ::stat(path.c_str(), &theirs) != 0 || !S_ISREG(theirs.st_mode) ||
+        mine.st_size != theirs.st_size)
+        return false;
+    const int other = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (other < 0) return false;
+    std::vector<char> a(64 * 1024), b(64 * 1024);
+    bool same = true;
+    for (off_t at = 0; same && at < mine.st_size;) {
+        const ssize_t n = ::pread(fd, a.data(), a.size(), at);
+        same = n > 0 && ::pread(other, b.data(), static_cast<std::size_t>(n), at) == n &&
+               std::equal(a.begin(), a.begin() + n, b.begin());
+        at += n > 0 ? n : 0;
+    }
+    ::close(other);
+    return same;
+}
+
 }  // namespace
+
+bool OverwriteFile(const std::string& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        ok = n > 0;
+        done += ok ? static_cast<std::size_t>(n) : 0;
+    }
+    ok = ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ok;
+    return ::close(fd) == 0 && ok;
+}
 
 std::vector<std::string> RemoveStaleTemporaryFiles(std::string_view folder) {
     std::vector<std::string> removed;
@@ -218,6 +252,13 @@ SafeFileWriter::~SafeFileWriter() {
 
 bool SafeFileWriter::Commit() {
     if (!file_) return false;
+    if (std::fflush(file_) == 0 && !std::ferror(file_) && SameContent(::fileno(file_), target_)) {
+        // Rewriting what is already there would cost a sync and a rename for nothing.
+        std::fclose(file_);
+        file_ = nullptr;
+        ::unlink(temp_.c_str());
+        return true;
+    }
     bool ok = std::fflush(file_) == 0 && !std::ferror(file_) && ::fsync(::fileno(file_)) == 0;
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;

@@ -29,6 +29,12 @@ std::string ProgramDir();
 std::string CurrentDir();
 bool SetCurrentDir(std::string_view dir);
 
+// Makes the file hold exactly these bytes, written over the old ones in place
+// and then cut to length: for files the program rewrites often and can make
+// again (dumps, caches). Emptying a file first would have the file system
+// write the old blocks out on every rewrite. False when it could not be written.
+[[nodiscard]] bool OverwriteFile(const std::string& path, std::string_view bytes);
+
 // Replaces a file without ever leaving a half-written one: writes go to a
 // temporary file in the same folder, Commit flushes it and renames it over
 // the target. Dropping the writer without Commit leaves the target untouched.

@@ -295,10 +295,12 @@ void Window::BufferChanged(const Rect& r) {
 }
 
 void Window::PresentDamage() {
-    const Rect d = buffer_->damage();
-    if (d.empty()) return;
+    if (buffer_->damage().empty()) return;
+    // Each damaged rectangle on its own: dots far apart never present the map between them.
+    const std::vector<Rect> rects = buffer_->damageRects();
     buffer_->ClearDamage();
-    if (peer_ && !destroying_) peer_->Present(d);
+    if (!peer_ || destroying_) return;
+    for (const Rect& r : rects) peer_->Present(r);
 }
 
 void Window::PresentAllDamage() {

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/csv.h"
 
 namespace {
+
+using Fields = std::vector<std::string>;
 
 std::vector<std::string> Split(const std::string& line, int* count = nullptr) {
     int n = -1;
@@ -15,10 +19,15 @@ std::vector<std::string> Split(const std::string& line, int* count = nullptr) {
     FreeStringList(head);
     EXPECT_EQ(n, static_cast<int>(out.size()));
     if (count) *count = n;
+    // The views and any number of leading fields follow the same rules.
+    for (std::size_t most : {std::size_t{1}, std::size_t{2}, out.size() + 1}) {
+        std::vector<std::string_view> views;
+        SplitCsvFieldViews(line, most, &views);
+        EXPECT_EQ(Fields(views.begin(), views.end()), Fields(out.begin(), out.begin() + std::min(most, out.size())))
+            << line << " first " << most;
+    }
     return out;
 }
-
-using Fields = std::vector<std::string>;
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <filesystem>
@@ -111,6 +112,24 @@ TEST(Lines, ReadLineRemovesEitherLineEnd) {
     EXPECT_EQ(ReadLine(buf, 1, f), nullptr);
     std::fclose(f);
     EXPECT_EQ(got, (std::vector<std::string>{"abc", "xyz"}));
+}
+
+TEST(Lines, ReadWholeLineKeepsEveryByteOfLongLines) {
+    TempDir dir;
+    const std::string longLine(100000, 'x');
+    const std::string withNul("nul\0inside\r", 12);
+    TempDir::Write("w.csv", "a\r\n\n\r\n" + longLine + "\n" + withNul + "\r\nlast");
+    std::FILE* f = std::fopen("w.csv", "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<std::string> got;
+    std::string line = "stale";
+    while (ReadWholeLine(f, line)) got.push_back(line);
+    EXPECT_TRUE(line.empty());
+    std::fclose(f);
+    const std::vector<std::string> want{"a", "", "", longLine, withNul, "last"};
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) EXPECT_TRUE(got[i] == want[i]) << "line " << i << " of " << got[i].size();
+    EXPECT_FALSE(ReadWholeLine(nullptr, line));
 }
 
 TEST(Lines, TrimTrailingBlanks) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <locale.h>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/number_text.h"
 
@@ -90,3 +92,26 @@ TEST(NumberText, ScansAsScanfDoes) {
 }
 
 }  // namespace
+
+// The map dumps write with this: it must give printf's bytes for every value
+// the segment files can hold, and for the awkward ones.
+TEST(FormatFixed, WritesAsPrintfDoesForEverySegmentFileValue) {
+    std::vector<double> values = {0.0, -0.0, 0.005, -0.005, 0.015, 0.125, -0.125, 2.675, 1e-9, -1e-9,
+                                  179.99999, -179.995, 89.995, 1234567.891, 1e20, -1e300, 0.5, 1.5, 2.5};
+    for (int units : {60, 3600})
+        for (int raw = -650000; raw <= 650000; raw += 37) values.push_back(static_cast<double>(raw) / units);
+    struct { int width, precision; } forms[] = {{7, 2}, {0, 4}, {3, 0}, {12, 6}};
+    // printf in the C locale is the reference, whatever locale the tests run in.
+    const locale_t c = ::newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
+    ASSERT_NE(c, static_cast<locale_t>(0));
+    const locale_t previous = ::uselocale(c);
+    for (const auto& f : forms)
+        for (double v : values) {
+            char want[512];
+            std::snprintf(want, sizeof want, "%*.*f", f.width, f.precision, v);
+            EXPECT_EQ(FormatFixed(v, f.precision, f.width), want) << v << " %" << f.width << "." << f.precision << "f";
+            if (FormatFixed(v, f.precision, f.width) != want) break;
+        }
+    ::uselocale(previous);
+    ::freelocale(c);
+}

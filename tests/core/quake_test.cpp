@@ -150,6 +150,46 @@ TEST_F(CatalogueTest, ReadQuakeAtCountsFromEachOrigin) {
     EXPECT_EQ(kept.minute, 5);  // no file: the record is left alone
 }
 
+// The replay's reads in order take the stream's own position; every other
+// read, and every read after the position was moved, still lands right.
+TEST_F(CatalogueTest, ReadsInOrderAndOutOfOrderAgree) {
+    WriteCatalogue("c.hy4", {10, 20, 30, 40}, 5);  // a partial fifth record
+    std::FILE* f = std::fopen("c.hy4", "rb");
+    ASSERT_NE(f, nullptr);
+    QuakeRecord q;
+    struct Step {
+        std::int32_t n;
+        int minute;  // 0: no record
+        long after;  // stream position afterwards
+    } steps[] = {
+        {0, 10, 24}, {1, 20, 48}, {2, 30, 72}, {3, 40, 96},
+        {4, 0, 96},             // the partial record: none, and the stream stays on it
+        {4, 0, 96},             // asked again from there
+        {1, 20, 48}, {2, 30, 72},  // back, then on in order
+        {0, 10, 24},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.n);
+        EXPECT_EQ(ReadQuakeAt(f, s.n, kFromStart, &q), s.minute ? MinuteTime(s.minute) : TimeValue());
+        EXPECT_EQ(q.minute, s.minute ? s.minute : 0);
+        EXPECT_EQ(std::ftell(f), s.after);
+    }
+    // Moved behind the reader's back: the next read follows the record number.
+    std::fseek(f, 72, SEEK_SET);
+    EXPECT_EQ(ReadQuakeAt(f, 1, kFromStart, &q), MinuteTime(20));
+    std::fclose(f);
+
+    // A stream that writes is settled before it is read.
+    f = std::fopen("c.hy4", "r+b");
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(ReadQuakeAt(f, 0, kFromStart, &q), MinuteTime(10));
+    std::fseek(f, 24, SEEK_SET);
+    ASSERT_TRUE(WriteQuakeRecord(f, AtMinute(25)));
+    EXPECT_EQ(ReadQuakeAt(f, 2, kFromStart, &q), MinuteTime(30));
+    EXPECT_EQ(ReadQuakeAt(f, 1, kFromStart, &q), MinuteTime(25));
+    std::fclose(f);
+}
+
 TEST_F(CatalogueTest, FindQuakeIndexCases) {
     struct Case {
         const char* name;
@@ -521,6 +561,48 @@ TEST(ParseFdsnCsvLine, MalformedLinesGiveZeroRecords) {
 TEST(ParseFdsnCsvLine, MagnitudesOutsideTheByte) {
     EXPECT_EQ(ParseFdsnCsvLine(nullptr, "2020-01-01T00:00:00Z,1,2,3,-0.3,ml").magnitude, 0);
     EXPECT_EQ(ParseFdsnCsvLine(nullptr, "2020-01-01T00:00:00Z,1,2,3,31.2,ml").magnitude, 255);
+}
+
+// Thousands of service lines in the forms the service writes numbers in (whole,
+// short and long fractions, signs, exponents, empty fields), pinned by the
+// bytes of the records they make.
+TEST(ParseFdsnCsvLine, ManyLinesMakeTheSameRecordBytes) {
+    std::uint64_t h = 1469598103934665603ULL, seed = 99;
+    auto next = [&seed](int n) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<int>((seed >> 33) % static_cast<std::uint64_t>(n));
+    };
+    int made = 0;
+    for (int i = 0; i < 5000; ++i) {
+        // One draw per statement: the order of arguments is unspecified.
+        int v[20];
+        for (int& x : v) x = next(100000);
+        char depth[32] = "";
+        const int d = v[0] % 6;
+        const int whole = v[1] % 700, part = v[2] % 1000;
+        switch (d) {
+            case 0: std::snprintf(depth, sizeof depth, "%d", whole); break;
+            case 1: std::snprintf(depth, sizeof depth, "%d.%d", whole, part); break;
+            case 2: std::snprintf(depth, sizeof depth, "%d.%03d", whole, part); break;
+            case 3: std::snprintf(depth, sizeof depth, "-%d.%d", whole, part); break;
+            case 4: std::snprintf(depth, sizeof depth, "%de0", whole); break;
+            default: break;  // no depth
+        }
+        char line[400];
+        std::snprintf(line, sizeof line,
+                      "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ,%s%d.%0*d,%s%d.%0*d,%s,%d.%d,mb,,,,,us,us%07d,"
+                      "2024-01-01T00:00:00.000Z,\"%d km W of Town, Land\",earthquake,,,,,reviewed,us,us",
+                      1900 + v[3] % 125, 1 + v[4] % 12, 1 + v[5] % 28, v[6] % 24, v[7] % 60, v[8] % 60, v[9] % 1000,
+                      v[10] % 2 ? "-" : "", v[11] % 90, 1 + v[12] % 5, v[13], v[14] % 2 ? "-" : "", v[15] % 180,
+                      1 + v[16] % 5, v[17], depth, v[18] % 10, v[19] % 10, i, v[1] % 300);
+        const QuakeRecord q = ParseFdsnCsvLine(nullptr, line);
+        unsigned char b[kQuakeRecordSize];
+        EncodeQuakeRecord(q, b);
+        for (unsigned char c : b) h = (h ^ c) * 1099511628211ULL;
+        made += IsZeroRecord(q) ? 0 : 1;
+    }
+    EXPECT_EQ(made, 5000);
+    EXPECT_EQ(h, 0x2193e9978ca85ef4ULL) << std::hex << h;
 }
 
 TEST(ParseFeedCsvLine, FeedFields) {

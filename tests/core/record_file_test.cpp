@@ -89,6 +89,7 @@ TEST_F(RecordFileTest, KeptTimesAnswerAsTheDiskDoes) {
         {"runs", 200, true, false, 0},       {"runs, partial record", 57, true, false, 3},
         {"zero first", 40, true, true, 0},   {"unsorted", 64, false, false, 0},
         {"unsorted, large", 999, false, false, 1},
+        {"runs over many strides of the kept sample", 3000, true, false, 0},
     };
     int file = 0;
     for (const Shape& s : shapes) {

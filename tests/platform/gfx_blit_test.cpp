@@ -175,6 +175,16 @@ TEST(GfxStretch, NearestPixelCentres) {
     pdc.StretchImage({0, 0, 2, 2}, *img, {1, 0, 3, 2});  // the right column, and beyond the image
     EXPECT_TRUE(Matches(TestName() + ".part", *part, {".g.", ".#."}, kLegend));
 
+    // One to one under a clip: the copy keeps the clip, the origin and the image's edge.
+    auto wide = FromPicture({"rgb", "b#r"}, kLegend);
+    auto same = Surface::Create(4, 3);
+    DrawContext sdc(*same);
+    sdc.SetClip(Rect{0, 0, 3, 3});
+    sdc.SetOrigin({1, 0});
+    sdc.StretchImage({0, 0, 3, 2}, *wide, {1, 0, 4, 2});
+    EXPECT_TRUE(Matches(TestName() + ".same", *same, {".gb.", ".#r.", "...."}, kLegend));
+    EXPECT_EQ(same->damage(), (Rect{1, 0, 3, 2}));
+
     auto mask = Mask::Create(2, 2);
     DrawContext mdc(*mask);
     mdc.StretchImage({0, 0, 2, 2}, *img, img->bounds());

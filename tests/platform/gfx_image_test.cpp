@@ -93,6 +93,28 @@ TEST(GfxJpeg, RoundTripWithinTheLossyTolerance) {
             }
 }
 
+// A part saved in place makes the same file as that part copied out first,
+// also where it reaches beyond the image (black there).
+TEST(GfxJpeg, PartOfAnImageSavesAsItsCopy) {
+    TempDir dir;
+    auto big = Surface::Create(40, 30, Color{20, 40, 60});
+    DrawContext dc(*big);
+    dc.FillRect({5, 3, 25, 20}, Brush::Solid(Color{200, 10, 90}));
+    dc.FillRect({18, 9, 37, 28}, Brush::Solid(Color{10, 220, 30}));
+    for (const Rect area : {Rect{3, 2, 36, 27}, Rect{-4, -3, 44, 33}, Rect{0, 20, 40, 70}}) {
+        SCOPED_TRACE(area.top);
+        auto copy = Surface::Create(area.width(), area.height());
+        DrawContext(*copy).Blit(copy->bounds(), *big, {area.left, area.top}, RasterOp::Copy);
+        ASSERT_TRUE(SaveJpeg(*copy, "copy.jpg"));
+        ASSERT_TRUE(SaveJpeg(*big, area, "part.jpg"));
+        EXPECT_EQ(TempDir::Read("part.jpg"), TempDir::Read("copy.jpg"));
+    }
+    ImageError error;
+    EXPECT_FALSE(SaveJpeg(*big, Rect{30, 0, 30, 10}, "none.jpg", 75, &error));
+    EXPECT_EQ(error.fault, ImageFault::CannotWrite);
+    EXPECT_FALSE(std::filesystem::exists("none.jpg"));
+}
+
 TEST(GfxJpeg, ColourAndGreyFilesDecodeToRgb) {
     auto colour = LoadJpeg(Fixture("gfx/colour16.jpg"));
     ASSERT_NE(colour, nullptr);

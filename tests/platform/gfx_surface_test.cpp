@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "gfx_pixels.h"
 
 using namespace platform::gfx;
@@ -93,4 +95,37 @@ TEST(GfxSurface, DamageIsTheUnionOfWhatWasDrawnInsideTheSurface) {
     EXPECT_TRUE(s->damage().empty());
     s->MarkDamaged({-5, -5, 100, 1});
     EXPECT_EQ(s->damage(), (Rect{0, 0, 20, 1}));
+}
+
+// The list that is presented: a shape's spans make one rectangle, shapes
+// apart make their own, and a long list is held to its limit while still
+// covering every pixel drawn.
+TEST(GfxSurface, DamageRectanglesCoverWhatWasDrawnWithoutTheSpaceBetween) {
+    auto s = Surface::Create(400, 300);
+    DrawContext dc(*s);
+    dc.SetPen(Pen::Solid(kWhite));
+    dc.SetBrush(Brush::Solid(kWhite));
+    dc.Ellipse({10, 10, 22, 22});
+    dc.Ellipse({300, 200, 312, 212});
+    ASSERT_EQ(s->damageRects().size(), 2u);
+    EXPECT_EQ(s->damageRects()[0], (Rect{10, 10, 22, 22}));
+    EXPECT_EQ(s->damageRects()[1], (Rect{300, 200, 312, 212}));
+    EXPECT_EQ(s->damage(), (Rect{10, 10, 312, 212}));
+    dc.ClearDamage();
+    EXPECT_TRUE(s->damageRects().empty());
+
+    // A grid of separate dots, more than the list holds.
+    const int count = static_cast<int>(Surface::kMaxDamageRects) * 3 / 2;
+    auto dot = [](int i) { return Point{(i % 50) * 8, (i / 50) * 8}; };
+    for (int i = 0; i < count; ++i) dc.SetPixel(dot(i), kWhite);
+    EXPECT_LE(s->damageRects().size(), Surface::kMaxDamageRects);
+    long long area = 0;
+    for (const Rect& r : s->damageRects()) area += static_cast<long long>(r.width()) * r.height();
+    EXPECT_LT(area, 400LL * 300 / 2);
+    for (int i = 0; i < count; ++i) {
+        const Point p = dot(i);
+        EXPECT_TRUE(std::any_of(s->damageRects().begin(), s->damageRects().end(),
+                                [p](const Rect& r) { return r.contains(p); }))
+            << p.x << "," << p.y;
+    }
 }

@@ -80,6 +80,52 @@ TEST(Files, SafeWriterReplacesWholeOrNotAtAll) {
     EXPECT_FALSE(bad.Commit());
 }
 
+// Rewriting a file with the bytes it holds leaves it in place; any other
+// content, even of the same length, replaces it.
+TEST(Files, SafeWriterKeepsAFileThatWouldNotChange) {
+    TempDir dir;
+    auto inode = [] {
+        struct stat st;
+        return ::stat("WORLD", &st) == 0 ? st.st_ino : 0;
+    };
+    auto commit = [](const std::string& text) {
+        platform::SafeFileWriter w("WORLD");
+        std::fputs(text.c_str(), w.file());
+        return w.Commit();
+    };
+    const std::string big(200000, 'x');  // beyond one comparison block
+    TempDir::Write("WORLD", big + "a");
+    const ino_t first = inode();
+    struct { std::string text; bool replaced; } cases[] = {
+        {big + "a", false},
+        {big + "b", true},   // the same length, one byte differs at the end
+        {big + "b", false},
+        {"short", true},
+        {"", true},
+        {"", false},
+    };
+    ino_t last = first;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.size());
+        ASSERT_TRUE(commit(c.text));
+        EXPECT_EQ(TempDir::Read("WORLD"), c.text);
+        EXPECT_EQ(inode() != last, c.replaced);
+        last = inode();
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()), 1);
+    }
+}
+
+// A rewrite in place leaves exactly the new bytes, however long the old ones were.
+TEST(Files, OverwriteLeavesExactlyTheNewBytes) {
+    TempDir dir;
+    const std::string longText(300000, 'a');
+    for (const std::string& text : {std::string("first"), longText, std::string("short"), std::string(), longText}) {
+        ASSERT_TRUE(platform::OverwriteFile("plates.txt", text));
+        EXPECT_TRUE(TempDir::Read("plates.txt") == text) << text.size();
+    }
+    EXPECT_FALSE(platform::OverwriteFile("missing-folder/plates.txt", "x"));
+}
+
 // A settings file kept elsewhere and linked in: the link stays a link and
 // its target gets the new text.
 TEST(Files, SafeWriterWritesThroughALinkAndKeepsModes) {

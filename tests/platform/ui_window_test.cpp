@@ -432,6 +432,33 @@ TEST(Paint, InvalidPartsArePaintedOnUpdate) {
     EXPECT_EQ(w.backBuffer().At(39, 29), teal);
 }
 
+// What a handler drew far apart reaches the screen as separate rectangles,
+// and the screen then shows what the back buffer holds.
+TEST(Paint, DamageFarApartIsPresentedRectangleByRectangle) {
+    struct Dots : ui::Window {
+        using Window::Window;
+        void EvTimer(int) override {
+            gfx::DrawContext dc(backBuffer());
+            dc.FillRect(ui::Rect::FromSize(2, 3, 4, 4), gfx::Brush::Solid(gfx::kWhite));
+            dc.FillRect(ui::Rect::FromSize(150, 90, 5, 5), gfx::Brush::Solid(gfx::Color{200, 0, 0}));
+        }
+    };
+    hl::KeepScreenImages(true);
+    Dots w(nullptr);
+    w.MoveWindow({0, 0, 160, 100});
+    ASSERT_TRUE(w.Create());
+    w.Update();
+    hl::TakePresentedRects(w);
+    w.SetTimer(1, 50);
+    hl::Advance(50);
+    EXPECT_EQ(hl::TakePresentedRects(w),
+              (std::vector<ui::Rect>{ui::Rect::FromSize(2, 3, 4, 4), ui::Rect::FromSize(150, 90, 5, 5)}));
+    const gfx::Surface* screen = hl::ScreenImage(w);
+    ASSERT_NE(screen, nullptr);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 160; ++x) ASSERT_EQ(screen->At(x, y), w.backBuffer().At(x, y)) << x << "," << y;
+}
+
 TEST(Paint, DrawingOutsidePaintIsPresentedAfterTheHandler) {
     struct Animated : ui::Window {
         using Window::Window;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <map>
+#include <memory>
 
 #include "platform/gfx/font.h"
 #include "platform/ui/app.h"
@@ -13,6 +14,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/frame.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/window.h"
 
 namespace platform::headless {
 namespace {
@@ -58,6 +60,9 @@ struct State {
     std::vector<ui::Message> dispatched;
     std::vector<ui::Window*> windows;  // every window with a peer
     std::map<const ui::Window*, ui::Rect> presented;
+    std::map<const ui::Window*, std::vector<ui::Rect>> presentedRects;
+    bool keepScreens = false;
+    std::map<const ui::Window*, std::unique_ptr<gfx::Surface>> screens;
     int quitCode = 0;
     std::vector<Watch> watches;
     int pollLimitMs = -1;
@@ -162,16 +167,34 @@ public:
     ~HeadlessPeer() override {
         std::erase(S().windows, &window_);
         S().presented.erase(&window_);
+        S().presentedRects.erase(&window_);
+        S().screens.erase(&window_);
     }
     void Show(bool) override {}
     void Move(const ui::Rect&) override {}
     void SetCaption(std::string_view) override {}
-    void Present(const ui::Rect& r) override { S().presented[&window_] = S().presented[&window_].united(r); }
+    void Present(const ui::Rect& r) override {
+        S().presented[&window_] = S().presented[&window_].united(r);
+        S().presentedRects[&window_].push_back(r);
+        if (S().keepScreens) CopyToScreen(r);
+    }
     void SetFocus() override {}
     void Capture(bool) override {}
     void Enable(bool) override {}
 
 private:
+    // What a display does with a present: the rectangle's pixels go to the screen.
+    void CopyToScreen(const ui::Rect& r) {
+        const gfx::Surface& b = window_.backBuffer();
+        auto& screen = S().screens[&window_];
+        if (!screen || screen->size() != b.size()) screen = gfx::Surface::Create(b.width(), b.height());
+        if (!screen) return;
+        const ui::Rect c = r.intersected(b.bounds());
+        if (c.empty()) return;
+        for (int y = c.top; y < c.bottom; ++y)
+            std::copy(b.row(y) + c.left, b.row(y) + c.right, screen->row(y) + c.left);
+    }
+
     ui::Window& window_;
 };
 
@@ -196,6 +219,9 @@ void Reset() {
     s.dispatched.clear();
     s.quitCode = 0;
     s.presented.clear();
+    s.presentedRects.clear();
+    s.keepScreens = false;
+    s.screens.clear();
     s.watches.clear();
     s.pollLimitMs = -1;
     SetClock(&s.clock);
@@ -299,6 +325,24 @@ ui::Rect TakePresented(const ui::Window& w) {
     const ui::Rect r = it->second;
     S().presented.erase(it);
     return r;
+}
+
+std::vector<ui::Rect> TakePresentedRects(const ui::Window& w) {
+    auto it = S().presentedRects.find(&w);
+    if (it == S().presentedRects.end()) return {};
+    std::vector<ui::Rect> r = std::move(it->second);
+    S().presentedRects.erase(it);
+    return r;
+}
+
+void KeepScreenImages(bool on) {
+    S().keepScreens = on;
+    if (!on) S().screens.clear();
+}
+
+const gfx::Surface* ScreenImage(const ui::Window& w) {
+    auto it = S().screens.find(&w);
+    return it == S().screens.end() ? nullptr : it->second.get();
 }
 
 const std::vector<CommandCall>& Commands() { return S().commands; }

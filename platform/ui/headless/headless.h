@@ -10,6 +10,9 @@
 #include "platform/sys/clock.h"
 #include "platform/ui/ui.h"
 
+namespace platform::gfx {
+class Surface;
+}
 namespace platform::ui {
 class Dialog;
 class Frame;
@@ -95,6 +98,13 @@ void PaintAll();
 // The union of what the layer presented of the window's back buffer since
 // Reset or the last call; empty when nothing.
 ui::Rect TakePresented(const ui::Window& w);
+// Each rectangle presented since Reset or the last call, in order.
+std::vector<ui::Rect> TakePresentedRects(const ui::Window& w);
+// Off by Reset. While on, every present copies its rectangle of the back
+// buffer into a per-window screen image, as a display would.
+void KeepScreenImages(bool on);
+// Null before a window's first present while screen images are kept.
+const gfx::Surface* ScreenImage(const ui::Window& w);
 
 struct CommandCall {
     const ui::Window* target;

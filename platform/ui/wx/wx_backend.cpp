@@ -5,6 +5,8 @@
 // (the delay pump, the Escape check) see it as the original platform's did.
 #include <wx/wx.h>
 
+#include <cairo.h>
+
 #include <wx/datectrl.h>
 #include <wx/dateevt.h>
 #include <wx/display.h>
@@ -382,6 +384,8 @@ protected:
         wxPaintDC dc(canvas_);
         model_.PaintPending();
         const BackBuffer& b = model_.backBuffer();
+        // Under GTK 3 the paint context is cairo's.
+        if (auto* cr = static_cast<cairo_t*>(dc.GetHandle()); cr && PaintThroughCairo(cr, b)) return;
         for (wxRegionIterator it(canvas_->GetUpdateRegion()); it; ++it) {
             const Rect r = Rect::FromSize(it.GetX(), it.GetY(), it.GetW(), it.GetH()).intersected(b.bounds());
             if (r.empty()) continue;
@@ -397,6 +401,39 @@ protected:
             }
             dc.DrawBitmap(wxBitmap(img), r.left, r.top);
         }
+    }
+
+    // The back buffer's 0x00RRGGBB words are cairo's RGB24 pixels: it is
+    // handed over as it lies, and only the damaged rectangles are painted.
+    bool PaintThroughCairo(cairo_t* cr, const BackBuffer& b) {
+        if (b.width() <= 0 || b.height() <= 0) return true;
+        const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, b.width());
+        if (stride != b.width() * 4) return false;
+        // Cairo only reads a source surface.
+        auto* pixels = reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(b.row(0)));
+        cairo_surface_t* image =
+            cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, b.width(), b.height(), stride);
+        if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
+            cairo_surface_destroy(image);
+            return false;
+        }
+        cairo_save(cr);
+        bool any = false;
+        for (wxRegionIterator it(canvas_->GetUpdateRegion()); it; ++it) {
+            const Rect r = Rect::FromSize(it.GetX(), it.GetY(), it.GetW(), it.GetH()).intersected(b.bounds());
+            if (r.empty()) continue;
+            cairo_rectangle(cr, r.left, r.top, r.width(), r.height());
+            any = true;
+        }
+        if (any) {
+            cairo_clip(cr);
+            cairo_set_source_surface(cr, image, 0, 0);
+            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+            cairo_paint(cr);
+        }
+        cairo_restore(cr);
+        cairo_surface_destroy(image);
+        return true;
     }
 
     Canvas* canvas_ = nullptr;
