@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "core/alert_criteria.h"
@@ -613,13 +614,8 @@ void ReadConfigLines(std::FILE* file, ConfigBuild build) {
     int number = 0;
     while (ReadWholeLine(file, line)) {
         ++number;
-        // A stray NUL ends the line, as it would for any text reader.
-        bool damaged = false;
-        if (auto nul = line.find('\0'); nul != std::string::npos) {
-            line.resize(nul);
-            damaged = true;
-        }
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const bool damaged = line.find('\0') != std::string::npos;
+        EndLineAtNul(line);
         if (!line.empty() && line[0] == '[') continue;
         KeyScan scan;
         bool taken = false;

@@ -183,8 +183,17 @@ bool ReadWholeLine(std::FILE* file, std::string& line) {
     if (n <= 0) return false;
     line.assign(buffer.text, static_cast<std::size_t>(n));
     if (line.back() == '\n') line.pop_back();
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // Every CR before the line end goes: one left over would come back from
+    // the next write as the CR of a CR LF and be stripped then.
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
+}
+
+void EndLineAtNul(std::string& line) {
+    const std::size_t nul = line.find('\0');
+    if (nul == std::string::npos) return;
+    line.resize(nul);
+    while (!line.empty() && line.back() == '\r') line.pop_back();
 }
 
 int TrimTrailingBlanks(char* text) {

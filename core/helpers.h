@@ -42,8 +42,12 @@ StringListNode* ReadWholeTextFileLines(std::string_view name, int* count);
 // Reads at most n - 1 characters of one line into buffer; removes a trailing
 // "\n" or "\r\n"; null at end of file. An overlong line arrives in pieces.
 char* ReadLine(char* buffer, int n, std::FILE* file);
-// Reads one whole line of any length; false at end of file.
+// Reads one whole line of any length, without its CRs before the line end;
+// false at end of file.
 bool ReadWholeLine(std::FILE* file, std::string& line);
+// Ends a text line at its first NUL, as any text reader would, with the CRs
+// that are then left at its end.
+void EndLineAtNul(std::string& line);
 // Removes trailing blanks (character 32 only) in place; returns the new length.
 int TrimTrailingBlanks(char* text);
 int TrimTrailingBlanks(std::string& text);

@@ -74,7 +74,9 @@ int Search(std::int32_t n, TimeAt timeAt, bool firstIsExact, TimeValue* time, bo
            Middle middle) {
     *exact = false;
     const TimeValue t0 = n > 0 ? timeAt(0) : TimeValue();
-    if (t0.t == 0 || *time <= t0) {
+    // A time that is not a number compares false with everything; halving
+    // on it would step past the last record.
+    if (t0.t == 0 || !(*time > t0)) {
         *exact = firstIsExact && t0.t != 0 && *time == t0;
         *time = t0;
         *index = 0;

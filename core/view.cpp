@@ -209,10 +209,12 @@ bool StartsWithNoCase(std::string_view line, std::string_view prefix) {
     return line.size() >= prefix.size() && ::strncasecmp(line.data(), prefix.data(), prefix.size()) == 0;
 }
 
+// CRs count as blanks: one left at the end of a value would come back from
+// the next read as the CR of a CR LF, and be gone.
 std::string TrimBlanks(std::string_view s) {
-    std::size_t b = s.find_first_not_of(" \t");
+    std::size_t b = s.find_first_not_of(" \t\r");
     if (b == std::string_view::npos) return std::string();
-    std::size_t e = s.find_last_not_of(" \t");
+    std::size_t e = s.find_last_not_of(" \t\r");
     return std::string(s.substr(b, e - b + 1));
 }
 
@@ -223,8 +225,11 @@ std::string_view FromOffset(std::string_view line, std::size_t offset) {
     return offset < line.size() ? line.substr(offset) : std::string_view();
 }
 
+// The texts of these fields end their lines when written: a cut that leaves
+// CRs at the end drops them, as the next read would.
 void CopyField(char* field, std::size_t size, std::string_view text) {
     std::size_t n = std::min(text.size(), size - 1);
+    while (n > 0 && text[n - 1] == '\r') --n;
     std::memcpy(field, text.data(), n);
     std::memset(field + n, 0, size - n);
 }
@@ -645,7 +650,11 @@ int ReadViewFile(const char* name) {
     gPlantFile = gMapName + ".npp.txt";
 
     std::string line;
-    while (ReadWholeLine(f, line)) ApplyLine(line, state);
+    while (ReadWholeLine(f, line)) {
+        // The writer's "%s" would end a value at a NUL anyway.
+        EndLineAtNul(line);
+        ApplyLine(line, state);
+    }
     std::fclose(f);
 
     if (!state.mapFileRead) AppendStringNode(&gMapFiles, "ALL.S4");

@@ -13,6 +13,7 @@ packages=(
   libwxgtk3.2-dev libcairo2-dev xvfb xauth  # cairo: the wx backend hands its back buffers to it
   libsdl2-dev libfluidsynth-dev timgm6mb-soundfont  # sound: audio output, MIDI synthesis, a small GM sound font
   locales  # the de_DE source of the comma-locale test run
+  clang libclang-rt-14-dev  # scripts/fuzz.sh: libFuzzer and the sanitizers
 )
 
 missing=()

@@ -5,3 +5,6 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+
+# A short fuzzing pass over every reader: any crash, leak or sanitizer report fails.
+scripts/fuzz.sh 20

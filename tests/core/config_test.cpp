@@ -393,6 +393,16 @@ TEST_F(ConfigTest, BinaryJunkNeverCrashesAndLeavesUsableValues) {
     }
 }
 
+// CRs left before a NUL once stayed in a text that runs to the line's end;
+// the next read took the last of them for a CR LF's and the save differed.
+TEST_F(ConfigTest, CrsBeforeANulEndTheTextWithTheLine) {
+    ASSERT_EQ(ReadText(std::string("EXIT BUTTON LABEL: Leave\r\r\0x\nLOGO: A logo\r\0\n", 44)), 0);
+    EXPECT_EQ(gExitButtonLabel, "Leave");
+    const std::string written = Written();
+    ASSERT_EQ(ReadConfigFile(), 0);
+    EXPECT_EQ(Written(), written);
+}
+
 TEST_F(ConfigTest, UnknownKeysAndSectionsAreDroppedAtTheNextWrite) {
     ASSERT_EQ(ReadText("[my own section]\nFAVOURITE COLOR: 4\nMENU BAR: NO\n"), 0);
     std::string written = Written();
@@ -474,6 +484,26 @@ TEST_F(ConfigTest, KeeperSavesAFileOfTheMainProgramWithoutLosingAnything) {
     EXPECT_EQ(gTimeout, 120u);
     EXPECT_EQ(gAlertEventsUrl, "https://feeds.example.org/earthquakes/summary/all_hour.csv");
     EXPECT_EQ(gControls[kControlScienceOnASphere], 1);
+}
+
+// The keeper once kept only the last line of a key it carries: a YES that
+// a later NO line did not clear was then lost. Its save must read as the
+// main program's own, and stay as it is when saved again.
+TEST_F(ConfigTest, KeeperSaveReadsAsTheMainProgramsOwnAndSavesTheSameAgain) {
+    const std::string lines =
+        "SCIENCE ON A SPHERE: YES\nSCIENCE ON A SPHERE: NO\n"
+        "ALERT USGS EVENTS URL: https://a.example.org/1.csv\nALERT USGS EVENTS URL: https://b.example.org/2.csv\n";
+    ASSERT_EQ(ReadText(lines), 0);
+    const std::string mainProgram = Written();
+    ASSERT_EQ(ReadText(lines, ConfigBuild::kKeeper), 0);
+    const std::string kept = Written(ConfigBuild::kKeeper);
+    ASSERT_EQ(ReadText(kept), 0);
+    EXPECT_EQ(gControls[kControlScienceOnASphere], 1);
+    EXPECT_EQ(gAlertEventsUrl, "https://b.example.org/2.csv");
+    EXPECT_EQ(Written(), mainProgram);
+    // A second keeper save neither drops nor doubles them.
+    ASSERT_EQ(ReadText(kept, ConfigBuild::kKeeper), 0);
+    EXPECT_EQ(Written(ConfigBuild::kKeeper), kept);
 }
 
 TEST_F(ConfigTest, KeeperKeepsLongLinesWholeAndWritesNoKeysItNeverSaw) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <ostream>
@@ -121,6 +122,25 @@ TEST_F(RecordFileTest, KeptTimesAnswerAsTheDiskDoes) {
             }
             std::fclose(kept);
             std::fclose(disk);
+        }
+    }
+}
+
+// A time that is not a number once made the halving step past the last kept time.
+TEST_F(RecordFileTest, ATimeThatIsNotANumberCountsAsBeforeTheFirstRecord) {
+    for (int count : {1, 2, 7}) {
+        SCOPED_TRACE(count);
+        std::vector<std::uint32_t> times;
+        for (int i = 0; i < count; ++i) times.push_back(100 + 10 * static_cast<std::uint32_t>(i));
+        const std::string name = "n" + std::to_string(count);
+        WriteFile(name, times);
+        for (double quiet : {0.0, 1e12}) {  // kept times, then the disk
+            SetRecordTimesQuietSeconds(quiet);
+            ForgetRecordTimes();
+            std::FILE* f = std::fopen(name.c_str(), "rb");
+            ASSERT_NE(f, nullptr);
+            EXPECT_EQ(Find(f, std::nan(""), true), (Answer{-1, 0, 100, false, 0})) << "quiet " << quiet;
+            std::fclose(f);
         }
     }
 }

@@ -562,6 +562,32 @@ TEST_F(ViewTest, BinaryJunkAndHugeLinesReadWithoutHarm) {
     EXPECT_TRUE(WriteViewFile());
 }
 
+// A NUL inside a text value, or CRs before the line end or before a cut,
+// once stayed in the setting: the writer cut the text at the NUL, after its
+// trailing blanks, and the next read took the CR for a line end's, so the
+// next save differed.
+TEST_F(ViewTest, ANulOrStrayCrsEndTheValueAndSavesComeOutTheSame) {
+    const std::string nul(1, '\0');
+    const std::string crs(120, '\r');
+    ASSERT_EQ(ReadText("TITLE AT END: Thirty years \r" + nul + "of quakes \nTITLE: Pacific Rim" + crs + "x\n"
+                       "LEFT LONGITUDE: 12" + nul + "5\nMAP FILE: COAST.S4 " + nul + "junk\n"
+                       "INFORMATION SPOT: 12.5 -75 T Spot" + crs + "x\n"
+                       "EVENT LABEL: 2011/03/11 05:46:24 38.30 142.37 Tohoku" + crs + "x\n"),
+              0);
+    EXPECT_EQ(gViewTitleAtEnd, "Thirty years");
+    EXPECT_EQ(gViewTitle, "Pacific Rim");
+    ASSERT_EQ(gInfoSpots.Count(), 1);
+    EXPECT_STREQ(gInfoSpots[0].title, "Spot");
+    ASSERT_EQ(gEventLabels.Count(), 1);
+    EXPECT_STREQ(gEventLabels[0]->text, "Tohoku");
+    EXPECT_EQ(gMapWest, 12);
+    ASSERT_TRUE(WriteViewFile());
+    const std::string first = TempDir::Read("TESTVIEW");
+    ASSERT_EQ(ReadViewFile("TESTVIEW"), 0);
+    ASSERT_TRUE(WriteViewFile());
+    EXPECT_EQ(TempDir::Read("TESTVIEW"), first);
+}
+
 TEST_F(ViewTest, ReadingAViewClosesTheCatalogue) {
     QuakeRecord q = MakeEventRecord(nullptr, 2020, 5, 6, 7, 8, 9.5, 12.5, -45.25, 10, 6.3);
     std::FILE* f = std::fopen("WORLD.HY4", "wb");

@@ -190,6 +190,12 @@ TEST(AlertPlaces, MissingTablesCrlfRowsAndLongColumns) {
     TempDir::Write("CityLatLonPop.csv", "h,h,h,h,h,h,h\r\n" + longName + ",R,C,35.0,139.0,5000,TL\r\n");
     ASSERT_EQ(FindNearestPlace(Quake(34, 139, 10, 6), {5, 0, 0, 0, "TL", 0}, &p), 1);  // last column without CR
     EXPECT_EQ(p.name, longName.substr(0, kPlaceTextMax));
+
+    // A position that is not a number once met every criterion, with a distance of no value.
+    TempDir::Write("CityLatLonPop.csv", "h,h,h,h,h,h,h\nNowhere,R,C,nan,139.0,5000,TL\nFar,R,C,inf,-inf,5000,TL\n");
+    TempDir::Write("Reactor_Data_NRDC.csv", "h\nTL,T,Nowhere,x,Operating,1,nan,139.0,x,x\n");
+    EXPECT_EQ(FindNearestPlace(Quake(34, 139, 10, 6), {5, 0, 0, 0, "", 0}, &p), 0);
+    EXPECT_EQ(FindNearestPlace(Quake(34, 139, 10, 6), {5, 0, 0, 0, "", 1}, &p), 0);
 }
 
 TEST(AlertPlaces, TheCityTableHasNoHeaderAndLongRowsAreRead) {
