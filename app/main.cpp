@@ -1,4 +1,5 @@
 #include "app/commands.h"
+#include "app/sphere_output.h"
 #include "app/startup.h"
 #include "map/overlay.h"
 #include "map/section3d.h"
@@ -9,5 +10,6 @@ int main(int argc, char** argv) {
     InstallNetworkCommands();
     InstallOverlayRenderer();
     InstallSectionAnd3DViews();
+    InstallSphereOutput();
     return OwlMain(argc, argv);
 }

@@ -242,3 +242,9 @@ void ClipPolygonToRect(std::int32_t left, std::int32_t top, std::int32_t right, 
         rect.AddCorners(out.back(), out.front(), sweep + (headEntered ? headSweep : 0), out);
     if (!out.empty() && !(out.back() == out.front())) out.push_back(out.front());
 }
+
+const GeoPoint gUsaOutline[kUsaOutlinePoints] = {
+    {-127, 49}, {-127, 40}, {-127, 34}, {-120, 32}, {-118, 32}, {-114, 31}, {-107, 30}, {-104, 28}, {-97, 26},
+    {-95, 28},  {-80, 30},  {-74, 36},  {-70, 42},  {-67, 45},  {-69, 48},  {-70, 48},  {-77, 44},  {-88, 49},
+    {-95, 49},  {-126, 49}, {-130, 55}, {-142, 63}, {-142, 71}, {-170, 72}, {-168, 55}, {-126, 49},
+};

@@ -45,3 +45,10 @@ int ClipSegmentToRect(std::int32_t left, std::int32_t top, std::int32_t right, s
 // that encloses the rectangle without meeting it gives no points.
 void ClipPolygonToRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom,
                        const PixelPoint* points, int n, std::vector<PixelPoint>& out);
+
+// The United States with Alaska, for choosing state labels; x = longitude,
+// y = latitude. Its first kUsaConterminousPoints vertices outline the
+// conterminous states.
+inline constexpr int kUsaOutlinePoints = 26;
+inline constexpr int kUsaConterminousPoints = 20;
+extern const GeoPoint gUsaOutline[kUsaOutlinePoints];

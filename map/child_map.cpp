@@ -564,6 +564,13 @@ void childMap::CmDeleteBodyOfWater() { DeleteRegionLabel("ocean"); }
 void childMap::CmDeleteLocation() { DeleteRegionLabel("location"); }
 void childMap::CmDigitize() { PassCommand(1015); }
 
+void childMap::BuildAlertView(const QuakeRecord& record) {
+    if (gMapPaneHooks.buildAlertView)
+        gMapPaneHooks.buildAlertView(*this, record);
+    else
+        DebugLog("No alert view builder installed: no alert view is built");
+}
+
 void childMap::EvLButtonDown(ui::Point p, std::uint32_t modifiers) {
     if (gMapPaneHooks.mouse) gMapPaneHooks.mouse(*this, ui::MouseAction::LeftDown, p, modifiers);
 }

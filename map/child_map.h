@@ -94,6 +94,8 @@ struct MapPaneHooks {
     void (*mouse)(childMap& pane, ui::MouseAction action, ui::Point p, std::uint32_t modifiers) = nullptr;
     // Event stepping, border edits and digitising: the command id.
     void (*command)(childMap& pane, int id) = nullptr;
+    // The alert view of a catalogue record (the alert views' builder).
+    void (*buildAlertView)(childMap& pane, const QuakeRecord& record) = nullptr;
 };
 extern MapPaneHooks gMapPaneHooks;
 
@@ -143,6 +145,8 @@ public:
     void SetHighlightShown(bool on) { highlightShown_ = on; }
     bool highlightShown() const { return highlightShown_; }
     void DrawPlantSymbol(double latitude, double longitude, bool operating);
+    // Makes the record's alert view the current view and offers its zoom.
+    void BuildAlertView(const QuakeRecord& record);
     bool PlaceEventLabel(EventLabelRecord& label);
     // Map editing drags a place with the mouse; the alert step waits for it.
     bool dragInProgress() const { return dragInProgress_; }
@@ -185,6 +189,9 @@ public:
     gfx::DrawContext* protectionMask() { return mask_.get(); }
     const gfx::Mask* protectionMaskBits() const { return maskBits_.get(); }
     gfx::DrawContext* sphereDisplay() { return sphereDisplay_.get(); }
+    const gfx::Surface* sphereDisplaySurface() const { return sphereDisplaySurface_.get(); }
+    // The sphere display image as the next numbered frame (map/image_files.cpp).
+    void SaveSphereFrame();
     gfx::DrawContext* spherePermanent() { return spherePermanent_.get(); }
 
     const gfx::Rect& paneRect() const { return paneRect_; }

@@ -654,7 +654,8 @@ int OverlayColorOf(std::string_view upperLine) {
 }
 
 void DrawPngSymbol(gfx::DrawContext& dc, const gfx::RgbaImage& image, int x, int y) {
-    const int left = x - image.width / 2, top = y - image.height / 2;
+    // A tenth of its height above the point.
+    const int left = x - image.width / 2, top = y - image.height / 2 - image.height / 10;
     for (int row = 0; row < image.height; ++row)
         for (int col = 0; col < image.width; ++col) {
             const gfx::RgbaPixel& p = image.at(col, row);

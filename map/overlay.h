@@ -44,7 +44,7 @@ OverlayLabel ParseOverlayLabel(std::string_view line, std::size_t wordStart);
 // The colour of an upper-cased "COLOR:" line: the name from its 8th character.
 int OverlayColorOf(std::string_view upperLine);
 
-// An image's opaque pixels centred on (x, y).
+// An image's opaque pixels around (x, y), a tenth of its height above centre.
 void DrawPngSymbol(gfx::DrawContext& dc, const platform::gfx::RgbaImage& image, int x, int y);
 
 // The renderer into the map pane's hooks, the plate labels into the plates layer, the

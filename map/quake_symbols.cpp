@@ -14,6 +14,7 @@
 #include "core/quake.h"
 #include "core/view.h"
 #include "map/child_map.h"
+#include "map/image_files.h"
 #include "platform/gfx/image.h"
 #include "platform/sys/files.h"
 
@@ -435,7 +436,7 @@ void childMap::HideHighlight(bool keepOff) {
 }
 
 void childMap::DrawPlantSymbol(double latitude, double longitude, bool operating) {
-    const auto image = gfx::LoadPng(FindDataFile(operating ? kPlantSymbolFile : kInactivePlantSymbolFile));
+    const auto image = ReadPngBitmap(FindDataFile(operating ? kPlantSymbolFile : kInactivePlantSymbolFile));
     if (!image || image->width <= 0 || image->height <= 0) return;
     EnsureScreen();
     std::int32_t x = 0, y = 0;

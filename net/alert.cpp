@@ -380,7 +380,10 @@ Outcome ProcessOne(childMap& pane, AlertEvent& ev) {
     note.closestLongitude = closestAt.x;
     note.viewPlace = FileSafeName(cityAlert && !city.name.empty() ? city.name : plant.name);
     std::string viewName;
-    if (gAlertHooks.writeAlertAnnotation) viewName = gAlertHooks.writeAlertAnnotation(note);
+    if (gAlertHooks.writeAlertAnnotation)
+        viewName = gAlertHooks.writeAlertAnnotation(note);
+    else
+        DebugLog("No alert view hook installed: no annotation is written");
 
     DebugLog("Start up animation circles");
     pane.HighlightEvent(&gLastReportedQuake, true, true);
@@ -404,7 +407,10 @@ Outcome ProcessOne(childMap& pane, AlertEvent& ev) {
         StopWaveSound();
     }
 
-    if (gAlertHooks.applyAlertView) gAlertHooks.applyAlertView(q, viewName, place.latitude, place.longitude);
+    if (gAlertHooks.applyAlertView)
+        gAlertHooks.applyAlertView(pane, q, viewName, place.latitude, place.longitude);
+    else
+        DebugLog("No alert view hook installed: no alert view is written");
 
     if (gAlertHoldTicks > 0) --gAlertHoldTicks;
     return Outcome::kDone;
@@ -456,9 +462,11 @@ const char* CompassPoint(double azimuth) {
 }
 
 std::string FileSafeName(std::string_view name) {
-    std::string out(name);
-    for (char& c : out)
-        if (c == '/' || c == '\\' || c == '\0') c = '-';
+    std::string out(Trimmed(name));
+    for (char& c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || std::strchr("/\\:*?\"<>|", c)) c = '-';
+    }
     return out;
 }
 

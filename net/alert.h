@@ -65,7 +65,9 @@ inline constexpr std::size_t kPlantTextMax = 47;
 int FindNearestPlace(const QuakeRecord& q, const AlertCriterion& criterion, NearestPlace* out);
 // "N", "NE", ... "NW" for an azimuth in degrees clockwise from north.
 const char* CompassPoint(double azimuth);
-// A name fit to be part of a file name: no folder separators.
+// A name fit to be part of a file name: no folder separators, no characters
+// that file names or the one-line files naming views cannot hold, no blanks
+// at either end.
 std::string FileSafeName(std::string_view name);
 
 // The caption of a reported alert: network, the event's local-time line and
@@ -96,16 +98,17 @@ struct AlertAnnotation {
 struct AlertHooks {
     // Writes the ".caf" (and a plant alert's ".npp.txt"); returns the view name.
     std::function<std::string(const AlertAnnotation&)> writeAlertAnnotation;
-    // The alert view's settings and files, the place fitted into its box.
-    std::function<void(const QuakeRecord& quake, const std::string& viewName, double placeLatitude,
-                       double placeLongitude)>
+    // The alert view's settings and files, the place fitted into its box; the
+    // pane takes its region labels.
+    std::function<void(childMap& pane, const QuakeRecord& quake, const std::string& viewName,
+                       double placeLatitude, double placeLongitude)>
         applyAlertView;
     std::function<void(const QuakeRecord& quake, const std::string& network, const std::string& id,
                        const std::string& name, const std::string& region, const std::string& country,
                        std::int32_t miles, const std::string& compass, int plantFlag)>
         sendAlertEmail;
 };
-extern AlertHooks gAlertHooks;  // empty hooks are skipped
+extern AlertHooks gAlertHooks;  // an empty hook is skipped with a line in the debug log
 
 // Tests: the lists emptied, the records zeroed, the hold and the hooks cleared.
 void ResetAlertState();

@@ -7,6 +7,7 @@
 #include "core/helpers.h"
 #include "net/alert.h"
 #include "net/alert_email.h"
+#include "net/alert_view.h"
 #include "net/http.h"
 #include "net/update_link.h"
 #include "net/web_update.h"
@@ -54,6 +55,7 @@ void InstallNetworkCommands() {
     gStartSockets = StartWinsock;
     gAlertStep = ProcessAlertEvent;
     InstallAlertEmail();
+    InstallAlertView();
     gEventServiceAddress = EventServiceAddress(std::getenv(kEventServiceVariable));
     if (gEventServiceAddress != kDefaultEventServiceAddress)
         DebugLog("Event service: %s", gEventServiceAddress.c_str());

@@ -23,6 +23,7 @@
 #include "platform/sound/recording_sink.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/support/smtp_peer.h"
+#include "tests/net/alert_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -30,12 +31,8 @@ namespace {
 namespace fs = std::filesystem;
 namespace snd = platform::sound;
 
-fs::path Fixture(const char* name) { return fs::path(KESTRUNE_FIXTURES) / "alert" / name; }
-
-void CopyFixtures() {
-    for (const char* f : {"CityLatLonPop.csv", "Reactor_Data_NRDC.csv", "alert_criteria.txt"})
-        fs::copy_file(Fixture(f), f, fs::copy_options::overwrite_existing);
-}
+using alerttest::CopyFixtures;
+using alerttest::Fixture;
 
 std::vector<std::string> FeedLines(const char* name) {
     std::vector<std::string> out;
@@ -95,29 +92,17 @@ protected:
         ResetViewSettings();
         ResetAlertState();
         gControls[kControlDebug] = 1;
-        ASSERT_TRUE(ReadAlertCriteriaFile());
-        gAlertThreshold = 5.0;
-        gSaveThreshold = 4.0;
-        gAlertWindowHours = 2;
-        gAlertSeconds = 5;
-        gAlertPause = 7;
+        ASSERT_TRUE(alerttest::UseAlertSettings(5, 7));
         gContinuousAlert = 0;
-        gArchiveFile = "archive.txt";
-        gAlertHypocenterFile = "ALERT.HY4";
         gMapName = "WORLD";
-        gWorldViewName = "WORLD";
         gFeedLines.clear();
         gAlertPauseLeft = 0;
         platform::headless::VirtualClock().SetUtc({2024, 5, 1, 12, 0, 0, 0});
         gLog = &log_;
         snd::SetOutput(std::make_unique<LoggingSink>());
         BuildMercatorTable();
-        owner_ = std::make_unique<ui::Window>(nullptr, "layout");
-        owner_->MoveWindow({0, 0, 800, 500});
-        pane_ = new childMap(owner_.get());
-        pane_->MoveWindow({0, 0, 800, 500});
-        ASSERT_TRUE(owner_->Create());
-        pane_->RenderView();
+        pane_ = alerttest::MakeRenderedPane(owner_);
+        ASSERT_NE(pane_, nullptr);
     }
     void TearDown() override {
         owner_.reset();
@@ -364,7 +349,7 @@ TEST_F(AlertStep, AnnouncementOrderAndHookArguments) {
         emailed = net + "|" + id + "|" + name + "|" + region + "|" + country + "|" + std::to_string(miles) + "|" +
                   compass + "|" + std::to_string(plant);
     };
-    gAlertHooks.applyAlertView = [&](const QuakeRecord&, const std::string& view, double, double) {
+    gAlertHooks.applyAlertView = [&](childMap&, const QuakeRecord&, const std::string& view, double, double) {
         log_.push_back("apply " + view);
     };
     Queue(Line("2024-05-01T11:20:00.000Z", 34, 139, 6.3, "us6000abcdefghij", "1"));
@@ -469,4 +454,9 @@ TEST_F(AlertStep, AnAlertFromTheFeedIsMailedAsTheProgramWiresIt) {
         << t;
     EXPECT_NE(m.find("earthquakes/eventpage/us6000abcd\r\n"), std::string::npos) << t;
     EXPECT_EQ(TempDir::Read("archive.txt").find("e-mail did not go out"), std::string::npos);
+    // The alert view and its files, for the zoom to show.
+    const std::string view = "2024-05-01-11 Alphaville";
+    EXPECT_EQ(gMapName, view);
+    EXPECT_EQ(TempDir::Read("Alert_View_Filename.txt"), view + "\n");
+    for (const char* ext : {"", ".caf", ".npp.txt", ".hyp"}) EXPECT_TRUE(fs::exists(view + ext)) << ext;
 }

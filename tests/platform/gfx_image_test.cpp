@@ -2,6 +2,11 @@
 // corpus, each file refused with the fault it carries and never fatal.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 
@@ -77,6 +82,52 @@ TEST(GfxPng, PaletteGreyAndDeepFilesExpandToRgba) {
     ASSERT_TRUE(grey);
     EXPECT_EQ(grey->pixels, (std::vector<RgbaPixel>{
                                 {0, 0, 0, 255}, {255, 255, 255, 255}, {0x80, 0x80, 0x80, 255}, {0x12, 0x12, 0x12, 255}}));
+}
+
+// Every colour type at its bit depths, with transparency and interlacing, comes
+// out as the same RGBA picture (files made by fixtures/gfx/make_colour_types.py).
+TEST(GfxPng, EveryColourTypeAndDepthThroughTheSameTransforms) {
+    const RgbaPixel red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255}, white{255, 255, 255, 255},
+        black{0, 0, 0, 255}, grey{0x80, 0x80, 0x80, 255}, yellow{255, 255, 0, 255}, clear{0, 0, 255, 0};
+    const std::vector<RgbaPixel> picture = {red, green, blue, white, black, grey, yellow, clear};
+    std::vector<RgbaPixel> opaque = picture;
+    opaque[7].a = 255;
+    std::vector<RgbaPixel> keyed = opaque;  // tRNS keys pure blue
+    keyed[2].a = 0;
+    keyed[7].a = 0;
+    auto greys = [](int depth, bool alpha, int keyed) {
+        const int values[8] = {0, 0x55, 0xAA, 0xFF, 0xFF, 0xAA, 0x55, 0};
+        std::vector<RgbaPixel> out;
+        for (int v : values) {
+            const int levels = (1 << std::min(depth, 8)) - 1;
+            const auto g = static_cast<std::uint8_t>((v >> (8 - std::min(depth, 8))) * 255 / levels);
+            const auto a = static_cast<std::uint8_t>(alpha ? 255 - v : (v == keyed ? 0 : 255));
+            out.push_back({g, g, g, a});
+        }
+        return out;
+    };
+    const struct {
+        const char* file;
+        std::vector<RgbaPixel> want;
+    } cases[] = {
+        {"ct0_1.png", greys(1, false, -1)},   {"ct0_2.png", greys(2, false, -1)},
+        {"ct0_4.png", greys(4, false, -1)},   {"ct0_8.png", greys(8, false, -1)},
+        {"ct0_16.png", greys(16, false, -1)}, {"ct0_8_trns.png", greys(8, false, 0x55)},
+        {"ct2_8.png", opaque},                {"ct2_16.png", opaque},
+        {"ct2_8_trns.png", keyed},            {"ct2_8_i.png", opaque},
+        {"ct3_4.png", picture},               {"ct3_8.png", picture},
+        {"ct4_8.png", greys(8, true, -1)},    {"ct4_16.png", greys(16, true, -1)},
+        {"ct6_8.png", picture},               {"ct6_16.png", picture},
+        {"ct6_8_i.png", picture},
+    };
+    for (const auto& c : cases) {
+        ImageError error;
+        auto image = LoadPng(Fixture(std::string("gfx/") + c.file), &error);
+        ASSERT_TRUE(image) << c.file << ": " << error.message;
+        EXPECT_EQ(image->width, 4) << c.file;
+        EXPECT_EQ(image->height, 2) << c.file;
+        EXPECT_EQ(image->pixels, c.want) << c.file;
+    }
 }
 
 TEST(GfxJpeg, RoundTripWithinTheLossyTolerance) {
@@ -194,4 +245,51 @@ TEST(GfxImage, FailedWritesReportAndLeaveNoFile) {
     EXPECT_FALSE(SaveJpeg(*empty, "empty.jpg", 75, &error));
     EXPECT_EQ(error.fault, ImageFault::CannotWrite);
     EXPECT_FALSE(std::filesystem::exists("empty.jpg"));
+}
+
+// A disk that fills up mid-file: the writers say so and leave no partial file.
+// The file-size limit stands in for the full disk; its signal is ignored so
+// that the write fails with EFBIG instead of ending the test.
+TEST(GfxImage, WritesThatRunOutOfRoomAreFailures) {
+    TempDir dir;
+    auto noise = Surface::Create(32, 32);
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) noise->row(y)[x] = (seed = seed * 1103515245u + 12345u) >> 8;
+    RgbaImage rgba;
+    rgba.width = rgba.height = 32;
+    rgba.pixels.resize(32 * 32);
+    for (std::size_t i = 0; i < rgba.pixels.size(); ++i) {
+        const std::uint32_t v = noise->row(0)[i];
+        rgba.pixels[i] = {static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
+                          static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 3)};
+    }
+    ASSERT_TRUE(SavePng(*noise, "room.png"));
+    ASSERT_GT(std::filesystem::file_size("room.png"), 2000u);
+    ASSERT_LT(std::filesystem::file_size("room.png"), 8192u);  // within one stream buffer
+    std::filesystem::remove("room.png");
+
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    ImageError error;
+    const bool png = SavePng(*noise, "room.png", &error);
+    const ImageFault pngFault = error.fault;
+    const bool pngRgba = SavePng(rgba, "room-rgba.png", &error);
+    const ImageFault rgbaFault = error.fault;
+    const bool jpeg = SaveJpeg(*noise, "room.jpg", 100, &error);
+    const ImageFault jpegFault = error.fault;
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(png);
+    EXPECT_EQ(pngFault, ImageFault::CannotWrite);
+    EXPECT_FALSE(pngRgba);
+    EXPECT_EQ(rgbaFault, ImageFault::CannotWrite);
+    EXPECT_FALSE(jpeg);
+    EXPECT_EQ(jpegFault, ImageFault::CannotWrite);
+    for (const char* f : {"room.png", "room-rgba.png", "room.jpg"}) EXPECT_FALSE(std::filesystem::exists(f)) << f;
 }

@@ -1,0 +1,3 @@
+#pragma once
+// Connects the animation clock's sphere-display steps to the map's image files.
+void InstallSphereOutput();

@@ -1,0 +1,303 @@
+#include "net/alert_view.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "app/application.h"
+#include "app/control_panel.h"
+#include "app/frame.h"
+#include "app/globals.h"
+#include "app/layout.h"
+#include "core/config.h"
+#include "core/helpers.h"
+#include "core/number_text.h"
+#include "core/view.h"
+#include "map/child_map.h"
+#include "map/proj.h"
+#include "net/alert.h"
+#include "platform/sys/files.h"
+
+namespace {
+
+// Mercator has no pole; the map's own table stops short of 89 degrees too.
+constexpr double kMaxLatitude = 89.0;
+// Half the widest box: a full 360 degrees would make its two edges one.
+constexpr double kMaxHalfWidth = 179.5;
+
+// The ".caf" that the last annotation step wrote; empty when it wrote none.
+std::string sCafWritten;
+
+double ClampLatitude(double lat) { return std::clamp(lat, -kMaxLatitude, kMaxLatitude); }
+
+// Into (-180, 180].
+double WrapLongitude(double lon) {
+    lon = std::fmod(lon, 360.0);
+    if (lon > 180) lon -= 360;
+    if (lon <= -180) lon += 360;
+    return lon;
+}
+
+bool InUnitedStatesBox(double lat, double lon) { return 23 < lat && lat < 52 && -135 < lon && lon < -54; }
+
+int DaysInMonth(int year, int month) {
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 31;
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+std::string PlaceLine(double lat, double lon, const std::string& name, const char* suffix) {
+    return FormatFixed(lat, 3, 7) + " " + FormatFixed(lon, 3, 8) + " " + name + suffix + "\n";
+}
+
+// Every byte out and the file closed; a failed file is removed, not left half written.
+bool WriteTextFile(const std::string& name, const std::vector<std::string>& lines) {
+    std::FILE* f = platform::OpenFile(name, "wt");
+    if (!f) return false;
+    bool ok = true;
+    for (const std::string& l : lines) ok = ok && std::fputs(l.c_str(), f) >= 0;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) std::remove(platform::ResolvePath(name).c_str());
+    return ok;
+}
+
+bool WriteCafFile(const std::string& name, const std::vector<std::string>& places) {
+    std::vector<std::string> lines = {"symbol: circle\n", "color: white\n", "thickness: 3\n",
+                                      "vertical justify: center\n"};
+    lines.insert(lines.end(), places.begin(), places.end());
+    return WriteTextFile(name, lines);
+}
+
+void WriteTargetEvent(const std::string& name, const QuakeRecord& q) {
+    std::FILE* f = platform::OpenFile(name, "wb");
+    if (!f) return;
+    const bool ok = WriteQuakeRecord(f, q);
+    if (std::fclose(f) != 0 || !ok) std::remove(platform::ResolvePath(name).c_str());
+}
+
+// One group of region labels; true when any was added.
+struct LabelOffset {
+    double dlat, dlon;
+};
+bool AddLabels(childMap& pane, const char* kind, double lat, double lon, const std::vector<LabelOffset>& offsets,
+               std::size_t centroidCount) {
+    StringListNode* names = nullptr;
+    bool added = false;
+    for (std::size_t i = 0; i < offsets.size(); ++i)
+        added |= pane.AddRegionLabel(kind, lat + offsets[i].dlat, WrapLongitude(lon + offsets[i].dlon), &names,
+                                     i < centroidCount);
+    FreeStringList(&names);
+    return added;
+}
+
+void AddRegionLabels(childMap& pane, AlertViewKind kind, double lat, double lon, double h) {
+    const double a = 0.75 * h, b = 0.5625 * h, c = 0.375 * h;
+    const bool processor = kind == AlertViewKind::kProcessor;
+    // The processor spreads the outer labels by h, the builder by a.
+    const double w = processor ? h : a;
+    const std::vector<LabelOffset> ocean = {{0, w}, {0, -w}, {b, -w}, {-a, w}, {-a, -w}, {b, w}, {b, 0}, {-a, 0}};
+    const std::vector<LabelOffset> state = {{-a, w}, {0, w},  {b, a},  {-a, 0}, {b, 0},  {-a, -w},
+                                            {0, -w}, {b, -w}, {c, c},  {c, -c}, {-c, c}, {-c, -c}};
+    const std::vector<LabelOffset> country =
+        processor ? std::vector<LabelOffset>{{-a, 0}, {b, 0}, {0, -h}, {0, h}, {b, h}, {b, -h}, {-a, -h}, {-a, h},
+                                             {c, -c}, {c, c}, {-c, c}, {-c, -c}}
+                  : std::vector<LabelOffset>{{-a, 0}, {b, 0}, {b, a}, {b, -a}, {-a, -a}, {-a, a}, {0, -a}, {0, a},
+                                             {c, -c}, {c, c}, {-c, c}, {-c, -c}};
+    AddLabels(pane, "ocean", lat, lon, ocean, ocean.size());
+    if (PointInPolygon(gUsaOutline, kUsaOutlinePoints, lon, lat) &&
+        AddLabels(pane, "state", lat, lon, state, state.size()))
+        return;
+    AddLabels(pane, "country", lat, lon, country, 8);
+}
+
+childControl* Panel() {
+    if (!gMainFrame || !gMainFrame->layout()) return nullptr;
+    return gMainFrame->layout()->control();
+}
+
+}  // namespace
+
+AlertViewBox AlertBoxFor(AlertViewKind kind, double lat, double lon, int width, int height,
+                         std::optional<GeoPoint> place) {
+    lat = ClampLatitude(lat);
+    lon = WrapLongitude(lon);
+    const double f =
+        std::fabs(lat) < 10 ? 1.0 : std::fabs(MercatorY(ClampLatitude(lat + 0.5)) - MercatorY(ClampLatitude(lat - 0.5)));
+    const double k = f * (width > 0 && height > 0 ? static_cast<double>(width) / height : 1.0);
+    double h = InUnitedStatesBox(lat, lon) ? 3 : (kind == AlertViewKind::kProcessor ? 10 : 5);
+
+    AlertViewBox box;
+    double halfWidth = 0;
+    auto fill = [&] {
+        const double y = MercatorY(lat);
+        box.north = ClampLatitude(InverseMercator(y + h));
+        box.south = ClampLatitude(InverseMercator(y - h));
+        halfWidth = std::min(h * k, kMaxHalfWidth);
+        box.east = lon + halfWidth;
+        box.west = lon - halfWidth;
+    };
+    fill();
+
+    if (place) {
+        const double plat = place->y;
+        // East positive, the short way round: a place across 180 degrees is near, not a world away.
+        const double dlon = WrapLongitude(place->x - lon);
+        double n = 0;
+        if (plat > box.north)
+            n = (plat - lat) * 1.2;
+        else if (plat < box.south)
+            n = (lat - plat) * 1.2;
+        else if (dlon > halfWidth && dlon - halfWidth < 40)
+            n = dlon * 1.2 / k;
+        else if (dlon < -halfWidth && -halfWidth - dlon > 40)
+            n = -dlon * 1.2 / k;
+        if (n > h) {
+            h = n;
+            fill();
+        }
+    }
+    if (box.east > 180) box.east -= 360;
+    if (box.west < -180) box.west += 360;
+    box.halfHeight = h;
+    return box;
+}
+
+std::string AlertViewName(const QuakeRecord& q, std::string_view place) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d-%02d", q.date.year, q.date.month, q.date.day,
+                  q.minute / 60);
+    std::string safe = FileSafeName(place.substr(0, kPlaceTextMax));
+    return safe.empty() ? std::string(stamp) : std::string(stamp) + " " + safe;
+}
+
+PackedDate MonthEarlier(PackedDate date) {
+    PackedDate d = date;
+    if (d.month <= 1) {
+        d.month = 12;
+        d.year = static_cast<std::uint16_t>(d.year - 1);
+    } else {
+        d.month = static_cast<std::uint8_t>(d.month - 1);
+    }
+    return InYear(d, d.year);
+}
+
+PackedDate InYear(PackedDate date, int year) {
+    PackedDate d = date;
+    d.year = static_cast<std::uint16_t>(year);
+    d.day = static_cast<std::uint8_t>(std::min<int>(d.day, DaysInMonth(year, d.month)));
+    return d;
+}
+
+std::string WriteAlertAnnotation(const AlertAnnotation& note) {
+    sCafWritten.clear();
+    if (!note.quake) return {};
+    const std::string name = AlertViewName(*note.quake, note.viewPlace);
+    std::vector<std::string> places;
+    if (note.plantAlert) places.push_back(PlaceLine(note.plant.latitude, note.plant.longitude, note.plant.name, " /d20"));
+    if (note.cityAlert) places.push_back(PlaceLine(note.city.latitude, note.city.longitude, note.city.name, " /d6"));
+    if (!note.closestCity.empty() && note.closestCity != note.city.name)
+        places.push_back(PlaceLine(note.closestLatitude, note.closestLongitude, note.closestCity, " /d6"));
+    if (WriteCafFile(name + ".caf", places)) sCafWritten = name + ".caf";
+    if (note.plantAlert) {
+        const std::string line = PlaceLine(note.plant.latitude, note.plant.longitude, note.plant.name,
+                                           note.plant.operating ? " /o1" : " /o0");
+        (void)WriteTextFile(name + ".npp.txt", {line});
+    }
+    return name;
+}
+
+std::string WriteBuilderAnnotation(const QuakeRecord& q, const std::string* closestCity, GeoPoint closestAt) {
+    sCafWritten.clear();
+    if (!closestCity) return AlertViewName(q, "");
+    const std::string name = AlertViewName(q, *closestCity);
+    if (WriteCafFile(name + ".caf", {PlaceLine(closestAt.y, closestAt.x, *closestCity, "")}))
+        sCafWritten = name + ".caf";
+    return name;
+}
+
+void ApplyAlertView(childMap& pane, AlertViewKind kind, const QuakeRecord& q, const std::string& viewName,
+                    std::optional<GeoPoint> place) {
+    const bool caf = !sCafWritten.empty() && sCafWritten == viewName + ".caf";
+    sCafWritten.clear();
+    if (viewName.empty()) {
+        DebugLog("No alert view name: the alert view is not written");
+        return;
+    }
+    const bool processor = kind == AlertViewKind::kProcessor;
+    const double lat = MasToDegrees(q.latitude), lon = MasToDegrees(q.longitude);
+
+    const AlertViewBox box = AlertBoxFor(kind, lat, lon, gPaneWidth, gPaneHeight, place);
+    gMapNorth = box.north;
+    gMapSouth = box.south;
+    gMapEast = box.east;
+    gMapWest = box.west;
+    gViewZoomed = false;  // these are the new view's own bounds
+
+    TimeValue eventTime;
+    eventTime.SetFromQuake(q);
+    if (processor) {
+        gFloatingLegend = false;
+        gQmxScale = false;
+        gViewMaxDate = InYear(gViewMaxDate, CurrentUtcTime().Year() + 1);
+        gViewMinDate = MonthEarlier(q.date);
+        gPeriodStart.SetDate(q.date);
+        gSpeed = TimeValue(3600);
+    } else {
+        const TimeValue start = eventTime - TimeValue(2 * 86400.0);
+        gViewMinDate = {static_cast<std::uint16_t>(start.Year()), static_cast<std::uint8_t>(start.Month()),
+                        static_cast<std::uint8_t>(start.Day())};
+        gPeriodStart = start;
+        gSpeed = TimeValue(60);
+    }
+    if (gApplication) gApplication->recentViews().Add(viewName);
+
+    gMapName = viewName;
+    gMapImageFile = viewName + ".jpg";
+    gCityFile = viewName + ".caf";
+    gPlantFile = viewName + ".npp.txt";
+    gPopulationImageFile = viewName + ".pop";
+    gPltFileName = viewName + ".plt";
+    gTargetEventFile = viewName + ".hyp";
+    WriteTargetEvent(gTargetEventFile, q);
+    (void)WriteTextFile("Alert_View_Filename.txt", {viewName + "\n"});
+
+    gMagnitudeCutoff = gSaveThreshold;
+    gMinMagnitude = static_cast<std::int32_t>(gSaveThreshold);
+    FreeStringList(&gTextFiles);
+    if (caf) AppendStringNode(&gTextFiles, gCityFile);
+    if (processor) FreeStringList(&gSymbolFiles);
+    if (caf) AppendStringNode(&gSymbolFiles, gCityFile);
+    if (!FindStringNode(gMapFiles, "state.s1")) AppendStringNode(&gMapFiles, "state.s1");
+
+    AddRegionLabels(pane, kind, ClampLatitude(lat), WrapLongitude(lon), box.halfHeight);
+    if (!WriteViewFile()) DebugLog("The alert view %s could not be written", viewName.c_str());
+}
+
+void BuildAlertView(childMap& pane, const QuakeRecord& record) {
+    gBuiltAlertQuake = record;
+    gAlertEvent = &gBuiltAlertQuake;
+    double distance = 0;
+    int compass = 0;
+    std::string closest;
+    GeoPoint at;
+    const bool found = FindClosestCity(MasToDegrees(record.latitude), MasToDegrees(record.longitude), &distance,
+                                       &compass, &closest, &at);
+    const std::string name = WriteBuilderAnnotation(gBuiltAlertQuake, found ? &closest : nullptr, at);
+    ApplyAlertView(pane, AlertViewKind::kBuilder, gBuiltAlertQuake, name,
+                   found ? std::optional<GeoPoint>(at) : std::nullopt);
+    pane.SetHighlightShown(true);
+    if (childControl* panel = Panel()) {
+        panel->ShowAlertButtons();
+        panel->SetAlertPending(true);
+    }
+}
+
+void InstallAlertView() {
+    gAlertHooks.writeAlertAnnotation = WriteAlertAnnotation;
+    gAlertHooks.applyAlertView = [](childMap& pane, const QuakeRecord& q, const std::string& viewName,
+                                    double placeLatitude, double placeLongitude) {
+        ApplyAlertView(pane, AlertViewKind::kProcessor, q, viewName, GeoPoint{placeLongitude, placeLatitude});
+    };
+    gMapPaneHooks.buildAlertView = BuildAlertView;
+}
