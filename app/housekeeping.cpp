@@ -139,6 +139,16 @@ void PollAlertDirectory(const std::string& folder) {
     }
 }
 
+namespace {
+
+bool IsFeedHeaderLine(std::string_view line) {
+    std::string lower(line);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.starts_with("time,") && lower.find("doctype") == std::string::npos;
+}
+
+}  // namespace
+
 void FetchEventFeed(const std::string& url) {
     if (!gFeedRequest) return;
     // The second source's lines, each cut where a 255-character buffer ends.
@@ -162,8 +172,9 @@ void FetchEventFeed(const std::string& url) {
     gFeedLines.clear();
     if (!f) return;
     std::string line;
-    const bool any = ReadWholeLine(f, line);
-    if (any && line.find("DOCTYPE") != std::string::npos) {
+    // Only the feed's column header opens a feed: an error page, in any case, or
+    // anything else keeps nothing and is not word from the feeder.
+    if (!ReadWholeLine(f, line) || !IsFeedHeaderLine(line)) {
         std::fclose(f);
         return;
     }

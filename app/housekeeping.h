@@ -79,5 +79,6 @@ int NextScriptIndex(int index, const IndexedArray<ViewListEntry>& list, const st
 void PollAlertDirectory(const std::string& folder);
 
 // Fetches the event feed into gFeedLines with the lines of the second source
-// merged in; a failed request deletes the feed file, an error page keeps nothing.
+// merged in; a failed request deletes the feed file, an answer that does not
+// begin with the feed's column header ("time,...") keeps nothing.
 void FetchEventFeed(const std::string& url);

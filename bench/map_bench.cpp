@@ -11,6 +11,7 @@
 #include "core/helpers.h"
 #include "core/view.h"
 #include "map/child_map.h"
+#include "map/draw.h"
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
 
@@ -80,3 +81,14 @@ static void BM_RenderWorldCached(benchmark::State& state) {
     if (world.pane().fullRenderings() != 1) state.SkipWithError("the cached image was not used");
 }
 BENCHMARK(BM_RenderWorldCached)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// A huge masked dot costs what its visible part costs: the scratch mask is
+// bounded to the pane, whatever the radius.
+static void BM_MaskedDotHugeRadius(benchmark::State& state) {
+    auto screen = gfx::Surface::Create(1920, 1080);
+    auto mask = gfx::Mask::Create(1920, 1080);
+    gfx::DrawContext dc(*screen), mdc(*mask);
+    const int r = static_cast<int>(state.range(0));
+    for (auto _ : state) DrawDot(dc, &mdc, 960, 540, r, gColorTable[14], gColorTable[12], 2);
+}
+BENCHMARK(BM_MaskedDotHugeRadius)->Arg(8)->Arg(500)->Arg(8000)->Arg(1 << 20)->Unit(benchmark::kMillisecond);

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "core/helpers.h"
@@ -24,7 +25,8 @@ namespace {
 template <std::size_t N>
 void CopyField(char (&field)[N], std::string_view text) {
     std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(N, text.size()));
+    // A missing field is an empty view whose data may be null.
+    if (!text.empty()) std::memcpy(field, text.data(), std::min(N, text.size()));
 }
 
 void PutDouble(unsigned char* p, double v) {
@@ -50,13 +52,12 @@ PackedDate GetDate(const unsigned char* p) {
 }
 
 // Calendar fields from a source line; a year that no date of ours can hold
-// (before year 1, as many prehistoric eruptions are) gives no date.
-bool MakeDate(long long y, long long m, long long d, PackedDate* out) {
-    if (y < 1 || y > 9999) return false;
-    out->year = static_cast<std::uint16_t>(y);
-    out->month = static_cast<std::uint8_t>(std::clamp<long long>(m, 0, 99));
-    out->day = static_cast<std::uint8_t>(std::clamp<long long>(d, 0, 99));
-    return true;
+// (before year 1, as many prehistoric eruptions are) gives no date. Returned by
+// value: the record's dates sit unaligned in the packed record.
+std::optional<PackedDate> MakeDate(long long y, long long m, long long d) {
+    if (y < 1 || y > 9999) return std::nullopt;
+    return PackedDate{static_cast<std::uint16_t>(y), static_cast<std::uint8_t>(std::clamp<long long>(m, 0, 99)),
+                      static_cast<std::uint8_t>(std::clamp<long long>(d, 0, 99))};
 }
 
 constexpr PackedDate kOpenStop{2099, 12, 31};  // the last day a time splits into
@@ -179,9 +180,12 @@ void EruptionEvent::Parse(std::string_view line, EruptionSource kind) {
         CopyField(r.id, f[0].substr(0, 9));
         if (f[1] == "*") r.flag = r.secondFlag = 1;
         if (f[1] == "+") r.flag = 1;
-        const bool dated = MakeDate(Integer(f[2]), Integer(f[3]), Integer(f[4]), &r.start);
+        const std::optional<PackedDate> from = MakeDate(Integer(f[2]), Integer(f[3]), Integer(f[4]));
+        const std::optional<PackedDate> to = MakeDate(Integer(f[5]), Integer(f[6]), Integer(f[7]));
+        if (from) r.start = *from;
         // An eruption still going on has no stop date: it lasts as long as any date can.
-        if (!MakeDate(Integer(f[5]), Integer(f[6]), Integer(f[7]), &r.stop)) r.stop = kOpenStop;
+        r.stop = to ? *to : kOpenStop;
+        const bool dated = from.has_value();
         r.type = f[8].empty() ? 0 : f[8][0];
         r.size = static_cast<std::uint8_t>(std::clamp<long long>(Integer(f[9]), 0, 255));
         r.latitude = Number(f[10]);
@@ -193,7 +197,7 @@ void EruptionEvent::Parse(std::string_view line, EruptionSource kind) {
         CopyField(r.stopYearText, f[16].substr(0, 12));
         CopyField(r.stopMonthText, f[17].substr(0, 4));
         CopyField(r.stopDayText, f[18].substr(0, 10));
-        std::memcpy(r.magnitudeCode, f[19].data(), std::min<std::size_t>(3, f[19].size()));
+        if (!f[19].empty()) std::memcpy(r.magnitudeCode, f[19].data(), std::min<std::size_t>(3, f[19].size()));
         if (r.size == 0) r.size = 1;
         if (!dated) return;
     } else {
@@ -208,7 +212,9 @@ void EruptionEvent::Parse(std::string_view line, EruptionSource kind) {
               scan.Unsigned(&date) && scan.Int(&size)))
             return;
         const long long y = static_cast<long long>(date / 10000) + 1900, m = date / 100 % 100, d = date % 100;
-        if (!MakeDate(y, m, d, &r.start)) return;
+        const std::optional<PackedDate> day = MakeDate(y, m, d);
+        if (!day) return;
+        r.start = *day;
         r.stop = r.start;
         r.latitude = ns == 'S' ? -lat : lat;
         r.longitude = ew == 'W' ? -lon : lon;

@@ -38,7 +38,7 @@ bool StartsWithIgnoringCase(const char* text, const char* prefix) {
 
 void CopyBounded(char* dst, std::size_t size, std::string_view src) {
     std::size_t n = std::min(size - 1, src.size());
-    std::memcpy(dst, src.data(), n);
+    if (n > 0) std::memcpy(dst, src.data(), n);
     dst[n] = '\0';
 }
 
@@ -161,8 +161,17 @@ char* ReadLine(char* buffer, int n, std::FILE* file) {
     } else {
         // The piece filled the buffer: a line break right behind it belongs to
         // this piece, not to an empty line of its own.
+        const long at = std::ftell(file);
         int c = std::fgetc(file);
-        if (c != '\n' && c != EOF) std::ungetc(c, file);
+        if (c == '\r') {
+            // A "\r\n" right behind the piece ends it too; a lone '\r' starts the
+            // next piece (dropped only where the stream cannot seek back).
+            const int next = std::fgetc(file);
+            if (next == '\n') c = '\n';
+            else if ((at < 0 || std::fseek(file, at, SEEK_SET) != 0) && next != EOF) std::ungetc(next, file);
+        } else if (c != '\n' && c != EOF) {
+            std::ungetc(c, file);
+        }
         if (c != '\n' && !(len > 0 && buffer[len - 1] == '\r')) return buffer;
     }
     if (len > 0 && buffer[len - 1] == '\r') buffer[--len] = '\0';
@@ -367,7 +376,8 @@ void* CallocNonZero(std::size_t count, std::size_t size) { return std::calloc(co
 void* MallocNonZero(std::size_t size) { return std::malloc(size ? size : 1); }
 
 void LatLonToMapPixel(double lat, double lon, std::int32_t* x, std::int32_t* y) {
-    if (std::fabs(lon) > 720.0 && std::isfinite(lon)) lon = std::fmod(lon, 360.0);
+    if (!std::isfinite(lon)) lon = std::nan("");  // no place on the image: column 0, as for NaN
+    if (std::fabs(lon) > 720.0) lon = std::fmod(lon, 360.0);
     while (lon < -180.0) lon += 360.0;
     while (lon > 180.0) lon -= 360.0;
     const SphereMapping& m = gSphereMapping;

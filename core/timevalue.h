@@ -6,6 +6,8 @@
 struct QuakeRecord;
 
 // uint16 year, uint8 month 1..12, uint8 day 1..31; passed as one 32-bit word.
+// Packed itself: it sits at odd offsets inside the packed file records.
+#pragma pack(push, 1)
 struct PackedDate {
     std::uint16_t year = 0;
     std::uint8_t month = 0;
@@ -15,7 +17,8 @@ struct PackedDate {
     static PackedDate FromWord(std::uint32_t word);
     friend bool operator==(const PackedDate&, const PackedDate&) = default;
 };
-static_assert(sizeof(PackedDate) == 4);
+#pragma pack(pop)
+static_assert(sizeof(PackedDate) == 4 && alignof(PackedDate) == 1);
 
 inline constexpr int kLastSplitDay = 766644;  // 31 December 2099
 

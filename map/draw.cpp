@@ -1,6 +1,7 @@
 #include "map/draw.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -69,6 +70,10 @@ void PaintThrough(gfx::DrawContext& dc, gfx::DrawContext& mask, gfx::Mask& scrat
     dc.Blit(all.translated(at), scratch, {0, 0}, gfx::RasterOp::BrushWhereSourceSet);
 }
 
+// Coordinates worked out in 64 bits come back into the drawing layer's range.
+int Sat(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
+gfx::Rect SatRect(long long l, long long t, long long r, long long b) { return {Sat(l), Sat(t), Sat(r), Sat(b)}; }
+
 }  // namespace
 
 int ClampColorNumber(int colorNumber) { return std::clamp(colorNumber, 0, kColorCount - 1); }
@@ -102,6 +107,8 @@ void SetPixelColour(gfx::DrawContext& dc, int x, int y, int colorNumber) { dc.Se
 void DrawDot(gfx::DrawContext& dc, gfx::DrawContext* mask, int x, int y, int r, gfx::Color pen, gfx::Color fill,
              int style) {
     if (r < 0) return;
+    const long long l = static_cast<long long>(x) - r, t = static_cast<long long>(y) - r;
+    const long long rr = static_cast<long long>(x) + r, b = static_cast<long long>(y) + r;
     if (!mask) {
         if (r == 0) {
             dc.SetPixel({x, y}, pen);
@@ -110,17 +117,21 @@ void DrawDot(gfx::DrawContext& dc, gfx::DrawContext* mask, int x, int y, int r, 
         PenBrushScope keep(dc);
         dc.SetPen(gfx::Pen::Solid(pen, 1));
         dc.SetBrush(style == 3 ? gfx::Brush::Hollow() : gfx::Brush::Solid(fill));
-        dc.Ellipse({x - r, y - r, x + r, y + r});
+        dc.Ellipse(SatRect(l, t, rr, b));
         return;
     }
     if (r == 0) {
         if (mask->Pixel({x, y}) != gfx::kWhite) dc.SetPixel({x, y}, pen);
         return;
     }
-    auto scratch = gfx::Mask::Create(2 * r, 2 * r);
+    // The scratch mask covers only the part of the disc that can be painted, so a
+    // huge dot costs no more than the visible area and never fails to allocate.
+    const gfx::Rect visible = SatRect(l, t, rr, b).intersected(dc.clipBounds());
+    if (visible.empty()) return;
+    auto scratch = gfx::Mask::Create(visible.width(), visible.height());
     if (!scratch) return;
-    const gfx::Point at{x - r, y - r};
-    const gfx::Rect disc{0, 0, 2 * r, 2 * r};
+    const gfx::Point at = visible.topLeft();
+    const gfx::Rect disc = SatRect(l - at.x, t - at.y, rr - at.x, b - at.y);
     if (style == 2) {
         gfx::DrawContext s(*scratch);
         s.SetPen(gfx::Pen::None());
@@ -157,33 +168,37 @@ gfx::Rect DrawJustifiedText(gfx::DrawContext& dc, int x, int y, const std::share
                 dc.SetBackColor(ColorOf(backColorNumber));
             }
         }
-        const int ax = h == HJust::Left ? x + c : h == HJust::Right ? x - c : x;
-        int baseline = v == VJust::Bottom ? y - m.descent : v == VJust::Center ? y + a / 3 : y + a;
+        // In 64 bits: a label may be placed anywhere, and its box saturates.
+        const long long X = x, Y = y;
+        const long long ax = h == HJust::Left ? X + c : h == HJust::Right ? X - c : X;
+        long long baseline = v == VJust::Bottom ? Y - m.descent : v == VJust::Center ? Y + a / 3 : Y + a;
         dc.SetTextAlign(AlignOf(h), gfx::VAlign::Baseline);
-        const int s = shadowOffset;
+        const long long s = shadowOffset;
+        long long boxL = 0, boxT = 0, boxR = 0, boxB = 0;
         bool first = true;
         for (std::string_view piece : SplitAtTypedNewlines(text)) {
             if (drawing) {
                 if (s != 0) {
                     dc.SetTextColor(ColorOf(shadowColorNumber));
-                    dc.TextOut({ax + s, baseline + s}, piece);
+                    dc.TextOut({Sat(ax + s), Sat(baseline + s)}, piece);
                 }
                 dc.SetTextColor(ColorOf(colorNumber));
-                dc.TextOut({ax, baseline}, piece);
+                dc.TextOut({Sat(ax), Sat(baseline)}, piece);
             }
             const gfx::Size extent = dc.TextExtent(piece);
-            const int w = s + extent.width;
-            const int ht = s + extent.height;
-            const int left = h == HJust::Center ? x - w / 2 : h == HJust::Right ? x - w : x;
-            const gfx::Rect pieceBox{left - 1, baseline - a - 1, left + w + 1, baseline - a + ht + 1};
-            box = first ? pieceBox : gfx::Rect{std::min(box.left, pieceBox.left), std::min(box.top, pieceBox.top),
-                                               std::max(box.right, pieceBox.right),
-                                               std::max(box.bottom, pieceBox.bottom)};
+            const long long w = s + extent.width;
+            const long long ht = s + extent.height;
+            const long long left = h == HJust::Center ? X - w / 2 : h == HJust::Right ? X - w : X;
+            const long long pl = left - 1, pt = baseline - a - 1, pr = left + w + 1, pb = baseline - a + ht + 1;
+            boxL = first ? pl : std::min(boxL, pl);
+            boxT = first ? pt : std::min(boxT, pt);
+            boxR = first ? pr : std::max(boxR, pr);
+            boxB = first ? pb : std::max(boxB, pb);
             first = false;
             baseline += m.externalLeading + extent.height;
         }
         const int shrink = a / 8;
-        box = box.inflated(-shrink, -shrink);
+        box = SatRect(boxL + shrink, boxT + shrink, boxR - shrink, boxB - shrink);
     }
     // The stock font stays selected when none was given; a given one is put back.
     if (!font) dc.SetFont(nullptr);
@@ -219,26 +234,32 @@ void DrawBevelFrame(gfx::DrawContext& dc, const gfx::Rect& rc, int fillColorNumb
     if (fill && h == 0) dc.FillRect(rc, gfx::Brush::Solid(ColorOf(fillColorNumber)));
     if (w == 0) return;
     PenBrushScope keep(dc);
-    const int L = rc.left, T = rc.top, R = rc.right, B = rc.bottom;
+    const long long L = rc.left, T = rc.top, R = rc.right, B = rc.bottom;
+    auto at = [](long long px, long long py) { return gfx::Point{Sat(px), Sat(py)}; };
     const gfx::Color light = ColorOf(kWhiteColor), dark = ColorOf(kDarkGrayColor);
     dc.SetPen(gfx::Pen::None());
-    const gfx::Point upperLeft[] = {{L, T}, {L, B}, {L + w, B - w}, {L + w, T + w}, {R - w, T + w}, {R, T}, {L, T}};
+    const gfx::Point upperLeft[] = {at(L, T),         at(L, B),     at(L + w, B - w), at(L + w, T + w),
+                                    at(R - w, T + w), at(R, T),     at(L, T)};
     dc.SetBrush(gfx::Brush::Solid(sunken ? dark : light));
     dc.Polygon(upperLeft);
-    const gfx::Point lowerRight[] = {{R, B}, {R, T}, {R - w, T + w}, {R - w, B - w}, {L + w, B - w}, {L, B}, {R, B}};
+    const gfx::Point lowerRight[] = {at(R, B),         at(R, T),         at(R - w, T + w), at(R - w, B - w),
+                                     at(L + w, B - w), at(L, B),         at(R, B)};
     dc.SetBrush(gfx::Brush::Solid(sunken ? light : dark));
     dc.Polygon(lowerRight);
     if (h != 0 && fill) {
         const gfx::Brush band = gfx::Brush::Solid(ColorOf(fillColorNumber));
-        const int l = L + w, t = T + w, r = R - w, b = B - w;
-        dc.FillRect({l, t, r, t + h}, band);
-        dc.FillRect({l, t, l + h, b}, band);
-        dc.FillRect({l, b - h, r, b}, band);
-        dc.FillRect({r - h, t, r, b}, band);
+        const long long l = L + w, t = T + w, r = R - w, b = B - w;
+        // A band wider than the inside fills the inside, never past the bevel.
+        const gfx::Rect inside = SatRect(l, t, r, b);
+        dc.FillRect(SatRect(l, t, r, t + h).intersected(inside), band);
+        dc.FillRect(SatRect(l, t, l + h, b).intersected(inside), band);
+        dc.FillRect(SatRect(l, b - h, r, b).intersected(inside), band);
+        dc.FillRect(SatRect(r - h, t, r, b).intersected(inside), band);
     }
 }
 
 void DrawDoubleBevelFrame(gfx::DrawContext& dc, const gfx::Rect& r, int w, int h) {
     DrawBevelFrame(dc, r, kLightGrayColor, false, w, h);
-    DrawBevelFrame(dc, r.inflated(-(w + h), -(w + h)), kNoColor, true, w, 0);
+    const long long in = static_cast<long long>(w) + h;
+    DrawBevelFrame(dc, SatRect(r.left + in, r.top + in, r.right - in, r.bottom - in), kNoColor, true, w, 0);
 }

@@ -42,8 +42,15 @@ int RunServerUpdate(myFrame& frame) {
     return UpdateFromServer(hooks);
 }
 
+// Only a whole 2xx answer is a feed: an error page of any status is refused here.
 int RequestFeed(const std::string& url, const std::string& outFile) {
-    return HttpRequest("GET ", url.c_str(), "", "", "", outFile.c_str());
+    HttpResult result;
+    if (HttpRequest("GET ", url.c_str(), "", "", "", outFile.c_str(), &result, kFeedHttpLimits) != 0) return 1;
+    if (result.status < 200 || result.status > 299) {
+        DebugLog("Event feed answered with status %ld.", result.status);
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace

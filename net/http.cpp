@@ -20,7 +20,9 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
-void Put(std::FILE* f, std::string_view text) { std::fwrite(text.data(), 1, text.size(), f); }
+void Put(std::FILE* f, std::string_view text) {
+    if (!text.empty()) std::fwrite(text.data(), 1, text.size(), f);
+}
 
 void WriteSentFile(std::string_view verb, const HttpAddress& address, std::string_view extraPath,
                    const char* headers, const char* body) {
@@ -91,13 +93,19 @@ void AppendErrorLine(const char* step, int code) {
 }
 
 // Lines of the header text; a line without a colon is no header and is dropped.
-std::vector<std::string> HeaderLines(std::string_view text) {
+// Nullopt when a line left could not go out as one header line of its own
+// (a bare CR, a control character, a name that is no token).
+std::optional<std::vector<std::string>> HeaderLines(std::string_view text) {
     std::vector<std::string> lines;
     while (!text.empty()) {
         std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.find(':') != std::string_view::npos) lines.emplace_back(line);
+        if (line.find('\r') != std::string_view::npos) return std::nullopt;
+        if (line.find(':') != std::string_view::npos) {
+            if (!platform::net::ValidHeaderLine(line)) return std::nullopt;
+            lines.emplace_back(line);
+        }
         if (end == std::string_view::npos) break;
         text.remove_prefix(end + 1);
     }
@@ -119,7 +127,7 @@ std::optional<HttpAddress> SplitHttpAddress(std::string_view address) {
 }
 
 int HttpRequest(const char* verb, const char* address, const char* extraPath, const char* headers,
-                const char* body, const char* outputFile, HttpResult* result) {
+                const char* body, const char* outputFile, HttpResult* result, const HttpLimits& limits) {
     HttpResult local;
     HttpResult& r = result ? *result : local;
     r = HttpResult{};
@@ -132,6 +140,12 @@ int HttpRequest(const char* verb, const char* address, const char* extraPath, co
     std::optional<HttpAddress> split = address ? SplitHttpAddress(address) : std::nullopt;
     if (!split) return fail(HttpOutcome::kBadAddress, platform::net::kErrorBadAddress);
     if (!outputFile || !*outputFile) return fail(HttpOutcome::kNotStored, 0);
+    std::optional<std::vector<std::string>> headerLines =
+        headers ? HeaderLines(headers) : std::vector<std::string>{};
+    if (!headerLines) {
+        DebugLog("Request to %s refused: a header line cannot be sent.", split->host.c_str());
+        return fail(HttpOutcome::kBadRequest, platform::net::kErrorBadRequest);
+    }
 
     std::string_view verbText = verb ? std::string_view(verb) : std::string_view("GET");
     std::string_view extra = OrEmpty(extraPath);
@@ -143,8 +157,10 @@ int HttpRequest(const char* verb, const char* address, const char* extraPath, co
     spec.scheme = split->secure ? platform::net::Scheme::kHttps : platform::net::Scheme::kHttp;
     spec.host = split->host;
     spec.objectName = split->path.value_or("") + std::string(extra);
-    if (headers) spec.headerLines = HeaderLines(headers);
+    spec.headerLines = std::move(*headerLines);
     if (body) spec.body = body;
+    spec.totalTimeoutMs = limits.totalMs;
+    spec.maxBodyBytes = limits.maxBodyBytes;
 
     // The output is replaced only by a whole body: pieces go to a temporary
     // file that is renamed over the output once the transfer is complete.
@@ -161,9 +177,16 @@ int HttpRequest(const char* verb, const char* address, const char* extraPath, co
         return fail(HttpOutcome::kNoAnswer, reply.errorCode);
     }
     r.status = reply.status;
-    WriteHeaderFile(reply.rawHeaders);
+    if (!reply.rawHeaders.empty()) WriteHeaderFile(reply.rawHeaders);
 
     switch (reply.end) {
+        case TransferEnd::kTooSlow:
+            DebugLog("Answer from %s not done within %d ms.", split->host.c_str(), limits.totalMs);
+            return fail(HttpOutcome::kTooSlow, reply.errorCode);
+        case TransferEnd::kTooLarge:
+            DebugLog("Answer from %s longer than %lld bytes.", split->host.c_str(),
+                     static_cast<long long>(limits.maxBodyBytes));
+            return fail(HttpOutcome::kTooLarge, reply.errorCode);
         case TransferEnd::kStalled:
         case TransferEnd::kCutShort:
             AppendErrorLine("WinHttpQueryDataAvailable", reply.errorCode);

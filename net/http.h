@@ -1,6 +1,7 @@
 #pragma once
 // The HTTP client: one blocking request whose answer's body is stored in a
 // file, leaving three diagnostic files in the current folder.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,7 +18,19 @@ enum class HttpOutcome {
     kBodyCut,     // the headers came but the body ended early: the peer closed
                   // before its declared end, or it stalled
     kNotStored,   // the output file could not be written
+    kBadRequest,  // a header line holds a bare CR or cannot be sent: nothing sent, no file touched
+    kTooSlow,     // the exchange passed its time limit
+    kTooLarge,    // the body passed its size cap (declared or received)
 };
+
+// What one use allows, however the peer behaves; both ends are failures and
+// leave the output file as it was. The default fits a catalogue update.
+struct HttpLimits {
+    int totalMs = 120000;
+    std::int64_t maxBodyBytes = std::int64_t{64} << 20;
+};
+// The event feed is fetched on the UI thread and is a few days of events.
+inline constexpr HttpLimits kFeedHttpLimits{30000, std::int64_t{16} << 20};
 
 struct HttpResult {
     HttpOutcome outcome = HttpOutcome::kBadAddress;
@@ -40,10 +53,11 @@ std::optional<HttpAddress> SplitHttpAddress(std::string_view address);
 // stores the answer's body in outputFile. 0 when an answer came back and its
 // whole body is stored, whatever its status code; 1 otherwise, and then
 // outputFile is left as it was. Null header text, body or extra path are
-// left out. result, when given, says which outcome it was and holds the
-// status code.
+// left out. Header lines end at LF or CRLF; any other CR refuses the request.
+// result, when given, says which outcome it was and holds the status code.
 int HttpRequest(const char* verb, const char* address, const char* extraPath, const char* headers,
-                const char* body, const char* outputFile, HttpResult* result = nullptr);
+                const char* body, const char* outputFile, HttpResult* result = nullptr,
+                const HttpLimits& limits = {});
 
 // The caller's handle on HttpRequest; keeps the last request's result.
 class RequestHttp {

@@ -6,5 +6,8 @@ scripts/install-deps.sh
 scripts/build.sh
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 
+# The whole suite again under the address and undefined-behaviour sanitizers.
+scripts/sanitize.sh
+
 # A short fuzzing pass over every reader: any crash, leak or sanitizer report fails.
 scripts/fuzz.sh 20

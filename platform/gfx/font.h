@@ -86,5 +86,7 @@ private:
 // to the C1 control of the same value.
 char32_t Windows1252ToUnicode(unsigned char c);
 std::string Windows1252ToUtf8(std::string_view text);
+// The Windows-1252 byte of a Unicode character; '?' where the code page has none.
+unsigned char UnicodeToWindows1252(char32_t u);
 
 }  // namespace platform::gfx

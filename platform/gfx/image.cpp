@@ -22,7 +22,7 @@ void Fail(ImageError* error, ImageFault fault, std::string message) {
     if (error) *error = {fault, std::move(message)};
 }
 
-bool Fits(long long width, long long height) { return width * height <= kMaxPixels; }
+bool Fits(long long width, long long height) { return width * height <= kMaxImagePixels; }
 
 // --- JPEG. The library reports errors by calling error_exit, which must not
 // return; ours jumps back to the routine that started the work. Those routines

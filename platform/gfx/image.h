@@ -12,13 +12,18 @@
 
 namespace platform::gfx {
 
+// Decoded images are at most a few of the largest the program draws (screens,
+// the 4096 x 2048 sphere image): 32 Mi pixels, 128 MiB. Files declare their
+// size before their data, so this is checked before anything is allocated.
+inline constexpr long long kMaxImagePixels = 1LL << 25;
+
 enum class ImageFault {
     None,
     CannotOpen,   // missing or unreadable
     WrongFormat,  // not the format asked for (signature)
     BadHeader,    // the format's header is damaged
     BadData,      // damaged or truncated after the header
-    TooLarge,     // more than kMaxPixels
+    TooLarge,     // more than kMaxImagePixels
     Unsupported,  // valid, but a kind this layer does not convert (CMYK JPEG)
     OutOfMemory,
     CannotWrite,

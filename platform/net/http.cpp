@@ -99,6 +99,11 @@ std::string EscapeObjectName(std::string_view object) {
     return out;
 }
 
+bool IsFieldChar(char c) {
+    auto u = static_cast<unsigned char>(c);
+    return c == '\t' || (u >= 0x20 && u != 0x7F);
+}
+
 bool HasHeader(const std::vector<std::string>& lines, std::string_view name) {
     for (const std::string& line : lines) {
         if (line.size() <= name.size() || line[name.size()] != ':') continue;
@@ -130,6 +135,11 @@ struct Transfer {
     const BodySink* sink = nullptr;
     CURL* handle = nullptr;
     std::chrono::milliseconds idleLimit{0};
+    SteadyClock::time_point started = SteadyClock::now();
+    std::chrono::milliseconds totalLimit{0};
+    bool tooSlow = false;
+    std::int64_t bodyBytes = 0, maxBodyBytes = 0;
+    bool tooLarge = false;
     SteadyClock::time_point lastActivity = SteadyClock::now();
     curl_off_t lastDown = 0, lastUp = 0;
     bool stalled = false;
@@ -171,6 +181,14 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     std::size_t n = size * count;
     t->lastActivity = SteadyClock::now();
     if (n == 0) return 0;
+    // A declared length over the cap is refused at the body's first piece.
+    curl_off_t declared = -1;
+    if (t->bodyBytes == 0) curl_easy_getinfo(t->handle, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &declared);
+    if (declared > t->maxBodyBytes || t->bodyBytes + static_cast<std::int64_t>(n) > t->maxBodyBytes) {
+        t->tooLarge = true;
+        return 0;
+    }
+    t->bodyBytes += static_cast<std::int64_t>(n);
     if (!(*t->sink)(std::string_view(data, n))) {
         t->sinkRefused = true;
         return 0;
@@ -179,11 +197,16 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
 }
 
 // The receive time-out: once connected, the transfer ends when no byte has
-// moved either way for the limit (connecting has its own). Called about once
-// a second while idle.
+// moved either way for the limit (connecting has its own); and the whole
+// exchange ends at its total limit, however busy. Called about once a second
+// while idle, and as data moves.
 int OnProgress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up) {
     auto* t = static_cast<Transfer*>(user);
     SteadyClock::time_point now = SteadyClock::now();
+    if (now - t->started >= t->totalLimit) {
+        t->tooSlow = true;
+        return 1;
+    }
     curl_off_t connected = 0;
     curl_easy_getinfo(t->handle, CURLINFO_PRETRANSFER_TIME_T, &connected);
     if (connected == 0 || down != t->lastDown || up != t->lastUp) {
@@ -206,6 +229,16 @@ HttpReply Refused(int code, std::string text) {
 
 }  // namespace
 
+bool ValidHeaderLine(std::string_view line) {
+    const std::size_t colon = line.find(':');
+    if (colon == 0 || colon == std::string_view::npos) return false;
+    for (char c : line.substr(0, colon))
+        if (!IsTokenChar(c)) return false;
+    for (char c : line.substr(colon + 1))
+        if (!IsFieldChar(c)) return false;
+    return true;
+}
+
 const HttpSettings& CurrentHttpSettings() { return gOverride ? *gOverride : kDefaultSettings; }
 
 void OverrideHttpSettingsForTesting(const HttpSettings* settings) { gOverride = settings; }
@@ -221,7 +254,9 @@ std::optional<std::string> RequestUrl(const HttpRequestSpec& spec) {
 HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpSettings& settings) {
     std::optional<std::string> url = RequestUrl(spec);
     if (!url) return Refused(kErrorBadAddress, "host does not name a peer: " + spec.host);
-    if (!ValidVerb(spec.verb)) return Refused(kErrorBadAddress, "verb is not a token: " + spec.verb);
+    if (!ValidVerb(spec.verb)) return Refused(kErrorBadRequest, "verb is not a token: " + spec.verb);
+    for (const std::string& line : spec.headerLines)
+        if (!ValidHeaderLine(line)) return Refused(kErrorBadRequest, "header line cannot be sent: " + line);
 
     GlobalInit();
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
@@ -232,6 +267,8 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
     t.sink = &sink;
     t.handle = c;
     t.idleLimit = std::chrono::milliseconds(std::max(1, settings.receiveTimeoutMs));
+    t.totalLimit = std::chrono::milliseconds(std::max(1, spec.totalTimeoutMs));
+    t.maxBodyBytes = std::max<std::int64_t>(0, spec.maxBodyBytes);
     char errorBuffer[CURL_ERROR_SIZE] = {};
     bool secure = spec.scheme == Scheme::kHttps;
 
@@ -288,6 +325,16 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
         code = CURLE_OPERATION_TIMEDOUT;
         std::snprintf(errorBuffer, sizeof errorBuffer, "no data for %d ms", settings.receiveTimeoutMs);
     }
+    if (code == CURLE_ABORTED_BY_CALLBACK && t.tooSlow) {
+        code = CURLE_OPERATION_TIMEDOUT;
+        std::snprintf(errorBuffer, sizeof errorBuffer, "not done within %d ms", spec.totalTimeoutMs);
+    }
+    if (code == CURLE_WRITE_ERROR && t.tooLarge) {
+        t.tooLarge = true;
+        code = CURLE_FILESIZE_EXCEEDED;
+        std::snprintf(errorBuffer, sizeof errorBuffer, "body longer than %lld bytes",
+                      static_cast<long long>(t.maxBodyBytes));
+    }
 
     HttpReply reply;
     reply.errorCode = static_cast<int>(code);
@@ -302,6 +349,10 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
     if (code == CURLE_OK) {
         reply.end = TransferEnd::kComplete;
         reply.errorText.clear();
+    } else if (t.tooLarge) {
+        reply.end = TransferEnd::kTooLarge;
+    } else if (t.tooSlow) {
+        reply.end = TransferEnd::kTooSlow;
     } else if (code == CURLE_WRITE_ERROR && t.sinkRefused) {
         reply.end = TransferEnd::kStopped;
     } else if (answered && code == CURLE_OPERATION_TIMEDOUT) {
@@ -313,7 +364,8 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
     } else {
         reply.end = TransferEnd::kNoAnswer;
     }
-    if (reply.end != TransferEnd::kNoAnswer) {
+    const bool limited = reply.end == TransferEnd::kTooLarge || reply.end == TransferEnd::kTooSlow;
+    if (reply.end != TransferEnd::kNoAnswer && (!limited || answered)) {
         reply.status = status;
         reply.rawHeaders = std::move(t.headers);
     }

@@ -1,6 +1,7 @@
 #pragma once
 // One blocking HTTP or HTTPS exchange. The only place that sees the transfer
 // library; callers get plain values back.
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -31,7 +32,16 @@ struct HttpRequestSpec {
     std::string objectName;               // the target after its leading '/'
     std::vector<std::string> headerLines; // "Name: value" each
     std::optional<std::string> body;      // sent as given, with its Content-Length
+    // Limits of this use, whatever the peer does: the whole exchange, connecting
+    // included, and the final answer's body.
+    int totalTimeoutMs = 120000;
+    std::int64_t maxBodyBytes = std::int64_t{64} << 20;
 };
+
+// A header line that may be sent: a token name, a colon, and a value of
+// visible characters, blanks and tabs only, so no CR or LF can start a line
+// of its own.
+bool ValidHeaderLine(std::string_view line);
 
 enum class TransferEnd {
     kComplete,    // the final answer's headers and its whole body arrived
@@ -41,6 +51,8 @@ enum class TransferEnd {
     kCutShort,    // headers arrived, then the peer closed before the body's end
     kUnreadable,  // headers arrived, then the body could not be received
     kStopped,     // the body sink refused the data
+    kTooSlow,     // the whole exchange took longer than its limit
+    kTooLarge,    // the body is longer than its cap (declared or received)
 };
 
 struct HttpReply {
@@ -53,6 +65,8 @@ struct HttpReply {
 
 // Error code of a host (or port) that cannot name a peer.
 inline constexpr int kErrorBadAddress = 3;
+// Error code of a request refused before sending: a verb or a header line that cannot be sent.
+inline constexpr int kErrorBadRequest = 43;
 
 // Receives the final answer's body piece by piece; false stops the transfer.
 using BodySink = std::function<bool(std::string_view)>;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <limits>
 #include <thread>
 
 namespace platform {
@@ -62,8 +63,12 @@ TimeSource& Clock() { return *gClock; }
 void SetClock(TimeSource* source) { gClock = source ? source : &gSystemClock; }
 
 std::int64_t UnixMsFromCivil(const CivilTime& t) {
-    std::int64_t days = DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day));
-    return ((days * 24 + t.hour) * 60 + t.minute) * 60000 + t.second * 1000 + t.millisecond;
+    // Fields come from files and feeds: a year of nine digits must not overflow.
+    const std::int64_t days = DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day));
+    const __int128 ms = ((static_cast<__int128>(days) * 24 + t.hour) * 60 + t.minute) * 60000 +
+                        static_cast<__int128>(t.second) * 1000 + t.millisecond;
+    constexpr std::int64_t lo = std::numeric_limits<std::int64_t>::min(), hi = std::numeric_limits<std::int64_t>::max();
+    return ms < lo ? lo : ms > hi ? hi : static_cast<std::int64_t>(ms);
 }
 
 CivilTime CivilFromUnixMs(std::int64_t ms) {

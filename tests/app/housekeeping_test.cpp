@@ -202,9 +202,13 @@ TEST_F(Feed, TableOfAnswers) {
                                                                          "\n" + b + "\n",
          0, nullptr, {a, b, c}, true, true},
         {"CRLF lines", header + "\r\n" + b + "\r\n" + a + "\r\n", 0, nullptr, {a, b}, true, true},
+        {"upper-case header", "TIME,LATITUDE\n" + a + "\n", 0, nullptr, {a}, true, true},
         {"error page keeps nothing", "<!DOCTYPE html>\n" + a + "\n" + b + "\n", 0, nullptr, {}, false, true},
+        {"lower-case error page keeps nothing", "<!doctype html>\n" + a + "\n", 0, nullptr, {}, false, true},
+        {"no column header keeps nothing", a + "\n" + b + "\n", 0, nullptr, {}, false, true},
         {"failed request deletes the file", header + "\n" + a + "\n", 1, nullptr, {}, false, false},
-        {"empty answer", "", 0, nullptr, {}, true, true},
+        {"empty answer is no word from the feeder", "", 0, nullptr, {}, false, true},
+        {"header alone", header + "\n", 0, nullptr, {}, true, true},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
@@ -230,7 +234,7 @@ TEST_F(Feed, SecondSourceLinesNotBeforeTheLastFeedLineAreMerged) {
     const std::string tooShort = Line("2026-01-01T09", 40);
     const std::string tooLong = Line("2026-01-01T08", 400);
     TempDir::Write(kSecondFeedFile, older + "\n" + newer + "\n" + tooShort + "\n" + equal + "\n" + tooLong + "\n");
-    rec_.body = "header\n" + f1 + "\n" + f2 + "\n" + f3 + "\n";
+    rec_.body = "time,latitude,longitude\n" + f1 + "\n" + f2 + "\n" + f3 + "\n";
     FetchEventFeed("u");
     // A line longer than the second source's buffer is cut, and its rest is not a line of its own.
     const std::vector<std::string> want = {f2, f3, equal, newer, f1, tooLong.substr(0, 254)};
@@ -238,7 +242,7 @@ TEST_F(Feed, SecondSourceLinesNotBeforeTheLastFeedLineAreMerged) {
 
     // No feed line to compare with: every long line of the second source is taken.
     gFeedLines.clear();
-    rec_.body = "header\n";
+    rec_.body = "time,latitude,longitude\n";
     FetchEventFeed("u");
     EXPECT_EQ(gFeedLines.size(), 4u) << Join(gFeedLines);
 
@@ -413,7 +417,7 @@ protected:
 TEST_F(Tick, FeedFetchedOnTheTwentiethTickThenEveryTwenty) {
     gAlertSeconds = 20;
     gAlertEventsUrl = "https://feed.example/all_hour.csv";
-    feed_.body = "header only\n";  // keeps nothing, so each poll fetches again
+    feed_.body = "time,latitude\n";  // a header alone keeps nothing, so each poll fetches again
     Open();
     Ticks(61);
     const std::vector<int> want = {20, 40, 60};
@@ -430,7 +434,7 @@ TEST_F(Tick, FeedFetchedOnTheTwentiethTickThenEveryTwenty) {
 TEST_F(Tick, LinesWaitingForTheAlertStepStopTheFetchButNotThePoll) {
     gAlertSeconds = 2;
     gAlertPollDirectory = "polls";
-    feed_.body = "h\n" + Line("2026-01-01T01", 60) + "\n";
+    feed_.body = "time,latitude\n" + Line("2026-01-01T01", 60) + "\n";
     Open();
     Ticks(2);
     EXPECT_EQ(feed_.urls.size(), 1u);
@@ -740,7 +744,7 @@ TEST_F(Tick, AliveWarningFollowsTheFeeder) {
     gControls[kControlQmxLegend] = 1;
     gAliveLimitSeconds = 3;
     gAlertSeconds = 2;
-    feed_.body = "h\n";
+    feed_.body = "time,latitude\n";
     feed_.result = 1;  // the feeder is silent
     hl::SetScreenSize({1000, 900});  // the wide arrangement leaves the panel room below the map
     myFrame* f = Open();

@@ -64,7 +64,8 @@ TEST(EruptionRecord, FieldsAtTheirOffsets) {
     EXPECT_EQ(std::memcmp(b + 93, "Mount St-Helens", 15), 0);
     EXPECT_EQ(b[124], 0);
     EruptionRecord back = DecodeEruptionRecord(b);
-    EXPECT_EQ(back.longitude, -122.18);
+    const double lon = back.longitude;  // packed fields are compared as copies
+    EXPECT_EQ(lon, -122.18);
     EXPECT_EQ(FieldText(back.id, 10), "0123456789");  // a full field has no terminator
 }
 
@@ -74,8 +75,8 @@ TEST(EruptionEvent, ParsesObservatoryLines) {
     line += "MOUNT ST-HELENS";
     EruptionEvent e;
     e.Parse(line, EruptionSource::Avo);
-    EXPECT_EQ(e.record.latitude, 46.20);  // read as a double, not through a float
-    EXPECT_EQ(e.record.longitude, -122.18);
+    EXPECT_EQ(+e.record.latitude, 46.20);  // read as a double, not through a float (a copy: the field is packed)
+    EXPECT_EQ(+e.record.longitude, -122.18);
     EXPECT_EQ(e.record.start, (PackedDate{1980, 5, 18}));
     EXPECT_EQ(e.record.stop, e.record.start);
     EXPECT_EQ(e.record.size, 5);
@@ -95,7 +96,7 @@ TEST(EruptionEvent, ParsesListLines) {
     EXPECT_EQ(e.record.size, 1);  // size 0 is stored as 1
     EXPECT_EQ(e.record.flag, 1);
     EXPECT_EQ(e.record.secondFlag, 1);
-    EXPECT_EQ(e.record.latitude, -8.25);
+    EXPECT_EQ(+e.record.latitude, -8.25);
     EXPECT_EQ(std::string(e.record.magnitudeCode, 3), "VE7");
     EXPECT_EQ(FormatEruptionInfo(e.record), "Tambora\r\nStart: 1815 Apr 10\r\nStop: 1815 Jul 15\r\nMagnitude: VE7");
 
@@ -208,7 +209,7 @@ TEST_F(EruptionTest, OpensSearchesAndRepositions) {
 
     EruptionEvent e;
     e.ReadAt(gEruptionCatalogue, 1);
-    EXPECT_EQ(e.record.start.year, 1950);
+    EXPECT_EQ(+e.record.start.year, 1950);
     e.ReadAt(gEruptionCatalogue, 7);
     EXPECT_EQ(e.start.t, 0);
 }

@@ -103,15 +103,27 @@ TEST(Lines, ReadLineRemovesEitherLineEnd) {
     std::fclose(f);
     EXPECT_EQ(got, (std::vector<std::string>{"a,b,US", "c,d,JP", "", "end"}));
 
-    // A "\r\n" split across two pieces still ends the line once.
-    TempDir::Write("split.txt", "abc\r\nxyz\n");
-    f = std::fopen("split.txt", "rb");
-    char small[5];
-    got.clear();
-    while (ReadLine(small, sizeof small, f)) got.push_back(small);
-    EXPECT_EQ(ReadLine(buf, 1, f), nullptr);
-    std::fclose(f);
-    EXPECT_EQ(got, (std::vector<std::string>{"abc", "xyz"}));
+    // A line end right behind a piece that fills the buffer ends the line once.
+    struct Case {
+        const char* text;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"abc\r\nxyz\n", {"abc", "xyz"}},        // "\r\n" split across two pieces
+        {"abcd\r\nxyz\n", {"abcd", "xyz"}},      // "\r\n" wholly behind a full piece
+        {"abcd\nxyz\r\n", {"abcd", "xyz"}},
+        {"abcd\rxy\n", {"abcd", "\rxy"}},        // a lone '\r' is no line end
+        {"abcdefgh\r\n\r\n", {"abcd", "efgh", ""}},
+    };
+    for (const Case& c : cases) {
+        TempDir::Write("split.txt", c.text);
+        f = std::fopen("split.txt", "rb");
+        char small[5];
+        got.clear();
+        while (ReadLine(small, sizeof small, f)) got.push_back(small);
+        EXPECT_EQ(ReadLine(buf, 1, f), nullptr);
+        std::fclose(f);
+        EXPECT_EQ(got, c.lines) << c.text;
+    }
 }
 
 TEST(Lines, ReadWholeLineKeepsEveryByteOfLongLines) {
@@ -225,7 +237,9 @@ TEST(Numbers, DegreesAndMilliArcSeconds) {
     EXPECT_EQ(DegreesToMas(-38.0000009), -136800003);  // toward zero, not rounded
     EXPECT_EQ(DegreesToMas(1e10), INT32_MAX);          // clamped, never wrapped
     EXPECT_EQ(DegreesToMas(std::nan("")), 0);
-    EXPECT_NE(CallocNonZero(0, 0), nullptr);
+    void* c = CallocNonZero(0, 0);
+    EXPECT_NE(c, nullptr);
+    std::free(c);
     void* p = MallocNonZero(0);
     EXPECT_NE(p, nullptr);
     std::free(p);
@@ -245,6 +259,11 @@ TEST(Numbers, SphereImagePixels) {
     EXPECT_EQ(x2, 0);
     LatLonToMapPixel(0, 1e200, &x1, &y1);  // must come back at once
     LatLonToMapPixel(0, std::nan(""), &x1, &y1);
+    EXPECT_EQ(x1, 0);
+    for (double lon : {HUGE_VAL, -HUGE_VAL}) {  // no place: the column of NaN
+        LatLonToMapPixel(0, lon, &x1, &y1);
+        EXPECT_EQ(x1, 0) << lon;
+    }
 }
 
 TEST(ErrorBox, FormatsCutsBeepsAndShows) {

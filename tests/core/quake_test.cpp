@@ -612,7 +612,7 @@ TEST(ParseFeedCsvLine, FeedFields) {
     EXPECT_EQ(r.quake.magnitude, 61);
     EXPECT_STREQ(r.network, "US");
     EXPECT_STREQ(r.id, "us7000kx7j");
-    EXPECT_EQ(r.update, 2023);  // the leading digits of an ISO time
+    EXPECT_EQ(+r.update, 2023);  // the leading digits of an ISO time (a copy: the field is packed)
     EXPECT_EQ(r.Line(), lines[1]);
 
     AlertEventRecord tohoku;
@@ -623,13 +623,13 @@ TEST(ParseFeedCsvLine, FeedFields) {
 
     AlertEventRecord numeric;
     ParseFeedCsvLine(&numeric, "2020-01-01T00:00:00Z,1,2,3,4.5,ml,,,,,ak,ak0123,1577836800123");
-    EXPECT_EQ(numeric.update, 1577836800123LL);
+    EXPECT_EQ(+numeric.update, 1577836800123LL);
 
     AlertEventRecord shortLine;
     ParseFeedCsvLine(&shortLine, "2020-01-01T00:00:00Z,1,2,3,4.5");
     EXPECT_STREQ(shortLine.network, "");
     EXPECT_STREQ(shortLine.id, "");
-    EXPECT_EQ(shortLine.update, 0);
+    EXPECT_EQ(+shortLine.update, 0);
 }
 
 TEST(ParseFeedCsvLine, LongLinesAreCutAndBadLinesLeaveTheRecord) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -272,4 +274,72 @@ TEST(Bevels, RaisedSunkenAndBands) {
     EXPECT_EQ(u->At(3, 15), gColorTable[7]);
     EXPECT_EQ(u->At(5, 15), gColorTable[8]);   // inner frame sunken
     EXPECT_EQ(u->At(15, 15), gColorTable[1]);
+}
+
+TEST(Extremes, MaskedDotsDrawTheirVisiblePartAsUnmaskedOnesDo) {
+    // With nothing protected, a masked style 2 dot is the filled dot with its outline.
+    struct Case {
+        int x, y, r;
+    } cases[] = {
+        {15, 15, 8},   {0, 0, 20},      {-100, 15, 110},     {15, 15, 8000},
+        {15, 15, 8192}, {15, 15, 1 << 20}, {INT_MAX, 0, INT_MAX}, {INT_MIN, INT_MIN, INT_MAX},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " r " << c.r);
+        auto plain = Blank(30, 30), masked = Blank(30, 30);
+        auto m = gfx::Mask::Create(30, 30);
+        gfx::DrawContext p(*plain), dc(*masked), mdc(*m);
+        DrawDot(p, nullptr, c.x, c.y, c.r, gColorTable[14], gColorTable[12], 1);
+        DrawDot(dc, &mdc, c.x, c.y, c.r, gColorTable[14], gColorTable[12], 2);
+        EXPECT_TRUE(SamePixels(*plain, *masked));
+    }
+    auto s = Blank(30, 30);
+    gfx::DrawContext dc(*s);
+    DrawDot(dc, nullptr, 15, 15, 8192, gColorTable[14], gColorTable[12], 1);
+    EXPECT_EQ(Count(*s, gColorTable[12]), 30 * 30);  // the surface lies inside the disc
+}
+
+TEST(Extremes, TextBoxesFarAwaySaturate) {
+    auto font = TestFont();
+    auto s = Blank(40, 40);
+    gfx::DrawContext dc(*s);
+    const long long anchors[][2] = {{INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MAX, INT_MIN}, {INT_MIN, 0}};
+    auto sat = [](long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); };
+    for (int h = 0; h < 3; ++h) {
+        for (int v = 0; v < 3; ++v) {
+            // The box moves with its anchor, held to the int range where it leaves it.
+            const Rect near = DrawJustifiedText(dc, 0, 0, font, "Mw 9.1\\nSumatra", kNoColor, kNoColor, HJust(h),
+                                                VJust(v), 3, 4);
+            for (const auto& a : anchors) {
+                SCOPED_TRACE(testing::Message() << "h " << h << " v " << v << " at " << a[0] << "," << a[1]);
+                const Rect want{sat(near.left + a[0]), sat(near.top + a[1]), sat(near.right + a[0]),
+                                sat(near.bottom + a[1])};
+                EXPECT_EQ(DrawJustifiedText(dc, int(a[0]), int(a[1]), font, "Mw 9.1\\nSumatra", 15, 2, HJust(h),
+                                            VJust(v), 3, 4),
+                          want);
+            }
+        }
+    }
+    EXPECT_EQ(Count(*s, gfx::kBlack), 40 * 40);  // nothing of it lands here
+}
+
+TEST(Extremes, BevelFramesWithHugeBandsOrEdges) {
+    // A band wider than the frame fills all inside the bevel.
+    auto s = Blank(20, 20, gColorTable[1]);
+    gfx::DrawContext dc(*s);
+    DrawBevelFrame(dc, {2, 2, 18, 18}, 12, false, 2, INT_MAX);
+    EXPECT_EQ(Inked(*s, gColorTable[1]), (Rect{2, 2, 18, 18}));
+    EXPECT_EQ(Count(*s, gColorTable[12]), 12 * 12);
+
+    // Frames whose edges lie at the ends of the int range draw only what lies here.
+    auto t = Blank(20, 20, gColorTable[1]);
+    gfx::DrawContext tc(*t);
+    DrawBevelFrame(tc, {-10, INT_MAX - 10, 30, INT_MAX}, 12, true, 4, 8);
+    EXPECT_EQ(Count(*t, gColorTable[1]), 20 * 20);
+    DrawBevelFrame(tc, {INT_MIN, INT_MIN, INT_MIN + 10, INT_MIN + 3}, 12, false, INT_MAX, INT_MAX);
+    EXPECT_EQ(Count(*t, gColorTable[1]), 20 * 20);
+    DrawDoubleBevelFrame(tc, {INT_MIN, INT_MIN, INT_MIN + 10, INT_MIN + 10}, INT_MAX, INT_MAX);
+    EXPECT_EQ(Count(*t, gColorTable[1]), 20 * 20);
+    // Bevels wider than their frame reach far out; the sanitizer build checks the arithmetic.
+    DrawDoubleBevelFrame(tc, {INT_MAX - 10, INT_MAX - 10, INT_MAX, INT_MAX}, INT_MAX, INT_MAX);
 }

@@ -212,6 +212,7 @@ TEST(AlertText, CompassPointsStampsAndNames) {
         {"2023-09-22T00:17:30.631+01:00", "2023-09-21T23:17:30.631Z", 0},
         {"", "", 0},
         {"", "2023-01-01T00:00:00Z", -1},
+        {"2023-09-21T23:17:30.631Z", "712021900-1-9T2:2:0", -1},  // a year far past any calendar
     };
     for (const auto& c : stamps) {
         EXPECT_EQ(CompareUpdateStamps(c.a, c.b), c.order) << c.a << " vs " << c.b;

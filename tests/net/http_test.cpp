@@ -242,6 +242,54 @@ TEST_F(HttpClient, NoAnswerFailsAndLogsTheError) {
     EXPECT_EQ(FilesIn(dir_.path()), (std::vector<std::string>{"Debug.txt", "answer.csv", "header.send.txt"}));
 }
 
+TEST_F(HttpClient, HeaderTextThatCouldSplitALineIsRefused) {
+    // Lines end at LF or CRLF; any other CR, a control character or a name that
+    // is no token would put text of its own on the wire.
+    for (const char* headers : {"X-A: 1\rX-Injected: 2", "X-A: 1\r\r\nX-B: 2", "X-A: 1\nBad Name: 2",
+                                "X-A: 1\n folded: 2", "X-A: \x7F"}) {
+        HttpResult result;
+        EXPECT_EQ(HttpRequest("GET ", Address("/").c_str(), "x", headers, "", "answer.csv", &result), 1) << headers;
+        EXPECT_EQ(result.outcome, HttpOutcome::kBadRequest) << headers;
+    }
+    EXPECT_TRUE(server_.Requests().empty());
+    EXPECT_TRUE(FilesIn(dir_.path()).empty());  // nothing sent, nothing written
+
+    HttpResult result;
+    EXPECT_EQ(HttpRequest("GET ", Address("/").c_str(), "x", "X-A: 1\r\nX-B: 2\nno colon\n", "", "answer.csv", &result),
+              0);
+    ASSERT_EQ(server_.Requests().size(), 1u);
+    EXPECT_EQ(server_.Requests()[0].headers, (std::vector<std::string>{"Host: " + server_.host(), "X-A: 1", "X-B: 2"}));
+}
+
+TEST_F(HttpClient, LimitsOfTheUseAreFailuresThatLeaveTheOutputAlone) {
+    gControls[kControlDebug] = 1;
+    struct Case {
+        const char* extra;
+        HttpLimits limits;
+        HttpOutcome outcome;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"drip", {1000, 1 << 20}, HttpOutcome::kTooSlow, "not done within 1000 ms."},
+        {"big?bytes=300000", {60000, 100000}, HttpOutcome::kTooLarge, "longer than 100000 bytes."},
+        {"big-chunked?bytes=300000", {60000, 100000}, HttpOutcome::kTooLarge, "longer than 100000 bytes."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.extra);
+        TempDir::Write("answer.csv", "an older answer\n");
+        std::filesystem::remove("Debug.txt");
+        HttpResult result;
+        EXPECT_EQ(HttpRequest("GET ", Address("/").c_str(), c.extra, "", "", "answer.csv", &result, c.limits), 1);
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.status, 200);
+        EXPECT_EQ(TempDir::Read("answer.csv"), "an older answer\n");
+        EXPECT_NE(TempDir::Read("Debug.txt").find(c.logged), std::string::npos) << TempDir::Read("Debug.txt");
+    }
+    // The feed's own limits are a few days of events.
+    EXPECT_LE(kFeedHttpLimits.maxBodyBytes, HttpLimits{}.maxBodyBytes);
+    EXPECT_LE(kFeedHttpLimits.totalMs, 60000);
+}
+
 TEST_F(HttpClient, OutputThatCannotBeWrittenIsAFailure) {
     HttpResult result;
     EXPECT_EQ(Get("missing.csv", &result, "no-such-folder/answer.csv"), 1);

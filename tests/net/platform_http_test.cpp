@@ -111,6 +111,22 @@ TEST(HttpPerform, SendsOnlyTheRequestsOwnHeadersAndBody) {
     EXPECT_EQ(seen[2].body, std::string(2000, 'p'));
 }
 
+TEST(HttpPerform, HeaderLinesThatCouldSplitAreRefusedBeforeSending) {
+    LocalHttpServer server;
+    ASSERT_TRUE(server.running());
+    for (const char* line : {"X-A: 1\r\nX-B: 2", "X-A: 1\nX-B: 2", "X-A: 1\rX-B: 2", "X-A: 1\r", "X-A: \x01",
+                             "X-A", ": v", "X A: v", " X-A: folded"}) {
+        HttpRequestSpec spec = Get(server.host(), "x");
+        spec.headerLines = {"X-Ok: fine", line};
+        std::string body;
+        HttpReply r = Fetch(spec, &body);
+        EXPECT_EQ(r.end, TransferEnd::kNoAnswer) << line;
+        EXPECT_EQ(r.errorCode, platform::net::kErrorBadRequest) << line;
+    }
+    EXPECT_TRUE(server.Requests().empty());
+    for (const char* line : {"X-A: tab\there", "X-A:", "X-A: caf\xE9"}) EXPECT_TRUE(platform::net::ValidHeaderLine(line));
+}
+
 TEST(HttpPerform, EachWayOfEndingIsToldApart) {
     LocalHttpServer server;
     ASSERT_TRUE(server.running());
@@ -120,9 +136,19 @@ TEST(HttpPerform, EachWayOfEndingIsToldApart) {
         long status;
         int code;
         const char* body;
+        int totalMs = 120000;
+        std::int64_t maxBody = std::int64_t{64} << 20;
     };
+    const std::string exactly(100000, 'b');
     const Case cases[] = {
         {"chunked", TransferEnd::kComplete, 200, 0, "first,second\n"},
+        {"big?bytes=100000", TransferEnd::kComplete, 200, 0, exactly.c_str(), 120000, 100000},
+        // Limits of the use, whatever the peer does: a byte every 100 ms never
+        // stalls but takes a minute, and bodies over the cap, declared or not.
+        {"drip", TransferEnd::kTooSlow, 200, 28, nullptr, 1000},
+        {"big?bytes=100001", TransferEnd::kTooLarge, 200, 63, nullptr, 120000, 100000},
+        {"big-chunked?bytes=300000", TransferEnd::kTooLarge, 200, 63, nullptr, 120000, 100000},
+        {"stall", TransferEnd::kTooSlow, 0, 28, nullptr, 300},  // before any answer
         {"no-content", TransferEnd::kComplete, 204, 0, ""},
         {"missing", TransferEnd::kComplete, 404, 0, nullptr},
         {"redirect?to=/bad-request", TransferEnd::kComplete, 400, 0, "Bad Request: starttime is not a date\n"},
@@ -135,14 +161,17 @@ TEST(HttpPerform, EachWayOfEndingIsToldApart) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.object);
         std::string body;
-        HttpReply r = Fetch(Get(server.host(), c.object), &body);
+        HttpRequestSpec spec = Get(server.host(), c.object);
+        spec.totalTimeoutMs = c.totalMs;
+        spec.maxBodyBytes = c.maxBody;
+        HttpReply r = Fetch(spec, &body);
         EXPECT_EQ(r.end, c.end);
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.errorCode, c.code);
         if (c.body) {
             EXPECT_EQ(body, c.body);
         }
-        EXPECT_EQ(r.rawHeaders.empty(), c.end == TransferEnd::kNoAnswer);
+        EXPECT_EQ(r.rawHeaders.empty(), c.status == 0);
         EXPECT_EQ(r.errorText.empty(), c.end == TransferEnd::kComplete) << r.errorText;
     }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 
 #include "gfx_pixels.h"
 
@@ -10,23 +11,64 @@ using namespace platform::gfx;
 using namespace gfxtest;
 
 TEST(GfxExtremes, HugeCoordinatesDrawOnlyWhatIsVisible) {
-    auto s = Surface::Create(8, 8);
-    DrawContext dc(*s);
-    dc.SetPen(Pen::Solid(kWhite));
-    dc.SetBrush(Brush::Solid(kWhite));
+    // Coordinates at the ends of the int range are held at the rasteriser's limit,
+    // far outside the surface, so each shape shows exactly its part that lies here.
     const Point far[] = {{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MAX}};
-    dc.MoveTo(far[0]);
-    dc.LineTo(far[2]);
-    dc.Polyline(far);
-    dc.Polygon(far);
-    dc.Ellipse({INT_MIN, INT_MIN, INT_MAX, INT_MAX});
-    dc.Rectangle({INT_MIN, INT_MIN, INT_MAX, INT_MAX});
-    dc.SetOrigin({INT_MAX, INT_MIN});
-    dc.SetPixel({INT_MAX, INT_MAX}, kWhite);
-    dc.FillRect({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, Brush::Solid(kWhite));
-    dc.SetClip(far);
-    dc.ExcludeClip({INT_MIN, 0, INT_MAX, 1});
-    SUCCEED();
+    const Picture none(8, "........"), all(8, "########");
+    const Picture diagonal = {"#.......", ".#......", "..#.....", "...#....",
+                              "....#...", ".....#..", "......#.", ".......#"};
+    Picture corner = none;
+    corner[0] = "###.....";
+    Picture allButTop = all;
+    allButTop[0] = "........";
+    struct Case {
+        const char* name;
+        std::function<void(DrawContext&)> draw;
+        Picture expected;
+    };
+    const Case cases[] = {
+        {"line", [&](DrawContext& dc) { dc.MoveTo(far[0]); dc.LineTo(far[2]); }, diagonal},
+        {"polyline", [&](DrawContext& dc) { dc.Polyline(far); }, none},  // every edge lies outside
+        {"polygon", [&](DrawContext& dc) { dc.Polygon(far); }, all},
+        {"ellipse", [](DrawContext& dc) { dc.Ellipse({INT_MIN, INT_MIN, INT_MAX, INT_MAX}); }, all},
+        {"ellipse far off", [](DrawContext& dc) { dc.Ellipse({INT_MAX - 9, 0, INT_MAX, 8}); }, none},
+        {"rectangle", [](DrawContext& dc) { dc.Rectangle({INT_MIN, INT_MIN, INT_MAX, INT_MAX}); }, all},
+        {"pixel past a far origin",
+         [](DrawContext& dc) {
+             dc.SetOrigin({INT_MAX, INT_MIN});
+             dc.SetPixel({INT_MAX, INT_MAX}, kWhite);
+         },
+         none},
+        {"fill past a far origin",  // device rectangles are exact: (-1, -1) to (3, 1)
+         [](DrawContext& dc) {
+             dc.SetOrigin({INT_MAX, INT_MAX});
+             dc.FillRect({INT_MIN, INT_MIN, INT_MIN + 4, INT_MIN + 2}, Brush::Solid(kWhite));
+         },
+         corner},
+        {"clip to a huge polygon less a huge row",
+         [&](DrawContext& dc) {
+             dc.SetClip(far);
+             dc.ExcludeClip({INT_MIN, 0, INT_MAX, 1});
+             dc.FillRect({INT_MIN, INT_MIN, INT_MAX, INT_MAX}, Brush::Solid(kWhite));
+         },
+         allButTop},
+        {"clip to a huge polygon past a far origin",
+         [&](DrawContext& dc) {
+             dc.SetOrigin({INT_MAX, INT_MIN});
+             dc.SetClip(far);
+             dc.SetOrigin({0, 0});
+             dc.FillRect({0, 0, 8, 8}, Brush::Solid(kWhite));
+         },
+         none},
+    };
+    for (const Case& c : cases) {
+        auto s = Surface::Create(8, 8);
+        DrawContext dc(*s);
+        dc.SetPen(Pen::Solid(kWhite));
+        dc.SetBrush(Brush::Solid(kWhite));
+        c.draw(dc);
+        EXPECT_TRUE(Matches(TestName() + "." + c.name, *s, c.expected, kBlackWhite)) << c.name;
+    }
 }
 
 TEST(GfxExtremes, FarAwayRectanglesKeepTheirOffsets) {

@@ -206,6 +206,7 @@ TEST(GfxImage, MalformedFilesAreRefusedWithTheirFault) {
         {"malformed/bad_ihdr_crc.png", ImageFault::BadHeader},
         {"malformed/zero_width.png", ImageFault::BadHeader},
         {"malformed/huge_dimensions.png", ImageFault::TooLarge},
+        {"malformed/screens_wide.png", ImageFault::TooLarge},  // 16384 x 16384 in 66 bytes
         {"malformed/truncated_idat.png", ImageFault::BadData},
         {"malformed/bad_zlib.png", ImageFault::BadData},
         {"malformed/no_such_file.png", ImageFault::CannotOpen},
@@ -224,6 +225,7 @@ TEST(GfxImage, MalformedFilesAreRefusedWithTheirFault) {
         {"malformed/garbage_after_soi.jpg", ImageFault::BadHeader},
         {"malformed/truncated_header.jpg", ImageFault::BadHeader},
         {"malformed/truncated_scan.jpg", ImageFault::BadData},
+        {"malformed/screens_wide.jpg", ImageFault::TooLarge},  // 16384 x 16384 in 346 bytes
         {"malformed/no_such_file.jpg", ImageFault::CannotOpen},
     };
     for (const auto& c : jpegs) {

@@ -215,6 +215,9 @@ TEST(GfxText, Windows1252IsConvertedForRendering) {
     EXPECT_EQ(Windows1252ToUnicode(0x9F), U'\u0178');
     EXPECT_EQ(Windows1252ToUnicode(0x81), U'\u0081');
     EXPECT_EQ(Windows1252ToUnicode(0xA0), U'\u00A0');
+    // And back, as text typed into the toolkit returns: every byte survives, the rest is '?'.
+    for (int c = 0; c < 256; ++c) EXPECT_EQ(UnicodeToWindows1252(Windows1252ToUnicode(static_cast<unsigned char>(c))), c);
+    for (char32_t u : {U'\u0100', U'\u20AD', U'\U0001F30B'}) EXPECT_EQ(UnicodeToWindows1252(u), '?');
     auto f = Font::FromFile(kPinnedFont, -12);
     const Glyph& euro = f->GlyphOf(0x80);
     const Glyph& missing = f->GlyphOf(0x81);

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <limits>
 
 #include "platform/sys/clock.h"
 #include "platform/sys/files.h"
@@ -26,6 +27,21 @@ TEST(Clock, CivilConversionMatchesTheStandardCalendar) {
             EXPECT_EQ(platform::UnixMsFromCivil(c), ms);
         }
     }
+}
+
+TEST(Clock, CivilFieldsFarOutsideTheCalendarSaturate) {
+    // A feed stamp such as "712021900-1-9T2:2:0" must neither overflow nor wrap.
+    constexpr std::int64_t hi = std::numeric_limits<std::int64_t>::max(), lo = std::numeric_limits<std::int64_t>::min();
+    struct Case {
+        platform::CivilTime t;
+        std::int64_t ms;
+    } cases[] = {
+        {{712021900, 1, 9, 2, 2, 0, 0}, hi},
+        {{-712021900, 1, 9, 2, 2, 0, 0}, lo},
+        {{2147483647, 12, 31, 2147483647, 2147483647, 2147483647, 2147483647}, hi},
+        {{1970, 1, 1, 0, 0, 0, -2147483647 - 1}, -2147483648LL},
+    };
+    for (const Case& c : cases) EXPECT_EQ(platform::UnixMsFromCivil(c.t), c.ms) << c.t.year;
 }
 
 TEST(Clock, SystemClockIsRestoredAndTicks) {

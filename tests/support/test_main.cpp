@@ -17,6 +17,14 @@ class HeadlessReset : public testing::EmptyTestEventListener {
 };
 }  // namespace
 
+#if defined(__SANITIZE_ADDRESS__)
+// Read by the sanitizers at start-up, so a test program run by hand behaves as under ctest.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";  // caches the library keeps until exit
+}
+extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1"; }
+#endif
+
 int main(int argc, char** argv) {
     // KESTRUNE_TEST_LOCALE runs the whole program under that locale (a comma
     // for the decimal point, say); one that cannot be set fails the run.

@@ -152,7 +152,7 @@ TEST(DataSet, EruptionCatalogueIsSortedAndValid) {
         ASSERT_NE(start.t, 0.0);
         ASSERT_LE(previous, start);
         previous = start;
-        ASSERT_GE(r.start.year, 1900);
+        ASSERT_GE(+r.start.year, 1900);  // a copy: the field is packed
         TimeValue stop;
         ASSERT_LE(start.t, stop.SetDate(r.stop));
         ASSERT_GE(r.size, 1);

@@ -26,6 +26,7 @@
 #include <set>
 #include <utility>
 
+#include "platform/gfx/font.h"
 #include "platform/ui/app.h"
 #include "platform/ui/backend.h"
 #include "platform/ui/dialog.h"
@@ -33,6 +34,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/native_ids.h"
 #include "platform/ui/recent_files.h"
+#include "platform/ui/wx/testing.h"
 
 namespace platform::ui {
 namespace {
@@ -214,8 +216,19 @@ int VirtualKey(int code) {
     }
 }
 
-wxString Text(std::string_view s) { return wxString::FromUTF8(s.data(), s.size()); }
-std::string Utf8(const wxString& s) { return std::string(s.utf8_str()); }
+// The program's strings are Windows-1252, as its files are; the toolkit's are Unicode.
+wxString Text(std::string_view s) {
+    wxString out;
+    out.reserve(s.size());
+    for (char c : s) out += wxUniChar(static_cast<wxUint32>(gfx::Windows1252ToUnicode(static_cast<unsigned char>(c))));
+    return out;
+}
+std::string Ansi(const wxString& s) {
+    std::string out;
+    out.reserve(s.length());
+    for (wxUniChar c : s) out += static_cast<char>(gfx::UnicodeToWindows1252(c.GetValue()));
+    return out;
+}
 wxRect ToWx(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
 
 // ---- peers ---------------------------------------------------------------------
@@ -764,7 +777,7 @@ public:
                 auto* t = new wxTextCtrl(parent, wxID_ANY, Text(c.text()), pos, size, style);
                 if (cs & ctl::kUpperCase) t->ForceUpper();
                 t->Bind(wxEVT_TEXT, Guard<wxCommandEvent>([this, t](wxCommandEvent&) {
-                    if (!syncing_) static_cast<Edit&>(control_).UserSetText(Utf8(t->GetValue()));
+                    if (!syncing_) static_cast<Edit&>(control_).UserSetText(Ansi(t->GetValue()));
                 }));
                 native_ = t;
                 break;
@@ -791,7 +804,7 @@ public:
                     Later([this, i] { static_cast<ListBox&>(control_).UserClick(i); });
                 }));
                 b->Bind(wxEVT_TEXT, Guard<wxCommandEvent>([this, b](wxCommandEvent&) {
-                    if (!syncing_) static_cast<ComboBox&>(control_).UserSetText(Utf8(b->GetValue()));
+                    if (!syncing_) static_cast<ComboBox&>(control_).UserSetText(Ansi(b->GetValue()));
                 }));
                 native_ = b;
                 break;
@@ -928,7 +941,7 @@ private:
             case ControlKind::Edit: {
                 auto* t = static_cast<wxTextCtrl*>(native_);
                 auto& e = static_cast<Edit&>(control_);
-                if (Utf8(t->GetValue()) != e.text()) t->ChangeValue(Text(e.text()));
+                if (Ansi(t->GetValue()) != e.text()) t->ChangeValue(Text(e.text()));
                 if (e.textLimit()) t->SetMaxLength(static_cast<unsigned long>(e.textLimit()));
                 t->SetSelection(static_cast<long>(e.selectionStart()), static_cast<long>(e.selectionEnd()));
                 break;
@@ -1237,3 +1250,27 @@ void NoteCommand(const Window&, int, bool) {}
 
 }  // namespace backend
 }  // namespace platform::ui
+
+namespace platform::ui::wxtest {
+
+std::string NativeText(const Window& w) {
+    WxPeer* p = PeerOf(&w);
+    wxWindow* n = p ? p->native() : nullptr;
+    if (!n) return {};
+    wxString text;
+    if (auto* top = dynamic_cast<wxTopLevelWindow*>(n)) text = top->GetTitle();
+    else if (auto* t = dynamic_cast<wxTextCtrl*>(n)) text = t->GetValue();
+    else if (auto* b = dynamic_cast<wxComboBox*>(n)) text = b->GetValue();
+    else text = n->GetLabel();
+    return std::string(text.utf8_str());
+}
+
+bool TypeNative(Window& control, std::string_view utf8) {
+    WxPeer* p = PeerOf(&control);
+    auto* t = p ? dynamic_cast<wxTextCtrl*>(p->native()) : nullptr;
+    if (!t) return false;
+    t->SetValue(wxString::FromUTF8(utf8.data(), utf8.size()));  // sends the text event a user's typing would
+    return true;
+}
+
+}  // namespace platform::ui::wxtest
