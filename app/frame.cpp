@@ -5,6 +5,8 @@
 #include "app/globals.h"
 #include "app/view_open.h"
 #include "app/menus.h"
+#include "app/missing_seam.h"
+#include "app/select_window.h"
 #include "app/sound.h"
 #include "app/version.h"
 #include "app/welcome.h"
@@ -143,8 +145,22 @@ void myFrame::ResetIdleCountdown() {
 }
 
 void myFrame::CmStartScreen() {
-    // The start screen and the button menu come later; until then this only logs.
     DebugLog("CmStartScreen");
+    if (gControls[kControlStartScreen]) {
+        // Nothing could replace what is shown, so it all stays as it is.
+        ReportMissingSeam("start screen");
+        return;
+    }
+    StopAnimationTimer();
+    if (layout_) {
+        EraseTransientMarkers();
+        layout_->Destroy();
+        layout_ = nullptr;
+    }
+    if (buttonMenu_) buttonMenu_->Show(ui::ShowCommand::Hide);
+    NoViewShown();
+    // Without the start screen its successor comes at once.
+    SendCommand(kCmSelectMenu);
 }
 
 void myFrame::CmExit() {

@@ -84,8 +84,25 @@ public:
     void CeViewOpen(platform::ui::CommandEnabler& ce);       // a view is open
     void CeInteractive3D(platform::ui::CommandEnabler& ce);  // the 3-D view is shown
     void CePopulation(platform::ui::CommandEnabler& ce);     // a POPULATION FILE is set
-    // Shows the start screen; logs only until the start screen exists.
+    // The start screen, or without START SCREEN the button menu.
     void CmStartScreen();
+
+    // ---- the list of views and the button menu (app/select_commands.cpp)
+    // Reads the list into gViewList; false (after an error box) when it cannot be opened.
+    bool ReadViewList(const std::string& name);
+    void CmSelectMenu();        // 1061: the top of the button menu, the list read again
+    void CmShowSelectGroup();   // 1060: the menu of the current view group
+    void CmOpenSelectedView();  // 1062: the view the button menu chose
+    // RUN SCRIPT at the end of a pause: the next view of the list; false when
+    // the list has none, and the caller starts the same view again.
+    bool OpenNextScriptView();
+    std::int32_t currentViewGroup() const { return currentViewGroup_; }
+    void SetCurrentViewGroup(std::int32_t g) { currentViewGroup_ = g; }
+    const std::string& selectedViewName() const { return selectedViewName_; }
+    void SetSelectedViewName(std::string name) { selectedViewName_ = std::move(name); }
+    void SetInitTimeoutCountdown(std::int32_t s) { initTimeoutCountdown_ = s; }
+    selectWindow* buttonMenu() const { return buttonMenu_; }
+    selectWindow* retiredButtonMenu() const { return retiredButtonMenu_; }
     // File > New View: a new view with the defaults, not yet saved.
     void CmNewView();
     // Speed 300..324: gSpeed = that table entry, checked in the Control popup.
@@ -117,6 +134,7 @@ public:
 protected:
     void SetupWindow() override;
     void EvTimer(int id) override;
+    void ChildRemoved(platform::ui::Window* child) override;
 
 private:
     void LoadPopups();
@@ -127,6 +145,12 @@ private:
     // The map pane's transient markers, stepped until none are left.
     void EraseTransientMarkers();
     void HousekeepingTick();  // app/housekeeping.cpp
+    // Retires the shown menu and makes a new one of the group the client.
+    void ShowButtonMenu(std::int32_t group);
+    // Before a menu: the clock stopped, the catalogues closed, the layout hidden.
+    void HideViewForMenu();
+    // A kiosk screen is up: the caption and flags of no view; the first window goes.
+    void NoViewShown();
     void LogVersion();
     void CloseOnce();
     // Checks or enables an item in whichever loaded popup holds it.
@@ -153,6 +177,8 @@ private:
     std::int32_t initTimeoutCountdown_ = 0;  // s
     std::string currentViewName_;
     std::string viewListFile_;
+    std::int32_t currentViewGroup_ = 0;  // index in gViewList of the group the menu shows next
+    std::string selectedViewName_;
     std::FILE* dailyCountsFile_ = nullptr;
     XSDialog* crossSectionDialog_ = nullptr;
     bool viewChanged_ = false;

@@ -152,9 +152,9 @@ const ui::ResponseTable& myFrame::Table() {
         SEAM(kCmOpenListView, CmOpenListView),
         SEAM(kCmCrossSectionPicked, CmCrossSectionPicked),
         ON(kCmStartScreen, CmStartScreen),
-        SEAM(kCmShowSelectGroup, CmShowSelectGroup),
-        SEAM(kCmSelectMenu, CmSelectMenu),
-        SEAM(kCmOpenSelectedView, CmOpenSelectedView),
+        ON(kCmShowSelectGroup, CmShowSelectGroup),
+        ON(kCmSelectMenu, CmSelectMenu),
+        ON(kCmOpenSelectedView, CmOpenSelectedView),
         ON(kCmScheduledUpdate, CmScheduledUpdate),
 
         // Enablers.

@@ -259,11 +259,9 @@ void myFrame::HousekeepingTick() {
         if (gPaused) return;
         CloseInfoWindows();
         StopAnimationTimer();
-        const int next = gRunScript ? NextScriptIndex(gViewListIndex, gViewList, gOpenedViewName) : -1;
-        if (next >= 0) {
-            gViewListIndex = next;
-            currentViewName_ = gViewList.At(next)->viewName;
-            OpenView(currentViewName_.c_str());
+        if (gRunScript) {
+            // An empty list of views: the same view starts again.
+            if (!OpenNextScriptView()) OpenView(nullptr);
         } else if (gExitWhenDone) {
             SendCommand(kCmExit);
             return;
@@ -272,7 +270,6 @@ void myFrame::HousekeepingTick() {
             target->SendCommand(kCmStartScreen);
             return;
         } else {
-            // Also RUN SCRIPT with an empty list of views: the same view starts again.
             OpenView(nullptr);
         }
     }

@@ -8,6 +8,8 @@
 #include "app/sound.h"
 #include "app/speed.h"
 #include "app/view_open.h"
+#include "app/select_window.h"
+#include "app/view_list.h"
 #include "app/welcome.h"
 #include "core/config.h"
 #include "core/eruption.h"
@@ -137,6 +139,9 @@ void myFrame::OpenView(const char* name) {
         welcome_->Destroy();
         welcome_ = nullptr;
     }
+    if (buttonMenu_) buttonMenu_->Show(ui::ShowCommand::Hide);
+    if (const ViewListEntry* first = ViewListEntryAt(gViewList, gViewList.LowerBound()))
+        gWorldMenuLabel = first->title + " Menu";
 
     if (!layout_) {
         layout_ = new myLayoutWindow(this);
@@ -170,8 +175,9 @@ void myFrame::OpenView(const char* name) {
     if (map.eraseMarker) map.eraseMarker();
     if (gAlertEvent) {
         if (map.highlightEvent) map.highlightEvent(gAlertEvent);
-        // The list of views is not kept yet, so no entry can match the view.
-        if (panel) panel->ShowZoomButtons(true);
+        bool listed = false;
+        for (const ViewListEntry& e : gViewList) listed = listed || EqualsIgnoringCase(e.viewName, gMapName);
+        if (panel && !listed) panel->ShowZoomButtons(true);
     }
 
     // The information window comes with the dialogs; its idle time counts from here.

@@ -11,6 +11,7 @@
 #include "app/application.h"
 #include "app/frame.h"
 #include "app/globals.h"
+#include "app/missing_seam.h"
 #include "core/config.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/support/temp_dir.h"
@@ -55,10 +56,15 @@ protected:
         gControls[kControlDebug] = 1;
         gCanClose = true;
         gPaused = false;
+        // The start shows the button menu, which reads this list: empty, so it shows no box.
+        TempDir::Write("WORLD.VUS", "");
+        // A step that another part fills, reached without it, fails the test.
+        SetMissingSeamHandler([](const std::string& step) { ADD_FAILURE() << "missing seam: " << step; });
     }
     ~AppTest() override {
         app_.reset();
         gMainFrame = nullptr;
+        SetMissingSeamHandler(nullptr);
         if (hadConfigHome_) ::setenv("XDG_CONFIG_HOME", oldConfigHome_.c_str(), 1);
         else ::unsetenv("XDG_CONFIG_HOME");
         ResetConfigValues();

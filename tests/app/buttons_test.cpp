@@ -445,6 +445,7 @@ TEST_F(ButtonActivity, APressedFaceRestartsTheInactivityCountdown) {
         gTimeout = 90;
         myFrame* frame = Start();
         ASSERT_NE(frame, nullptr);
+        frame->SetInactivityCountdown(0);  // the button menu of the start set it
         auto* m = new myButton(frame, 801, 7001, "", 0, 4, 4, 34, 34);
         auto* t = new textButton(frame, 828, "Set Date", 40, 4, 100, 34, 0);
         m->Create();

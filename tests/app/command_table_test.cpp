@@ -143,9 +143,9 @@ std::vector<Row> ExpectedTable() {
         {"Command", 1045, 1045, "CmOpenListView", Seam},
         {"Command", 1048, 1048, "CmCrossSectionPicked", Seam},
         {"Command", 1057, 1057, "CmStartScreen"},
-        {"Command", 1060, 1060, "CmShowSelectGroup", Seam},
-        {"Command", 1061, 1061, "CmSelectMenu", Seam},
-        {"Command", 1062, 1062, "CmOpenSelectedView", Seam},
+        {"Command", 1060, 1060, "CmShowSelectGroup"},
+        {"Command", 1061, 1061, "CmSelectMenu"},
+        {"Command", 1062, 1062, "CmOpenSelectedView"},
         {"Command", 154, 154, "CmScheduledUpdate"},
     };
     for (int id : {24339, 24333, 24334, 111, 167, 168, 131, 165, 169, 128, 102, 135, 170, 132, 150, 1127,
@@ -353,22 +353,22 @@ TEST_F(FrameCommands, TheMenuBarShowsTheSameStatesInItsPopups) {
 TEST_F(FrameCommands, ASeamReachedAnywayIsReportedWithItsName) {
     ASSERT_NE(frame_, nullptr);
     ExpectUnbuiltCommands expect;
-    EXPECT_TRUE(frame_->SendCommand(kCmShowSelectGroup));  // the panel's Back sends it
+    EXPECT_TRUE(frame_->SendCommand(kCmOpenListView));
     EXPECT_TRUE(frame_->SendCommand(40027));
     ASSERT_EQ(Unbuilt().calls.size(), 2u);
-    EXPECT_EQ(Unbuilt().calls[0].id, kCmShowSelectGroup);
-    EXPECT_EQ(Unbuilt().calls[0].name, "CmShowSelectGroup");
+    EXPECT_EQ(Unbuilt().calls[0].id, kCmOpenListView);
+    EXPECT_EQ(Unbuilt().calls[0].name, "CmOpenListView");
     EXPECT_EQ(Unbuilt().calls[1].name, "CmFont");
 }
 
 TEST_F(FrameCommands, TheProgramLogsEachSeamOnce) {
     ASSERT_NE(frame_, nullptr);
     InstallCommandSeamLog();
-    frame_->SendCommand(kCmOpenSelectedView);
-    frame_->SendCommand(kCmOpenSelectedView);
+    frame_->SendCommand(kCmOpenListView);
+    frame_->SendCommand(kCmOpenListView);
     testsupport::InstallUnbuiltCommandCheck();
     const auto lines = DebugLines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Command 1062 (CmOpenSelectedView) is not built yet"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Command 1045 (CmOpenListView) is not built yet"), 1);
 }
 
 // Keys: (virtual key or character, its command, sent without a view, sent with one).

@@ -11,6 +11,7 @@
 #include "app/housekeeping.h"
 #include "app/layout.h"
 #include "app/menus.h"
+#include "app/select_window.h"
 #include "app/view_list.h"
 #include "app/view_open.h"
 #include "core/quake.h"
@@ -621,10 +622,11 @@ TEST_F(Tick, PauseAtEndActionsInOrderOfPrecedence) {
         gRunScript = c.runScript;
         gExitWhenDone = c.exitWhenDone;
         gControls[kControlDoviredezur] = c.doviredezur;
-        SetViewList(c.list);
-        gViewListIndex = c.index;
         gPaused = false;
         myFrame* f = Open();
+        // After the start, which reads the frame's own list of views.
+        SetViewList(c.list);
+        gViewListIndex = c.index;
         const std::size_t commandsBefore = hl::Commands().size();
         gPaused = c.paused;
         f->SetPauseAtEndCountdown(2);
@@ -635,7 +637,10 @@ TEST_F(Tick, PauseAtEndActionsInOrderOfPrecedence) {
         Ticks(1);
         std::vector<int> sent;
         for (std::size_t i = commandsBefore; i < hl::Commands().size(); ++i) sent.push_back(hl::Commands()[i].id);
-        const std::vector<int> want = c.commandSent ? std::vector<int>{c.commandSent} : std::vector<int>{};
+        // Without START SCREEN the start screen goes straight on to the button menu.
+        const std::vector<int> want = c.commandSent == kCmStartScreen ? std::vector<int>{kCmSelectMenu, kCmStartScreen}
+                                      : c.commandSent                ? std::vector<int>{c.commandSent}
+                                                                     : std::vector<int>{};
         EXPECT_EQ(sent, want) << Join(sent);
         EXPECT_EQ(gOpenedViewName, c.opened);
         if (c.runScript && !c.list.empty() && !c.paused) {
@@ -676,7 +681,8 @@ TEST_F(Tick, InactivityOutcomes) {
         {"negative timeout reloads as none", true, false, true, false, false, static_cast<unsigned>(-5), 0, false,
          true, 0},
         {"exit when done", false, false, true, true, true, 30, kCmExit, false, false, 0},
-        {"restart when timeout", false, false, true, false, true, 30, kCmStartScreen, false, false, 0},
+        // The button menu it leads to starts the countdown again.
+        {"restart when timeout", false, false, true, false, true, 30, kCmStartScreen, false, false, 30},
         {"timeout text on the map", false, false, true, false, false, 30, kCmTimeoutText, true, false, 0},
     };
     for (const IdleCase& c : cases) {
@@ -698,7 +704,9 @@ TEST_F(Tick, InactivityOutcomes) {
         Ticks(2);
         std::vector<int> sent;
         for (std::size_t i = commandsBefore; i < hl::Commands().size(); ++i) sent.push_back(hl::Commands()[i].id);
-        const std::vector<int> want = c.command ? std::vector<int>{c.command} : std::vector<int>{};
+        const std::vector<int> want = c.command == kCmStartScreen ? std::vector<int>{kCmSelectMenu, kCmStartScreen}
+                                      : c.command                ? std::vector<int>{c.command}
+                                                                 : std::vector<int>{};
         EXPECT_EQ(sent, want) << Join(sent);
         if (c.toMap) {
             EXPECT_EQ(Sent(map, kCmTimeoutText), 1);

@@ -331,6 +331,7 @@ TEST_F(OpenView, AMissingFileLeavesTheRunningViewAndNamesIt) {
 }
 
 TEST_F(OpenView, AMissingFirstViewKeepsTheWelcomeScreen) {
+    gControls[kControlWelcomeScreen] = 1;  // else the start goes on to the button menu
     frame()->OpenView("NOSUCH");
     EXPECT_EQ(hl::MessageBoxCalls().size(), 1u);
     EXPECT_EQ(frame()->layout(), nullptr);

@@ -80,7 +80,8 @@ TEST_F(Startup, AFailedWorkingFolderChangeIsIgnored) {
 
 TEST_F(Startup, OwlMainRunsItsStepsInOrderAndRewritesTheConfiguration) {
     gControls[kControlDebug] = 0;
-    TempDir::Write("QUORVEL.INI", "DEBUG: YES\nMENU BAR: YES\nCAN EXIT: YES\nWELCOME SCREEN: NO\nNO SUCH KEY: 1\n");
+    TempDir::Write("QUORVEL.INI",
+                   "DEBUG: YES\nMENU BAR: YES\nCAN EXIT: YES\nWELCOME SCREEN: NO\nSTART SCREEN: NO\nNO SUCH KEY: 1\n");
     char name[] = "Quorview";
     char* argv[] = {name, nullptr};
     EXPECT_EQ(OwlMain(1, argv), 0);
