@@ -165,7 +165,8 @@ void myFrame::CmStartScreen() {
 
 void myFrame::CmExit() {
     if (!closeGuard_) return;
-    CloseOnce();
+    // A close the user cancelled leaves Exit armed for the next time.
+    if (!CloseOnce()) closeGuard_ = true;
 }
 
 ui::Result myFrame::EvTerminationSignal(ui::WParam, ui::LParam) {
@@ -176,8 +177,8 @@ ui::Result myFrame::EvTerminationSignal(ui::WParam, ui::LParam) {
     return 0;
 }
 
-void myFrame::CloseOnce() {
+bool myFrame::CloseOnce() {
     closeGuard_ = false;
     gCanClose = true;
-    CloseWindow();
+    return CloseWindow();
 }
