@@ -205,6 +205,12 @@ std::string Upper(std::string_view s) {
     return out;
 }
 
+// A view in another folder keeps its folder's spelling: only the name is upper-cased.
+std::string UpperNamePart(std::string_view s) {
+    const std::size_t cut = s.find_last_of("/\\") + 1;
+    return std::string(s.substr(0, cut)) + Upper(s.substr(cut));
+}
+
 bool StartsWithNoCase(std::string_view line, std::string_view prefix) {
     return line.size() >= prefix.size() && ::strncasecmp(line.data(), prefix.data(), prefix.size()) == 0;
 }
@@ -613,7 +619,7 @@ int ReadViewFile(const std::string& name) { return ReadViewFile(name.c_str()); }
 int ReadViewFile(const char* name) {
     bool named = name && *name;
     gViewZoomed = false;
-    if (named) gMapName = Upper(name);
+    if (named) gMapName = UpperNamePart(name);
     // The open catalogues belong to the view being replaced.
     ForgetCatalogues();
     ForgetDataFileProblems();
