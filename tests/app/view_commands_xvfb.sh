@@ -5,7 +5,7 @@
 # opens the saved view and saves it once more; both saved files must hold the
 # changes, and the view it came from neither.
 # Usage: view_commands_xvfb.sh XVFB_RUN QUORVIEW DATA_DIR
-set -euo pipefail
+set -Eeuo pipefail
 
 if [ "${1:-}" != "--inside" ]; then
   xvfb_run=$1 quorview=$(realpath "$2") data=$3
@@ -20,6 +20,7 @@ if [ "${1:-}" != "--inside" ]; then
 fi
 
 quorview=$2 work=$3
+trap 'echo "FAILED at line $LINENO: $BASH_COMMAND"' ERR
 cd "$work/data"
 export XDG_CONFIG_HOME="$work/config"
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1  # no session bus under the virtual server
@@ -34,30 +35,52 @@ visible() { xdotool search --onlyvisible --class Quorview 2>/dev/null | wc -l; }
 # Waits until the program shows n windows (frame, popups, dialogs).
 wait_windows() {
   local n=$1 i
-  for i in $(seq 1 600); do
+  for i in $(seq 1 1200); do
     [ "$(visible)" -ge "$n" ] && return 0
     sleep 0.1
   done
   fail "waited for $n windows, saw $(visible)"
 }
 
-# Waits until the frame's caption ends with the view's name.
-wait_caption() {
-  xdotool search --sync --name "^Kestrune - .*/$1\$" >/dev/null 2>&1 &
-  local p=$! i
-  for i in $(seq 1 600); do
-    kill -0 "$p" 2>/dev/null || { wait "$p"; return 0; }
+# Waits until no more than n windows show (the popups of the last command gone).
+wait_closed() {
+  local n=$1 i
+  for i in $(seq 1 1200); do
+    [ "$(visible)" -le "$n" ] && return 0
     sleep 0.1
   done
-  kill "$p" 2>/dev/null || true
-  fail "the view $1 did not open"
+  fail "waited for the popups to close, saw $(visible) windows"
 }
+
+# Polls a search until it finds a window: a window that goes away in the
+# middle of a search (BadWindow) only means another try.
+wait_for() {
+  local what=$1 i
+  shift
+  for i in $(seq 1 1200); do
+    xdotool search "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  fail "waited for $what"
+}
+
+# Waits until the frame's caption ends with the view's name.
+wait_caption() { wait_for "the view $1" --name "^Kestrune - .*/$1\$"; }
 
 # Bar item at x, then the mnemonic keys of its popup and submenus in turn.
 menu() {
   local x=$1 level=1 key
   shift
-  xdotool mousemove "$x" "$BAR_Y" click 1
+  wait_closed 1
+  # A click the busy program missed is made again; a popup shows within seconds.
+  local try i
+  for try in $(seq 1 12); do
+    xdotool mousemove "$x" "$BAR_Y" click 1
+    for i in $(seq 1 100); do
+      [ "$(visible)" -ge 2 ] && break 2
+      sleep 0.1
+    done
+  done
   wait_windows $((level + 1))
   for key in "$@"; do
     level=$((level + 1))
@@ -70,7 +93,7 @@ menu() {
 # The file dialog: the name typed over whatever it shows, then Enter.
 in_dialog() {
   local title=$1 name=$2
-  xdotool search --sync --onlyvisible --name "^$title\$" >/dev/null
+  wait_for "the dialog $title" --onlyvisible --name "^$title\$"
   sleep 0.5
   if [ "$title" = "Open" ]; then xdotool key ctrl+l; sleep 0.3; fi
   xdotool key ctrl+a
