@@ -8,6 +8,7 @@
 #include <wx/fontdata.h>
 #include <wx/fontdlg.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -85,6 +86,28 @@ void PlaceInitialName(GtkFileChooser* chooser, FileDialogKind kind, const FileDi
     }
 }
 
+// Sized to the screen it shows on and centred there: the chooser's own size,
+// which it sets when it maps, is taller than a 720-line screen.
+void FitToScreen(GtkWidget* widget, gpointer) {
+    GtkWindow* dialog = GTK_WINDOW(widget);
+    GdkDisplay* display = gdk_display_get_default();
+    if (!display) return;
+    GdkMonitor* monitor = gtk_widget_get_window(widget)
+                              ? gdk_display_get_monitor_at_window(display, gtk_widget_get_window(widget))
+                              : nullptr;
+    if (!monitor) monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    if (!monitor) return;
+    GdkRectangle area;
+    gdk_monitor_get_workarea(monitor, &area);
+    int width = 0, height = 0;
+    gtk_window_get_size(dialog, &width, &height);
+    width = std::min(width, area.width * 9 / 10);
+    height = std::min(height, area.height * 85 / 100);
+    gtk_window_resize(dialog, width, height);
+    gtk_window_move(dialog, area.x + (area.width - width) / 2, area.y + (area.height - height) / 2);
+}
+
 int FilterIndex(GtkFileChooser* chooser) {
     GSList* list = gtk_file_chooser_list_filters(chooser);
     const int i = g_slist_index(list, gtk_file_chooser_get_filter(chooser));
@@ -111,6 +134,7 @@ bool RunFileDialog(Window*, FileDialogKind kind, FileDialogData& data) {
     gtk_file_chooser_set_do_overwrite_confirmation(chooser, (data.flags & file_dialog::kOverwritePrompt) != 0);
     AddFilters(chooser, data.filter, data.filterIndex);
     PlaceInitialName(chooser, kind, data);
+    g_signal_connect_after(dialog, "map", G_CALLBACK(FitToScreen), nullptr);
 
     bool ok = false;
     while (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
