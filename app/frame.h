@@ -89,9 +89,6 @@ public:
     // Save View without the command: false when the user cancelled its Save As
     // or the file could not be written, and the view stays changed.
     bool SaveCurrentView();
-    // For settings commands that write the view file at once: a titled open
-    // view is written, any other only marked changed (no name to write under).
-    void SaveViewSetting();
     // The file-dialog data all the file commands share.
     platform::ui::FileDialogData& fileDialogData() { return fileDialog_; }
 

@@ -166,14 +166,6 @@ bool myFrame::SaveViewAs() {
     return true;
 }
 
-void myFrame::SaveViewSetting() {
-    if (viewOpen_ && !gNewView && !gMapName.empty()) {
-        if (!WriteViewFile()) DebugLog("Could not rewrite view %s", SlashedName(gMapName).c_str());
-        return;
-    }
-    viewChanged_ = true;
-}
-
 void myFrame::CmCloseView() {
     StopAnimationTimer();
     // Without a name to save under, a cancelled Save As keeps the view open.

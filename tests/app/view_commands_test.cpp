@@ -335,23 +335,6 @@ TEST_F(ViewCommands, ASaveThatCannotBeWrittenSaysSoAndStaysChanged) {
     EXPECT_EQ(gMapName, "ALPHA");
 }
 
-// Settings commands that write the view at once never write under a stale name.
-TEST_F(ViewCommands, AnImmediateSettingWritesOnlyATitledOpenView) {
-    Open("ALPHA");
-    gSymbolStyle = 4;
-    frame_->SaveViewSetting();
-    EXPECT_EQ(Line("ALPHA", "DOTS: "), "DOTS: MOMENT RELEASE");
-    EXPECT_FALSE(frame_->viewChanged());
-
-    Open("");
-    const auto before = std::filesystem::directory_iterator(dir_.path());
-    const std::size_t files = std::distance(before, std::filesystem::directory_iterator());
-    frame_->SaveViewSetting();
-    EXPECT_TRUE(frame_->viewChanged());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), std::filesystem::directory_iterator()),
-              static_cast<std::ptrdiff_t>(files));
-}
-
 // ---- closing -----------------------------------------------------------------------------
 
 TEST_F(ViewCommands, CloseViewSavesAChangedViewWithoutAskingAndShowsTheMenu) {
