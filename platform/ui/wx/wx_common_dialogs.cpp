@@ -168,7 +168,8 @@ bool RunFontDialog(Window*, std::string_view title, FontDescription& font) {
     // Negative heights are the character height, positive ones the cell's; both near enough to points.
     const double points = font.height == 0 ? 9.0 : std::abs(font.height) * 72.0 / dpi;
     wxFontInfo info(points);
-    if (!font.face.empty()) info.FaceName(Text(font.face));
+    // The chooser lists installed families: it starts on the one the map draws with.
+    if (!font.face.empty()) info.FaceName(Text(gfx::DrawingFamily(font.face)));
     info.Italic(font.italic);
     wxFont initial(info);
     initial.SetNumericWeight(font.weight > 0 ? font.weight : 400);
