@@ -1,185 +1,17 @@
-// The real backend over wxWidgets: native frames, child windows that present
-// their back buffers, native controls that mirror the layer's control models,
-// timers, menus, message boxes and the event loop. Input is posted to the
-// layer's queue and dispatched from the loop's idle time, so that nested pumps
-// (the delay pump, the Escape check) see it as the original platform's did.
-#include <wx/wx.h>
+// The peers, menus and dialogs of the real backend not yet in files of their own.
 
+// Peers of plain windows: the canvas that presents a window's back buffer and
+// reports its input, the child window around it, and CreatePeer, which picks
+// the kind of peer for a window.
 #include <cairo.h>
 
-#include <wx/datectrl.h>
-#include <wx/dateevt.h>
-#include <wx/display.h>
-#include <wx/evtloop.h>
-#include <wx/evtloopsrc.h>
-#include <wx/spinbutt.h>
-#include <wx/timectrl.h>
-
-#include <algorithm>
-#include <clocale>
-#include <cstdio>
-#include <cstdlib>
-#include <deque>
-#include <map>
-#include <memory>
-#include <optional>
-#include <set>
-#include <utility>
-
-#include "platform/gfx/font.h"
-#include "platform/ui/app.h"
-#include "platform/ui/backend.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/frame.h"
-#include "platform/ui/menu.h"
-#include "platform/ui/native_ids.h"
-#include "platform/ui/recent_files.h"
-#include "platform/ui/wx/testing.h"
+#include "platform/ui/wx/wx_internal.h"
 
 namespace platform::ui {
+using namespace wxbackend;
 namespace {
-
-// ---- start-up and the message queue --------------------------------------------
-
-class QuorApp : public wxApp {
-public:
-    bool OnInit() override { return true; }
-};
-
-bool gStarted = false;
-std::deque<Message> gQueue;
-std::set<std::pair<Window*, int>> gTimerPending;  // a timer tick is queued: no second one
-wxGUIEventLoop* gMainLoop = nullptr;
-int gQuitCode = 0;
-
-void Drain();
-
-#ifdef NDEBUG
-// A release build logs a toolkit assertion and goes on: its dialog would stop
-// a kiosk, and its Stop button would end the program without saving.
-void LogToolkitAssertion(const wxString& file, int line, const wxString& func, const wxString& cond,
-                         const wxString& msg) {
-    std::fprintf(stderr, "Toolkit assertion \"%s\" failed in %s (%s:%d): %s\n", cond.utf8_str().data(),
-                 func.utf8_str().data(), file.utf8_str().data(), line, msg.utf8_str().data());
-}
-#endif
-
-void EnsureStarted() {
-    if (gStarted) return;
-#ifdef NDEBUG
-    wxSetAssertHandler(LogToolkitAssertion);
-#endif
-    static int argc = 1;
-    static char name[] = "Quorview";
-    static char* argv[] = {name, nullptr};
-    wxApp::SetInstance(new QuorApp);
-    if (!wxEntryStart(argc, argv)) {
-        wxApp::SetInstance(nullptr);
-        return;  // no display: every window stays invisible
-    }
-    wxTheApp->CallOnInit();
-    // The toolkit adopts the user's locale; numbers in every file we read and
-    // write use a point, so number formatting stays the C locale's.
-    std::setlocale(LC_NUMERIC, "C");
-    wxLog::SetLogLevel(wxLOG_Warning);
-    wxTheApp->SetExitOnFrameDelete(false);  // the loop ends with the main window, not the last frame
-    wxTheApp->Bind(wxEVT_IDLE, [](wxIdleEvent& e) {
-        Drain();
-        e.Skip();
-    });
-    gStarted = true;
-}
-
-void Post(const Message& m) {
-    if (m.kind == MessageKind::Timer) {
-        if (!gTimerPending.insert({m.target, static_cast<int>(m.code)}).second) return;
-    }
-    gQueue.push_back(m);
-    if (gStarted) wxWakeUpIdle();
-}
-
-void RearmWatch(const Message& m);
-
-bool Pop(Message& out) {
-    if (gQueue.empty()) return false;
-    out = gQueue.front();
-    gQueue.pop_front();
-    if (out.kind == MessageKind::Timer) gTimerPending.erase({out.target, static_cast<int>(out.code)});
-    if (out.kind == MessageKind::Custom) RearmWatch(out);
-    return true;
-}
-
-// ---- watched descriptors ---------------------------------------------------------
-// Each watch is an event-loop source that fires once: it posts its message and
-// removes itself, and is added again when that message leaves the queue, so a
-// descriptor that stays ready never starves the loop's idle time.
-class Watch final : public wxEventLoopSourceHandler {
-public:
-    Watch(int fd, Window& target, std::uint32_t id, std::uint32_t events)
-        : fd_(fd), target_(target), id_(id), events_(events) {}
-    ~Watch() override = default;
-    Window& target() const { return target_; }
-    std::uint32_t id() const { return id_; }
-    bool pending() const { return pending_; }
-
-    bool Arm() {
-        pending_ = false;
-        int flags = wxEVENT_SOURCE_EXCEPTION;
-        if (events_ & kWatchRead) flags |= wxEVENT_SOURCE_INPUT;
-        if (events_ & kWatchWrite) flags |= wxEVENT_SOURCE_OUTPUT;
-        source_.reset(wxEventLoopBase::AddSourceForFD(fd_, this, flags));
-        return source_ != nullptr;
-    }
-    void OnReadWaiting() override { Fire(kWatchRead); }
-    void OnWriteWaiting() override { Fire(kWatchWrite); }
-    void OnExceptionWaiting() override { Fire(kWatchError); }
-
-private:
-    void Fire(std::uint32_t bits) {
-        if (pending_) return;
-        pending_ = true;
-        source_.reset();
-        Message m;
-        m.target = &target_;
-        m.kind = MessageKind::Custom;
-        m.code = id_;
-        m.wparam = static_cast<std::uint64_t>(fd_);
-        m.param = bits;
-        Post(m);
-    }
-
-    int fd_;
-    Window& target_;
-    std::uint32_t id_;
-    std::uint32_t events_;
-    bool pending_ = false;
-    std::unique_ptr<wxEventLoopSource> source_;
-};
-
-std::map<int, std::unique_ptr<Watch>> gWatches;
-
-void RearmWatch(const Message& m) {
-    auto it = gWatches.find(static_cast<int>(m.wparam));
-    if (it != gWatches.end() && it->second->pending() && &it->second->target() == m.target &&
-        it->second->id() == m.code)
-        it->second->Arm();
-}
-
-void Drain() {
-    Message m;
-    while (Pop(m)) Window::Deliver(m);
-}
-
-// Native events waiting now, without blocking.
-void PumpNative() {
-    if (!gStarted) return;
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    if (!loop) return;
-    while (loop->Pending()) {
-        if (!loop->Dispatch()) break;
-    }
-    wxTheApp->ProcessPendingEvents();
-}
 
 std::uint32_t Modifiers(const wxKeyboardState& k) {
     return (k.ShiftDown() ? kShift : 0u) | (k.ControlDown() ? kControl : 0u) | (k.AltDown() ? kAlt : 0u);
@@ -216,241 +48,38 @@ int VirtualKey(int code) {
     }
 }
 
-// The program's strings are Windows-1252, as its files are; the toolkit's are Unicode.
-wxString Text(std::string_view s) {
-    wxString out;
-    out.reserve(s.size());
-    for (char c : s) out += wxUniChar(static_cast<wxUint32>(gfx::Windows1252ToUnicode(static_cast<unsigned char>(c))));
-    return out;
-}
-std::string Ansi(const wxString& s) {
-    std::string out;
-    out.reserve(s.length());
-    for (wxUniChar c : s) out += static_cast<char>(gfx::UnicodeToWindows1252(c.GetValue()));
-    return out;
-}
-wxRect ToWx(const Rect& r) { return {r.left, r.top, r.width(), r.height()}; }
-
-// ---- peers ---------------------------------------------------------------------
-
-class WxPeer : public backend::Peer {
-public:
-    explicit WxPeer(Window& w) : model_(w), alive_(std::make_shared<bool>(true)) {}
-    ~WxPeer() override { *alive_ = false; }
-
-    // Where the native windows of the children go.
-    virtual wxWindow* container() = 0;
-    // What shows, hides and moves.
-    virtual wxWindow* native() = 0;
-
-    void Show(bool visible) override { native()->Show(visible); }
-    void Move(const Rect& r) override { native()->SetSize(ToWx(r)); }
-    void SetCaption(std::string_view) override {}
-    void Present(const Rect&) override {}
-    void SetFocus() override { container()->SetFocus(); }
-    void Capture(bool on) override {
-        wxWindow* w = container();
-        if (on && !w->HasCapture()) w->CaptureMouse();
-        if (!on && w->HasCapture()) w->ReleaseMouse();
-    }
-    void Enable(bool on) override { native()->Enable(on); }
-
-protected:
-    // A handler that does nothing once the peer is gone: natives die later than peers.
-    template <class E, class F>
-    auto Guard(F f) {
-        return [alive = alive_, f](E& e) {
-            if (*alive) f(e);
-            else e.Skip();
-        };
-    }
-    // Runs f at idle time, unless the peer is gone by then.
-    template <class F>
-    void Later(F f) {
-        wxTheApp->CallAfter([alive = alive_, f] {
-            if (*alive) f();
-        });
-    }
-    // Tears the native window down outside whatever wx handler is running.
-    static void Retire(wxWindow* w) {
-        if (!w) return;
-        w->Hide();
-        if (w->HasCapture()) w->ReleaseMouse();
-        wxTheApp->ScheduleForDestruction(w);
-    }
-
-    Window& model_;
-    std::shared_ptr<bool> alive_;
-};
-
-WxPeer* PeerOf(const Window* w) { return w ? dynamic_cast<WxPeer*>(w->peer()) : nullptr; }
-
-wxWindow* ParentContainer(const Window& w) {
-    WxPeer* p = PeerOf(w.parent());
-    return p ? p->container() : nullptr;
-}
-
-wxWindow* ParentTopLevel(const Window& w) {
-    wxWindow* c = ParentContainer(w);
-    return c ? wxGetTopLevelParent(c) : nullptr;
-}
-
-// The drawing surface of a window: presents the back buffer, reports input.
-class Canvas : public wxWindow {
-public:
-    Canvas(wxWindow* parent, const Rect& r)
-        : wxWindow(parent, wxID_ANY, wxPoint(r.left, r.top), wxSize(std::max(r.width(), 1), std::max(r.height(), 1)),
-                   wxWANTS_CHARS | wxFULL_REPAINT_ON_RESIZE) {
-        SetBackgroundStyle(wxBG_STYLE_PAINT);
-    }
-    bool AcceptsFocus() const override { return true; }
-};
-
-class CanvasPeer : public WxPeer {
-public:
-    using WxPeer::WxPeer;
-
-    void Present(const Rect& r) override {
-        if (canvas_) canvas_->RefreshRect(ToWx(r), false);
-    }
-
-protected:
-    void BindCanvas(Canvas* c, bool topLevel) {
-        canvas_ = c;
-        c->Bind(wxEVT_PAINT, Guard<wxPaintEvent>([this](wxPaintEvent&) { Paint(); }));
-        c->Bind(wxEVT_SIZE, Guard<wxSizeEvent>([this, topLevel](wxSizeEvent& e) {
-            const wxSize s = canvas_->GetClientSize();
-            wxPoint p = canvas_->GetPosition();
-            if (topLevel) {
-                // Unshown frames have no place on the screen yet: keep the model's.
-                p = wxGetTopLevelParent(canvas_)->IsShown() ? canvas_->GetScreenPosition()
-                                                            : wxPoint(model_.rect().left, model_.rect().top);
-            }
-            model_.NativeMoved(Rect::FromSize(p.x, p.y, s.x, s.y));
-            e.Skip();
-        }));
-        c->Bind(wxEVT_SET_FOCUS, Guard<wxFocusEvent>([this](wxFocusEvent& e) {
-            model_.NativeFocused();
-            e.Skip();
-        }));
-        auto mouse = [this](MouseAction a) {
-            return Guard<wxMouseEvent>([this, a](wxMouseEvent& e) {
-                if (a == MouseAction::LeftDown || a == MouseAction::RightDown) canvas_->SetFocus();
-                Message m;
-                m.target = &model_;
-                m.kind = MessageKind::Mouse;
-                m.code = static_cast<std::uint32_t>(a);
-                m.param = Modifiers(e);
-                m.point = {e.GetX(), e.GetY()};
-                Post(m);
-                e.Skip();
-            });
-        };
-        c->Bind(wxEVT_LEFT_DOWN, mouse(MouseAction::LeftDown));
-        c->Bind(wxEVT_LEFT_UP, mouse(MouseAction::LeftUp));
-        c->Bind(wxEVT_LEFT_DCLICK, mouse(MouseAction::LeftDoubleClick));
-        c->Bind(wxEVT_RIGHT_DOWN, mouse(MouseAction::RightDown));
-        c->Bind(wxEVT_RIGHT_UP, mouse(MouseAction::RightUp));
-        c->Bind(wxEVT_RIGHT_DCLICK, mouse(MouseAction::RightDoubleClick));
-        c->Bind(wxEVT_MOTION, mouse(MouseAction::Move));
-        c->Bind(wxEVT_KEY_DOWN, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
-            const int vk = VirtualKey(e.GetKeyCode());
-            if (!vk) {
-                e.Skip();
-                return;
-            }
-            Message m;
-            m.target = &model_;
-            m.kind = MessageKind::KeyDown;
-            m.code = static_cast<std::uint32_t>(vk);
-            m.param = Modifiers(e);
-            Post(m);
-            // A key that an accelerator takes makes no character.
-            Frame* f = model_.AcceleratorFrame();
-            if (!f || !f->accelerators().Match(m)) e.Skip();
-        }));
-        c->Bind(wxEVT_KEY_UP, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
-            if (const int vk = VirtualKey(e.GetKeyCode())) {
-                Message m;
-                m.target = &model_;
-                m.kind = MessageKind::KeyUp;
-                m.code = static_cast<std::uint32_t>(vk);
-                m.param = Modifiers(e);
-                Post(m);
-            }
-            e.Skip();
-        }));
-        c->Bind(wxEVT_CHAR, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
-            int ch = e.GetUnicodeKey() != WXK_NONE ? static_cast<int>(e.GetUnicodeKey()) : e.GetKeyCode();
-            if (e.ControlDown() && ch >= 'a' && ch <= 'z') ch = ch - 'a' + 1;
-            if (e.ControlDown() && ch >= 'A' && ch <= 'Z') ch = ch - 'A' + 1;
-            if (ch <= 0 || ch > 0xFFFF) return;
-            Message m;
-            m.target = &model_;
-            m.kind = MessageKind::Char;
-            m.code = static_cast<std::uint32_t>(ch);
-            Post(m);
-        }));
-    }
-
-    void Paint() {
-        wxPaintDC dc(canvas_);
-        model_.PaintPending();
-        const BackBuffer& b = model_.backBuffer();
-        // Under GTK 3 the paint context is cairo's.
-        if (auto* cr = static_cast<cairo_t*>(dc.GetHandle()); cr && PaintThroughCairo(cr, b)) return;
-        for (wxRegionIterator it(canvas_->GetUpdateRegion()); it; ++it) {
-            const Rect r = Rect::FromSize(it.GetX(), it.GetY(), it.GetW(), it.GetH()).intersected(b.bounds());
-            if (r.empty()) continue;
-            wxImage img(r.width(), r.height(), false);
-            unsigned char* p = img.GetData();
-            for (int y = r.top; y < r.bottom; ++y) {
-                const std::uint32_t* row = b.row(y) + r.left;
-                for (int x = 0; x < r.width(); ++x) {
-                    *p++ = static_cast<unsigned char>(row[x] >> 16);
-                    *p++ = static_cast<unsigned char>(row[x] >> 8);
-                    *p++ = static_cast<unsigned char>(row[x]);
-                }
-            }
-            dc.DrawBitmap(wxBitmap(img), r.left, r.top);
-        }
-    }
-
-    // The back buffer's 0x00RRGGBB words are cairo's RGB24 pixels: it is
-    // handed over as it lies, and only the damaged rectangles are painted.
-    bool PaintThroughCairo(cairo_t* cr, const BackBuffer& b) {
-        if (b.width() <= 0 || b.height() <= 0) return true;
-        const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, b.width());
-        if (stride != b.width() * 4) return false;
-        // Cairo only reads a source surface.
-        auto* pixels = reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(b.row(0)));
-        cairo_surface_t* image =
-            cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, b.width(), b.height(), stride);
-        if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
-            cairo_surface_destroy(image);
-            return false;
-        }
-        cairo_save(cr);
-        bool any = false;
-        for (wxRegionIterator it(canvas_->GetUpdateRegion()); it; ++it) {
-            const Rect r = Rect::FromSize(it.GetX(), it.GetY(), it.GetW(), it.GetH()).intersected(b.bounds());
-            if (r.empty()) continue;
-            cairo_rectangle(cr, r.left, r.top, r.width(), r.height());
-            any = true;
-        }
-        if (any) {
-            cairo_clip(cr);
-            cairo_set_source_surface(cr, image, 0, 0);
-            cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-            cairo_paint(cr);
-        }
-        cairo_restore(cr);
+// The back buffer's 0x00RRGGBB words are cairo's RGB24 pixels: it is
+// handed over as it lies, and only the damaged rectangles are painted.
+bool PaintThroughCairo(cairo_t* cr, const BackBuffer& b, wxWindow& canvas) {
+    if (b.width() <= 0 || b.height() <= 0) return true;
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, b.width());
+    if (stride != b.width() * 4) return false;
+    // Cairo only reads a source surface.
+    auto* pixels = reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(b.row(0)));
+    cairo_surface_t* image =
+        cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_RGB24, b.width(), b.height(), stride);
+    if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(image);
-        return true;
+        return false;
     }
-
-    Canvas* canvas_ = nullptr;
-};
+    cairo_save(cr);
+    bool any = false;
+    for (wxRegionIterator it(canvas.GetUpdateRegion()); it; ++it) {
+        const Rect r = Rect::FromSize(it.GetX(), it.GetY(), it.GetW(), it.GetH()).intersected(b.bounds());
+        if (r.empty()) continue;
+        cairo_rectangle(cr, r.left, r.top, r.width(), r.height());
+        any = true;
+    }
+    if (any) {
+        cairo_clip(cr);
+        cairo_set_source_surface(cr, image, 0, 0);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr);
+    }
+    cairo_restore(cr);
+    cairo_surface_destroy(image);
+    return true;
+}
 
 // A plain child window.
 class ChildPeer final : public CanvasPeer {
@@ -465,17 +94,153 @@ public:
     wxWindow* native() override { return canvas_; }
 };
 
-long FrameStyle(std::uint32_t s, bool owned) {
-    long style = 0;
-    if (s & style::kCaption) style |= wxCAPTION;
-    if (s & style::kSysMenu) style |= wxSYSTEM_MENU | wxCLOSE_BOX;
-    if (s & style::kMinimizeBox) style |= wxMINIMIZE_BOX;
-    if (s & style::kMaximizeBox) style |= wxMAXIMIZE_BOX;
-    if (s & style::kThickFrame) style |= wxRESIZE_BORDER;
-    if (!(s & (style::kCaption | style::kThickFrame))) style |= (s & style::kBorder) ? wxBORDER_SIMPLE : wxBORDER_NONE;
-    if (owned) style |= wxFRAME_FLOAT_ON_PARENT | wxFRAME_NO_TASKBAR;
-    return style;
+}  // namespace
+
+namespace wxbackend {
+
+wxWindow* ParentContainer(const Window& w) {
+    WxPeer* p = PeerOf(w.parent());
+    return p ? p->container() : nullptr;
 }
+
+wxWindow* ParentTopLevel(const Window& w) {
+    wxWindow* c = ParentContainer(w);
+    return c ? wxGetTopLevelParent(c) : nullptr;
+}
+
+void CanvasPeer::BindCanvas(Canvas* c, bool topLevel) {
+    canvas_ = c;
+    c->Bind(wxEVT_PAINT, Guard<wxPaintEvent>([this](wxPaintEvent&) { Paint(); }));
+    c->Bind(wxEVT_SIZE, Guard<wxSizeEvent>([this, topLevel](wxSizeEvent& e) {
+        const wxSize s = canvas_->GetClientSize();
+        wxPoint p = canvas_->GetPosition();
+        if (topLevel) {
+            // Unshown frames have no place on the screen yet: keep the model's.
+            p = wxGetTopLevelParent(canvas_)->IsShown() ? canvas_->GetScreenPosition()
+                                                        : wxPoint(model_.rect().left, model_.rect().top);
+        }
+        model_.NativeMoved(Rect::FromSize(p.x, p.y, s.x, s.y));
+        e.Skip();
+    }));
+    c->Bind(wxEVT_SET_FOCUS, Guard<wxFocusEvent>([this](wxFocusEvent& e) {
+        model_.NativeFocused();
+        e.Skip();
+    }));
+    auto mouse = [this](MouseAction a) {
+        return Guard<wxMouseEvent>([this, a](wxMouseEvent& e) {
+            if (a == MouseAction::LeftDown || a == MouseAction::RightDown) canvas_->SetFocus();
+            Message m;
+            m.target = &model_;
+            m.kind = MessageKind::Mouse;
+            m.code = static_cast<std::uint32_t>(a);
+            m.param = Modifiers(e);
+            m.point = {e.GetX(), e.GetY()};
+            Post(m);
+            e.Skip();
+        });
+    };
+    c->Bind(wxEVT_LEFT_DOWN, mouse(MouseAction::LeftDown));
+    c->Bind(wxEVT_LEFT_UP, mouse(MouseAction::LeftUp));
+    c->Bind(wxEVT_LEFT_DCLICK, mouse(MouseAction::LeftDoubleClick));
+    c->Bind(wxEVT_RIGHT_DOWN, mouse(MouseAction::RightDown));
+    c->Bind(wxEVT_RIGHT_UP, mouse(MouseAction::RightUp));
+    c->Bind(wxEVT_RIGHT_DCLICK, mouse(MouseAction::RightDoubleClick));
+    c->Bind(wxEVT_MOTION, mouse(MouseAction::Move));
+    c->Bind(wxEVT_KEY_DOWN, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
+        const int vk = VirtualKey(e.GetKeyCode());
+        if (!vk) {
+            e.Skip();
+            return;
+        }
+        Message m;
+        m.target = &model_;
+        m.kind = MessageKind::KeyDown;
+        m.code = static_cast<std::uint32_t>(vk);
+        m.param = Modifiers(e);
+        Post(m);
+        // A key that an accelerator takes makes no character.
+        Frame* f = model_.AcceleratorFrame();
+        if (!f || !f->accelerators().Match(m)) e.Skip();
+    }));
+    c->Bind(wxEVT_KEY_UP, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
+        if (const int vk = VirtualKey(e.GetKeyCode())) {
+            Message m;
+            m.target = &model_;
+            m.kind = MessageKind::KeyUp;
+            m.code = static_cast<std::uint32_t>(vk);
+            m.param = Modifiers(e);
+            Post(m);
+        }
+        e.Skip();
+    }));
+    c->Bind(wxEVT_CHAR, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
+        int ch = e.GetUnicodeKey() != WXK_NONE ? static_cast<int>(e.GetUnicodeKey()) : e.GetKeyCode();
+        if (e.ControlDown() && ch >= 'a' && ch <= 'z') ch = ch - 'a' + 1;
+        if (e.ControlDown() && ch >= 'A' && ch <= 'Z') ch = ch - 'A' + 1;
+        if (ch <= 0 || ch > 0xFFFF) return;
+        Message m;
+        m.target = &model_;
+        m.kind = MessageKind::Char;
+        m.code = static_cast<std::uint32_t>(ch);
+        Post(m);
+    }));
+}
+
+void CanvasPeer::Paint() {
+    wxPaintDC dc(canvas_);
+    model_.PaintPending();
+    const BackBuffer& b = model_.backBuffer();
+    // Under GTK 3 the paint context is cairo's.
+    if (auto* cr = static_cast<cairo_t*>(dc.GetHandle()); cr && PaintThroughCairo(cr, b, *canvas_)) return;
+    for (wxRegionIterator it(canvas_->GetUpdateRegion()); it; ++it) {
+        const Rect r = Rect::FromSize(it.GetX(), it.GetY(), it.GetW(), it.GetH()).intersected(b.bounds());
+        if (r.empty()) continue;
+        wxImage img(r.width(), r.height(), false);
+        unsigned char* p = img.GetData();
+        for (int y = r.top; y < r.bottom; ++y) {
+            const std::uint32_t* row = b.row(y) + r.left;
+            for (int x = 0; x < r.width(); ++x) {
+                *p++ = static_cast<unsigned char>(row[x] >> 16);
+                *p++ = static_cast<unsigned char>(row[x] >> 8);
+                *p++ = static_cast<unsigned char>(row[x]);
+            }
+        }
+        dc.DrawBitmap(wxBitmap(img), r.left, r.top);
+    }
+}
+
+}  // namespace wxbackend
+
+namespace backend {
+
+std::unique_ptr<Peer> CreatePeer(Window& w) {
+    EnsureStarted();
+    if (!Started()) return nullptr;
+    if (auto* c = dynamic_cast<Control*>(&w)) {
+        wxWindow* parent = ParentContainer(w);
+        if (!parent) return nullptr;
+        return MakeControlPeer(*c, parent);
+    }
+    if (auto* d = dynamic_cast<Dialog*>(&w)) return MakeDialogPeer(*d);
+    if (!w.parent() || (w.style() & style::kPopup) || dynamic_cast<Frame*>(&w)) return MakeTopLevelPeer(w);
+    wxWindow* parent = ParentContainer(w);
+    if (!parent) return nullptr;
+    return std::make_unique<ChildPeer>(w, parent);
+}
+
+}  // namespace backend
+}  // namespace platform::ui
+
+// Native menus built from the layer's menus, and popup menus.
+#include <optional>
+
+#include "platform/ui/menu.h"
+#include "platform/ui/native_ids.h"
+#include "platform/ui/wx/wx_internal.h"
+
+namespace platform::ui {
+using namespace wxbackend;
+namespace {
 
 // The toolkit takes what follows a tab for a shortcut to bind and drops a
 // text it cannot read as one ("&0\tStop" would show "0"). The text joins the
@@ -486,6 +251,10 @@ wxString MenuLabel(const std::string& text) {
     if (tab == std::string::npos) return Text(text);
     return Text(text.substr(0, tab)) + wxString("   ") + Text(text.substr(tab + 1));
 }
+
+}  // namespace
+
+namespace wxbackend {
 
 wxMenu* BuildMenu(const Menu& m) {
     auto* menu = new wxMenu;
@@ -521,6 +290,48 @@ void ApplyStates(const Menu& m, wxMenuBar& bar) {
             if (it.checkable) bar.Check(*native, it.checked);
         }
     }
+}
+
+}  // namespace wxbackend
+
+namespace backend {
+
+int TrackPopup(Window& owner, const Menu& menu, Point screen) {
+    WxPeer* p = PeerOf(&owner);
+    if (!p) return 0;
+    wxWindow* w = p->container();
+    std::unique_ptr<wxMenu> m(BuildMenu(menu));
+    const int native = w->GetPopupMenuSelectionFromUser(*m, w->ScreenToClient(wxPoint(screen.x, screen.y)));
+    if (native == wxID_NONE) return 0;
+    return MenuNativeIds().FromNative(native).value_or(0);
+}
+
+}  // namespace backend
+}  // namespace platform::ui
+
+// Peers of frames and popup windows.
+#include <optional>
+
+#include "platform/ui/frame.h"
+#include "platform/ui/menu.h"
+#include "platform/ui/native_ids.h"
+#include "platform/ui/recent_files.h"
+#include "platform/ui/wx/wx_internal.h"
+
+namespace platform::ui {
+using namespace wxbackend;
+namespace {
+
+long FrameStyle(std::uint32_t s, bool owned) {
+    long style = 0;
+    if (s & style::kCaption) style |= wxCAPTION;
+    if (s & style::kSysMenu) style |= wxSYSTEM_MENU | wxCLOSE_BOX;
+    if (s & style::kMinimizeBox) style |= wxMINIMIZE_BOX;
+    if (s & style::kMaximizeBox) style |= wxMAXIMIZE_BOX;
+    if (s & style::kThickFrame) style |= wxRESIZE_BORDER;
+    if (!(s & (style::kCaption | style::kThickFrame))) style |= (s & style::kBorder) ? wxBORDER_SIMPLE : wxBORDER_NONE;
+    if (owned) style |= wxFRAME_FLOAT_ON_PARENT | wxFRAME_NO_TASKBAR;
+    return style;
 }
 
 // Frames and popup windows: a native frame around a canvas, with the frame's
@@ -672,56 +483,26 @@ private:
     bool rebuilding_ = false;
     bool rebuildQueued_ = false;
 };
+}  // namespace
 
-class DialogPeer final : public WxPeer {
-public:
-    explicit DialogPeer(Dialog& d) : WxPeer(d), dialog_model_(d) {
-        const Rect r = d.rect();
-        const long style = (d.style() & style::kCaption) ? wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX : wxBORDER_SIMPLE;
-        dialog_ = new wxDialog(ParentTopLevel(d), wxID_ANY, Text(d.caption()), wxPoint(r.left, r.top),
-                               wxDefaultSize, style);
-        dialog_->SetClientSize(std::max(r.width(), 1), std::max(r.height(), 1));
-        dialog_->Bind(wxEVT_CLOSE_WINDOW, Guard<wxCloseEvent>([this](wxCloseEvent& e) {
-            if (e.CanVeto()) e.Veto();
-            Message m;
-            m.target = &model_;
-            m.kind = MessageKind::Close;
-            Post(m);
-        }));
-        // Escape cancels through the dialog's own table, not around it.
-        dialog_->Bind(wxEVT_CHAR_HOOK, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
-            if (e.GetKeyCode() != WXK_ESCAPE) {
-                e.Skip();
-                return;
-            }
-            Later([this] { model_.SendCommand(IdCancel); });
-        }));
-    }
-    ~DialogPeer() override {
-        if (dialog_->IsModal()) dialog_->EndModal(wxID_CANCEL);
-        dialog_->Hide();
-        dialog_->Destroy();
-    }
+std::unique_ptr<WxPeer> wxbackend::MakeTopLevelPeer(Window& w) { return std::make_unique<TopLevelPeer>(w); }
 
-    wxWindow* container() override { return dialog_; }
-    wxWindow* native() override { return dialog_; }
-    void Show(bool visible) override {
-        if (visible && dialog_model_.modal()) return;  // ShowModal shows it
-        if (!visible && dialog_->IsModal()) return;
-        dialog_->Show(visible);
-    }
-    void Move(const Rect& r) override {
-        dialog_->SetPosition(wxPoint(r.left, r.top));
-        dialog_->SetClientSize(std::max(r.width(), 1), std::max(r.height(), 1));
-    }
-    void SetCaption(std::string_view text) override { dialog_->SetTitle(Text(text)); }
+}  // namespace platform::ui
 
-    wxDialog* dialog() const { return dialog_; }
+// Native controls that mirror the layer's control models.
+#include <wx/datectrl.h>
+#include <wx/dateevt.h>
+#include <wx/spinbutt.h>
+#include <wx/timectrl.h>
 
-private:
-    Dialog& dialog_model_;
-    wxDialog* dialog_;
-};
+#include <algorithm>
+
+#include "platform/ui/controls.h"
+#include "platform/ui/wx/wx_internal.h"
+
+namespace platform::ui {
+using namespace wxbackend;
+namespace {
 
 wxDateTime ToWxTime(const CivilTime& t) {
     if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1) return wxDateTime::Now();
@@ -1013,35 +794,94 @@ void ControlPeer::PullSelections() {
     }
 }
 
-// Timers tick by posting to the queue, at most one tick waiting per timer.
-class Ticker final : public wxTimer {
-public:
-    Ticker(Window& w, int id) : window_(w), id_(id) {}
-    void Notify() override {
-        Message m;
-        m.target = &window_;
-        m.kind = MessageKind::Timer;
-        m.code = static_cast<std::uint32_t>(id_);
-        Post(m);
-    }
-
-private:
-    Window& window_;
-    int id_;
-};
-
-std::map<std::pair<Window*, int>, std::unique_ptr<Ticker>>& Timers() {
-    static std::map<std::pair<Window*, int>, std::unique_ptr<Ticker>> t;
-    return t;
-}
-
 }  // namespace
 
-// ---- the services of ui.h ------------------------------------------------------
+std::unique_ptr<WxPeer> wxbackend::MakeControlPeer(Control& c, wxWindow* parent) {
+    return std::make_unique<ControlPeer>(c, parent);
+}
+
+// Measured on a scratch check box: the toolkit's own idea of what it needs.
+Size CheckBoxSize(std::string_view caption) {
+    EnsureStarted();
+    if (!Started()) return {0, 0};
+    wxWindow* owner = wxTheApp->GetTopWindow();
+    wxFrame* scratch = owner ? nullptr : new wxFrame(nullptr, wxID_ANY, wxString());
+    auto* box = new wxCheckBox(owner ? owner : scratch, wxID_ANY, Text(caption));
+    box->Hide();
+    const wxSize best = box->GetBestSize();
+    delete box;
+    if (scratch) scratch->Destroy();
+    return {best.x, best.y};
+}
+
+}  // namespace platform::ui
+
+// Peers of dialogs and their modal runs, message boxes and the bell.
+#include <algorithm>
+
+#include "platform/ui/dialog.h"
+#include "platform/ui/wx/wx_internal.h"
+
+namespace platform::ui {
+using namespace wxbackend;
+namespace {
+
+class DialogPeer final : public WxPeer {
+public:
+    explicit DialogPeer(Dialog& d) : WxPeer(d), dialog_model_(d) {
+        const Rect r = d.rect();
+        const long style = (d.style() & style::kCaption) ? wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX : wxBORDER_SIMPLE;
+        dialog_ = new wxDialog(ParentTopLevel(d), wxID_ANY, Text(d.caption()), wxPoint(r.left, r.top),
+                               wxDefaultSize, style);
+        dialog_->SetClientSize(std::max(r.width(), 1), std::max(r.height(), 1));
+        dialog_->Bind(wxEVT_CLOSE_WINDOW, Guard<wxCloseEvent>([this](wxCloseEvent& e) {
+            if (e.CanVeto()) e.Veto();
+            Message m;
+            m.target = &model_;
+            m.kind = MessageKind::Close;
+            Post(m);
+        }));
+        // Escape cancels through the dialog's own table, not around it.
+        dialog_->Bind(wxEVT_CHAR_HOOK, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
+            if (e.GetKeyCode() != WXK_ESCAPE) {
+                e.Skip();
+                return;
+            }
+            Later([this] { model_.SendCommand(IdCancel); });
+        }));
+    }
+    ~DialogPeer() override {
+        if (dialog_->IsModal()) dialog_->EndModal(wxID_CANCEL);
+        dialog_->Hide();
+        dialog_->Destroy();
+    }
+
+    wxWindow* container() override { return dialog_; }
+    wxWindow* native() override { return dialog_; }
+    void Show(bool visible) override {
+        if (visible && dialog_model_.modal()) return;  // ShowModal shows it
+        if (!visible && dialog_->IsModal()) return;
+        dialog_->Show(visible);
+    }
+    void Move(const Rect& r) override {
+        dialog_->SetPosition(wxPoint(r.left, r.top));
+        dialog_->SetClientSize(std::max(r.width(), 1), std::max(r.height(), 1));
+    }
+    void SetCaption(std::string_view text) override { dialog_->SetTitle(Text(text)); }
+
+    wxDialog* dialog() const { return dialog_; }
+
+private:
+    Dialog& dialog_model_;
+    wxDialog* dialog_;
+};
+}  // namespace
+
+std::unique_ptr<WxPeer> wxbackend::MakeDialogPeer(Dialog& d) { return std::make_unique<DialogPeer>(d); }
 
 int MessageBox(Window* owner, std::string_view text, std::string_view caption, Buttons buttons, Icon icon) {
     EnsureStarted();
-    if (!gStarted) return buttons == Buttons::Ok ? IdOk : IdCancel;
+    if (!Started()) return buttons == Buttons::Ok ? IdOk : IdCancel;
     long style = 0;
     switch (buttons) {
         case Buttons::Ok: style = wxOK; break;
@@ -1074,126 +914,10 @@ int MessageBox(Window* owner, std::string_view text, std::string_view caption, B
 
 void Beep(BeepKind) {
     EnsureStarted();
-    if (gStarted) wxBell();
-}
-
-// Measured on a scratch check box: the toolkit's own idea of what it needs.
-Size CheckBoxSize(std::string_view caption) {
-    EnsureStarted();
-    if (!gStarted) return {0, 0};
-    wxWindow* owner = wxTheApp->GetTopWindow();
-    wxFrame* scratch = owner ? nullptr : new wxFrame(nullptr, wxID_ANY, wxString());
-    auto* box = new wxCheckBox(owner ? owner : scratch, wxID_ANY, Text(caption));
-    box->Hide();
-    const wxSize best = box->GetBestSize();
-    delete box;
-    if (scratch) scratch->Destroy();
-    return {best.x, best.y};
-}
-
-bool DisplayAvailable(std::string* why) {
-    EnsureStarted();
-    if (gStarted) return true;
-    if (why) {
-        const char* display = std::getenv("DISPLAY");
-        *why = display && *display ? std::string("cannot open display ") + display
-                                   : std::string("no display: DISPLAY is not set");
-    }
-    return false;
-}
-
-Size ScreenSize() {
-    EnsureStarted();
-    if (!gStarted) return {1920, 1080};
-    const wxRect r = wxDisplay(0u).GetGeometry();
-    return {r.width, r.height};
-}
-
-bool PeekMessage(Message& out) {
-    PumpNative();
-    return Pop(out);
-}
-
-void DispatchMessage(const Message& msg) { Window::Deliver(msg); }
-
-void WaitForMessage(int timeoutMs) {
-    if (!gQueue.empty() || timeoutMs <= 0) return;
-    EnsureStarted();
-    if (!gStarted) return;
-    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-    static wxGUIEventLoop* spare = new wxGUIEventLoop;  // for pumps that run before the loop does
-    if (!loop) {
-        wxEventLoopActivator activate(spare);
-        spare->DispatchTimeout(static_cast<unsigned long>(timeoutMs));
-    } else {
-        loop->DispatchTimeout(static_cast<unsigned long>(timeoutMs));
-    }
-    wxTheApp->ProcessPendingEvents();
-}
-
-void PostMessage(const Message& msg) { Post(msg); }
-
-bool WatchDescriptor(int fd, Window& target, std::uint32_t id, std::uint32_t events) {
-    UnwatchDescriptor(fd);
-    EnsureStarted();
-    if (fd < 0 || !gStarted) return false;
-    auto w = std::make_unique<Watch>(fd, target, id, events);
-    if (!w->Arm()) return false;
-    gWatches[fd] = std::move(w);
-    return true;
-}
-
-void UnwatchDescriptor(int fd) {
-    auto it = gWatches.find(fd);
-    if (it == gWatches.end()) return;
-    Window* target = &it->second->target();
-    const std::uint32_t id = it->second->id();
-    std::erase_if(gQueue, [&](const Message& m) {
-        return m.kind == MessageKind::Custom && m.target == target && m.code == id &&
-               m.wparam == static_cast<std::uint64_t>(fd);
-    });
-    gWatches.erase(it);
+    if (Started()) wxBell();
 }
 
 namespace backend {
-
-std::unique_ptr<Peer> CreatePeer(Window& w) {
-    EnsureStarted();
-    if (!gStarted) return nullptr;
-    if (auto* c = dynamic_cast<Control*>(&w)) {
-        wxWindow* parent = ParentContainer(w);
-        if (!parent) return nullptr;
-        return std::make_unique<ControlPeer>(*c, parent);
-    }
-    if (auto* d = dynamic_cast<Dialog*>(&w)) return std::make_unique<DialogPeer>(*d);
-    if (!w.parent() || (w.style() & style::kPopup) || dynamic_cast<Frame*>(&w)) return std::make_unique<TopLevelPeer>(w);
-    wxWindow* parent = ParentContainer(w);
-    if (!parent) return nullptr;
-    return std::make_unique<ChildPeer>(w, parent);
-}
-
-void Forget(Window& w) {
-    std::erase_if(gQueue, [&](const Message& m) { return m.target == &w; });
-    std::erase_if(gTimerPending, [&](const auto& t) { return t.first == &w; });
-    std::erase_if(gWatches, [&](const auto& x) { return &x.second->target() == &w; });
-    auto& timers = Timers();
-    for (auto it = timers.begin(); it != timers.end();) {
-        if (it->first.first == &w) it = timers.erase(it);
-        else ++it;
-    }
-}
-
-bool StartTimer(Window& w, int id, int ms) {
-    if (!gStarted) return false;
-    auto& t = Timers()[{&w, id}];
-    if (!t) t = std::make_unique<Ticker>(w, id);
-    return t->Start(std::max(ms, 1));
-}
-
-void StopTimer(Window& w, int id) {
-    Timers().erase({&w, id});
-    gTimerPending.erase({&w, id});
-}
 
 int RunModal(Dialog& d) {
     auto* p = dynamic_cast<DialogPeer*>(d.peer());
@@ -1207,37 +931,9 @@ void EndModal(Dialog& d, int result) {
     if (p && p->dialog()->IsModal()) p->dialog()->EndModal(result);
 }
 
-int TrackPopup(Window& owner, const Menu& menu, Point screen) {
-    WxPeer* p = PeerOf(&owner);
-    if (!p) return 0;
-    wxWindow* w = p->container();
-    std::unique_ptr<wxMenu> m(BuildMenu(menu));
-    const int native = w->GetPopupMenuSelectionFromUser(*m, w->ScreenToClient(wxPoint(screen.x, screen.y)));
-    if (native == wxID_NONE) return 0;
-    return MenuNativeIds().FromNative(native).value_or(0);
-}
-
-int RunLoop(Application& app) {
-    EnsureStarted();
-    if (!gStarted) return 1;
-    gQuitCode = 0;
-    if (!app.mainWindow()) return gQuitCode;
-    wxGUIEventLoop loop;
-    gMainLoop = &loop;
-    wxWakeUpIdle();
-    loop.Run();
-    gMainLoop = nullptr;
-    return gQuitCode;
-}
-
-void QuitLoop(int code) {
-    gQuitCode = code;
-    if (gMainLoop && gMainLoop->IsRunning()) gMainLoop->ScheduleExit(code);
-}
-
 Size DialogBaseUnits(std::string_view face, int pointSize) {
     EnsureStarted();
-    if (!gStarted) return {6, 13};
+    if (!Started()) return {6, 13};
     wxFont font(wxFontInfo(pointSize > 0 ? pointSize : 8).FaceName(Text(face)));
     wxScreenDC dc;
     dc.SetFont(font);
@@ -1246,12 +942,17 @@ Size DialogBaseUnits(std::string_view face, int pointSize) {
     return {std::max(static_cast<int>((w / 26 + 1) / 2), 1), std::max(static_cast<int>(h), 1)};
 }
 
-void NoteCommand(const Window&, int, bool) {}
-
 }  // namespace backend
 }  // namespace platform::ui
 
+// What the smoke tests of the real backend read from and type into the toolkit.
+#include "platform/ui/wx/testing.h"
+#include "platform/ui/wx/wx_internal.h"
+
 namespace platform::ui::wxtest {
+
+using wxbackend::PeerOf;
+using wxbackend::WxPeer;
 
 std::string NativeText(const Window& w) {
     WxPeer* p = PeerOf(&w);
