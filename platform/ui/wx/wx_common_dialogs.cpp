@@ -15,26 +15,20 @@
 #include "platform/gfx/font.h"
 #include "platform/sys/files.h"
 #include "platform/ui/backend.h"
+#include "platform/ui/wx/wx_internal.h"
 
 namespace platform::ui::backend {
 namespace {
 
-// Program strings are Windows-1252; the toolkit's are UTF-8.
-wxString Text(std::string_view s) {
-    wxString out;
-    for (char c : s) out += wxUniChar(static_cast<wxUint32>(gfx::Windows1252ToUnicode(static_cast<unsigned char>(c))));
-    return out;
-}
-std::string Ansi(const wxString& s) {
-    std::string out;
-    for (wxUniChar c : s) out += static_cast<char>(gfx::UnicodeToWindows1252(c.GetValue()));
-    return out;
-}
+using wxbackend::Ansi;
+using wxbackend::Text;
+
 std::string Utf8(std::string_view s) { return std::string(Text(s).utf8_str().data()); }
 
-// The window the dialog belongs to: the active one, else the program's first.
-wxWindow* OwnerWindow() {
+// The top-level window of the owner; without one the active window, else the program's first.
+wxWindow* OwnerWindow(Window* owner) {
     if (!wxTheApp) return nullptr;
+    if (wxbackend::WxPeer* p = wxbackend::PeerOf(owner)) return wxGetTopLevelParent(p->container());
     wxWindow* w = wxGetActiveWindow();
     if (!w) w = wxTheApp->GetTopWindow();
     return w ? wxGetTopLevelParent(w) : nullptr;
@@ -117,9 +111,10 @@ int FilterIndex(GtkFileChooser* chooser) {
 
 }  // namespace
 
-bool RunFileDialog(Window*, FileDialogKind kind, FileDialogData& data) {
-    wxWindow* owner = OwnerWindow();
-    if (!wxTheApp) return false;
+bool RunFileDialog(Window* ownerWindow, FileDialogKind kind, FileDialogData& data) {
+    wxbackend::EnsureStarted();
+    if (!wxbackend::Started()) return false;
+    wxWindow* owner = OwnerWindow(ownerWindow);
     const bool save = kind == FileDialogKind::Save;
     const std::string title = data.title.empty() ? (save ? "Save As" : "Open") : Utf8(data.title);
     GtkWindow* parent = owner ? GTK_WINDOW(owner->GetHandle()) : nullptr;
@@ -160,9 +155,10 @@ bool RunFileDialog(Window*, FileDialogKind kind, FileDialogData& data) {
     return ok;
 }
 
-bool RunFontDialog(Window*, std::string_view title, FontDescription& font) {
-    wxWindow* owner = OwnerWindow();
-    if (!wxTheApp) return false;
+bool RunFontDialog(Window* ownerWindow, std::string_view title, FontDescription& font) {
+    wxbackend::EnsureStarted();
+    if (!wxbackend::Started()) return false;
+    wxWindow* owner = OwnerWindow(ownerWindow);
     const wxSize ppi = wxScreenDC().GetPPI();
     const double dpi = ppi.y > 0 ? ppi.y : 96.0;
     // Negative heights are the character height, positive ones the cell's; both near enough to points.
