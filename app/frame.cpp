@@ -172,7 +172,9 @@ void myFrame::CmExit() {
 ui::Result myFrame::EvTerminationSignal(ui::WParam, ui::LParam) {
     if (platform::TakeTerminationSignals() > 0) {
         DebugLog("Termination signal: Exit");
+        terminating_ = true;
         SendCommand(kCmExit);
+        terminating_ = false;
     }
     return 0;
 }

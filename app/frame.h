@@ -187,6 +187,7 @@ private:
     std::uint32_t interval_ = 50;  // ms of timer 1
     bool timer1Running_ = false;
     bool closeGuard_ = true;
+    bool terminating_ = false;  // the close comes from SIGTERM or SIGINT: nobody to ask
     bool wasPaused_ = false;
     bool inactive_ = false;
     myInfo* infoWindow_ = nullptr;

@@ -190,7 +190,11 @@ void myFrame::CmCloseView() {
 
 bool myFrame::CanClose() {
     EraseTransientMarkers();
-    if (viewChanged_ && viewOpen_) {
+    if (viewChanged_ && viewOpen_ && terminating_) {
+        // Nobody may be there to answer: what has a name is kept.
+        if (gNewView) DebugLog("The new view's changes are not saved: it has no name");
+        else if (!WriteViewFile()) DebugLog("Could not save view %s", SlashedName(gMapName).c_str());
+    } else if (viewChanged_ && viewOpen_) {
         const bool saved = gPaused;
         gPaused = true;
         const int answer = ui::MessageBox(this, "Do you want to save?", "The view has changed.",

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -9,6 +11,7 @@
 #include "app/map_pane.h"
 #include "app/view_list.h"
 #include "app/view_names.h"
+#include "core/helpers.h"
 #include "core/view.h"
 #include "platform/sys/files.h"
 #include "platform/ui/recent_files.h"
@@ -323,16 +326,40 @@ TEST_F(ViewCommands, SaveOnANewViewAsksForANameAndCancelKeepsItUntitled) {
 TEST_F(ViewCommands, ASaveThatCannotBeWrittenSaysSoAndStaysChanged) {
     Open("ALPHA");
     ChangeIt();
-    std::filesystem::create_directory("locked");
-    std::filesystem::permissions("locked", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    hl::ScriptFileDialogAnswer("locked/Copy");
+    hl::ScriptFileDialogAnswer("no-such-folder/Copy");  // a folder the dialog's user mistyped
     ASSERT_TRUE(frame_->SendCommand(kCmSaveViewAs));
-    std::filesystem::permissions("locked", std::filesystem::perms::owner_all);
-    if (std::filesystem::exists("locked/Copy")) GTEST_SKIP() << "the folder could be written anyway (root)";
     ASSERT_EQ(hl::MessageBoxCalls().size(), 1u);
-    EXPECT_EQ(hl::MessageBoxCalls()[0].text, "Cannot write the view file \"locked/Copy\".");
+    EXPECT_EQ(hl::MessageBoxCalls()[0].text,
+              "Cannot write the view file \"" + dir_.path() + "/no-such-folder/Copy\".");
     EXPECT_TRUE(frame_->viewChanged());
     EXPECT_EQ(gMapName, "ALPHA");
+    // Exit then asks, and a Yes that cannot write keeps the program up.
+    std::filesystem::remove("ALPHA");
+    std::filesystem::create_directory("ALPHA");  // the view's file is a folder now
+    hl::ScriptMessageBoxAnswer(ui::IdYes);
+    frame_->SendCommand(kCmExit);
+    EXPECT_FALSE(Closed());
+    EXPECT_TRUE(frame_->viewChanged());
+}
+
+// SIGTERM ends the program as Exit does, but nobody may be there to answer:
+// a changed view with a name is saved, one without a name is let go.
+TEST_F(ViewCommands, ATerminationSignalSavesAChangedViewWithoutAsking) {
+    for (const bool titled : {true, false}) {
+        SCOPED_TRACE(titled);
+        if (!frame_) frame_ = Start();
+        ASSERT_NE(frame_, nullptr);
+        Open(titled ? "BETA" : "");
+        ChangeIt();
+        ASSERT_EQ(::raise(SIGTERM), 0);
+        DelayPumping(20);
+        EXPECT_TRUE(Closed());
+        EXPECT_TRUE(hl::MessageBoxCalls().empty());
+        EXPECT_TRUE(hl::FileDialogCalls().empty());
+        EXPECT_EQ(Line("BETA", "DOTS: "), "DOTS: MOMENT RELEASE");
+        app_.reset();
+        frame_ = nullptr;
+    }
 }
 
 // ---- closing -----------------------------------------------------------------------------
