@@ -15,6 +15,8 @@
 #include "map/quake_symbols.h"
 #include "platform/ui/ui.h"
 
+namespace gfx = platform::gfx;
+
 std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptions;
 std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptionsSphere;
 

@@ -18,6 +18,8 @@
 #include "platform/gfx/image.h"
 #include "platform/sys/files.h"
 
+namespace gfx = platform::gfx;
+
 double gDotSlope = 0.0;
 double gDotIntercept = 0.0;
 std::unique_ptr<EnergyBins> gEnergyBins;

@@ -17,6 +17,8 @@
 #include "core/view.h"
 #include "platform/sys/files.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 constexpr int kFullTurn = 2 * kArcMinutesHalfTurn;  // arc-minutes

@@ -18,6 +18,8 @@
 #include "platform/sys/clock.h"
 #include "tests/app/app_fixture.h"
 
+namespace gfx = platform::gfx;
+
 namespace hl = platform::headless;
 using apptest::AppTest;
 
