@@ -29,6 +29,9 @@ extern platform::gfx::Size gSphereImageSize;  // pixels of each sphere image; it
 
 // ---- Rendering arithmetic -----------------------------------------------------------
 
+// The map area's top-left corner in pane pixels: the origin the symbols draw from.
+inline platform::gfx::Point MapOrigin() { return {gMapRect.left, gMapRect.top}; }
+
 // First value of the grid interval table (degrees) that is at least q; the last beyond it.
 double GridInterval(double q);
 // The same over the cross-section table (km).
