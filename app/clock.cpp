@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/control_panel.h"
+#include "app/event_labels.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/housekeeping.h"
@@ -132,7 +133,7 @@ void myFrame::AnimationTick() {
         AllNotesOff();
         ClearDisplayedEruptions(map);
         if (gAlertEvent && map) map->HighlightEvent(gAlertEvent, false, true);
-        if (gClockHooks.removeEventLabel) gClockHooks.removeEventLabel();
+        RemoveShownEventLabel(map);
         EraseTransientMarkers();
         StopAnimationTimer();
         StartAnimationTimer();
@@ -316,7 +317,7 @@ void myFrame::AnimationTick() {
         }
     }
 
-    if (gShowEventLabels && gClockHooks.eventLabelStep) gClockHooks.eventLabelStep();
+    if (gShowEventLabels) StepEventLabels(*this, map);
     if (gShowPlates) {
         if (gPlatesTickCounter % 20 == 0 && map) map->ShowPlates();
         ++gPlatesTickCounter;

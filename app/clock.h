@@ -34,8 +34,6 @@ extern EruptionSymbolHooks gEruptionSymbolHooks;
 
 // Work of later parts that the tick calls; an empty hook is skipped.
 struct ClockHooks {
-    void (*eventLabelStep)() = nullptr;     // EVENT LABELS: the label of the next event
-    void (*removeEventLabel)() = nullptr;   // the shown label and its window, at the end of a period
     void (*writeSphereLegend)() = nullptr;  // SCIENCE ON A SPHERE
     void (*saveSphereFrame)(childMap& pane) = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "app/commands.h"
+#include "app/event_step.h"
 #include "app/sphere_output.h"
 #include "app/startup.h"
 #include "map/overlay.h"
@@ -7,6 +8,7 @@
 
 int main(int argc, char** argv) {
     InstallCommandSeamLog();
+    InstallEventStepping();
     InstallNetworkCommands();
     InstallOverlayRenderer();
     InstallSectionAnd3DViews();

@@ -135,7 +135,7 @@ std::vector<Row> ExpectedTable() {
         {"Command", 1013, 1013, "CmMakeYourOwnMap", Seam},
         {"Command", 1014, 1014, "CmRedraw"},
         {"Command", 1015, 1015, "CmDigitize", Seam},
-        {"Command", 1017, 1017, "CmCurrentEvent", Seam},
+        {"Command", 1017, 1017, "CmCurrentEvent"},
         // Other windows
         {"Command", 1034, 1034, "CmPlay"},
         {"Command", 1035, 1035, "CmPause"},
