@@ -55,27 +55,31 @@ TimeValue QuakeTime(const QuakeRecord& q) {
 // The catalogue side of one step: the candidate found, its text and where it is drawn.
 struct Candidate {
     int index = -1;
+    bool behind = false;  // found only by turning back
     TimeValue time;
     std::string text;
     QuakeDisplayRecord quake;
     std::unique_ptr<EruptionEvent> eruption;
-    bool found() const { return index >= 0; }
+    std::optional<StepCandidate> ForChoice() const {
+        if (index < 0) return std::nullopt;
+        return StepCandidate{time, behind};
+    }
 };
 
 // One press of a step command, in the order the steps run.
 class Step {
 public:
-    Step(childMap& pane, int direction)
-        : pane_(pane), s_(State()), direction_(direction), quakeEntry_(gQuakeIndex), eruptionEntry_(gEruptionIndex) {}
+    Step(childMap& pane, int direction) : pane_(pane), s_(State()), direction_(direction) {}
 
     void Run() {
         Pause();
         ClearMap();
         OpenCatalogues();
         if (!ChooseMode()) return;
+        ForgetIfTheClockMoved();
         if (quakes_) FindQuake();
         if (eruptions_ && direction_ != 0) FindEruption();
-        const SteppedKind kind = Choose();
+        const SteppedKind kind = ChooseStepped(direction_, quake_.ForChoice(), eruption_.ForChoice());
         if (kind == SteppedKind::None) {
             // Nothing is drawn and neither cursor moves.
             gQuakeIndex = quakeEntry_;
@@ -84,7 +88,7 @@ public:
         }
         const double radius = kind == SteppedKind::Quake ? ShowQuake() : ShowSteppedEruption();
         DrawInformationBox(kind, radius);
-        s_.lastDirection = direction_;
+        Remember(kind);
     }
 
 private:
@@ -112,12 +116,10 @@ private:
                 gQuakeDisplayRecord = *opened;
                 gNextQuakeRecord = opened->quake;
             }
-            quakeEntry_ = gQuakeIndex;
         }
-        if (!gEruptionCatalogue && gShowEruptions) {
-            OpenEruptionCatalogue();
-            eruptionEntry_ = gEruptionIndex;
-        }
+        if (!gEruptionCatalogue && gShowEruptions) OpenEruptionCatalogue();
+        quakeEntry_ = gQuakeIndex;
+        eruptionEntry_ = gEruptionIndex;
     }
 
     bool ChooseMode() {
@@ -129,19 +131,31 @@ private:
         return quakes_ || eruptions_;
     }
 
+    // The cursors say where the last step left off only while nothing else
+    // moved them: after Play, scrubbing or a new view the clock's own
+    // position (the next event to draw) is where stepping starts.
+    void ForgetIfTheClockMoved() {
+        if (s_.shownKind == SteppedKind::None) return;
+        if (gQuakeIndex == s_.quakeCursor && gEruptionIndex == s_.eruptionCursor && gAnimationTime == s_.clock) return;
+        s_.lastDirection = 0;
+        s_.shownKind = SteppedKind::None;
+        s_.shownIndex = -1;
+    }
+
     static int Clamp(int index, int count) { return count > 0 ? std::clamp(index, 0, count - 1) : -1; }
+
+    // Found behind the unclamped start: the search turned back at an end.
+    bool Behind(int found, int start) const { return direction_ * (found - start) < 0; }
 
     void FindQuake() {
         const int count = gQuakeCount;
-        gQuakeIndex = Clamp(StepStartIndex(gQuakeIndex, direction_, s_.lastDirection, s_.lastWasQuake), count);
-        if (gQuakeIndex < 0) {
-            gQuakeIndex = quakeEntry_;
-            return;
-        }
+        const int start = StepStartIndex(gQuakeIndex, direction_, s_.lastDirection, s_.shownKind == SteppedKind::Quake);
+        if (count <= 0) return;  // an empty catalogue has nothing to step to
+        gQuakeIndex = Clamp(start, count);
         QuakeDisplayRecord r;
         if (direction_ == 0) {
             ReadQuakeAt(gQuakeCatalogue, gQuakeIndex, kFromStart, &r.quake);
-            if (IsInView(r)) Take(quake_, gQuakeIndex, r);
+            if (IsInView(r)) Take(gQuakeIndex, r);
             return;
         }
         const int found = SearchStep(gQuakeIndex, count, direction_, [&](int i) {
@@ -152,27 +166,27 @@ private:
             if (gQuakeVisibleBits) gQuakeVisibleBits->Clear(i);
             return StepVerdict::Skip;
         });
-        if (found >= 0) Take(quake_, found, r);
+        if (found < 0) return;
+        Take(found, r);
+        quake_.behind = Behind(found, start);
     }
 
-    static void Take(Candidate& c, int index, const QuakeDisplayRecord& r) {
-        c.index = index;
-        c.quake = r;
-        c.time = QuakeTime(r.quake);
-        c.text = FormatQuakeLabel(r.quake);
+    void Take(int index, const QuakeDisplayRecord& r) {
+        quake_.index = index;
+        quake_.quake = r;
+        quake_.time = QuakeTime(r.quake);
+        quake_.text = FormatQuakeLabel(r.quake);
     }
 
     void FindEruption() {
         const int count = gEruptionCount;
-        gEruptionIndex = Clamp(StepStartIndex(gEruptionIndex, direction_, s_.lastDirection, !s_.lastWasQuake), count);
-        if (gEruptionIndex < 0) {
-            gEruptionIndex = eruptionEntry_;
-            return;
-        }
+        const int start =
+            StepStartIndex(gEruptionIndex, direction_, s_.lastDirection, s_.shownKind == SteppedKind::Eruption);
+        if (count <= 0) return;
+        gEruptionIndex = Clamp(start, count);
         auto e = std::make_unique<EruptionEvent>();
         const int found = SearchStep(gEruptionIndex, count, direction_, [&](int i) {
             if (gEruptionVisibleBits && !gEruptionVisibleBits->Test(i)) return StepVerdict::Skip;
-            e->Reset();
             e->ReadAt(gEruptionCatalogue, i);
             if (e->start.t == 0.0) return StepVerdict::Skip;  // unreadable
             if (!PlaceEruption(pane_, *e)) {
@@ -183,22 +197,23 @@ private:
         });
         if (found < 0) return;
         eruption_.index = found;
+        eruption_.behind = Behind(found, start);
         eruption_.time = e->start;
         eruption_.text = FormatEruptionInfo(e->record);
         eruption_.eruption = std::move(e);
     }
 
-    SteppedKind Choose() const {
-        return ChooseStepped(direction_, quake_.found() ? std::optional(quake_.time) : std::nullopt,
-                             eruption_.found() ? std::optional(eruption_.time) : std::nullopt);
+    // The cursor of the kind the last step showed, when this step shows the
+    // other: the event left behind lies before the new one going forward
+    // and after it going back.
+    int CursorOfTheOtherKind(SteppedKind other, int entry) const {
+        if (s_.shownKind != other || direction_ == 0) return entry;
+        return s_.shownIndex + (direction_ == 1 ? 1 : 0);
     }
 
     // The dot's radius.
     double ShowQuake() {
-        s_.lastWasQuake = true;
-        s_.shownKind = SteppedKind::Quake;
-        s_.shownIndex = quake_.index;
-        gEruptionIndex = eruptionEntry_;
+        gEruptionIndex = CursorOfTheOtherKind(SteppedKind::Eruption, eruptionEntry_);
         QuakeDisplayRecord r = quake_.quake;
         const double m = pane_.DrawEventDot(r, false);
         gQuakeIndex = quake_.index + (direction_ == 1 ? 1 : 0);
@@ -211,6 +226,7 @@ private:
         if (gQuakeSoundOn && gAudio && m > 0 && m >= gMagnitudeSoundCutoff) PlayEarthquakeTone(m);
         point_ = QuakePoint(quake_.quake);
         text_ = quake_.text;
+        shownIndex_ = quake_.index;
         return DotRadius(m);
     }
 
@@ -227,10 +243,7 @@ private:
     }
 
     double ShowSteppedEruption() {
-        s_.lastWasQuake = false;
-        s_.shownKind = SteppedKind::Eruption;
-        s_.shownIndex = eruption_.index;
-        gQuakeIndex = quakeEntry_;
+        gQuakeIndex = CursorOfTheOtherKind(SteppedKind::Quake, quakeEntry_);
         EruptionEvent& e = *eruption_.eruption;
         ShowEruption(pane_, e, false, true);
         gEruptionIndex = eruption_.index + (direction_ == 1 ? 1 : 0);
@@ -239,8 +252,18 @@ private:
         if (gEruptionSoundOn && gAudio && e.record.size >= gEruptionSoundCutoff) PlayEruptionTone(e.record.size);
         point_ = {e.display.x, e.display.y};
         text_ = eruption_.text;
+        shownIndex_ = eruption_.index;
         s_.steppedEruption = std::move(eruption_.eruption);
         return 3.0 * s_.steppedEruption->record.size;
+    }
+
+    void Remember(SteppedKind kind) {
+        s_.lastDirection = direction_;
+        s_.shownKind = kind;
+        s_.shownIndex = shownIndex_;
+        s_.quakeCursor = gQuakeIndex;
+        s_.eruptionCursor = gEruptionIndex;
+        s_.clock = gAnimationTime;
     }
 
     void DrawInformationBox(SteppedKind kind, double radius) {
@@ -276,11 +299,12 @@ private:
     childMap& pane_;
     EventStepState& s_;
     const int direction_;
-    int quakeEntry_, eruptionEntry_;
+    int quakeEntry_ = 0, eruptionEntry_ = 0;
     bool quakes_ = false, eruptions_ = false;
     Candidate quake_, eruption_;
     gfx::Point point_;
     std::string text_;
+    int shownIndex_ = -1;
 };
 
 void MapPaneCommand(childMap& pane, int id) {
@@ -357,12 +381,15 @@ int SearchStep(int start, int count, int direction, const std::function<StepVerd
     return -1;
 }
 
-SteppedKind ChooseStepped(int direction, std::optional<TimeValue> quake, std::optional<TimeValue> eruption) {
+SteppedKind ChooseStepped(int direction, std::optional<StepCandidate> quake, std::optional<StepCandidate> eruption) {
     if (!quake && !eruption) return SteppedKind::None;
     if (!eruption) return SteppedKind::Quake;
     if (!quake) return SteppedKind::Eruption;
-    if (direction == 1) return *quake < *eruption ? SteppedKind::Quake : SteppedKind::Eruption;
-    return *quake >= *eruption ? SteppedKind::Quake : SteppedKind::Eruption;
+    if (quake->behind != eruption->behind) return quake->behind ? SteppedKind::Eruption : SteppedKind::Quake;
+    // Both turned back: the nearer the end is the one a step the other way would take.
+    if (quake->behind) direction = -direction;
+    if (direction == 1) return quake->time < eruption->time ? SteppedKind::Quake : SteppedKind::Eruption;
+    return quake->time >= eruption->time ? SteppedKind::Quake : SteppedKind::Eruption;
 }
 
 InfoBoxPlace PlaceInfoBox(int x, int y, int w, int h, int m, int mapWidth) {

@@ -19,14 +19,17 @@ enum class SteppedKind { None, Quake, Eruption };
 
 // Process-wide; survives views, as the catalogue cursors do.
 struct EventStepState {
-    int lastDirection = 0;      // -1, 0 or +1 of the last step that showed an event
-    bool lastWasQuake = false;  // that event was an earthquake (false: an eruption)
-    std::unique_ptr<EruptionEvent> steppedEruption;  // drawn by the last step; erased at the next
-    bool infoBox = true;        // the box is drawn; the current-event command toggles it
-    gfx::Rect lastInfoBox;      // map-area pixels of the last box with its shadow; empty when none
-    // What the last step showed, for the read-outs and tests.
+    int lastDirection = 0;  // -1, 0 or +1 of the last step that showed an event
+    // What that step showed; None before the first step and once the clock
+    // has moved the cursors since.
     SteppedKind shownKind = SteppedKind::None;
     std::int32_t shownIndex = -1;  // record number in its catalogue
+    std::unique_ptr<EruptionEvent> steppedEruption;  // drawn by the last step; erased at the next
+    bool infoBox = true;    // the box is drawn; the current-event command toggles it
+    gfx::Rect lastInfoBox;  // map-area pixels of the last box with its shadow; empty when none
+    // The cursors and the clock as the last step left them.
+    std::int32_t quakeCursor = -1, eruptionCursor = -1;
+    TimeValue clock;
 };
 EventStepState& EventStepping();
 // Forgets everything, the stepped eruption included (tests).
@@ -53,8 +56,17 @@ enum class StepVerdict { Skip, Candidate };
 // -1 when none, and always for an empty catalogue or direction 0.
 int SearchStep(int start, int count, int direction, const std::function<StepVerdict(int)>& test);
 
-// With both kinds found: forward a tie shows the eruption, backward the earthquake.
-SteppedKind ChooseStepped(int direction, std::optional<TimeValue> quake, std::optional<TimeValue> eruption);
+// A kind's candidate for a step: its time, and whether the search found it
+// only by turning back at the catalogue's end.
+struct StepCandidate {
+    TimeValue time;
+    bool behind = false;
+};
+// Which of the two a step shows. A candidate in the step's direction goes
+// before one found by turning back; among two, forward a tie shows the
+// eruption and backward the earthquake, which walks both catalogues in one
+// order either way. Two found by turning back show the one nearer the end.
+SteppedKind ChooseStepped(int direction, std::optional<StepCandidate> quake, std::optional<StepCandidate> eruption);
 
 struct InfoBoxPlace {
     gfx::Point topLeft;  // of the measured text, map-area pixels
