@@ -76,12 +76,14 @@ protected:
         }
         std::fclose(f);
     }
-    // 2000-01-01 to 01-05 over the whole world, one hour a second; extra lines go last.
-    static void WriteView(const std::string& extra) {
+    // From 2000-01-01 00:00 (to 01-05 by default) over the whole world, one
+    // hour a second; extra lines go last.
+    static void WriteView(const std::string& extra, int endDay = 5, int endHour = 0) {
         TempDir::Write("TV",
                        "LEFT LONGITUDE: -180\nRIGHT LONGITUDE: 180\nSOUTH LATITUDE: -70\nNORTH LATITUDE: 75\n"
                        "MINIMUM YEAR: 2000\nMINIMUM MONTH: 1\nMINIMUM DAY: 1\nMINIMUM HOUR: 0\n"
-                       "MAXIMUM YEAR: 2000\nMAXIMUM MONTH: 1\nMAXIMUM DAY: 5\nMAXIMUM HOUR: 0\n"
+                       "MAXIMUM YEAR: 2000\nMAXIMUM MONTH: 1\nMAXIMUM DAY: " + std::to_string(endDay) +
+                           "\nMAXIMUM HOUR: " + std::to_string(endHour) + "\n"
                        "DAYS PER SECOND: 0\nMINUTES PER SECOND: 60\nSECONDS PER SECOND: 0\n"
                        "MINIMUM MAGNITUDE: 2\nMAXIMUM MAGNITUDE: 9\nEVENT FILE: T.HY4\nERUPTION FILE: T.ERB\n"
                        "DOTS: WHITE\nPLATES: NO\n" +
