@@ -418,7 +418,7 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{"CtrlM", true, 13, 0, 1013, false, false},
                     KeyCase{"CtrlR", true, 18, 0, 1014, false, true},
                     KeyCase{"CtrlD", true, 4, 0, 1015, false, false},
-                    KeyCase{"CtrlB", true, 2, 0, 1017, false, false}),
+                    KeyCase{"CtrlB", true, 2, 0, 1017, false, true}),
     [](const testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
 
 using WithoutMenuBar = AppTest;
