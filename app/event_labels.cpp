@@ -99,6 +99,14 @@ void EraseFromSphere(childMap* map) {
     s.sphereBox = {};
 }
 
+// A view read without being opened frees the labels the cursor points at.
+EventLabelRecord* Listed(EventLabelRecord* label) {
+    if (!label) return nullptr;
+    for (const auto& l : gEventLabels)
+        if (l.get() == label) return label;
+    return nullptr;
+}
+
 }  // namespace
 
 // ---- the window -----------------------------------------------------------------------------
@@ -216,6 +224,8 @@ void StartEventLabels(childMap* map) {
 
 void StepEventLabels(myFrame& frame, childMap* map) {
     const bool sphere = Sphere();
+    gNextEventLabel = Listed(gNextEventLabel);
+    if (gShownEventLabel && !Listed(gShownEventLabel)) RemoveShownEventLabel(map);
     if (EventLabelRecord* shown = gShownEventLabel) {
         if (sphere && map) DrawOnSphere(*map, *shown);
         if (--shown->countdown <= 0) RemoveShownEventLabel(map);

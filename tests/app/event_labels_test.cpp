@@ -150,6 +150,23 @@ TEST_F(Labels, ViewOpeningAndTheEndOfThePeriodTakeTheLabelAway) {
     EXPECT_EQ(ShownText(), "-");
 }
 
+TEST_F(Labels, AViewReadWithoutBeingOpenedTakesItsLabelsWithIt) {
+    WriteQuakes({Quake(3, 0, 0)});
+    WriteView(std::string("EARTHQUAKES: YES\nVOLCANOES: NO\n") + kTwoLabels);
+    myFrame* f = OpenTestView();
+    Tick(kFirstLabelTick);
+    ASSERT_EQ(ShownText(), "First");
+    // The button menu reads its group's view; the clock may tick once more before a view opens.
+    TempDir::Write("OTHER", "EVENT LABELS: YES\n");
+    ASSERT_EQ(ReadViewFile("OTHER"), 0);
+    gShowEventLabels = true;
+    Tick();
+    EXPECT_EQ(ShownText(), "-");
+    EXPECT_EQ(gShownEventLabel, nullptr);
+    EXPECT_EQ(gNextEventLabel, nullptr);
+    EXPECT_EQ(Map(f)->children().size(), 0u);
+}
+
 TEST_F(Labels, NoneWithEventLabelsOff) {
     WriteQuakes({Quake(3, 0, 0)});
     std::string off = kTwoLabels;
