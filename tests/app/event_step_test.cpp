@@ -225,7 +225,7 @@ TEST_F(Stepping, PlayGoesOnFromTheSteppedEventWithTheNextRecord) {
 }
 
 TEST_F(Stepping, TheInformationBoxAndCtrlBTogglingIt) {
-    WriteQuakes({Quake(1, 0, 10, 0.0, 0.0)});
+    WriteQuakes({Quake(1, 0, 10, 0.0, 0.0), Quake(1, 0, 20, 0.0, 100.0)});
     WriteView("EARTHQUAKES: YES\nVOLCANOES: NO\n");
     myFrame* f = OpenTestView();
     childMap* map = Map(f);
@@ -250,11 +250,14 @@ TEST_F(Stepping, TheInformationBoxAndCtrlBTogglingIt) {
     EXPECT_TRUE(EventStepping().infoBox);
     EXPECT_EQ(map->backBuffer().At(inside.x, inside.y), ColorOf(4));
 
-    // The next press of a step button takes the old box away first.
-    Panel(f)->SendCommand(kPanelStepBack);
+    // The next step takes the old box away, and Play the last one.
+    Press(f, "N", {}, {});
+    EXPECT_EQ(EventStepping().shownIndex, 1);
+    EXPECT_EQ(map->backBuffer().At(shadow.x, shadow.y), map->mapImageSurface()->At(shadow.x, shadow.y));
+    const gfx::Rect last = EventStepping().lastInfoBox.translated(o);
     Panel(f)->SendCommand(801);
     hl::Advance(100);
-    EXPECT_EQ(map->backBuffer().At(shadow.x, shadow.y), map->mapImageSurface()->At(shadow.x, shadow.y));
+    EXPECT_EQ(map->backBuffer().At(last.left + 2, last.top + 2), map->mapImageSurface()->At(last.left + 2, last.top + 2));
 }
 
 TEST_F(Stepping, AnEruptionsBoxIsYellowAndItsSymbolGoesAtTheNextStep) {
