@@ -41,8 +41,6 @@ ShownLabel& Shown() {
     return shown;
 }
 
-gfx::Point MapOrigin() { return {gMapRect.left, gMapRect.top}; }
-
 bool Sphere() { return gControls[kControlScienceOnASphere] != 0; }
 
 const std::shared_ptr<const gfx::Font>& SphereFont() {

@@ -38,8 +38,6 @@ EventStepState& State() {
     return state;
 }
 
-gfx::Point MapOrigin() { return {gMapRect.left, gMapRect.top}; }
-
 std::shared_ptr<const gfx::Font> InfoFont() {
     if (!gFonts[kFontInfo]) return nullptr;
     const ConfigFont& f = *gFonts[kFontInfo];

@@ -1,6 +1,5 @@
 #include "app/commands.h"
 #include "app/event_step.h"
-#include "app/sphere_output.h"
 #include "app/startup.h"
 #include "map/overlay.h"
 #include "map/section3d.h"
@@ -12,6 +11,5 @@ int main(int argc, char** argv) {
     InstallNetworkCommands();
     InstallOverlayRenderer();
     InstallSectionAnd3DViews();
-    InstallSphereOutput();
     return OwlMain(argc, argv);
 }
