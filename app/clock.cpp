@@ -102,7 +102,10 @@ void myFrame::CmRepeat() {
 
 void myFrame::CmRedraw() {
     gRedrawMap = true;
-    EraseTransientMarkers();
+    if (layout_) {
+        EraseTransientMarkers();
+        if (gControlPanelHooks.hideFloatingLegend) gControlPanelHooks.hideFloatingLegend();
+    }
     StopAnimationTimer();
     if (layout_) {
         if (childMap* map = layout_->mapPane()) map->SetHighlightShown(true);

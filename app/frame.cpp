@@ -165,19 +165,22 @@ void myFrame::CmStartScreen() {
 
 void myFrame::CmExit() {
     if (!closeGuard_) return;
-    CloseOnce();
+    // A close the user cancelled leaves Exit armed for the next time.
+    if (!CloseOnce()) closeGuard_ = true;
 }
 
 ui::Result myFrame::EvTerminationSignal(ui::WParam, ui::LParam) {
     if (platform::TakeTerminationSignals() > 0) {
         DebugLog("Termination signal: Exit");
+        terminating_ = true;
         SendCommand(kCmExit);
+        terminating_ = false;
     }
     return 0;
 }
 
-void myFrame::CloseOnce() {
+bool myFrame::CloseOnce() {
     closeGuard_ = false;
     gCanClose = true;
-    CloseWindow();
+    return CloseWindow();
 }

@@ -10,6 +10,7 @@
 
 #include "app/commands.h"
 #include "app/housekeeping.h"
+#include "platform/ui/common_dialogs.h"
 #include "platform/ui/frame.h"
 #include "platform/ui/menu.h"
 
@@ -73,6 +74,24 @@ public:
     int eruptionsShown() const { return eruptionsShown_; }
     double lastStep() const { return lastStep_; }
     HousekeepingState& housekeeping() { return housekeeping_; }
+
+    // ---- the view commands (app/view_commands.cpp)
+    void CmOpenView();      // 24500: a view chosen in the file dialog
+    void CmCloseView();     // 24339: saved when changed, then the start screen
+    void CmSaveView();      // 24333, 1011
+    void CmSaveViewAs();    // 24334
+    void CmOpenViewList();  // 24332: a list of views chosen, and its folder's settings
+    void CmEditViewList();  // 24335: a list of views opened in the text editor
+    void CmStepViewList(int id);  // 1101 next, 1102 previous view of the group
+    void CmTemplateView(int id);  // 1001..1009
+    void CmOpenListView();        // 1045: the group's current view
+    // Exit and the close box: a changed view is offered for saving first.
+    bool CanClose() override;
+    // Save View without the command: false when the user cancelled its Save As
+    // or the file could not be written, and the view stays changed.
+    bool SaveCurrentView();
+    // The file-dialog data all the file commands share.
+    platform::ui::FileDialogData& fileDialogData() { return fileDialog_; }
 
     // ---- commands
     void CmExit();
@@ -154,16 +173,23 @@ private:
     // A kiosk screen is up: the caption and flags of no view; the first window goes.
     void NoViewShown();
     void LogVersion();
-    void CloseOnce();
+    bool CloseOnce();  // false when the close was refused
     // Checks or enables an item in whichever loaded popup holds it.
     void CheckItem(int id, bool on);
     void EnableItem(int id, bool on);
 
-    // file-dialog data: added with the file commands
+    // Save View As: false when cancelled or not written.
+    bool SaveViewAs();
+    // Pauses, closes the information windows, silences the music, erases the
+    // markers and writes the configuration; returns the pause it replaced.
+    bool QuietView();
+
+    platform::ui::FileDialogData fileDialog_;
     double lastStep_ = 0.0;
     std::uint32_t interval_ = 50;  // ms of timer 1
     bool timer1Running_ = false;
     bool closeGuard_ = true;
+    bool terminating_ = false;  // the close comes from SIGTERM or SIGINT: nobody to ask
     bool wasPaused_ = false;
     bool inactive_ = false;
     myInfo* infoWindow_ = nullptr;

@@ -53,13 +53,13 @@ const ui::ResponseTable& myFrame::Table() {
         // The bar.
         ON_RANGE(kCmMenuBarFirst, kCmMenuBarLast, CmMenuBar),
         // File (Exit, 24310, is the platform frame's own).
-        SEAM(kCmOpenView, CmOpenView),
+        ON(kCmOpenView, CmOpenView),
         ON(kCmNewView, CmNewView),
-        SEAM(kCmCloseView, CmCloseView),
-        SEAM(kCmSaveView, CmSaveView),
-        SEAM(kCmSaveViewAs, CmSaveViewAs),
-        SEAM(kCmOpenViewList, CmOpenViewList),
-        SEAM(kCmEditViewList, CmEditViewList),
+        ON(kCmCloseView, CmCloseView),
+        ON(kCmSaveView, CmSaveView),
+        ON(kCmSaveViewAs, CmSaveViewAs),
+        ON(kCmOpenViewList, CmOpenViewList),
+        ON(kCmEditViewList, CmEditViewList),
         // Control.
         SEAM(kCmSetDates, CmSetDates),
         ON_RANGE(kCmSpeedFirst, kCmSpeedLast, CmSpeed),
@@ -137,9 +137,9 @@ const ui::ResponseTable& myFrame::Table() {
         SEAM(kCmAbout, CmAbout),
         ON(kCmExit, CmExit),
         // Sent only by accelerators.
-        SEAM_RANGE(kCmTemplateViewFirst, kCmTemplateViewLast, CmTemplateView),
-        SEAM_RANGE(kCmNextListView, kCmPreviousListView, CmStepViewList),
-        SEAM(kCmSaveViewKey, CmSaveView),
+        ON_RANGE(kCmTemplateViewFirst, kCmTemplateViewLast, CmTemplateView),
+        ON_RANGE(kCmNextListView, kCmPreviousListView, CmStepViewList),
+        ON(kCmSaveViewKey, CmSaveView),
         SEAM(kCmAddCityKey, CmAddCity),
         SEAM(kCmMakeYourOwnMapKey, CmMakeYourOwnMap),
         ON(kCmRedrawKey, CmRedraw),
@@ -149,7 +149,7 @@ const ui::ResponseTable& myFrame::Table() {
         ON(kCmPlay, CmPlay),
         ON(kCmPause, CmPause),
         ON(kCmRestartClock, CmRestartClock),
-        SEAM(kCmOpenListView, CmOpenListView),
+        ON(kCmOpenListView, CmOpenListView),
         SEAM(kCmCrossSectionPicked, CmCrossSectionPicked),
         ON(kCmStartScreen, CmStartScreen),
         ON(kCmShowSelectGroup, CmShowSelectGroup),
@@ -193,15 +193,6 @@ void myFrame::CeViewOpen(ui::CommandEnabler& ce) { ce.Enable(viewOpen_); }
 void myFrame::CeInteractive3D(ui::CommandEnabler& ce) { ce.Enable(g3DView); }
 
 void myFrame::CePopulation(ui::CommandEnabler& ce) { ce.Enable(!gPopulationFile.empty()); }
-
-ui::Result myFrame::CmOpenRecentView(ui::WParam index, ui::LParam) {
-    if (!gApplication) return 0;
-    std::string name = gApplication->recentViews().Entry(static_cast<int>(index));
-    if (name.size() > quorvelApp::kRecentTextMax) name.resize(quorvelApp::kRecentTextMax);
-    DebugLog("Open view from File pulldown: %s", name.c_str());
-    OpenView(name.c_str());
-    return 0;
-}
 
 void myFrame::SetPopupChecks(int k) {
     ui::Menu* menu = popup(k);

@@ -11,6 +11,7 @@
 #include "app/view_open.h"
 #include "app/select_window.h"
 #include "app/view_list.h"
+#include "app/view_names.h"
 #include "app/welcome.h"
 #include "core/config.h"
 #include "core/eruption.h"
@@ -108,7 +109,7 @@ void myFrame::OpenView(const char* name) {
 
     StartEventLabels(layout_ ? layout_->mapPane() : nullptr);
 
-    SetCaption(ViewCaption(gCurrentDirectory, gMapName));
+    SetCaption(ViewCaption(gCurrentDirectory, SlashedName(gMapName)));
 
     viewChanged_ = false;
     viewOpen_ = true;

@@ -49,7 +49,9 @@ ViewPeriod ComputeViewPeriod(TimeValue start, TimeValue viewEnd, int daysToLoop,
 
 std::string ViewCaption(const std::string& folder, const std::string& viewName) {
     std::string path = folder;
-    if (!viewName.empty()) {
+    if (!viewName.empty() && viewName.front() == '/') {
+        path = viewName;  // a view from another folder names its own
+    } else if (!viewName.empty()) {
         if (!path.empty() && path.back() != '/') path += '/';
         path += viewName;
     }

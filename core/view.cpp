@@ -203,6 +203,12 @@ std::string Upper(std::string_view s) {
     return out;
 }
 
+// A view in another folder keeps its folder's spelling: only the name is upper-cased.
+std::string UpperNamePart(std::string_view s) {
+    const std::size_t cut = s.find_last_of("/\\") + 1;
+    return std::string(s.substr(0, cut)) + Upper(s.substr(cut));
+}
+
 // CRs count as blanks: one left at the end of a value would come back from
 // the next read as the CR of a CR LF, and be gone.
 std::string TrimBlanks(std::string_view s) {
@@ -607,7 +613,7 @@ int ReadViewFile(const std::string& name) { return ReadViewFile(name.c_str()); }
 int ReadViewFile(const char* name) {
     bool named = name && *name;
     gViewZoomed = false;
-    if (named) gMapName = Upper(name);
+    if (named) gMapName = UpperNamePart(name);
     // The open catalogues belong to the view being replaced.
     ForgetCatalogues();
     ForgetDataFileProblems();

@@ -11,6 +11,8 @@ packages=(
   libpng-dev libpng++-dev zlib1g-dev libjpeg62-turbo-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
   libwxgtk3.2-dev libcairo2-dev xvfb xauth  # cairo: the wx backend hands its back buffers to it
+  libgtk-3-dev  # the file chooser is driven through GTK itself
+  xdotool  # the Xvfb test that drives the menus and the file dialog
   libsdl2-dev libfluidsynth-dev timgm6mb-soundfont  # sound: audio output, MIDI synthesis, a small GM sound font
   locales  # the de_DE source of the comma-locale test run
   clang libclang-rt-14-dev  # scripts/fuzz.sh: libFuzzer and the sanitizers

@@ -124,6 +124,14 @@ long long RoundDiv(long long num, long long den) {  // den > 0, num >= 0
 
 }  // namespace
 
+std::string DrawingFamily(std::string_view face) {
+    const std::string name = Trim(Lower(face));
+    for (const auto& m : kFaceMap) {
+        if (m.name == name) return m.family;
+    }
+    return Trim(std::string(face));
+}
+
 std::shared_ptr<const Font> Font::Create(std::string_view face, int height, int weight, Slant slant) {
     std::string name = Trim(Lower(face));
     const char* family = nullptr;

@@ -82,6 +82,10 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// The installed family a face name of the platform is drawn with ("Arial"
+// is "Liberation Sans"); a name it does not map comes back as given.
+std::string DrawingFamily(std::string_view face);
+
 // The Unicode character of a Windows-1252 byte; the five unassigned bytes map
 // to the C1 control of the same value.
 char32_t Windows1252ToUnicode(unsigned char c);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/ui/common_dialogs.h"
 #include "platform/ui/geometry.h"
 #include "platform/ui/ui.h"
 
@@ -54,6 +55,12 @@ int TrackPopup(Window& owner, const Menu& menu, Point screen);
 // Runs the program's message loop until QuitLoop.
 int RunLoop(Application& app);
 void QuitLoop(int code);
+
+// The system's file dialog: true on OK, with data.fileName the chosen path
+// (absolute) and data.filterIndex the entry in use.
+bool RunFileDialog(Window* owner, FileDialogKind kind, FileDialogData& data);
+// The system's font dialog: true on OK, with font the choice.
+bool RunFontDialog(Window* owner, std::string_view title, FontDescription& font);
 
 // Pixels per dialog unit times 4 (x) and 8 (y) for a dialog's font.
 Size DialogBaseUnits(std::string_view face, int pointSize);

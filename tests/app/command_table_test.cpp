@@ -45,13 +45,13 @@ std::vector<Row> ExpectedTable() {
         {"Message", 1, 1, "EvTerminationSignal"},
         {"Command", 180, 187, "CmMenuBar"},
         // File
-        {"Command", 24500, 24500, "CmOpenView", Seam},
+        {"Command", 24500, 24500, "CmOpenView"},
         {"Command", 24331, 24331, "CmNewView"},
-        {"Command", 24339, 24339, "CmCloseView", Seam},
-        {"Command", 24333, 24333, "CmSaveView", Seam},
-        {"Command", 24334, 24334, "CmSaveViewAs", Seam},
-        {"Command", 24332, 24332, "CmOpenViewList", Seam},
-        {"Command", 24335, 24335, "CmEditViewList", Seam},
+        {"Command", 24339, 24339, "CmCloseView"},
+        {"Command", 24333, 24333, "CmSaveView"},
+        {"Command", 24334, 24334, "CmSaveViewAs"},
+        {"Command", 24332, 24332, "CmOpenViewList"},
+        {"Command", 24335, 24335, "CmEditViewList"},
         // Control
         {"Command", 132, 132, "CmSetDates", Seam},
         {"Command", 300, 324, "CmSpeed"},
@@ -128,9 +128,9 @@ std::vector<Row> ExpectedTable() {
         {"Command", 2009, 2009, "CmAbout", Seam},
         {"Command", 138, 138, "CmExit"},
         // Keys only
-        {"Command", 1001, 1009, "CmTemplateView", Seam},
-        {"Command", 1101, 1102, "CmStepViewList", Seam},
-        {"Command", 1011, 1011, "CmSaveView", Seam},
+        {"Command", 1001, 1009, "CmTemplateView"},
+        {"Command", 1101, 1102, "CmStepViewList"},
+        {"Command", 1011, 1011, "CmSaveView"},
         {"Command", 1012, 1012, "CmAddCity", Seam},
         {"Command", 1013, 1013, "CmMakeYourOwnMap", Seam},
         {"Command", 1014, 1014, "CmRedraw"},
@@ -140,7 +140,7 @@ std::vector<Row> ExpectedTable() {
         {"Command", 1034, 1034, "CmPlay"},
         {"Command", 1035, 1035, "CmPause"},
         {"Command", 1036, 1036, "CmRestartClock"},
-        {"Command", 1045, 1045, "CmOpenListView", Seam},
+        {"Command", 1045, 1045, "CmOpenListView"},
         {"Command", 1048, 1048, "CmCrossSectionPicked", Seam},
         {"Command", 1057, 1057, "CmStartScreen"},
         {"Command", 1060, 1060, "CmShowSelectGroup"},
@@ -291,6 +291,10 @@ TEST_F(FrameCommands, EveryItemIsEnabledAsItsEnablerAndHandlerSay) {
         {149, 149, false, true},    {1014, 1014, false, true},  {40051, 40051, false, true},
         {123, 127, false, true},    {365, 365, false, true},    {40038, 40038, false, false},
         {40049, 40049, false, false}, {1016, 1016, false, false}, {1010, 1010, false, false},
+        // the view commands
+        {24500, 24500, true, true}, {24332, 24332, true, true}, {24335, 24335, true, true},
+        {24339, 24339, false, true}, {24333, 24334, false, true}, {1011, 1011, false, true},
+        {1001, 1009, true, true},   {1101, 1102, true, true},   {1045, 1045, true, true},
     };
     // Every seam, from the table itself.
     for (const auto& e : myFrame::Table().entries()) {
@@ -353,22 +357,22 @@ TEST_F(FrameCommands, TheMenuBarShowsTheSameStatesInItsPopups) {
 TEST_F(FrameCommands, ASeamReachedAnywayIsReportedWithItsName) {
     ASSERT_NE(frame_, nullptr);
     ExpectUnbuiltCommands expect;
-    EXPECT_TRUE(frame_->SendCommand(kCmOpenListView));
+    EXPECT_TRUE(frame_->SendCommand(kCmCrossSectionPicked));
     EXPECT_TRUE(frame_->SendCommand(40027));
     ASSERT_EQ(Unbuilt().calls.size(), 2u);
-    EXPECT_EQ(Unbuilt().calls[0].id, kCmOpenListView);
-    EXPECT_EQ(Unbuilt().calls[0].name, "CmOpenListView");
+    EXPECT_EQ(Unbuilt().calls[0].id, kCmCrossSectionPicked);
+    EXPECT_EQ(Unbuilt().calls[0].name, "CmCrossSectionPicked");
     EXPECT_EQ(Unbuilt().calls[1].name, "CmFont");
 }
 
 TEST_F(FrameCommands, TheProgramLogsEachSeamOnce) {
     ASSERT_NE(frame_, nullptr);
     InstallCommandSeamLog();
-    frame_->SendCommand(kCmOpenListView);
-    frame_->SendCommand(kCmOpenListView);
+    frame_->SendCommand(kCmCrossSectionPicked);
+    frame_->SendCommand(kCmCrossSectionPicked);
     testsupport::InstallUnbuiltCommandCheck();
     const auto lines = DebugLines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Command 1045 (CmOpenListView) is not built yet"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Command 1048 (CmCrossSectionPicked) is not built yet"), 1);
 }
 
 // Keys: (virtual key or character, its command, sent without a view, sent with one).
@@ -398,21 +402,24 @@ TEST_P(FrameKeys, ReachTheirCommandOnlyWhenItsEnablerAllows) {
         if (c.character) hl::Char(*frame_, c.key);
         else hl::KeyDown(*frame_, c.key, c.modifiers);
     };
+    // The template views are still to come; the new view has no name, so Save asks for one.
+    SetMissingSeamHandler([](const std::string& step) { EXPECT_EQ(step.rfind("template view ", 0), 0u) << step; });
     press();
     EXPECT_EQ(CommandsSent(c.id), c.noView ? 1 : 0) << "without a view";
     OpenAView();
+    if (c.id == kCmSaveViewKey) hl::ScriptFileDialogCancel();
     press();
     EXPECT_EQ(CommandsSent(c.id), (c.noView ? 1 : 0) + (c.withView ? 1 : 0)) << "with a view";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Accelerators, FrameKeys,
-    testing::Values(KeyCase{"PageDown", false, ui::key::kPageDown, 0, 1101, false, false},
-                    KeyCase{"PageUp", false, ui::key::kPageUp, 0, 1102, false, false},
-                    KeyCase{"F1", false, ui::key::kF1, 0, 1001, false, false},
-                    KeyCase{"F9", false, ui::key::kF1 + 8, 0, 1009, false, false},
+    testing::Values(KeyCase{"PageDown", false, ui::key::kPageDown, 0, 1101, true, true},
+                    KeyCase{"PageUp", false, ui::key::kPageUp, 0, 1102, true, true},
+                    KeyCase{"F1", false, ui::key::kF1, 0, 1001, true, true},
+                    KeyCase{"F9", false, ui::key::kF1 + 8, 0, 1009, true, true},
                     KeyCase{"Enter", false, ui::key::kReturn, 0, 1010, false, false},
-                    KeyCase{"CtrlS", true, 19, 0, 1011, false, false},
+                    KeyCase{"CtrlS", true, 19, 0, 1011, false, true},
                     KeyCase{"CtrlA", true, 1, 0, 1012, false, false},
                     KeyCase{"CtrlT", true, 20, 0, 1016, false, false},
                     KeyCase{"CtrlM", true, 13, 0, 1013, false, false},

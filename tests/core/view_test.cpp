@@ -531,6 +531,14 @@ TEST_F(ViewTest, SavedToTheFileItWasOpenedFrom) {
     EXPECT_NE(TempDir::Read("myview").find("LEFT LONGITUDE: 3\n"), std::string::npos);
 }
 
+TEST_F(ViewTest, AViewInAFolderUpperCasesOnlyItsName) {
+    for (const char* name : {"Sub/myview", "Sub\\myview"}) {
+        ASSERT_EQ(ReadText("LEFT LONGITUDE: 2\n", name), 0) << name;
+        const std::string n(name);
+        EXPECT_EQ(gMapName, n.substr(0, 4) + "MYVIEW");
+    }
+}
+
 TEST_F(ViewTest, FailedWritesAreReportedAndLoseNothing) {
     ASSERT_EQ(ReadText("LEFT LONGITUDE: 2\n"), 0);
     gMapName = "nofolder/VIEW";

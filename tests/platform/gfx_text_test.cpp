@@ -69,6 +69,10 @@ TEST(GfxFont, PlatformFaceNamesMapToInstalledFaces) {
     for (const auto& c : cases) EXPECT_EQ(Base(Font::Create(c.face, -12, c.weight)), c.file) << c.face;
     // An unknown face still gives a font: fontconfig's nearest.
     EXPECT_NE(Font::Create("No Such Face At All", -12), nullptr);
+    // The family a font chooser is started on.
+    EXPECT_EQ(platform::gfx::DrawingFamily("Arial"), "Liberation Sans");
+    EXPECT_EQ(platform::gfx::DrawingFamily(" ms sans serif "), "DejaVu Sans");
+    EXPECT_EQ(platform::gfx::DrawingFamily(" Noto Serif"), "Noto Serif");
 }
 
 TEST(GfxFont, RasterFacesSnapToTheirCellHeights) {

@@ -3,6 +3,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/ui/headless/headless.h"
 #include "tests/support/unbuilt.h"
@@ -13,6 +14,8 @@ class HeadlessReset : public testing::EmptyTestEventListener {
     void OnTestStart(const testing::TestInfo&) override {
         platform::headless::Reset();
         testsupport::InstallUnbuiltCommandCheck();
+        platform::headless::SetCommonDialogFaultReporter(
+            [](const std::string& what) { ADD_FAILURE() << what; });
     }
 };
 }  // namespace

@@ -13,6 +13,7 @@
 #include "platform/ui/backend.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/frame.h"
+#include "platform/ui/headless/headless_internal.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/window.h"
 
@@ -224,6 +225,7 @@ void Reset() {
     s.screens.clear();
     s.watches.clear();
     s.pollLimitMs = -1;
+    ResetCommonDialogs();
     SetClock(&s.clock);
 }
 

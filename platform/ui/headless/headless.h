@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/sys/clock.h"
+#include "platform/ui/common_dialogs.h"
 #include "platform/ui/ui.h"
 
 namespace platform::gfx {
@@ -70,6 +71,30 @@ struct DialogCall {
     int result;
 };
 const std::vector<DialogCall>& DialogCalls();
+
+// File and font dialogs take their answers in order: a path to choose (OK)
+// or a cancel. A dialog without an answer, or one that could not have given
+// it (a missing file where the file must exist), is reported and cancelled.
+void ScriptFileDialogAnswer(std::string path);
+void ScriptFileDialogCancel();
+struct FileDialogCall {
+    ui::FileDialogKind kind;
+    ui::FileDialogData asked;  // as the dialog was opened
+    bool ok;
+    std::string chosen;        // the path it returned, on OK
+};
+const std::vector<FileDialogCall>& FileDialogCalls();
+void ScriptFontDialogAnswer(ui::FontDescription font);
+void ScriptFontDialogCancel();
+struct FontDialogCall {
+    std::string title;
+    ui::FontDescription initial;
+    bool ok;
+};
+const std::vector<FontDialogCall>& FontDialogCalls();
+// Told what went wrong with a common dialog (the test main fails the test);
+// empty: nothing is told.
+void SetCommonDialogFaultReporter(std::function<void(const std::string&)> reporter);
 
 // The next popup menus choose these ids in order; an id that is not an
 // enabled item of the popup, or no script, dismisses it (0).
