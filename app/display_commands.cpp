@@ -1,6 +1,8 @@
 // The frame's commands that change how the animation runs and what it shows.
 #include "app/display_commands.h"
 
+#include <algorithm>
+
 #include "app/control_panel.h"
 #include "app/frame.h"
 #include "app/globals.h"
@@ -65,7 +67,9 @@ std::string LocalTimeText(int hours) { return std::to_string(hours); }
 int LocalTimeHoursFrom(const std::string& text) {
     int hours = 0;
     TextScanner scan(text);
-    return scan.Int(&hours) ? hours : 0;
+    if (!scan.Int(&hours)) return 0;
+    // The view file holds no offset beyond a day.
+    return std::clamp(hours, -kMaxLocalTimeHours, kMaxLocalTimeHours);
 }
 
 void RecomputeDotScale() {

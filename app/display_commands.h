@@ -16,8 +16,9 @@ bool ShowViewKind(ViewKind kind);
 // MODE of the Mode items: 0 for Run Free (103), 1 for Run Free Auto Restart (104).
 int RunModeOfCommand(int id);
 
-// The local-time prompt's text for the hours, and the hours its text gives
-// (the leading whole number; 0 when there is none).
+// The local-time prompt's text for the hours, and the hours its text gives:
+// the leading whole number (0 when there is none), held to a day either way.
+inline constexpr int kMaxLocalTimeHours = 24;
 std::string LocalTimeText(int hours);
 int LocalTimeHoursFrom(const std::string& text);
 

@@ -1,0 +1,494 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/control_panel.h"
+#include "app/display_commands.h"
+#include "app/layout.h"
+#include "app/map_pane.h"
+#include "app/menus.h"
+#include "app/prompt_dialogs.h"
+#include "app/speed.h"
+#include "app/view_open.h"
+#include "core/config.h"
+#include "core/view.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "tests/app/app_fixture.h"
+
+namespace ui = platform::ui;
+namespace hl = platform::headless;
+using apptest::AppTest;
+using apptest::DebugLines;
+
+namespace {
+
+// ---- speeds ---------------------------------------------------------------------------------
+
+TEST(SpeedSteps, IndexIsTheFirstEntryNotBelowTheSpeedAnywhereInTheTable) {
+    ResetViewSettings();
+    std::vector<std::string> expected, actual;
+    auto row = [&](const char* what, double speed, int index) {
+        gSpeed = TimeValue(speed);
+        expected.push_back(std::string(what) + " " + std::to_string(index));
+        actual.push_back(std::string(what) + " " + std::to_string(SpeedIndex()));
+    };
+    row("below the first", -5.0, 0);
+    row("at the first", 0.0, 0);
+    for (int i = 1; i < kSpeedCount; ++i) {
+        const double low = gSpeedTable[static_cast<std::size_t>(i - 1)].t;
+        const double high = gSpeedTable[static_cast<std::size_t>(i)].t;
+        row("between", (low + high) / 2, i);
+        row("just above the one before", low + 0.001, i);
+        row("at", high, i);
+    }
+    row("above the last", gSpeedTable[kSpeedCount - 1].t + 1, kSpeedCount);
+    EXPECT_EQ(actual, expected);
+    ResetViewSettings();
+}
+
+TEST(SpeedSteps, SettingAnIndexHoldsItToTheTable) {
+    ResetViewSettings();
+    struct Case {
+        int asked, used;
+    } cases[] = {{-100, 0}, {-1, 0}, {0, 0}, {1, 1}, {12, 12}, {24, 24}, {25, 24}, {1000, 24}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(SetSpeedIndex(c.asked), c.used) << c.asked;
+        EXPECT_EQ(gSpeed.t, gSpeedTable[static_cast<std::size_t>(c.used)].t) << c.asked;
+    }
+    ResetViewSettings();
+}
+
+TEST(LocalTimeText, ReadsTheLeadingWholeNumberHeldToADay) {
+    struct Case {
+        const char* text;
+        int hours;
+    } cases[] = {{"-5", -5}, {"3", 3}, {" 7", 7}, {"9h", 9}, {"abc", 0}, {"", 0},
+                 {"24", 24}, {"25", 24}, {"-99", -24}, {"99999999999", 0}};
+    for (const Case& c : cases) EXPECT_EQ(LocalTimeHoursFrom(c.text), c.hours) << c.text;
+    EXPECT_EQ(LocalTimeText(-5), "-5");
+}
+
+// ---- the commands on a running frame --------------------------------------------------------
+
+MapPane QuietMapPane(ui::Window* parent) {
+    MapPane pane;
+    pane.window = new ui::Window(parent);
+    return pane;
+}
+
+constexpr const char* kAlpha =
+    "LEFT LONGITUDE: -30\nRIGHT LONGITUDE: 30\nSOUTH LATITUDE: -20\nNORTH LATITUDE: 20\n"
+    "LAT LON LINES: NO\nLABELS: NO\nLOCAL TIME: 2\nMAP VIEW: YES\n";
+
+class DisplayCommands : public AppTest {
+protected:
+    DisplayCommands() {
+        ResetViewSettings();
+        SetMapPaneFactory(&QuietMapPane);
+        gControls[kControlAutoStartView] = 1;
+        TempDir::Write("ALPHA", kAlpha);
+        SetMissingSeamHandler([this](const std::string& step) { seams_.push_back(step); });
+        frame_ = Start();
+    }
+    ~DisplayCommands() override {
+        gControlPanelHooks.drawMagnitudeKey = nullptr;
+        SetMapPaneFactory(nullptr);
+        ResetViewSettings();
+    }
+    void OpenAlpha() {
+        frame_->OpenView("ALPHA");
+        ASSERT_TRUE(frame_->viewOpen());
+    }
+    int Reopenings() const {
+        const auto lines = DebugLines();
+        return static_cast<int>(std::count(lines.begin(), lines.end(), "OpenView (current)"));
+    }
+    bool Checked(int popup, int id) { return frame_->popup(popup)->checked(id).value_or(false); }
+    // What the dialog of the template showed in its edit, and the button pressed after typing.
+    void AnswerDialog(int templateId, int editId, std::string typed, int button, std::string* shown = nullptr,
+                      bool* pausedWhileOpen = nullptr) {
+        hl::ScriptDialog(templateId, [=](ui::Dialog& d) {
+            auto* e = d.Item<ui::Edit>(editId);
+            if (shown && e) *shown = e->text();
+            if (pausedWhileOpen) *pausedWhileOpen = gPaused;
+            if (e) {
+                e->SetSelection(0, e->text().size());
+                e->UserType(typed);
+            }
+            return button;
+        });
+    }
+
+    myFrame* frame_ = nullptr;
+    std::vector<std::string> seams_;
+};
+
+TEST_F(DisplayCommands, ChoosingTheCheckedSpeedKeepsItAndItsMark) {
+    ASSERT_NE(frame_, nullptr);
+    OpenAlpha();
+    frame_->SendCommand(311);
+    const double speed = gSpeed.t;
+    frame_->SendCommand(311);
+    EXPECT_EQ(gSpeed.t, speed);
+    EXPECT_TRUE(Checked(kPopupControl, 311));
+    EXPECT_FALSE(Checked(kPopupControl, 310));
+}
+
+TEST_F(DisplayCommands, ThePanelsFasterAndSlowerStopAtTheEndsOfTheTable) {
+    ASSERT_NE(frame_, nullptr);
+    OpenAlpha();
+    childControl* panel = frame_->layout()->control();
+    ASSERT_NE(panel, nullptr);
+    struct Case {
+        double from;
+        int button;
+        int index;
+    } cases[] = {
+        {gSpeedTable[24].t, childControl::kFaster, 24}, {gSpeedTable[24].t, childControl::kSlower, 23},
+        {0.0, childControl::kSlower, 0},                {0.0, childControl::kFaster, 1},
+        {100.0, childControl::kFaster, 6},              {100.0, childControl::kSlower, 4},
+    };
+    for (const Case& c : cases) {
+        gSpeed = TimeValue(c.from);
+        panel->SendCommand(c.button);
+        EXPECT_EQ(gSpeed.t, gSpeedTable[static_cast<std::size_t>(c.index)].t) << c.from << " " << c.button;
+    }
+}
+
+// From the kind shown, a view-kind command: the kind shown after it, and whether the view was reopened.
+struct KindCase {
+    const char* name;
+    ViewKind from;
+    int command;
+    ViewKind to;
+    bool reopened;
+};
+
+void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
+
+class ViewKinds : public DisplayCommands, public testing::WithParamInterface<KindCase> {};
+
+TEST_P(ViewKinds, ChangeThroughRepeatOnlyWhenAnotherKindIsChosen) {
+    const KindCase& c = GetParam();
+    ASSERT_NE(frame_, nullptr);
+    OpenAlpha();
+    ShowViewKind(c.from);
+    const int before = Reopenings();
+    frame_->SendCommand(c.command);
+    EXPECT_EQ(ShownViewKind(), c.to);
+    EXPECT_EQ(int(gMapView) + int(g3DView) + int(gCrossSectionView), 1);
+    EXPECT_EQ(Reopenings() - before, c.reopened ? 1 : 0);
+    EXPECT_FALSE(frame_->viewChanged());
+    ASSERT_TRUE(hl::ChooseMenuCommand(*frame_, 181));
+    EXPECT_EQ(Checked(kPopupControl, kCmMapView), c.to == ViewKind::Map);
+    EXPECT_EQ(Checked(kPopupControl, kCm3DView), c.to == ViewKind::ThreeD);
+    EXPECT_EQ(Checked(kPopupControl, kCmCrossSectionView), c.to == ViewKind::CrossSection);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, ViewKinds,
+    testing::Values(KindCase{"MapToMap", ViewKind::Map, 901, ViewKind::Map, false},
+                    KindCase{"MapTo3D", ViewKind::Map, 902, ViewKind::ThreeD, true},
+                    KindCase{"MapToSection", ViewKind::Map, 903, ViewKind::CrossSection, true},
+                    KindCase{"ThreeDToMap", ViewKind::ThreeD, 901, ViewKind::Map, true},
+                    KindCase{"ThreeDTo3D", ViewKind::ThreeD, 902, ViewKind::ThreeD, false},
+                    KindCase{"ThreeDToSection", ViewKind::ThreeD, 903, ViewKind::CrossSection, true},
+                    KindCase{"SectionToMap", ViewKind::CrossSection, 901, ViewKind::Map, true},
+                    KindCase{"SectionTo3D", ViewKind::CrossSection, 902, ViewKind::ThreeD, true},
+                    KindCase{"SectionToSection", ViewKind::CrossSection, 903, ViewKind::CrossSection, false}),
+    [](const testing::TestParamInfo<KindCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DisplayCommands, AViewKindChosenWithoutAViewOnlySetsTheFlags) {
+    ASSERT_NE(frame_, nullptr);
+    const int before = Reopenings();
+    frame_->SendCommand(kCm3DView);
+    EXPECT_TRUE(g3DView);
+    EXPECT_FALSE(gMapView);
+    EXPECT_EQ(Reopenings(), before);
+    EXPECT_EQ(frame_->layout(), nullptr);
+}
+
+// A view switch: its command, the flag, and the check mark's popup.
+struct SwitchCase {
+    const char* name;
+    int command;
+    bool* flag;
+    int popup;
+    bool marksChanged;
+};
+
+void PrintTo(const SwitchCase& c, std::ostream* os) { *os << c.name; }
+
+class ViewSwitches : public DisplayCommands, public testing::WithParamInterface<SwitchCase> {};
+
+TEST_P(ViewSwitches, ToggleTheirFlagAndMarkAnOpenViewChanged) {
+    const SwitchCase& c = GetParam();
+    ASSERT_NE(frame_, nullptr);
+    // Without a view: the flag changes, no view is marked changed.
+    const bool start = *c.flag;
+    frame_->SendCommand(c.command);
+    EXPECT_EQ(*c.flag, !start);
+    EXPECT_FALSE(frame_->viewChanged());
+
+    OpenAlpha();
+    for (int round = 0; round < 2; ++round) {
+        const bool before = *c.flag;
+        frame_->SendCommand(c.command);
+        EXPECT_EQ(*c.flag, !before);
+        EXPECT_EQ(frame_->viewChanged(), c.marksChanged);
+        ASSERT_TRUE(hl::ChooseMenuCommand(*frame_, 180 + c.popup));
+        EXPECT_EQ(Checked(c.popup, c.command), *c.flag);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, ViewSwitches,
+    testing::Values(SwitchCase{"Earthquakes", kCmEarthquakesOn, &gShowEarthquakes, kPopupEarthquakes, true},
+                    SwitchCase{"QuakeAudio", kCmQuakeAudio, &gQuakeSoundOn, kPopupEarthquakes, true},
+                    SwitchCase{"Eruptions", kCmEruptionsOn, &gShowEruptions, kPopupEruptions, true},
+                    SwitchCase{"EruptionAudio", kCmEruptionAudio, &gEruptionSoundOn, kPopupEruptions, true},
+                    SwitchCase{"VolcanoNames", kCmVolcanoNames, &gShowVolcanoNames, kPopupEruptions, true},
+                    SwitchCase{"Plates", kCmPlates, &gShowPlates, kPopupMap, false},
+                    SwitchCase{"PlatesAtEnd", kCmPlatesAtEnd, &gPlatesAtEnd, kPopupMap, false}),
+    [](const testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DisplayCommands, PlatesSwitchedOffRepaintTheMapFromItsImage) {
+    ASSERT_NE(frame_, nullptr);
+    OpenAlpha();
+    gShowPlates = true;
+    ui::Window* map = frame_->layout()->map().window;
+    ASSERT_NE(map, nullptr);
+    map->Validate();
+    frame_->SendCommand(kCmPlates);
+    EXPECT_FALSE(gShowPlates);
+    EXPECT_EQ(map->invalidRect(), map->clientRect());
+}
+
+TEST_F(DisplayCommands, AudioAndScriptAreWrittenToTheConfigurationAndReadBack) {
+    ASSERT_NE(frame_, nullptr);
+    // The mode alone is kept in memory until the configuration is next written.
+    frame_->SendCommand(kCmRunFreeAutoRestart);
+    EXPECT_EQ(gMode, 1);
+    EXPECT_FALSE(std::filesystem::exists("QUORVEL.INI"));
+
+    for (int command : {kCmGlobalAudio, kCmRunFromScript}) {
+        for (int round = 0; round < 2; ++round) {
+            const std::uint8_t audio = gAudio, script = gRunScript;
+            frame_->SendCommand(command);
+            const std::uint8_t wantAudio = command == kCmGlobalAudio ? !audio : audio;
+            const std::uint8_t wantScript = command == kCmRunFromScript ? !script : script;
+            EXPECT_EQ(gAudio, wantAudio);
+            EXPECT_EQ(gRunScript, wantScript);
+            ASSERT_TRUE(hl::ChooseMenuCommand(*frame_, 181));
+            EXPECT_EQ(Checked(kPopupControl, kCmGlobalAudio), wantAudio != 0);
+            EXPECT_EQ(Checked(kPopupControl, kCmRunFromScript), wantScript != 0);
+
+            const std::string text = TempDir::Read("QUORVEL.INI");
+            EXPECT_NE(text.find(wantAudio ? "AUDIO: YES" : "AUDIO: NO"), std::string::npos) << text;
+            EXPECT_NE(text.find(wantScript ? "RUN SCRIPT: YES" : "RUN SCRIPT: NO"), std::string::npos);
+            EXPECT_NE(text.find("MODE: LOOP"), std::string::npos);
+            gAudio = !wantAudio;
+            gRunScript = !wantScript;
+            gMode = 0;
+            ASSERT_EQ(ReadConfigFile(), 0);
+            EXPECT_EQ(gAudio, wantAudio);
+            EXPECT_EQ(gRunScript, wantScript);
+            EXPECT_EQ(gMode, 1);
+        }
+    }
+    frame_->SendCommand(kCmRunFree);
+    EXPECT_EQ(gMode, 0);
+}
+
+TEST_F(DisplayCommands, GridAndAxesLabelsAreWrittenToTheViewFileAndReadBack) {
+    ASSERT_NE(frame_, nullptr);
+    OpenAlpha();
+    struct Case {
+        int command;
+        bool* flag;
+        const char* key;
+    } cases[] = {{kCmLatLonLines, &gShowLatLonLines, "LAT LON LINES"}, {kCmAxesLabels, &gShowLabels, "LABELS"}};
+    for (const Case& c : cases) {
+        for (const bool want : {true, false}) {
+            frame_->SendCommand(c.command);
+            EXPECT_EQ(*c.flag, want);
+            const std::string text = TempDir::Read("ALPHA");
+            EXPECT_NE(text.find(std::string("\n") + c.key + (want ? ": YES" : ": NO")), std::string::npos) << text;
+            *c.flag = !want;
+            ASSERT_EQ(ReadViewFile("ALPHA"), 0);
+            EXPECT_EQ(*c.flag, want) << c.key;
+        }
+    }
+    EXPECT_FALSE(frame_->viewChanged());
+}
+
+TEST_F(DisplayCommands, ANewViewKeepsAFileSettingAsAChangeToSave) {
+    ASSERT_NE(frame_, nullptr);
+    frame_->OpenView("");
+    ASSERT_TRUE(frame_->viewOpen());
+    frame_->SendCommand(kCmLatLonLines);
+    EXPECT_TRUE(frame_->viewChanged());
+    EXPECT_TRUE(hl::MessageBoxCalls().empty());
+}
+
+TEST_F(DisplayCommands, LocalTimeIsAskedForAndWrittenToTheViewFile) {
+    ASSERT_NE(frame_, nullptr);
+    OpenAlpha();
+    ASSERT_EQ(gLocalTimeHours, 2);
+    struct Case {
+        const char* typed;
+        int button;
+        int hours;
+    } cases[] = {{"-5", ui::IdOk, -5}, {"7", ui::IdCancel, -5}, {"abc", ui::IdOk, 0},
+                 {"30", ui::IdOk, 24}, {"123456789", ui::IdOk, 24}, {"3", ui::IdOk, 3}};
+    for (const Case& c : cases) {
+        gPaused = false;
+        std::string shown;
+        bool pausedWhileOpen = false;
+        const std::string before = LocalTimeText(gLocalTimeHours);
+        AnswerDialog(kInputDialogTemplate, 4090, c.typed, c.button, &shown, &pausedWhileOpen);
+        frame_->SendCommand(kCmLocalTime);
+        EXPECT_EQ(shown, before);
+        EXPECT_TRUE(pausedWhileOpen);
+        EXPECT_FALSE(gPaused);
+        EXPECT_EQ(gLocalTimeHours, c.hours) << c.typed;
+        gLocalTimeHours = 99;
+        ASSERT_EQ(ReadViewFile("ALPHA"), 0);
+        EXPECT_EQ(gLocalTimeHours, c.hours) << c.typed;
+    }
+    const auto& calls = hl::DialogCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().caption, "Local time");
+}
+
+TEST_F(DisplayCommands, TheMagnitudeCutoffIsAskedForAndRedrawsTheKey) {
+    ASSERT_NE(frame_, nullptr);
+    OpenAlpha();
+    int keys = 0;
+    gControlPanelHooks.drawMagnitudeKey = [&keys] { ++keys; };
+    struct Case {
+        double from;
+        const char* typed;
+        int button;
+        const char* shown;
+        double stored;
+    } cases[] = {
+        {4.7, "5.5", ui::IdOk, "4", 5.5},     // shown as its whole part
+        {4.7, "6", ui::IdCancel, "4", 4.7},
+        {-2.5, "12345", ui::IdOk, "-2", 123},  // only three characters are read back
+        {3, "x", ui::IdOk, "3", 0},
+    };
+    for (const Case& c : cases) {
+        gMagnitudeCutoff = c.from;
+        gPaused = false;
+        std::string shown;
+        bool pausedWhileOpen = false;
+        AnswerDialog(kMagnitudeDialogTemplate, 109, c.typed, c.button, &shown, &pausedWhileOpen);
+        frame_->SendCommand(kCmEarthquakeMagnitudeCutoff);
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_TRUE(pausedWhileOpen);
+        EXPECT_FALSE(gPaused);
+        EXPECT_DOUBLE_EQ(gMagnitudeCutoff, c.stored) << c.typed;
+    }
+    EXPECT_EQ(keys, 4);
+}
+
+TEST_F(DisplayCommands, TheMagnitudePromptsSpinIsNotHeldToItsRange) {
+    ASSERT_NE(frame_, nullptr);
+    double value = 9;
+    std::vector<std::string> shown;
+    hl::ScriptDialog(kMagnitudeDialogTemplate, [&](ui::Dialog& d) {
+        auto* spin = d.Item<ui::UpDown>(110);
+        EXPECT_EQ(spin->position(), 9);
+        spin->UserSpin(1);
+        shown.push_back(d.Item<ui::Edit>(109)->text());
+        spin->UserSpin(-1);
+        spin->UserSpin(-1);
+        shown.push_back(d.Item<ui::Edit>(109)->text());
+        EXPECT_EQ(d.control(1033)->text(), "Set cutoff");
+        return ui::IdOk;
+    });
+    EXPECT_EQ(magDialog(frame_, kMagnitudeDialogTemplate, &value, "Set cutoff").Execute(), ui::IdOk);
+    EXPECT_EQ(shown, (std::vector<std::string>{"10", "8"}));
+    EXPECT_EQ(value, 8);
+}
+
+TEST_F(DisplayCommands, TheOneLinePromptKeepsToTheCallersRoom) {
+    ASSERT_NE(frame_, nullptr);
+    struct Case {
+        std::size_t room;
+        std::string typed, stored;
+    } cases[] = {
+        {8, "1234567890", "1234567"},
+        {47, std::string(60, 'x'), std::string(46, 'x')},
+        {1, "abc", ""},
+    };
+    for (const Case& c : cases) {
+        std::string buffer = "old";
+        AnswerDialog(kInputDialogTemplate, 4090, c.typed, ui::IdOk);
+        EXPECT_EQ(inputDialog(frame_, kInputDialogTemplate, buffer, "Caption", "", c.room).Execute(), ui::IdOk);
+        EXPECT_EQ(buffer, c.stored) << c.room;
+    }
+}
+
+TEST_F(DisplayCommands, SettingUpTheSectionFromAnotherKindGoesBackToTheMapFirst) {
+    ASSERT_NE(frame_, nullptr);
+    struct Case {
+        const char* name;
+        ViewKind from;
+        bool autoStart;
+        bool pausedBefore;
+        int reopened;
+        bool dialogAsked;
+    } cases[] = {
+        {"3-D, running", ViewKind::ThreeD, true, false, 1, true},
+        {"section, running", ViewKind::CrossSection, true, false, 1, true},
+        {"3-D, starts paused", ViewKind::ThreeD, false, false, 1, false},
+        {"map, running", ViewKind::Map, true, false, 0, true},
+        {"map, paused", ViewKind::Map, true, true, 0, false},
+    };
+    for (const Case& c : cases) {
+        gControls[kControlAutoStartView] = c.autoStart;
+        gPaused = false;
+        OpenAlpha();
+        ShowViewKind(c.from);
+        gPaused = c.pausedBefore;
+        seams_.clear();
+        const int before = Reopenings();
+        frame_->SendCommand(kCmSetUpCrossSection);
+        EXPECT_TRUE(gMapView) << c.name;
+        EXPECT_FALSE(g3DView || gCrossSectionView) << c.name;
+        EXPECT_EQ(Reopenings() - before, c.reopened) << c.name;
+        EXPECT_EQ(seams_, c.dialogAsked ? std::vector<std::string>{"cross-section dialog"} : std::vector<std::string>{})
+            << c.name;
+    }
+}
+
+TEST_F(DisplayCommands, TheFrameKnowsWhenItIsNotTheActiveWindow) {
+    ASSERT_NE(frame_, nullptr);
+    hl::Activate(*frame_, false);
+    EXPECT_TRUE(frame_->inactive());
+    hl::Activate(*frame_, true);
+    EXPECT_FALSE(frame_->inactive());
+}
+
+TEST_F(DisplayCommands, TheDotLineFollowsTheMagnitudeAndDotRanges) {
+    gMinMagnitude = 4;
+    gMaxMagnitude = 8;
+    gMinDotSize = 2;
+    gMaxDotSize = 10;
+    gScreenHeight = 960;
+    RecomputeDotScale();
+    EXPECT_DOUBLE_EQ(gDotSlope * 4 + gDotIntercept, 4.0);
+    EXPECT_DOUBLE_EQ(gDotSlope * 8 + gDotIntercept, 20.0);
+    gMaxMagnitude = 4;  // one-unit range, no division by zero
+    RecomputeDotScale();
+    EXPECT_DOUBLE_EQ(gDotSlope, 16.0);
+}
+
+}  // namespace
