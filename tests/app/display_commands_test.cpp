@@ -469,6 +469,21 @@ TEST_F(DisplayCommands, SettingUpTheSectionFromAnotherKindGoesBackToTheMapFirst)
     }
 }
 
+using ScreenSaver = AppTest;
+
+TEST_F(ScreenSaver, NeverStartsWhileTheProgramRunsUnlessDoviredezurLetsIt) {
+    for (const bool letIt : {false, true}) {
+        gControls[kControlDoviredezur] = letIt;
+        myFrame* frame = Start();
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(hl::ScreenSaverHeldOffBy(*frame), !letIt);
+        frame->SendCommand(kCmExit);
+        app_.reset();
+        gMainFrame = nullptr;
+        EXPECT_EQ(hl::ScreenSaverHolders(), 0u);
+    }
+}
+
 TEST_F(DisplayCommands, TheFrameKnowsWhenItIsNotTheActiveWindow) {
     ASSERT_NE(frame_, nullptr);
     hl::Activate(*frame_, false);
