@@ -695,13 +695,21 @@ public:
             m.kind = MessageKind::Close;
             Post(m);
         }));
-        // Escape cancels through the dialog's own table, not around it.
+        // Escape cancels and Enter presses the default button through the
+        // dialog's own table, not around it; Enter in a multi-line edit is a line break.
         dialog_->Bind(wxEVT_CHAR_HOOK, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
-            if (e.GetKeyCode() != WXK_ESCAPE) {
+            const int key = e.GetKeyCode();
+            if (key == WXK_ESCAPE) {
+                Later([this] { model_.SendCommand(IdCancel); });
+                return;
+            }
+            const auto* edit = dynamic_cast<wxTextCtrl*>(wxWindow::FindFocus());
+            const int button = DefaultButtonId();
+            if ((key != WXK_RETURN && key != WXK_NUMPAD_ENTER) || (edit && edit->IsMultiLine()) || button == 0) {
                 e.Skip();
                 return;
             }
-            Later([this] { model_.SendCommand(IdCancel); });
+            Later([this, button] { model_.SendCommand(button); });
         }));
     }
     ~DialogPeer() override {
@@ -724,6 +732,12 @@ public:
     void SetCaption(std::string_view text) override { dialog_->SetTitle(Text(text)); }
 
     wxDialog* dialog() const { return dialog_; }
+    // The template's default button, 0 when it has none.
+    int DefaultButtonId() const {
+        for (const DialogItem& item : static_cast<Dialog&>(model_).dialogTemplate().items)
+            if (item.kind == ControlKind::DefaultButton) return item.id;
+        return 0;
+    }
 
 private:
     Dialog& dialog_model_;
@@ -784,7 +798,9 @@ public:
                 auto* t = new wxTextCtrl(parent, wxID_ANY, Text(c.text()), pos, size, style);
                 if (cs & ctl::kUpperCase) t->ForceUpper();
                 t->Bind(wxEVT_TEXT, Guard<wxCommandEvent>([this, t](wxCommandEvent&) {
-                    if (!syncing_) static_cast<Edit&>(control_).UserSetText(Ansi(t->GetValue()));
+                    if (!syncing_)
+                        static_cast<Edit&>(control_).UserSetText(Ansi(t->GetValue()),
+                                                                 static_cast<std::size_t>(t->GetInsertionPoint()));
                 }));
                 native_ = t;
                 break;
