@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/control_panel.h"
+#include "app/event_sizes_dialog.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
@@ -161,6 +162,15 @@ void myFrame::CmEarthquakeMagnitudeCutoff() {
     magDialog(this, kMagnitudeDialogTemplate, &gMagnitudeCutoff, "Set cutoff magnitude for earthquakes").Execute();
     RepaintMagnitudeKey();
     if (layout_) RepaintWithChildren(layout_->control());
+    gPaused = saved;
+}
+
+void myFrame::CmMagnitudeDepthScale() {
+    const bool saved = gPaused;
+    gPaused = true;
+    dsDialog(this, kEventSizesTemplate).Execute();
+    RecomputeDotScale();
+    RepaintMagnitudeKey();
     gPaused = saved;
 }
 

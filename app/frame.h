@@ -120,6 +120,7 @@ public:
     void CmEruptionAudio();
     void CmVolcanoNames();
     void CmEarthquakeMagnitudeCutoff();
+    void CmMagnitudeDepthScale();
     void CmPlates();
     void CmPlatesAtEnd();
     void CmLatLonLines();

@@ -80,7 +80,7 @@ const ui::ResponseTable& myFrame::Table() {
         SEAM(kCmEarthquakeBeepsCutoff, CmEarthquakeBeepsCutoff),
         ON(kCmEarthquakeMagnitudeCutoff, CmEarthquakeMagnitudeCutoff),
         ON_RANGE(kCmSymbolsFirst, kCmSymbolsLast, CmEarthquakeSymbols),
-        SEAM(kCmMagnitudeDepthScale, CmMagnitudeDepthScale),
+        ON(kCmMagnitudeDepthScale, CmMagnitudeDepthScale),
         SEAM(kCmEarthquakeFile, CmEarthquakeFile),
         SEAM(kCmEditEarthquakeFile, CmEditEarthquakeFile),
         // Eruptions.

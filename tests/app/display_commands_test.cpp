@@ -8,6 +8,7 @@
 
 #include "app/control_panel.h"
 #include "app/display_commands.h"
+#include "app/event_sizes_dialog.h"
 #include "app/layout.h"
 #include "app/map_pane.h"
 #include "app/menus.h"
@@ -504,6 +505,116 @@ TEST_F(DisplayCommands, TheDotLineFollowsTheMagnitudeAndDotRanges) {
     gMaxMagnitude = 4;  // one-unit range, no division by zero
     RecomputeDotScale();
     EXPECT_DOUBLE_EQ(gDotSlope, 16.0);
+}
+
+}  // namespace
+
+namespace {
+
+// ---- Event Sizes ---------------------------------------------------------------------------
+
+class EventSizes : public DisplayCommands {
+protected:
+    // Types the six fields (min mag, max mag, max dot, min dot, min depth, max depth) and presses OK.
+    static int Type(ui::Dialog& d, const std::vector<std::string>& fields) {
+        const int ids[] = {101, 102, 109, 110, 105, 106};
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            auto* e = d.Item<ui::Edit>(ids[i]);
+            e->SetSelection(0, e->text().size());
+            e->UserType(fields[i]);
+        }
+        return ui::IdOk;
+    }
+};
+
+TEST_F(EventSizes, ShowsTheSettingsWithDepthsOnTheirSteps) {
+    ASSERT_NE(frame_, nullptr);
+    OpenAlpha();
+    struct Case {
+        double minDepth, maxDepth;
+        const char* shownMin;
+        const char* shownMax;
+        int minIndex, maxIndex;
+    } cases[] = {{7, 100, "10", "100", 4, 7}, {0, 750, "0", "750", 2, 10}, {-9, 900, "-5", "750", 0, 10}};
+    for (const Case& c : cases) {
+        gMinMagnitude = 3;
+        gMaxMagnitude = 8;
+        gMinDepth = c.minDepth;
+        gMaxDepth = c.maxDepth;
+        std::vector<std::string> shown;
+        std::vector<int> positions;
+        hl::ScriptDialog(kEventSizesTemplate, [&](ui::Dialog& d) {
+            for (int id : {101, 102, 105, 106, 109, 110}) shown.push_back(d.Item<ui::Edit>(id)->text());
+            for (int id : {103, 104, 107, 108}) positions.push_back(d.Item<ui::UpDown>(id)->position());
+            return ui::IdCancel;
+        });
+        frame_->SendCommand(kCmMagnitudeDepthScale);
+        EXPECT_EQ(shown, (std::vector<std::string>{"3", "8", c.shownMin, c.shownMax, std::to_string(gMaxDotSize),
+                                                   std::to_string(gMinDotSize)}));
+        EXPECT_EQ(positions, (std::vector<int>{3, 8, c.minIndex, c.maxIndex}));
+        EXPECT_EQ(gMinDepth, c.minDepth);  // Cancel stores nothing
+    }
+}
+
+TEST_F(EventSizes, SpinsStopAtTheirEndsAndShowTheDepthSteps) {
+    ASSERT_NE(frame_, nullptr);
+    gMinMagnitude = -9;
+    gMaxMagnitude = 10;
+    gMinDepth = 500;
+    gMaxDepth = -5;
+    std::vector<std::string> shown;
+    hl::ScriptDialog(kEventSizesTemplate, [&](ui::Dialog& d) {
+        d.Item<ui::UpDown>(103)->UserSpin(-1);  // at -9
+        d.Item<ui::UpDown>(104)->UserSpin(1);   // at 10
+        d.Item<ui::UpDown>(107)->UserSpin(1);   // index 9 (500) is its top
+        d.Item<ui::UpDown>(108)->UserSpin(-1);  // index 0
+        d.Item<ui::UpDown>(108)->UserSpin(1);
+        for (int id : {101, 102, 105, 106}) shown.push_back(d.Item<ui::Edit>(id)->text());
+        return ui::IdCancel;
+    });
+    frame_->SendCommand(kCmMagnitudeDepthScale);
+    EXPECT_EQ(shown, (std::vector<std::string>{"-9", "10", "500", "-2"}));
+}
+
+TEST_F(EventSizes, OkRefusesRangesThatAreNotIncreasingAndStoresAsItGoes) {
+    ASSERT_NE(frame_, nullptr);
+    OpenAlpha();
+    struct Case {
+        const char* name;
+        std::vector<std::string> typed;
+        const char* refusal;  // caption of the box, or null
+        int minMag, maxMag, maxDot, minDot;
+        double minDepth, maxDepth;
+    } cases[] = {
+        {"valid", {"4", "9", "14", "3", "10", "500"}, nullptr, 4, 9, 14, 3, 10, 500},
+        {"equal magnitudes", {"5", "5", "20", "1", "0", "100"}, "Magnitude Error", 2, 6, 20, 1, 0, 700},
+        {"depths reversed", {"3", "7", "12", "2", "100", "50"}, "Depth Error", 3, 7, 12, 2, 0, 700},
+        {"any whole depth", {"2", "8abc", "1", "1", "7", "1234"}, nullptr, 2, 8, 1, 1, 7, 1234},
+    };
+    for (const Case& c : cases) {
+        gMinMagnitude = 2, gMaxMagnitude = 6, gMaxDotSize = 9, gMinDotSize = 4;
+        gMinDepth = 0, gMaxDepth = 700;
+        gScreenHeight = 480;
+        const std::size_t boxes = hl::MessageBoxCalls().size(), beeps = hl::Beeps().size();
+        hl::ScriptDialog(kEventSizesTemplate, [&](ui::Dialog& d) { return Type(d, c.typed); });
+        if (c.refusal) hl::ScriptDialogAnswer(kEventSizesTemplate, ui::IdCancel);  // still open: give up
+        frame_->SendCommand(kCmMagnitudeDepthScale);
+        const auto& calls = hl::MessageBoxCalls();
+        ASSERT_EQ(calls.size(), boxes + (c.refusal ? 1 : 0)) << c.name;
+        EXPECT_EQ(hl::Beeps().size(), beeps + (c.refusal ? 1 : 0)) << c.name;
+        if (c.refusal) {
+            EXPECT_EQ(calls.back().text, "Minimum must be less than maximum");
+            EXPECT_EQ(calls.back().caption, c.refusal);
+        }
+        EXPECT_EQ(std::vector<int>({gMinMagnitude, gMaxMagnitude, gMaxDotSize, gMinDotSize}),
+                  std::vector<int>({c.minMag, c.maxMag, c.maxDot, c.minDot}))
+            << c.name;
+        EXPECT_EQ(gMinDepth, c.minDepth) << c.name;
+        EXPECT_EQ(gMaxDepth, c.maxDepth) << c.name;
+        // The dots follow whatever was stored.
+        EXPECT_DOUBLE_EQ(gDotSlope * gMinMagnitude + gDotIntercept, gMinDotSize) << c.name;
+        EXPECT_FALSE(gPaused);
+    }
 }
 
 }  // namespace
