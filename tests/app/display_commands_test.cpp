@@ -328,6 +328,31 @@ TEST_F(DisplayCommands, GridAndAxesLabelsAreWrittenToTheViewFileAndReadBack) {
     EXPECT_FALSE(frame_->viewChanged());
 }
 
+TEST_F(DisplayCommands, ASettingThatCannotBeWrittenIsReportedAndKept) {
+    ASSERT_NE(frame_, nullptr);
+    OpenAlpha();
+    struct Case {
+        int command;
+        const char* file;  // made a folder, so it cannot be replaced
+        const char* caption;
+        std::function<bool()> setting;
+    } cases[] = {
+        {kCmLatLonLines, "ALPHA", "View", [] { return gShowLatLonLines; }},
+        {kCmGlobalAudio, "QUORVEL.INI", "Settings", [] { return gAudio != 0; }},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(c.file);
+        std::filesystem::create_directory(c.file);
+        const bool before = c.setting();
+        const std::size_t boxes = hl::MessageBoxCalls().size();
+        frame_->SendCommand(c.command);
+        EXPECT_EQ(c.setting(), !before) << c.file;
+        ASSERT_EQ(hl::MessageBoxCalls().size(), boxes + 1) << c.file;
+        EXPECT_EQ(hl::MessageBoxCalls().back().caption, c.caption);
+        EXPECT_TRUE(std::filesystem::is_directory(c.file));
+    }
+}
+
 TEST_F(DisplayCommands, ANewViewKeepsAFileSettingAsAChangeToSave) {
     ASSERT_NE(frame_, nullptr);
     frame_->OpenView("");
