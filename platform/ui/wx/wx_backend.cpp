@@ -696,16 +696,19 @@ public:
             Post(m);
         }));
         // Escape cancels and Enter presses the default button through the
-        // dialog's own table, not around it; Enter in a multi-line edit is a line break.
+        // dialog's own table, not around it; in a multi-line edit Enter is a line break.
         dialog_->Bind(wxEVT_CHAR_HOOK, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
             const int key = e.GetKeyCode();
             if (key == WXK_ESCAPE) {
                 Later([this] { model_.SendCommand(IdCancel); });
                 return;
             }
-            const auto* edit = dynamic_cast<wxTextCtrl*>(wxWindow::FindFocus());
+            // A focused button takes Enter itself, as it does on Windows.
+            wxWindow* focus = wxWindow::FindFocus();
+            const auto* edit = dynamic_cast<wxTextCtrl*>(focus);
             const int button = DefaultButtonId();
-            if ((key != WXK_RETURN && key != WXK_NUMPAD_ENTER) || (edit && edit->IsMultiLine()) || button == 0) {
+            if ((key != WXK_RETURN && key != WXK_NUMPAD_ENTER) || (edit && edit->IsMultiLine()) ||
+                dynamic_cast<wxButton*>(focus) || button == 0) {
                 e.Skip();
                 return;
             }
