@@ -704,7 +704,7 @@ public:
                 return;
             }
             // A focused button takes Enter itself, as it does on Windows.
-            wxWindow* focus = wxWindow::FindFocus();
+            auto* focus = dynamic_cast<wxWindow*>(e.GetEventObject());
             const auto* edit = dynamic_cast<wxTextCtrl*>(focus);
             const int button = DefaultButtonId();
             if ((key != WXK_RETURN && key != WXK_NUMPAD_ENTER) || (edit && edit->IsMultiLine()) ||
