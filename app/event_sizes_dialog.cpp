@@ -106,7 +106,8 @@ void dsDialog::CmHelp() { ReportMissingSeam("help file, topic 1045"); }
 int dsDialog::ReadWhole(int editId) const {
     int value = 0;
     if (auto* e = Item<ui::Edit>(editId)) {
-        TextScanner scan(e->Text(kFieldChars));
+        const std::string typed = e->Text(kFieldChars);  // the scanner only views it
+        TextScanner scan(typed);
         if (!scan.Int(&value)) value = 0;
     }
     return value;

@@ -109,7 +109,8 @@ void magDialog::CmHelp() { ReportMissingSeam("help file, topic 1045"); }
 void magDialog::CmOk() {
     double value = 0;
     if (auto* e = Item<ui::Edit>(kMagEdit)) {
-        TextScanner scan(e->Text(kMagReadBack));
+        const std::string typed = e->Text(kMagReadBack);  // the scanner only views it
+        TextScanner scan(typed);
         if (!scan.Double(&value)) value = 0;
     }
     if (setting_) *setting_ = value;
