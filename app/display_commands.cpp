@@ -239,11 +239,6 @@ bool myFrame::ShowCrossSectionDialog() {
     return false;
 }
 
-void myFrame::CmCurrentEvent() {
-    if (!layout_) return;
-    if (childMap* map = layout_->mapPane()) map->CmCurrentEvent();
-}
-
 void myFrame::CmDigitize() {
     if (!layout_) return;
     if (childMap* map = layout_->mapPane()) map->CmDigitize();
