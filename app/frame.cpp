@@ -79,6 +79,8 @@ void myFrame::SetupWindow() {
     if (const int fd = platform::WatchTerminationSignals(); fd >= 0)
         ui::WatchDescriptor(fd, *this, ui::RegisterMessage(kTerminationMessage), ui::kWatchRead);
     SetTimer(kHousekeepingTimer, kHousekeepingMs);
+    // The screen saver never starts while the program runs, unless DOVIREDEZUR lets it.
+    HoldOffScreenSaver(!gControls[kControlDoviredezur]);
     if (!gControls[kControlWelcomeScreen]) SendCommand(kCmStartScreen);
 }
 

@@ -129,6 +129,29 @@ public:
     void CmSpeed(int id);
     // Symbol style 123..127, checked in the Earthquakes popup.
     void CmEarthquakeSymbols(int id);
+    // ---- animation, sound and display switches (app/display_commands.cpp)
+    void CmRunMode(int id);  // 103, 104
+    void CmLocalTime();
+    void CmGlobalAudio();
+    void CmRunFromScript();
+    void CmEarthquakesOn();
+    void CmEruptionsOn();
+    void CmEarthquakeAudio();
+    void CmEruptionAudio();
+    void CmVolcanoNames();
+    void CmEarthquakeMagnitudeCutoff();
+    void CmMagnitudeDepthScale();
+    void CmPlates();
+    void CmPlatesAtEnd();
+    void CmLatLonLines();
+    void CmAxesLabels();
+    void CmMapView();
+    void Cm3DView();
+    void CmCrossSectionView();
+    void CmSetUpCrossSection();
+    void CmDigitize();      // Ctrl+D: the map pane's digitising
+    // Takes the hover highlight off the buttons of the panes.
+    void UnhighlightPaneButtons();
     // Command 40051: the catalogue update from the event service.
     void CmUpdateHypocenters();
     // Command 154: the daily update from the update server.
@@ -154,6 +177,7 @@ public:
 protected:
     void SetupWindow() override;
     void EvTimer(int id) override;
+    void EvActivate(bool active) override;
     void ChildRemoved(platform::ui::Window* child) override;
 
 private:
@@ -174,6 +198,14 @@ private:
     void NoViewShown();
     void LogVersion();
     bool CloseOnce();  // false when the close was refused
+    // A display setting of the open view changed (nothing without one).
+    void MarkViewChanged();
+    void ToggleViewSwitch(bool& flag, int id);
+    void WriteViewSetting();
+    void ChangeViewKind(int id);
+    void RepaintMagnitudeKey();
+    // False when the dialog could not be shown.
+    bool ShowCrossSectionDialog();
     // Checks or enables an item in whichever loaded popup holds it.
     void CheckItem(int id, bool on);
     void EnableItem(int id, bool on);

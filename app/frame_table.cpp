@@ -63,32 +63,32 @@ const ui::ResponseTable& myFrame::Table() {
         // Control.
         SEAM(kCmSetDates, CmSetDates),
         ON_RANGE(kCmSpeedFirst, kCmSpeedLast, CmSpeed),
-        SEAM(kCmGlobalAudio, CmGlobalAudio),
-        SEAM_RANGE(kCmRunFree, kCmRunFreeAutoRestart, CmRunMode),
-        SEAM(kCmRunFromScript, CmRunFromScript),
+        ON(kCmGlobalAudio, CmGlobalAudio),
+        ON_RANGE(kCmRunFree, kCmRunFreeAutoRestart, CmRunMode),
+        ON(kCmRunFromScript, CmRunFromScript),
         SEAM(kCmPauseTime, CmPauseTime),
-        SEAM(kCmMapView, CmMapView),
-        SEAM(kCm3DView, Cm3DView),
-        SEAM(kCmCrossSectionView, CmCrossSectionView),
-        SEAM(kCmLocalTime, CmLocalTime),
+        ON(kCmMapView, CmMapView),
+        ON(kCm3DView, Cm3DView),
+        ON(kCmCrossSectionView, CmCrossSectionView),
+        ON(kCmLocalTime, CmLocalTime),
         SEAM(kCmInteractive3D, CmInteractive3D),
-        SEAM(kCmSetUpCrossSection, CmSetUpCrossSection),
+        ON(kCmSetUpCrossSection, CmSetUpCrossSection),
         ON(kCmRepeat, CmRepeat),
         // Earthquakes.
-        SEAM(kCmEarthquakesOn, CmEarthquakesOn),
-        SEAM(kCmQuakeAudio, CmEarthquakeAudio),
+        ON(kCmEarthquakesOn, CmEarthquakesOn),
+        ON(kCmQuakeAudio, CmEarthquakeAudio),
         SEAM(kCmEarthquakeBeepsCutoff, CmEarthquakeBeepsCutoff),
-        SEAM(kCmEarthquakeMagnitudeCutoff, CmEarthquakeMagnitudeCutoff),
+        ON(kCmEarthquakeMagnitudeCutoff, CmEarthquakeMagnitudeCutoff),
         ON_RANGE(kCmSymbolsFirst, kCmSymbolsLast, CmEarthquakeSymbols),
-        SEAM(kCmMagnitudeDepthScale, CmMagnitudeDepthScale),
+        ON(kCmMagnitudeDepthScale, CmMagnitudeDepthScale),
         SEAM(kCmEarthquakeFile, CmEarthquakeFile),
         SEAM(kCmEditEarthquakeFile, CmEditEarthquakeFile),
         // Eruptions.
-        SEAM(kCmEruptionsOn, CmEruptionsOn),
-        SEAM(kCmEruptionAudio, CmEruptionAudio),
+        ON(kCmEruptionsOn, CmEruptionsOn),
+        ON(kCmEruptionAudio, CmEruptionAudio),
         SEAM(kCmEruptionBeepsCutoff, CmEruptionBeepsCutoff),
         SEAM(kCmEruptionMagnitudeCutoff, CmEruptionMagnitudeCutoff),
-        SEAM(kCmVolcanoNames, CmVolcanoNames),
+        ON(kCmVolcanoNames, CmVolcanoNames),
         SEAM(kCmEruptionFile, CmEruptionFile),
         // Map.
         SEAM(kCmLatitudeLongitude, CmLatitudeLongitude),
@@ -104,8 +104,8 @@ const ui::ResponseTable& myFrame::Table() {
         SEAM(kCmFontCountry, CmFont),
         SEAM(kCmFontOcean, CmFont),
         SEAM(kCmScale, CmScale),
-        SEAM(kCmLatLonLines, CmLatLonLines),
-        SEAM(kCmAxesLabels, CmAxesLabels),
+        ON(kCmLatLonLines, CmLatLonLines),
+        ON(kCmAxesLabels, CmAxesLabels),
         SEAM(kCmLineFiles, CmLineFiles),
         SEAM(kCmTextFiles, CmTextFiles),
         SEAM(kCmSymbolFiles, CmSymbolFiles),
@@ -118,8 +118,8 @@ const ui::ResponseTable& myFrame::Table() {
         SEAM(kCmElevationModels, CmElevationModels),
         SEAM(kCmHueFile, CmHueFile),
         SEAM(kCmMakeYourOwnMap, CmMakeYourOwnMap),
-        SEAM(kCmPlates, CmPlates),
-        SEAM(kCmPlatesAtEnd, CmPlatesAtEnd),
+        ON(kCmPlates, CmPlates),
+        ON(kCmPlatesAtEnd, CmPlatesAtEnd),
         SEAM(kCmPopulation, CmPopulation),
         ON(kCmRedraw, CmRedraw),
         // Options.
@@ -143,7 +143,7 @@ const ui::ResponseTable& myFrame::Table() {
         SEAM(kCmAddCityKey, CmAddCity),
         SEAM(kCmMakeYourOwnMapKey, CmMakeYourOwnMap),
         ON(kCmRedrawKey, CmRedraw),
-        SEAM(kCmDigitize, CmDigitize),
+        ON(kCmDigitize, CmDigitize),
         ON(kCmCurrentEventKey, CmCurrentEvent),
         // Sent by other windows.
         ON(kCmPlay, CmPlay),
@@ -203,7 +203,8 @@ void myFrame::SetPopupChecks(int k) {
             check(kCmRunFree, false);
             check(kCmRunFreeAutoRestart, false);
             check(kCmRunFree + gMode, true);
-            CmSpeed(kCmSpeedFirst + SpeedIndex());
+            // Clamped: a speed past the table's end has no item of its own.
+            CmSpeed(kCmSpeedFirst + ClampedSpeedIndex());
             check(kCmMapView, gMapView);
             check(kCm3DView, g3DView);
             check(kCmCrossSectionView, gCrossSectionView);

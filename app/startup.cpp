@@ -29,11 +29,19 @@ namespace gfx = platform::gfx;
 
 namespace {
 constexpr float kSphereImageHeight = 2048.0f;  // pixels of the full-globe image; its width is twice that
+
+std::string& ConfigFolder() {
+    static std::string folder;
+    return folder;
 }
+}  // namespace
+
+const std::string& ConfigurationFolder() { return ConfigFolder(); }
 
 std::string ReadStartupSettings() {
     DebugLog("Readpro");
     const std::string configFolder = platform::CurrentDir();
+    ConfigFolder() = configFolder;
     gConfigFileFound = ReadConfigFile() == 0;  // a missing file leaves the defaults
     DebugLog("readctl");
     ReadViewFile();

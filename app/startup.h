@@ -9,6 +9,8 @@ int OwlMain(int argc, char** argv);
 // Configuration and default view, the working folder, gCurrentDirectory and
 // gProgramDir. Returns the folder the configuration was read from.
 std::string ReadStartupSettings();
+// The folder ReadStartupSettings read the configuration from (empty before).
+const std::string& ConfigurationFolder();
 // After a run that died: a catalogue lost in a swap comes back, and the
 // temporary files of killed writers go (the current, program and
 // configuration folders).

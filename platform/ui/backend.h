@@ -35,6 +35,8 @@ public:
     virtual void FrameChanged() {}
     // A control's state changed in the model: show it.
     virtual void ControlChanged() {}
+    // A top-level window asks that the screen saver not start while it is up.
+    virtual void HoldOffScreenSaver(bool) {}
 };
 
 // Called by Window::Create once the window is in its parent's tree.

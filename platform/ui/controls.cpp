@@ -97,9 +97,12 @@ void Edit::UserType(std::string_view typed) {
     NotifyParent(NotifyCode::TextChanged);
 }
 
-void Edit::UserSetText(std::string_view text) {
+void Edit::UserSetText(std::string_view text) { UserSetText(text, selEnd_); }
+
+void Edit::UserSetText(std::string_view text, std::size_t caret) {
+    // Before the caption: its change shows the model's caret on the display.
+    selStart_ = selEnd_ = std::min(caret, text.size());
     SetCaption(text);
-    selStart_ = selEnd_ = std::min(selEnd_, this->text().size());
     NotifyParent(NotifyCode::TextChanged);
 }
 

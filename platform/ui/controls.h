@@ -101,8 +101,10 @@ public:
     std::string SelectedText() const;
     // The user replaces the selection with typed text (upper-cased for kUpperCase).
     void UserType(std::string_view typed);
-    // The user's whole new text, as the backend reports it.
+    // The user's whole new text, as the backend reports it; the caret stays
+    // where it was, or goes where the backend says it is now.
     void UserSetText(std::string_view text);
+    void UserSetText(std::string_view text, std::size_t caret);
 
 private:
     std::size_t limit_ = 0;

@@ -14,7 +14,15 @@ Frame::Frame(Window* parent, std::string caption, Window* client) : Window(paren
     }
 }
 
-Frame::~Frame() = default;
+Frame::~Frame() {
+    if (screenSaverHeldOff_ && peer()) peer()->HoldOffScreenSaver(false);
+}
+
+void Frame::HoldOffScreenSaver(bool on) {
+    if (on == screenSaverHeldOff_) return;
+    screenSaverHeldOff_ = on;
+    if (peer()) peer()->HoldOffScreenSaver(on);
+}
 
 const ResponseTable& Frame::Table() {
     using R = ResponseTableOf<Frame, Window>;
@@ -99,6 +107,7 @@ void Frame::UpdateMenuBar() {
 }
 
 void Frame::SetupWindow() {
+    if (screenSaverHeldOff_ && peer()) peer()->HoldOffScreenSaver(true);
     LayoutClient();
     Window::SetupWindow();
 }

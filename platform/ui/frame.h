@@ -53,6 +53,11 @@ public:
     // Runs the enablers of every bar item and brings the recent files in.
     void UpdateMenuBar();
 
+    // While on (and the frame lives), the screen saver does not start; the
+    // backend says once on stderr when the system gives no way to hold it off.
+    void HoldOffScreenSaver(bool on);
+    bool screenSaverHeldOff() const { return screenSaverHeldOff_; }
+
     // The area the client fills, in frame client coordinates.
     Rect clientArea() const { return clientRect(); }
 
@@ -70,6 +75,7 @@ private:
     std::unique_ptr<Menu> menu_;
     AcceleratorTable accelerators_;
     RecentFiles* recent_ = nullptr;
+    bool screenSaverHeldOff_ = false;
 };
 
 }  // namespace platform::ui

@@ -6,9 +6,13 @@
 #include <chrono>
 #include <filesystem>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "platform/sys/clock.h"
 #include "platform/sys/files.h"
+#include "platform/sys/process.h"
+#include "platform/ui/frame.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/support/temp_dir.h"
 
@@ -203,6 +207,42 @@ TEST(Files, ProgramAndCurrentFolders) {
     EXPECT_TRUE(std::filesystem::exists(platform::ProgramDir() + "/platform_tests"));
     TempDir dir;
     EXPECT_EQ(std::filesystem::canonical(platform::CurrentDir()), std::filesystem::canonical(dir.path()));
+}
+
+TEST(Process, StartsFromAnArgumentListOrSaysWhyNot) {
+    struct Case {
+        std::vector<std::string> args;
+        bool started;
+    } cases[] = {
+        {{"true"}, true},
+        {{"sh", "-c", "exit 3"}, true},  // started; its status is not waited for
+        {{"kestrune-no-such-program"}, false},
+        {{""}, false},
+        {{}, false},
+    };
+    for (const Case& c : cases) {
+        std::string why;
+        EXPECT_EQ(platform::StartProcess(c.args, &why), c.started) << (c.args.empty() ? "(none)" : c.args[0]);
+        EXPECT_EQ(why.empty(), c.started) << why;
+    }
+}
+
+TEST(Headless, AFrameHoldsOffTheScreenSaverWhileItLivesAndAsks) {
+    namespace hl = platform::headless;
+    hl::Reset();
+    {
+        platform::ui::Frame frame(nullptr, "Kestrune");
+        frame.HoldOffScreenSaver(true);  // before it has a native window
+        EXPECT_EQ(hl::ScreenSaverHolders(), 0u);
+        ASSERT_TRUE(frame.Create());
+        EXPECT_TRUE(hl::ScreenSaverHeldOffBy(frame));
+        frame.HoldOffScreenSaver(false);
+        EXPECT_FALSE(hl::ScreenSaverHeldOffBy(frame));
+        frame.HoldOffScreenSaver(true);
+        EXPECT_TRUE(frame.screenSaverHeldOff());
+        EXPECT_EQ(hl::ScreenSaverHolders(), 1u);
+    }
+    EXPECT_EQ(hl::ScreenSaverHolders(), 0u);
 }
 
 TEST(Headless, MessageBoxesTakeScriptedAnswersInOrder) {

@@ -198,6 +198,14 @@ TEST(Controls, BehaveWithoutADisplay) {
     edit->UserType("ew west");
     EXPECT_EQ(edit->text(), "NEW WE");  // upper-cased, cut at the limit
     EXPECT_EQ(edit->Text(3), "NEW");
+    // The display's text keeps the caret where the user's typing left it, so
+    // the next key lands after the last one, not at the start.
+    edit->SetText("0");
+    edit->UserSetText("-", 1);
+    EXPECT_EQ(edit->selectionStart(), 1u);
+    EXPECT_EQ(edit->selectionEnd(), 1u);
+    edit->UserSetText("-5", 9);
+    EXPECT_EQ(edit->selectionEnd(), 2u);  // held to the text
 
     auto* spin = d.Item<ui::UpDown>(102);
     spin->SetRange(-180, 180);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <map>
+#include <set>
 #include <memory>
 
 #include "platform/gfx/font.h"
@@ -67,6 +68,7 @@ struct State {
     int quitCode = 0;
     std::vector<Watch> watches;
     int pollLimitMs = -1;
+    std::set<const ui::Window*> screenSaverHolders;
 };
 
 State& S() {
@@ -170,6 +172,7 @@ public:
         S().presented.erase(&window_);
         S().presentedRects.erase(&window_);
         S().screens.erase(&window_);
+        S().screenSaverHolders.erase(&window_);
     }
     void Show(bool) override {}
     void Move(const ui::Rect&) override {}
@@ -182,6 +185,10 @@ public:
     void SetFocus() override {}
     void Capture(bool) override {}
     void Enable(bool) override {}
+    void HoldOffScreenSaver(bool on) override {
+        if (on) S().screenSaverHolders.insert(&window_);
+        else S().screenSaverHolders.erase(&window_);
+    }
 
 private:
     // What a display does with a present: the rectangle's pixels go to the screen.
@@ -226,6 +233,7 @@ void Reset() {
     s.watches.clear();
     s.pollLimitMs = -1;
     ResetCommonDialogs();
+    s.screenSaverHolders.clear();
     SetClock(&s.clock);
 }
 
@@ -336,6 +344,9 @@ std::vector<ui::Rect> TakePresentedRects(const ui::Window& w) {
     S().presentedRects.erase(it);
     return r;
 }
+
+bool ScreenSaverHeldOffBy(const ui::Window& w) { return S().screenSaverHolders.count(&w) != 0; }
+std::size_t ScreenSaverHolders() { return S().screenSaverHolders.size(); }
 
 void KeepScreenImages(bool on) {
     S().keepScreens = on;

@@ -125,6 +125,10 @@ void PaintAll();
 ui::Rect TakePresented(const ui::Window& w);
 // Each rectangle presented since Reset or the last call, in order.
 std::vector<ui::Rect> TakePresentedRects(const ui::Window& w);
+// Whether the window asks the display to hold off the screen saver now, and
+// how many windows do.
+bool ScreenSaverHeldOffBy(const ui::Window& w);
+std::size_t ScreenSaverHolders();
 // Off by Reset. While on, every present copies its rectangle of the back
 // buffer into a per-window screen image, as a display would.
 void KeepScreenImages(bool on);

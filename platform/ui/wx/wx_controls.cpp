@@ -67,7 +67,9 @@ public:
                 auto* t = new wxTextCtrl(parent, wxID_ANY, Text(c.text()), pos, size, style);
                 if (cs & ctl::kUpperCase) t->ForceUpper();
                 t->Bind(wxEVT_TEXT, Guard<wxCommandEvent>([this, t](wxCommandEvent&) {
-                    if (!syncing_) static_cast<Edit&>(control_).UserSetText(Ansi(t->GetValue()));
+                    if (!syncing_)
+                        static_cast<Edit&>(control_).UserSetText(Ansi(t->GetValue()),
+                                                                 static_cast<std::size_t>(t->GetInsertionPoint()));
                 }));
                 native_ = t;
                 break;

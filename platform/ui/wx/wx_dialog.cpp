@@ -23,13 +23,24 @@ public:
             m.kind = MessageKind::Close;
             Post(m);
         }));
-        // Escape cancels through the dialog's own table, not around it.
+        // Escape cancels and Enter presses the default button through the
+        // dialog's own table, not around it; in a multi-line edit Enter is a line break.
         dialog_->Bind(wxEVT_CHAR_HOOK, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
-            if (e.GetKeyCode() != WXK_ESCAPE) {
+            const int key = e.GetKeyCode();
+            if (key == WXK_ESCAPE) {
+                Later([this] { model_.SendCommand(IdCancel); });
+                return;
+            }
+            // A focused button takes Enter itself, as it does on Windows.
+            auto* focus = dynamic_cast<wxWindow*>(e.GetEventObject());
+            const auto* edit = dynamic_cast<wxTextCtrl*>(focus);
+            const int button = DefaultButtonId();
+            if ((key != WXK_RETURN && key != WXK_NUMPAD_ENTER) || (edit && edit->IsMultiLine()) ||
+                dynamic_cast<wxButton*>(focus) || button == 0) {
                 e.Skip();
                 return;
             }
-            Later([this] { model_.SendCommand(IdCancel); });
+            Later([this, button] { model_.SendCommand(button); });
         }));
     }
     ~DialogPeer() override {
@@ -52,6 +63,12 @@ public:
     void SetCaption(std::string_view text) override { dialog_->SetTitle(Text(text)); }
 
     wxDialog* dialog() const { return dialog_; }
+    // The template's default button, 0 when it has none.
+    int DefaultButtonId() const {
+        for (const DialogItem& item : dialog_model_.dialogTemplate().items)
+            if (item.kind == ControlKind::DefaultButton) return item.id;
+        return 0;
+    }
 
 private:
     Dialog& dialog_model_;

@@ -5,6 +5,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/native_ids.h"
 #include "platform/ui/recent_files.h"
+#include "platform/ui/wx/screen_saver.h"
 #include "platform/ui/wx/wx_internal.h"
 
 namespace platform::ui {
@@ -70,6 +71,7 @@ public:
         RebuildBar();
     }
     ~TopLevelPeer() override {
+        screenSaver_.Release();
         if (frame_) {
             frame_->Hide();
             frame_->Destroy();  // wx deletes top-level windows at idle time
@@ -80,8 +82,12 @@ public:
     wxWindow* native() override { return frame_; }
     void Show(bool visible) override {
         frame_->Show(visible);
-        if (visible) canvas_->SetFocus();
+        if (visible) {
+            canvas_->SetFocus();
+            screenSaver_.Shown(frame_);
+        }
     }
+    void HoldOffScreenSaver(bool on) override { screenSaver_.Want(on, frame_); }
     void Maximize() override {
         frame_->Maximize(true);
         // Without a window manager nothing maximises: fill the work area ourselves.
@@ -169,6 +175,7 @@ private:
     wxFrame* frame_ = nullptr;
     wxBoxSizer* sizer_ = nullptr;
     wxPanel* strip_ = nullptr;
+    ScreenSaverHold screenSaver_;
     bool rebuilding_ = false;
     bool rebuildQueued_ = false;
 };

@@ -1,0 +1,253 @@
+// The frame's commands that change how the animation runs and what it shows.
+#include "app/display_commands.h"
+
+#include <algorithm>
+
+#include "app/control_panel.h"
+#include "app/event_sizes_dialog.h"
+#include "app/frame.h"
+#include "app/globals.h"
+#include "app/layout.h"
+#include "app/menus.h"
+#include "app/missing_seam.h"
+#include "app/prompt_dialogs.h"
+#include "app/sound.h"
+#include "app/startup.h"
+#include "app/view_open.h"
+#include "core/config.h"
+#include "core/helpers.h"
+#include "core/number_text.h"
+#include "core/view.h"
+#include "map/child_map.h"
+
+namespace ui = platform::ui;
+
+namespace {
+
+constexpr int kMouseCrossSectionCentre = 7;
+constexpr std::size_t kLocalTimeBuffer = 8;
+
+// A window and the controls drawn in it, so values held by its children show too.
+void RepaintWithChildren(ui::Window* w) {
+    if (!w) return;
+    w->Invalidate();
+    for (ui::Window* c : w->children()) RepaintWithChildren(c);
+}
+
+}  // namespace
+
+// ---- the settings steps
+
+ViewKind ShownViewKind() {
+    if (g3DView) return ViewKind::ThreeD;
+    if (gCrossSectionView) return ViewKind::CrossSection;
+    return ViewKind::Map;
+}
+
+ViewKind ViewKindOfCommand(int id) {
+    if (id == kCm3DView) return ViewKind::ThreeD;
+    if (id == kCmCrossSectionView) return ViewKind::CrossSection;
+    return ViewKind::Map;
+}
+
+bool ShowViewKind(ViewKind kind) {
+    const bool shown = kind == ViewKind::Map          ? gMapView
+                       : kind == ViewKind::ThreeD     ? g3DView
+                                                      : gCrossSectionView;
+    if (shown) return false;
+    gMapView = kind == ViewKind::Map;
+    g3DView = kind == ViewKind::ThreeD;
+    gCrossSectionView = kind == ViewKind::CrossSection;
+    return true;
+}
+
+int RunModeOfCommand(int id) { return id == kCmRunFreeAutoRestart ? 1 : 0; }
+
+std::string LocalTimeText(int hours) { return std::to_string(hours); }
+
+int LocalTimeHoursFrom(const std::string& text) {
+    int hours = 0;
+    TextScanner scan(text);
+    if (!scan.Int(&hours)) return 0;
+    // The view file holds no offset beyond a day.
+    return std::clamp(hours, -kMaxLocalTimeHours, kMaxLocalTimeHours);
+}
+
+void RecomputeDotScale() {
+    const DotScale dots = ComputeDotScale(gMinMagnitude, gMaxMagnitude, gMinDotSize, gMaxDotSize, gScreenHeight);
+    gDotSlope = dots.slope;
+    gDotIntercept = dots.intercept;
+}
+
+bool SaveConfigurationSetting() { return RewriteConfiguration(ConfigurationFolder()); }
+
+ViewWrite SaveViewSetting() {
+    if (gMapName.empty()) return ViewWrite::NoFile;
+    if (WriteViewFile()) return ViewWrite::Written;
+    DebugLog("Cannot write the view file %s", gMapName.c_str());
+    ui::MessageBox(gMainFrame, "The view could not be written to " + gMapName + "; the change is kept until the view is closed.",
+                   "View", ui::Buttons::Ok, ui::Icon::Exclamation);
+    return ViewWrite::Failed;
+}
+
+// ---- the frame's commands
+
+void myFrame::MarkViewChanged() {
+    if (viewOpen_) viewChanged_ = true;
+}
+
+void myFrame::WriteViewSetting() {
+    // A new view has no file yet: the change waits for Save As.
+    if (SaveViewSetting() == ViewWrite::NoFile) MarkViewChanged();
+}
+
+void myFrame::CmRunMode(int id) {
+    if (id != kCmRunFree && id != kCmRunFreeAutoRestart) return;
+    gMode = RunModeOfCommand(id);
+}
+
+void myFrame::CmLocalTime() {
+    const bool saved = gPaused;
+    gPaused = true;
+    std::string text = LocalTimeText(gLocalTimeHours);
+    inputDialog prompt(this, kInputDialogTemplate, text, "Local time", "Input deviation from UTC (hours)",
+                       kLocalTimeBuffer);
+    if (prompt.Execute() == ui::IdOk) {
+        gLocalTimeHours = LocalTimeHoursFrom(text);
+        WriteViewSetting();
+    }
+    gPaused = saved;
+}
+
+void myFrame::CmGlobalAudio() {
+    gAudio = gAudio ? 0 : 1;
+    CheckItem(kCmGlobalAudio, gAudio != 0);
+    if (!gAudio) AllNotesOff();
+    SaveConfigurationSetting();
+}
+
+void myFrame::CmRunFromScript() {
+    gRunScript = gRunScript ? 0 : 1;
+    CheckItem(kCmRunFromScript, gRunScript != 0);
+    SaveConfigurationSetting();
+}
+
+void myFrame::ToggleViewSwitch(bool& flag, int id) {
+    flag = !flag;
+    CheckItem(id, flag);
+    MarkViewChanged();
+}
+
+void myFrame::CmEarthquakesOn() { ToggleViewSwitch(gShowEarthquakes, kCmEarthquakesOn); }
+void myFrame::CmEruptionsOn() { ToggleViewSwitch(gShowEruptions, kCmEruptionsOn); }
+void myFrame::CmEarthquakeAudio() {
+    ToggleViewSwitch(gQuakeSoundOn, kCmQuakeAudio);
+    if (!gQuakeSoundOn) AllNotesOff();
+}
+void myFrame::CmEruptionAudio() {
+    ToggleViewSwitch(gEruptionSoundOn, kCmEruptionAudio);
+    if (!gEruptionSoundOn) AllNotesOff();
+}
+void myFrame::CmVolcanoNames() { ToggleViewSwitch(gShowVolcanoNames, kCmVolcanoNames); }
+
+void myFrame::RepaintMagnitudeKey() {
+    if (!layout_ || !layout_->legend()) return;
+    layout_->legend()->Invalidate();
+    if (gControlPanelHooks.drawMagnitudeKey) gControlPanelHooks.drawMagnitudeKey();
+}
+
+void myFrame::CmEarthquakeMagnitudeCutoff() {
+    const bool saved = gPaused;
+    gPaused = true;
+    magDialog(this, kMagnitudeDialogTemplate, &gMagnitudeCutoff, "Set cutoff magnitude for earthquakes").Execute();
+    RepaintMagnitudeKey();
+    if (layout_) RepaintWithChildren(layout_->control());
+    gPaused = saved;
+}
+
+void myFrame::CmMagnitudeDepthScale() {
+    const bool saved = gPaused;
+    gPaused = true;
+    dsDialog(this, kEventSizesTemplate).Execute();
+    RecomputeDotScale();
+    RepaintMagnitudeKey();
+    gPaused = saved;
+}
+
+void myFrame::CmPlates() {
+    gShowPlates = !gShowPlates;
+    CheckItem(kCmPlates, gShowPlates);
+    if (!layout_) return;
+    if (gShowPlates) {
+        if (childMap* map = layout_->mapPane()) map->ShowPlates();
+    } else if (layout_->map().window) {
+        // Painting copies the map image, which has no plates.
+        layout_->map().window->Invalidate();
+    }
+}
+
+void myFrame::CmPlatesAtEnd() {
+    gPlatesAtEnd = !gPlatesAtEnd;
+    CheckItem(kCmPlatesAtEnd, gPlatesAtEnd);
+}
+
+void myFrame::CmLatLonLines() {
+    gShowLatLonLines = !gShowLatLonLines;
+    CheckItem(kCmLatLonLines, gShowLatLonLines);
+    WriteViewSetting();
+}
+
+void myFrame::CmAxesLabels() {
+    gShowLabels = !gShowLabels;
+    CheckItem(kCmAxesLabels, gShowLabels);
+    WriteViewSetting();
+}
+
+void myFrame::ChangeViewKind(int id) {
+    if (id == kCmMapView) EraseTransientMarkers();
+    if (!ShowViewKind(ViewKindOfCommand(id))) return;
+    CheckItem(kCmMapView, gMapView);
+    CheckItem(kCm3DView, g3DView);
+    CheckItem(kCmCrossSectionView, gCrossSectionView);
+    // Reopening needs the open view; the items are greyed without one.
+    if (viewOpen_) CmRepeat();
+}
+
+void myFrame::CmMapView() { ChangeViewKind(kCmMapView); }
+void myFrame::Cm3DView() { ChangeViewKind(kCm3DView); }
+void myFrame::CmCrossSectionView() { ChangeViewKind(kCmCrossSectionView); }
+
+void myFrame::CmSetUpCrossSection() {
+    if (g3DView || gCrossSectionView) {
+        ShowViewKind(ViewKind::Map);
+        if (viewOpen_) CmRepeat();
+        // Now in the map view, so this runs once more at most.
+        CmSetUpCrossSection();
+        return;
+    }
+    if (gPaused) return;
+    if (!ShowCrossSectionDialog()) return;
+    gPaused = true;
+    if (layout_) {
+        if (childMap* map = layout_->mapPane()) map->SetMouseMode(kMouseCrossSectionCentre);
+    }
+}
+
+bool myFrame::ShowCrossSectionDialog() {
+    // The dialog comes with the live 3-D and cross-section adjusters.
+    ReportMissingSeam("cross-section dialog");
+    return false;
+}
+
+void myFrame::CmDigitize() {
+    if (!layout_) return;
+    if (childMap* map = layout_->mapPane()) map->CmDigitize();
+}
+
+void myFrame::EvActivate(bool active) { inactive_ = !active; }
+
+void myFrame::UnhighlightPaneButtons() {
+    if (!layout_) return;
+    if (childControl* panel = layout_->control()) panel->UnhighlightButtons();
+    if (childMap* map = layout_->mapPane()) map->UnhighlightInformationButton();
+}

@@ -1,0 +1,118 @@
+#include "app/prompt_dialogs.h"
+
+#include <algorithm>
+
+#include "app/missing_seam.h"
+#include "core/number_text.h"
+
+namespace ui = platform::ui;
+using ui::ControlKind;
+using ui::Rect;
+
+namespace {
+
+constexpr int kInputStatic = 4091;
+constexpr int kInputEdit = 4090;
+constexpr int kMagPrompt = 1033;
+constexpr int kMagEdit = 109;
+constexpr int kMagSpin = 110;
+constexpr std::size_t kMagReadBack = 3;
+
+}  // namespace
+
+void RegisterPromptTemplates() {
+    if (!ui::FindDialogTemplate(kInputDialogTemplate)) {
+        ui::RegisterDialogTemplate({kInputDialogTemplate, "", "MS Sans Serif", 8, {0, 0, 180, 64}, 0, {
+            {ControlKind::Static, kInputStatic, "", 0, Rect::FromSize(7, 6, 166, 10)},
+            {ControlKind::Edit, kInputEdit, "", 0, Rect::FromSize(7, 19, 166, 12)},
+            {ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(34, 42, 50, 14)},
+            {ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(96, 42, 50, 14)},
+        }});
+    }
+    if (!ui::FindDialogTemplate(kMagnitudeDialogTemplate)) {
+        ui::RegisterDialogTemplate({kMagnitudeDialogTemplate, "Magnitude", "MS Sans Serif", 8, {0, 0, 217, 57}, 0, {
+            {ControlKind::Static, kMagPrompt, "", 0, Rect::FromSize(7, 8, 146, 18)},
+            {ControlKind::Edit, kMagEdit, "", 0, Rect::FromSize(7, 31, 30, 12)},
+            {ControlKind::UpDown, kMagSpin, "", 0, Rect::FromSize(37, 31, 10, 12)},
+            {ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(160, 6, 50, 14)},
+            {ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(160, 23, 50, 14)},
+            {ControlKind::Button, kDialogHelpButton, "Help", 0, Rect::FromSize(160, 40, 50, 14)},
+        }});
+    }
+}
+
+// ---- inputDialog
+
+inputDialog::inputDialog(ui::Window* parent, int templateId, std::string& buffer, std::string caption,
+                         std::string prompt, std::size_t bufferSize)
+    : Dialog((RegisterPromptTemplates(), parent), templateId),
+      buffer_(buffer),
+      caption_(std::move(caption)),
+      prompt_(std::move(prompt)),
+      bufferSize_(std::max<std::size_t>(bufferSize, 1)) {}
+
+void inputDialog::SetupWindow() {
+    Dialog::SetupWindow();
+    SetCaption(caption_);
+    if (auto* s = Item<ui::Static>(kInputStatic)) s->SetText(prompt_);
+    if (auto* e = Item<ui::Edit>(kInputEdit)) {
+        e->SetTextLimit(kMaxText);
+        e->SetText(buffer_.substr(0, kMaxText));
+    }
+}
+
+void inputDialog::CmOk() {
+    if (auto* e = Item<ui::Edit>(kInputEdit)) buffer_ = e->Text(std::min(kMaxText, bufferSize_ - 1));
+    Dialog::CmOk();
+}
+
+// ---- magDialog
+
+const ui::ResponseTable& magDialog::Table() {
+    using R = ui::ResponseTableOf<magDialog, ui::Dialog>;
+    static const ui::ResponseTable table = R::Build({
+        R::Notify(kMagSpin, ui::NotifyCode::Spin, &magDialog::EvSpin),
+        R::Command(kDialogHelpButton, &magDialog::CmHelp),
+    });
+    return table;
+}
+
+magDialog::magDialog(ui::Window* parent, int templateId, double* setting, std::string prompt)
+    : Dialog((RegisterPromptTemplates(), parent), templateId),
+      setting_(setting),
+      // A value beyond int shows as the nearest whole number that fits.
+      whole_(setting ? static_cast<int>(std::clamp(*setting, -1e9, 1e9)) : 0),
+      prompt_(std::move(prompt)) {}
+
+void magDialog::SetupWindow() {
+    Dialog::SetupWindow();
+    if (auto* s = Item<ui::Static>(kMagPrompt)) s->SetText(prompt_);
+    if (auto* e = Item<ui::Edit>(kMagEdit)) e->SetText(std::to_string(whole_));
+    if (auto* u = Item<ui::UpDown>(kMagSpin)) {
+        u->SetRange(-5, 9);
+        u->SetPosition(whole_);
+    }
+}
+
+void magDialog::EvSpin(ui::Notification& n) {
+    auto* u = Item<ui::UpDown>(kMagSpin);
+    if (!u) return;
+    // Not held to the range: up at 9 shows 10.
+    const int shown = u->position() + n.delta;
+    u->SetPosition(shown);
+    if (auto* e = Item<ui::Edit>(kMagEdit)) e->SetText(std::to_string(shown));
+    n.refuse = true;
+}
+
+void magDialog::CmHelp() { ReportMissingSeam("help file, topic 1045"); }
+
+void magDialog::CmOk() {
+    double value = 0;
+    if (auto* e = Item<ui::Edit>(kMagEdit)) {
+        const std::string typed = e->Text(kMagReadBack);  // the scanner only views it
+        TextScanner scan(typed);
+        if (!scan.Double(&value)) value = 0;
+    }
+    if (setting_) *setting_ = value;
+    Dialog::CmOk();
+}
