@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Drives Quorview as a user would, under a virtual X server: opens a view
-# through the file dialog, changes its speed and dot style from the menus,
+# through the file dialog, changes its speed, dot style and cut-off from the menus,
 # saves it under a new name through the save dialog, quits, starts again,
 # opens the saved view and saves it once more; both saved files must hold the
 # changes, and the view it came from neither.
@@ -110,6 +110,21 @@ in_dialog() {
   xdotool key Return
 }
 
+# A prompt: without a window manager keys go to the window under the pointer,
+# so the edit (at the left of the prompt's second row) is clicked first.
+in_prompt() {
+  local title=$1 value=$2 id
+  wait_for "the prompt $title" --onlyvisible --name "^$title\$"
+  sleep 0.5
+  id=$(xdotool search --onlyvisible --name "^$title\$" | head -1)
+  xdotool mousemove --window "$id" 40 58 click 1
+  sleep 0.3
+  xdotool key ctrl+a
+  xdotool type --delay 30 "$value"
+  sleep 0.3
+  xdotool key Return
+}
+
 start() {
   "$quorview" 2>>"$work/stderr.txt" &
   pid=$!
@@ -134,8 +149,12 @@ start
 menu "$FILE_X" o
 in_dialog Open "$work/data/JAPAN"
 wait_caption JAPAN
-menu "$CONTROL_X" s 5          # Speed: 1 day per second
+# "s" is also Set up Cross-Section View's key there: it selects Speed, Right opens it.
+menu "$CONTROL_X" s Right 5    # Speed: 1 day per second
 menu "$QUAKES_X" s m           # Earthquake Symbols: Moment Release
+menu "$QUAKES_X" m             # Magnitude Cutoff: 7
+in_prompt Magnitude 7
+wait_closed 1
 menu "$FILE_X" a
 in_dialog "Save As" MyJapan
 wait_caption MyJapan
@@ -145,8 +164,10 @@ quit
 # Rendering keeps the picture's bounds in the view file, so only the changes are compared.
 grep -qx "DOTS: WHITE" JAPAN || fail "the view it came from took the dot style: $(grep DOTS JAPAN)"
 grep -qx "DAYS PER SECOND: 1" JAPAN && fail "the view it came from took the speed"
+grep -qx "MAGNITUDE CUTOFF: 6.0" JAPAN || fail "the view it came from took the cut-off: $(grep '^MAGNITUDE CUTOFF' JAPAN)"
 grep -qx "DOTS: MOMENT RELEASE" MyJapan || fail "MyJapan lost the dot style: $(grep DOTS MyJapan)"
 grep -qx "DAYS PER SECOND: 1" MyJapan || fail "MyJapan lost the speed: $(grep 'PER SECOND' MyJapan)"
+grep -qE "^MAGNITUDE CUTOFF: 7(\.0)?$" MyJapan || fail "MyJapan lost the cut-off: $(grep '^MAGNITUDE CUTOFF' MyJapan)"
 
 # Started again, the saved view opens with what was saved, and saving it
 # again writes those settings from memory.
@@ -159,7 +180,7 @@ in_dialog "Save As" Reopened
 wait_caption Reopened
 quit
 
-for key in "DOTS" "DAYS PER SECOND" "MINUTES PER SECOND" "SECONDS PER SECOND"; do
+for key in "DOTS" "MAGNITUDE CUTOFF" "DAYS PER SECOND" "MINUTES PER SECOND" "SECONDS PER SECOND"; do
   [ "$(grep "^$key: " Reopened)" = "$(grep "^$key: " MyJapan)" ] ||
     fail "the reopened view differs in $key: $(grep "^$key: " Reopened) against $(grep "^$key: " MyJapan)"
 done
