@@ -107,6 +107,11 @@ childMap* myLayoutWindow::mapPane() const { return dynamic_cast<childMap*>(map_.
 
 void myLayoutWindow::EvSize(ui::Size) { ApplyLayout(); }
 
+void myLayoutWindow::Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) {
+    gfx::DrawContext dc(buffer);
+    dc.FillRect(damaged, gfx::Brush::Solid(ColorOf(kLightGrayColor)));
+}
+
 void myLayoutWindow::ApplyLayout() {
     ui::Rect parent = clientRect();
     // Not yet sized: lay out in the frame's client area, which it will fill.

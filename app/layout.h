@@ -41,6 +41,8 @@ public:
 
 protected:
     void EvSize(platform::ui::Size client) override;
+    // What no pane covers: the corner above the legend beside the title.
+    void Paint(platform::ui::BackBuffer& buffer, const platform::ui::Rect& damaged) override;
 
 private:
     void CreatePanes();
