@@ -7,6 +7,7 @@
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
+#include "app/missing_seam.h"
 #include "core/config.h"
 #include "core/number_text.h"
 #include "core/view.h"
@@ -286,6 +287,8 @@ void childLegend::DrawCounters(gfx::DrawContext& dc, int quakes, int eruptions) 
 void childLegend::UnhighlightKeyButton() { UnhighlightTextButton(this, keyButton_); }
 
 void childLegend::CmKeyButton() {
+    // The map pane opens the key text through its text window, which comes later.
+    if (!gMapPaneHooks.openTextWindow) ReportMissingSeam("text window on KEY.TXT");
     auto* layout = dynamic_cast<myLayoutWindow*>(parent());
     if (layout && layout->map().window) layout->map().window->SendCommand(kMapCmKeyText);
 }

@@ -10,6 +10,7 @@
 #include "app/buttons.h"
 #include "app/globals.h"
 #include "app/layout.h"
+#include "app/missing_seam.h"
 #include "app/view_open.h"
 #include "core/config.h"
 #include "core/view.h"
@@ -94,8 +95,14 @@ protected:
         gMapCommands = &mapCommands_;
         SetMapPaneFactory(&RecordingMapPane);
         parent_.MoveWindow({0, 0, 640, 480});
+        SetMissingSeamHandler([this](const std::string& step) {
+            if (expectedSeams_.empty() || expectedSeams_.front() != step) ADD_FAILURE() << "missing seam: " << step;
+            else expectedSeams_.erase(expectedSeams_.begin());
+        });
     }
     ~Legend() override {
+        EXPECT_TRUE(expectedSeams_.empty()) << "a step expected to be missing was reached";
+        SetMissingSeamHandler(nullptr);
         SetMapPaneFactory(nullptr);
         gMapCommands = nullptr;
         gLegendFont.reset();
@@ -134,6 +141,7 @@ protected:
     }
 
     std::vector<int> mapCommands_;
+    std::vector<std::string> expectedSeams_;
     ui::Window parent_{nullptr};
 };
 
@@ -437,6 +445,8 @@ TEST_F(Legend, KeyButtonComesWithTheFirstPaintAndStaysWhereItWasMade) {
     EXPECT_EQ(legend->keyButton(), key);
     EXPECT_EQ(key->rect().width(), 124 - 10);
 
+    // The map pane gets the command; the text window it opens comes later.
+    expectedSeams_ = {"text window on KEY.TXT"};
     legend->SendCommand(kLegendKeyButton);
     EXPECT_EQ(mapCommands_, (std::vector<int>{kMapCmKeyText}));
 }
