@@ -316,6 +316,20 @@ TEST_F(Legend, TheStandardAndQmxPanesDifferOnlyWhereTheEruptionsMoveUp) {
         for (int x = 0; x < standard->width(); ++x) ASSERT_EQ(standard->At(x, y), qmx->At(x, y)) << x << "," << y;
 }
 
+// Without earthquakes the eruption section starts at th / 2, or below the
+// Key button: the same picture, moved down by the button's row.
+TEST_F(Legend, WithoutEarthquakesTheEruptionsStartBelowTheKeyButton) {
+    gShowEarthquakes = false;
+    gControls[kControlShowKeyButton] = 0;
+    const auto plain = Render(*MakeLegend({0, 0, 124, 398}));
+    gControls[kControlShowKeyButton] = 1;
+    const auto keyed = Render(*MakeLegend({0, 0, 124, 398}));
+    const int th = gLegendFont->metrics().height;
+    const int shift = th / 4 + 2 * PaneFont()->metrics().height;
+    for (int y = th / 2; y + shift < 398 - 3; ++y)
+        for (int x = 2; x < 124 - 2; ++x) ASSERT_EQ(keyed->At(x, y + shift), plain->At(x, y)) << x << "," << y;
+}
+
 // A pane narrower than its texts: everything stays inside, nothing breaks.
 TEST_F(Legend, NarrowPaneClipsAtItsEdges) {
     childLegend* legend = MakeLegend({0, 0, 48, 398});
