@@ -15,6 +15,7 @@
 #include "map/draw.h"
 #include "map/eruption_symbols.h"
 
+namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 using gfx::Rect;
 

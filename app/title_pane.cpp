@@ -5,6 +5,7 @@
 #include "core/view.h"
 #include "map/draw.h"
 
+namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 using gfx::Rect;
 

@@ -22,6 +22,7 @@
 #include "tests/app/app_fixture.h"
 #include "tests/support/golden_png.h"
 
+namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 namespace hl = platform::headless;
 using gfx::Rect;

@@ -12,6 +12,7 @@
 #include "platform/gfx/font.h"
 #include "tests/support/golden_png.h"
 
+namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 using gfx::Rect;
 
