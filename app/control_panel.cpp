@@ -825,19 +825,19 @@ void childControl::CmSlower() {
     DrawSpeedBox();
 }
 
-void childControl::StepRoller(Roller* roller, bool up, const std::function<void()>& key) {
+void childControl::StepRoller(Roller* roller, bool up, int (childLegend::*redrawKey)()) {
     AllNotesOff();
     if (!roller) return;
     if (up) roller->StepUp();
     else roller->StepDown();
     roller->Draw();
-    if (key) key();
+    if (myLayoutWindow* layout = Layout(this); layout && layout->legend()) (layout->legend()->*redrawKey)();
 }
 
-void childControl::CmQuakeCutoffUp() { StepRoller(quakeRoller_, true, gControlPanelHooks.drawMagnitudeKey); }
-void childControl::CmQuakeCutoffDown() { StepRoller(quakeRoller_, false, gControlPanelHooks.drawMagnitudeKey); }
-void childControl::CmEruptionCutoffUp() { StepRoller(eruptionRoller_, true, gControlPanelHooks.drawEruptionKey); }
-void childControl::CmEruptionCutoffDown() { StepRoller(eruptionRoller_, false, gControlPanelHooks.drawEruptionKey); }
+void childControl::CmQuakeCutoffUp() { StepRoller(quakeRoller_, true, &childLegend::DrawMagnitudeKey); }
+void childControl::CmQuakeCutoffDown() { StepRoller(quakeRoller_, false, &childLegend::DrawMagnitudeKey); }
+void childControl::CmEruptionCutoffUp() { StepRoller(eruptionRoller_, true, &childLegend::DrawEruptionKey); }
+void childControl::CmEruptionCutoffDown() { StepRoller(eruptionRoller_, false, &childLegend::DrawEruptionKey); }
 
 void childControl::CmPlates() {
     Flush();

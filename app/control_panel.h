@@ -14,6 +14,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/window.h"
 
+class childLegend;
 class textButton;
 class myButton;
 class myOnOffButton;
@@ -25,8 +26,6 @@ inline constexpr int kCmZoomToEarthquake = 824;
 // Work of parts that come later; an empty hook skips that step.
 struct ControlPanelHooks {
     std::function<void()> hideFloatingLegend;
-    std::function<void()> drawMagnitudeKey;         // the legend pane after a cut-off change
-    std::function<void()> drawEruptionKey;
     std::function<void()> runDateDialog;            // modal; sets the view's period
     // The floating legend copies the read-out just drawn.
     std::function<void(const platform::ui::Rect& readout, const std::string& text)> copyDateReadout;
@@ -183,7 +182,8 @@ private:
     void SendFrame(int id);
     void SendMap(int id);
     void Zoom(bool in);
-    void StepRoller(Roller* roller, bool up, const std::function<void()>& key);
+    // The legend's column of that cut-off follows the step.
+    void StepRoller(Roller* roller, bool up, int (childLegend::*redrawKey)());
     void FollowPaused();  // the kiosk's Pause or Resume, whichever fits
     void DrawReadoutBox(platform::gfx::DrawContext& dc);
     void DrawCounters(platform::gfx::DrawContext& dc);

@@ -15,6 +15,7 @@
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "core/timevalue.h"
+#include "map/child_map.h"
 #include "platform/sys/files.h"
 #include "platform/sys/signals.h"
 #include "platform/ui/recent_files.h"
@@ -144,6 +145,13 @@ int myFrame::UpdateFromWebService(bool interactive) {
 
 void myFrame::ResetIdleCountdown() {
     if (gInactivePopup) inactivityCountdown_ = CountdownSeconds(gTimeout);
+}
+
+void myFrame::UnhighlightPaneButtons() {
+    if (!layout_) return;
+    if (childControl* panel = layout_->control()) panel->UnhighlightButtons();
+    if (childLegend* legend = layout_->legend()) legend->UnhighlightKeyButton();
+    if (childMap* map = layout_->mapPane()) map->UnhighlightInformationButton();
 }
 
 void myFrame::CmStartScreen() {

@@ -54,6 +54,8 @@ public:
     void OpenView(const char* name);
     // A button drawn pressed: with INACTIVE POPUP the inactivity countdown starts again.
     void ResetIdleCountdown();
+    // The hover highlight off the buttons of the panel, the legend and the map pane.
+    void UnhighlightPaneButtons();
     std::uint32_t inactivityCountdown() const { return inactivityCountdown_; }
 
     // ---- the clock's commands and state (app/clock.cpp)

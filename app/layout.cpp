@@ -50,16 +50,6 @@ MapPane MakeMapPane(ui::Window* parent) {
     return pane;
 }
 
-void childTitle::Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) {
-    gfx::DrawContext dc(buffer);
-    dc.FillRect(damaged, gfx::Brush::Solid(gColorTable[kWhiteColor]));
-}
-
-void childLegend::DrawEventCounters(int quakes, int eruptions) {
-    quakes_ = quakes;
-    eruptions_ = eruptions;
-}
-
 PaneRects ComputePaneRects(const ui::Rect& parent, const PaneFlags& flags, int titleHeight, int legendWidth,
                            int panelHeight) {
     PaneRects out;
@@ -116,6 +106,11 @@ void myLayoutWindow::CreatePanes() {
 childMap* myLayoutWindow::mapPane() const { return dynamic_cast<childMap*>(map_.window); }
 
 void myLayoutWindow::EvSize(ui::Size) { ApplyLayout(); }
+
+void myLayoutWindow::Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) {
+    gfx::DrawContext dc(buffer);
+    dc.FillRect(damaged, gfx::Brush::Solid(ColorOf(kLightGrayColor)));
+}
 
 void myLayoutWindow::ApplyLayout() {
     ui::Rect parent = clientRect();

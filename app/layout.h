@@ -6,31 +6,11 @@
 class childMap;
 
 #include "app/control_panel.h"
+#include "app/legend.h"
 #include "app/map_pane.h"
+#include "app/title_pane.h"
 #include "core/timevalue.h"
 #include "platform/ui/window.h"
-
-// The title pane: white until it paints the view's title.
-class childTitle : public platform::ui::Window {
-public:
-    explicit childTitle(platform::ui::Window* parent) : Window(parent) {}
-
-protected:
-    void Paint(platform::ui::BackBuffer& buffer, const platform::ui::Rect& damaged) override;
-};
-
-// The legend pane: an empty window until it draws the legend.
-class childLegend : public platform::ui::Window {
-public:
-    explicit childLegend(platform::ui::Window* parent) : Window(parent) {}
-    void DrawEventCounters(int quakes, int eruptions);
-    int shownQuakes() const { return quakes_; }
-    int shownEruptions() const { return eruptions_; }
-
-private:
-    int quakes_ = -1, eruptions_ = -1;
-};
-
 
 struct PaneFlags {
     bool title = false;   // MAP TITLE WINDOW
@@ -61,6 +41,8 @@ public:
 
 protected:
     void EvSize(platform::ui::Size client) override;
+    // What no pane covers: the corner above the legend beside the title.
+    void Paint(platform::ui::BackBuffer& buffer, const platform::ui::Rect& damaged) override;
 
 private:
     void CreatePanes();
