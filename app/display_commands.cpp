@@ -153,7 +153,7 @@ void myFrame::CmVolcanoNames() { ToggleViewSwitch(gShowVolcanoNames, kCmVolcanoN
 void myFrame::RepaintMagnitudeKey() {
     if (!layout_ || !layout_->legend()) return;
     layout_->legend()->Invalidate();
-    if (gControlPanelHooks.drawMagnitudeKey) gControlPanelHooks.drawMagnitudeKey();
+    layout_->legend()->DrawMagnitudeKey();
 }
 
 void myFrame::CmEarthquakeMagnitudeCutoff() {
@@ -246,8 +246,3 @@ void myFrame::CmDigitize() {
 
 void myFrame::EvActivate(bool active) { inactive_ = !active; }
 
-void myFrame::UnhighlightPaneButtons() {
-    if (!layout_) return;
-    if (childControl* panel = layout_->control()) panel->UnhighlightButtons();
-    if (childMap* map = layout_->mapPane()) map->UnhighlightInformationButton();
-}

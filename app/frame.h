@@ -152,8 +152,6 @@ public:
     void CmCrossSectionView();
     void CmSetUpCrossSection();
     void CmDigitize();      // Ctrl+D: the map pane's digitising
-    // Takes the hover highlight off the buttons of the panes.
-    void UnhighlightPaneButtons();
     // Command 40051: the catalogue update from the event service.
     void CmUpdateHypocenters();
     // Command 154: the daily update from the update server.
