@@ -265,9 +265,24 @@ std::unique_ptr<Surface> LoadBmp(const std::string& path, ImageError* error) {
 }
 
 std::string EncodeBmp(const Surface& image) {
-    const std::uint32_t stride = (static_cast<std::uint32_t>(image.width()) * 3 + 3) / 4 * 4;
+    // At most 256 colours go into a colour table, in ascending order so that
+    // the same picture always gives the same file.
+    std::vector<std::uint32_t> colours;
+    for (int y = 0; y < image.height() && colours.size() <= 256; ++y) {
+        const std::uint32_t* row = image.row(y);
+        for (int x = 0; x < image.width(); ++x) {
+            const auto at = std::lower_bound(colours.begin(), colours.end(), row[x]);
+            if (at != colours.end() && *at == row[x]) continue;
+            colours.insert(at, row[x]);
+            if (colours.size() > 256) break;
+        }
+    }
+    const bool indexed = colours.size() <= 256;
+    const std::uint32_t bits = indexed ? 8 : 24;
+    const std::uint32_t tableSize = indexed ? static_cast<std::uint32_t>(colours.size()) : 0;
+    const std::uint32_t stride = (static_cast<std::uint32_t>(image.width()) * bits / 8 + 3) / 4 * 4;
     const std::uint32_t pixels = stride * static_cast<std::uint32_t>(image.height());
-    const std::uint32_t offset = kFileHeaderSize + kInfoHeaderSize;
+    const std::uint32_t offset = kFileHeaderSize + kInfoHeaderSize + 4 * tableSize;
     std::string out;
     out.reserve(offset + pixels);
     out += "BM";
@@ -278,22 +293,31 @@ std::string EncodeBmp(const Surface& image) {
     Put32(out, static_cast<std::uint32_t>(image.width()));
     Put32(out, static_cast<std::uint32_t>(image.height()));
     Put16(out, 1);
-    Put16(out, 24);
+    Put16(out, static_cast<std::uint16_t>(bits));
     Put32(out, kRgb);
     Put32(out, pixels);
     Put32(out, 2835);  // 72 dots per inch
     Put32(out, 2835);
+    Put32(out, tableSize);
     Put32(out, 0);
-    Put32(out, 0);
+    for (std::uint32_t c : colours) {
+        if (!indexed) break;
+        Put32(out, c);  // blue, green, red, 0: the word's bytes little-endian
+    }
     for (int y = image.height() - 1; y >= 0; --y) {
         const std::uint32_t* row = image.row(y);
         for (int x = 0; x < image.width(); ++x) {
+            if (indexed) {
+                const auto at = std::lower_bound(colours.begin(), colours.end(), row[x]);
+                out.push_back(static_cast<char>(at - colours.begin()));
+                continue;
+            }
             const Color c = Color::FromValue(row[x]);
             out.push_back(static_cast<char>(c.blue()));
             out.push_back(static_cast<char>(c.green()));
             out.push_back(static_cast<char>(c.red()));
         }
-        out.append(stride - static_cast<std::uint32_t>(image.width()) * 3, '\0');
+        out.append(stride - static_cast<std::uint32_t>(image.width()) * bits / 8, '\0');
     }
     return out;
 }

@@ -18,7 +18,8 @@ namespace platform::gfx {
 std::unique_ptr<Surface> LoadBmp(const std::string& path, ImageError* error = nullptr);
 // The same from the file's bytes.
 std::unique_ptr<Surface> DecodeBmp(std::string_view bytes, ImageError* error = nullptr);
-// 24 bits per pixel, bottom-up, with an info header.
+// Bottom-up with an info header: 8 bits and a colour table when the image
+// holds at most 256 colours, else 24 bits.
 [[nodiscard]] std::string EncodeBmp(const Surface& image);
 [[nodiscard]] bool SaveBmp(const Surface& image, const std::string& path, ImageError* error = nullptr);
 

@@ -138,16 +138,22 @@ TEST(GfxBmp, EachPixelFormatReadsToItsColours) {
 
 TEST(GfxBmp, OurOwnFilesReadBackExactly) {
     TempDir dir;
-    // Widths 1 to 5 cover every row padding.
-    for (int w = 1; w <= 5; ++w) {
-        auto s = Surface::Create(w, 3);
-        for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < w; ++x) s->row(y)[x] = Color(x * 50, y * 100, 7 + x * y).value();
-        ASSERT_TRUE(SaveBmp(*s, "out.bmp"));
-        ImageError error;
-        auto back = LoadBmp("out.bmp", &error);
-        ASSERT_TRUE(back) << w << ": " << error.message;
-        EXPECT_EQ(Pixels(*back), Pixels(*s)) << "width " << w;
+    // Widths 1 to 5 cover every row padding; 20 rows of up to 5 colours make a
+    // colour table, 60 rows of 3 a true-colour file.
+    for (int rows : {20, 60}) {
+        for (int w = 1; w <= 5; ++w) {
+            auto s = Surface::Create(w, rows);
+            for (int y = 0; y < rows; ++y)
+                for (int x = 0; x < w; ++x) s->row(y)[x] = Color(x * 50, y * 4, 7 + x * y).value();
+            ASSERT_TRUE(SaveBmp(*s, "out.bmp"));
+            const std::string bytes = TempDir::Read("out.bmp");
+            const int bits = static_cast<unsigned char>(bytes[28]);
+            EXPECT_EQ(bits, w * rows <= 256 ? 8 : 24) << w << " x " << rows;
+            ImageError error;
+            auto back = LoadBmp("out.bmp", &error);
+            ASSERT_TRUE(back) << w << " x " << rows << ": " << error.message;
+            EXPECT_EQ(Pixels(*back), Pixels(*s)) << w << " x " << rows;
+        }
     }
 }
 
