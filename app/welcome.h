@@ -28,7 +28,7 @@ inline constexpr const char* kWelcomeCredits[6] = {
     "Plate boundaries: P. Bird (2003); maps made with Natural Earth",
     "Cities: GeoNames (geonames.org)",
     "Nuclear power plants: GeoNuclearData",
-    "Kestrune",
+    "Sound: FluidSynth with a General MIDI sound font",
 };
 inline constexpr const char* kLowResolutionWarning =
     "Your resolution is less than 1024x768. You will have better looking maps if you run at 1024x768 or better.";
