@@ -177,7 +177,8 @@ std::optional<Refusal> ReadLayout(std::string_view b, Layout& l) {
 
     l.stride = (static_cast<std::uint64_t>(l.width) * l.bitCount + 31) / 32 * 4;
     const std::uint64_t rows = l.stride * static_cast<std::uint64_t>(l.height);
-    if (l.imageSize != 0 && l.imageSize < rows) return Refusal{ImageFault::BadHeader, "image size smaller than its rows"};
+    if (l.imageSize != 0 && l.imageSize < rows)
+        return Refusal{ImageFault::BadHeader, "image size smaller than its rows"};
     const std::uint64_t pixelEnd = l.pixelOffset + rows;
     // The declared size may be 0 (old writers) or the whole file; less than the pixels is damage.
     if (fileSize != 0 && fileSize < pixelEnd) return Refusal{ImageFault::BadHeader, "file size ends before the pixels"};
