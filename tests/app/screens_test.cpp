@@ -276,6 +276,23 @@ TEST_F(Screens, WithoutStartScreenStartLeadsToTheButtonMenu) {
     EXPECT_EQ(frame_->startScreen(), nullptr);
 }
 
+TEST_F(Screens, AStartWindowMadeWithoutStartScreenLeadsToTheMenuAndNeverGoesOn) {
+    gControls[kControlWelcomeScreen] = 0;
+    gControls[kControlStartScreen] = 0;
+    StartPainted();
+    ASSERT_EQ(Shown(), "menu World");
+    // As Close View makes one whatever the setting: it hands over to the menu
+    // once the frame has made it its client, and arms no time-out.
+    auto* start = new startWindow(frame_);
+    frame_->SetClient(start);
+    EXPECT_FALSE(start->timeoutRunning());
+    for (ui::Message m; ui::PeekMessage(m);) ui::DispatchMessage(m);
+    EXPECT_EQ(Shown(), "menu World");
+    EXPECT_FALSE(start->visible());
+    hl::Advance(10000);
+    EXPECT_FALSE(start->timeoutRunning());
+}
+
 TEST_F(Screens, InformationIsAVisibleSeamUntilTextWindowsExist) {
     std::vector<std::string> missing;
     SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
