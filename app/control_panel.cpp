@@ -30,6 +30,8 @@
 #include "map/proj.h"
 #include "platform/sys/resources.h"
 
+namespace gfx = platform::gfx;
+
 namespace ui = platform::ui;
 using gfx::Point;
 using gfx::Rect;

@@ -1,5 +1,4 @@
 #include "app/commands.h"
-#include "app/sphere_output.h"
 #include "app/startup.h"
 #include "map/overlay.h"
 #include "map/section3d.h"
@@ -10,6 +9,5 @@ int main(int argc, char** argv) {
     InstallNetworkCommands();
     InstallOverlayRenderer();
     InstallSectionAnd3DViews();
-    InstallSphereOutput();
     return OwlMain(argc, argv);
 }

@@ -15,6 +15,8 @@
 #include "map/quake_symbols.h"
 #include "platform/ui/ui.h"
 
+namespace gfx = platform::gfx;
+
 std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptions;
 std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptionsSphere;
 
@@ -34,7 +36,6 @@ const bool kLayerInstalled = [] {
     return true;
 }();
 
-gfx::Point MapOrigin() { return {gMapRect.left, gMapRect.top}; }
 gfx::Point ToPoint(EruptionPoint p) { return {p.x, p.y}; }
 gfx::Rect ToRect(const EruptionBox& b) { return {b.left, b.top, b.right, b.bottom}; }
 EruptionBox ToBox(const gfx::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }

@@ -45,7 +45,7 @@ OverlayLabel ParseOverlayLabel(std::string_view line, std::size_t wordStart);
 int OverlayColorOf(std::string_view upperLine);
 
 // An image's opaque pixels around (x, y), a tenth of its height above centre.
-void DrawPngSymbol(gfx::DrawContext& dc, const platform::gfx::RgbaImage& image, int x, int y);
+void DrawPngSymbol(platform::gfx::DrawContext& dc, const platform::gfx::RgbaImage& image, int x, int y);
 
 // The renderer into the map pane's hooks, the plate labels into the plates layer, the
 // border sets into the pane's construction. Called once by the program's wiring.

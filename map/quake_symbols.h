@@ -9,8 +9,6 @@
 #include "core/energy.h"
 #include "platform/gfx/draw_context.h"
 
-namespace gfx = platform::gfx;
-
 class childMap;
 
 extern double gDotSlope;      // dot radius in pixels per magnitude; set when a view opens
@@ -34,7 +32,7 @@ inline constexpr int kSmallMarkerIcon = 2;
 inline constexpr int kBigMarkerIcon = 8;
 inline constexpr int kMarkerIconSize = 32;  // pixels, both icons
 // Draws an icon's opaque pixels with its top-left corner at p; unknown ids draw nothing.
-void DrawIconResource(gfx::DrawContext& dc, int id, gfx::Point p);
+void DrawIconResource(platform::gfx::DrawContext& dc, int id, platform::gfx::Point p);
 
 // Filled by the parts that build the cross-section and 3-D views and the
 // floating legend; an empty hook rejects the event or means "no legend box".
@@ -45,6 +43,6 @@ struct QuakeSymbolHooks {
     // Mode 1 of the 3-D projection: buffers the point and projects it.
     bool (*project3D)(double lat, double lonOffset, double depthKm, std::int32_t* row, std::int32_t* column) = nullptr;
     // The floating legend box in pane pixels; false while none exists.
-    bool (*legendBox)(const childMap& pane, gfx::Rect* box) = nullptr;
+    bool (*legendBox)(const childMap& pane, platform::gfx::Rect* box) = nullptr;
 };
 extern QuakeSymbolHooks gQuakeSymbolHooks;

@@ -24,6 +24,8 @@
 #include "platform/ui/window.h"
 #include "tests/support/temp_dir.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -42,7 +44,7 @@ struct Place {
     double lat, lon;
 };
 
-class MapPane : public ::testing::Test {
+class ChildMapPane : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::Reset();
@@ -152,7 +154,7 @@ TEST(MapPaneArithmetic, GridTicksAcrossTheWorldAndTheDateLine) {
     }
 }
 
-TEST_F(MapPane, WorldMapHasCoastsFrameAndLabelsAndGoesToPng) {
+TEST_F(ChildMapPane, WorldMapHasCoastsFrameAndLabelsAndGoesToPng) {
     childMap& pane = Open("WORLD", 1200, 740);
     pane.RenderView();
     ASSERT_NE(pane.mapImageSurface(), nullptr);
@@ -201,7 +203,7 @@ TEST_F(MapPane, WorldMapHasCoastsFrameAndLabelsAndGoesToPng) {
     EXPECT_EQ(pane.protectionMaskBits()->size(), (gfx::Size{gMapWidth, gMapHeight}));
 }
 
-TEST_F(MapPane, PacificAcrossTheDateLineAndASmallRegion) {
+TEST_F(ChildMapPane, PacificAcrossTheDateLineAndASmallRegion) {
     struct {
         const char* view;
         std::vector<Place> coasts;
@@ -229,7 +231,7 @@ TEST_F(MapPane, PacificAcrossTheDateLineAndASmallRegion) {
     }
 }
 
-TEST_F(MapPane, BoundsAreHeldAndCrossSectionsGetLabels) {
+TEST_F(ChildMapPane, BoundsAreHeldAndCrossSectionsGetLabels) {
     ASSERT_EQ(ReadViewFile("WORLD"), 0);
     childMap& pane = Open("WORLD", 800, 600);
     gMapSouth = -90;
@@ -246,7 +248,7 @@ TEST_F(MapPane, BoundsAreHeldAndCrossSectionsGetLabels) {
     EXPECT_TRUE(gShowLabels);
 }
 
-TEST_F(MapPane, FullScreenNearTheDateLineStaysPutOverRedraws) {
+TEST_F(ChildMapPane, FullScreenNearTheDateLineStaysPutOverRedraws) {
     childMap& pane = Open("WORLD", 1600, 600);
     gControls[kControlUseFullScreen] = 1;
     gMapWest = -175;
@@ -265,7 +267,7 @@ TEST_F(MapPane, FullScreenNearTheDateLineStaysPutOverRedraws) {
     EXPECT_NEAR(std::fmod(gMapWest + Proj::LonOffset(gMapEast, gMapWest) / 2 + 540, 360) - 180, -170, 1e-6);
 }
 
-TEST_F(MapPane, PaintCopiesTheImageAndTheFlushCopiesThePendingPart) {
+TEST_F(ChildMapPane, PaintCopiesTheImageAndTheFlushCopiesThePendingPart) {
     childMap& pane = Open("WORLD", 900, 600);
     pane.RenderView();
     std::vector<std::uint32_t> rendered;
@@ -292,7 +294,7 @@ TEST_F(MapPane, PaintCopiesTheImageAndTheFlushCopiesThePendingPart) {
     EXPECT_GT(CountIn(s, {gMapRect.left + 40, gMapRect.top, gMapRect.left + 100, gMapRect.top + 100}, magenta), 0);
 }
 
-TEST_F(MapPane, JpegCacheIsReusedWithinAHundredthOfADegree) {
+TEST_F(ChildMapPane, JpegCacheIsReusedWithinAHundredthOfADegree) {
     childMap& pane = Open("WORLD", 900, 600);
     pane.RenderView();
     ASSERT_TRUE(fs::exists("WORLD.jpg"));
@@ -335,7 +337,7 @@ TEST_F(MapPane, JpegCacheIsReusedWithinAHundredthOfADegree) {
     EXPECT_LT(diff / static_cast<long>(first.size() * 3), 48);
 }
 
-TEST_F(MapPane, APaneTooSmallForAMapIsLeftQuietly) {
+TEST_F(ChildMapPane, APaneTooSmallForAMapIsLeftQuietly) {
     childMap& pane = Open("WORLD", 40, 30);
     pane.RenderView();
     EXPECT_EQ(pane.mapImageSurface(), nullptr);
@@ -353,7 +355,7 @@ std::vector<MouseCall> gMouseCalls;
 std::vector<std::string> gTextFiles;
 std::vector<int> gPassedCommands;
 
-TEST_F(MapPane, CommandsReachTheirHandlers) {
+TEST_F(ChildMapPane, CommandsReachTheirHandlers) {
     gMouseCalls.clear();
     gTextFiles.clear();
     gPassedCommands.clear();
@@ -386,7 +388,7 @@ TEST_F(MapPane, CommandsReachTheirHandlers) {
 
 namespace {
 
-TEST_F(MapPane, LayerSwitchesTitlesAndTheSpherePair) {
+TEST_F(ChildMapPane, LayerSwitchesTitlesAndTheSpherePair) {
     childMap& pane = Open("WORLD", 900, 600);
     gShowLatLonLines = true;
     gShowPlates = false;
@@ -441,7 +443,7 @@ std::string Bytes(const char* file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST_F(MapPane, ThePopulationCacheHasANameOfItsOwn) {
+TEST_F(ChildMapPane, ThePopulationCacheHasANameOfItsOwn) {
     gPopulationDrawings = 0;
     gMapPaneHooks.drawPopulation = [](childMap&) { ++gPopulationDrawings; };
     childMap& pane = Open("WORLD", 900, 600);
@@ -468,7 +470,7 @@ TEST_F(MapPane, ThePopulationCacheHasANameOfItsOwn) {
     EXPECT_EQ(Bytes("WORLD.jpg"), plain);
 }
 
-TEST_F(MapPane, AResizedPaneRendersIntoItsNewBuffer) {
+TEST_F(ChildMapPane, AResizedPaneRendersIntoItsNewBuffer) {
     childMap& pane = Open("WORLD", 900, 600);
     pane.RenderView();
     pane.MoveWindow({0, 0, 700, 500});
@@ -482,7 +484,7 @@ TEST_F(MapPane, AResizedPaneRendersIntoItsNewBuffer) {
 
 // The resize alone draws the view again at the new size, shrinking and
 // growing, so painting never shows the old scale cut off or an empty part.
-TEST_F(MapPane, AResizeDrawsTheViewAgainAtTheNewSize) {
+TEST_F(ChildMapPane, AResizeDrawsTheViewAgainAtTheNewSize) {
     childMap& pane = Open("WORLD", 900, 600);
     pane.MoveWindow({0, 0, 880, 590});  // before any view: nothing to draw yet
     EXPECT_TRUE(pane.paneRect().empty());
@@ -509,7 +511,7 @@ namespace {
 
 std::vector<std::string> gPaintSteps;
 
-TEST_F(MapPane, PaintForgetsPngSymbolsAndHighlightsTheAlertAfterTheCopy) {
+TEST_F(ChildMapPane, PaintForgetsPngSymbolsAndHighlightsTheAlertAfterTheCopy) {
     gPaintSteps.clear();
     gMapPaneHooks.forgetPngSymbols = [] { gPaintSteps.push_back("forget"); };
     gMapPaneHooks.highlightAlertEvent = [](childMap& pane) {
