@@ -18,6 +18,7 @@
 #include "platform/gfx/bmp.h"
 #include "platform/sys/files.h"
 
+namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 using gfx::Rect;
 

@@ -17,6 +17,7 @@
 #include "platform/gfx/draw_context.h"
 #include "platform/sys/files.h"
 
+namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 using gfx::Rect;
 

@@ -24,6 +24,7 @@
 #include "platform/gfx/bmp.h"
 #include "tests/app/app_fixture.h"
 
+namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 namespace hl = platform::headless;
 using apptest::AppTest;
