@@ -5,11 +5,11 @@
 
 #include "app/clock.h"
 #include "app/control_panel.h"
+#include "app/event_labels.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/housekeeping.h"
 #include "app/layout.h"
-#include "app/missing_seam.h"
 #include "app/sound.h"
 #include "app/view_open.h"
 #include "core/config.h"
@@ -172,7 +172,7 @@ void ClockTick::ClearTheMapAtEnd() {
     AllNotesOff();
     ClearDisplayedEruptions(map_);
     if (gAlertEvent && map_) map_->HighlightEvent(gAlertEvent, false, true);
-    if (gShownEventLabel) ReportMissingSeam("event labels");
+    RemoveShownEventLabel(map_);
     frame_.EraseTransientMarkers();
 }
 
@@ -384,7 +384,7 @@ void ClockTick::RestoreOverlappedEruptions() {
 }
 
 void ClockTick::StepEventLabels() {
-    if (gShowEventLabels) ReportMissingSeam("event labels");
+    if (gShowEventLabels) ::StepEventLabels(frame_, map_);
 }
 
 void ClockTick::RedrawPlates() {

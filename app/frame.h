@@ -61,6 +61,7 @@ public:
     void CmRestartClock();  // 1036
     void CmRepeat();        // 150: reopens the view with its settings in memory
     void CmRedraw();        // 149: renders the map afresh
+    void CmCurrentEvent();  // 1017 (Ctrl+B): the map pane shows the current event again (app/event_step.cpp)
     void CloseInfoWindows();
     void ShowEventCounters();
     std::uint32_t pauseAtEndCountdown() const { return pauseAtEndCountdown_; }

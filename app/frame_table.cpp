@@ -144,7 +144,7 @@ const ui::ResponseTable& myFrame::Table() {
         SEAM(kCmMakeYourOwnMapKey, CmMakeYourOwnMap),
         ON(kCmRedrawKey, CmRedraw),
         SEAM(kCmDigitize, CmDigitize),
-        SEAM(kCmCurrentEventKey, CmCurrentEvent),
+        ON(kCmCurrentEventKey, CmCurrentEvent),
         // Sent by other windows.
         ON(kCmPlay, CmPlay),
         ON(kCmPause, CmPause),

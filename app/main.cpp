@@ -1,4 +1,5 @@
 #include "app/commands.h"
+#include "app/event_step.h"
 #include "app/startup.h"
 #include "map/overlay.h"
 #include "map/section3d.h"
@@ -6,6 +7,7 @@
 
 int main(int argc, char** argv) {
     InstallCommandSeamLog();
+    InstallEventStepping();
     InstallNetworkCommands();
     InstallOverlayRenderer();
     InstallSectionAnd3DViews();

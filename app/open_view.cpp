@@ -1,6 +1,7 @@
 // Opening a view: the frame's OpenView and the commands that only it needs.
 #include <cstdio>
 
+#include "app/event_labels.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
@@ -105,17 +106,7 @@ void myFrame::OpenView(const char* name) {
     gDotSlope = dots.slope;
     gDotIntercept = dots.intercept;
 
-    gEventLabelIndex = gEventLabels.Count();
-    gNextEventLabel = nullptr;
-    for (int i = 0; i < gEventLabels.Count(); ++i) {
-        EventLabelRecord* label = gEventLabels[i].get();
-        if (label && !(label->time < gAnimationTime)) {
-            gEventLabelIndex = i;
-            gNextEventLabel = label;
-            break;
-        }
-    }
-    gShownEventLabel = nullptr;
+    StartEventLabels(layout_ ? layout_->mapPane() : nullptr);
 
     SetCaption(ViewCaption(gCurrentDirectory, gMapName));
 

@@ -318,17 +318,6 @@ TEST_F(Clock, ReopeningTheViewStartsWithNoEruptionsAndDrawsThemAgain) {
     EXPECT_EQ(map->backBuffer().At(d.x + gMapRect.left, d.y + gMapRect.top), ColorOf(14));
 }
 
-TEST_F(Clock, EventLabelsWithoutTheirStepSayNotSkipped) {
-    WriteCatalogue("T.HY4", {Quake(0, 2, 5.0)});
-    WriteView("DAYS PER SECOND: 0\nMINUTES PER SECOND: 60\nEVENT LABELS: YES\n");
-    std::vector<std::string> missing;
-    SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
-    OpenTestView();
-    hl::Advance(50);
-    ASSERT_FALSE(missing.empty());
-    EXPECT_EQ(missing[0], "event labels");
-}
-
 TEST_F(Clock, FastStyleLeavesTheViewsVolcanoSettingAlone) {
     WriteCatalogue("T.HY4", {Quake(0, 2, 5.0), Quake(20, 0, 6.0)});
     WriteView("DAYS PER SECOND: 0\nMINUTES PER SECOND: 1\nVOLCANOES: YES\nERUPTION FILE: T.ERB\nDOTS: SMALL\n");

@@ -135,7 +135,7 @@ std::vector<Row> ExpectedTable() {
         {"Command", 1013, 1013, "CmMakeYourOwnMap", Seam},
         {"Command", 1014, 1014, "CmRedraw"},
         {"Command", 1015, 1015, "CmDigitize", Seam},
-        {"Command", 1017, 1017, "CmCurrentEvent", Seam},
+        {"Command", 1017, 1017, "CmCurrentEvent"},
         // Other windows
         {"Command", 1034, 1034, "CmPlay"},
         {"Command", 1035, 1035, "CmPause"},
@@ -418,7 +418,7 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{"CtrlM", true, 13, 0, 1013, false, false},
                     KeyCase{"CtrlR", true, 18, 0, 1014, false, true},
                     KeyCase{"CtrlD", true, 4, 0, 1015, false, false},
-                    KeyCase{"CtrlB", true, 2, 0, 1017, false, false}),
+                    KeyCase{"CtrlB", true, 2, 0, 1017, false, true}),
     [](const testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
 
 using WithoutMenuBar = AppTest;
