@@ -5,9 +5,9 @@
 #include "app/globals.h"
 #include "app/view_open.h"
 #include "app/menus.h"
-#include "app/missing_seam.h"
 #include "app/select_window.h"
 #include "app/sound.h"
+#include "app/start_window.h"
 #include "app/version.h"
 #include "app/welcome.h"
 #include "core/config.h"
@@ -156,11 +156,6 @@ void myFrame::UnhighlightPaneButtons() {
 
 void myFrame::CmStartScreen() {
     DebugLog("CmStartScreen");
-    if (gControls[kControlStartScreen]) {
-        // Nothing could replace what is shown, so it all stays as it is.
-        ReportMissingSeam("start screen");
-        return;
-    }
     StopAnimationTimer();
     if (layout_) {
         EraseTransientMarkers();
@@ -168,9 +163,20 @@ void myFrame::CmStartScreen() {
         layout_ = nullptr;
     }
     if (buttonMenu_) buttonMenu_->Show(ui::ShowCommand::Hide);
+    const bool startScreen = gControls[kControlStartScreen] != 0;
+    if (startScreen) {
+        if (!start_) start_ = new startWindow(this);
+        SetClient(start_);
+    }
     NoViewShown();
     // Without the start screen its successor comes at once.
-    SendCommand(kCmSelectMenu);
+    if (!startScreen) SendCommand(kCmSelectMenu);
+}
+
+bool myFrame::ScreenLeadsTheInitTimeout() const {
+    // The welcome screen waits for Start once its countdown is cancelled.
+    if (welcome_ && client() == welcome_ && !welcome_->destroying()) return true;
+    return start_ && client() == start_ && start_->visible() && start_->timeoutRunning();
 }
 
 void myFrame::CmExit() {

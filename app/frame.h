@@ -108,6 +108,10 @@ public:
     void CePopulation(platform::ui::CommandEnabler& ce);     // a POPULATION FILE is set
     // The start screen, or without START SCREEN the button menu.
     void CmStartScreen();
+    startWindow* startScreen() const { return start_; }
+    // The welcome screen, or the start screen while its own time-out runs,
+    // leads on by itself: the frame's INIT TIMEOUT countdown holds meanwhile.
+    bool ScreenLeadsTheInitTimeout() const;
 
     // ---- the list of views and the button menu (app/select_commands.cpp)
     // Reads the list into gViewList; false (after an error box) when it cannot be opened.

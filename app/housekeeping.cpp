@@ -214,6 +214,10 @@ void myFrame::HousekeepingTick() {
 
     // While no view is shown the tick only counts INIT TIMEOUT down, then opens "WORLD".
     if (!layout_ || !layout_->visible()) {
+        if (ScreenLeadsTheInitTimeout()) {
+            initTimeoutCountdown_ = static_cast<std::int32_t>(gInitTimeout);
+            return;
+        }
         if (gInitTimeout != 0 && --initTimeoutCountdown_ <= 0) {
             currentViewName_ = "WORLD";
             OpenView(currentViewName_.c_str());

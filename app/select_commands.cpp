@@ -8,6 +8,7 @@
 #include "app/menus.h"
 #include "app/missing_seam.h"
 #include "app/select_window.h"
+#include "app/start_window.h"
 #include "app/view_list.h"
 #include "app/view_open.h"
 #include "app/welcome.h"
@@ -33,6 +34,7 @@ void myFrame::ChildRemoved(ui::Window* child) {
     if (child == retiredButtonMenu_) retiredButtonMenu_ = nullptr;
     if (child == layout_) layout_ = nullptr;
     if (child == welcome_) welcome_ = nullptr;
+    if (child == start_) start_ = nullptr;
     Frame::ChildRemoved(child);
 }
 
@@ -54,6 +56,7 @@ void myFrame::HideViewForMenu() {
         EraseTransientMarkers();
         layout_->Show(ui::ShowCommand::Hide);  // kept for the next view
     }
+    if (start_) start_->Show(ui::ShowCommand::Hide);
 }
 
 void myFrame::NoViewShown() {

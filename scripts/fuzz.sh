@@ -16,7 +16,7 @@ if [ $# -gt 0 ] && [[ "$1" =~ ^[0-9]+$ ]]; then
   seconds=$1
   shift
 fi
-all=(config alert_criteria view lines catalogue eruptions places segments png jpeg http addresses link_frames
+all=(config alert_criteria view lines catalogue eruptions places segments png jpeg bmp http addresses link_frames
      web_update)
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then

@@ -122,6 +122,10 @@ for view in "$settings"/views/*; do
 done
 cp "$settings/WORLD.VUS" "$out/"
 
+say "welcome text and start picture"
+cp "$settings/QUORVEL.TXT" "$out/"
+"$quordata" startpicture "$out" "$out/START.BMP"
+
 data="$root/data"
 if [ "$check" -eq 1 ]; then
     status=0

@@ -6,6 +6,7 @@
 //   quordata config SRC_DIR OUT_DIR         QUORVEL.INI rewritten by the configuration writer
 //   quordata view SRC OUT_DIR               a view file rewritten by the view writer
 //   quordata eruptions SRC.ERA OUT_DIR      the ".ERB" catalogue made by the eruption builder
+//   quordata startpicture DATA_DIR OUT.BMP  the start screen's picture from a built data folder
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,7 +20,10 @@
 #include "core/eruption.h"
 #include "core/timevalue.h"
 #include "core/view.h"
+#include "core/helpers.h"
+#include "platform/gfx/bmp.h"
 #include "tools/data_build.h"
+#include "tools/start_picture.h"
 
 namespace fs = std::filesystem;
 
@@ -144,6 +148,23 @@ int Eruptions(const fs::path& src, const fs::path& outDir) {
     });
 }
 
+int StartPicture(const fs::path& data, const fs::path& out) {
+    return InScratchFolder([&] {
+        std::error_code ec;
+        fs::copy_file(data / "QUORVEL.INI", "QUORVEL.INI", ec);
+        if (ec) return Fail("cannot copy " + (data / "QUORVEL.INI").string());
+        if (ReadConfigFile() != 0) return Fail("configuration not read");
+        gProgramDir = data.string();
+        // The shape of the start screen's picture area on a wide screen, at half its size.
+        const auto picture = RenderStartPicture(960, 510, "WORLD.HY4");
+        if (!picture) return Fail("no picture");
+        platform::gfx::ImageError error;
+        if (!platform::gfx::SaveBmp(*picture, out.string(), &error)) return Fail(error.message);
+        std::printf("%s: %d x %d\n", out.filename().c_str(), picture->width(), picture->height());
+        return 0;
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -155,11 +176,14 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[0] == "config") return Config(fs::absolute(args[1]), fs::absolute(args[2]));
     if (args.size() == 3 && args[0] == "view") return View(fs::absolute(args[1]), fs::absolute(args[2]));
     if (args.size() == 3 && args[0] == "eruptions") return Eruptions(fs::absolute(args[1]), fs::absolute(args[2]));
+    if (args.size() == 3 && args[0] == "startpicture")
+        return StartPicture(fs::absolute(args[1]), fs::absolute(args[2]));
     std::fprintf(stderr,
                  "usage: quordata catalogue OUT.HY4 IN.csv...\n"
                  "       quordata segments OUT POLYLINES.txt...\n"
                  "       quordata config SRC_DIR OUT_DIR\n"
                  "       quordata view SRC OUT_DIR\n"
-                 "       quordata eruptions SRC.ERA OUT_DIR\n");
+                 "       quordata eruptions SRC.ERA OUT_DIR\n"
+                 "       quordata startpicture DATA_DIR OUT.BMP\n");
     return 2;
 }

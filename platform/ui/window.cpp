@@ -209,9 +209,11 @@ void Window::MoveWindow(const Rect& r) {
 
 void Window::Show(ShowCommand how) {
     if (destroying_) return;
+    const bool was = visible_;
     visible_ = how != ShowCommand::Hide;
     if (how == ShowCommand::Hide) style_ &= ~style::kVisible;
     else style_ |= style::kVisible;
+    if (was != visible_) EvShowWindow(visible_);
     if (how == ShowCommand::Maximize && !parent_) {
         const Size s = ScreenSize();
         MoveWindow({0, 0, s.width, s.height});
@@ -515,6 +517,7 @@ void Window::EvKeyDown(int, std::uint32_t) {}
 void Window::EvKeyUp(int, std::uint32_t) {}
 void Window::EvChar(int) {}
 void Window::EvActivate(bool) {}
+void Window::EvShowWindow(bool) {}
 void Window::EvClose() { CloseWindow(); }
 bool Window::EvCommand(int id) { return RunCommand(id); }
 void Window::EvNotify(Notification& n) { RunNotify(n); }

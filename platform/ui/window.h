@@ -172,6 +172,8 @@ protected:
     virtual void EvKeyUp(int key, std::uint32_t modifiers);
     virtual void EvChar(int ch);
     virtual void EvActivate(bool active);
+    // Show or Hide changed whether the window is visible.
+    virtual void EvShowWindow(bool shown);
     // The user asked to close (close box, Alt+F4). Base: CloseWindow.
     virtual void EvClose();
     // Base: this window's table. True when handled.

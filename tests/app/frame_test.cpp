@@ -143,35 +143,6 @@ TEST_F(FrameSetup, WithWelcomeScreenPlaysTheThemeAndWaits) {
     EXPECT_FALSE(Contains(lines, "CmStartScreen"));
 }
 
-// Until a view opens the first window says how one is reached, so a start
-// without a configuration (INIT TIMEOUT 0) is never a blank window.
-TEST_F(FrameSetup, TheFirstWindowSaysHowAViewIsReached) {
-    gCurrentDirectory = "/data";
-    const auto none = WelcomeNoticeLines(false, 0);
-    EXPECT_NE(std::find(none.begin(), none.end(), "No QUORVEL.INI in /data: the default settings are in use."),
-              none.end());
-    EXPECT_NE(std::find(none.begin(), none.end(),
-                        "Set INIT TIMEOUT: 1 in QUORVEL.INI to open the WORLD view a second after the start."),
-              none.end());
-    const auto bundled = WelcomeNoticeLines(true, 1);
-    EXPECT_EQ(bundled.back(), "The WORLD view opens after INIT TIMEOUT: 1 second.");
-    EXPECT_EQ(bundled.size(), 3u);
-
-    // The first window stays while the welcome screen holds the start; without
-    // it the button menu takes its place at once.
-    gControls[kControlWelcomeScreen] = 1;
-    myFrame* frame = Start();
-    ASSERT_NE(frame, nullptr);
-    ASSERT_NE(frame->welcome(), nullptr);
-    frame->welcome()->Invalidate();
-    frame->welcome()->Update();
-    const ui::BackBuffer& b = frame->welcome()->backBuffer();
-    int ink = 0;
-    for (int y = 0; y < b.height(); ++y)
-        for (int x = 0; x < b.width(); ++x) ink += b.At(x, y) == platform::gfx::kBlack;
-    EXPECT_GT(ink, 500) << "the notice's text";
-}
-
 TEST_F(FrameSetup, AppendsTheVersionLineToTheArchiveFile) {
     gArchiveFile = "archive.txt";
     TempDir::Write("archive.txt", "earlier line\n");
