@@ -932,9 +932,7 @@ void childControl::CmInfoBoxesBox() {
     AllNotesOff();
     if (infoBox_) gControls[kControlShowInfoSpots] = infoBox_->checked() ? 1 : 0;
     myLayoutWindow* layout = Layout(this);
-    if (childMap* map = layout ? layout->mapPane() : nullptr; map && gMapPaneHooks.drawInfoSpots) {
-        gMapPaneHooks.drawInfoSpots(*map);
-    }
+    if (childMap* map = layout ? layout->mapPane() : nullptr) PaneSeams().DrawInfoSpots(*map);
     CmRepeat();
 }
 

@@ -1,15 +1,11 @@
 #include "app/commands.h"
 #include "app/sphere_output.h"
 #include "app/startup.h"
-#include "map/overlay.h"
-#include "map/section3d.h"
-#include "net/frame_commands.h"
+#include "net/network_wiring.h"
 
 int main(int argc, char** argv) {
     InstallCommandSeamLog();
-    InstallNetworkCommands();
-    InstallOverlayRenderer();
-    InstallSectionAnd3DViews();
+    InstallNetworkWiring();
     InstallSphereOutput();
     return OwlMain(argc, argv);
 }

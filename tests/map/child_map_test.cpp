@@ -18,10 +18,12 @@
 #include "core/helpers.h"
 #include "core/view.h"
 #include "map/child_map.h"
+#include "map/label_box.h"
 #include "map/segments.h"
 #include "platform/gfx/image.h"
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
+#include "tests/support/pane_seams.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -51,11 +53,9 @@ protected:
         ASSERT_EQ(ReadConfigFile(), 0);
         gProgramDir = DataDir().string();
         BuildMercatorTable();
-        gMapPaneHooks = {};
     }
     void TearDown() override {
         owner_.reset();
-        gMapPaneHooks = {};
         ResetConfigValues();
         ResetViewSettings();
         gProgramDir.clear();
@@ -349,19 +349,20 @@ struct MouseCall {
     ui::Point p;
     int mode;
 };
-std::vector<MouseCall> gMouseCalls;
-std::vector<std::string> gTextFiles;
-std::vector<int> gPassedCommands;
+struct RecordingCommands : MapPaneSeams {
+    std::vector<MouseCall> mouseCalls;
+    std::vector<std::string> textFiles;
+    std::vector<int> passedCommands;
+    void Mouse(childMap& pane, ui::MouseAction a, ui::Point p, std::uint32_t) override {
+        mouseCalls.push_back({a, p, pane.mouseMode()});
+    }
+    void OpenTextWindow(childMap&, const std::string& f) override { textFiles.push_back(f); }
+    void Command(childMap&, int id) override { passedCommands.push_back(id); }
+};
 
 TEST_F(MapPane, CommandsReachTheirHandlers) {
-    gMouseCalls.clear();
-    gTextFiles.clear();
-    gPassedCommands.clear();
-    gMapPaneHooks.mouse = [](childMap& pane, ui::MouseAction a, ui::Point p, std::uint32_t) {
-        gMouseCalls.push_back({a, p, pane.mouseMode()});
-    };
-    gMapPaneHooks.openTextWindow = [](childMap&, const std::string& f) { gTextFiles.push_back(f); };
-    gMapPaneHooks.command = [](childMap&, int id) { gPassedCommands.push_back(id); };
+    RecordingCommands seams;
+    testsupport::ScopedPaneSeams installed(seams);
     childMap& pane = Open("WORLD", 400, 300);
     pane.SetRightClickPoint({120, 80});
 
@@ -369,17 +370,17 @@ TEST_F(MapPane, CommandsReachTheirHandlers) {
                                             {40061, 13}, {40059, 14}, {40060, 15}, {40044, 16}};
     for (const auto& e : edits) {
         EXPECT_TRUE(pane.SendCommand(e.id)) << e.id;
-        ASSERT_FALSE(gMouseCalls.empty());
-        EXPECT_EQ(gMouseCalls.back().mode, e.mode) << e.id;
-        EXPECT_EQ(gMouseCalls.back().p, (ui::Point{120, 80}));
-        EXPECT_EQ(gMouseCalls.back().action, ui::MouseAction::LeftDown);
+        ASSERT_FALSE(seams.mouseCalls.empty());
+        EXPECT_EQ(seams.mouseCalls.back().mode, e.mode) << e.id;
+        EXPECT_EQ(seams.mouseCalls.back().p, (ui::Point{120, 80}));
+        EXPECT_EQ(seams.mouseCalls.back().action, ui::MouseAction::LeftDown);
     }
     for (int id : {1054, 1068, 1064}) EXPECT_TRUE(pane.SendCommand(id));
-    EXPECT_EQ(gTextFiles, (std::vector<std::string>{"HELP.TXT", "KEY.TXT", "TIMEOUT.TXT"}));
+    EXPECT_EQ(seams.textFiles, (std::vector<std::string>{"HELP.TXT", "KEY.TXT", "TIMEOUT.TXT"}));
     // The region label commands are the pane's own (tested with the border sets).
     const std::vector<int> passed = {1037, 1038, 1071, 1015};
     for (int id : passed) EXPECT_TRUE(pane.SendCommand(id)) << id;
-    EXPECT_EQ(gPassedCommands, passed);
+    EXPECT_EQ(seams.passedCommands, passed);
 }
 
 }  // namespace
@@ -393,6 +394,9 @@ TEST_F(MapPane, LayerSwitchesTitlesAndTheSpherePair) {
     gShowLogo = true;
     gLogoText = "KESTRUNE";
     gControls[kControlScienceOnASphere] = 1;
+    // Only the logo marks the mask here: the view's city labels stay out.
+    FreeStringList(&gTextFiles);
+    FreeStringList(&gSymbolFiles);
     pane.RenderView();
     const gfx::Surface& s = pane.backBuffer();
 
@@ -434,16 +438,17 @@ TEST_F(MapPane, LayerSwitchesTitlesAndTheSpherePair) {
 
 namespace {
 
-int gPopulationDrawings = 0;
-
 std::string Bytes(const char* file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST_F(MapPane, ThePopulationCacheHasANameOfItsOwn) {
-    gPopulationDrawings = 0;
-    gMapPaneHooks.drawPopulation = [](childMap&) { ++gPopulationDrawings; };
+    struct CountingPopulation : MapPaneSeams {
+        int drawings = 0;
+        void DrawPopulation(childMap&) override { ++drawings; }
+    } seams;
+    testsupport::ScopedPaneSeams installed(seams);
     childMap& pane = Open("WORLD", 900, 600);
     pane.RenderView();
     const std::string plain = Bytes("WORLD.jpg");
@@ -453,7 +458,7 @@ TEST_F(MapPane, ThePopulationCacheHasANameOfItsOwn) {
     gControls[kControlPopulation] = 1;
     gRedrawMap = true;
     pane.RenderView();
-    EXPECT_EQ(gPopulationDrawings, 1);
+    EXPECT_EQ(seams.drawings, 1);
     EXPECT_EQ(pane.fullRenderings(), 1);
     EXPECT_TRUE(fs::exists("WORLD-pop.jpg"));
     EXPECT_EQ(Bytes("WORLD.jpg"), plain);
@@ -462,7 +467,7 @@ TEST_F(MapPane, ThePopulationCacheHasANameOfItsOwn) {
     // Later renderings with the overlay reuse its image and write nothing.
     gRedrawMap = false;
     pane.RenderView();
-    EXPECT_EQ(gPopulationDrawings, 1);
+    EXPECT_EQ(seams.drawings, 1);
     EXPECT_EQ(pane.fullRenderings(), 1);
     EXPECT_EQ(pane.cacheWrites(), 2);
     EXPECT_EQ(Bytes("WORLD.jpg"), plain);
@@ -507,27 +512,31 @@ TEST_F(MapPane, AResizeDrawsTheViewAgainAtTheNewSize) {
 
 namespace {
 
-std::vector<std::string> gPaintSteps;
-
 TEST_F(MapPane, PaintForgetsPngSymbolsAndHighlightsTheAlertAfterTheCopy) {
-    gPaintSteps.clear();
-    gMapPaneHooks.forgetPngSymbols = [] { gPaintSteps.push_back("forget"); };
-    gMapPaneHooks.highlightAlertEvent = [](childMap& pane) {
-        gPaintSteps.push_back(pane.drawing() ? "highlight while drawing" : "highlight");
-    };
+    // The highlight notes whether the PNG symbols were already forgotten.
+    struct RecordingHighlight : MapPaneSeams {
+        std::vector<std::string> steps;
+        void HighlightAlertEvent(childMap& pane) override {
+            steps.push_back(pane.drawing() ? "highlight while drawing" : "highlight");
+            if (!gPngSymbolRects.empty()) steps.push_back("symbols kept");
+        }
+    } seams;
+    testsupport::ScopedPaneSeams installed(seams);
     childMap& pane = Open("WORLD", 600, 400);
     pane.RenderView();
+    gPngSymbolRects.push_back({1, 1, 5, 5});
     pane.Invalidate();
     pane.Update();
-    EXPECT_EQ(gPaintSteps, (std::vector<std::string>{"forget"}));  // no alert pending
+    EXPECT_TRUE(gPngSymbolRects.empty());
+    EXPECT_TRUE(seams.steps.empty());  // no alert pending
 
     QuakeRecord alert{};
     gAlertEvent = &alert;
-    gPaintSteps.clear();
+    gPngSymbolRects.push_back({1, 1, 5, 5});
     pane.Invalidate();
     pane.Update();
     gAlertEvent = nullptr;
-    EXPECT_EQ(gPaintSteps, (std::vector<std::string>{"forget", "highlight"}));
+    EXPECT_EQ(seams.steps, (std::vector<std::string>{"highlight"}));
 
     // The plates toggle draws the layer onto the screen alone.
     gShowPlates = false;

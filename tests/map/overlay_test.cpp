@@ -76,8 +76,6 @@ protected:
         ResetConfigValues();
         ResetViewSettings();
         BuildMercatorTable();
-        gMapPaneHooks = {};
-        InstallOverlayRenderer();
         gMapName = "T";
         gMapWest = 0;
         gMapEast = 20;
@@ -93,8 +91,6 @@ protected:
     }
     void TearDown() override {
         owner_.reset();
-        gMapPaneHooks = {};
-        SetPlateLabelDrawer(nullptr);
         ClearLabelBoxes();
         ForgetPngSymbols();
         ResetViewSettings();
