@@ -340,7 +340,7 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
     }
 
     if (gRedrawMap && (gMapView || g3DView)) {
-        ++fullRenderings_;
+        if (renderProbe_) renderProbe_->FreshRendering();
         ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
         if (g3DView) (void)BeginMapBuffer();
         for (StringListNode* n = mapFiles; n; n = n->next) {
@@ -392,7 +392,7 @@ void childMap::SaveCachedImage(const std::string& file) {
         std::remove(file.c_str());
         return;
     }
-    ++cacheWrites_;
+    if (renderProbe_) renderProbe_->CacheImageWritten();
     gImageBounds[0] = gMapSouth;
     gImageBounds[1] = gMapNorth;
     gImageBounds[2] = gMapWest;

@@ -101,6 +101,15 @@ public:
 void InstallMapPaneSeams(MapPaneSeams* seams);
 MapPaneSeams& PaneSeams();
 
+// Told of each rendering that draws the map afresh and of each cached image
+// written: how tests and benchmarks see that the cache was used.
+class RenderProbe {
+public:
+    virtual ~RenderProbe() = default;
+    virtual void FreshRendering() = 0;
+    virtual void CacheImageWritten() = 0;
+};
+
 // ---- The pane ---------------------------------------------------------------------------------
 
 inline constexpr int kMouseIdle = 0;
@@ -202,9 +211,8 @@ public:
     bool drawing() const { return drawing_; }
     ui::Point rightClickPoint() const { return rightClick_; }
     void SetRightClickPoint(ui::Point p) { rightClick_ = p; }
-    // Renderings that drew the map afresh, and cached images written.
-    int fullRenderings() const { return fullRenderings_; }
-    int cacheWrites() const { return cacheWrites_; }
+    // nullptr: no one is told.
+    void SetRenderProbe(RenderProbe* probe) { renderProbe_ = probe; }
 
     // ---- commands
     void CmNextEvent();
@@ -265,8 +273,7 @@ private:
     bool drawing_ = false;
     gfx::Rect updateRect_{};
     ui::Point rightClick_{};
-    int fullRenderings_ = 0;
-    int cacheWrites_ = 0;
+    RenderProbe* renderProbe_ = nullptr;
 
     // earthquake symbols: oldest first
     std::vector<TransientMarker> markers_, sphereMarkers_;

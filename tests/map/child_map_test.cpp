@@ -66,6 +66,7 @@ protected:
         owner_ = std::make_unique<ui::Window>(nullptr, "layout");
         owner_->MoveWindow({0, 0, width, height});
         auto* pane = new childMap(owner_.get());
+        pane->SetRenderProbe(&renders_);
         pane->MoveWindow({0, 0, width, height});
         EXPECT_TRUE(owner_->Create());
         return *pane;
@@ -92,6 +93,7 @@ protected:
     }
 
     TempDir dir_;  // the cache, the view file and the dumps land here
+    testsupport::RenderCounter renders_;
     std::unique_ptr<ui::Window> owner_;
 };
 
@@ -158,7 +160,7 @@ TEST_F(MapPane, WorldMapHasCoastsFrameAndLabelsAndGoesToPng) {
     ASSERT_NE(pane.mapImageSurface(), nullptr);
     EXPECT_EQ(pane.mouseMode(), kMouseIdle);
     EXPECT_FALSE(pane.drawing());
-    EXPECT_EQ(pane.fullRenderings(), 1);
+    EXPECT_EQ(renders_.fullRenderings, 1);
     EXPECT_EQ(pane.screen()->origin(), (gfx::Point{gMapRect.left, gMapRect.top}));
     EXPECT_EQ(ResolutionDigit(pane.xScale), '3');  // about 3 pixels per degree
     const fs::path png = ProgramDir() / "world_map.png";
@@ -279,7 +281,7 @@ TEST_F(MapPane, PaintCopiesTheImageAndTheFlushCopiesThePendingPart) {
     std::vector<std::uint32_t> painted;
     for (int y = 0; y < s.height(); ++y) painted.insert(painted.end(), s.row(y), s.row(y) + s.width());
     EXPECT_TRUE(painted == rendered);
-    EXPECT_EQ(pane.fullRenderings(), 1);
+    EXPECT_EQ(renders_.fullRenderings, 1);
 
     // The update rectangle restores only its part from the map image.
     pane.screen()->FillRect({0, 0, 100, 100}, gfx::Brush::Solid(gfx::Color{255, 0, 255}));
@@ -296,7 +298,7 @@ TEST_F(MapPane, JpegCacheIsReusedWithinAHundredthOfADegree) {
     childMap& pane = Open("WORLD", 900, 600);
     pane.RenderView();
     ASSERT_TRUE(fs::exists("WORLD.jpg"));
-    EXPECT_EQ(pane.cacheWrites(), 1);
+    EXPECT_EQ(renders_.cacheWrites, 1);
     EXPECT_EQ(gImageBounds[0], gMapSouth);
     // The view file was written with the image's bounds.
     ASSERT_EQ(ReadViewFile("WORLD"), 0);
@@ -317,8 +319,8 @@ TEST_F(MapPane, JpegCacheIsReusedWithinAHundredthOfADegree) {
         gMapNorth = gImageBounds[1] + step.moveNorth;
         gRedrawMap = false;
         pane.RenderView();
-        EXPECT_EQ(pane.fullRenderings(), step.renderings);
-        EXPECT_EQ(pane.cacheWrites(), step.writes);
+        EXPECT_EQ(renders_.fullRenderings, step.renderings);
+        EXPECT_EQ(renders_.cacheWrites, step.writes);
     }
     // What came back from the cache looks like what was drawn (JPEG: a tolerance
     // of 48 per channel on average along a row, for its compression).
@@ -459,17 +461,17 @@ TEST_F(MapPane, ThePopulationCacheHasANameOfItsOwn) {
     gRedrawMap = true;
     pane.RenderView();
     EXPECT_EQ(seams.drawings, 1);
-    EXPECT_EQ(pane.fullRenderings(), 1);
+    EXPECT_EQ(renders_.fullRenderings, 1);
     EXPECT_TRUE(fs::exists("WORLD-pop.jpg"));
     EXPECT_EQ(Bytes("WORLD.jpg"), plain);
-    EXPECT_EQ(pane.cacheWrites(), 2);
+    EXPECT_EQ(renders_.cacheWrites, 2);
 
     // Later renderings with the overlay reuse its image and write nothing.
     gRedrawMap = false;
     pane.RenderView();
     EXPECT_EQ(seams.drawings, 1);
-    EXPECT_EQ(pane.fullRenderings(), 1);
-    EXPECT_EQ(pane.cacheWrites(), 2);
+    EXPECT_EQ(renders_.fullRenderings, 1);
+    EXPECT_EQ(renders_.cacheWrites, 2);
     EXPECT_EQ(Bytes("WORLD.jpg"), plain);
 }
 

@@ -17,6 +17,7 @@
 #include "map/segments.h"
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
+#include "tests/support/pane_seams.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -54,6 +55,7 @@ protected:
         owner_ = std::make_unique<ui::Window>(nullptr, "layout");
         owner_->MoveWindow({0, 0, 1920, 1080});
         pane_ = new childMap(owner_.get());
+        pane_->SetRenderProbe(&renders_);
         pane_->MoveWindow({0, 0, 1920, 1080});
         ASSERT_TRUE(owner_->Create());
     }
@@ -65,6 +67,7 @@ protected:
     }
 
     TempDir dir_;
+    testsupport::RenderCounter renders_;
     std::unique_ptr<ui::Window> owner_;
     childMap* pane_ = nullptr;
 };
@@ -72,7 +75,7 @@ protected:
 TEST_F(StoredOutput, WorldRenderingWritesTheSameFilesAndPixels) {
     gRedrawMap = true;
     pane_->RenderView();
-    ASSERT_EQ(pane_->fullRenderings(), 1);
+    ASSERT_EQ(renders_.fullRenderings, 1);
     const std::string plates = TempDir::Read(kPlatesDumpFile);
     EXPECT_EQ(plates.size(), 122558u);
     EXPECT_EQ(FileHash(kPlatesDumpFile), 0x8570d550388f1bbfULL) << std::hex << FileHash(kPlatesDumpFile);
@@ -83,7 +86,7 @@ TEST_F(StoredOutput, WorldRenderingWritesTheSameFilesAndPixels) {
     // From the cache: the decoded image, then the plates over it again.
     gRedrawMap = false;
     pane_->RenderView();
-    ASSERT_EQ(pane_->fullRenderings(), 1);
+    ASSERT_EQ(renders_.fullRenderings, 1);
     EXPECT_EQ(TempDir::Read(kPlatesDumpFile), plates);
     EXPECT_EQ(PixelHash(pane_->backBuffer()), 0xa278c9ca6e96b1deULL) << std::hex << PixelHash(pane_->backBuffer());
 

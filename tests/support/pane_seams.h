@@ -14,3 +14,15 @@ public:
 };
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+// Counts what the pane tells its probe.
+struct RenderCounter : RenderProbe {
+    int fullRenderings = 0;
+    int cacheWrites = 0;
+    void FreshRendering() override { ++fullRenderings; }
+    void CacheImageWritten() override { ++cacheWrites; }
+};
+
+}  // namespace testsupport
