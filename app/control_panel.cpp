@@ -17,6 +17,7 @@
 #include "app/globals.h"
 #include "app/layout.h"
 #include "app/menus.h"
+#include "app/missing_seam.h"
 #include "app/slider.h"
 #include "app/sound.h"
 #include "app/speed.h"
@@ -907,7 +908,10 @@ void childControl::CmStopAnimation() {
 }
 
 void childControl::CmSetDate() {
-    if (!gControlPanelHooks.runDateDialog) return;
+    if (!gControlPanelHooks.runDateDialog) {
+        ReportMissingSeam("date dialog");
+        return;
+    }
     const bool saved = gPaused;
     gPaused = true;
     gControlPanelHooks.runDateDialog();

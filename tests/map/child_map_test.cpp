@@ -5,10 +5,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -16,6 +18,8 @@
 
 #include "core/config.h"
 #include "core/helpers.h"
+#include "core/missing_seam.h"
+#include "core/quake_record.h"
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/label_box.h"
@@ -548,6 +552,58 @@ TEST_F(MapPane, PaintForgetsPngSymbolsAndHighlightsTheAlertAfterTheCopy) {
     pane.ShowPlates();
     EXPECT_GT(CountIn(pane.backBuffer(), pane.backBuffer().bounds(), plates), 100);
     EXPECT_EQ(CountIn(*pane.mapImageSurface(), pane.mapImageSurface()->bounds(), plates), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Without the program's wiring every step the pane leaves to another part
+// names itself; none is skipped in silence.
+TEST_F(MapPane, EveryStepLeftToAnotherPartReportsItselfWhenMissing) {
+    std::vector<std::string> missing;
+    SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
+    childMap& pane = Open("WORLD", 600, 400);
+    gTopo = 1;
+    gShowMapScale = true;
+    gControls[kControlShowInfoSpots] = 1;
+    gControls[kControlQmxLegend] = 1;
+    gControls[kControlShowInformationButton] = 1;
+    gRedrawMap = true;
+    pane.RenderView();
+    EXPECT_EQ(missing, (std::vector<std::string>{"floating legend", "shaded terrain", "information spots",
+                                                 "map scale box", "information button"}));
+
+    QuakeRecord record{};
+    struct Case {
+        const char* what;
+        std::function<void()> reach;
+        const char* step;
+    } cases[] = {
+        {"population", [&] { gControls[kControlPopulation] = 1, gRedrawMap = true, pane.RenderView(); },
+         "population overlay"},
+        {"alert at paint", [&] { gAlertEvent = &record, pane.Invalidate(), pane.Update(), gAlertEvent = nullptr; },
+         "alert event highlight"},
+        {"help text", [&] { pane.SendCommand(1054); }, "text window on HELP.TXT"},
+        {"next event", [&] { pane.SendCommand(1037); }, "map pane command 1037"},
+        {"add a city here", [&] { pane.SendCommand(40014); }, "map pane mouse"},
+        {"alert view", [&] { pane.BuildAlertView(record); }, "alert view builder"},
+    };
+    gControls[kControlQmxLegend] = 0;
+    gControls[kControlShowInformationButton] = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        missing.clear();
+        c.reach();
+        EXPECT_NE(std::find(missing.begin(), missing.end(), c.step), missing.end()) << ::testing::PrintToString(missing);
+    }
+
+    // Closing a text window and ending the pane only undo what the steps above make.
+    missing.clear();
+    pane.CloseTextWindow();
+    owner_.reset();
+    SetMissingSeamHandler(nullptr);
+    EXPECT_TRUE(missing.empty());
 }
 
 }  // namespace
