@@ -34,7 +34,8 @@ constexpr float kSphereImageHeight = 2048.0f;  // pixels of the full-globe image
 std::string ReadStartupSettings() {
     DebugLog("Readpro");
     const std::string configFolder = platform::CurrentDir();
-    gConfigFileFound = ReadConfigFile() == 0;  // a missing file leaves the defaults
+    SetSoundSettingsReceiver(&TakeSoundSettings);  // the reader hands the sound settings over
+    gConfigFileFound = ReadConfigFile() == 0;      // a missing file leaves the defaults
     DebugLog("readctl");
     ReadViewFile();
     if (!gWorkingDirectory.empty()) platform::SetCurrentDir(platform::NativePath(gWorkingDirectory));
