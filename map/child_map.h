@@ -47,8 +47,6 @@ std::string CacheImageName(const std::string& name);
 // The population overlay's cache, named apart from the plain map's.
 std::string PopulationCacheImageName(const std::string& name);
 
-// ---- Seams of later parts ---------------------------------------------------------------
-
 class childMap;
 struct EventLabelRecord;
 struct QuakeDisplayRecord;
@@ -69,6 +67,8 @@ struct TransientMarker {
     std::int32_t size = 0;   // radius in pixels
     std::int32_t color = 0;  // colour number of the dot's depth
 };
+
+// ---- What the pane leaves to others ------------------------------------------------------
 
 // What the pane asks of code above this library, or of parts still to come.
 // The program's wiring installs one object at start-up; each step of the base

@@ -4,7 +4,6 @@
 // highlighted on the map, announced and handed to the alert view and e-mail.
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
