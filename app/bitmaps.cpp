@@ -7,6 +7,8 @@
 #include "map/draw.h"
 #include "platform/gfx/font.h"
 
+namespace gfx = platform::gfx;
+
 using gfx::Point;
 using gfx::Rect;
 

@@ -1,6 +1,6 @@
 #pragma once
-// The animation clock's process-wide state, the seams it reaches later work
-// through, and its arithmetic kept apart from the frame for tests.
+// The animation clock's process-wide state, and its arithmetic kept apart
+// from the frame for tests; the tick itself is app/clock_tick.h.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -9,8 +9,6 @@
 #include "core/quake.h"
 #include "core/timevalue.h"
 #include "map/eruption_symbols.h"
-
-class childMap;
 
 extern std::int32_t gScrubCounter;       // ticks since scrubbing began
 extern std::int32_t gPlatesTickCounter;  // ticks; plates are drawn again every 20th
@@ -21,25 +19,6 @@ extern QuakeDisplayRecord gQuakeDisplayRecord;  // the same, for drawing
 extern EruptionRecord gNextEruptionRecord;      // the next eruption as read
 // gDisplayedEruptions, gDisplayedEruptionsSphere and ClearDisplayedEruptions
 // belong to the map's eruption symbols.
-
-// Eruption symbols on the map pane; with a null place or show the clock reads no eruptions.
-struct EruptionSymbolHooks {
-    bool (*place)(childMap& pane, EruptionEvent& e) = &PlaceEruption;  // true when it lies on the map
-    // The size drawn; 0 when not drawn.
-    int (*show)(childMap& pane, EruptionEvent& e, bool withMarker, bool withName) = &ShowEruption;
-    void (*erase)(childMap& pane, EruptionEvent& e, bool showTwin) = &EraseEruption;
-    void (*restoreSymbol)(childMap& pane, EruptionEvent& e) = &RestoreEruptionSymbol;
-};
-extern EruptionSymbolHooks gEruptionSymbolHooks;
-
-// Work of later parts that the tick calls; an empty hook is skipped.
-struct ClockHooks {
-    void (*eventLabelStep)() = nullptr;     // EVENT LABELS: the label of the next event
-    void (*removeEventLabel)() = nullptr;   // the shown label and its window, at the end of a period
-    void (*writeSphereLegend)() = nullptr;  // SCIENCE ON A SPHERE
-    void (*saveSphereFrame)(childMap& pane) = nullptr;
-};
-extern ClockHooks gClockHooks;
 
 // The countdown the end of a period arms, by MODE, RUN SCRIPT and EXIT WHEN DONE.
 std::uint32_t PauseAtEndArm(int mode, bool runScript, bool exitWhenDone, unsigned pauseSeconds,

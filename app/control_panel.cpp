@@ -31,6 +31,8 @@
 #include "map/proj.h"
 #include "platform/sys/resources.h"
 
+namespace gfx = platform::gfx;
+
 namespace ui = platform::ui;
 using gfx::Point;
 using gfx::Rect;

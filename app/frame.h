@@ -135,7 +135,8 @@ private:
     void LoadPopups();
     // The check marks of popup k from the settings, before it is shown.
     void SetPopupChecks(int k);
-    void AnimationTick();     // app/clock.cpp
+    friend class ClockTick;
+    void AnimationTick();     // app/clock_tick.cpp
     void WriteDailyCounts();
     // The map pane's transient markers, stepped until none are left.
     void EraseTransientMarkers();

@@ -24,6 +24,8 @@
 #include "platform/gfx/image.h"
 #include "platform/sys/files.h"
 
+namespace gfx = platform::gfx;
+
 namespace ui = platform::ui;
 using gfx::Rect;
 

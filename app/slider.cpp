@@ -6,6 +6,8 @@
 #include "core/config.h"
 #include "map/draw.h"
 
+namespace gfx = platform::gfx;
+
 namespace ui = platform::ui;
 using gfx::Point;
 using gfx::Rect;

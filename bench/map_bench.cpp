@@ -15,6 +15,8 @@
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -10,6 +10,8 @@
 #include "map/image_files.h"
 #include "platform/gfx/draw_context.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 std::unique_ptr<gfx::Surface> SphereImage() {

@@ -22,13 +22,6 @@ std::unique_ptr<BitSet> gEruptionVisibleBits;
 
 namespace {
 
-template <std::size_t N>
-void CopyField(char (&field)[N], std::string_view text) {
-    std::memset(field, 0, N);
-    // A missing field is an empty view whose data may be null.
-    if (!text.empty()) std::memcpy(field, text.data(), std::min(N, text.size()));
-}
-
 void PutDouble(unsigned char* p, double v) {
     auto bits = std::bit_cast<std::uint64_t>(v);
     for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(bits >> (8 * i));
@@ -177,7 +170,7 @@ void EruptionEvent::Parse(std::string_view line, EruptionSource kind) {
             if (tab == std::string_view::npos) break;
             pos = tab + 1;
         }
-        CopyField(r.id, f[0].substr(0, 9));
+        CopyBounded(r.id, f[0]);
         if (f[1] == "*") r.flag = r.secondFlag = 1;
         if (f[1] == "+") r.flag = 1;
         const std::optional<PackedDate> from = MakeDate(Integer(f[2]), Integer(f[3]), Integer(f[4]));
@@ -190,13 +183,13 @@ void EruptionEvent::Parse(std::string_view line, EruptionSource kind) {
         r.size = static_cast<std::uint8_t>(std::clamp<long long>(Integer(f[9]), 0, 255));
         r.latitude = Number(f[10]);
         r.longitude = Number(f[11]);
-        CopyField(r.name, f[12].substr(0, 30));
-        CopyField(r.startYearText, f[13].substr(0, 12));
-        CopyField(r.startMonthText, f[14].substr(0, 4));
-        CopyField(r.startDayText, f[15].substr(0, 10));
-        CopyField(r.stopYearText, f[16].substr(0, 12));
-        CopyField(r.stopMonthText, f[17].substr(0, 4));
-        CopyField(r.stopDayText, f[18].substr(0, 10));
+        CopyBounded(r.name, f[12]);
+        CopyBounded(r.startYearText, f[13], TextEnd::MayFillWidth);
+        CopyBounded(r.startMonthText, f[14], TextEnd::MayFillWidth);
+        CopyBounded(r.startDayText, f[15], TextEnd::MayFillWidth);
+        CopyBounded(r.stopYearText, f[16], TextEnd::MayFillWidth);
+        CopyBounded(r.stopMonthText, f[17], TextEnd::MayFillWidth);
+        CopyBounded(r.stopDayText, f[18], TextEnd::MayFillWidth);
         if (!f[19].empty()) std::memcpy(r.magnitudeCode, f[19].data(), std::min<std::size_t>(3, f[19].size()));
         if (r.size == 0) r.size = 1;
         if (!dated) return;
@@ -222,15 +215,15 @@ void EruptionEvent::Parse(std::string_view line, EruptionSource kind) {
         r.flag = 1;
         r.size = static_cast<std::uint8_t>(std::clamp(size, 0, 255));
         if (r.size == 0) r.size = 1;
-        CopyField(r.startYearText, std::to_string(y));
-        CopyField(r.startMonthText, std::to_string(m));
-        CopyField(r.startDayText, std::to_string(d));
-        CopyField(r.stopYearText, std::to_string(y));
-        CopyField(r.stopMonthText, std::to_string(m));
-        CopyField(r.stopDayText, std::to_string(d));
+        CopyBounded(r.startYearText, std::to_string(y), TextEnd::MayFillWidth);
+        CopyBounded(r.startMonthText, std::to_string(m), TextEnd::MayFillWidth);
+        CopyBounded(r.startDayText, std::to_string(d), TextEnd::MayFillWidth);
+        CopyBounded(r.stopYearText, std::to_string(y), TextEnd::MayFillWidth);
+        CopyBounded(r.stopMonthText, std::to_string(m), TextEnd::MayFillWidth);
+        CopyBounded(r.stopDayText, std::to_string(d), TextEnd::MayFillWidth);
         std::string name = text.size() > 48 ? text.substr(48, 29) : std::string();
         TitleCaseWords(name);
-        CopyField(r.name, name);
+        CopyBounded(r.name, name);
     }
     start.SetDate(r.start);
     stop.SetDate(r.stop);

@@ -32,16 +32,6 @@ std::string gJoinBuffer;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool StartsWithIgnoringCase(const char* text, const char* prefix) {
-    return ::strncasecmp(text, prefix, std::strlen(prefix)) == 0;
-}
-
-void CopyBounded(char* dst, std::size_t size, std::string_view src) {
-    std::size_t n = std::min(size - 1, src.size());
-    if (n > 0) std::memcpy(dst, src.data(), n);
-    dst[n] = '\0';
-}
-
 StringListNode* NewNode(std::string_view text) {
     auto* node = new StringListNode;
     node->text.assign(text);
@@ -303,6 +293,15 @@ void ErrorBox(platform::ui::Window* window, int id, std::string_view argument) {
 }
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+void CopyBounded(char* dst, std::size_t size, std::string_view src, TextEnd end) {
+    if (size == 0) return;
+    const std::size_t room = end == TextEnd::Terminated ? size - 1 : size;
+    const std::size_t n = std::min(room, src.size());
+    // An empty view's data may be null.
+    if (n > 0) std::memcpy(dst, src.data(), n);
+    std::memset(dst + n, 0, size - n);
+}
 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);

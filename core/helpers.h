@@ -86,8 +86,22 @@ void ErrorBox(platform::ui::Window* window, int id, std::string_view argument);
 bool ScanLeadingInteger(std::string_view text, int base, long long* value, std::size_t* used = nullptr);
 bool ScanLeadingDouble(std::string_view text, double* value, std::size_t* used = nullptr);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// ASCII letters only, as the files are; a prefix longer than the text never matches.
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 bool IsSpace(char c);  // the C locale's white space
+
+// ---- Bounded copies ---------------------------------------------------------------
+
+// How a copied text ends in its buffer. A text field of a fixed-width record
+// may fill its width with no terminator; every other buffer keeps one.
+enum class TextEnd { Terminated, MayFillWidth };
+// Copies as much of src as fits into dst[size] and fills the rest with NULs.
+// A size of 0 copies nothing.
+void CopyBounded(char* dst, std::size_t size, std::string_view src, TextEnd end = TextEnd::Terminated);
+template <std::size_t N>
+void CopyBounded(char (&dst)[N], std::string_view src, TextEnd end = TextEnd::Terminated) {
+    CopyBounded(dst, N, src, end);
+}
 
 // ---- Numbers ---------------------------------------------------------------------
 

@@ -1,7 +1,5 @@
 #include "core/view.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -205,10 +203,6 @@ std::string Upper(std::string_view s) {
     return out;
 }
 
-bool StartsWithNoCase(std::string_view line, std::string_view prefix) {
-    return line.size() >= prefix.size() && ::strncasecmp(line.data(), prefix.data(), prefix.size()) == 0;
-}
-
 // CRs count as blanks: one left at the end of a value would come back from
 // the next read as the CR of a CR LF, and be gone.
 std::string TrimBlanks(std::string_view s) {
@@ -227,11 +221,11 @@ std::string_view FromOffset(std::string_view line, std::size_t offset) {
 
 // The texts of these fields end their lines when written: a cut that leaves
 // CRs at the end drops them, as the next read would.
-void CopyField(char* field, std::size_t size, std::string_view text) {
-    std::size_t n = std::min(text.size(), size - 1);
-    while (n > 0 && text[n - 1] == '\r') --n;
-    std::memcpy(field, text.data(), n);
-    std::memset(field + n, 0, size - n);
+template <std::size_t N>
+void CopyLineField(char (&field)[N], std::string_view text) {
+    text = text.substr(0, N - 1);
+    while (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    CopyBounded(field, text);
 }
 
 // Reads the values of a line the way its "%lf", "%d", "%u" and "%s" patterns
@@ -480,15 +474,15 @@ void ReadInfoSpot(std::string_view line) {
 }
 
 void ApplyLine(const std::string& line, ReadState& state) {
-    if (StartsWithNoCase(line, "TITLE AT END")) {
+    if (StartsWithIgnoringCase(line, "TITLE AT END")) {
         gViewTitleAtEnd = TrimBlanks(FromOffset(line, 14));
         return;
     }
-    if (StartsWithNoCase(line, "TITLE")) {
+    if (StartsWithIgnoringCase(line, "TITLE")) {
         gViewTitle = TrimBlanks(FromOffset(line, 7));
         return;
     }
-    if (StartsWithNoCase(line, "INFORMATION SP")) {
+    if (StartsWithIgnoringCase(line, "INFORMATION SP")) {
         ReadInfoSpot(line);
         return;
     }
@@ -532,8 +526,8 @@ void ForgetCatalogues() {
 
 InfoSpot::InfoSpot(double lat, double lon, double thirdValue, std::string_view fileName, std::string_view titleText)
     : latitude(lat), longitude(lon), third(thirdValue) {
-    CopyField(file, sizeof file, fileName);
-    CopyField(title, sizeof title, titleText);
+    CopyLineField(file, fileName);
+    CopyLineField(title, titleText);
 }
 
 bool ParseEventLabel(EventLabelRecord* record, std::string_view value) {
@@ -563,7 +557,7 @@ bool ParseEventLabel(EventLabelRecord* record, std::string_view value) {
 
     record->latitude = lat;
     record->longitude = lon;
-    CopyField(record->text, sizeof record->text, textStart);
+    CopyLineField(record->text, textStart);
     PackedDate date{static_cast<std::uint16_t>(year), static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day)};
     record->time.SetDateMinuteSecond(date, hour * 60 + minute, seconds);
     record->countdown = 40;

@@ -10,6 +10,8 @@
 #include "map/label_box.h"
 #include "platform/ui/frame.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 constexpr int kCmRepeat = 150;

@@ -18,6 +18,8 @@
 #include "platform/sys/files.h"
 #include "platform/ui/ui.h"
 
+namespace gfx = platform::gfx;
+
 std::int32_t gPaneWidth = 0;
 std::int32_t gPaneHeight = 0;
 std::int32_t gTextHeight = 0;

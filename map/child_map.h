@@ -23,10 +23,14 @@ extern std::int32_t gPaneWidth;     // pixels, of the last rendering
 extern std::int32_t gPaneHeight;    // pixels
 extern std::int32_t gTextHeight;    // pixels, the screen context's text height
 extern std::int32_t gAveCharWidth;  // pixels, the screen context's average character width
-extern std::shared_ptr<const gfx::Font> gLegendFont;  // "MS Sans Serif" 7; made once by the layout or the map pane
-extern gfx::Size gSphereImageSize;  // pixels of each sphere image; its output part may change it
+// "MS Sans Serif" 7; made once by the layout or the map pane.
+extern std::shared_ptr<const platform::gfx::Font> gLegendFont;
+extern platform::gfx::Size gSphereImageSize;  // pixels of each sphere image; its output part may change it
 
 // ---- Rendering arithmetic -----------------------------------------------------------
+
+// The map area's top-left corner in pane pixels: the origin the symbols draw from.
+inline platform::gfx::Point MapOrigin() { return {gMapRect.left, gMapRect.top}; }
 
 // First value of the grid interval table (degrees) that is at least q; the last beyond it.
 double GridInterval(double q);
@@ -95,7 +99,7 @@ public:
     // The pane's other objects (legend control, energy bins, MIDI output) at its end.
     virtual void PaneDestroyed(childMap& pane);
     // The floating legend box in pane pixels; false while none exists.
-    virtual bool FloatingLegendBox(const childMap& pane, gfx::Rect* box);
+    virtual bool FloatingLegendBox(const childMap& pane, platform::gfx::Rect* box);
 };
 // nullptr puts the reporting base back.
 void InstallMapPaneSeams(MapPaneSeams* seams);
@@ -131,9 +135,9 @@ public:
 
     // The animation enlarges the pending rectangle (pane pixels); the flush
     // copies it from the map image to the screen and empties it.
-    void AddUpdateRect(const gfx::Rect& r);
+    void AddUpdateRect(const platform::gfx::Rect& r);
     void FlushUpdateRect();
-    const gfx::Rect& updateRect() const { return updateRect_; }
+    const platform::gfx::Rect& updateRect() const { return updateRect_; }
 
     void CloseTextWindow();
     void UnhighlightInformationButton();
@@ -168,7 +172,7 @@ public:
     ui::Point markerIconPosition() const { return {iconX_, iconY_}; }
     int ringCounter() const { return ringCounter_; }
     // The alert magnitude's box on the screen (map-area coordinates); empty when none is shown.
-    const gfx::Rect& highlightLabel() const { return highlightLabel_; }
+    const platform::gfx::Rect& highlightLabel() const { return highlightLabel_; }
 
     // ---- overlay files (map/overlay.cpp): line, symbol and text lists, any may be null
     // The lists of the highway files are changed while they are drawn and put back.
@@ -194,18 +198,18 @@ public:
 
     // ---- surfaces; the screen draws into the back buffer, the others are null
     // before the first rendering
-    gfx::DrawContext* screen();
-    gfx::DrawContext* mapImage() { return mapImage_.get(); }
-    const gfx::Surface* mapImageSurface() const { return mapImageSurface_.get(); }
-    gfx::DrawContext* protectionMask() { return mask_.get(); }
-    const gfx::Mask* protectionMaskBits() const { return maskBits_.get(); }
-    gfx::DrawContext* sphereDisplay() { return sphereDisplay_.get(); }
-    const gfx::Surface* sphereDisplaySurface() const { return sphereDisplaySurface_.get(); }
+    platform::gfx::DrawContext* screen();
+    platform::gfx::DrawContext* mapImage() { return mapImage_.get(); }
+    const platform::gfx::Surface* mapImageSurface() const { return mapImageSurface_.get(); }
+    platform::gfx::DrawContext* protectionMask() { return mask_.get(); }
+    const platform::gfx::Mask* protectionMaskBits() const { return maskBits_.get(); }
+    platform::gfx::DrawContext* sphereDisplay() { return sphereDisplay_.get(); }
+    const platform::gfx::Surface* sphereDisplaySurface() const { return sphereDisplaySurface_.get(); }
     // The sphere display image as the next numbered frame (map/image_files.cpp).
     void SaveSphereFrame();
-    gfx::DrawContext* spherePermanent() { return spherePermanent_.get(); }
+    platform::gfx::DrawContext* spherePermanent() { return spherePermanent_.get(); }
 
-    const gfx::Rect& paneRect() const { return paneRect_; }
+    const platform::gfx::Rect& paneRect() const { return paneRect_; }
     int mouseMode() const { return mouseMode_; }
     void SetMouseMode(int mode) { mouseMode_ = mode; }
     bool drawing() const { return drawing_; }
@@ -259,19 +263,19 @@ private:
     bool UseCachedImage(const std::string& name);
     void SaveCachedImage(const std::string& name);
 
-    gfx::Rect paneRect_{};
-    std::unique_ptr<gfx::DrawContext> screen_;
-    const gfx::Surface* screenTarget_ = nullptr;
-    gfx::Size screenSize_{};
-    std::unique_ptr<gfx::Surface> mapImageSurface_;
-    std::unique_ptr<gfx::DrawContext> mapImage_;
-    std::unique_ptr<gfx::Mask> maskBits_;
-    std::unique_ptr<gfx::DrawContext> mask_;
-    std::unique_ptr<gfx::Surface> sphereDisplaySurface_, spherePermanentSurface_;
-    std::unique_ptr<gfx::DrawContext> sphereDisplay_, spherePermanent_;
+    platform::gfx::Rect paneRect_{};
+    std::unique_ptr<platform::gfx::DrawContext> screen_;
+    const platform::gfx::Surface* screenTarget_ = nullptr;
+    platform::gfx::Size screenSize_{};
+    std::unique_ptr<platform::gfx::Surface> mapImageSurface_;
+    std::unique_ptr<platform::gfx::DrawContext> mapImage_;
+    std::unique_ptr<platform::gfx::Mask> maskBits_;
+    std::unique_ptr<platform::gfx::DrawContext> mask_;
+    std::unique_ptr<platform::gfx::Surface> sphereDisplaySurface_, spherePermanentSurface_;
+    std::unique_ptr<platform::gfx::DrawContext> sphereDisplay_, spherePermanent_;
     int mouseMode_ = kMouseBusy;
     bool drawing_ = false;
-    gfx::Rect updateRect_{};
+    platform::gfx::Rect updateRect_{};
     ui::Point rightClick_{};
     RenderProbe* renderProbe_ = nullptr;
 
@@ -283,8 +287,8 @@ private:
     int ringCounter_ = -3;
     bool highlightShown_ = false;
     bool dragInProgress_ = false;
-    gfx::Rect highlightLabel_;  // the alert magnitude drawn on the screen; empty when none
-    std::shared_ptr<const gfx::Font> highlightFont_;  // the alert magnitude's type, made on first use
+    platform::gfx::Rect highlightLabel_;  // the alert magnitude drawn on the screen; empty when none
+    std::shared_ptr<const platform::gfx::Font> highlightFont_;  // the alert magnitude's type, made on first use
 
     std::unique_ptr<BorderSet> stateBorders_, countryBorders_, oceanBorders_;  // any may be absent
 };

@@ -9,6 +9,8 @@
 
 #include "core/number_text.h"
 
+namespace gfx = platform::gfx;
+
 const gfx::Color gColorTable[kColorCount] = {
     {0, 0, 0},       {0, 0, 192},     {0, 192, 0},     {0, 128, 128}, {128, 0, 0},
     {128, 0, 128},   {128, 128, 0},   {192, 192, 192}, {128, 128, 128}, {0, 0, 255},

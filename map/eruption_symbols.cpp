@@ -16,6 +16,8 @@
 #include "map/section3d.h"
 #include "platform/ui/ui.h"
 
+namespace gfx = platform::gfx;
+
 std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptions;
 std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptionsSphere;
 
@@ -29,7 +31,6 @@ constexpr int kSphereNameHeight = 50;
 
 double gSymbolScale = 0.0;  // k; below 0.01 until the screen height is known
 
-gfx::Point MapOrigin() { return {gMapRect.left, gMapRect.top}; }
 gfx::Point ToPoint(EruptionPoint p) { return {p.x, p.y}; }
 gfx::Rect ToRect(const EruptionBox& b) { return {b.left, b.top, b.right, b.bottom}; }
 EruptionBox ToBox(const gfx::Rect& r) { return {r.left, r.top, r.right, r.bottom}; }

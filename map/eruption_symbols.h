@@ -36,7 +36,8 @@ double EruptionSymbolScale();
 void ResetEruptionSymbolScale();  // for tests that change the screen size
 
 // An upward triangle, filled and outlined; the legends draw it too.
-void DrawEruptionSymbol(gfx::DrawContext& dc, int x, int y, int size, gfx::Color fill, gfx::Color outline);
+void DrawEruptionSymbol(platform::gfx::DrawContext& dc, int x, int y, int size, platform::gfx::Color fill,
+                        platform::gfx::Color outline);
 
 // Position and geometry on the current view; false when not in view or outside the map area.
 bool PlaceEruption(childMap& pane, EruptionEvent& e);
@@ -54,7 +55,7 @@ void EraseEruptionName(childMap& pane, EruptionEvent& e);
 bool ShowEruptionName(childMap& pane, EruptionEvent& e);
 // Tries right, left, above and below the triangle; with yielding, smaller
 // names in the way give up their place first.
-bool PlaceEruptionName(childMap& pane, EruptionEvent& e, const gfx::Rect& paneRect, bool yielding);
+bool PlaceEruptionName(childMap& pane, EruptionEvent& e, const platform::gfx::Rect& paneRect, bool yielding);
 
 // The base map's layer: every eruption of the catalogue as a small grey triangle.
 // Installed as the map pane's eruption hook when this library is linked.

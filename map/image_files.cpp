@@ -13,6 +13,8 @@
 #include "platform/sys/files.h"
 #include "platform/ui/ui.h"
 
+namespace gfx = platform::gfx;
+
 std::int32_t gSphereFrameCounter = 0;
 
 namespace {

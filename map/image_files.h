@@ -10,8 +10,6 @@
 #include "platform/gfx/image.h"
 #include "platform/gfx/surface.h"
 
-namespace gfx = platform::gfx;
-
 // Frames written since start; the next frame is numbered one more.
 extern std::int32_t gSphereFrameCounter;
 
@@ -19,21 +17,21 @@ extern std::int32_t gSphereFrameCounter;
 std::string SphereFrameName(std::int32_t number);
 // The sphere image as the display takes it: black transparent, pure yellow
 // at alpha 178, every other colour opaque; rows top to bottom.
-gfx::RgbaImage SphereFrameImage(const gfx::Surface& image);
+platform::gfx::RgbaImage SphereFrameImage(const platform::gfx::Surface& image);
 // False when the file could not be written completely.
-[[nodiscard]] bool WriteRgbaPng(const gfx::Surface& image, const std::string& name);
-[[nodiscard]] bool WriteRgbPng(const gfx::Surface& image, const std::string& name);
+[[nodiscard]] bool WriteRgbaPng(const platform::gfx::Surface& image, const std::string& name);
+[[nodiscard]] bool WriteRgbPng(const platform::gfx::Surface& image, const std::string& name);
 
 // The legend of the sphere display: eruption sizes 1 to 5 and earthquake
 // magnitudes 5 to 9, 512 x 225 pixels.
-std::unique_ptr<gfx::Surface> DrawSphereLegend();
+std::unique_ptr<platform::gfx::Surface> DrawSphereLegend();
 // Writes "sos/Legend.png" once a run; again only after a failed write.
 void WriteSphereLegend();
 
 // A PNG file as an RGBA image; a damaged one is refused with a message box
 // ("png error" for its header, "Error reading file" for its data), once per
 // file name in a run. A file that is missing or not PNG is refused quietly.
-std::optional<gfx::RgbaImage> ReadPngBitmap(const std::string& name);
+std::optional<platform::gfx::RgbaImage> ReadPngBitmap(const std::string& name);
 // A message of at most 79 characters in a box without owner, caption "Write PNG error".
 void PngErrorBox(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

@@ -8,6 +8,8 @@
 #include "map/child_map.h"
 #include "map/proj.h"
 
+namespace gfx = platform::gfx;
+
 std::vector<std::unique_ptr<LabelBox>> gLabelBoxes;
 LabelBox* gDraggedLabel = nullptr;
 std::vector<gfx::Rect> gPngSymbolRects;

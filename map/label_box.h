@@ -24,32 +24,34 @@ using OwnedStringList = std::unique_ptr<StringListNode, StringListDeleter>;
 class LabelBox {
 public:
     // Text and line lose their trailing blanks; a blank box has empty text and no line.
-    LabelBox(gfx::Point anchor, const gfx::Rect& box, std::string_view text, std::shared_ptr<const gfx::Font> font,
-             int color, HJust h, VJust v, const std::string* line, int shadow);
+    LabelBox(platform::gfx::Point anchor, const platform::gfx::Rect& box, std::string_view text,
+             std::shared_ptr<const platform::gfx::Font> font, int color, HJust h, VJust v, const std::string* line,
+             int shadow);
 
     void BeginDrag(int x, int y);
     // The current box shifted by the mouse step while it stays inside the pane box.
-    gfx::Rect MovedBox(int x, int y) const;
+    platform::gfx::Rect MovedBox(int x, int y) const;
     void DragTo(int x, int y);
     // Only labels with a font are drawn; returns the box drawn.
-    gfx::Rect Draw(gfx::DrawContext& dc, bool highlighted) const;
+    platform::gfx::Rect Draw(platform::gfx::DrawContext& dc, bool highlighted) const;
     // The current box copied back from the map image (same coordinates on both).
-    void RestoreBackground(gfx::DrawContext& dc, const gfx::Surface& mapImage, gfx::Point mapOrigin) const;
+    void RestoreBackground(platform::gfx::DrawContext& dc, const platform::gfx::Surface& mapImage,
+                           platform::gfx::Point mapOrigin) const;
     // Writes the dropped label's line back into its list and file; true when
     // the file was rewritten, so the caller reopens the view.
     [[nodiscard]] bool SaveDraggedPosition(const Proj& proj);
 
-    gfx::Rect box;
+    platform::gfx::Rect box;
     std::string text;
     bool hasLine = false;
     std::string line;     // the data line, cut at its options
     std::string options;  // what the line held from its option slash on (" /F", " /d6 /o1"); kept on rewrite
     bool quoted = false;  // the text was given in double quotes
-    gfx::Point anchor;
-    gfx::Point dragStart, last;
-    gfx::Rect currentBox;
+    platform::gfx::Point anchor;
+    platform::gfx::Point dragStart, last;
+    platform::gfx::Rect currentBox;
     const BorderPolygon* region = nullptr;  // not owned
-    std::shared_ptr<const gfx::Font> font;  // none: the system font, never redrawn
+    std::shared_ptr<const platform::gfx::Font> font;  // none: the system font, never redrawn
     HJust hJust = HJust::Left;
     VJust vJust = VJust::Bottom;
     int color = kWhiteColor;
@@ -70,7 +72,7 @@ extern std::vector<std::unique_ptr<LabelBox>> gLabelBoxes;
 // The label the map editor is dragging; it lives in gLabelBoxes.
 extern LabelBox* gDraggedLabel;
 // Rectangles of the PNG symbols drawn since the last paint.
-extern std::vector<gfx::Rect> gPngSymbolRects;
+extern std::vector<platform::gfx::Rect> gPngSymbolRects;
 
 // Frees every box (and forgets the dragged one): at the start of each rendering's overlay step.
 void ClearLabelBoxes();
@@ -78,17 +80,17 @@ void ForgetPngSymbols();
 LabelBox& RegisterLabel(std::unique_ptr<LabelBox> box);
 
 // Half-open point test, strict overlap (shared edges do not overlap), pane box edges included.
-bool BoxContains(const gfx::Rect& r, int x, int y);
-bool BoxesOverlap(const gfx::Rect& a, const gfx::Rect& b);
-bool InsidePaneBox(const gfx::Rect& r);
+bool BoxContains(const platform::gfx::Rect& r, int x, int y);
+bool BoxesOverlap(const platform::gfx::Rect& a, const platform::gfx::Rect& b);
+bool InsidePaneBox(const platform::gfx::Rect& r);
 
 // The first box with a line that contains the point; blank boxes never answer.
-LabelBox* LabelAtPoint(gfx::Point p);
-LabelBox* FirstOverlappingLabel(const gfx::Rect& r);
+LabelBox* LabelAtPoint(platform::gfx::Point p);
+LabelBox* FirstOverlappingLabel(const platform::gfx::Rect& r);
 
 // The first 16 colour names of the overlay format, "BLACK" to "WHITE".
 extern const char* const kOverlayColorNames[16];
 // Index among the first 15 names, ignoring case; 15 (WHITE) otherwise.
 int ColorIndexByName(std::string_view name);
 // The point held to the map area (gMapRect, pane coordinates).
-gfx::Point ClampPointToMap(gfx::Point p);
+platform::gfx::Point ClampPointToMap(platform::gfx::Point p);

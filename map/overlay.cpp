@@ -20,6 +20,8 @@
 #include "map/segments.h"
 #include "platform/gfx/image.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 constexpr int kLineKind = 0, kSymbolKind = 1, kTextKind = 2;

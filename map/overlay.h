@@ -45,8 +45,8 @@ OverlayLabel ParseOverlayLabel(std::string_view line, std::size_t wordStart);
 int OverlayColorOf(std::string_view upperLine);
 
 // An image's opaque pixels around (x, y), a tenth of its height above centre.
-void DrawPngSymbol(gfx::DrawContext& dc, const platform::gfx::RgbaImage& image, int x, int y);
+void DrawPngSymbol(platform::gfx::DrawContext& dc, const platform::gfx::RgbaImage& image, int x, int y);
 
 class Proj;
 // The view's plate label file on the given surface alone, registering no label box.
-void DrawPlateLabels(const Proj& proj, gfx::DrawContext& dc, const std::string& pltFile);
+void DrawPlateLabels(const Proj& proj, platform::gfx::DrawContext& dc, const std::string& pltFile);

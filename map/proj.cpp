@@ -172,3 +172,8 @@ void Proj::ScreenRectToLatLon(double out[4], std::int32_t x1, std::int32_t y1, s
     if (out[0] > 180) out[0] -= 360;
     if (out[2] > 180) out[2] -= 360;
 }
+
+int TruncToInt(double v) {
+    if (!std::isfinite(v)) return 0;
+    return static_cast<int>(std::fmax(-2.0e9, std::fmin(2.0e9, std::trunc(v))));
+}

@@ -19,6 +19,8 @@
 #include "platform/gfx/image.h"
 #include "platform/sys/files.h"
 
+namespace gfx = platform::gfx;
+
 double gDotSlope = 0.0;
 double gDotIntercept = 0.0;
 std::unique_ptr<EnergyBins> gEnergyBins;
@@ -48,16 +50,8 @@ constexpr std::array<std::string_view, 16> kArrow = {
     "KWK.KWWK...", "KK..KWWK...", "K....KWWK..", ".....KKKK..",
 };
 
-gfx::Point MapOrigin() { return {gMapRect.left, gMapRect.top}; }
-
 // The square of side 2s + 1 centred on (x, y).
 gfx::Rect Square(int x, int y, int s) { return {x - s, y - s, x + s + 1, y + s + 1}; }
-
-// Doubles held into int range before truncation: a projection may hand back anything.
-int TruncToInt(double v) {
-    if (!(v == v)) return 0;
-    return static_cast<int>(std::clamp(std::trunc(v), -2147483648.0, 2147483647.0));
-}
 
 // Clipped to the map area with the origin at its top-left corner, as the dots expect.
 void ClipMapImage(gfx::DrawContext& dc) {

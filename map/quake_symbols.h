@@ -9,8 +9,6 @@
 #include "core/energy.h"
 #include "platform/gfx/draw_context.h"
 
-namespace gfx = platform::gfx;
-
 class childMap;
 
 extern double gDotSlope;      // dot radius in pixels per magnitude; set when a view opens
@@ -34,5 +32,5 @@ inline constexpr int kSmallMarkerIcon = 2;
 inline constexpr int kBigMarkerIcon = 8;
 inline constexpr int kMarkerIconSize = 32;  // pixels, both icons
 // Draws an icon's opaque pixels with its top-left corner at p; unknown ids draw nothing.
-void DrawIconResource(gfx::DrawContext& dc, int id, gfx::Point p);
+void DrawIconResource(platform::gfx::DrawContext& dc, int id, platform::gfx::Point p);
 

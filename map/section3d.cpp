@@ -9,6 +9,8 @@
 #include "map/quake_symbols.h"
 #include "map/segments.h"
 
+namespace gfx = platform::gfx;
+
 CrossSectionState gCrossSection;
 View3DState g3D;
 std::vector<Point3> g3DPoints;

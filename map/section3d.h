@@ -66,16 +66,16 @@ void MatrixMultiply4(Matrix4 out, const Matrix4 a, const Matrix4 b);
 // False (and a matrix that rejects every point) when the eye is at the target.
 bool LookAtPerspective(const Point3& eye, double magnification, const Point3& target, Matrix4 out);
 void Compute3DCamera();
-void Setup3DView(gfx::DrawContext* dc, bool drawBox, double X, double Y, int w, int h);
+void Setup3DView(platform::gfx::DrawContext* dc, bool drawBox, double X, double Y, int w, int h);
 bool Project3DPoint(const Point3& p, std::int32_t* column, std::int32_t* row);
 void MoveTo3D(const Point3& p);
-bool LineTo3D(gfx::DrawContext& dc, const Point3& p, int colorNumber);
-void Draw3DBox(gfx::DrawContext& dc);
+bool LineTo3D(platform::gfx::DrawContext& dc, const Point3& p, int colorNumber);
+void Draw3DBox(platform::gfx::DrawContext& dc);
 // Mode -1 set-up, 0 set-up with the box, 1 project an event (buffered), 2 move, 3 line.
-bool Project3D(gfx::DrawContext* dc, int mode, double latitude, double lonOffset, double depth, std::int32_t* row,
-               std::int32_t* column, int colorNumber);
+bool Project3D(platform::gfx::DrawContext* dc, int mode, double latitude, double lonOffset, double depth,
+               std::int32_t* row, std::int32_t* column, int colorNumber);
 // Draws the map segment files of a 3-D view.
-Segment3DPen& Map3DPen(gfx::DrawContext& dc);
+Segment3DPen& Map3DPen(platform::gfx::DrawContext& dc);
 
 // ---- The map view's section outline -----------------------------------------------------
 
@@ -83,7 +83,7 @@ Segment3DPen& Map3DPen(gfx::DrawContext& dc);
 struct LocalTransform {
     double a = 0, b = 0, c = 0, d = 0, e = 0, f = 0;
 };
-void DrawLocalPolyline(gfx::DrawContext& dc, const Proj& proj, const double (*points)[2], int count,
+void DrawLocalPolyline(platform::gfx::DrawContext& dc, const Proj& proj, const double (*points)[2], int count,
                        const LocalTransform& t, int colorNumber);
 
 // ---- Set-up and points for the pane and the symbols ---------------------------------------

@@ -18,6 +18,8 @@
 #include "map/overlay.h"
 #include "platform/sys/files.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 constexpr int kFullTurn = 2 * kArcMinutesHalfTurn;  // arc-minutes
@@ -25,11 +27,6 @@ constexpr int kWestSlack = -60;                      // one degree west of the e
 constexpr int kHighestDrawnColor = 16;
 
 std::FILE* gMapBuffer = nullptr;
-
-int TruncToInt(double v) {
-    if (!std::isfinite(v)) return 0;
-    return static_cast<int>(std::fmax(-2.0e9, std::fmin(2.0e9, std::trunc(v))));
-}
 
 // A text dump rewritten by each drawing; a dump that cannot be made is left
 // out. The text is gathered in memory and written at once at the end.

@@ -56,13 +56,13 @@ public:
 // view). The caller has set up the projection and put the clip and origin on
 // the map area. Reading stops at the end or the first damaged segment; the
 // result says which.
-SegmentStatus DrawSegmentFile(const Proj& proj, std::FILE* file, PointLayout layout, gfx::DrawContext& dc,
+SegmentStatus DrawSegmentFile(const Proj& proj, std::FILE* file, PointLayout layout, platform::gfx::DrawContext& dc,
                               Segment3DPen* pen3d = nullptr);
 // Opens the data file of that name and draws it as above; a file that is
 // missing or stops at a fault is named once (ReportDataFileProblem), and what
 // it held before the fault stays drawn.
 SegmentStatus DrawNamedSegmentFile(const Proj& proj, const std::string& name, PointLayout layout,
-                                   gfx::DrawContext& dc, Segment3DPen* pen3d = nullptr);
+                                   platform::gfx::DrawContext& dc, Segment3DPen* pen3d = nullptr);
 
 // The recording of the 3-D view's map lines. Begin replaces any old one; when
 // the new one cannot be written, no recording is left behind at all, so a
@@ -87,9 +87,9 @@ std::vector<MapBufferRecord> ReadMapBuffer(const char* name = kMapBufferFile);
 // "PLATES.S0" and the plate labels ("%s.plt", by the overlay renderer) clipped to the map area (gMapRect, pane
 // coordinates); afterwards the clip is the whole pane and the origin the map
 // area. Nothing in the cross-section view.
-void DrawPlatesLayer(const Proj& proj, gfx::DrawContext& dc, Segment3DPen* pen3d = nullptr);
+void DrawPlatesLayer(const Proj& proj, platform::gfx::DrawContext& dc, Segment3DPen* pen3d = nullptr);
 
 // The plates on the whole-globe sphere image, placed by LatLonToMapPixel;
 // lines across the image's seam at 180 degrees wrap by the image's width.
-void DrawPlatesOnSphere(gfx::DrawContext& dc);
-SegmentStatus DrawSegmentFileOnSphere(std::FILE* file, gfx::DrawContext& dc);
+void DrawPlatesOnSphere(platform::gfx::DrawContext& dc);
+SegmentStatus DrawSegmentFileOnSphere(std::FILE* file, platform::gfx::DrawContext& dc);

@@ -17,6 +17,8 @@
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
 
+namespace gfx = platform::gfx;
+
 namespace ui = platform::ui;
 namespace hl = platform::headless;
 using gfx::Point;

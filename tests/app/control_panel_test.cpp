@@ -20,6 +20,8 @@
 #include "map/proj.h"
 #include "platform/gfx/font.h"
 
+namespace gfx = platform::gfx;
+
 namespace ui = platform::ui;
 using gfx::Rect;
 

@@ -17,6 +17,8 @@
 #include "map/draw.h"
 #include "tests/app/app_fixture.h"
 
+namespace gfx = platform::gfx;
+
 namespace ui = platform::ui;
 namespace hl = platform::headless;
 using apptest::AppTest;

@@ -14,6 +14,8 @@
 #include "platform/sys/files.h"
 #include "platform/ui/headless/headless.h"
 
+namespace gfx = platform::gfx;
+
 namespace ui = platform::ui;
 namespace hl = platform::headless;
 using gfx::Point;

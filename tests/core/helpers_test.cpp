@@ -6,6 +6,7 @@
 #include <memory>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/config.h"
@@ -217,6 +218,61 @@ TEST(DataFiles, CurrentFolderThenProgramFolderThenOtherCase) {
     EXPECT_EQ(GetFileLength("nothing"), 0);
     gProgramDir.clear();
     EXPECT_EQ(readAll(OpenDataFile("World", "rt")), "<null>");
+}
+
+TEST(Text, CopyBoundedFitsCutsAndPads) {
+    struct Case {
+        const char* what;
+        std::string_view src;
+        TextEnd end;
+        std::string_view expected;  // all 6 bytes of the buffer
+    } const cases[] = {
+        {"empty", "", TextEnd::Terminated, std::string_view("\0\0\0\0\0\0", 6)},
+        {"short, padded", "ab", TextEnd::Terminated, std::string_view("ab\0\0\0\0", 6)},
+        {"exact fit with its terminator", "abcde", TextEnd::Terminated, std::string_view("abcde\0", 6)},
+        {"one too long is cut for the terminator", "abcdef", TextEnd::Terminated, std::string_view("abcde\0", 6)},
+        {"much too long", "abcdefghij", TextEnd::Terminated, std::string_view("abcde\0", 6)},
+        {"fills a fixed-width field", "abcdef", TextEnd::MayFillWidth, "abcdef"},
+        {"cut to a fixed width", "abcdefghij", TextEnd::MayFillWidth, "abcdef"},
+        {"short in a fixed width", "ab", TextEnd::MayFillWidth, std::string_view("ab\0\0\0\0", 6)},
+        {"NUL inside the text is copied", std::string_view("a\0b", 3), TextEnd::Terminated,
+         std::string_view("a\0b\0\0\0", 6)},
+    };
+    for (const Case& c : cases) {
+        char buffer[8];
+        std::memset(buffer, 'x', sizeof buffer);  // what a used buffer holds
+        CopyBounded(buffer, 6, c.src, c.end);
+        EXPECT_EQ(std::string_view(buffer, 6), c.expected) << c.what;
+        EXPECT_EQ(std::string_view(buffer + 6, 2), "xx") << c.what << ": wrote past its size";
+    }
+    char untouched[2] = {'x', 'x'};
+    CopyBounded(untouched, 0, "abc");
+    EXPECT_EQ(std::string_view(untouched, 2), "xx") << "a size of 0 wrote";
+    char field[4];
+    CopyBounded(field, "abcdef");
+    EXPECT_STREQ(field, "abc");
+}
+
+TEST(Text, StartsWithIgnoringCase) {
+    struct Case {
+        std::string_view text, prefix;
+        bool starts;
+    } const cases[] = {
+        {"TITLE AT END: x", "TITLE AT END", true},
+        {"title at end: x", "TITLE AT END", true},
+        {"TiTlE", "tItLe", true},
+        {"TITLE", "TITLE", true},
+        {"TITL", "TITLE", false},  // a prefix longer than the text
+        {"", "T", false},
+        {"anything", "", true},
+        {"", "", true},
+        {"TITLES", "TITLE ", false},
+        {"[TITLE", "TITLE", false},
+        {"\xC9t\xE9", "\xE9T\xC9", false},  // letters beyond ASCII keep their case
+        {"out12", "OUT", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StartsWithIgnoringCase(c.text, c.prefix), c.starts) << '"' << c.text << "\" \"" << c.prefix << '"';
 }
 
 TEST(Flags, YesNo) {

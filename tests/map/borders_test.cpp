@@ -15,6 +15,8 @@
 #include "platform/ui/window.h"
 #include "tests/support/temp_dir.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 std::string ReadAll(const char* name) {

@@ -30,6 +30,8 @@
 #include "tests/support/pane_seams.h"
 #include "tests/support/temp_dir.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -48,7 +50,7 @@ struct Place {
     double lat, lon;
 };
 
-class MapPane : public ::testing::Test {
+class ChildMapPane : public ::testing::Test {
 protected:
     void SetUp() override {
         headless::Reset();
@@ -158,7 +160,7 @@ TEST(MapPaneArithmetic, GridTicksAcrossTheWorldAndTheDateLine) {
     }
 }
 
-TEST_F(MapPane, WorldMapHasCoastsFrameAndLabelsAndGoesToPng) {
+TEST_F(ChildMapPane, WorldMapHasCoastsFrameAndLabelsAndGoesToPng) {
     childMap& pane = Open("WORLD", 1200, 740);
     pane.RenderView();
     ASSERT_NE(pane.mapImageSurface(), nullptr);
@@ -207,7 +209,7 @@ TEST_F(MapPane, WorldMapHasCoastsFrameAndLabelsAndGoesToPng) {
     EXPECT_EQ(pane.protectionMaskBits()->size(), (gfx::Size{gMapWidth, gMapHeight}));
 }
 
-TEST_F(MapPane, PacificAcrossTheDateLineAndASmallRegion) {
+TEST_F(ChildMapPane, PacificAcrossTheDateLineAndASmallRegion) {
     struct {
         const char* view;
         std::vector<Place> coasts;
@@ -235,7 +237,7 @@ TEST_F(MapPane, PacificAcrossTheDateLineAndASmallRegion) {
     }
 }
 
-TEST_F(MapPane, BoundsAreHeldAndCrossSectionsGetLabels) {
+TEST_F(ChildMapPane, BoundsAreHeldAndCrossSectionsGetLabels) {
     ASSERT_EQ(ReadViewFile("WORLD"), 0);
     childMap& pane = Open("WORLD", 800, 600);
     gMapSouth = -90;
@@ -252,7 +254,7 @@ TEST_F(MapPane, BoundsAreHeldAndCrossSectionsGetLabels) {
     EXPECT_TRUE(gShowLabels);
 }
 
-TEST_F(MapPane, FullScreenNearTheDateLineStaysPutOverRedraws) {
+TEST_F(ChildMapPane, FullScreenNearTheDateLineStaysPutOverRedraws) {
     childMap& pane = Open("WORLD", 1600, 600);
     gControls[kControlUseFullScreen] = 1;
     gMapWest = -175;
@@ -271,7 +273,7 @@ TEST_F(MapPane, FullScreenNearTheDateLineStaysPutOverRedraws) {
     EXPECT_NEAR(std::fmod(gMapWest + Proj::LonOffset(gMapEast, gMapWest) / 2 + 540, 360) - 180, -170, 1e-6);
 }
 
-TEST_F(MapPane, PaintCopiesTheImageAndTheFlushCopiesThePendingPart) {
+TEST_F(ChildMapPane, PaintCopiesTheImageAndTheFlushCopiesThePendingPart) {
     childMap& pane = Open("WORLD", 900, 600);
     pane.RenderView();
     std::vector<std::uint32_t> rendered;
@@ -298,7 +300,7 @@ TEST_F(MapPane, PaintCopiesTheImageAndTheFlushCopiesThePendingPart) {
     EXPECT_GT(CountIn(s, {gMapRect.left + 40, gMapRect.top, gMapRect.left + 100, gMapRect.top + 100}, magenta), 0);
 }
 
-TEST_F(MapPane, JpegCacheIsReusedWithinAHundredthOfADegree) {
+TEST_F(ChildMapPane, JpegCacheIsReusedWithinAHundredthOfADegree) {
     childMap& pane = Open("WORLD", 900, 600);
     pane.RenderView();
     ASSERT_TRUE(fs::exists("WORLD.jpg"));
@@ -341,7 +343,7 @@ TEST_F(MapPane, JpegCacheIsReusedWithinAHundredthOfADegree) {
     EXPECT_LT(diff / static_cast<long>(first.size() * 3), 48);
 }
 
-TEST_F(MapPane, APaneTooSmallForAMapIsLeftQuietly) {
+TEST_F(ChildMapPane, APaneTooSmallForAMapIsLeftQuietly) {
     childMap& pane = Open("WORLD", 40, 30);
     pane.RenderView();
     EXPECT_EQ(pane.mapImageSurface(), nullptr);
@@ -366,7 +368,7 @@ struct RecordingCommands : MapPaneSeams {
     void Command(childMap&, int id) override { passedCommands.push_back(id); }
 };
 
-TEST_F(MapPane, CommandsReachTheirHandlers) {
+TEST_F(ChildMapPane, CommandsReachTheirHandlers) {
     RecordingCommands seams;
     testsupport::ScopedPaneSeams installed(seams);
     childMap& pane = Open("WORLD", 400, 300);
@@ -393,7 +395,7 @@ TEST_F(MapPane, CommandsReachTheirHandlers) {
 
 namespace {
 
-TEST_F(MapPane, LayerSwitchesTitlesAndTheSpherePair) {
+TEST_F(ChildMapPane, LayerSwitchesTitlesAndTheSpherePair) {
     childMap& pane = Open("WORLD", 900, 600);
     gShowLatLonLines = true;
     gShowPlates = false;
@@ -449,7 +451,7 @@ std::string Bytes(const char* file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST_F(MapPane, ThePopulationCacheHasANameOfItsOwn) {
+TEST_F(ChildMapPane, ThePopulationCacheHasANameOfItsOwn) {
     struct CountingPopulation : MapPaneSeams {
         int drawings = 0;
         void DrawPopulation(childMap&) override { ++drawings; }
@@ -479,7 +481,7 @@ TEST_F(MapPane, ThePopulationCacheHasANameOfItsOwn) {
     EXPECT_EQ(Bytes("WORLD.jpg"), plain);
 }
 
-TEST_F(MapPane, AResizedPaneRendersIntoItsNewBuffer) {
+TEST_F(ChildMapPane, AResizedPaneRendersIntoItsNewBuffer) {
     childMap& pane = Open("WORLD", 900, 600);
     pane.RenderView();
     pane.MoveWindow({0, 0, 700, 500});
@@ -493,7 +495,7 @@ TEST_F(MapPane, AResizedPaneRendersIntoItsNewBuffer) {
 
 // The resize alone draws the view again at the new size, shrinking and
 // growing, so painting never shows the old scale cut off or an empty part.
-TEST_F(MapPane, AResizeDrawsTheViewAgainAtTheNewSize) {
+TEST_F(ChildMapPane, AResizeDrawsTheViewAgainAtTheNewSize) {
     childMap& pane = Open("WORLD", 900, 600);
     pane.MoveWindow({0, 0, 880, 590});  // before any view: nothing to draw yet
     EXPECT_TRUE(pane.paneRect().empty());
@@ -518,7 +520,7 @@ TEST_F(MapPane, AResizeDrawsTheViewAgainAtTheNewSize) {
 
 namespace {
 
-TEST_F(MapPane, PaintForgetsPngSymbolsAndHighlightsTheAlertAfterTheCopy) {
+TEST_F(ChildMapPane, PaintForgetsPngSymbolsAndHighlightsTheAlertAfterTheCopy) {
     // The highlight notes whether the PNG symbols were already forgotten.
     struct RecordingHighlight : MapPaneSeams {
         std::vector<std::string> steps;
@@ -560,7 +562,7 @@ namespace {
 
 // Without the program's wiring every step the pane leaves to another part
 // names itself; none is skipped in silence.
-TEST_F(MapPane, EveryStepLeftToAnotherPartReportsItselfWhenMissing) {
+TEST_F(ChildMapPane, EveryStepLeftToAnotherPartReportsItselfWhenMissing) {
     std::vector<std::string> missing;
     SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
     childMap& pane = Open("WORLD", 600, 400);

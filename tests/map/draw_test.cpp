@@ -7,6 +7,8 @@
 
 #include "map/draw.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 using gfx::Color;

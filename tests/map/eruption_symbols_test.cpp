@@ -19,6 +19,8 @@
 #include "platform/ui/window.h"
 #include "tests/support/temp_dir.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 namespace headless = platform::headless;

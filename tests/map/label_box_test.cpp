@@ -13,6 +13,8 @@
 #include "map/proj.h"
 #include "tests/support/temp_dir.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 std::unique_ptr<LabelBox> Box(const gfx::Rect& r, const char* text, const std::string* line) {

@@ -22,6 +22,8 @@
 #include "platform/ui/window.h"
 #include "tests/support/temp_dir.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 TEST(OverlayParsing, DataLinesAndLabelsAreTakenByPosition) {

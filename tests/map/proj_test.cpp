@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "core/config.h"
 #include "core/view.h"
@@ -213,6 +214,18 @@ TEST_F(ProjTest, FarPointsAreHeldNotWrapped) {
     EXPECT_EQ(row, 1000000);
     EXPECT_EQ(col, -1000000);
     p.LatLonToPixel(std::nan(""), std::nan(""), &row, &col);
+}
+
+TEST(TruncToInt, TowardZeroAndHeldWithRoomForSums) {
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double v;
+        int expected;
+    } const cases[] = {
+        {2.9, 2}, {-2.9, -2}, {0.0, 0}, {-0.5, 0}, {2e9, 2000000000}, {2147483647.0, 2000000000},
+        {1e300, 2000000000}, {-1e300, -2000000000}, {inf, 0}, {-inf, 0}, {std::nan(""), 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TruncToInt(c.v), c.expected) << c.v;
 }
 
 TEST_F(ProjTest, DraggedRectangleToDegrees) {

@@ -23,6 +23,8 @@
 #include "platform/ui/window.h"
 #include "tests/support/temp_dir.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -17,6 +17,8 @@
 #include "platform/gfx/image.h"
 #include "tests/support/temp_dir.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -15,6 +15,8 @@
 #include "map/segments.h"
 #include "tests/support/temp_dir.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 using gfx::Color;

@@ -20,6 +20,8 @@
 #include "tests/support/pane_seams.h"
 #include "tests/support/temp_dir.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 namespace fs = std::filesystem;

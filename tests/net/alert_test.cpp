@@ -27,6 +27,8 @@
 #include "tests/net/alert_fixture.h"
 #include "tests/support/temp_dir.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 namespace fs = std::filesystem;
