@@ -17,6 +17,7 @@
 #include "app/globals.h"
 #include "app/layout.h"
 #include "app/menus.h"
+#include "app/missing_seam.h"
 #include "app/slider.h"
 #include "app/sound.h"
 #include "app/speed.h"
@@ -909,7 +910,10 @@ void childControl::CmStopAnimation() {
 }
 
 void childControl::CmSetDate() {
-    if (!gControlPanelHooks.runDateDialog) return;
+    if (!gControlPanelHooks.runDateDialog) {
+        ReportMissingSeam("date dialog");
+        return;
+    }
     const bool saved = gPaused;
     gPaused = true;
     gControlPanelHooks.runDateDialog();
@@ -934,9 +938,7 @@ void childControl::CmInfoBoxesBox() {
     AllNotesOff();
     if (infoBox_) gControls[kControlShowInfoSpots] = infoBox_->checked() ? 1 : 0;
     myLayoutWindow* layout = Layout(this);
-    if (childMap* map = layout ? layout->mapPane() : nullptr; map && gMapPaneHooks.drawInfoSpots) {
-        gMapPaneHooks.drawInfoSpots(*map);
-    }
+    if (childMap* map = layout ? layout->mapPane() : nullptr) PaneSeams().DrawInfoSpots(*map);
     CmRepeat();
 }
 

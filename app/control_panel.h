@@ -23,7 +23,9 @@ class Roller;
 
 inline constexpr int kCmZoomToEarthquake = 824;
 
-// Work of parts that come later; an empty hook skips that step.
+// Work of parts that come later. The date dialog reports itself missing; the
+// floating legend's two only act on a legend, which its own missing step
+// reports, so they are skipped quietly; the keys are the legend pane's.
 struct ControlPanelHooks {
     std::function<void()> hideFloatingLegend;
     std::function<void()> runDateDialog;            // modal; sets the view's period

@@ -9,12 +9,14 @@
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
+#include "app/legend.h"
 #include "app/missing_seam.h"
 #include "app/sound.h"
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
 #include "map/child_map.h"
+#include "map/section3d.h"
 #include "map/draw.h"
 #include "map/eruption_symbols.h"
 #include "map/quake_symbols.h"
@@ -232,10 +234,10 @@ private:
         std::int32_t row = 0, column = 0;
         if (gMapView) {
             pane_.LatLonToPixel(r.latitude, r.longitude, &row, &column);
-        } else if (gCrossSectionView && gQuakeSymbolHooks.crossSectionPoint) {
-            gQuakeSymbolHooks.crossSectionPoint(r.latitude, r.longitude, r.depth, &row, &column);
-        } else if (g3DView && gQuakeSymbolHooks.project3D) {
-            gQuakeSymbolHooks.project3D(r.latitude, r.longitude, r.depth, &row, &column);
+        } else if (gCrossSectionView) {
+            CrossSectionEventPoint(r.latitude, r.longitude, r.depth, &row, &column);
+        } else if (g3DView) {
+            Project3DEvent(r.latitude, r.longitude, r.depth, &row, &column);
         }
         return {column, row};
     }
@@ -316,6 +318,7 @@ void MapPaneCommand(childMap& pane, int id) {
             StepEvent(pane, -1);
             break;
         case kMapCmCurrentEvent: StepCurrentEvent(pane); break;
+        case kMapCmKeyText: PaneSeams().OpenTextWindow(pane, "KEY.TXT"); break;
         default: ReportMissingSeam("map pane command " + std::to_string(id)); break;
     }
 }
@@ -353,7 +356,12 @@ void StepCurrentEvent(childMap& pane) {
     StepEvent(pane, 0);
 }
 
-void InstallEventStepping() { gMapPaneHooks.command = &MapPaneCommand; }
+void AppPaneSeams::Command(childMap& pane, int id) { MapPaneCommand(pane, id); }
+
+void InstallEventStepping() {
+    static AppPaneSeams seams;
+    InstallMapPaneSeams(&seams);
+}
 
 void myFrame::CmCurrentEvent() {
     if (layout_ && layout_->map().window) layout_->map().window->SendCommand(kMapCmCurrentEvent);

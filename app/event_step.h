@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/eruption.h"
+#include "map/child_map.h"
 #include "core/timevalue.h"
 #include "platform/gfx/geometry.h"
 
@@ -39,8 +40,14 @@ void ResetEventStepping();
 void StepEvent(childMap& pane, int direction);
 // Command 1071: the current event's box taken away or drawn again.
 void StepCurrentEvent(childMap& pane);
-// Installs the map pane's passing of its stepping commands (1037, 1038,
-// 1071); the other passed commands report themselves as not built.
+// The map pane's seams this layer fills: the commands the pane passes on
+// (stepping 1037, 1038, 1071; the key text); others report themselves as not built.
+class AppPaneSeams : public MapPaneSeams {
+public:
+    void Command(childMap& pane, int id) override;
+};
+// Installs a plain AppPaneSeams; the program installs the network layer's,
+// which derives from it.
 void InstallEventStepping();
 
 // ---- arithmetic -------------------------------------------------------------------------

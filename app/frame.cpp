@@ -5,6 +5,8 @@
 #include "app/globals.h"
 #include "app/view_open.h"
 #include "app/menus.h"
+#include "app/missing_seam.h"
+#include "app/network_link.h"
 #include "app/select_window.h"
 #include "app/sound.h"
 #include "app/start_window.h"
@@ -124,23 +126,15 @@ void myFrame::EvTimer(int id) {
     else AnimationTick();
 }
 
-std::function<int(myFrame&, bool)> gWebUpdateRunner;
-
 void myFrame::CmUpdateHypocenters() { UpdateFromWebService(true); }
 
-std::function<int(myFrame&)> gServerUpdateRunner;
-
 void myFrame::CmScheduledUpdate() {
-    if (gServerUpdateRunner) gServerUpdateRunner(*this);
-    else DebugLog("No update-server link in this build");
+    if (NetworkLink* net = NetworkLinkFor("update-server link")) net->UpdateFromServer(*this);
 }
 
 int myFrame::UpdateFromWebService(bool interactive) {
-    if (!gWebUpdateRunner) {
-        DebugLog("No catalogue update in this build");
-        return 1;
-    }
-    return gWebUpdateRunner(*this, interactive);
+    NetworkLink* net = NetworkLinkFor("catalogue update");
+    return net ? net->UpdateFromWebService(*this, interactive) : 1;
 }
 
 void myFrame::ResetIdleCountdown() {

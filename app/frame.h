@@ -25,11 +25,6 @@ inline constexpr int kAnimationTimer = 1;
 inline constexpr int kHousekeepingTimer = 5;
 
 class myFrame;
-// The network code runs the catalogue update from the event service; the
-// program installs it at start-up (the network library builds on this one).
-extern std::function<int(myFrame& frame, bool interactive)> gWebUpdateRunner;
-// The same for the scheduled update from the update server (command 154).
-extern std::function<int(myFrame& frame)> gServerUpdateRunner;
 inline constexpr int kHousekeepingMs = 1000;
 // The message the frame gets when SIGTERM or SIGINT came.
 inline constexpr const char* kTerminationMessage = "KestruneTerminationSignal";

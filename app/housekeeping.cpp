@@ -14,6 +14,7 @@
 #include "app/globals.h"
 #include "app/layout.h"
 #include "app/menus.h"
+#include "app/network_link.h"
 #include "app/view_list.h"
 #include "app/view_open.h"
 #include "core/config.h"
@@ -23,9 +24,6 @@
 
 namespace fs = std::filesystem;
 
-std::function<bool(childMap& pane)> gAlertStep;
-std::function<int(const std::string& url, const std::string& outFile)> gFeedRequest;
-std::function<bool(bool start, bool report)> gStartSockets;
 
 bool gPendingOpenView = false;
 UtcDate gScheduleLastRun;
@@ -150,7 +148,8 @@ bool IsFeedHeaderLine(std::string_view line) {
 }  // namespace
 
 void FetchEventFeed(const std::string& url) {
-    if (!gFeedRequest) return;
+    NetworkLink* net = NetworkLinkFor("event feed");
+    if (!net) return;
     // The second source's lines, each cut where a 255-character buffer ends.
     std::vector<std::string> local;
     if (FileExists(kSecondFeedFile)) {
@@ -164,7 +163,7 @@ void FetchEventFeed(const std::string& url) {
         }
     }
 
-    if (gFeedRequest(url, kFeedFile) != 0) {
+    if (net->RequestFeed(url, kFeedFile) != 0) {
         std::remove(platform::ResolvePath(kFeedFile).c_str());
         return;
     }
@@ -251,7 +250,8 @@ void myFrame::HousekeepingTick() {
         if (ScheduledUpdateDue(now, gUpdateHour, gUpdateMinute, gScheduleLastRun)) {
             // Recorded first: a link that cannot start skips the day.
             gScheduleLastRun = {now.year, now.month, now.day};
-            if (gStartSockets && gStartSockets(true, false)) SendCommand(kCmScheduledUpdate);
+            NetworkLink* net = NetworkLinkFor("update-server link");
+            if (net && net->StartSockets(true, false)) SendCommand(kCmScheduledUpdate);
         }
     }
 
@@ -300,8 +300,8 @@ void myFrame::HousekeepingTick() {
 
     // Stopped around the alert step and the feed, which may block in the web request.
     KillTimer(kHousekeepingTimer);
-    if (layout_ && gAlertStep) {
-        if (childMap* pane = layout_->mapPane()) gPendingOpenView = gAlertStep(*pane);
+    if (childMap* pane = layout_ ? layout_->mapPane() : nullptr) {
+        if (NetworkLink* net = NetworkLinkFor("alert step")) gPendingOpenView = net->AlertStep(*pane);
     }
 
     const int every = std::max(gAlertSeconds, 2);
@@ -311,8 +311,8 @@ void myFrame::HousekeepingTick() {
     }
     gPollCounter = gPollCounter == INT32_MAX ? 1 : gPollCounter + 1;
 
-    if (layout_ && gControls[kControlShowInformationButton] && gMapPaneHooks.informationButton) {
-        if (childMap* pane = layout_->mapPane()) gMapPaneHooks.informationButton(*pane);
+    if (layout_ && gControls[kControlShowInformationButton]) {
+        if (childMap* pane = layout_->mapPane()) PaneSeams().InformationButton(*pane);
     }
     SetTimer(kHousekeepingTimer, kHousekeepingMs);
 }

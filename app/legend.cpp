@@ -288,8 +288,7 @@ void childLegend::DrawCounters(gfx::DrawContext& dc, int quakes, int eruptions) 
 void childLegend::UnhighlightKeyButton() { UnhighlightTextButton(this, keyButton_); }
 
 void childLegend::CmKeyButton() {
-    // The map pane opens the key text through its text window, which comes later.
-    if (!gMapPaneHooks.openTextWindow) ReportMissingSeam("text window on KEY.TXT");
+    // The map pane opens the key text through its text window.
     auto* layout = dynamic_cast<myLayoutWindow*>(parent());
     if (layout && layout->map().window) layout->map().window->SendCommand(kMapCmKeyText);
 }

@@ -25,12 +25,6 @@ std::int32_t sLastNote[kVoiceCount] = {};
 bool sThemeOpen = false;
 platform::ui::Window* sThemeOwner = nullptr;
 
-// The reader hands its settings over from the first configuration read on.
-const bool sRegistered = [] {
-    SetSoundSettingsReceiver(&TakeSoundSettings);
-    return true;
-}();
-
 int Channel(int voice) { return (sChannels ? sChannels : kChannelTables[0])[voice]; }
 
 void Send(std::uint32_t status, int voice, int data1, int data2) {

@@ -42,7 +42,8 @@ std::string ReadStartupSettings() {
     DebugLog("Readpro");
     const std::string configFolder = platform::CurrentDir();
     ConfigFolder() = configFolder;
-    gConfigFileFound = ReadConfigFile() == 0;  // a missing file leaves the defaults
+    SetSoundSettingsReceiver(&TakeSoundSettings);  // the reader hands the sound settings over
+    gConfigFileFound = ReadConfigFile() == 0;      // a missing file leaves the defaults
     DebugLog("readctl");
     ReadViewFile();
     if (!gWorkingDirectory.empty()) platform::SetCurrentDir(platform::NativePath(gWorkingDirectory));

@@ -34,8 +34,6 @@ struct JapanPane {
             if (entry.path().filename().string().rfind("JAPAN", 0) == 0 || entry.path().filename() == "QUORVEL.INI" ||
                 entry.path().filename() == "CountryBorders.txt")
                 fs::copy_file(entry.path(), entry.path().filename(), fs::copy_options::overwrite_existing);
-        InstallOverlayRenderer();
-        InstallSectionAnd3DViews();
         ok = ReadConfigFile() == 0 && ReadViewFile(view) == 0;
         gProgramDir = data.string();
         BuildMercatorTable();

@@ -151,7 +151,7 @@ struct SoundSettings {
     double noteStepPerMagnitude = 0;  // (magnitude-0 note - magnitude-10 note) / 10
     double volume = 0;
 };
-// The sound module registers here; nullptr removes it.
+// The program's start-up registers the sound module here; nullptr removes it.
 void SetSoundSettingsReceiver(void (*receiver)(const SoundSettings&));
 
 // ---- Alerts and e-mail -------------------------------------------------------------------

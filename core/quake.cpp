@@ -104,7 +104,6 @@ std::int32_t gQuakeCount = 0;
 std::int32_t gQuakeIndex = 0;
 TimeValue gNextQuakeTime;
 std::unique_ptr<BitSet> gQuakeVisibleBits;
-EruptionCatalogueHooks gEruptionCatalogueHooks;
 
 namespace {
 
@@ -209,7 +208,7 @@ void RefreshCataloguePositions() {
             OpenQuakeCatalogue(false);
         }
     }
-    if (gShowEruptions && gEruptionCatalogueHooks.refreshPositions) gEruptionCatalogueHooks.refreshPositions();
+    if (gShowEruptions) RefreshEruptionPositions();
 }
 
 // ---- Text forms --------------------------------------------------------------------

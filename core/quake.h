@@ -58,14 +58,10 @@ extern std::int32_t gQuakeIndex;                    // index of the next record 
 extern TimeValue gNextQuakeTime;                    // time of that record; 0: none
 extern std::unique_ptr<BitSet> gQuakeVisibleBits;  // one bit per record, replaced at each opening
 
-// How the earthquake side reaches the eruption catalogue; tests may replace them.
+// The eruption side of the same steps (core/eruption.cpp): reposition at
+// gAnimationTime, opening when needed, and close the open eruption catalogue.
 void RefreshEruptionPositions();
 void CloseEruptionCatalogue();
-struct EruptionCatalogueHooks {
-    void (*refreshPositions)() = RefreshEruptionPositions;  // reposition at gAnimationTime, opening when needed
-    void (*close)() = CloseEruptionCatalogue;               // close the open eruption catalogue
-};
-extern EruptionCatalogueHooks gEruptionCatalogueHooks;
 
 
 // Whole records in the file (a trailing partial record does not count).

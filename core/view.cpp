@@ -523,7 +523,7 @@ void ReadTargetEvent() {
 
 void ForgetCatalogues() {
     CloseQuakeCatalogue();
-    if (gEruptionCatalogueHooks.close) gEruptionCatalogueHooks.close();
+    CloseEruptionCatalogue();
 }
 
 }  // namespace

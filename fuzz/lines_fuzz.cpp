@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/housekeeping.h"
+#include "app/network_link.h"
 #include "core/quake.h"
 #include "fuzz/fuzz_support.h"
 
@@ -33,6 +34,19 @@ void CheckRecord(const QuakeRecord& q, std::string_view line) {
 
 std::string gFeedAnswer;
 
+// The feed's answer is the input; the fuzzer reaches no other network step.
+class FeedAnswer : public NetworkLink {
+public:
+    int UpdateFromWebService(myFrame&, bool) override { return 1; }
+    int UpdateFromServer(myFrame&) override { return 1; }
+    int RequestFeed(const std::string&, const std::string& out) override {
+        fuzz::WriteFile(out, gFeedAnswer);
+        return 0;
+    }
+    bool StartSockets(bool, bool) override { return false; }
+    bool AlertStep(childMap&) override { return false; }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -52,10 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::EnterCleanFolder();
     if (parts.size() > 1) fuzz::WriteFile(kSecondFeedFile, parts[1]);
     gFeedAnswer.assign(parts[0]);
-    gFeedRequest = [](const std::string&, const std::string& out) {
-        fuzz::WriteFile(out, gFeedAnswer);
-        return 0;
-    };
+    static FeedAnswer link;
+    InstallNetworkLink(&link);
     gFeedLines.clear();
     FetchEventFeed("http://127.0.0.1/feed");
     FUZZ_CHECK(std::is_sorted(gFeedLines.begin(), gFeedLines.end()), "sorted feed lines");

@@ -8,7 +8,10 @@
 #include <string>
 
 #include "core/config.h"
+#include "core/missing_seam.h"
 #include "core/view.h"
+#include "map/eruption_symbols.h"
+#include "map/label_box.h"
 #include "map/section3d.h"
 #include "map/segments.h"
 #include "platform/gfx/image.h"
@@ -23,7 +26,31 @@ std::int32_t gTextHeight = 0;
 std::int32_t gAveCharWidth = 0;
 std::shared_ptr<const gfx::Font> gLegendFont;
 gfx::Size gSphereImageSize{2048, 1024};
-MapPaneHooks gMapPaneHooks;
+
+// ---- Seams -----------------------------------------------------------------------------------
+
+void MapPaneSeams::DrawTerrain(childMap&) { ReportMissingSeam("shaded terrain"); }
+void MapPaneSeams::DrawPopulation(childMap&) { ReportMissingSeam("population overlay"); }
+void MapPaneSeams::DrawInfoSpots(childMap&) { ReportMissingSeam("information spots"); }
+void MapPaneSeams::DrawScaleBox(childMap&) { ReportMissingSeam("map scale box"); }
+void MapPaneSeams::FloatingLegend(childMap&) { ReportMissingSeam("floating legend"); }
+void MapPaneSeams::InformationButton(childMap&) { ReportMissingSeam("information button"); }
+void MapPaneSeams::HighlightAlertEvent(childMap&) { ReportMissingSeam("alert event highlight"); }
+void MapPaneSeams::OpenTextWindow(childMap&, const std::string& file) { ReportMissingSeam("text window on " + file); }
+void MapPaneSeams::Mouse(childMap&, ui::MouseAction, ui::Point, std::uint32_t) { ReportMissingSeam("map pane mouse"); }
+void MapPaneSeams::Command(childMap&, int id) { ReportMissingSeam("map pane command " + std::to_string(id)); }
+void MapPaneSeams::BuildAlertView(childMap&, const QuakeRecord&) { ReportMissingSeam("alert view builder"); }
+void MapPaneSeams::CloseTextWindow(childMap&) {}
+void MapPaneSeams::PaneDestroyed(childMap&) {}
+bool MapPaneSeams::FloatingLegendBox(const childMap&, gfx::Rect*) { return false; }
+
+namespace {
+MapPaneSeams gReportingSeams;
+MapPaneSeams* gPaneSeams = &gReportingSeams;
+}  // namespace
+
+void InstallMapPaneSeams(MapPaneSeams* seams) { gPaneSeams = seams ? seams : &gReportingSeams; }
+MapPaneSeams& PaneSeams() { return *gPaneSeams; }
 
 namespace {
 
@@ -127,12 +154,12 @@ const ui::ResponseTable& childMap::Table() {
 
 childMap::childMap(ui::Window* parent) : ui::Window(parent) {
     SetStyle(ui::style::kChild | ui::style::kVisible);
-    if (gMapPaneHooks.loadBorderSets) gMapPaneHooks.loadBorderSets(*this);
+    LoadBorderSets();
 }
 
 childMap::~childMap() {
     CloseTextWindow();
-    if (gMapPaneHooks.paneDestroyed) gMapPaneHooks.paneDestroyed(*this);
+    PaneSeams().PaneDestroyed(*this);
 }
 
 gfx::DrawContext* childMap::screen() {
@@ -170,7 +197,7 @@ void childMap::RenderView() {
     gAveCharWidth = tm.aveCharWidth;
 
     const bool sphere = gControls[kControlScienceOnASphere] != 0;
-    if (gControls[kControlQmxLegend] && gMapPaneHooks.floatingLegend) gMapPaneHooks.floatingLegend(*this);
+    if (gControls[kControlQmxLegend]) PaneSeams().FloatingLegend(*this);
 
     if (!DrawBaseMap(gMapFiles, client.left, client.top, client.right - 1, client.bottom - 1)) {
         mouseMode_ = kMouseIdle;
@@ -198,8 +225,7 @@ void childMap::RenderView() {
             spherePermanentSurface_ ? std::make_unique<gfx::DrawContext>(*spherePermanentSurface_) : nullptr;
     }
 
-    if (gControls[kControlShowInformationButton] && gMapPaneHooks.informationButton)
-        gMapPaneHooks.informationButton(*this);
+    if (gControls[kControlShowInformationButton]) PaneSeams().InformationButton(*this);
 
     if (mapImage_) mapImage_->Blit(client, backBuffer(), {0, 0}, gfx::RasterOp::Copy);
 
@@ -267,9 +293,9 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
         gMapWidth = gMapRect.right - gMapRect.left;
         gMapHeight = gMapRect.bottom - gMapRect.top;
     } else if (g3DView) {
-        if (gMapPaneHooks.setup3D) gMapPaneHooks.setup3D(*this, false);
+        SetUp3DProjection(*this, false);
     } else if (gCrossSectionView) {
-        if (gMapPaneHooks.setupCrossSection) gMapPaneHooks.setupCrossSection(*this);
+        SetUpCrossSection(*this);
     }
 
     // The mask covers the map area as the projection left it.
@@ -305,19 +331,18 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
         if (gRedrawMap || !NearImageBounds() || imageFile.empty() || !UseCachedImage(imageFile)) gRedrawMap = true;
     }
 
-    if (populationFirst && gMapPaneHooks.drawPopulation) gMapPaneHooks.drawPopulation(*this);
-    if (gMapView && gRedrawMap && gTopo != 0 && !population && gMapPaneHooks.drawTerrain)
-        gMapPaneHooks.drawTerrain(*this);
+    if (populationFirst) PaneSeams().DrawPopulation(*this);
+    if (gMapView && gRedrawMap && gTopo != 0 && !population) PaneSeams().DrawTerrain(*this);
 
     DrawBevelFrame(dc, {-3, -3, gMapWidth + 3, gMapHeight + 3}, kNoColor, true, 3, 0);
 
     if (g3DView) {
-        if (gMapPaneHooks.setup3D) gMapPaneHooks.setup3D(*this, true);
+        SetUp3DProjection(*this, true);
         gRedrawMap = true;  // a 3-D view always redraws
     }
 
     if (gRedrawMap && (gMapView || g3DView)) {
-        ++fullRenderings_;
+        if (renderProbe_) renderProbe_->FreshRendering();
         ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
         if (g3DView) (void)BeginMapBuffer();
         for (StringListNode* n = mapFiles; n; n = n->next) {
@@ -327,7 +352,7 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
         if (g3DView) EndMapBuffer();
     }
 
-    if (gMapView && gRedrawMap && gShowEruptions && gMapPaneHooks.drawEruptions) gMapPaneHooks.drawEruptions(*this);
+    if (gMapView && gRedrawMap && gShowEruptions) DrawAllEruptions(*this);
 
     // A reused image is not written again, so it never drifts through
     // repeated compression.
@@ -341,13 +366,13 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
     ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, false);
 
     if (gMapView) DrawGrid(gMapSouth, gMapNorth, gMapWest, gMapEast);
-    if (gCrossSectionView && gMapPaneHooks.drawCrossSectionAxes) gMapPaneHooks.drawCrossSectionAxes(*this);
+    if (gCrossSectionView) DrawCrossSectionAxes(*this);
 
     if (gMapView) {
-        if (gControls[kControlShowInfoSpots] && gMapPaneHooks.drawInfoSpots) gMapPaneHooks.drawInfoSpots(*this);
-        if (gMapPaneHooks.clearLabelBoxes) gMapPaneHooks.clearLabelBoxes();
-        if (gMapPaneHooks.drawOverlays) gMapPaneHooks.drawOverlays(*this);
-        if (gShowMapScale && gMapPaneHooks.drawScaleBox) gMapPaneHooks.drawScaleBox(*this);
+        if (gControls[kControlShowInfoSpots]) PaneSeams().DrawInfoSpots(*this);
+        ClearLabelBoxes();
+        DrawOverlayFiles(&gLineFiles, &gSymbolFiles, &gTextFiles);
+        if (gShowMapScale) PaneSeams().DrawScaleBox(*this);
     }
     return true;
 }
@@ -369,7 +394,7 @@ void childMap::SaveCachedImage(const std::string& file) {
         std::remove(file.c_str());
         return;
     }
-    ++cacheWrites_;
+    if (renderProbe_) renderProbe_->CacheImageWritten();
     gImageBounds[0] = gMapSouth;
     gImageBounds[1] = gMapNorth;
     gImageBounds[2] = gMapWest;
@@ -488,19 +513,18 @@ void childMap::ShowPlates() {
     EnsureScreen();
     DrawPlatesLayer(*this, *screen_, g3DView ? &Map3DPen(*screen_) : nullptr);
     if (gControls[kControlScienceOnASphere] && sphereDisplay_) DrawPlatesOnSphere(*sphereDisplay_);
-    if (gMapPaneHooks.informationButton && gControls[kControlShowInformationButton])
-        gMapPaneHooks.informationButton(*this);
+    if (gControls[kControlShowInformationButton]) PaneSeams().InformationButton(*this);
 }
 
 void childMap::Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) {
     drawing_ = true;
-    if (gMapPaneHooks.forgetPngSymbols) gMapPaneHooks.forgetPngSymbols();
+    ForgetPngSymbols();
     gfx::DrawContext dc(buffer);
     if (mapImageSurface_) dc.Blit(damaged, *mapImageSurface_, damaged.topLeft(), gfx::RasterOp::Copy);
     if (mapImageSurface_ && gShowPlates && !gCrossSectionView) DrawPlatesLayer(*this, dc, g3DView ? &Map3DPen(dc) : nullptr);
     drawing_ = false;
-    // The hook checks the pause itself: the flag belongs to the application.
-    if (gMapPaneHooks.highlightAlertEvent && gAlertEvent) gMapPaneHooks.highlightAlertEvent(*this);
+    // The step checks the pause itself: the flag belongs to the application.
+    if (gAlertEvent) PaneSeams().HighlightAlertEvent(*this);
 }
 
 void childMap::AddUpdateRect(const gfx::Rect& r) { updateRect_ = updateRect_.united(r); }
@@ -520,7 +544,7 @@ void childMap::FlushUpdateRect() {
 }
 
 void childMap::CloseTextWindow() {
-    if (gMapPaneHooks.closeTextWindow) gMapPaneHooks.closeTextWindow(*this);
+    PaneSeams().CloseTextWindow(*this);
 }
 
 void childMap::UnhighlightInformationButton() {
@@ -529,7 +553,7 @@ void childMap::UnhighlightInformationButton() {
 
 void childMap::OpenText(const std::string& file) {
     CloseTextWindow();
-    if (gMapPaneHooks.openTextWindow) gMapPaneHooks.openTextWindow(*this, file);
+    PaneSeams().OpenTextWindow(*this, file);
 }
 
 void childMap::CmInformation() { OpenText(gViewInformation); }
@@ -552,7 +576,7 @@ void childMap::CmDeletePlant() { EditAtRightClick(15); }
 void childMap::CmAddLocation() { EditAtRightClick(16); }
 
 void childMap::PassCommand(int id) {
-    if (gMapPaneHooks.command) gMapPaneHooks.command(*this, id);
+    PaneSeams().Command(*this, id);
 }
 void childMap::CmNextEvent() { PassCommand(1037); }
 void childMap::CmPreviousEvent() { PassCommand(1038); }
@@ -567,25 +591,22 @@ void childMap::CmDeleteLocation() { DeleteRegionLabel("location"); }
 void childMap::CmDigitize() { PassCommand(1015); }
 
 void childMap::BuildAlertView(const QuakeRecord& record) {
-    if (gMapPaneHooks.buildAlertView)
-        gMapPaneHooks.buildAlertView(*this, record);
-    else
-        DebugLog("No alert view builder installed: no alert view is built");
+    PaneSeams().BuildAlertView(*this, record);
 }
 
 void childMap::EvLButtonDown(ui::Point p, std::uint32_t modifiers) {
-    if (gMapPaneHooks.mouse) gMapPaneHooks.mouse(*this, ui::MouseAction::LeftDown, p, modifiers);
+    PaneSeams().Mouse(*this, ui::MouseAction::LeftDown, p, modifiers);
 }
 void childMap::EvMouseMove(ui::Point p, std::uint32_t modifiers) {
-    if (gMapPaneHooks.mouse) gMapPaneHooks.mouse(*this, ui::MouseAction::Move, p, modifiers);
+    PaneSeams().Mouse(*this, ui::MouseAction::Move, p, modifiers);
 }
 void childMap::EvLButtonUp(ui::Point p, std::uint32_t modifiers) {
-    if (gMapPaneHooks.mouse) gMapPaneHooks.mouse(*this, ui::MouseAction::LeftUp, p, modifiers);
+    PaneSeams().Mouse(*this, ui::MouseAction::LeftUp, p, modifiers);
 }
 void childMap::EvRButtonDown(ui::Point p, std::uint32_t modifiers) {
     rightClick_ = p;
-    if (gMapPaneHooks.mouse) gMapPaneHooks.mouse(*this, ui::MouseAction::RightDown, p, modifiers);
+    PaneSeams().Mouse(*this, ui::MouseAction::RightDown, p, modifiers);
 }
 void childMap::EvLButtonDblClk(ui::Point p, std::uint32_t modifiers) {
-    if (gMapPaneHooks.mouse) gMapPaneHooks.mouse(*this, ui::MouseAction::LeftDoubleClick, p, modifiers);
+    PaneSeams().Mouse(*this, ui::MouseAction::LeftDoubleClick, p, modifiers);
 }

@@ -51,8 +51,6 @@ std::string CacheImageName(const std::string& name);
 // The population overlay's cache, named apart from the plain map's.
 std::string PopulationCacheImageName(const std::string& name);
 
-// ---- Seams of later parts ---------------------------------------------------------------
-
 class childMap;
 struct EventLabelRecord;
 struct QuakeDisplayRecord;
@@ -74,34 +72,47 @@ struct TransientMarker {
     std::int32_t color = 0;  // colour number of the dot's depth
 };
 
-// Filled by the parts that own each layer; an empty hook leaves its layer out.
-struct MapPaneHooks {
-    void (*drawTerrain)(childMap& pane) = nullptr;       // shaded terrain over the map area
-    void (*drawPopulation)(childMap& pane) = nullptr;    // population grid, first overlay rendering
-    void (*drawEruptions)(childMap& pane) = nullptr;     // every eruption placed in the map
-    void (*drawInfoSpots)(childMap& pane) = nullptr;     // information spots (SHOW INFO SPOTS)
-    void (*clearLabelBoxes)() = nullptr;                 // empties the label registry
-    void (*drawOverlays)(childMap& pane) = nullptr;      // line, symbol and text overlay files
-    void (*drawScaleBox)(childMap& pane) = nullptr;      // rebuilds and draws the scale box
-    void (*setup3D)(childMap& pane, bool withBox) = nullptr;  // projection of the 3-D view
-    void (*setupCrossSection)(childMap& pane) = nullptr;      // projection of the section, mode 0
-    void (*drawCrossSectionAxes)(childMap& pane) = nullptr;   // sea level, distance and depth labels
-    void (*floatingLegend)(childMap& pane) = nullptr;    // creates, shows or hides the QMX legend
-    void (*informationButton)(childMap& pane) = nullptr; // shows the Information button
-    void (*highlightAlertEvent)(childMap& pane) = nullptr;    // paused with an alert pending
-    void (*forgetPngSymbols)() = nullptr;                // at each paint: PNG symbols may be placed anew
-    void (*loadBorderSets)(childMap& pane) = nullptr;    // state, country and ocean borders, at construction
-    // The pane's other objects (legend control, energy bins, MIDI output) at its end.
-    void (*paneDestroyed)(childMap& pane) = nullptr;
-    void (*openTextWindow)(childMap& pane, const std::string& file) = nullptr;
-    void (*closeTextWindow)(childMap& pane) = nullptr;
-    void (*mouse)(childMap& pane, ui::MouseAction action, ui::Point p, std::uint32_t modifiers) = nullptr;
+// ---- What the pane leaves to others ------------------------------------------------------
+
+// What the pane asks of code above this library, or of parts still to come.
+// The program's wiring installs one object at start-up; each step of the base
+// reports itself missing, so a step nobody fills is never skipped silently.
+class MapPaneSeams {
+public:
+    virtual ~MapPaneSeams() = default;
+    virtual void DrawTerrain(childMap& pane);      // shaded terrain over the map area
+    virtual void DrawPopulation(childMap& pane);   // population grid, first overlay rendering
+    virtual void DrawInfoSpots(childMap& pane);    // information spots (SHOW INFO SPOTS)
+    virtual void DrawScaleBox(childMap& pane);     // rebuilds and draws the scale box
+    virtual void FloatingLegend(childMap& pane);   // creates, shows or hides the QMX legend
+    virtual void InformationButton(childMap& pane);
+    virtual void HighlightAlertEvent(childMap& pane);  // paused with an alert pending
+    virtual void OpenTextWindow(childMap& pane, const std::string& file);
+    virtual void Mouse(childMap& pane, ui::MouseAction action, ui::Point p, std::uint32_t modifiers);
     // Event stepping, border edits and digitising: the command id.
-    void (*command)(childMap& pane, int id) = nullptr;
+    virtual void Command(childMap& pane, int id);
     // The alert view of a catalogue record (the alert views' builder).
-    void (*buildAlertView)(childMap& pane, const QuakeRecord& record) = nullptr;
+    virtual void BuildAlertView(childMap& pane, const QuakeRecord& record);
+    // These three only undo or look up what the steps above make: without
+    // those there is nothing to close, end or find, so the base is quiet.
+    virtual void CloseTextWindow(childMap& pane);
+    // The pane's other objects (legend control, energy bins, MIDI output) at its end.
+    virtual void PaneDestroyed(childMap& pane);
+    // The floating legend box in pane pixels; false while none exists.
+    virtual bool FloatingLegendBox(const childMap& pane, platform::gfx::Rect* box);
 };
-extern MapPaneHooks gMapPaneHooks;
+// nullptr puts the reporting base back.
+void InstallMapPaneSeams(MapPaneSeams* seams);
+MapPaneSeams& PaneSeams();
+
+// Told of each rendering that draws the map afresh and of each cached image
+// written: how tests and benchmarks see that the cache was used.
+class RenderProbe {
+public:
+    virtual ~RenderProbe() = default;
+    virtual void FreshRendering() = 0;
+    virtual void CacheImageWritten() = 0;
+};
 
 // ---- The pane ---------------------------------------------------------------------------------
 
@@ -204,9 +215,8 @@ public:
     bool drawing() const { return drawing_; }
     ui::Point rightClickPoint() const { return rightClick_; }
     void SetRightClickPoint(ui::Point p) { rightClick_ = p; }
-    // Renderings that drew the map afresh, and cached images written.
-    int fullRenderings() const { return fullRenderings_; }
-    int cacheWrites() const { return cacheWrites_; }
+    // nullptr: no one is told.
+    void SetRenderProbe(RenderProbe* probe) { renderProbe_ = probe; }
 
     // ---- commands
     void CmNextEvent();
@@ -267,8 +277,7 @@ private:
     bool drawing_ = false;
     platform::gfx::Rect updateRect_{};
     ui::Point rightClick_{};
-    int fullRenderings_ = 0;
-    int cacheWrites_ = 0;
+    RenderProbe* renderProbe_ = nullptr;
 
     // earthquake symbols: oldest first
     std::vector<TransientMarker> markers_, sphereMarkers_;

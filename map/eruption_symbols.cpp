@@ -13,6 +13,7 @@
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/quake_symbols.h"
+#include "map/section3d.h"
 #include "platform/ui/ui.h"
 
 namespace gfx = platform::gfx;
@@ -29,12 +30,6 @@ constexpr int kYellow = 14;
 constexpr int kSphereNameHeight = 50;
 
 double gSymbolScale = 0.0;  // k; below 0.01 until the screen height is known
-
-// The base map's layer belongs to this library from the start; tests may clear it.
-const bool kLayerInstalled = [] {
-    gMapPaneHooks.drawEruptions = &DrawAllEruptions;
-    return true;
-}();
 
 gfx::Point ToPoint(EruptionPoint p) { return {p.x, p.y}; }
 gfx::Rect ToRect(const EruptionBox& b) { return {b.left, b.top, b.right, b.bottom}; }
@@ -73,7 +68,7 @@ void OnMapArea(gfx::DrawContext& dc) {
 // The floating legend box out of the clip; dc's origin must already be set.
 void ExcludeLegend(const childMap& pane, gfx::DrawContext& dc) {
     gfx::Rect box;
-    if (gQuakeSymbolHooks.legendBox && gQuakeSymbolHooks.legendBox(pane, &box))
+    if (PaneSeams().FloatingLegendBox(pane, &box))
         dc.ExcludeClip(box.translated({-dc.origin().x, -dc.origin().y}));
 }
 
@@ -229,10 +224,9 @@ bool PlaceEruption(childMap& pane, EruptionEvent& e) {
     if (gMapView) {
         pane.LatLonToPixel(lat, offset, &row, &column);
     } else if (gCrossSectionView) {
-        if (!gQuakeSymbolHooks.crossSectionPoint || !gQuakeSymbolHooks.crossSectionPoint(lat, offset, 0, &row, &column))
-            return false;
+        if (!CrossSectionEventPoint(lat, offset, 0, &row, &column)) return false;
     } else if (g3DView) {
-        if (!gQuakeSymbolHooks.project3D || !gQuakeSymbolHooks.project3D(lat, offset, 0, &row, &column)) return false;
+        if (!Project3DEvent(lat, offset, 0, &row, &column)) return false;
     } else {
         return false;
     }

@@ -567,24 +567,6 @@ void DrawPlantSymbols(childMap& pane, StringListNode* textFiles) {
     }
 }
 
-// ---- Hooks -----------------------------------------------------------------------------------
-
-void DrawViewOverlays(childMap& pane) { pane.DrawOverlayFiles(&gLineFiles, &gSymbolFiles, &gTextFiles); }
-
-// Paint-time plate labels: on the given surface alone, registering nothing.
-void DrawPlateLabels(const Proj& proj, gfx::DrawContext& dc, const std::string& pltFile) {
-    gfx::StateSaver keep(dc);
-    ClipToRect(dc, 0, 0, gPaneWidth, gPaneHeight, true);
-    ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, false);
-    StringListNode* list = nullptr;
-    AppendStringNode(&list, pltFile);
-    OverlayRenderer r(proj, nullptr, dc, nullptr, nullptr, false);
-    r.DrawList(list, kTextKind);
-    FreeStringList(list);
-}
-
-void LoadPaneBorderSets(childMap& pane) { pane.LoadBorderSets(); }
-
 }  // namespace
 
 // ---- Parsing ---------------------------------------------------------------------------------
@@ -665,12 +647,16 @@ void DrawPngSymbol(gfx::DrawContext& dc, const gfx::RgbaImage& image, int x, int
         }
 }
 
-void InstallOverlayRenderer() {
-    gMapPaneHooks.clearLabelBoxes = &ClearLabelBoxes;
-    gMapPaneHooks.drawOverlays = &DrawViewOverlays;
-    gMapPaneHooks.forgetPngSymbols = &ForgetPngSymbols;
-    gMapPaneHooks.loadBorderSets = &LoadPaneBorderSets;
-    SetPlateLabelDrawer(&DrawPlateLabels);
+// Paint-time plate labels: on the given surface alone, registering nothing.
+void DrawPlateLabels(const Proj& proj, gfx::DrawContext& dc, const std::string& pltFile) {
+    gfx::StateSaver keep(dc);
+    ClipToRect(dc, 0, 0, gPaneWidth, gPaneHeight, true);
+    ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, false);
+    StringListNode* list = nullptr;
+    AppendStringNode(&list, pltFile);
+    OverlayRenderer r(proj, nullptr, dc, nullptr, nullptr, false);
+    r.DrawList(list, kTextKind);
+    FreeStringList(list);
 }
 
 // ---- The renderer ----------------------------------------------------------------------------

@@ -47,6 +47,6 @@ int OverlayColorOf(std::string_view upperLine);
 // An image's opaque pixels around (x, y), a tenth of its height above centre.
 void DrawPngSymbol(platform::gfx::DrawContext& dc, const platform::gfx::RgbaImage& image, int x, int y);
 
-// The renderer into the map pane's hooks, the plate labels into the plates layer, the
-// border sets into the pane's construction. Called once by the program's wiring.
-void InstallOverlayRenderer();
+class Proj;
+// The view's plate label file on the given surface alone, registering no label box.
+void DrawPlateLabels(const Proj& proj, platform::gfx::DrawContext& dc, const std::string& pltFile);

@@ -15,6 +15,7 @@
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/image_files.h"
+#include "map/section3d.h"
 #include "platform/gfx/image.h"
 #include "platform/sys/files.h"
 
@@ -23,7 +24,6 @@ namespace gfx = platform::gfx;
 double gDotSlope = 0.0;
 double gDotIntercept = 0.0;
 std::unique_ptr<EnergyBins> gEnergyBins;
-QuakeSymbolHooks gQuakeSymbolHooks;
 
 namespace {
 
@@ -60,7 +60,7 @@ void ClipMapImage(gfx::DrawContext& dc) {
 
 std::optional<gfx::Rect> LegendBox(const childMap& pane) {
     gfx::Rect box;
-    if (gQuakeSymbolHooks.legendBox && gQuakeSymbolHooks.legendBox(pane, &box)) return box;
+    if (PaneSeams().FloatingLegendBox(pane, &box)) return box;
     return std::nullopt;
 }
 
@@ -102,9 +102,9 @@ bool IsInView(QuakeDisplayRecord& r) {
     if (gMapView) return true;
     if (r.depth > gMaxDepth) return false;
     if (g3DView) return true;
-    if (gCrossSectionView && gQuakeSymbolHooks.crossSectionPoint) {
+    if (gCrossSectionView) {
         std::int32_t row = 0, column = 0;
-        return gQuakeSymbolHooks.crossSectionPoint(r.latitude, r.longitude, r.depth, &row, &column);
+        return CrossSectionEventPoint(r.latitude, r.longitude, r.depth, &row, &column);
     }
     return false;
 }
@@ -159,12 +159,9 @@ double childMap::DrawEventDot(QuakeDisplayRecord& r, bool marker) {
             if (l < box->right && rt > box->left && t < box->bottom && b > box->top) return 0;
         }
     } else if (gCrossSectionView) {
-        if (!gQuakeSymbolHooks.crossSectionPoint ||
-            !gQuakeSymbolHooks.crossSectionPoint(r.latitude, r.longitude, r.depth, &y, &x))
-            return 0;
+        if (!CrossSectionEventPoint(r.latitude, r.longitude, r.depth, &y, &x)) return 0;
     } else if (g3DView) {
-        if (!gQuakeSymbolHooks.project3D || !gQuakeSymbolHooks.project3D(r.latitude, r.longitude, r.depth, &y, &x))
-            return 0;
+        if (!Project3DEvent(r.latitude, r.longitude, r.depth, &y, &x)) return 0;
     } else {
         return 0;
     }
@@ -460,12 +457,9 @@ bool childMap::PlaceEventLabel(EventLabelRecord& label) {
     if (gMapView) {
         LatLonToPixel(label.latitude, offset, &row, &column);
     } else if (gCrossSectionView) {
-        if (!gQuakeSymbolHooks.crossSectionPoint ||
-            !gQuakeSymbolHooks.crossSectionPoint(label.latitude, offset, 0, &row, &column))
-            return false;
+        if (!CrossSectionEventPoint(label.latitude, offset, 0, &row, &column)) return false;
     } else if (g3DView) {
-        if (!gQuakeSymbolHooks.project3D || !gQuakeSymbolHooks.project3D(label.latitude, offset, 0, &row, &column))
-            return false;
+        if (!Project3DEvent(label.latitude, offset, 0, &row, &column)) return false;
     } else {
         return false;
     }

@@ -34,15 +34,3 @@ inline constexpr int kMarkerIconSize = 32;  // pixels, both icons
 // Draws an icon's opaque pixels with its top-left corner at p; unknown ids draw nothing.
 void DrawIconResource(platform::gfx::DrawContext& dc, int id, platform::gfx::Point p);
 
-// Filled by the parts that build the cross-section and 3-D views and the
-// floating legend; an empty hook rejects the event or means "no legend box".
-struct QuakeSymbolHooks {
-    // Mode 1 of the cross-section projection on the state of the last rendering.
-    bool (*crossSectionPoint)(double lat, double lonOffset, double depthKm, std::int32_t* row,
-                              std::int32_t* column) = nullptr;
-    // Mode 1 of the 3-D projection: buffers the point and projects it.
-    bool (*project3D)(double lat, double lonOffset, double depthKm, std::int32_t* row, std::int32_t* column) = nullptr;
-    // The floating legend box in pane pixels; false while none exists.
-    bool (*legendBox)(const childMap& pane, platform::gfx::Rect* box) = nullptr;
-};
-extern QuakeSymbolHooks gQuakeSymbolHooks;

@@ -126,8 +126,6 @@ void CrossSectionAxisPoint(double depth, double along, std::int32_t* row, std::i
     *column = Trunc(gCrossSection.s * (gViewWidth / 2 + along));
 }
 
-namespace {
-
 void DrawCrossSectionAxes(childMap& pane) {
     if (!gCrossSection.valid) return;
     gfx::DrawContext& dc = *pane.screen();
@@ -158,7 +156,6 @@ void DrawCrossSectionAxes(childMap& pane) {
     }
 }
 
-}  // namespace
 
 // ---- 3-D ---------------------------------------------------------------------------------
 
@@ -415,25 +412,23 @@ void childMap::DrawCrossSectionOutline() {
     ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, false);
 }
 
-// ---- Hooks -------------------------------------------------------------------------------
+// ---- Set-up and points for the pane and the symbols ---------------------------------------
 
-void InstallSectionAnd3DViews() {
-    gMapPaneHooks.setup3D = [](childMap& pane, bool withBox) {
-        std::int32_t row = 0, col = 0;
-        (void)Project3D(pane.screen(), withBox ? 0 : -1, 0, 0, 0, &row, &col, 0);
-    };
-    gMapPaneHooks.setupCrossSection = [](childMap& pane) {
-        std::int32_t row = 0, col = 0;
-        (void)pane.CrossSectionPoint(0, 0, 0, 0, &row, &col);
-    };
-    gMapPaneHooks.drawCrossSectionAxes = &DrawCrossSectionAxes;
-    gQuakeSymbolHooks.crossSectionPoint = [](double lat, double lonOffset, double depth, std::int32_t* row,
-                                             std::int32_t* column) {
-        Proj unused;
-        return unused.CrossSectionPoint(1, lat, lonOffset, depth, row, column);
-    };
-    gQuakeSymbolHooks.project3D = [](double lat, double lonOffset, double depth, std::int32_t* row,
-                                     std::int32_t* column) {
-        return Project3D(nullptr, 1, lat, lonOffset, depth, row, column, 0);
-    };
+void SetUp3DProjection(childMap& pane, bool withBox) {
+    std::int32_t row = 0, col = 0;
+    (void)Project3D(pane.screen(), withBox ? 0 : -1, 0, 0, 0, &row, &col, 0);
+}
+
+void SetUpCrossSection(childMap& pane) {
+    std::int32_t row = 0, col = 0;
+    (void)pane.CrossSectionPoint(0, 0, 0, 0, &row, &col);
+}
+
+bool CrossSectionEventPoint(double lat, double lonOffset, double depth, std::int32_t* row, std::int32_t* column) {
+    Proj unused;
+    return unused.CrossSectionPoint(1, lat, lonOffset, depth, row, column);
+}
+
+bool Project3DEvent(double lat, double lonOffset, double depth, std::int32_t* row, std::int32_t* column) {
+    return Project3D(nullptr, 1, lat, lonOffset, depth, row, column, 0);
 }

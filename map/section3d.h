@@ -86,5 +86,15 @@ struct LocalTransform {
 void DrawLocalPolyline(platform::gfx::DrawContext& dc, const Proj& proj, const double (*points)[2], int count,
                        const LocalTransform& t, int colorNumber);
 
-// The cross-section hooks of the map pane and the earthquake symbols; called once by the wiring.
-void InstallSectionAnd3DViews();
+// ---- Set-up and points for the pane and the symbols ---------------------------------------
+
+// The projection of the 3-D view, with or without its box.
+void SetUp3DProjection(childMap& pane, bool withBox);
+// The projection of the section (mode 0).
+void SetUpCrossSection(childMap& pane);
+// Sea level, distance and depth labels.
+void DrawCrossSectionAxes(childMap& pane);
+// Where an event (or a label at depth 0) goes on the section; false when outside it.
+bool CrossSectionEventPoint(double lat, double lonOffset, double depth, std::int32_t* row, std::int32_t* column);
+// Mode 1 of the 3-D projection: buffers the point and projects it.
+bool Project3DEvent(double lat, double lonOffset, double depth, std::int32_t* row, std::int32_t* column);

@@ -15,6 +15,7 @@
 #include "core/number_text.h"
 #include "core/record_file.h"
 #include "core/view.h"
+#include "map/overlay.h"
 #include "platform/sys/files.h"
 
 namespace gfx = platform::gfx;
@@ -26,7 +27,6 @@ constexpr int kWestSlack = -60;                      // one degree west of the e
 constexpr int kHighestDrawnColor = 16;
 
 std::FILE* gMapBuffer = nullptr;
-PlateLabelDrawer gPlateLabelDrawer = nullptr;
 
 // A text dump rewritten by each drawing; a dump that cannot be made is left
 // out. The text is gathered in memory and written at once at the end.
@@ -404,13 +404,11 @@ SegmentStatus DrawNamedSegmentFile(const Proj& proj, const std::string& name, Po
 
 // ---- Plates ---------------------------------------------------------------------
 
-void SetPlateLabelDrawer(PlateLabelDrawer drawer) { gPlateLabelDrawer = drawer; }
-
 void DrawPlatesLayer(const Proj& proj, gfx::DrawContext& dc, Segment3DPen* pen3d) {
     if (gCrossSectionView) return;
     ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
     (void)DrawNamedSegmentFile(proj, kPlatesFile, PointLayout::kFine, dc, pen3d);
-    if (gPlateLabelDrawer && !gPltFileName.empty()) gPlateLabelDrawer(proj, dc, gPltFileName);
+    if (!gPltFileName.empty()) DrawPlateLabels(proj, dc, gPltFileName);
     dc.SetOrigin({0, 0});
     dc.ResetClip();
     dc.SetOrigin({gMapRect.left, gMapRect.top});

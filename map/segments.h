@@ -84,12 +84,7 @@ std::vector<MapBufferRecord> ReadMapBuffer(const char* name = kMapBufferFile);
 
 // ---- Plates ---------------------------------------------------------------------
 
-// The overlay renderer draws the view's plate labels ("%s.plt") through this;
-// until one is set the labels are left out.
-using PlateLabelDrawer = void (*)(const Proj& proj, platform::gfx::DrawContext& dc, const std::string& pltFileName);
-void SetPlateLabelDrawer(PlateLabelDrawer drawer);
-
-// "PLATES.S0" and the plate labels clipped to the map area (gMapRect, pane
+// "PLATES.S0" and the plate labels ("%s.plt", by the overlay renderer) clipped to the map area (gMapRect, pane
 // coordinates); afterwards the clip is the whole pane and the origin the map
 // area. Nothing in the cross-section view.
 void DrawPlatesLayer(const Proj& proj, platform::gfx::DrawContext& dc, Segment3DPen* pen3d = nullptr);

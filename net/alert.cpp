@@ -22,6 +22,8 @@
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/draw.h"
+#include "net/alert_email.h"
+#include "net/alert_view.h"
 #include "app/housekeeping.h"
 #include "platform/sound/sound.h"
 #include "platform/sys/clock.h"
@@ -37,7 +39,6 @@ std::int32_t gAlertHoldTicks = 0;
 QuakeRecord gLastCandidateQuake;
 QuakeRecord gLastReportedQuake;
 PlaceRecord gAlertPlant;
-AlertHooks gAlertHooks;
 
 namespace {
 
@@ -379,26 +380,16 @@ Outcome ProcessOne(childMap& pane, AlertEvent& ev) {
     note.closestLatitude = closestAt.y;
     note.closestLongitude = closestAt.x;
     note.viewPlace = FileSafeName(cityAlert && !city.name.empty() ? city.name : plant.name);
-    std::string viewName;
-    if (gAlertHooks.writeAlertAnnotation)
-        viewName = gAlertHooks.writeAlertAnnotation(note);
-    else
-        DebugLog("No alert view hook installed: no annotation is written");
+    const std::string viewName = WriteAlertAnnotation(note);
 
     DebugLog("Start up animation circles");
     pane.HighlightEvent(&gLastReportedQuake, true, true);
 
     const std::string network(ev.record.network, ::strnlen(ev.record.network, 2));
-    if (gAlertHooks.sendAlertEmail) {
-        if (cityAlert)
-            gAlertHooks.sendAlertEmail(q, network, ev.id, place.name, place.region, place.country, place.miles,
-                                       place.compass, 0);
-        else
-            gAlertHooks.sendAlertEmail(q, network, ev.id, place.name, "", place.country, place.miles, place.compass,
-                                       1);
-    } else {
-        DebugLog("No e-mail hook installed: the alert is not mailed");
-    }
+    if (cityAlert)
+        SendAlertEmail(q, network, ev.id, place.name, place.region, place.country, place.miles, place.compass, 0);
+    else
+        SendAlertEmail(q, network, ev.id, place.name, "", place.country, place.miles, place.compass, 1);
 
     if (gContinuousAlert) {
         PlaySiren();
@@ -407,10 +398,7 @@ Outcome ProcessOne(childMap& pane, AlertEvent& ev) {
         StopWaveSound();
     }
 
-    if (gAlertHooks.applyAlertView)
-        gAlertHooks.applyAlertView(pane, q, viewName, place.latitude, place.longitude);
-    else
-        DebugLog("No alert view hook installed: no alert view is written");
+    ApplyAlertView(pane, AlertViewKind::kProcessor, q, viewName, GeoPoint{place.longitude, place.latitude});
 
     if (gAlertHoldTicks > 0) --gAlertHoldTicks;
     return Outcome::kDone;
@@ -579,6 +567,5 @@ void ResetAlertState() {
     gLastCandidateQuake = QuakeRecord{};
     gLastReportedQuake = QuakeRecord{};
     gAlertPlant = PlaceRecord{};
-    gAlertHooks = AlertHooks{};
     gAlertEvent = nullptr;
 }

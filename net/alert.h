@@ -4,7 +4,6 @@
 // highlighted on the map, announced and handed to the alert view and e-mail.
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,20 +94,5 @@ struct AlertAnnotation {
     std::string viewPlace;    // city name, else plant name, made FileSafeName
 };
 
-struct AlertHooks {
-    // Writes the ".caf" (and a plant alert's ".npp.txt"); returns the view name.
-    std::function<std::string(const AlertAnnotation&)> writeAlertAnnotation;
-    // The alert view's settings and files, the place fitted into its box; the
-    // pane takes its region labels.
-    std::function<void(childMap& pane, const QuakeRecord& quake, const std::string& viewName,
-                       double placeLatitude, double placeLongitude)>
-        applyAlertView;
-    std::function<void(const QuakeRecord& quake, const std::string& network, const std::string& id,
-                       const std::string& name, const std::string& region, const std::string& country,
-                       std::int32_t miles, const std::string& compass, int plantFlag)>
-        sendAlertEmail;
-};
-extern AlertHooks gAlertHooks;  // an empty hook is skipped with a line in the debug log
-
-// Tests: the lists emptied, the records zeroed, the hold and the hooks cleared.
+// Tests: the lists emptied, the records zeroed and the hold cleared.
 void ResetAlertState();

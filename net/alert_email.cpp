@@ -155,5 +155,3 @@ void SendAlertEmail(const QuakeRecord& quake, std::string network, const std::st
     }
     FreeStringList(&recipients);
 }
-
-void InstallAlertEmail() { gAlertHooks.sendAlertEmail = SendAlertEmail; }

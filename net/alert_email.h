@@ -33,6 +33,3 @@ AlertEmailText ComposeAlertEmail(const QuakeRecord& quake, const std::string& ne
 void SendAlertEmail(const QuakeRecord& quake, std::string network, const std::string& id, const std::string& name,
                     const std::string& region, const std::string& country, std::int32_t miles,
                     const std::string& compass, int plantFlag);
-
-// Installs SendAlertEmail as the alert step's e-mail hook.
-void InstallAlertEmail();

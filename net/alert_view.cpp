@@ -293,11 +293,3 @@ void BuildAlertView(childMap& pane, const QuakeRecord& record) {
     }
 }
 
-void InstallAlertView() {
-    gAlertHooks.writeAlertAnnotation = WriteAlertAnnotation;
-    gAlertHooks.applyAlertView = [](childMap& pane, const QuakeRecord& q, const std::string& viewName,
-                                    double placeLatitude, double placeLongitude) {
-        ApplyAlertView(pane, AlertViewKind::kProcessor, q, viewName, GeoPoint{placeLongitude, placeLatitude});
-    };
-    gMapPaneHooks.buildAlertView = BuildAlertView;
-}

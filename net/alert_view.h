@@ -52,5 +52,3 @@ void ApplyAlertView(childMap& pane, AlertViewKind kind, const QuakeRecord& q, co
 // panel's zoom and stop buttons shown.
 void BuildAlertView(childMap& pane, const QuakeRecord& record);
 
-// Fills the alert hooks and the map pane's builder.
-void InstallAlertView();

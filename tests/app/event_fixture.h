@@ -32,7 +32,7 @@ protected:
     ~Events() override {
         RemoveShownEventLabel(nullptr);
         ResetEventStepping();
-        gMapPaneHooks.command = nullptr;
+        InstallMapPaneSeams(nullptr);
         ClearDisplayedEruptions();
         ResetViewSettings();
     }

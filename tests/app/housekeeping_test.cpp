@@ -3,6 +3,7 @@
 #include <chrono>
 #include <climits>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -173,15 +174,16 @@ protected:
     Feed() {
         ResetHousekeepingState();
         gRecorder = &rec_;
-        gFeedRequest = RecordingFeed;
+        network_.feed = RecordingFeed;
     }
     ~Feed() override {
-        gFeedRequest = nullptr;
         gRecorder = nullptr;
         ResetHousekeepingState();
     }
     TempDir dir_;
     FeedRecorder rec_;
+    testsupport::TestNetworkLink network_;
+    std::optional<testsupport::ScopedNetworkLink> installed_{std::in_place, network_};
 };
 
 TEST_F(Feed, TableOfAnswers) {
@@ -253,12 +255,16 @@ TEST_F(Feed, SecondSourceLinesNotBeforeTheLastFeedLineAreMerged) {
     EXPECT_TRUE(gFeedLines.empty()) << Join(gFeedLines);
 }
 
-TEST_F(Feed, NoRequestInstalledTouchesNothing) {
-    gFeedRequest = nullptr;
+TEST_F(Feed, NoNetworkLinkTouchesNothingAndSaysSo) {
+    installed_.reset();
+    std::vector<std::string> missing;
+    SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
     TempDir::Write(kFeedFile, "kept");
     FetchEventFeed("u");
+    SetMissingSeamHandler(nullptr);
     EXPECT_EQ(TempDir::Read(kFeedFile), "kept");
     EXPECT_TRUE(gFeedLines.empty());
+    EXPECT_EQ(missing, std::vector<std::string>{"event feed"});
 }
 
 // ---- the poll directory --------------------------------------------------------------------------
@@ -370,18 +376,15 @@ protected:
         gControls[kControlAutoStartView] = 1;
         gSockets = 0;
         gSocketsReady = true;
-        gStartSockets = RecordingSockets;
+        network_.sockets = RecordingSockets;
         gRecorder = &feed_;
-        gFeedRequest = RecordingFeed;
+        network_.feed = RecordingFeed;
         feed_.tickNow = &ticks_;
         // A clock at speed 0 never reaches the end of its period by itself.
         const std::string view = "DAYS TO LOOP: 7\nDAYS PER SECOND: 0\nMINUTES PER SECOND: 0\nSECONDS PER SECOND: 0\n";
         for (const char* name : {"ALPHA", "BETA", "WORLD", "WORLD-ALT"}) TempDir::Write(name, view);
     }
     ~Tick() override {
-        gStartSockets = nullptr;
-        gFeedRequest = nullptr;
-        gAlertStep = nullptr;
         gRecorder = nullptr;
         gInsideSockets = nullptr;
         SetMapPaneFactory(nullptr);
@@ -832,7 +835,7 @@ TEST_F(Tick, AlertStepOnTheMapPaneRequestsTheWorldView) {
     int steps = 0;
     childMap* seen = nullptr;
     bool answer = false;
-    gAlertStep = [&](childMap& pane) {
+    network_.alertStep = [&](childMap& pane) {
         ++steps;
         seen = &pane;
         return answer;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/sound.h"
+#include "app/startup.h"
 #include "tests/app/app_fixture.h"
 #include "core/config.h"
 #include "platform/sound/recording_sink.h"
@@ -264,7 +265,7 @@ TEST_F(Sound, TheThemeFailuresReturnTheErrorAndLeaveNothingOpen) {
 
 TEST_F(Sound, TheSettingsComeFromTheConfigurationFile) {
     TempDir::Write("QUORVEL.INI", "MIDI INSTRUMENT: 5\nBASE LEVEL MIDI: YES\nCLICK MIDI: 70\n");
-    ReadConfigFile();
+    (void)ReadStartupSettings();  // the program's reading, which hands them over
     PlayClick();
     const auto m = Messages();
     ASSERT_FALSE(m.empty());

@@ -11,6 +11,7 @@
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "tests/support/catalogue_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -57,7 +58,7 @@ protected:
     void SetUp() override { ResetViewSettings(); }
     void TearDown() override {
         CloseQuakeCatalogue();
-        gEruptionCatalogueHooks = EruptionCatalogueHooks{};
+        CloseEruptionCatalogue();
         ResetViewSettings();
     }
     TempDir dir;
@@ -361,23 +362,21 @@ TEST_F(CatalogueTest, UpdateModeOpensForWriting) {
 TEST_F(CatalogueTest, RefreshMovesBothCursorsAndLeavesAnIndexPastTheEnd) {
     WriteCatalogue("quakes.hy4", {10, 20, 30});
     gEventFileName = "quakes.hy4";
-    int eruptionRefreshes = 0;
-    static int* counter;
-    counter = &eruptionRefreshes;
-    gEruptionCatalogueHooks.refreshPositions = [] { ++*counter; };
+    WriteEruptionCatalogueFile("eruptions.erb", {1900, 2000});
+    gEruptionFileName = "eruptions.erb";
 
     gAnimationTime = MinuteTime(15);
     RefreshCataloguePositions();  // not open yet: opens it
     ASSERT_NE(gQuakeCatalogue, nullptr);
     EXPECT_EQ(gQuakeIndex, 1);
-    EXPECT_EQ(eruptionRefreshes, 0);  // VOLCANOES is off
+    EXPECT_EQ(gEruptionCatalogue, nullptr);  // VOLCANOES is off
 
     gShowEruptions = true;
     gAnimationTime = MinuteTime(45);
     RefreshCataloguePositions();
     EXPECT_EQ(gQuakeIndex, 3);
     EXPECT_EQ(gNextQuakeTime, TimeValue());  // nothing left to show
-    EXPECT_EQ(eruptionRefreshes, 1);
+    EXPECT_NE(gEruptionCatalogue, nullptr);  // the eruption side opened at the same time
 
     gAnimationTime = MinuteTime(0);
     RefreshCataloguePositions();

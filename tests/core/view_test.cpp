@@ -14,6 +14,7 @@
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "tests/support/catalogue_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -602,12 +603,12 @@ TEST_F(ViewTest, ReadingAViewClosesTheCatalogue) {
     ASSERT_TRUE(WriteQuakeRecord(f, q));
     std::fclose(f);
     ASSERT_NE(OpenQuakeCatalogue(false), nullptr);
-    int closed = 0;
-    static int* counter;
-    counter = &closed;
-    gEruptionCatalogueHooks.close = [] { ++*counter; };
+    WriteEruptionCatalogueFile("eruptions.erb", {1900, 2000});
+    gEruptionFileName = "eruptions.erb";
+    gShowEruptions = true;
+    (void)OpenEruptionCatalogue();
+    ASSERT_NE(gEruptionCatalogue, nullptr);
     ASSERT_EQ(ReadText("LEFT LONGITUDE: 1\n"), 0);
     EXPECT_EQ(gQuakeCatalogue, nullptr);
-    EXPECT_EQ(closed, 1);
-    gEruptionCatalogueHooks = EruptionCatalogueHooks{};
+    EXPECT_EQ(gEruptionCatalogue, nullptr);
 }

@@ -5,10 +5,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -16,12 +18,16 @@
 
 #include "core/config.h"
 #include "core/helpers.h"
+#include "core/missing_seam.h"
+#include "core/quake_record.h"
 #include "core/view.h"
 #include "map/child_map.h"
+#include "map/label_box.h"
 #include "map/segments.h"
 #include "platform/gfx/image.h"
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
+#include "tests/support/pane_seams.h"
 #include "tests/support/temp_dir.h"
 
 namespace gfx = platform::gfx;
@@ -53,11 +59,9 @@ protected:
         ASSERT_EQ(ReadConfigFile(), 0);
         gProgramDir = DataDir().string();
         BuildMercatorTable();
-        gMapPaneHooks = {};
     }
     void TearDown() override {
         owner_.reset();
-        gMapPaneHooks = {};
         ResetConfigValues();
         ResetViewSettings();
         gProgramDir.clear();
@@ -68,6 +72,7 @@ protected:
         owner_ = std::make_unique<ui::Window>(nullptr, "layout");
         owner_->MoveWindow({0, 0, width, height});
         auto* pane = new childMap(owner_.get());
+        pane->SetRenderProbe(&renders_);
         pane->MoveWindow({0, 0, width, height});
         EXPECT_TRUE(owner_->Create());
         return *pane;
@@ -94,6 +99,7 @@ protected:
     }
 
     TempDir dir_;  // the cache, the view file and the dumps land here
+    testsupport::RenderCounter renders_;
     std::unique_ptr<ui::Window> owner_;
 };
 
@@ -160,7 +166,7 @@ TEST_F(ChildMapPane, WorldMapHasCoastsFrameAndLabelsAndGoesToPng) {
     ASSERT_NE(pane.mapImageSurface(), nullptr);
     EXPECT_EQ(pane.mouseMode(), kMouseIdle);
     EXPECT_FALSE(pane.drawing());
-    EXPECT_EQ(pane.fullRenderings(), 1);
+    EXPECT_EQ(renders_.fullRenderings, 1);
     EXPECT_EQ(pane.screen()->origin(), (gfx::Point{gMapRect.left, gMapRect.top}));
     EXPECT_EQ(ResolutionDigit(pane.xScale), '3');  // about 3 pixels per degree
     const fs::path png = ProgramDir() / "world_map.png";
@@ -281,7 +287,7 @@ TEST_F(ChildMapPane, PaintCopiesTheImageAndTheFlushCopiesThePendingPart) {
     std::vector<std::uint32_t> painted;
     for (int y = 0; y < s.height(); ++y) painted.insert(painted.end(), s.row(y), s.row(y) + s.width());
     EXPECT_TRUE(painted == rendered);
-    EXPECT_EQ(pane.fullRenderings(), 1);
+    EXPECT_EQ(renders_.fullRenderings, 1);
 
     // The update rectangle restores only its part from the map image.
     pane.screen()->FillRect({0, 0, 100, 100}, gfx::Brush::Solid(gfx::Color{255, 0, 255}));
@@ -298,7 +304,7 @@ TEST_F(ChildMapPane, JpegCacheIsReusedWithinAHundredthOfADegree) {
     childMap& pane = Open("WORLD", 900, 600);
     pane.RenderView();
     ASSERT_TRUE(fs::exists("WORLD.jpg"));
-    EXPECT_EQ(pane.cacheWrites(), 1);
+    EXPECT_EQ(renders_.cacheWrites, 1);
     EXPECT_EQ(gImageBounds[0], gMapSouth);
     // The view file was written with the image's bounds.
     ASSERT_EQ(ReadViewFile("WORLD"), 0);
@@ -319,8 +325,8 @@ TEST_F(ChildMapPane, JpegCacheIsReusedWithinAHundredthOfADegree) {
         gMapNorth = gImageBounds[1] + step.moveNorth;
         gRedrawMap = false;
         pane.RenderView();
-        EXPECT_EQ(pane.fullRenderings(), step.renderings);
-        EXPECT_EQ(pane.cacheWrites(), step.writes);
+        EXPECT_EQ(renders_.fullRenderings, step.renderings);
+        EXPECT_EQ(renders_.cacheWrites, step.writes);
     }
     // What came back from the cache looks like what was drawn (JPEG: a tolerance
     // of 48 per channel on average along a row, for its compression).
@@ -351,19 +357,20 @@ struct MouseCall {
     ui::Point p;
     int mode;
 };
-std::vector<MouseCall> gMouseCalls;
-std::vector<std::string> gTextFiles;
-std::vector<int> gPassedCommands;
+struct RecordingCommands : MapPaneSeams {
+    std::vector<MouseCall> mouseCalls;
+    std::vector<std::string> textFiles;
+    std::vector<int> passedCommands;
+    void Mouse(childMap& pane, ui::MouseAction a, ui::Point p, std::uint32_t) override {
+        mouseCalls.push_back({a, p, pane.mouseMode()});
+    }
+    void OpenTextWindow(childMap&, const std::string& f) override { textFiles.push_back(f); }
+    void Command(childMap&, int id) override { passedCommands.push_back(id); }
+};
 
 TEST_F(ChildMapPane, CommandsReachTheirHandlers) {
-    gMouseCalls.clear();
-    gTextFiles.clear();
-    gPassedCommands.clear();
-    gMapPaneHooks.mouse = [](childMap& pane, ui::MouseAction a, ui::Point p, std::uint32_t) {
-        gMouseCalls.push_back({a, p, pane.mouseMode()});
-    };
-    gMapPaneHooks.openTextWindow = [](childMap&, const std::string& f) { gTextFiles.push_back(f); };
-    gMapPaneHooks.command = [](childMap&, int id) { gPassedCommands.push_back(id); };
+    RecordingCommands seams;
+    testsupport::ScopedPaneSeams installed(seams);
     childMap& pane = Open("WORLD", 400, 300);
     pane.SetRightClickPoint({120, 80});
 
@@ -371,17 +378,17 @@ TEST_F(ChildMapPane, CommandsReachTheirHandlers) {
                                             {40061, 13}, {40059, 14}, {40060, 15}, {40044, 16}};
     for (const auto& e : edits) {
         EXPECT_TRUE(pane.SendCommand(e.id)) << e.id;
-        ASSERT_FALSE(gMouseCalls.empty());
-        EXPECT_EQ(gMouseCalls.back().mode, e.mode) << e.id;
-        EXPECT_EQ(gMouseCalls.back().p, (ui::Point{120, 80}));
-        EXPECT_EQ(gMouseCalls.back().action, ui::MouseAction::LeftDown);
+        ASSERT_FALSE(seams.mouseCalls.empty());
+        EXPECT_EQ(seams.mouseCalls.back().mode, e.mode) << e.id;
+        EXPECT_EQ(seams.mouseCalls.back().p, (ui::Point{120, 80}));
+        EXPECT_EQ(seams.mouseCalls.back().action, ui::MouseAction::LeftDown);
     }
     for (int id : {1054, 1068, 1064}) EXPECT_TRUE(pane.SendCommand(id));
-    EXPECT_EQ(gTextFiles, (std::vector<std::string>{"HELP.TXT", "KEY.TXT", "TIMEOUT.TXT"}));
+    EXPECT_EQ(seams.textFiles, (std::vector<std::string>{"HELP.TXT", "KEY.TXT", "TIMEOUT.TXT"}));
     // The region label commands are the pane's own (tested with the border sets).
     const std::vector<int> passed = {1037, 1038, 1071, 1015};
     for (int id : passed) EXPECT_TRUE(pane.SendCommand(id)) << id;
-    EXPECT_EQ(gPassedCommands, passed);
+    EXPECT_EQ(seams.passedCommands, passed);
 }
 
 }  // namespace
@@ -395,6 +402,9 @@ TEST_F(ChildMapPane, LayerSwitchesTitlesAndTheSpherePair) {
     gShowLogo = true;
     gLogoText = "KESTRUNE";
     gControls[kControlScienceOnASphere] = 1;
+    // Only the logo marks the mask here: the view's city labels stay out.
+    FreeStringList(&gTextFiles);
+    FreeStringList(&gSymbolFiles);
     pane.RenderView();
     const gfx::Surface& s = pane.backBuffer();
 
@@ -436,16 +446,17 @@ TEST_F(ChildMapPane, LayerSwitchesTitlesAndTheSpherePair) {
 
 namespace {
 
-int gPopulationDrawings = 0;
-
 std::string Bytes(const char* file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST_F(ChildMapPane, ThePopulationCacheHasANameOfItsOwn) {
-    gPopulationDrawings = 0;
-    gMapPaneHooks.drawPopulation = [](childMap&) { ++gPopulationDrawings; };
+    struct CountingPopulation : MapPaneSeams {
+        int drawings = 0;
+        void DrawPopulation(childMap&) override { ++drawings; }
+    } seams;
+    testsupport::ScopedPaneSeams installed(seams);
     childMap& pane = Open("WORLD", 900, 600);
     pane.RenderView();
     const std::string plain = Bytes("WORLD.jpg");
@@ -455,18 +466,18 @@ TEST_F(ChildMapPane, ThePopulationCacheHasANameOfItsOwn) {
     gControls[kControlPopulation] = 1;
     gRedrawMap = true;
     pane.RenderView();
-    EXPECT_EQ(gPopulationDrawings, 1);
-    EXPECT_EQ(pane.fullRenderings(), 1);
+    EXPECT_EQ(seams.drawings, 1);
+    EXPECT_EQ(renders_.fullRenderings, 1);
     EXPECT_TRUE(fs::exists("WORLD-pop.jpg"));
     EXPECT_EQ(Bytes("WORLD.jpg"), plain);
-    EXPECT_EQ(pane.cacheWrites(), 2);
+    EXPECT_EQ(renders_.cacheWrites, 2);
 
     // Later renderings with the overlay reuse its image and write nothing.
     gRedrawMap = false;
     pane.RenderView();
-    EXPECT_EQ(gPopulationDrawings, 1);
-    EXPECT_EQ(pane.fullRenderings(), 1);
-    EXPECT_EQ(pane.cacheWrites(), 2);
+    EXPECT_EQ(seams.drawings, 1);
+    EXPECT_EQ(renders_.fullRenderings, 1);
+    EXPECT_EQ(renders_.cacheWrites, 2);
     EXPECT_EQ(Bytes("WORLD.jpg"), plain);
 }
 
@@ -509,27 +520,31 @@ TEST_F(ChildMapPane, AResizeDrawsTheViewAgainAtTheNewSize) {
 
 namespace {
 
-std::vector<std::string> gPaintSteps;
-
 TEST_F(ChildMapPane, PaintForgetsPngSymbolsAndHighlightsTheAlertAfterTheCopy) {
-    gPaintSteps.clear();
-    gMapPaneHooks.forgetPngSymbols = [] { gPaintSteps.push_back("forget"); };
-    gMapPaneHooks.highlightAlertEvent = [](childMap& pane) {
-        gPaintSteps.push_back(pane.drawing() ? "highlight while drawing" : "highlight");
-    };
+    // The highlight notes whether the PNG symbols were already forgotten.
+    struct RecordingHighlight : MapPaneSeams {
+        std::vector<std::string> steps;
+        void HighlightAlertEvent(childMap& pane) override {
+            steps.push_back(pane.drawing() ? "highlight while drawing" : "highlight");
+            if (!gPngSymbolRects.empty()) steps.push_back("symbols kept");
+        }
+    } seams;
+    testsupport::ScopedPaneSeams installed(seams);
     childMap& pane = Open("WORLD", 600, 400);
     pane.RenderView();
+    gPngSymbolRects.push_back({1, 1, 5, 5});
     pane.Invalidate();
     pane.Update();
-    EXPECT_EQ(gPaintSteps, (std::vector<std::string>{"forget"}));  // no alert pending
+    EXPECT_TRUE(gPngSymbolRects.empty());
+    EXPECT_TRUE(seams.steps.empty());  // no alert pending
 
     QuakeRecord alert{};
     gAlertEvent = &alert;
-    gPaintSteps.clear();
+    gPngSymbolRects.push_back({1, 1, 5, 5});
     pane.Invalidate();
     pane.Update();
     gAlertEvent = nullptr;
-    EXPECT_EQ(gPaintSteps, (std::vector<std::string>{"forget", "highlight"}));
+    EXPECT_EQ(seams.steps, (std::vector<std::string>{"highlight"}));
 
     // The plates toggle draws the layer onto the screen alone.
     gShowPlates = false;
@@ -539,6 +554,58 @@ TEST_F(ChildMapPane, PaintForgetsPngSymbolsAndHighlightsTheAlertAfterTheCopy) {
     pane.ShowPlates();
     EXPECT_GT(CountIn(pane.backBuffer(), pane.backBuffer().bounds(), plates), 100);
     EXPECT_EQ(CountIn(*pane.mapImageSurface(), pane.mapImageSurface()->bounds(), plates), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Without the program's wiring every step the pane leaves to another part
+// names itself; none is skipped in silence.
+TEST_F(ChildMapPane, EveryStepLeftToAnotherPartReportsItselfWhenMissing) {
+    std::vector<std::string> missing;
+    SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
+    childMap& pane = Open("WORLD", 600, 400);
+    gTopo = 1;
+    gShowMapScale = true;
+    gControls[kControlShowInfoSpots] = 1;
+    gControls[kControlQmxLegend] = 1;
+    gControls[kControlShowInformationButton] = 1;
+    gRedrawMap = true;
+    pane.RenderView();
+    EXPECT_EQ(missing, (std::vector<std::string>{"floating legend", "shaded terrain", "information spots",
+                                                 "map scale box", "information button"}));
+
+    QuakeRecord record{};
+    struct Case {
+        const char* what;
+        std::function<void()> reach;
+        const char* step;
+    } cases[] = {
+        {"population", [&] { gControls[kControlPopulation] = 1, gRedrawMap = true, pane.RenderView(); },
+         "population overlay"},
+        {"alert at paint", [&] { gAlertEvent = &record, pane.Invalidate(), pane.Update(), gAlertEvent = nullptr; },
+         "alert event highlight"},
+        {"help text", [&] { pane.SendCommand(1054); }, "text window on HELP.TXT"},
+        {"next event", [&] { pane.SendCommand(1037); }, "map pane command 1037"},
+        {"add a city here", [&] { pane.SendCommand(40014); }, "map pane mouse"},
+        {"alert view", [&] { pane.BuildAlertView(record); }, "alert view builder"},
+    };
+    gControls[kControlQmxLegend] = 0;
+    gControls[kControlShowInformationButton] = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        missing.clear();
+        c.reach();
+        EXPECT_NE(std::find(missing.begin(), missing.end(), c.step), missing.end()) << ::testing::PrintToString(missing);
+    }
+
+    // Closing a text window and ending the pane only undo what the steps above make.
+    missing.clear();
+    pane.CloseTextWindow();
+    owner_.reset();
+    SetMissingSeamHandler(nullptr);
+    EXPECT_TRUE(missing.empty());
 }
 
 }  // namespace

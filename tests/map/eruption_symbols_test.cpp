@@ -14,6 +14,7 @@
 #include "map/child_map.h"
 #include "map/eruption_symbols.h"
 #include "map/quake_symbols.h"
+#include "map/section3d.h"
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
 #include "tests/support/temp_dir.h"
@@ -68,8 +69,6 @@ protected:
         ResetViewSettings();
         FreeStringList(&gMapFiles);
         BuildMercatorTable();
-        gMapPaneHooks = {};
-        gQuakeSymbolHooks = {};
         gMapView = true;
         g3DView = gCrossSectionView = false;
         gShowLabels = gShowLatLonLines = gShowPlates = gShowLogo = gShowMapScale = false;
@@ -89,8 +88,6 @@ protected:
         ClearDisplayedEruptions(pane_);
         owner_.reset();
         pane_ = nullptr;
-        gMapPaneHooks = {};
-        gQuakeSymbolHooks = {};
         ResetConfigValues();
         ResetViewSettings();
         ResetEruptionSymbolScale();
@@ -251,6 +248,7 @@ TEST_F(EruptionSymbols, AnEruptionOutsideTheMapIsNotPlacedOrShown) {
     EXPECT_EQ(ShowEruption(pane, *north, false, true), 0);  // no position
     gMapView = false;
     gCrossSectionView = true;  // no section projection yet: rejected
+    gCrossSection = {};
     EXPECT_FALSE(PlaceEruption(pane, *Eruption("V", "Section", 'E', 1, 0, 0)));
 }
 
@@ -460,7 +458,6 @@ TEST_F(EruptionSymbols, BaseMapDrawsEveryPlacedEruptionAsASmallGreyTriangle) {
     gEruptionFileName = "T.ERB";
     gShowEruptions = true;
     gRedrawMap = true;
-    gMapPaneHooks.drawEruptions = &DrawAllEruptions;
     childMap& pane = Render();
 
     auto probe = Eruption("A", "In view", 'E', 1, 0, 0);

@@ -78,8 +78,6 @@ protected:
         ResetConfigValues();
         ResetViewSettings();
         BuildMercatorTable();
-        gMapPaneHooks = {};
-        InstallOverlayRenderer();
         gMapName = "T";
         gMapWest = 0;
         gMapEast = 20;
@@ -95,8 +93,6 @@ protected:
     }
     void TearDown() override {
         owner_.reset();
-        gMapPaneHooks = {};
-        SetPlateLabelDrawer(nullptr);
         ClearLabelBoxes();
         ForgetPngSymbols();
         ResetViewSettings();

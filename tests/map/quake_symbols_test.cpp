@@ -15,8 +15,10 @@
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/quake_symbols.h"
+#include "map/section3d.h"
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
+#include "tests/support/pane_seams.h"
 #include "tests/support/temp_dir.h"
 
 namespace gfx = platform::gfx;
@@ -47,8 +49,7 @@ protected:
         ResetConfigValues();
         ResetViewSettings();
         BuildMercatorTable();
-        gMapPaneHooks = {};
-        gQuakeSymbolHooks = {};
+        gCrossSection = {};
         gEnergyBins.reset();
         gMapSouth = -10;
         gMapNorth = 10;
@@ -76,8 +77,7 @@ protected:
     }
     void TearDown() override {
         owner_.reset();
-        gMapPaneHooks = {};
-        gQuakeSymbolHooks = {};
+        gCrossSection = {};
         gEnergyBins.reset();
         ResetConfigValues();
         ResetViewSettings();
@@ -186,11 +186,8 @@ TEST_F(QuakeSymbols, InViewTestFillsTheRecordAndHoldsEveryBound) {
     gCrossSectionView = true;
     QuakeDisplayRecord e = Display(0, 20, 10, 5);
     EXPECT_FALSE(IsInView(e));
-    gQuakeSymbolHooks.crossSectionPoint = [](double, double, double depth, std::int32_t* row, std::int32_t* col) {
-        *row = static_cast<std::int32_t>(depth);
-        *col = 0;
-        return depth < 100;
-    };
+    // A section 100 km deep, on the event's line: rows are km below the surface.
+    gCrossSection = {.valid = true, .s = 1, .width = 100, .height = 100};
     EXPECT_TRUE(IsInView(e));
     QuakeDisplayRecord deep = Display(0, 20, 150, 5);
     EXPECT_FALSE(IsInView(deep));
@@ -350,13 +347,16 @@ TEST_F(QuakeSymbols, MomentSharesOneDiscPerCellAndSumsTheEnergy) {
 }
 
 TEST_F(QuakeSymbols, ADotOverTheFloatingLegendIsNotDrawn) {
-    gQuakeSymbolHooks.legendBox = [](const childMap& pane, gfx::Rect* box) {
-        std::int32_t row = 0, col = 0;
-        // Around the place of the first event, in pane pixels.
-        pane.LatLonToPixel(0, Proj::LonOffset(20, gWestEdge), &row, &col);
-        *box = {col + gMapRect.left - 2, row + gMapRect.top - 2, col + gMapRect.left + 2, row + gMapRect.top + 2};
-        return true;
-    };
+    struct LegendOverFirstEvent : MapPaneSeams {
+        bool FloatingLegendBox(const childMap& pane, gfx::Rect* box) override {
+            std::int32_t row = 0, col = 0;
+            // Around the place of the first event, in pane pixels.
+            pane.LatLonToPixel(0, Proj::LonOffset(20, gWestEdge), &row, &col);
+            *box = {col + gMapRect.left - 2, row + gMapRect.top - 2, col + gMapRect.left + 2, row + gMapRect.top + 2};
+            return true;
+        }
+    } legend;
+    testsupport::ScopedPaneSeams installed(legend);
     childMap& pane = Pane();
     QuakeDisplayRecord r = Display(0, 20, 10, 6);
     EXPECT_EQ(pane.DrawEventDot(r, false), 0);
@@ -555,11 +555,8 @@ TEST_F(QuakeSymbols, EventLabelsArePlacedByTheViewKind) {
     gMapView = false;
     gCrossSectionView = true;
     EXPECT_FALSE(pane.PlaceEventLabel(label));  // no section projection yet
-    gQuakeSymbolHooks.crossSectionPoint = [](double, double, double depth, std::int32_t* row, std::int32_t* col) {
-        *row = static_cast<std::int32_t>(depth) + 7;
-        *col = 33;
-        return true;
-    };
+    // Row 0 is 7 km above sea level; every place on the section's line lies mid-way along it.
+    gCrossSection = {.valid = true, .s = 1, .minDepth = -7, .width = 66, .height = 100};
     ASSERT_TRUE(pane.PlaceEventLabel(label));
     EXPECT_EQ(label.x, 33);
     EXPECT_EQ(label.y, 7);  // at depth 0

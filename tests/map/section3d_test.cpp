@@ -261,17 +261,10 @@ protected:
         ASSERT_EQ(ReadConfigFile(), 0);
         gProgramDir = DataDir().string();
         BuildMercatorTable();
-        gMapPaneHooks = {};
-        gQuakeSymbolHooks = {};
-        InstallOverlayRenderer();
-        InstallSectionAnd3DViews();
         Clear3DPoints();
     }
     void TearDown() override {
         owner_.reset();
-        gMapPaneHooks = {};
-        gQuakeSymbolHooks = {};
-        SetPlateLabelDrawer(nullptr);
         ResetConfigValues();
         ResetViewSettings();
         gProgramDir.clear();

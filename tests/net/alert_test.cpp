@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -17,7 +18,7 @@
 #include "map/child_map.h"
 #include "map/draw.h"
 #include "net/alert.h"
-#include "net/frame_commands.h"
+#include "net/network_wiring.h"
 #include "app/housekeeping.h"
 #include "platform/gfx/surface.h"
 #include "platform/sound/recording_sink.h"
@@ -73,12 +74,14 @@ std::vector<std::string> FileLines(const std::string& name) {
     return out;
 }
 
-// Every sound and hook call in one sequence.
+// Every sound in one sequence; what the siren finds done is noted at its start.
 std::vector<std::string>* gLog = nullptr;
+std::function<void()> gAtSiren;
 class LoggingSink : public snd::RecordingSink {
 public:
     bool PlayWave(const std::string& path, snd::WaveMode mode) override {
         if (gLog) gLog->push_back((mode == snd::WaveMode::kLoop ? "loop " : "wave ") + path);
+        if (mode == snd::WaveMode::kLoop && gAtSiren) gAtSiren();
         return RecordingSink::PlayWave(path, mode);
     }
     void StopWave() override {
@@ -336,42 +339,42 @@ TEST_F(AlertStep, AnEdgeEventIsPutBackOnceAndLoggedOnce) {
     EXPECT_EQ(FileLines("archive.txt").size(), 1u);
 }
 
-TEST_F(AlertStep, AnnouncementOrderAndHookArguments) {
+TEST_F(AlertStep, AnnouncementOrderAndWhatEachStepLeaves) {
     gContinuousAlert = 1;
-    std::string emailed;
-    AlertAnnotation noted;
-    gAlertHooks.writeAlertAnnotation = [&](const AlertAnnotation& a) {
-        noted = a;
-        log_.push_back("annotation");
-        return std::string("VIEW");
-    };
-    gAlertHooks.sendAlertEmail = [&](const QuakeRecord&, const std::string& net, const std::string& id,
-                                     const std::string& name, const std::string& region, const std::string& country,
-                                     std::int32_t miles, const std::string& compass, int plant) {
-        log_.push_back("email");
-        emailed = net + "|" + id + "|" + name + "|" + region + "|" + country + "|" + std::to_string(miles) + "|" +
-                  compass + "|" + std::to_string(plant);
-    };
-    gAlertHooks.applyAlertView = [&](childMap&, const QuakeRecord&, const std::string& view, double, double) {
-        log_.push_back("apply " + view);
+    SmtpPeer peer;
+    gEmailServer = peer.server();
+    gEmailSender = "alerts@quorview.test";
+    TempDir::Write("EMAIL_ADDR.TXT", "duty@example.test\n");
+    const std::string view = "2024-05-01-11 Alphaville";
+    // At the siren the annotation is written and the mail archived; the view comes after.
+    gAtSiren = [&] {
+        log_.push_back(fs::exists(view + ".caf") ? "annotated" : "not annotated");
+        log_.push_back(TempDir::Read("archive.txt").find("\nSubject: ") != std::string::npos ? "mailed" : "not mailed");
+        log_.push_back("view " + gMapName);
     };
     Queue(Line("2024-05-01T11:20:00.000Z", 34, 139, 6.3, "us6000abcdefghij", "1"));
     EXPECT_FALSE(ProcessAlertEvent(*pane_));
+    gAtSiren = nullptr;
     const std::vector<std::string> want = {
         "wave Earthquake alert-R.wav", "wave Earthquake alert-R.wav", "wave M6 point-R.wav", "wave 3R.wav",
-        "wave M6 point-R.wav", "wave 3R.wav", "annotation", "email"};
-    ASSERT_GE(log_.size(), want.size() + 3);
-    EXPECT_EQ(std::vector<std::string>(log_.begin(), log_.begin() + 8), want);
-    EXPECT_EQ(log_[8].rfind("loop ", 0), 0u);
-    EXPECT_EQ(log_[9], "stop");
-    EXPECT_EQ(log_[10], "apply VIEW");
+        "wave M6 point-R.wav", "wave 3R.wav"};
+    ASSERT_EQ(log_.size(), want.size() + 5);
+    EXPECT_EQ(std::vector<std::string>(log_.begin(), log_.begin() + 6), want);
+    EXPECT_EQ(log_[6].rfind("loop ", 0), 0u);
+    EXPECT_EQ(std::vector<std::string>(log_.begin() + 7, log_.end()),
+              (std::vector<std::string>{"annotated", "mailed", "view WORLD", "stop"}));
+    EXPECT_EQ(gMapName, view);
     ASSERT_EQ(platform::headless::MessageBoxCalls().size(), 1u);
     EXPECT_EQ(platform::headless::MessageBoxCalls()[0].text, "Earthquake Alarm");
     EXPECT_EQ(platform::headless::MessageBoxCalls()[0].caption, "Select OK to turn off alarm");
-    EXPECT_EQ(emailed, "US|us6000abcdefghij|Alphaville|North Province|Testland|68|S|0");
-    EXPECT_TRUE(noted.cityAlert);
-    EXPECT_TRUE(noted.plantAlert);
-    EXPECT_EQ(noted.plant.name, "Kappa");
+    // The city form of the mail: name, region and country, the distance and its direction.
+    const std::string m = peer.Message();
+    EXPECT_EQ(m.rfind("Subject: 6.3 Earthquake 68 miles S of Alphaville, Testland\r\n", 0), 0u) << m;
+    EXPECT_NE(m.find("68 miles S of Alphaville, North Province, Testland."), std::string::npos) << m;
+    EXPECT_NE(m.find("Reporting Network: US: "), std::string::npos) << m;
+    EXPECT_NE(m.find("earthquakes/eventpage/us6000abcdefghij\r\n"), std::string::npos) << m;
+    // A plant met its criterion too: its annotation and the plant kept for the view.
+    EXPECT_TRUE(fs::exists(view + ".npp.txt"));
     EXPECT_EQ(gAlertPlant.name, "Kappa");
     // The caption sits on the screen and in the map image.
     const gfx::Color yellow = ColorOf(14);
@@ -439,7 +442,13 @@ TEST_F(AlertStep, SeenEventsStillInTheFeedAreNotAlertedAgain) {
 }
 
 TEST_F(AlertStep, AnAlertFromTheFeedIsMailedAsTheProgramWiresIt) {
-    InstallNetworkCommands();
+    InstallNetworkWiring();
+    struct Unwired {
+        ~Unwired() {
+            InstallNetworkLink(nullptr);
+            InstallMapPaneSeams(nullptr);
+        }
+    } unwired;
     SmtpPeer peer;
     gEmailServer = peer.server();
     gEmailSender = "alerts@quorview.test";

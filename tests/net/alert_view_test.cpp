@@ -26,7 +26,7 @@
 #include "map/proj.h"
 #include "net/alert.h"
 #include "net/alert_view.h"
-#include "net/frame_commands.h"
+#include "net/network_wiring.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/app/app_fixture.h"
 #include "tests/net/alert_fixture.h"
@@ -260,7 +260,9 @@ protected:
     }
     void TearDown() override {
         owner_.reset();
-        gMapPaneHooks.buildAlertView = nullptr;
+        SetMissingSeamHandler(nullptr);
+        InstallNetworkLink(nullptr);
+        InstallMapPaneSeams(nullptr);
         ResetAlertState();
         ResetViewSettings();
         ResetConfigValues();
@@ -357,10 +359,12 @@ TEST_F(AlertViewPane, StateLabelsInsideTheUnitedStatesAndLabelsAcrossTheDateLine
 TEST_F(AlertViewPane, TheBuildersViewNamesOnlyTheFilesItWrote) {
     pane_->SetHighlightShown(false);
     const QuakeRecord q = Quake(2024, 5, 1, 11, 0, 34, 139);
-    gMapPaneHooks.buildAlertView = nullptr;
-    pane_->BuildAlertView(q);  // no builder installed: logged, nothing built
+    std::vector<std::string> missing;
+    SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
+    pane_->BuildAlertView(q);  // no builder installed: reported, nothing built
     EXPECT_EQ(gMapName, "WORLD");
-    InstallAlertView();
+    EXPECT_EQ(missing, std::vector<std::string>{"alert view builder"});
+    InstallNetworkWiring();
 
     // No city table: the short name, no ".caf", and a stale one of that name is not taken up.
     fs::remove("CityLatLonPop.csv");
@@ -417,9 +421,6 @@ protected:
                                 "MINUTES PER SECOND: 0\nSECONDS PER SECOND: 10\n");
     }
     ~AlertPath() override {
-        gAlertStep = nullptr;
-        gFeedRequest = nullptr;
-        gStartSockets = nullptr;
         gFeedLines.clear();
         gAlertCriteria.clear();
         ResetAlertState();
@@ -434,9 +435,12 @@ protected:
 }  // namespace
 
 TEST_F(AlertPath, AnAlertFromTheFeedZoomsToItsViewAndTheAnimationGoesOn) {
-    InstallNetworkCommands();
-    gFeedRequest = nullptr;  // the feed is put in place below
-    gStartSockets = [](bool, bool) { return true; };
+    InstallNetworkWiring();
+    struct FeedPutInPlace : ProgramNetworkLink {
+        int RequestFeed(const std::string&, const std::string&) override { return 1; }  // the test sets the lines
+        bool StartSockets(bool, bool) override { return true; }
+    } link;
+    testsupport::ScopedNetworkLink installed(link);
     myFrame* f = Start();
     ASSERT_NE(f, nullptr);
     f->OpenView("WORLD");

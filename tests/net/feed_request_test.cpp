@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/housekeeping.h"
-#include "net/frame_commands.h"
+#include "net/network_wiring.h"
 #include "tests/fixtures/http/local_server.h"
 #include "tests/support/temp_dir.h"
 
@@ -22,7 +22,7 @@ TEST(FeedRequest, OnlyAWholeGoodAnswerResetsTheAliveCounter) {
     TempDir::Write("answers/lower.html", "<!doctype html>\n<html><body>" + line + "</body></html>\n");
     LocalHttpServer server(LocalHttpServer::Transport::kPlain, dir.path() + "/answers");
     ASSERT_TRUE(server.running());
-    InstallNetworkCommands();
+    InstallNetworkWiring();
 
     struct Case {
         const char* target;
@@ -44,5 +44,6 @@ TEST(FeedRequest, OnlyAWholeGoodAnswerResetsTheAliveCounter) {
     }
     EXPECT_EQ(server.Requests().size(), std::size(cases));
     ResetHousekeepingState();
-    gFeedRequest = nullptr;
+    InstallNetworkLink(nullptr);
+    InstallMapPaneSeams(nullptr);
 }

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/quake.h"
 #include "core/view.h"
-#include "net/frame_commands.h"
+#include "net/network_wiring.h"
 #include "net/update_link.h"
 #include "net/web_update.h"
 #include "tests/app/app_fixture.h"
@@ -18,7 +19,7 @@ namespace {
 class FrameUpdate : public apptest::AppTest {
 protected:
     FrameUpdate() {
-        InstallNetworkCommands();
+        InstallNetworkWiring();
         ResetViewSettings();
         gUpdateDays = 10;
         gUpdateFiles.Flush();
@@ -27,7 +28,7 @@ protected:
     }
     ~FrameUpdate() override {
         CloseQuakeCatalogue();
-        gWebUpdateRunner = nullptr;
+        InstallNetworkLink(nullptr);
         gEventServiceAddress = kDefaultEventServiceAddress;
         ResetViewSettings();
     }
@@ -53,7 +54,10 @@ TEST_F(FrameUpdate, TheMenuCommandRunsTheUpdateAndKeepsTheCatalogueOnFailure) {
 }
 
 TEST_F(FrameUpdate, WithoutTheNetworkCodeTheFrameSaysSo) {
-    gWebUpdateRunner = nullptr;
+    InstallNetworkLink(nullptr);
+    std::vector<std::string> missing;
+    SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
     myFrame* frame = Start();
     EXPECT_EQ(frame->UpdateFromWebService(true), 1);
+    EXPECT_EQ(missing, std::vector<std::string>{"catalogue update"});
 }

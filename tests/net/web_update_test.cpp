@@ -13,7 +13,7 @@
 #include "app/frame.h"
 #include "app/housekeeping.h"
 #include "net/alert.h"
-#include "net/frame_commands.h"
+#include "net/network_wiring.h"
 #include "net/update_link.h"
 #include "net/web_update.h"
 #include "platform/net/http.h"
@@ -306,31 +306,25 @@ TEST(EventServiceAddressTest, TheVariableReplacesThePublicService) {
 
 // The program's wiring reads the variable, and the update then asks that server.
 TEST_F(WebUpdateTest, TheProgramAsksTheServerTheEnvironmentNames) {
-    // The wiring installs the frame's network hooks too; other tests expect them as they were.
-    struct KeptHooks {
-        decltype(gWebUpdateRunner) web = gWebUpdateRunner;
-        decltype(gServerUpdateRunner) link = gServerUpdateRunner;
-        decltype(gFeedRequest) feed = gFeedRequest;
-        decltype(gStartSockets) sockets = gStartSockets;
-        decltype(gAlertStep) alert = gAlertStep;
-        AlertHooks alertHooks = gAlertHooks;
-        ~KeptHooks() {
-            gWebUpdateRunner = web, gServerUpdateRunner = link, gFeedRequest = feed;
-            gStartSockets = sockets, gAlertStep = alert, gAlertHooks = alertHooks;
+    // The wiring installs the application's link and the pane's builder too; other tests start without them.
+    struct Unwired {
+        ~Unwired() {
+            InstallNetworkLink(nullptr);
+            InstallMapPaneSeams(nullptr);
         }
-    } kept;
+    } unwired;
     WriteCatalogue({Quake(2014, 9, 15, 0, 0, 5.0)});
     Answer(Query("2014-09-05", "2014-09-21"), 200, std::string(kHeader) + "\n" + Csv(2014, 9, 18, 3, 30, 4.4) + "\n");
     LocalHttpServer server(LocalHttpServer::Transport::kPlain, answers);
     ASSERT_TRUE(server.running());
     ::setenv(kEventServiceVariable, ("http://" + server.host()).c_str(), 1);
-    InstallNetworkCommands();
+    InstallNetworkWiring();
     ::unsetenv(kEventServiceVariable);
 
     EXPECT_EQ(gEventServiceAddress, "http://" + server.host() + "/");
     EXPECT_EQ(UpdateFromWebService(true, hooks), 0);
     EXPECT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(Catalogue("WORLD.HY4"), std::vector<QuakeRecord>{Quake(2014, 9, 18, 3, 30, 4.4)});
-    InstallNetworkCommands();  // unset again: the public service
+    InstallNetworkWiring();  // unset again: the public service
     EXPECT_EQ(gEventServiceAddress, kDefaultEventServiceAddress);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/eruption.h"
 #include "core/quake.h"
 
 inline std::vector<QuakeRecord> ReadCatalogueFile(const std::string& name) {
@@ -14,4 +15,22 @@ inline std::vector<QuakeRecord> ReadCatalogueFile(const std::string& name) {
     for (int i = 0; ReadQuakeAt(f, i, kFromStart, &q).t != 0; ++i) out.push_back(q);
     std::fclose(f);
     return out;
+}
+
+// An eruption catalogue of one eruption per start year, somewhere in the Pacific.
+inline void WriteEruptionCatalogueFile(const std::string& name, const std::vector<int>& years) {
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    if (!f) return;
+    for (int year : years) {
+        EruptionRecord r;
+        r.type = 'E';
+        r.size = 2;
+        r.start = PackedDate{static_cast<std::uint16_t>(year), 1, 1};
+        r.latitude = 10;
+        r.longitude = 150;
+        unsigned char b[kEruptionRecordSize];
+        EncodeEruptionRecord(r, b);
+        std::fwrite(b, 1, sizeof b, f);
+    }
+    std::fclose(f);
 }

@@ -1,4 +1,4 @@
-#include "net/frame_commands.h"
+#include "net/network_wiring.h"
 
 #include <cstdlib>
 
@@ -6,7 +6,6 @@
 #include "app/housekeeping.h"
 #include "core/helpers.h"
 #include "net/alert.h"
-#include "net/alert_email.h"
 #include "net/alert_view.h"
 #include "net/http.h"
 #include "net/update_link.h"
@@ -43,7 +42,7 @@ int RunServerUpdate(myFrame& frame) {
 }
 
 // Only a whole 2xx answer is a feed: an error page of any status is refused here.
-int RequestFeed(const std::string& url, const std::string& outFile) {
+int FetchFeed(const std::string& url, const std::string& outFile) {
     HttpResult result;
     if (HttpRequest("GET ", url.c_str(), "", "", "", outFile.c_str(), &result, kFeedHttpLimits) != 0) return 1;
     if (result.status < 200 || result.status > 299) {
@@ -55,14 +54,23 @@ int RequestFeed(const std::string& url, const std::string& outFile) {
 
 }  // namespace
 
-void InstallNetworkCommands() {
-    gWebUpdateRunner = RunWebUpdate;
-    gServerUpdateRunner = RunServerUpdate;
-    gFeedRequest = RequestFeed;
-    gStartSockets = StartWinsock;
-    gAlertStep = ProcessAlertEvent;
-    InstallAlertEmail();
-    InstallAlertView();
+int ProgramNetworkLink::UpdateFromWebService(myFrame& frame, bool interactive) {
+    return RunWebUpdate(frame, interactive);
+}
+int ProgramNetworkLink::UpdateFromServer(myFrame& frame) { return RunServerUpdate(frame); }
+int ProgramNetworkLink::RequestFeed(const std::string& url, const std::string& outFile) {
+    return FetchFeed(url, outFile);
+}
+bool ProgramNetworkLink::StartSockets(bool start, bool report) { return StartWinsock(start, report); }
+bool ProgramNetworkLink::AlertStep(childMap& pane) { return ProcessAlertEvent(pane); }
+
+void ProgramPaneSeams::BuildAlertView(childMap& pane, const QuakeRecord& record) { ::BuildAlertView(pane, record); }
+
+void InstallNetworkWiring() {
+    static ProgramNetworkLink link;
+    static ProgramPaneSeams paneSeams;
+    InstallNetworkLink(&link);
+    InstallMapPaneSeams(&paneSeams);
     gEventServiceAddress = EventServiceAddress(std::getenv(kEventServiceVariable));
     if (gEventServiceAddress != kDefaultEventServiceAddress)
         DebugLog("Event service: %s", gEventServiceAddress.c_str());

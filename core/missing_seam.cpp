@@ -1,4 +1,4 @@
-#include "app/missing_seam.h"
+#include "core/missing_seam.h"
 
 #include <cstdio>
 #include <set>

@@ -1,0 +1,28 @@
+#pragma once
+// What the application asks of the network library, which sits above it. The
+// program's wiring installs the one link at start-up; a step reached without
+// it reports itself missing once and does nothing.
+#include <string>
+
+class childMap;
+class myFrame;
+
+class NetworkLink {
+public:
+    virtual ~NetworkLink() = default;
+    // The catalogue update from the web service, with its progress window; 0 on success.
+    virtual int UpdateFromWebService(myFrame& frame, bool interactive) = 0;
+    // The scheduled update through the update server.
+    virtual int UpdateFromServer(myFrame& frame) = 0;
+    // The event feed at url into outFile; 0 on success.
+    virtual int RequestFeed(const std::string& url, const std::string& outFile) = 0;
+    // True when the link can run.
+    virtual bool StartSockets(bool start, bool report) = 0;
+    // One alert step; true: open gWorldViewName.
+    virtual bool AlertStep(childMap& pane) = 0;
+};
+
+// nullptr takes the link out again.
+void InstallNetworkLink(NetworkLink* link);
+// The installed link; null, after one report naming step, when there is none.
+NetworkLink* NetworkLinkFor(const char* step);
