@@ -262,12 +262,7 @@ ui::Result myFrame::CmOpenRecentView(ui::WParam index, ui::LParam) {
     if (stored.size() > quorvelApp::kRecentTextMax) stored.resize(quorvelApp::kRecentTextMax);
     if (stored.empty()) return 0;
     StopAnimationTimer();
-    gPaused = true;
-    CloseInfoWindows();
-    AllNotesOff();
-    EraseTransientMarkers();
-    CloseMidiFile();
-    WriteConfigOrLog();
+    QuietView();
     // A folder that exists here stays in the name; one from elsewhere cannot be opened.
     const std::string slashed = SlashedName(stored);
     selectedViewName_ = slashed.find('/') != std::string::npos && platform::FindPath(slashed)
