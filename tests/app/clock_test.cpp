@@ -18,6 +18,7 @@
 #include "map/draw.h"
 #include "platform/sys/clock.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/catalogue_file.h"
 
 namespace gfx = platform::gfx;
 
@@ -108,14 +109,7 @@ protected:
         return t;
     }
     static void WriteCatalogue(const std::string& name, const std::vector<QuakeRecord>& records) {
-        std::FILE* f = std::fopen(name.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        for (const QuakeRecord& q : records) {
-            unsigned char b[kQuakeRecordSize];
-            EncodeQuakeRecord(q, b);
-            std::fwrite(b, 1, sizeof b, f);
-        }
-        std::fclose(f);
+        ASSERT_TRUE(WriteQuakeFile(name, records));
     }
     // 2000-01-01 00:00 to 2000-01-02 00:00 over the whole world.
     static void WriteView(const std::string& extra) {
@@ -135,14 +129,7 @@ protected:
     }
 
     static void WriteEruptions(const std::vector<EruptionRecord>& records) {
-        std::FILE* f = std::fopen("T.ERB", "wb");
-        ASSERT_NE(f, nullptr);
-        for (const EruptionRecord& r : records) {
-            unsigned char b[kEruptionRecordSize];
-            EncodeEruptionRecord(r, b);
-            std::fwrite(b, 1, sizeof b, f);
-        }
-        std::fclose(f);
+        ASSERT_TRUE(WriteEruptionFile("T.ERB", records));
     }
     // An eruption of Testberg from 1999-12-25 to 2000-01-01 in a view of 2000-01-01 to 01-05, one day a second.
     static void WriteEruptionView() {

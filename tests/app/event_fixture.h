@@ -17,6 +17,7 @@
 #include "map/child_map.h"
 #include "map/eruption_symbols.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/catalogue_file.h"
 
 namespace apptest {
 
@@ -42,16 +43,7 @@ protected:
         MakeEventRecord(&q, 2000, 1, day, hour, minute, 0.0, lat, lon, 10.0, 5.0);
         return q;
     }
-    static void WriteQuakes(const std::vector<QuakeRecord>& records) {
-        std::FILE* f = std::fopen("T.HY4", "wb");
-        ASSERT_NE(f, nullptr);
-        for (const QuakeRecord& q : records) {
-            unsigned char b[kQuakeRecordSize];
-            EncodeQuakeRecord(q, b);
-            std::fwrite(b, 1, sizeof b, f);
-        }
-        std::fclose(f);
-    }
+    static void WriteQuakes(const std::vector<QuakeRecord>& records) { ASSERT_TRUE(WriteQuakeFile("T.HY4", records)); }
     // Starting on 2000-01-<day>; flag: the record is one a step may show.
     static EruptionRecord Eruption(const char* name, int day, bool flag = true, double lat = -20.0, double lon = 60.0) {
         EruptionRecord r;
@@ -67,14 +59,7 @@ protected:
         return r;
     }
     static void WriteEruptions(const std::vector<EruptionRecord>& records) {
-        std::FILE* f = std::fopen("T.ERB", "wb");
-        ASSERT_NE(f, nullptr);
-        for (const EruptionRecord& r : records) {
-            unsigned char b[kEruptionRecordSize];
-            EncodeEruptionRecord(r, b);
-            std::fwrite(b, 1, sizeof b, f);
-        }
-        std::fclose(f);
+        ASSERT_TRUE(WriteEruptionFile("T.ERB", records));
     }
     // From 2000-01-01 00:00 (to 01-05 by default) over the whole world, one
     // hour a second; extra lines go last.

@@ -17,6 +17,30 @@ inline std::vector<QuakeRecord> ReadCatalogueFile(const std::string& name) {
     return out;
 }
 
+// The records as a catalogue file of each kind; false when it cannot be written.
+inline bool WriteQuakeFile(const std::string& name, const std::vector<QuakeRecord>& records) {
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    if (!f) return false;
+    bool ok = true;
+    for (const QuakeRecord& q : records) {
+        unsigned char b[kQuakeRecordSize];
+        EncodeQuakeRecord(q, b);
+        ok = std::fwrite(b, 1, sizeof b, f) == sizeof b && ok;
+    }
+    return std::fclose(f) == 0 && ok;
+}
+inline bool WriteEruptionFile(const std::string& name, const std::vector<EruptionRecord>& records) {
+    std::FILE* f = std::fopen(name.c_str(), "wb");
+    if (!f) return false;
+    bool ok = true;
+    for (const EruptionRecord& r : records) {
+        unsigned char b[kEruptionRecordSize];
+        EncodeEruptionRecord(r, b);
+        ok = std::fwrite(b, 1, sizeof b, f) == sizeof b && ok;
+    }
+    return std::fclose(f) == 0 && ok;
+}
+
 // An eruption catalogue of one eruption per start year, somewhere in the Pacific.
 inline void WriteEruptionCatalogueFile(const std::string& name, const std::vector<int>& years) {
     std::FILE* f = std::fopen(name.c_str(), "wb");
