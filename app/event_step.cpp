@@ -9,7 +9,6 @@
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
-#include "app/legend.h"
 #include "app/missing_seam.h"
 #include "app/sound.h"
 #include "core/config.h"
@@ -318,7 +317,6 @@ void MapPaneCommand(childMap& pane, int id) {
             StepEvent(pane, -1);
             break;
         case kMapCmCurrentEvent: StepCurrentEvent(pane); break;
-        case kMapCmKeyText: PaneSeams().OpenTextWindow(pane, "KEY.TXT"); break;
         default: ReportMissingSeam("map pane command " + std::to_string(id)); break;
     }
 }

@@ -41,7 +41,7 @@ void StepEvent(childMap& pane, int direction);
 // Command 1071: the current event's box taken away or drawn again.
 void StepCurrentEvent(childMap& pane);
 // The map pane's seams this layer fills: the commands the pane passes on
-// (stepping 1037, 1038, 1071; the key text); others report themselves as not built.
+// (stepping 1037, 1038, 1071); others report themselves as not built.
 class AppPaneSeams : public MapPaneSeams {
 public:
     void Command(childMap& pane, int id) override;
