@@ -924,13 +924,19 @@ void childControl::CmSetDate() {
 
 void childControl::CmEarthquakesBox() {
     AllNotesOff();
-    if (quakesBox_) gShowEarthquakes = quakesBox_->checked();
+    if (quakesBox_) {
+        gShowEarthquakes = quakesBox_->checked();
+        gEarthquakesHeldOff = false;
+    }
     if (myLayoutWindow* layout = Layout(this); layout && layout->legend()) layout->legend()->Invalidate();
 }
 
 void childControl::CmEruptionsBox() {
     AllNotesOff();
-    if (eruptionsBox_) gShowEruptions = eruptionsBox_->checked();
+    if (eruptionsBox_) {
+        gShowEruptions = eruptionsBox_->checked();
+        gEruptionsHeldOff = false;
+    }
     if (myLayoutWindow* layout = Layout(this); layout && layout->legend()) layout->legend()->Invalidate();
 }
 

@@ -97,6 +97,8 @@ void myFrame::MarkViewChanged() {
 }
 
 void myFrame::WriteViewSetting() {
+    // With no view open the name is the last view's: its file is not the user's to rewrite now.
+    if (!viewOpen_) return;
     // A new view has no file yet: the change waits for Save As.
     if (SaveViewSetting() == ViewWrite::NoFile) MarkViewChanged();
 }
@@ -138,8 +140,15 @@ void myFrame::ToggleViewSwitch(bool& flag, int id) {
     MarkViewChanged();
 }
 
-void myFrame::CmEarthquakesOn() { ToggleViewSwitch(gShowEarthquakes, kCmEarthquakesOn); }
-void myFrame::CmEruptionsOn() { ToggleViewSwitch(gShowEruptions, kCmEruptionsOn); }
+// The user's choice replaces a switch held off for a missing catalogue.
+void myFrame::CmEarthquakesOn() {
+    gEarthquakesHeldOff = false;
+    ToggleViewSwitch(gShowEarthquakes, kCmEarthquakesOn);
+}
+void myFrame::CmEruptionsOn() {
+    gEruptionsHeldOff = false;
+    ToggleViewSwitch(gShowEruptions, kCmEruptionsOn);
+}
 void myFrame::CmEarthquakeAudio() {
     ToggleViewSwitch(gQuakeSoundOn, kCmQuakeAudio);
     if (!gQuakeSoundOn) AllNotesOff();

@@ -38,6 +38,8 @@ std::string& ConfigFolder() {
 
 const std::string& ConfigurationFolder() { return ConfigFolder(); }
 
+void SetConfigurationFolder(const std::string& folder) { ConfigFolder() = folder; }
+
 std::string ReadStartupSettings() {
     DebugLog("Readpro");
     const std::string configFolder = platform::CurrentDir();
@@ -133,7 +135,7 @@ int OwlMain(int, char**) {
     // Sockets need no library start here; a closed peer must not end the process.
     std::signal(SIGPIPE, SIG_IGN);
 
-    const std::string configFolder = ReadStartupSettings();
+    (void)ReadStartupSettings();
     MeasureScreen();
     gSphereMapping = {kSphereImageHeight / 180.0f, -kSphereImageHeight / 180.0f, 180.0f, -90.0f};
     BuildMercatorTable();
@@ -147,7 +149,8 @@ int OwlMain(int, char**) {
     CloseMidiFile();
     app.reset();
     CloseMidiOut();
-    const bool saved = RewriteConfiguration(configFolder);
+    // Open List of Views may have moved the settings to another folder since the start.
+    const bool saved = RewriteConfiguration(ConfigurationFolder());
 
     FreeGlobals();
     DebugLog("Return from application .....\n\n");

@@ -9,8 +9,10 @@ int OwlMain(int argc, char** argv);
 // Configuration and default view, the working folder, gCurrentDirectory and
 // gProgramDir. Returns the folder the configuration was read from.
 std::string ReadStartupSettings();
-// The folder ReadStartupSettings read the configuration from (empty before).
+// The folder every writer of the configuration uses: the one it was read
+// from at the start, or last by Open List of Views (empty before).
 const std::string& ConfigurationFolder();
+void SetConfigurationFolder(const std::string& folder);
 // After a run that died: a catalogue lost in a swap comes back, and the
 // temporary files of killed writers go (the current, program and
 // configuration folders).

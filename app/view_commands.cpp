@@ -12,6 +12,7 @@
 #include "app/layout.h"
 #include "app/menus.h"
 #include "app/missing_seam.h"
+#include "app/startup.h"
 #include "app/sound.h"
 #include "app/view_list.h"
 #include "app/view_names.h"
@@ -37,9 +38,7 @@ void CannotWriteView(ui::Window* owner, const std::string& name) {
                    ui::Icon::Exclamation);
 }
 
-void WriteConfigOrLog() {
-    if (WriteConfigFile() != 0) DebugLog("Could not rewrite QUORVEL.INI");
-}
+void WriteConfigOrLog() { (void)RewriteConfiguration(ConfigurationFolder()); }
 
 // The old view's map picture under the new name; never onto itself, and
 // nothing when there is none yet.
@@ -232,6 +231,7 @@ void myFrame::CmOpenViewList() {
     viewListFile_ = ViewNameForSavedPath(fileDialog_.fileName, platform::CurrentDir());
     (void)ReadViewList(viewListFile_);
     gCurrentDirectory = platform::CurrentDir();
+    SetConfigurationFolder(gCurrentDirectory);
     if (layout_) {
         layout_->Destroy();
         layout_ = nullptr;

@@ -335,6 +335,7 @@ int OpenEruptionCatalogue() {
     if (!gEruptionCatalogue) {
         if (gShowEruptions)
             ReportDataFileProblem(gEruptionFileName, "eruption catalogue not found; the view runs without eruptions");
+        gEruptionsHeldOff = gEruptionsHeldOff || gShowEruptions;
         gShowEruptions = false;
         return 0;
     }
@@ -346,6 +347,7 @@ int OpenEruptionCatalogue() {
     }
     if (!usable) {
         CloseEruptionCatalogue();
+        gEruptionsHeldOff = gEruptionsHeldOff || gShowEruptions;
         gShowEruptions = false;
         return 0;
     }

@@ -168,6 +168,7 @@ QuakeDisplayRecord* OpenQuakeCatalogue(bool forUpdate) {
     std::FILE* f = OpenDataFile(gEventFileName, forUpdate ? "r+b" : "rb");
     if (!f) {
         ReportDataFileProblem(gEventFileName, "earthquake catalogue not found; the view runs without earthquakes");
+        gEarthquakesHeldOff = true;
         gShowEarthquakes = false;
         return nullptr;
     }
@@ -178,6 +179,7 @@ QuakeDisplayRecord* OpenQuakeCatalogue(bool forUpdate) {
     }
     if (!usable) {
         std::fclose(f);
+        gEarthquakesHeldOff = true;
         gShowEarthquakes = false;
         return nullptr;
     }

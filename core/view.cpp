@@ -50,6 +50,7 @@ StringListNode* gTextFiles = nullptr;
 StringListNode* gSymbolFiles = nullptr;
 std::string gEventFileName, gEruptionFileName;
 bool gShowEarthquakes, gShowEruptions, gShowVolcanoNames, gVolcanoesRedAtEnd;
+bool gEarthquakesHeldOff = false, gEruptionsHeldOff = false;
 std::string gHistoricalEventFile;
 std::int32_t gTopo;
 bool gShowLabels, gShowLatLonLines, gShowBathymetry, gInteriorTickMarks, gShowMapScale, gQmxScale, gScaleInKm;
@@ -146,6 +147,8 @@ void SetDefaults(SpeedParts* speed) {
     gEruptionFileName = "WORLD.ERB";
     gShowEarthquakes = true;
     gShowEruptions = false;
+    gEarthquakesHeldOff = false;
+    gEruptionsHeldOff = false;
     gShowVolcanoNames = true;
     gVolcanoesRedAtEnd = false;
     gHistoricalEventFile.clear();
@@ -195,18 +198,6 @@ void SetDerivedTimes(const SpeedParts& speed) {
     gPeriodStart.SetDateMinutes(gViewMinDate, gViewMinMinute);
     gViewEnd.SetDateMinutes(gViewMaxDate, gViewMaxMinute);
     gAnimationTime = gPeriodStart;
-}
-
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
-// A view in another folder keeps its folder's spelling: only the name is upper-cased.
-std::string UpperNamePart(std::string_view s) {
-    const std::size_t cut = s.find_last_of("/\\") + 1;
-    return std::string(s.substr(0, cut)) + Upper(s.substr(cut));
 }
 
 // CRs count as blanks: one left at the end of a value would come back from
@@ -613,7 +604,8 @@ int ReadViewFile(const std::string& name) { return ReadViewFile(name.c_str()); }
 int ReadViewFile(const char* name) {
     bool named = name && *name;
     gViewZoomed = false;
-    if (named) gMapName = UpperNamePart(name);
+    // Kept as given: the files named after the view (its picture above all) keep its spelling.
+    if (named) gMapName = name;
     // The open catalogues belong to the view being replaced.
     ForgetCatalogues();
     ForgetDataFileProblems();
@@ -770,8 +762,8 @@ void WriteSettings(std::FILE* f) {
     WriteList(f, "SYMBOL FILE", gSymbolFiles, false);
     std::fprintf(f, "EVENT FILE: %s\n", gEventFileName.c_str());
     std::fprintf(f, "ERUPTION FILE: %s\n", gEruptionFileName.c_str());
-    WriteFlag(f, "EARTHQUAKES", gShowEarthquakes);
-    WriteFlag(f, "VOLCANOES", gShowEruptions);
+    WriteFlag(f, "EARTHQUAKES", gShowEarthquakes || gEarthquakesHeldOff);
+    WriteFlag(f, "VOLCANOES", gShowEruptions || gEruptionsHeldOff);
     WriteFlag(f, "VOLCANO NAMES", gShowVolcanoNames);
     WriteFlag(f, "VOLCANOS RED AT END", gVolcanoesRedAtEnd);
     std::fprintf(f, "HISTORICAL EVENT FILE: %s\n", gHistoricalEventFile.c_str());

@@ -135,6 +135,9 @@ extern std::string gEventFileName;     // earthquake catalogue, "WORLD.HY4"
 extern std::string gEruptionFileName;  // eruption catalogue, "WORLD.ERB"
 extern bool gShowEarthquakes;
 extern bool gShowEruptions;
+// Switched off for this run only, as their catalogue is missing: the view file keeps the view's own value.
+extern bool gEarthquakesHeldOff;
+extern bool gEruptionsHeldOff;
 extern bool gShowVolcanoNames;
 extern bool gVolcanoesRedAtEnd;
 extern std::string gHistoricalEventFile;

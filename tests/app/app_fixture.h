@@ -13,6 +13,7 @@
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/missing_seam.h"
+#include "app/startup.h"
 #include "core/config.h"
 #include "map/child_map.h"
 #include "platform/ui/headless/headless.h"
@@ -52,6 +53,8 @@ protected:
         if (old) oldConfigHome_ = old;
         ::setenv("XDG_CONFIG_HOME", (dir_.path() + "/config").c_str(), 1);
         ResetConfigValues();
+        // The settings belong to the folder the test starts in, as at a real start.
+        SetConfigurationFolder(dir_.path());
         gControls[kControlMenuBar] = 1;
         gControls[kControlCanExit] = 1;
         gControls[kControlCanRedraw] = 1;
@@ -75,6 +78,7 @@ protected:
         InstallMapPaneSeams(nullptr);  // a test may have installed the program's wiring
         if (hadConfigHome_) ::setenv("XDG_CONFIG_HOME", oldConfigHome_.c_str(), 1);
         else ::unsetenv("XDG_CONFIG_HOME");
+        SetConfigurationFolder("");
         ResetConfigValues();
     }
 

@@ -327,6 +327,60 @@ TEST_F(DisplayCommands, GridAndAxesLabelsAreWrittenToTheViewFileAndReadBack) {
     EXPECT_FALSE(frame_->viewChanged());
 }
 
+TEST_F(DisplayCommands, WithNoViewOpenNoCommandWritesAViewFile) {
+    ASSERT_NE(frame_, nullptr);
+    struct Case {
+        const char* how;  // the view is let go this way
+        int command;
+    } cases[] = {{"Close View", kCmCloseView}, {"the button menu", kCmSelectMenu}};
+    for (const Case& c : cases) {
+        OpenAlpha();
+        frame_->SendCommand(c.command);
+        ASSERT_FALSE(frame_->viewOpen()) << c.how;
+        AnswerDialog(kInputDialogTemplate, 4090, "-7", ui::IdOk);
+        frame_->SendCommand(kCmLocalTime);
+        frame_->SendCommand(kCmLatLonLines);
+        frame_->SendCommand(kCmAxesLabels);
+        EXPECT_EQ(TempDir::Read("ALPHA"), kAlpha) << c.how;
+        EXPECT_TRUE(hl::MessageBoxCalls().empty()) << c.how;
+    }
+}
+
+// A catalogue that is missing switches its events off for the run; the view
+// file keeps the view's own switch, whichever command writes it.
+TEST_F(DisplayCommands, AMissingCatalogueNeverSwitchesTheStoredViewOff) {
+    ASSERT_NE(frame_, nullptr);
+    TempDir::Write("ERB.ERB", std::string(100, 'x'));  // there, but no catalogue
+    struct Case {
+        const char* catalogue;
+        const char* key;
+        bool* shown;
+    } cases[] = {{"EVENT FILE: NONE.HY4", "EARTHQUAKES", &gShowEarthquakes},
+                 {"ERUPTION FILE: NONE.ERB", "VOLCANOES", &gShowEruptions},
+                 {"ERUPTION FILE: ERB.ERB", "VOLCANOES", &gShowEruptions}};
+    for (const Case& c : cases) {
+        TempDir::Write("ALPHA", std::string(kAlpha) + c.catalogue + "\nEARTHQUAKES: YES\nVOLCANOES: YES\n");
+        OpenAlpha();
+        hl::Advance(200);
+        EXPECT_FALSE(*c.shown) << c.catalogue;
+        frame_->SendCommand(kCmLatLonLines);
+        EXPECT_NE(TempDir::Read("ALPHA").find(std::string("\n") + c.key + ": YES\n"), std::string::npos)
+            << c.catalogue;
+        // Saved and opened again: the file is still asked for.
+        frame_->SendCommand(kCmSaveView);
+        ASSERT_EQ(ReadViewFile("ALPHA"), 0);
+        EXPECT_TRUE(*c.shown) << c.catalogue;
+        // The user's own choice is stored.
+        OpenAlpha();
+        hl::Advance(200);
+        frame_->SendCommand(std::string(c.key) == "EARTHQUAKES" ? kCmEarthquakesOn : kCmEruptionsOn);
+        frame_->SendCommand(std::string(c.key) == "EARTHQUAKES" ? kCmEarthquakesOn : kCmEruptionsOn);
+        frame_->SendCommand(kCmSaveView);
+        EXPECT_NE(TempDir::Read("ALPHA").find(std::string("\n") + c.key + ": NO\n"), std::string::npos)
+            << c.catalogue;
+    }
+}
+
 TEST_F(DisplayCommands, ASettingThatCannotBeWrittenIsReportedAndKept) {
     ASSERT_NE(frame_, nullptr);
     OpenAlpha();

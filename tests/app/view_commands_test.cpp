@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -253,7 +254,7 @@ TEST_F(ViewCommands, AViewInAnotherFolderIsOpenedFromThere) {
     ASSERT_TRUE(frame_->SendCommand(kCmOpenView));
     EXPECT_EQ(gViewTitle, "Delta");
     EXPECT_EQ(frame_->selectedViewName(), dir_.path() + "/elsewhere/Delta");
-    EXPECT_EQ(frame_->caption(), "Kestrune - " + dir_.path() + "/elsewhere/DELTA");
+    EXPECT_EQ(frame_->caption(), "Kestrune - " + dir_.path() + "/elsewhere/Delta");
 }
 
 TEST_F(ViewCommands, ARecentViewOpensAndNamesItselfForTheAlertRedraw) {
@@ -297,6 +298,13 @@ TEST_F(ViewCommands, SaveAsMakesTheSavedViewTheOneLaterSavesWrite) {
     EXPECT_EQ(Line("myView", "DOTS: "), "DOTS: CIRCLES");
     EXPECT_EQ(TempDir::Read("ALPHA"), "DOTS: CIRCLES\nTITLE: Alpha\n");
     EXPECT_EQ(FileDialogs(), 1);
+
+    // Opened again it comes back under the name it was given, with its picture.
+    Open("ALPHA");
+    Open("myView");
+    EXPECT_EQ(gMapName, "myView");
+    EXPECT_EQ(gMapImageFile, "myView.jpg");
+    EXPECT_EQ(frame_->caption(), "Kestrune - " + dir_.path() + "/myView");
 }
 
 TEST_F(ViewCommands, SaveAsUnderItsOwnNameKeepsItsPicture) {
@@ -413,6 +421,42 @@ TEST_F(ViewCommands, OpenListOfViewsContinuesInTheListsFolderWithItsSettings) {
     frame_->SetSelectedViewName("EAST");
     ASSERT_TRUE(frame_->SendCommand(kCmOpenSelectedView));
     EXPECT_EQ(gViewTitle, "East");
+}
+
+TEST_F(ViewCommands, AfterOpenListOfViewsEveryWriterUsesTheListsFolder) {
+    TempDir::Write("QUORVEL.INI", "TIMEOUT: 5\n");
+    TempDir::Write("tour/TOUR.VUS", "EAST\n");
+    TempDir::Write("tour/QUORVEL.INI", "TIMEOUT: 77\n");
+    TempDir::Write("tour/EAST", "TITLE: East\n");
+    Open("ALPHA");
+    hl::ScriptFileDialogAnswer("tour/TOUR.VUS");
+    ASSERT_TRUE(frame_->SendCommand(kCmOpenViewList));
+    EXPECT_EQ(ConfigurationFolder(), dir_.path() + "/tour");  // where the exit writes too
+    // Written once more before the move, as the run had it; never again after.
+    const std::string start = TempDir::Read(dir_.path() + "/QUORVEL.INI");
+    const std::string tour = dir_.path() + "/tour/QUORVEL.INI";
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+        std::function<std::string()> line;  // a line the tour's file holds afterwards
+    } cases[] = {
+        {"Global Audio", [&] { frame_->SendCommand(kCmGlobalAudio); },
+         [] { return std::string("AUDIO: ") + YesNoText(gAudio != 0); }},
+        {"Run from Script", [&] { frame_->SendCommand(kCmRunFromScript); },
+         [] { return std::string("RUN SCRIPT: ") + YesNoText(gRunScript != 0); }},
+        {"Open View",
+         [&] {
+             hl::ScriptFileDialogAnswer("EAST");
+             frame_->SendCommand(kCmOpenView);
+         },
+         [] { return std::string("TIMEOUT: 77"); }},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(tour);
+        c.run();
+        EXPECT_NE(TempDir::Read(tour).find("\n" + c.line() + "\n"), std::string::npos) << c.what;
+        EXPECT_TRUE(TempDir::Read(dir_.path() + "/QUORVEL.INI") == start) << c.what;
+    }
 }
 
 TEST_F(ViewCommands, EditAListOfViewsTellsHowToGoOnAndHandsTheFileToTheEditor) {

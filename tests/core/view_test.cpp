@@ -517,7 +517,7 @@ TEST_F(ViewTest, UnknownKeysAreLostAtTheNextWrite) {
 TEST_F(ViewTest, SavedToTheFileItWasOpenedFrom) {
     TempDir::Write("MYVIEW", "LEFT LONGITUDE: 1\n");  // another view that differs only in case
     ASSERT_EQ(ReadText("LEFT LONGITUDE: 2\n", "myview"), 0);
-    EXPECT_EQ(gMapName, "MYVIEW");
+    EXPECT_EQ(gMapName, "myview");
     gMapWest = 3;
     ASSERT_TRUE(WriteViewFile());
     EXPECT_EQ(TempDir::Read("MYVIEW"), "LEFT LONGITUDE: 1\n");
@@ -532,11 +532,13 @@ TEST_F(ViewTest, SavedToTheFileItWasOpenedFrom) {
     EXPECT_NE(TempDir::Read("myview").find("LEFT LONGITUDE: 3\n"), std::string::npos);
 }
 
-TEST_F(ViewTest, AViewInAFolderUpperCasesOnlyItsName) {
-    for (const char* name : {"Sub/myview", "Sub\\myview"}) {
+TEST_F(ViewTest, AViewKeepsItsNameAsGivenAndItsFilesFollowIt) {
+    for (const char* name : {"MyView", "Sub/myView", "Sub\\myView"}) {
         ASSERT_EQ(ReadText("LEFT LONGITUDE: 2\n", name), 0) << name;
         const std::string n(name);
-        EXPECT_EQ(gMapName, n.substr(0, 4) + "MYVIEW");
+        EXPECT_EQ(gMapName, n);
+        EXPECT_EQ(gMapImageFile, n + ".jpg");
+        EXPECT_EQ(gCityFile, n + ".CAF");
     }
 }
 
