@@ -115,7 +115,8 @@ void myFrame::CmRedraw() {
             char name[128] = {};
             const bool got = ReadLine(name, sizeof name, f) != nullptr;
             std::fclose(f);
-            if (got && name[0]) {
+            // Once it is open, the alert view is redrawn from memory, a zoom's bounds included.
+            if (got && name[0] && !(viewOpen_ && gMapName == name)) {
                 OpenView(name);
                 return;
             }

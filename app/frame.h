@@ -87,6 +87,9 @@ public:
     // Save View without the command: false when the user cancelled its Save As
     // or the file could not be written, and the view stays changed.
     bool SaveCurrentView();
+    // Before another view or the button menu replaces a changed view: the
+    // question Exit asks. False when the user keeps the view (Cancel).
+    bool MayLetTheViewGo();
     // The file-dialog data all the file commands share.
     platform::ui::FileDialogData& fileDialogData() { return fileDialog_; }
 

@@ -122,7 +122,11 @@ void myFrame::OpenView(const char* name) {
     CheckItem(kCmVolcanoNames, gShowVolcanoNames);
     CmEarthquakeSymbols(kCmSymbolsFirst + gSymbolStyle);
     // Clamped: a speed above the fastest entry opens at the fastest.
+    const TimeValue own = gSpeed;
     CmSpeed(kCmSpeedFirst + ClampedSpeedIndex());
+    const TimeValue run = gSpeed;
+    gSpeed = own;
+    RunAtSpeed(run);
     CheckItem(kCmEruptionsOn, gShowEruptions);
     CheckItem(kCmEarthquakesOn, gShowEarthquakes);
     CheckItem(kCmPlates, gShowPlates);

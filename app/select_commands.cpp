@@ -69,6 +69,7 @@ void myFrame::NoViewShown() {
 }
 
 void myFrame::CmSelectMenu() {
+    if (!MayLetTheViewGo()) return;
     if (gControlPanelHooks.hideFloatingLegend) gControlPanelHooks.hideFloatingLegend();
     HideViewForMenu();
     (void)ReadViewList(viewListFile_);
@@ -78,6 +79,7 @@ void myFrame::CmSelectMenu() {
 }
 
 void myFrame::CmShowSelectGroup() {
+    if (!MayLetTheViewGo()) return;
     pauseAtEndCountdown_ = 0;
     CloseInfoWindows();
     HideViewForMenu();

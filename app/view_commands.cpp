@@ -105,6 +105,10 @@ void myFrame::CmOpenView() {
         gPaused = saved;
         return;
     }
+    if (!MayLetTheViewGo()) {
+        gPaused = saved;
+        return;
+    }
     selectedViewName_ = ViewNameFromChosenPath(fileDialog_.fileName, platform::CurrentDir());
     if (gApplication) gApplication->recentViews().Add(selectedViewName_);
     const std::string name = selectedViewName_;
@@ -193,20 +197,24 @@ bool myFrame::CanClose() {
         // Nobody may be there to answer: what has a name is kept.
         if (gNewView) DebugLog("The new view's changes are not saved: it has no name");
         else if (!WriteViewFile()) DebugLog("Could not save view %s", SlashedName(gMapName).c_str());
-    } else if (viewChanged_ && viewOpen_) {
-        const bool saved = gPaused;
-        gPaused = true;
-        const int answer = ui::MessageBox(this, "Do you want to save?", "The view has changed.",
-                                          ui::Buttons::YesNoCancel, ui::Icon::Question);
-        // A Save As cancelled after Yes is a Cancel: the changes are kept.
-        if (answer == ui::IdCancel || (answer == ui::IdYes && !SaveCurrentView())) {
-            gPaused = saved;
-            return false;
-        }
-        gPaused = saved;
+    } else if (!MayLetTheViewGo()) {
+        return false;
     }
     viewChanged_ = false;
     return gCanClose && Frame::CanClose();
+}
+
+bool myFrame::MayLetTheViewGo() {
+    if (!viewChanged_ || !viewOpen_) return true;
+    const bool saved = gPaused;
+    gPaused = true;
+    const int answer = ui::MessageBox(this, "Do you want to save?", "The view has changed.", ui::Buttons::YesNoCancel,
+                                      ui::Icon::Question);
+    gPaused = saved;
+    // A Save As cancelled after Yes is a Cancel: the changes are kept.
+    if (answer == ui::IdCancel || (answer == ui::IdYes && !SaveCurrentView())) return false;
+    viewChanged_ = false;
+    return true;
 }
 
 void myFrame::CmOpenViewList() {
@@ -224,6 +232,12 @@ void myFrame::CmOpenViewList() {
     fileDialog_.flags = fd::kMustExist | fd::kChangeDirectory;
     fileDialog_.filterIndex = 1;
     if (!ui::ExecuteFileDialog(this, ui::FileDialogKind::Open, fileDialog_)) {
+        gPaused = saved;
+        return;
+    }
+    if (!MayLetTheViewGo()) {
+        // The view stays, and with it the folder it came from.
+        platform::SetCurrentDir(gCurrentDirectory);
         gPaused = saved;
         return;
     }
@@ -260,7 +274,7 @@ ui::Result myFrame::CmOpenRecentView(ui::WParam index, ui::LParam) {
     if (!gApplication) return 0;
     std::string stored = gApplication->recentViews().Entry(static_cast<int>(index));
     if (stored.size() > quorvelApp::kRecentTextMax) stored.resize(quorvelApp::kRecentTextMax);
-    if (stored.empty()) return 0;
+    if (stored.empty() || !MayLetTheViewGo()) return 0;
     StopAnimationTimer();
     QuietView();
     // A folder that exists here stays in the name; one from elsewhere cannot be opened.
@@ -284,11 +298,13 @@ void myFrame::CmStepViewList(int id) {
     if (map.flushUpdateRect) map.flushUpdateRect();
     if (map.closeTextWindow) map.closeTextWindow();
     const ViewStep step = StepViewIndex(gViewListIndex, id == kCmNextListView ? 1 : -1, gGroupViewList.Count());
-    gViewListIndex = step.index;
     if (step.clamped) {
+        gViewListIndex = step.index;
         ui::Beep(ui::BeepKind::Exclamation);
         return;
     }
+    if (!MayLetTheViewGo()) return;
+    gViewListIndex = step.index;
     const ViewListEntry* e = ViewListEntryAt(gGroupViewList, gViewListIndex);
     if (!e) return;
     selectedViewName_ = e->viewName;
@@ -302,7 +318,7 @@ void myFrame::CmTemplateView(int id) {
     if (map.flushUpdateRect) map.flushUpdateRect();
     if (map.closeTextWindow) map.closeTextWindow();
     const std::string name = TemplateViewFor(id - 1000);
-    if (!name.empty()) OpenView(name.c_str());
+    if (!name.empty() && MayLetTheViewGo()) OpenView(name.c_str());
 }
 
 void myFrame::CmOpenListView() {
@@ -311,8 +327,8 @@ void myFrame::CmOpenListView() {
         DebugLog("No view %d in the group of %d", gViewListIndex, gGroupViewList.Count());
         return;
     }
+    if (e->viewName.empty() || !MayLetTheViewGo()) return;
     selectedViewName_ = e->viewName;
-    if (selectedViewName_.empty()) return;
     gRedrawMap = false;
     const std::string name = selectedViewName_;
     OpenView(name.c_str());

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "core/config.h"
 #include "core/helpers.h"
@@ -27,6 +28,16 @@ std::int32_t gViewMaxMinute;
 PackedDate gViewMinDate;
 std::int32_t gViewMinMinute;
 TimeValue gSpeed;
+namespace {
+TimeValue sStoredSpeed, sRunSpeed;  // the view's own speed, and the one its run was given
+}  // namespace
+
+TimeValue SpeedToStore() { return gSpeed == sRunSpeed ? sStoredSpeed : gSpeed; }
+
+void RunAtSpeed(TimeValue run) {
+    sStoredSpeed = SpeedToStore();
+    gSpeed = sRunSpeed = run;
+}
 double gMaxDepth, gMinDepth;
 std::int32_t gMaxMagnitude, gMinMagnitude, gMaxDotSize, gMinDotSize;
 bool gQuakeSoundOn;
@@ -195,6 +206,7 @@ void ClearListsAndNames() {
 
 void SetDerivedTimes(const SpeedParts& speed) {
     gSpeed.SetDaysMinutesSeconds(speed.days, speed.minutes, speed.seconds);
+    sStoredSpeed = sRunSpeed = gSpeed;
     gPeriodStart.SetDateMinutes(gViewMinDate, gViewMinMinute);
     gViewEnd.SetDateMinutes(gViewMaxDate, gViewMaxMinute);
     gAnimationTime = gPeriodStart;
@@ -711,9 +723,10 @@ void WriteSettings(std::FILE* f) {
     std::fprintf(f, "MINIMUM MONTH: %u\n", unsigned{gViewMinDate.month});
     std::fprintf(f, "MINIMUM DAY: %u\n", unsigned{gViewMinDate.day});
     std::fprintf(f, "MINIMUM HOUR: %u\n", static_cast<unsigned>(gViewMinMinute / 60));
-    std::fprintf(f, "DAYS PER SECOND: %d\n", static_cast<int>(std::trunc(gSpeed.t / 86400)));
-    std::fprintf(f, "MINUTES PER SECOND: %d\n", gSpeed.Hour() * 60 + gSpeed.Minute());
-    std::fprintf(f, "SECONDS PER SECOND: %d\n", gSpeed.Second());
+    const TimeValue speed = SpeedToStore();
+    std::fprintf(f, "DAYS PER SECOND: %d\n", static_cast<int>(std::trunc(speed.t / 86400)));
+    std::fprintf(f, "MINUTES PER SECOND: %d\n", speed.Hour() * 60 + speed.Minute());
+    std::fprintf(f, "SECONDS PER SECOND: %d\n", speed.Second());
     std::fprintf(f, "MAXIMUM DEPTH: %s\n", FormatGeneral(gMaxDepth).c_str());
     std::fprintf(f, "MINIMUM DEPTH: %s\n", FormatGeneral(gMinDepth).c_str());
     std::fprintf(f, "MAXIMUM MAGNITUDE: %d\n", gMaxMagnitude);
@@ -831,4 +844,74 @@ bool WriteViewFile() {
         gOpenedPath = platform::ResolvePath(target);
     }
     return true;
+}
+
+// ---- Building another view's file -------------------------------------------------------
+
+namespace {
+std::vector<std::string> ListTexts(const StringListNode* head) {
+    std::vector<std::string> out;
+    for (; head; head = head->next) out.push_back(head->text);
+    return out;
+}
+void SetList(StringListNode** head, const std::vector<std::string>& texts) {
+    FreeStringList(head);
+    for (const std::string& t : texts) AppendStringNode(head, t);
+}
+}  // namespace
+
+struct RunningViewHold::Saved {
+    double bounds[4], fileBounds[4];
+    bool zoomed, floatingLegend, qmxScale;
+    std::string openedName, openedPath, mapName, image, city, plant, population, plt, target;
+    PackedDate maxDate, minDate;
+    TimeValue periodStart, speed, storedSpeed, runSpeed;
+    double cutoff;
+    std::int32_t minMagnitude;
+    std::vector<std::string> textFiles, symbolFiles, mapFiles;
+};
+
+RunningViewHold::RunningViewHold() : saved_(new Saved) {
+    Saved& s = *saved_;
+    s = Saved{{gMapWest, gMapEast, gMapSouth, gMapNorth},
+              {sFileBounds[0], sFileBounds[1], sFileBounds[2], sFileBounds[3]},
+              gViewZoomed, gFloatingLegend, gQmxScale,
+              gOpenedName, gOpenedPath, gMapName, gMapImageFile, gCityFile, gPlantFile, gPopulationImageFile,
+              gPltFileName, gTargetEventFile,
+              gViewMaxDate, gViewMinDate,
+              gPeriodStart, gSpeed, sStoredSpeed, sRunSpeed,
+              gMagnitudeCutoff, gMinMagnitude,
+              ListTexts(gTextFiles), ListTexts(gSymbolFiles), ListTexts(gMapFiles)};
+}
+
+RunningViewHold::~RunningViewHold() {
+    const Saved& s = *saved_;
+    gMapWest = s.bounds[0];
+    gMapEast = s.bounds[1];
+    gMapSouth = s.bounds[2];
+    gMapNorth = s.bounds[3];
+    std::copy(std::begin(s.fileBounds), std::end(s.fileBounds), sFileBounds);
+    gViewZoomed = s.zoomed;
+    gFloatingLegend = s.floatingLegend;
+    gQmxScale = s.qmxScale;
+    gOpenedName = s.openedName;
+    gOpenedPath = s.openedPath;
+    gMapName = s.mapName;
+    gMapImageFile = s.image;
+    gCityFile = s.city;
+    gPlantFile = s.plant;
+    gPopulationImageFile = s.population;
+    gPltFileName = s.plt;
+    gTargetEventFile = s.target;
+    gViewMaxDate = s.maxDate;
+    gViewMinDate = s.minDate;
+    gPeriodStart = s.periodStart;
+    gSpeed = s.speed;
+    sStoredSpeed = s.storedSpeed;
+    sRunSpeed = s.runSpeed;
+    gMagnitudeCutoff = s.cutoff;
+    gMinMagnitude = s.minMagnitude;
+    SetList(&gTextFiles, s.textFiles);
+    SetList(&gSymbolFiles, s.symbolFiles);
+    SetList(&gMapFiles, s.mapFiles);
 }

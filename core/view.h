@@ -88,6 +88,10 @@ extern std::int32_t gViewMaxMinute;  // minute of that day (whole hours)
 extern PackedDate gViewMinDate;      // start of the time window
 extern std::int32_t gViewMinMinute;  // minute of that day (whole hours)
 extern TimeValue gSpeed;             // simulated seconds per real second
+// A run may raise the view's speed to a step of its table; the file keeps the
+// view's own speed until the user picks another one.
+void RunAtSpeed(TimeValue run);
+TimeValue SpeedToStore();
 
 extern double gMaxDepth;  // km
 extern double gMinDepth;  // km
@@ -187,3 +191,17 @@ extern double gWestEdge;  // degrees; set by each map rendering
 extern double gLonSpan;   // degrees 0..360; set by each map rendering
 extern QuakeRecord* gAlertEvent;     // pending alert event, or null; the alert mode drives it
 extern QuakeRecord gBuiltAlertQuake;  // target event of an alert view, from its ".hyp" file
+
+// Another view's file is built from the settings in memory; while this is
+// alive they may change, and the running view gets its own back at the end.
+class RunningViewHold {
+public:
+    RunningViewHold();
+    ~RunningViewHold();
+    RunningViewHold(const RunningViewHold&) = delete;
+    RunningViewHold& operator=(const RunningViewHold&) = delete;
+
+private:
+    struct Saved;
+    std::unique_ptr<Saved> saved_;
+};

@@ -224,6 +224,8 @@ void ApplyAlertView(childMap& pane, AlertViewKind kind, const QuakeRecord& q, co
         DebugLog("No alert view name: the alert view is not written");
         return;
     }
+    // The alert view lives in its file until it is opened; the running view keeps its own settings.
+    const RunningViewHold hold;
     const bool processor = kind == AlertViewKind::kProcessor;
     const double lat = MasToDegrees(q.latitude), lon = MasToDegrees(q.longitude);
 

@@ -568,7 +568,12 @@ TEST_F(AlertZoom, TheAlertPauseRunningOutZoomsInAndTheAnimationGoesOn) {
     EXPECT_EQ(StoredBounds(), stored);
 }
 
-TEST_F(AlertZoom, ZoomInAndOutFromThePanelRedrawFromMemoryAndLeaveTheViewFile) {
+// With the alert view's name in its file the zoom to the earthquake opens it from
+// there; the zooms after it redraw it from memory either way.
+class AlertZoomFromItsFile : public AlertZoom, public testing::WithParamInterface<bool> {};
+
+TEST_P(AlertZoomFromItsFile, ZoomInAndOutFromThePanelRedrawFromMemoryAndLeaveTheViewFile) {
+    if (GetParam()) TempDir::Write("Alert_View_Filename.txt", "WORLD\n");
     myFrame* f = Open("WORLD");
     childControl* panel = f->layout()->control();
     const std::string stored = StoredBounds();
@@ -597,6 +602,9 @@ TEST_F(AlertZoom, ZoomInAndOutFromThePanelRedrawFromMemoryAndLeaveTheViewFile) {
     EXPECT_EQ(StoredBounds(), stored);
     EXPECT_TRUE(ClockRuns(f));
 }
+
+INSTANTIATE_TEST_SUITE_P(AlertViewFile, AlertZoomFromItsFile, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Named" : "Absent"; });
 
 struct EndCase {
     const char* name;

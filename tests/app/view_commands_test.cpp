@@ -10,6 +10,7 @@
 
 #include "app/layout.h"
 #include "app/map_pane.h"
+#include "app/speed.h"
 #include "app/view_list.h"
 #include "app/view_names.h"
 #include "core/helpers.h"
@@ -307,6 +308,41 @@ TEST_F(ViewCommands, SaveAsMakesTheSavedViewTheOneLaterSavesWrite) {
     EXPECT_EQ(frame_->caption(), "Kestrune - " + dir_.path() + "/myView");
 }
 
+// The run goes at the table's next step; the file keeps the view's own speed.
+TEST_F(ViewCommands, AViewKeepsItsOwnSpeedUnlessTheUserPicksAnother) {
+    const TimeValue slowest = gSpeedTable[0];
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        std::string days;  // the DAYS PER SECOND line afterwards
+    } cases[] = {
+        {"saved after another change", [&] { ChangeIt(); }, "DAYS PER SECOND: 120"},
+        {"reopened, then saved",
+         [&] {
+             frame_->SendCommand(kCmRepeat);
+             ChangeIt();
+         },
+         "DAYS PER SECOND: 120"},
+        {"a speed picked, reopened, then saved",
+         [&] {
+             frame_->SendCommand(kCmSpeedFirst);
+             frame_->SendCommand(kCmRepeat);
+             ChangeIt();
+         },
+         "DAYS PER SECOND: " + std::to_string(static_cast<int>(slowest.t / 86400))},
+    };
+    for (const Case& c : cases) {
+        TempDir::Write("MED", "DAYS PER SECOND: 120\nDOTS: WHITE\n");
+        Open("MED");
+        EXPECT_GT(gSpeed.t, 120 * 86400.0) << "the run takes the next step";
+        frame_->SendCommand(kCmLatLonLines);
+        EXPECT_EQ(Line("MED", "DAYS PER SECOND: "), "DAYS PER SECOND: 120") << c.what;
+        c.act();
+        frame_->SendCommand(kCmSaveView);
+        EXPECT_EQ(Line("MED", "DAYS PER SECOND: "), c.days) << c.what;
+    }
+}
+
 TEST_F(ViewCommands, SaveAsUnderItsOwnNameKeepsItsPicture) {
     Open("ALPHA");
     TempDir::Write("ALPHA.jpg", "picture");
@@ -508,6 +544,57 @@ TEST_F(ViewGroup, PageDownAndUpWalkTheGroupAndBeepAtItsEnds) {
     EXPECT_EQ(hl::Beeps().back(), ui::BeepKind::Exclamation);
     // Each key flushes the map and closes its text window first.
     EXPECT_GE(std::count(pane_.calls.begin(), pane_.calls.end(), "flush"), 6);
+}
+
+// Every way another view (or the button menu) replaces a changed one asks as Exit does.
+TEST_F(ViewGroup, ReplacingAChangedViewAsksFirst) {
+    struct Way {
+        const char* name;
+        std::function<void()> go;
+        const char* shown;  // the view open after No; "" for the button menu
+    } ways[] = {
+        {"Open View", [&] {
+             hl::ScriptFileDialogAnswer("BETA");
+             frame_->SendCommand(kCmOpenView);
+         }, "BETA"},
+        {"a recent view", [&] {
+             app_->recentViews().Add("GAMMA");
+             frame_->SendMessage(ui::RegisterMessage(ui::RecentFiles::kMessageName), 0);
+         }, "GAMMA"},
+        {"Page Down", [&] {
+             gViewListIndex = 0;
+             frame_->SendCommand(kCmNextListView);
+         }, "BETA"},
+        {"the group's view", [&] {
+             gViewListIndex = 2;
+             frame_->SendCommand(kCmOpenListView);
+         }, "GAMMA"},
+        {"the button menu", [&] { frame_->SendCommand(kCmSelectMenu); }, ""},
+    };
+    for (const Way& w : ways) {
+        for (const int answer : {ui::IdCancel, ui::IdNo, ui::IdYes}) {
+            TempDir::Write("ALPHA", "DOTS: CIRCLES\nTITLE: Alpha\n");
+            Open("ALPHA");
+            ChangeIt();
+            const std::size_t boxes = hl::MessageBoxCalls().size();
+            hl::ScriptMessageBoxAnswer(answer);
+            w.go();
+            ASSERT_EQ(hl::MessageBoxCalls().size(), boxes + 1) << w.name;
+            EXPECT_EQ(hl::MessageBoxCalls().back().text, "Do you want to save?");
+            EXPECT_EQ(hl::MessageBoxCalls().back().caption, "The view has changed.");
+            if (answer == ui::IdCancel) {
+                EXPECT_EQ(gMapName, "ALPHA") << w.name;
+                EXPECT_TRUE(frame_->viewOpen()) << w.name;
+                EXPECT_TRUE(frame_->viewChanged()) << w.name;
+                EXPECT_EQ(frame_->client(), frame_->layout()) << w.name;
+            } else {
+                if (*w.shown) EXPECT_EQ(gMapName, w.shown) << w.name;
+                else EXPECT_NE(frame_->buttonMenu(), nullptr) << w.name;
+            }
+            EXPECT_EQ(Line("ALPHA", "DOTS: "), answer == ui::IdYes ? "DOTS: MOMENT RELEASE" : "DOTS: CIRCLES")
+                << w.name << " " << answer;
+        }
+    }
 }
 
 TEST_F(ViewGroup, KeysWithoutAViewDoNothing) {

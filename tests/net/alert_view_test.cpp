@@ -275,7 +275,7 @@ protected:
 
 }  // namespace
 
-TEST_F(AlertViewPane, TheProcessorsViewInMemoryAndOnDisk) {
+TEST_F(AlertViewPane, TheProcessorsViewOnDiskWhileTheRunningViewKeepsItsOwn) {
     const QuakeRecord q = Quake(2024, 5, 1, 11, 20, 34, 139);
     AlertAnnotation note;
     note.quake = &q;
@@ -285,20 +285,37 @@ TEST_F(AlertViewPane, TheProcessorsViewInMemoryAndOnDisk) {
     note.city.longitude = 139;
     note.viewPlace = "Alphaville";
     const std::string name = WriteAlertAnnotation(note);
+    gSpeed = TimeValue(86400.0 * 365);
+    gPeriodStart.SetDate({1990, 1, 1});
+    RunAtSpeed(gSpeed);
+    const TimeValue speed = gSpeed, start = gPeriodStart;
     ApplyAlertView(*pane_, AlertViewKind::kProcessor, q, name, GeoPoint{139, 35});
 
+    // Not opened yet: the running view goes on with its own period, speed and files.
+    EXPECT_EQ(gMapName, "WORLD");
+    EXPECT_EQ(gSpeed, speed);
+    EXPECT_EQ(gPeriodStart, start);
+    EXPECT_EQ(SpeedToStore(), speed);
+    EXPECT_TRUE(gFloatingLegend);
+    EXPECT_EQ(gViewMaxDate, (PackedDate{2024, 2, 29}));
+    EXPECT_EQ(List(gSymbolFiles), std::vector<std::string>{"WORLD.CAF"});
+    EXPECT_EQ(List(gMapFiles), (std::vector<std::string>{"COAST.S1", "STATE.S1"}));
+    EXPECT_FALSE(fs::exists("WORLD"));
+
+    ResetViewSettings();
+    ASSERT_EQ(ReadViewFile(name), 0);
     const AlertViewBox box = AlertBoxFor(AlertViewKind::kProcessor, 34, 139, gPaneWidth, gPaneHeight, GeoPoint{139, 35});
-    EXPECT_DOUBLE_EQ(gMapNorth, box.north);
-    EXPECT_DOUBLE_EQ(gMapSouth, box.south);
-    EXPECT_DOUBLE_EQ(gMapEast, box.east);
-    EXPECT_DOUBLE_EQ(gMapWest, box.west);
+    EXPECT_NEAR(gMapNorth, box.north, 1e-6);
+    EXPECT_NEAR(gMapSouth, box.south, 1e-6);
+    EXPECT_NEAR(gMapEast, box.east, 1e-6);
+    EXPECT_NEAR(gMapWest, box.west, 1e-6);
     EXPECT_EQ(gMapName, name);
     EXPECT_FALSE(gFloatingLegend);
     EXPECT_FALSE(gQmxScale);
     EXPECT_EQ(gViewMaxDate, (PackedDate{2025, 2, 28}));
     EXPECT_EQ(gViewMinDate, (PackedDate{2024, 4, 1}));
     TimeValue midnight;
-    midnight.SetDate({2024, 5, 1});
+    midnight.SetDate({2024, 4, 1});  // its MINIMUM date, as the file holds the period
     EXPECT_EQ(gPeriodStart, midnight);
     EXPECT_EQ(gSpeed, TimeValue(3600));
     EXPECT_DOUBLE_EQ(gMagnitudeCutoff, 4.5);
@@ -307,6 +324,8 @@ TEST_F(AlertViewPane, TheProcessorsViewInMemoryAndOnDisk) {
     EXPECT_EQ(gMapImageFile, name + ".jpg");
     EXPECT_EQ(List(gSymbolFiles), std::vector<std::string>{name + ".caf"});
     EXPECT_EQ(List(gMapFiles), (std::vector<std::string>{"COAST.S1", "STATE.S1"}));  // state.s1 there already
+    ASSERT_EQ(gAlertEvent, &gBuiltAlertQuake);
+    EXPECT_EQ(gBuiltAlertQuake.latitude, q.latitude);
     EXPECT_EQ(TempDir::Read("Alert_View_Filename.txt"), name + "\n");
     unsigned char bytes[kQuakeRecordSize];
     EncodeQuakeRecord(q, bytes);
@@ -321,15 +340,6 @@ TEST_F(AlertViewPane, TheProcessorsViewInMemoryAndOnDisk) {
     EXPECT_EQ(country[2].substr(5), " 139.00 TESTLAND /CENTROID");
     EXPECT_FALSE(fs::exists(name + ".state.txt"));
 
-    // The view file reads back as the alert view, its event pending.
-    ResetViewSettings();
-    ASSERT_EQ(ReadViewFile(name), 0);
-    EXPECT_NEAR(gMapNorth, box.north, 1e-6);
-    EXPECT_NEAR(gMapWest, box.west, 1e-6);
-    ASSERT_EQ(gAlertEvent, &gBuiltAlertQuake);
-    EXPECT_EQ(gBuiltAlertQuake.latitude, q.latitude);
-    EXPECT_EQ(gViewMinDate, (PackedDate{2024, 4, 1}));
-    EXPECT_EQ(gSpeed, TimeValue(3600));
     const std::vector<std::string> texts = List(gTextFiles);
     for (const std::string& f : {name + ".caf", name + ".ocean.txt", name + ".country.txt", name + ".npp.txt"})
         EXPECT_NE(std::find(texts.begin(), texts.end(), f), texts.end()) << f;
@@ -344,6 +354,7 @@ TEST_F(AlertViewPane, StateLabelsInsideTheUnitedStatesAndLabelsAcrossTheDateLine
     ASSERT_EQ(state.size(), 3u);
     EXPECT_NE(state[2].find("KANSAS /CENTROID"), std::string::npos);
     EXPECT_FALSE(fs::exists("K.country.txt"));  // a state label was added
+    ASSERT_EQ(ReadViewFile("K"), 0);
     EXPECT_EQ(List(gMapFiles), std::vector<std::string>{"state.s1"});
     // No ".caf" was written for "K": none is named.
     EXPECT_EQ(gSymbolFiles, nullptr);
@@ -370,7 +381,8 @@ TEST_F(AlertViewPane, TheBuildersViewNamesOnlyTheFilesItWrote) {
     fs::remove("CityLatLonPop.csv");
     TempDir::Write("2024-05-01-11.caf", "stale\n");
     pane_->BuildAlertView(q);
-    EXPECT_EQ(gMapName, "2024-05-01-11");
+    EXPECT_EQ(gMapName, "WORLD");  // the view shown runs on until the alert view is opened
+    ASSERT_EQ(ReadViewFile("2024-05-01-11"), 0);
     EXPECT_EQ(TempDir::Read("2024-05-01-11.caf"), "stale\n");
     EXPECT_EQ(List(gSymbolFiles), std::vector<std::string>{"WORLD.CAF"});
     const std::vector<std::string> texts = List(gTextFiles);
@@ -383,19 +395,17 @@ TEST_F(AlertViewPane, TheBuildersViewNamesOnlyTheFilesItWrote) {
     CopyFixtures();
     pane_->BuildAlertView(q);
     const std::string name = "2024-05-01-11 Betatown";
-    EXPECT_EQ(gMapName, name);
+    EXPECT_EQ(gMapName, "2024-05-01-11");
+    ASSERT_EQ(ReadViewFile(name), 0);
     EXPECT_EQ(Lines(name + ".caf").back(), " 34.000  139.500 Betatown");
     EXPECT_FALSE(fs::exists(name + ".npp.txt"));
     EXPECT_EQ(List(gSymbolFiles), (std::vector<std::string>{"WORLD.CAF", name + ".caf"}));
     EXPECT_EQ(gSpeed, TimeValue(60));
     EXPECT_EQ(gViewMinDate, (PackedDate{2024, 4, 29}));
-    TimeValue start;
-    start.SetFromQuake(q);
-    EXPECT_EQ(gPeriodStart, start - TimeValue(2 * 86400.0));
     EXPECT_TRUE(gFloatingLegend);  // the builder leaves the legend alone
     EXPECT_EQ(gViewMaxDate, (PackedDate{2024, 2, 29}));
     const AlertViewBox box = AlertBoxFor(AlertViewKind::kBuilder, 34, 139, gPaneWidth, gPaneHeight, GeoPoint{139.5, 34});
-    EXPECT_DOUBLE_EQ(gMapEast, box.east);
+    EXPECT_NEAR(gMapEast, box.east, 1e-6);
     EXPECT_DOUBLE_EQ(box.halfHeight, 5);
 }
 
@@ -451,7 +461,13 @@ TEST_F(AlertPath, AnAlertFromTheFeedZoomsToItsViewAndTheAnimationGoesOn) {
     const std::string text = TempDir::Read(Fixture("feed-alert.csv").string());
     gFeedLines = {text.substr(0, text.find('\n')), text.substr(text.find('\n') + 1)};
     gFeedLines.back().erase(gFeedLines.back().find_last_not_of("\r\n") + 1);
+    const TimeValue speed = gSpeed, start = gPeriodStart, end = gPeriodEnd;
     Ticks(2);  // the first fill, then the report
+    // Until the zoom, WORLD runs on with its own period and speed.
+    EXPECT_EQ(gMapName, "WORLD");
+    EXPECT_EQ(gSpeed, speed);
+    EXPECT_EQ(gPeriodStart, start);
+    EXPECT_EQ(gPeriodEnd, end);
     const std::string name = "2024-05-01-11 Alphaville";
     EXPECT_EQ(TempDir::Read("Alert_View_Filename.txt"), name + "\n");
     for (const char* ext : {"", ".caf", ".npp.txt", ".hyp"}) EXPECT_TRUE(fs::exists(name + ext)) << ext;
