@@ -356,6 +356,10 @@ void StepCurrentEvent(childMap& pane) {
 
 void AppPaneSeams::Command(childMap& pane, int id) { MapPaneCommand(pane, id); }
 
+void AppPaneSeams::HighlightAlertEvent(childMap& pane) {
+    if (gPaused && gAlertEvent) pane.HighlightEvent(gAlertEvent, true, true);
+}
+
 void InstallEventStepping() {
     static AppPaneSeams seams;
     InstallMapPaneSeams(&seams);

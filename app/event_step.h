@@ -45,6 +45,8 @@ void StepCurrentEvent(childMap& pane);
 class AppPaneSeams : public MapPaneSeams {
 public:
     void Command(childMap& pane, int id) override;
+    // While the animation is held, each paint shows the pending alert with its dot and rings.
+    void HighlightAlertEvent(childMap& pane) override;
 };
 // Installs a plain AppPaneSeams; the program installs the network layer's,
 // which derives from it.

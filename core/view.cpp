@@ -29,6 +29,7 @@ PackedDate gViewMinDate;
 std::int32_t gViewMinMinute;
 TimeValue gSpeed;
 namespace {
+constexpr double kDefaultSouth = -70, kDefaultNorth = 75;
 TimeValue sStoredSpeed, sRunSpeed;  // the view's own speed, and the one its run was given
 }  // namespace
 
@@ -106,8 +107,8 @@ struct SpeedParts {
 void SetDefaults(SpeedParts* speed) {
     gMapWest = -180;
     gMapEast = 180;
-    gMapSouth = -70;
-    gMapNorth = 75;
+    gMapSouth = kDefaultSouth;
+    gMapNorth = kDefaultNorth;
     gXsLatitude = 0;
     gXsLongitude = 0;
     std::fill(std::begin(gImageBounds), std::end(gImageBounds), 0.0);
@@ -661,6 +662,14 @@ int ReadViewFile(const char* name) {
     }
     std::fclose(f);
 
+    if (!(gMapSouth < gMapNorth)) {
+        // Nothing lies between them: the map would be empty.
+        ReportDataFileProblem(gMapName, "SOUTH LATITUDE " + FormatGeneral(gMapSouth) + " is not below NORTH LATITUDE " +
+                                            FormatGeneral(gMapNorth) + "; the view shows " +
+                                            FormatGeneral(kDefaultSouth) + " to " + FormatGeneral(kDefaultNorth));
+        gMapSouth = kDefaultSouth;
+        gMapNorth = kDefaultNorth;
+    }
     if (!state.mapFileRead) AppendStringNode(&gMapFiles, "ALL.S4");
     SetDerivedTimes(state.speed);
     if (gMaxDepth == 0) gMaxDepth = 33;

@@ -130,9 +130,13 @@ AlertViewBox AlertBoxFor(AlertViewKind kind, double lat, double lon, int width, 
     AlertViewBox box;
     double halfWidth = 0;
     auto fill = [&] {
-        const double y = MercatorY(lat);
-        box.north = ClampLatitude(InverseMercator(y + h));
-        box.south = ClampLatitude(InverseMercator(y - h));
+        // A box cut off by the pole keeps its height on the other side.
+        const double y = MercatorY(lat), edge = MercatorY(kMaxLatitude);
+        double top = y + h, bottom = y - h;
+        if (top > edge) bottom -= top - edge;
+        if (bottom < -edge) top += -edge - bottom;
+        box.north = ClampLatitude(InverseMercator(top));
+        box.south = ClampLatitude(InverseMercator(bottom));
         halfWidth = std::min(h * k, kMaxHalfWidth);
         box.east = lon + halfWidth;
         box.west = lon - halfWidth;
@@ -143,17 +147,28 @@ AlertViewBox AlertBoxFor(AlertViewKind kind, double lat, double lon, int width, 
         const double plat = place->y;
         // East positive, the short way round: a place across 180 degrees is near, not a world away.
         const double dlon = WrapLongitude(place->x - lon);
+        // The half-height is in Mercator units: so is the distance it is measured against.
+        const double py = MercatorY(ClampLatitude(plat)), y = MercatorY(lat);
         double n = 0;
         if (plat > box.north)
-            n = (plat - lat) * 1.2;
+            n = (py - y) * 1.2;
         else if (plat < box.south)
-            n = (lat - plat) * 1.2;
+            n = (y - py) * 1.2;
         else if (dlon > halfWidth && dlon - halfWidth < 40)
             n = dlon * 1.2 / k;
         else if (dlon < -halfWidth && -halfWidth - dlon > 40)
             n = -dlon * 1.2 / k;
         if (n > h) {
             h = n;
+            fill();
+        }
+    }
+    // A box as wide as the world is given the height the pane shows with it,
+    // never a strip (near the poles the stretch makes every box that wide).
+    if (halfWidth >= kMaxHalfWidth && width > 0 && height > 0) {
+        const double least = kMaxHalfWidth * height / width;
+        if (h < least) {
+            h = least;
             fill();
         }
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/event_step.h"
 #include "app/control_panel.h"
 #include "app/housekeeping.h"
 #include "app/layout.h"
@@ -566,6 +567,24 @@ TEST_F(AlertZoom, TheAlertPauseRunningOutZoomsInAndTheAnimationGoesOn) {
     EXPECT_EQ(Sent(f->layout()->control(), kCmZoomToEarthquake), 1);
     EXPECT_TRUE(ClockRuns(f));
     EXPECT_EQ(StoredBounds(), stored);
+}
+
+TEST_F(AlertZoom, APausedAlertIsHighlightedAtEachPaint) {
+    InstallEventStepping();
+    myFrame* f = Open("WORLD");
+    childMap* map = f->layout()->mapPane();
+    ASSERT_NE(map, nullptr);
+    gAlertEvent = &alert_;
+    for (const bool paused : {false, true}) {
+        gPaused = paused;
+        map->EraseMarker();
+        const int rings = map->ringCounter();
+        map->Invalidate();
+        map->Update();
+        EXPECT_EQ(map->markerIconShown(), paused) << paused;
+        EXPECT_EQ(map->ringCounter() != rings, paused) << paused;
+    }
+    gPaused = false;
 }
 
 // With the alert view's name in its file the zoom to the earthquake opens it from

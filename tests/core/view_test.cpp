@@ -506,6 +506,30 @@ TEST_F(ViewTest, IndexesAndDivisorsAreRefusedAtReadTime) {
     EXPECT_EQ(gContourInterval, 1);
 }
 
+TEST_F(ViewTest, LatitudesWithNothingBetweenThemAreRepairedAndNamed) {
+    struct Case {
+        const char* text;
+        double south, north;
+        bool named;  // the problem is told, with the view's name
+    } cases[] = {
+        {"SOUTH LATITUDE: 10\nNORTH LATITUDE: 50\n", 10, 50, false},
+        {"SOUTH LATITUDE: 50\nNORTH LATITUDE: 10\n", -70, 75, true},
+        {"SOUTH LATITUDE: 20\nNORTH LATITUDE: 20\n", -70, 75, true},
+        {"SOUTH LATITUDE: 80\n", -70, 75, true},  // above the default north
+        {"NORTH LATITUDE: nan\nSOUTH LATITUDE: 10\n", 10, 75, false},
+    };
+    for (const Case& c : cases) {
+        std::remove("Debug.txt");
+        gControls[kControlDebug] = 1;
+        ASSERT_EQ(ReadText(c.text, "BADLATS"), 0) << c.text;
+        EXPECT_DOUBLE_EQ(gMapSouth, c.south) << c.text;
+        EXPECT_DOUBLE_EQ(gMapNorth, c.north) << c.text;
+        const bool told = TempDir::Read("Debug.txt").find("BADLATS: SOUTH LATITUDE") != std::string::npos;
+        EXPECT_EQ(told, c.named) << c.text;
+    }
+    gControls[kControlDebug] = 0;
+}
+
 TEST_F(ViewTest, UnknownKeysAreLostAtTheNextWrite) {
     ASSERT_EQ(ReadText("FUTURE KEY: 1\nLEFT LONGITUDE: 5\n"), 0);
     ASSERT_TRUE(WriteViewFile());

@@ -85,8 +85,9 @@ TEST(AlertViewBox, HalfHeightsStretchAndTheFitOfThePlace) {
         {"elsewhere, processor", P, 40, 30, std::nullopt, 10, false},
         {"elsewhere, builder", B, 40, 30, std::nullopt, 5, false},
         {"place inside", B, 40, 30, GeoPoint{32, 41}, 5, true},
-        {"place north", B, 40, 30, GeoPoint{30, 46}, 7.2, true},
-        {"place south", P, 40, 30, GeoPoint{30, 20}, 24, true},
+        // Latitudes are compared as the box's height is measured: in Mercator units.
+        {"place north", B, 40, 30, GeoPoint{30, 46}, (MercatorY(46) - MercatorY(40)) * 1.2, true},
+        {"place south", P, 40, 30, GeoPoint{30, 20}, (MercatorY(40) - MercatorY(20)) * 1.2, true},
         {"30 east of the east edge", B, 40, 30, GeoPoint{30 + 5 * k40 + 30, 40}, (5 * k40 + 30) * 1.2 / k40, true},
         {"50 east of it: left out", B, 40, 30, GeoPoint{30 + 5 * k40 + 50, 40}, 5, false},
         {"30 west of the west edge: left out", B, 40, 30, GeoPoint{30 - 5 * k40 - 30, 40}, 5, false},
@@ -108,6 +109,8 @@ TEST(AlertViewBox, HalfHeightsStretchAndTheFitOfThePlace) {
         }
         if (c.placeWithin) {
             EXPECT_LT(Proj::LonOffset(c.place->x, b.west), Span(b)) << c.what;
+            EXPECT_LE(b.south, c.place->y) << c.what;
+            EXPECT_GE(b.north, c.place->y) << c.what;
         }
     }
     // Stretch 1 within 10 degrees of the equator; the local stretch beyond.
@@ -152,6 +155,14 @@ TEST(AlertViewBox, PolesWideSpansAndEmptyPanes) {
     }
     const AlertViewBox wide = AlertBoxFor(AlertViewKind::kProcessor, 40, 30, 800, 500, GeoPoint{-120, 40});
     EXPECT_NEAR(Span(wide), 359, 1e-9);
+    // A box the width of the world is as tall as the pane shows it: near a pole
+    // no strip, and the nearest place inside.
+    for (const GeoPoint place : {GeoPoint{20, 70}, GeoPoint{-150, 80}}) {
+        const AlertViewBox polar = AlertBoxFor(AlertViewKind::kBuilder, 85, 0, 800, 500, place);
+        EXPECT_NEAR(Span(polar), 359, 1e-9);
+        EXPECT_GE((MercatorY(polar.north) - MercatorY(polar.south)) / Span(polar), 500.0 / 800);
+        EXPECT_LT(polar.south, place.y);
+    }
     EXPECT_NEAR(wide.east, 30 + 179.5 - 360, 1e-9);  // still centred on the event
 }
 
