@@ -127,7 +127,8 @@ void ParseViewListText(std::string_view text, IndexedArray<ViewListEntry>& list)
     while (!text.empty()) {
         const std::size_t nl = text.find('\n');
         std::string_view line = text.substr(0, nl);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        // Every CR before the line end goes, as for every other text file.
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         builder.AddLine(line);
         if (nl == std::string_view::npos) break;
         text.remove_prefix(nl + 1);
@@ -136,12 +137,14 @@ void ParseViewListText(std::string_view text, IndexedArray<ViewListEntry>& list)
 
 bool ReadViewListFile(const std::string& name, IndexedArray<ViewListEntry>& list) {
     list.Flush();
-    std::FILE* f = platform::OpenFile(name, "rt");
+    std::FILE* f = platform::OpenFile(name, "rb");
     if (!f) return false;
-    ViewListBuilder builder(list);
-    std::string line;
-    while (ReadWholeLine(f, line)) builder.AddLine(line);
+    std::string text;
+    char buffer[65536];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
     std::fclose(f);
+    // One reader for the file and for text: they cannot disagree on a line.
+    ParseViewListText(text, list);
     return true;
 }
 

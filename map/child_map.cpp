@@ -371,6 +371,8 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
     if (gMapView) {
         if (gControls[kControlShowInfoSpots]) PaneSeams().DrawInfoSpots(*this);
         ClearLabelBoxes();
+        // A rendering draws every symbol afresh: the last one's places are no longer taken.
+        ForgetPngSymbols();
         DrawOverlayFiles(&gLineFiles, &gSymbolFiles, &gTextFiles);
         if (gShowMapScale) PaneSeams().DrawScaleBox(*this);
     }

@@ -398,9 +398,8 @@ void OverlayRenderer::DrawVectorSymbol(int x, int y) {
         std::size_t used = 0;
         const bool point = ScanLeadingDouble(raw, &a, &used) && ScanLeadingDouble(std::string_view(raw).substr(used), &b);
         if (inPolygon) {
-            if (point)
-                vertices.push_back({static_cast<int>(std::trunc(x + 0.5 + scale * a)),
-                                    static_cast<int>(std::trunc(y + 0.5 - scale * b))});
+            // Saturated as the dots are: a symbol's numbers come from a file.
+            if (point) vertices.push_back({TruncToInt(x + 0.5 + scale * a), TruncToInt(y + 0.5 - scale * b)});
             else
                 closePolygon();
             continue;
@@ -410,8 +409,8 @@ void OverlayRenderer::DrawVectorSymbol(int x, int y) {
             continue;
         }
         // Outline points run the other way up from polygon vertices; files rely on it.
-        const int px = static_cast<int>(std::trunc(x + 0.5 + scale * a));
-        const int py = static_cast<int>(std::trunc(y - 0.5 + scale * b));
+        const int px = TruncToInt(x + 0.5 + scale * a);
+        const int py = TruncToInt(y - 0.5 + scale * b);
         const int c = pen ? outline : 0;
         DrawLineTo(screen_, px, py, c, thickness_);
         if (mask_) DrawLineTo(*mask_, px, py, pen ? kWhiteColor : 0, thickness_);
@@ -532,7 +531,7 @@ void ReserveAlertAndPlantBoxes(childMap& pane) {
         std::int32_t y = 0, x = 0;
         pane.LatLonToPixel(MasToDegrees(gAlertEvent->latitude),
                            Proj::LonOffset(MasToDegrees(gAlertEvent->longitude), gWestEdge), &y, &x);
-        const int r = static_cast<int>(DotRadius(gAlertEvent->magnitude * 0.1));
+        const int r = TruncToInt(DotRadius(gAlertEvent->magnitude * 0.1));
         RegisterLabel(blank({x + r, y - r - 46, x + r + 88, y - r})).eventBox = true;
         RegisterLabel(blank({x - r, y - r, x + r, y + r}));
     }

@@ -164,6 +164,7 @@ TEST_F(ViewListFiles, TreeOfLevelsGroupsAndParents) {
         {"short and blank lines skipped", "WO\n\n \n  \t \n  A\nx\n",
          "0 WO [WO] p0 group\n1 A [A] p0\n"},
         {"CR LF line ends", "WO World\r\n  A Alpha\r\n", "0 WO [World] p0 group\n1 A [Alpha] p0\n"},
+        {"every CR before the end goes", "WO\r\r\nR\r\r\n  A\r\r\n", "0 WO [WO] p0 group\n1 A [A] p0\n"},
         {"levels beyond nine held at nine", "WO\n  A\n                        Z\n",
          "0 WO [WO] p0 group\n1 A [A] p0 group\n9 Z [Z] p1\n"},
     };
@@ -171,6 +172,10 @@ TEST_F(ViewListFiles, TreeOfLevelsGroupsAndParents) {
         IndexedArray<ViewListEntry> list;
         ParseViewListText(c.text, list);
         EXPECT_EQ(Describe(list), c.tree) << c.name;
+        // The file the program reads gives the same tree.
+        TempDir::Write("CASE.VUS", c.text);
+        ASSERT_TRUE(ReadViewListFile("CASE.VUS", list));
+        EXPECT_EQ(Describe(list), c.tree) << c.name << " (file)";
     }
 }
 

@@ -242,6 +242,42 @@ TEST_F(Overlays, PngSymbolsNeverOverlapAndPlantsGetTheirSymbol) {
     pane.Invalidate();
     pane.Update();
     EXPECT_TRUE(gPngSymbolRects.empty());  // painting lets them be placed anew
+
+    // A second rendering with no paint between draws them all again.
+    pane.RenderView();
+    pane.RenderView();
+    EXPECT_EQ(gPngSymbolRects.size(), 2u);
+    EXPECT_EQ(Count(pane.backBuffer(), {p.x - 3, p.y - 3, p.x + 3, p.y + 3}, gfx::Color{255, 0, 0}), 35);
+}
+
+// Numbers beyond any pixel saturate: a line towards one runs to the pane's edge
+// on its own side, never wrapped round to the other.
+TEST_F(Overlays, VectorSymbolsFarBeyondThePaneSaturate) {
+    struct Case {
+        const char* symbol;
+        bool rightOfThePoint, leftOfThePoint;  // the symbol's row is drawn there
+    } cases[] = {
+        {"0 0\n3e9 0\n", true, false},
+        {"0 0\n-3e9 0\n", false, true},
+        {"scale factor: 1e300\n0 0\n1 0\n", true, false},
+        {"scale factor: 1e300\n0 0\n-1 0\n", false, true},
+    };
+    for (const Case& c : cases) {
+        TempDir::Write("FAR", c.symbol);
+        TempDir::Write("s.txt", "symbol: far\ncolor: white\n10 10\n");
+        FreeStringList(&gSymbolFiles);
+        AppendStringNode(&gSymbolFiles, "s.txt");
+        childMap& pane = Pane();
+        pane.RenderView();
+        const gfx::Point p = At(pane, 10, 10);
+        int right = 0, left = 0;
+        for (int y = p.y - 2; y <= p.y + 2; ++y) {
+            right += pane.backBuffer().At(gMapRect.right - 5, y) == gfx::kWhite;
+            left += pane.backBuffer().At(gMapRect.left + 5, y) == gfx::kWhite;
+        }
+        EXPECT_EQ(right > 0, c.rightOfThePoint) << c.symbol;
+        EXPECT_EQ(left > 0, c.leftOfThePoint) << c.symbol;
+    }
 }
 
 TEST_F(Overlays, PaintTimePlateLabelsRegisterNothingAndLeaveTheMapImage) {
