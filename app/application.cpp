@@ -11,6 +11,7 @@
 #include "app/welcome.h"
 #include "core/config.h"
 #include "core/helpers.h"
+#include "platform/sys/files.h"
 
 namespace ui = platform::ui;
 
@@ -44,7 +45,11 @@ void ArmExitAfter(myFrame& frame) {
 
 }  // namespace
 
-quorvelApp::quorvelApp() : Application("Kestrune"), recent_("Kestrune.ini", kRecentViews, kRecentChars) {
+// Each working folder has views of its own, so each keeps its own list.
+quorvelApp::quorvelApp()
+    : Application("Kestrune"),
+      recent_("Kestrune.ini", kRecentViews, kRecentChars,
+              std::string(ui::RecentFiles::kSection) + " " + platform::CurrentDir()) {
     gApplication = this;
 }
 

@@ -230,15 +230,25 @@ int WidestSpeedName() {
 
 }  // namespace
 
+int ReadoutBoxWidth(int chars) {
+    const int least = chars * gLargeMetrics.aveCharWidth;
+    const auto font = gLargeFont ? gLargeFont : gfx::Font::System();
+    if (!font) return least;
+    // The longest text a read-out shows, measured as the other panel texts are.
+    int widest = 0;
+    for (int m = 0; m < 12; ++m) widest = std::max(widest, font->Width(std::string("8888 ") + kMonthNames[m] + " 88 88:88:88"));
+    return std::max(least, widest + font->metrics().aveCharWidth);
+}
+
 int CheckRowHeight(int screenFontHeight) {
     return std::max(screenFontHeight, ui::CheckBoxSize("Earthquakes").height);
 }
 
 void childControl::BuildStandard() {
     const int a = gScreenMetrics.aveCharWidth;
-    const int w = gLargeMetrics.aveCharWidth;
     const int tmH = gScreenMetrics.height;
-    const int X1 = 106 + 21 * w;
+    const int readoutWidth = ReadoutBoxWidth(21);
+    const int X1 = 106 + readoutWidth;
     const int X2 = X1 + 34;
     const int X3 = X2 + 38;
     // Widths from the texts' real extents where the average character would
@@ -252,8 +262,8 @@ void childControl::BuildStandard() {
     play_ = AddBitmap(kPlay, 7001, 0, 4, 4, 34);
     backArrow_ = AddBitmap(kBack, 7010, 0, 4, 42, 34);
     rewind_ = new myOnOffButton(this, kRewind, kRewindRelease, 7003, 2, 38, 4, 34, 34);
-    readoutRect_ = Rect::FromSize(72, 4, 21 * w, 34);
-    fastForward_ = new myOnOffButton(this, kFastForward, kFastForwardRelease, 7007, 2, 72 + 21 * w, 4, 34, 34);
+    readoutRect_ = Rect::FromSize(72, 4, readoutWidth, 34);
+    fastForward_ = new myOnOffButton(this, kFastForward, kFastForwardRelease, 7007, 2, 72 + readoutWidth, 4, 34, 34);
     repeatArrow_ = AddBitmap(kRepeat, 7008, 0, X1, 4, 34);
     stepBack_ = AddBitmap(kStepBack, 7004, 1, X1, 42, 34);
     pauseBars_ = AddBitmap(kPause, 7005, 0, X2, 4, 34);
@@ -360,7 +370,7 @@ void childControl::ArrangeKiosk(int W) {
     const int w = gLargeMetrics.aveCharWidth;
     const int tmH = gScreenMetrics.height;
     const int H = static_cast<int>(tmH * gButtonHeight);
-    const int readoutWidth = (Control(kControlDateDisplayInDays) ? 13 : 21) * w;
+    const int readoutWidth = Control(kControlDateDisplayInDays) ? 13 * w : ReadoutBoxWidth(21);
     const int row = CheckRowHeight(tmH);
 
     if (slider_) {

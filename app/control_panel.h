@@ -250,6 +250,9 @@ private:
 
 // A check box row: the screen font's height, or what the toolkit's check box needs.
 int CheckRowHeight(int screenFontHeight);
+// The date read-out's box: chars average characters of the large font, or
+// the longest date it shows where that is wider.
+int ReadoutBoxWidth(int chars);
 
 // The height the panel reports: 82 for the standard panel; the kiosk panel's
 // button height plus 14, and 38 more with the slider.

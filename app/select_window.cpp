@@ -153,6 +153,19 @@ void selectWindow::CloseTextWindow() {
     w->Destroy();
 }
 
+void selectWindow::EvSize(ui::Size client) {
+    Window::EvSize(client);
+    if (!buttonsMade_ && !information_ && !exit_ && !back_) return;
+    for (textButton* b : menuButtons_) b->Destroy();
+    menuButtons_.clear();
+    for (textButton** b : {&information_, &exit_, &back_}) {
+        if (*b) (*b)->Destroy();
+        *b = nullptr;
+    }
+    buttonsMade_ = false;
+    Invalidate();
+}
+
 void selectWindow::Paint(ui::BackBuffer& buffer, const ui::Rect&) {
     gfx::DrawContext dc(buffer);
     const Rect whole = clientRect();

@@ -71,6 +71,8 @@ public:
 protected:
     void SetupWindow() override;
     void Paint(platform::ui::BackBuffer& buffer, const platform::ui::Rect& damaged) override;
+    // The buttons are placed for the size painted: a new size places them again.
+    void EvSize(platform::ui::Size client) override;
     void EvTimer(int id) override;
     void EvMouseMove(platform::ui::Point p, std::uint32_t modifiers) override;
     void EvLButtonDown(platform::ui::Point p, std::uint32_t modifiers) override;

@@ -161,6 +161,7 @@ bool myFrame::SaveViewAs() {
         return false;
     }
     CopyMapImage(oldImage, gMapImageFile);
+    if (gApplication) gApplication->recentViews().Add(gMapName);
     gNewView = false;
     viewChanged_ = false;
     if (popups_[kPopupFile]) popups_[kPopupFile]->Enable(kCmSaveView, true);

@@ -16,8 +16,9 @@ bool SameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-RecentFiles::RecentFiles(std::string settingsName, int maxEntries, int maxChars)
+RecentFiles::RecentFiles(std::string settingsName, int maxEntries, int maxChars, std::string section)
     : settingsName_(std::move(settingsName)),
+      section_(std::move(section)),
       maxEntries_(std::max(maxEntries, 0)),
       maxChars_(std::max(maxChars, 1)),
       message_(RegisterMessage(kMessageName)) {
@@ -86,7 +87,7 @@ bool RecentFiles::Load() {
     SettingsFile file(settingsName_);
     if (!file.Load()) return false;
     for (int i = 1; i <= maxEntries_; ++i) {
-        auto v = file.Get(kSection, "File" + std::to_string(i));
+        auto v = file.Get(section_, "File" + std::to_string(i));
         if (v && !v->empty()) entries_.push_back(v->substr(0, static_cast<std::size_t>(maxChars_)));
     }
     return true;
@@ -95,9 +96,9 @@ bool RecentFiles::Load() {
 bool RecentFiles::Save() const {
     SettingsFile file(settingsName_);
     file.Load();
-    file.ClearSection(kSection);
-    for (std::size_t i = 0; i < entries_.size(); ++i) file.Set(kSection, "File" + std::to_string(i + 1), entries_[i]);
-    if (entries_.empty()) file.Set(kSection, "Count", "0");
+    file.ClearSection(section_);
+    for (std::size_t i = 0; i < entries_.size(); ++i) file.Set(section_, "File" + std::to_string(i + 1), entries_[i]);
+    if (entries_.empty()) file.Set(section_, "Count", "0");
     return file.Save();
 }
 

@@ -19,8 +19,8 @@ public:
     static constexpr const char* kMessageName = "MRUFILEMESSAGE";
     static constexpr const char* kSection = "Recent File List";
 
-    // Reads the list from the settings file of that name.
-    RecentFiles(std::string settingsName, int maxEntries = 15, int maxChars = 75);
+    // Reads the list from the section of the settings file of that name.
+    RecentFiles(std::string settingsName, int maxEntries = 15, int maxChars = 75, std::string section = kSection);
 
     // Choosing entry i sends this message with wparam i to the frame, then the application.
     MessageId message() const { return message_; }
@@ -42,6 +42,7 @@ public:
 
 private:
     std::string settingsName_;
+    std::string section_;
     int maxEntries_;
     int maxChars_;
     MessageId message_;

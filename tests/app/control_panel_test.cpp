@@ -210,6 +210,8 @@ TEST_F(Panel, KioskRowFitsItsWidthWithTheBottomLegend) {
         for (const Rect& box : {p->readoutRect(), p->quakeCounterBox(), p->eruptionCounterBox()}) {
             for (const Rect& other : taken) EXPECT_TRUE(box.intersected(other).empty());
         }
+        // The longest read-out, at the end of a period, stays inside its yellow box.
+        EXPECT_LT(gLargeFont->Width("2026 Dec 11 02:03:00"), p->readoutRect().width());
         p->DrawEventCounters(5, 7);
         p->Invalidate();
         p->Update();

@@ -395,6 +395,27 @@ TEST_F(ButtonMenu, StartOverFromAViewShowsTheMenuAgainWithoutStartScreen) {
 
 namespace {
 
+TEST_F(ButtonMenu, AResizeLaysTheButtonsOutAgain) {
+    frame_ = Start();
+    ASSERT_NE(Menu(), nullptr);
+    for (const ui::Size size : {ui::Size{1280, 720}, ui::Size{1000, 650}, ui::Size{1920, 1080}}) {
+        frame_->MoveWindow(ui::Rect::FromSize(0, 0, size.width, size.height));
+        selectWindow* menu = Menu();
+        const ui::Rect client = menu->clientRect();
+        const Rect area = menu->mapArea();
+        ASSERT_EQ(menu->menuButtons().size(), 3u) << size.width;
+        for (textButton* b : menu->menuButtons()) {
+            EXPECT_TRUE(area.contains(ui::Point{b->rect().left, b->rect().top})) << b->text() << " " << size.width;
+            EXPECT_LE(b->rect().right, area.right) << b->text() << " " << size.width;
+        }
+        for (textButton* b : {menu->informationButton(), menu->exitButton()}) {
+            ASSERT_NE(b, nullptr);
+            EXPECT_LE(b->rect().right, client.right) << b->text() << " " << size.width;
+            EXPECT_LE(b->rect().bottom, client.bottom) << b->text() << " " << size.width;
+        }
+    }
+}
+
 TEST_F(ButtonMenu, TheFittedMapLeavesTheTitleAndTheBottomRowShowing) {
     MeasureScreen();  // the title's large font
     ASSERT_GT(gLargeMetrics.height, 10);

@@ -300,6 +300,14 @@ TEST_F(ViewCommands, SaveAsMakesTheSavedViewTheOneLaterSavesWrite) {
     EXPECT_EQ(TempDir::Read("ALPHA"), "DOTS: CIRCLES\nTITLE: Alpha\n");
     EXPECT_EQ(FileDialogs(), 1);
 
+    // It heads the recent views, which are this working folder's own.
+    ASSERT_FALSE(app_->recentViews().entries().empty());
+    EXPECT_EQ(app_->recentViews().entries()[0], "myView");
+    const std::string stored = TempDir::Read(dir_.path() + "/config/kestrune/Kestrune.ini");
+    EXPECT_NE(stored.find("[Recent File List " + dir_.path() + "]\nFile1=myView\n"), std::string::npos) << stored;
+    platform::ui::RecentFiles elsewhere("Kestrune.ini", 4, 127, "Recent File List /elsewhere");
+    EXPECT_TRUE(elsewhere.entries().empty());
+
     // Opened again it comes back under the name it was given, with its picture.
     Open("ALPHA");
     Open("myView");
