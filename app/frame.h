@@ -20,6 +20,7 @@ class startWindow;
 class selectWindow;
 class myInfo;
 class XSDialog;
+class interDialog;
 
 inline constexpr int kAnimationTimer = 1;
 inline constexpr int kHousekeepingTimer = 5;
@@ -150,6 +151,11 @@ public:
     void Cm3DView();
     void CmCrossSectionView();
     void CmSetUpCrossSection();
+    // ---- the live 3-D and cross-section adjusters (app/adjuster_commands.cpp)
+    void CmInteractive3D();       // 405
+    void CmCrossSectionPicked();  // 1048: the map pane picked a section centre
+    interDialog* interactiveDialog() const { return interactiveDialog_; }
+    XSDialog* crossSectionDialog() const { return crossSectionDialog_; }
     void CmDigitize();      // Ctrl+D: the map pane's digitising
     // Command 40051: the catalogue update from the event service.
     void CmUpdateHypocenters();
@@ -205,6 +211,7 @@ private:
     void RepaintMagnitudeKey();
     // False when the dialog could not be shown.
     bool ShowCrossSectionDialog();
+    void HideAdjusters();
     // Checks or enables an item in whichever loaded popup holds it.
     void CheckItem(int id, bool on);
     void EnableItem(int id, bool on);
@@ -240,6 +247,7 @@ private:
     std::string selectedViewName_;
     std::FILE* dailyCountsFile_ = nullptr;
     XSDialog* crossSectionDialog_ = nullptr;
+    interDialog* interactiveDialog_ = nullptr;
     bool viewChanged_ = false;
     bool viewOpen_ = false;
     bool gNewView = false;

@@ -71,7 +71,7 @@ const ui::ResponseTable& myFrame::Table() {
         ON(kCm3DView, Cm3DView),
         ON(kCmCrossSectionView, CmCrossSectionView),
         ON(kCmLocalTime, CmLocalTime),
-        SEAM(kCmInteractive3D, CmInteractive3D),
+        ON(kCmInteractive3D, CmInteractive3D),
         ON(kCmSetUpCrossSection, CmSetUpCrossSection),
         ON(kCmRepeat, CmRepeat),
         // Earthquakes.
@@ -150,7 +150,7 @@ const ui::ResponseTable& myFrame::Table() {
         ON(kCmPause, CmPause),
         ON(kCmRestartClock, CmRestartClock),
         ON(kCmOpenListView, CmOpenListView),
-        SEAM(kCmCrossSectionPicked, CmCrossSectionPicked),
+        ON(kCmCrossSectionPicked, CmCrossSectionPicked),
         ON(kCmStartScreen, CmStartScreen),
         ON(kCmShowSelectGroup, CmShowSelectGroup),
         ON(kCmSelectMenu, CmSelectMenu),

@@ -57,6 +57,8 @@ void myFrame::OpenView(const char* name) {
         }
         std::fclose(probe);
     }
+    // The strips edit the settings of the view being replaced.
+    HideAdjusters();
 
     gCanClose = false;
     initTimeoutCountdown_ = static_cast<std::int32_t>(gInitTimeout);
