@@ -97,6 +97,8 @@ AdjusterStrip::AdjusterStrip(ui::Window* parent, int templateId, std::function<v
       redraw_(std::move(redraw)),
       reopen_(std::move(reopen)) {}
 
+bool AdjusterStrip::EvCommand(int id) { return Dialog::EvCommand(id) || control(id) != nullptr; }
+
 void AdjusterStrip::EvTimer(int id) {
     if (id != kAdjusterTimer) return Dialog::EvTimer(id);
     KillTimer(kAdjusterTimer);  // one redraw per burst of spins

@@ -39,6 +39,8 @@ public:
     virtual void LoadValues() = 0;
 
 protected:
+    // Its controls' ids may be commands of the frame behind it: they end here.
+    bool EvCommand(int id) override;
     void EvTimer(int id) override;
     // A hidden strip must not redraw behind the view that replaced it.
     void EvShowWindow(bool shown) override;

@@ -28,7 +28,6 @@ inline constexpr int kCmZoomToEarthquake = 824;
 // reports, so they are skipped quietly; the keys are the legend pane's.
 struct ControlPanelHooks {
     std::function<void()> hideFloatingLegend;
-    std::function<void()> runDateDialog;            // modal; sets the view's period
     // The floating legend copies the read-out just drawn.
     std::function<void(const platform::ui::Rect& readout, const std::string& text)> copyDateReadout;
 };

@@ -113,7 +113,8 @@ void myFrame::OpenView(const char* name) {
 
     SetCaption(ViewCaption(gCurrentDirectory, SlashedName(gMapName)));
 
-    viewChanged_ = false;
+    // A reopening shows the settings in memory: what was changed stays changed.
+    if (name) viewChanged_ = false;
     viewOpen_ = true;
     gEffectiveSpeed = gSpeed;
     gEnergyBins = std::make_unique<EnergyBins>();

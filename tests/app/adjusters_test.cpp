@@ -7,6 +7,8 @@
 #include "app/adjusters.h"
 #include "app/layout.h"
 #include "app/startup.h"
+#include "app/view_list.h"
+#include "app/view_open.h"
 #include "core/config.h"
 #include "core/view.h"
 #include "map/child_map.h"
@@ -211,7 +213,14 @@ protected:
         gControls[kControlAutoStartView] = 1;
         BuildMercatorTable();
     }
-    ~BundledAdjusters() override { ResetViewSettings(); }
+    ~BundledAdjusters() override {
+        app_.reset();
+        // The bundled list of views was read: the next test starts without it.
+        gWorldMenuLabel.clear();
+        gViewList.Flush();
+        gGroupViewList.Flush();
+        ResetViewSettings();
+    }
     myFrame* Open(const char* view, ui::Size screen = {1920, 1080}) {
         hl::SetScreenSize(screen);
         MeasureScreen();
