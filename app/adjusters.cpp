@@ -27,10 +27,10 @@ int WholePart(double v) {
 }
 
 void AddButtons(ui::DialogTemplate& t, int redrawId, int x, int y, int dx, int dy) {
-    t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(x, y, 44, 14)});
-    t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(x + dx, y, 44, 14)});
-    t.items.push_back({ControlKind::Button, kDialogHelpButton, "Help", 0, Rect::FromSize(x, y + dy, 44, 14)});
-    t.items.push_back({ControlKind::Button, redrawId, "Redraw", 0, Rect::FromSize(x + dx, y + dy, 44, 14)});
+    t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(x, y, 36, 14)});
+    t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(x + dx, y, 36, 14)});
+    t.items.push_back({ControlKind::Button, kDialogHelpButton, "Help", 0, Rect::FromSize(x, y + dy, 36, 14)});
+    t.items.push_back({ControlKind::Button, redrawId, "Redraw", 0, Rect::FromSize(x + dx, y + dy, 36, 14)});
 }
 
 }  // namespace
@@ -53,28 +53,29 @@ void RegisterAdjusterTemplates() {
     if (!ui::FindDialogTemplate(kInteractiveTemplate)) {
         ui::DialogTemplate t{kInteractiveTemplate, "", "MS Sans Serif", 8, {10, 320, 258, 401}, ui::dlg::kNoCaption, {}};
         auto row = [&t](const char* label, int edit, int spin, int y) {
-            t.items.push_back({ControlKind::Static, -1, label, 0, Rect::FromSize(6, y + 2, 98, 10)});
-            t.items.push_back({ControlKind::Edit, edit, "", 0, Rect::FromSize(106, y, 36, 12)});
-            t.items.push_back({ControlKind::UpDown, spin, "", 0, Rect::FromSize(142, y, 10, 12)});
+            // A spin of the toolkit is two buttons side by side: room for both.
+            t.items.push_back({ControlKind::Static, -1, label, 0, Rect::FromSize(6, y + 2, 92, 10)});
+            t.items.push_back({ControlKind::Edit, edit, "", 0, Rect::FromSize(98, y, 32, 12)});
+            t.items.push_back({ControlKind::UpDown, spin, "", 0, Rect::FromSize(131, y, 36, 12)});
         };
         row("Azimuth (deg from North)", 101, 102, 6);
         row("Pitch (deg from vertical)", 105, 104, 24);
         row("Distance (km)", 107, 106, 42);
         row("Magnification", 103, 108, 60);
-        AddButtons(t, kInterRedraw, 158, 12, 46, 32);
+        AddButtons(t, kInterRedraw, 172, 14, 38, 30);
         ui::RegisterDialogTemplate(std::move(t));
     }
     if (!ui::FindDialogTemplate(kCrossSectionTemplate)) {
         ui::DialogTemplate t{kCrossSectionTemplate, "", "MS Sans Serif", 8, {2, 382, 355, 423}, ui::dlg::kNoCaption, {}};
         auto column = [&t](const char* label, int edit, int spin, int x) {
             t.items.push_back({ControlKind::Static, -1, label, 0, Rect::FromSize(x, 5, 76, 10)});
-            t.items.push_back({ControlKind::Edit, edit, "", 0, Rect::FromSize(x, 20, 40, 12)});
-            t.items.push_back({ControlKind::UpDown, spin, "", 0, Rect::FromSize(x + 40, 20, 10, 12)});
+            t.items.push_back({ControlKind::Edit, edit, "", 0, Rect::FromSize(x, 20, 36, 12)});
+            t.items.push_back({ControlKind::UpDown, spin, "", 0, Rect::FromSize(x + 37, 20, 36, 12)});
         };
         column("Azimuth (deg)", 105, 106, 6);
         column("Length (km)", 107, 108, 86);
         column("Width (km)", 109, 110, 166);
-        AddButtons(t, kSectionRedraw, 252, 4, 48, 18);
+        AddButtons(t, kSectionRedraw, 270, 4, 40, 20);
         ui::RegisterDialogTemplate(std::move(t));
     }
 }

@@ -47,7 +47,8 @@ void AddLabelledEdit(ui::DialogTemplate& t, const char* label, int id, int x, in
 
 void AddPicker(ui::DialogTemplate& t, const char* label, int id, int y) {
     if (label) t.items.push_back({ControlKind::Static, -1, label, 0, Rect::FromSize(8, y + 2, 40, 10)});
-    t.items.push_back({ControlKind::DateTimePicker, id, "", 0, Rect::FromSize(label ? 52 : 8, y, 120, 13)});
+    // Date and time side by side, each with room for its digits.
+    t.items.push_back({ControlKind::DateTimePicker, id, "", 0, Rect::FromSize(label ? 48 : 6, y, 172, 14)});
 }
 
 // Both catalogues are opened again at the new time by the animation.
@@ -151,8 +152,8 @@ void RegisterRegionDialogTemplates() {
     if (!ui::FindDialogTemplate(kInitialDateDialogTemplate)) {
         ui::DialogTemplate t{kInitialDateDialogTemplate, "Set Initial Time", "MS Sans Serif", 8, {0, 0, 268, 20}, 0, {}};
         AddPicker(t, nullptr, 1044, 4);
-        t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(140, 3, 56, 14)});
-        t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(204, 3, 56, 14)});
+        t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(182, 3, 40, 14)});
+        t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(224, 3, 40, 14)});
         ui::RegisterDialogTemplate(std::move(t));
     }
 }
