@@ -1,6 +1,7 @@
 #include "keeper/control_dialog.h"
 
 #include <iterator>
+#include <string>
 
 #include "core/config.h"
 #include "keeper/keeper_help.h"
@@ -44,7 +45,7 @@ const ControlBox kBoxes[] = {
 // Where each box sits, in dialog units: the settings of every run above the
 // note, the kiosk's below it, two columns each.
 Rect BoxRect(int id) {
-    constexpr int kLeft = 12, kRight = 184, kWidth = 160, kHeight = 10, kRow = 12;
+    constexpr int kLeft = 12, kRight = 194, kWidth = 176, kHeight = 12, kRow = 13;
     struct Place {
         int id, column, row;
     };
@@ -55,7 +56,7 @@ Rect BoxRect(int id) {
         {119, 1, 10}, {109, 1, 11}, {122, 1, 12}, {123, 1, 13},
     };
     for (const Place& p : kPlaces)
-        if (p.id == id) return Rect::FromSize(p.column ? kRight : kLeft, 10 + p.row * kRow, kWidth, kHeight);
+        if (p.id == id) return Rect::FromSize(p.column ? kRight : kLeft, 8 + p.row * kRow, p.column ? kWidth - 30 : kWidth, kHeight);
     return {};
 }
 
@@ -70,14 +71,24 @@ bool IsChecked(const ControlBox& box) {
 
 }  // namespace
 
+std::string CaptionOf(std::string_view text) {
+    std::string caption;
+    for (char c : text) {
+        if (c == '&') caption += '&';
+        caption += c;
+    }
+    return caption;
+}
+
 std::span<const ControlBox> ControlBoxes() { return kBoxes; }
 
 void RegisterControlDialogTemplate() {
     if (ui::FindDialogTemplate(kControlDialogTemplate)) return;
     ui::DialogTemplate t{kControlDialogTemplate, "Controls", "MS Sans Serif", 8, {0, 0, 351, 255}, 0, {}};
-    for (const ControlBox& box : kBoxes) t.items.push_back({ControlKind::CheckBox, box.id, box.text, 0, BoxRect(box.id)});
+    for (const ControlBox& box : kBoxes)
+        t.items.push_back({ControlKind::CheckBox, box.id, CaptionOf(box.text), 0, BoxRect(box.id)});
     t.items.push_back({ControlKind::Static, kMuseumNote, "Following apply only in museum mode", 0,
-                       Rect::FromSize(12, 10 + 6 * 12, 320, 10)});
+                       Rect::FromSize(12, 8 + 6 * 13 + 2, 320, 10)});
     t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(88, 230, 50, 14)});
     t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(150, 230, 50, 14)});
     t.items.push_back({ControlKind::Button, kControlDialogHelpButton, "Help", 0, Rect::FromSize(212, 230, 50, 14)});

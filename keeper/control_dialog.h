@@ -3,6 +3,8 @@
 // "QUORVEL.INI", checked at set-up and stored at OK.
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "platform/ui/dialog.h"
 
@@ -21,6 +23,8 @@ struct ControlBox {
 };
 // In the order the boxes are created.
 std::span<const ControlBox> ControlBoxes();
+// A box's text as a control caption, where "&" marks the mnemonic: "&&" shows one.
+std::string CaptionOf(std::string_view text);
 
 // Registers template 202; again is harmless.
 void RegisterControlDialogTemplate();
