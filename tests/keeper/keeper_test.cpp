@@ -202,7 +202,9 @@ TEST_F(Keeper, TheControlsBoxesMapOneToOneOntoTheirSettings) {
         EXPECT_EQ(dialog.Execute(), ui::IdOk);
         EXPECT_EQ(checked, std::vector<int>{box.id}) << box.text;
         for (const Box& b : boxes)
-            if (b.setting) EXPECT_EQ(b.setting(), 0) << box.text << " left " << b.text << " on";
+            if (b.setting) {
+                EXPECT_EQ(b.setting(), 0) << box.text << " left " << b.text << " on";
+            }
         EXPECT_EQ(gMode, kModeNormal) << box.text;
         EXPECT_EQ(gControls[kControlNoLegend], 1) << box.text;
     }
