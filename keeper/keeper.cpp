@@ -190,11 +190,41 @@ void smFrame::CmPauseTime() {
     PromptNumber("Amount to pause at end", "Input pause time (seconds)", &gPauseAtEndSeconds);
 }
 
+namespace {
+
+// The one-line prompt with room for the whole directory: one character more
+// than may be stored, so a longer one is seen and refused, never cut.
+class pollDirectoryPrompt : public inputDialog {
+public:
+    pollDirectoryPrompt(ui::Window* parent, std::string& text)
+        : inputDialog(parent, kInputDialogTemplate, text, "Poll Directory", "Poll directory for alerts",
+                      kPollDirectoryLimit + 1),
+          text_(text) {}
+
+protected:
+    void SetupWindow() override {
+        inputDialog::SetupWindow();
+        if (auto* e = Item<ui::Edit>(kEdit)) {
+            e->SetTextLimit(kPollDirectoryLimit + 1);
+            e->SetText(text_);
+        }
+    }
+    void CmOk() override {
+        if (auto* e = Item<ui::Edit>(kEdit)) text_ = e->Text(kPollDirectoryLimit + 1);
+        Dialog::CmOk();
+    }
+
+private:
+    static constexpr int kEdit = 4090;
+    std::string& text_;
+};
+
+}  // namespace
+
 void smFrame::CmPollDirectory() {
     if (!MayWrite()) return;
     std::string text = gAlertPollDirectory;
-    inputDialog dialog(this, kInputDialogTemplate, text, "Poll Directory", "Poll directory for alerts",
-                       kPollDirectoryLimit + 2);
+    pollDirectoryPrompt dialog(this, text);
     if (dialog.Execute() != ui::IdOk) return;
     if (text.size() > kPollDirectoryLimit) {
         Tell(this, "The poll directory may have at most " + std::to_string(kPollDirectoryLimit) +
