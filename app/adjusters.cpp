@@ -191,10 +191,12 @@ void interDialog::SetupWindow() {
     auto range = [this](int id, int low, int high) {
         if (auto* u = Item<ui::UpDown>(id)) u->SetRange(low, high);
     };
+    // The toolkit's spin stops at its range: the bundled views lie beyond the
+    // narrow ranges of old, so the spins reach as far as a value may.
     range(102, -180, 180);
     range(104, -90, 90);
-    range(106, 1, 5000);
-    range(108, 5, 30);
+    range(106, static_cast<int>(kDistanceRange.low), static_cast<int>(kDistanceRange.high));
+    range(108, static_cast<int>(kMagnificationRange.low * 10), static_cast<int>(kMagnificationRange.high * 10));
 }
 
 void interDialog::LoadValues() {
@@ -247,8 +249,8 @@ void XSDialog::SetupWindow() {
         if (auto* u = Item<ui::UpDown>(id)) u->SetRange(low, high);
     };
     range(106, -180, 180);
-    range(108, 1, 500);
-    range(110, 1, 200);
+    range(108, static_cast<int>(kSectionLengthRange.low), static_cast<int>(kSectionLengthRange.high));
+    range(110, static_cast<int>(kSectionWidthRange.low), static_cast<int>(kSectionWidthRange.high));
 }
 
 void XSDialog::LoadValues() {

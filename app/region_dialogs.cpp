@@ -48,7 +48,7 @@ void AddLabelledEdit(ui::DialogTemplate& t, const char* label, int id, int x, in
 void AddPicker(ui::DialogTemplate& t, const char* label, int id, int y) {
     if (label) t.items.push_back({ControlKind::Static, -1, label, 0, Rect::FromSize(8, y + 2, 40, 10)});
     // Date and time side by side, each with room for its digits.
-    t.items.push_back({ControlKind::DateTimePicker, id, "", 0, Rect::FromSize(label ? 48 : 6, y, 172, 14)});
+    t.items.push_back({ControlKind::DateTimePicker, id, "", 0, Rect::FromSize(label ? 48 : 6, y, 240, 14)});
 }
 
 // Both catalogues are opened again at the new time by the animation.
@@ -140,7 +140,7 @@ void RegisterRegionDialogTemplates() {
         ui::RegisterDialogTemplate(std::move(t));
     }
     if (!ui::FindDialogTemplate(kDateDialogTemplate)) {
-        ui::DialogTemplate t{kDateDialogTemplate, "Set Dates and Times", "MS Sans Serif", 8, {0, 0, 228, 122}, 0, {}};
+        ui::DialogTemplate t{kDateDialogTemplate, "Set Dates and Times", "MS Sans Serif", 8, {0, 0, 296, 122}, 0, {}};
         AddPicker(t, "Initial", 1044, 8);
         AddPicker(t, "Current", 1045, 28);
         AddPicker(t, "Final", 1046, 48);
@@ -150,10 +150,11 @@ void RegisterRegionDialogTemplates() {
         ui::RegisterDialogTemplate(std::move(t));
     }
     if (!ui::FindDialogTemplate(kInitialDateDialogTemplate)) {
-        ui::DialogTemplate t{kInitialDateDialogTemplate, "Set Initial Time", "MS Sans Serif", 8, {0, 0, 268, 20}, 0, {}};
+        // The picker takes the strip's width; the buttons go under it.
+        ui::DialogTemplate t{kInitialDateDialogTemplate, "Set Initial Time", "MS Sans Serif", 8, {0, 0, 268, 40}, 0, {}};
         AddPicker(t, nullptr, 1044, 4);
-        t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(182, 3, 40, 14)});
-        t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(224, 3, 40, 14)});
+        t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(160, 22, 48, 14)});
+        t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(212, 22, 48, 14)});
         ui::RegisterDialogTemplate(std::move(t));
     }
 }
