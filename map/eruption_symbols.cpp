@@ -18,8 +18,48 @@
 
 namespace gfx = platform::gfx;
 
-std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptions;
-std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptionsSphere;
+DisplayedEruptions gDisplayedEruptions;
+DisplayedEruptions gDisplayedEruptionsSphere;
+
+namespace {
+std::string_view VolcanoOf(const EruptionEvent& e);
+}  // namespace
+
+void DisplayedEruptions::push_back(std::unique_ptr<EruptionEvent> e) {
+    if (e) {
+        const std::string_view id = VolcanoOf(*e);
+        if (!id.empty()) byVolcano_[std::string(id)].push_back(e.get());
+    }
+    list_.push_back(std::move(e));
+}
+
+void DisplayedEruptions::clear() {
+    byVolcano_.clear();
+    list_.clear();
+}
+
+void DisplayedEruptions::RemoveErased() {
+    auto gone = [](const EruptionEvent* e) { return !e || e->erase; };
+    for (const auto& e : list_) {
+        if (!e || !e->erase) continue;
+        const auto it = byVolcano_.find(std::string(VolcanoOf(*e)));
+        if (it == byVolcano_.end()) continue;
+        std::erase_if(it->second, gone);
+        if (it->second.empty()) byVolcano_.erase(it);
+    }
+    std::erase_if(list_, [&](const std::unique_ptr<EruptionEvent>& e) { return gone(e.get()); });
+}
+
+std::vector<EruptionEvent*> DisplayedEruptions::SameVolcano(const EruptionEvent& e) const {
+    std::vector<EruptionEvent*> others;
+    const std::string_view id = VolcanoOf(e);
+    if (id.empty()) return others;
+    const auto it = byVolcano_.find(std::string(id));
+    if (it == byVolcano_.end()) return others;
+    for (EruptionEvent* other : it->second)
+        if (other != &e) others.push_back(other);
+    return others;
+}
 
 namespace {
 
@@ -45,10 +85,8 @@ int FillColourOf(const EruptionEvent& e) { return gVolcanoesRedAtEnd ? kLightRed
 std::string NameOf(const EruptionEvent& e) { return FieldText(e.record.name, sizeof e.record.name); }
 
 // Eruptions without an identifier (observatory entries) are never one volcano.
-// Called in loops over every displayed eruption: compares the fields in place.
-bool SameVolcano(const EruptionEvent& a, const EruptionEvent& b) {
-    const std::string_view id(a.record.id, ::strnlen(a.record.id, sizeof a.record.id));
-    return !id.empty() && id == std::string_view(b.record.id, ::strnlen(b.record.id, sizeof b.record.id));
+std::string_view VolcanoOf(const EruptionEvent& e) {
+    return {e.record.id, ::strnlen(e.record.id, sizeof e.record.id)};
 }
 
 bool Overlap(const EruptionBox& a, const EruptionBox& b) {
@@ -283,8 +321,8 @@ int ShowEruption(childMap& pane, EruptionEvent& e, bool withMarker, bool withNam
     pane.EraseMarker();
 
     // One volcano shows one eruption: the larger.
-    for (const auto& other : gDisplayedEruptions) {
-        if (!other || other.get() == &e || !other->display.displayed || !SameVolcano(*other, e)) continue;
+    for (EruptionEvent* other : gDisplayedEruptions.SameVolcano(e)) {
+        if (!other->display.displayed) continue;
         if (SizeOf(e) < SizeOf(*other)) {
             d.nameBox = {};
             d.sphereNameBox = {};
@@ -367,9 +405,9 @@ void EraseEruption(childMap& pane, EruptionEvent& e, bool showTwin) {
     }
 
     if (showTwin) {
-        for (const auto& other : gDisplayedEruptions) {
+        for (EruptionEvent* other : gDisplayedEruptions.SameVolcano(e)) {
             // One marked for erasing is about to be freed: drawing it would leave it behind.
-            if (!other || other.get() == &e || other->erase || !SameVolcano(*other, e)) continue;
+            if (other->erase) continue;
             DrawEruption(pane, *other);
             ShowEruptionName(pane, *other);
             other->display.displayed = true;

@@ -3,6 +3,8 @@
 // screen (and the sphere display image), never into the map image, so erasing
 // copies the clean map back from it.
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/eruption.h"
@@ -10,10 +12,36 @@
 
 class childMap;
 
-// Eruptions whose symbol is on the map, in the order they were shown; the list owns them.
-extern std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptions;
+// Eruptions on display, in the order they were shown; the list owns them. A
+// volcano's own entries are found without looking at the others, as a world
+// view keeps thousands on display.
+class DisplayedEruptions {
+public:
+    using List = std::vector<std::unique_ptr<EruptionEvent>>;
+    List::const_iterator begin() const { return list_.begin(); }
+    List::const_iterator end() const { return list_.end(); }
+    bool empty() const { return list_.empty(); }
+    std::size_t size() const { return list_.size(); }
+    const std::unique_ptr<EruptionEvent>& operator[](std::size_t i) const { return list_[i]; }
+    const std::unique_ptr<EruptionEvent>& front() const { return list_.front(); }
+    const std::unique_ptr<EruptionEvent>& back() const { return list_.back(); }
+
+    void push_back(std::unique_ptr<EruptionEvent> e);
+    void clear();
+    // Frees the entries marked for erasing.
+    void RemoveErased();
+    // The entries of e's volcano other than e, in the order they were shown;
+    // none when e's record has no volcano number.
+    std::vector<EruptionEvent*> SameVolcano(const EruptionEvent& e) const;
+
+private:
+    List list_;
+    std::unordered_map<std::string, std::vector<EruptionEvent*>> byVolcano_;
+};
+
+extern DisplayedEruptions gDisplayedEruptions;
 // Copies for the sphere image (SCIENCE ON A SPHERE).
-extern std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptionsSphere;
+extern DisplayedEruptions gDisplayedEruptionsSphere;
 
 // Erases every displayed eruption from the pane and frees them all; without a
 // pane they are only freed.

@@ -291,6 +291,14 @@ TEST_F(EruptionSymbols, OnlyTheLargerEruptionOfAVolcanoIsShownAndItsTwinReturns)
     EraseEruption(pane, small, true);
     EXPECT_FALSE(large.display.displayed);
     EXPECT_TRUE(SameImage(pane.backBuffer(), *clean));
+
+    // Once both are freed the volcano has no entries left to compare with:
+    // a new, smaller eruption of it shows.
+    gDisplayedEruptions.RemoveErased();
+    EXPECT_TRUE(gDisplayedEruptions.empty());
+    EruptionEvent& next = Show(Eruption("V1", "Twin", 'L', 1, 10, 30));
+    EXPECT_TRUE(next.display.displayed);
+    EXPECT_TRUE(gDisplayedEruptions.SameVolcano(next).empty());
 }
 
 TEST_F(EruptionSymbols, EruptionsWithoutAnIdentifierAreNotOneVolcano) {
