@@ -2,6 +2,7 @@
 // Eruption triangles and volcano names on the map pane. Both are drawn on the
 // screen (and the sphere display image), never into the map image, so erasing
 // copies the clean map back from it.
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -33,10 +34,50 @@ public:
     // The entries of e's volcano other than e, in the order they were shown;
     // none when e's record has no volcano number.
     std::vector<EruptionEvent*> SameVolcano(const EruptionEvent& e) const;
+    // f(entry) once for each entry whose symbol box overlaps box, in no set
+    // order; the boxes are filed by area, so entries far away are never
+    // visited. Boxes without area cover no pixel and overlap nothing.
+    template <class F>
+    void ForEachSymbolOverlapping(const EruptionBox& box, F f) const {
+        if (box.left >= box.right || box.top >= box.bottom) return;
+        const int c0 = Cell(box.left), c1 = Cell(box.right - 1), r0 = Cell(box.top), r1 = Cell(box.bottom - 1);
+        for (int r = r0; r <= r1; ++r) {
+            for (int c = c0; c <= c1; ++c) {
+                for (const Filed& f2 : cells_[static_cast<std::size_t>(r) * kCells + c]) {
+                    const EruptionBox& b = f2.box;
+                    if (!(b.left < box.right && box.left < b.right && b.top < box.bottom && box.top < b.bottom)) continue;
+                    // An entry filed in several cells is told in one: where the overlap begins.
+                    if (Cell(std::max(b.left, box.left)) != c || Cell(std::max(b.top, box.top)) != r) continue;
+                    f(*f2.event);
+                }
+            }
+        }
+    }
+    // A listed eruption placed again: its filed box follows.
+    void SymbolMoved(const EruptionEvent& e);
+    // Names take part in the overlap tests only once one has been placed.
+    void NotePlacedName() { namesPlaced_ = true; }
+    bool MayHoldNames() const { return namesPlaced_; }
 
 private:
+    struct Filed {
+        EruptionEvent* event;
+        EruptionBox box;
+    };
+    static constexpr int kCellSide = 32;  // pixels; positions beyond the grid share its edge cells
+    static constexpr int kCells = 64;     // a side
+    static int Cell(std::int32_t v) {
+        const int c = v < 0 ? -1 : v / kCellSide;
+        return c < 0 ? 0 : c >= kCells ? kCells - 1 : c;
+    }
+    void File(EruptionEvent* e, const EruptionBox& box);
+    void Unfile(const EruptionEvent* e, const EruptionBox& box);
+
     List list_;
     std::unordered_map<std::string, std::vector<EruptionEvent*>> byVolcano_;
+    std::unordered_map<const EruptionEvent*, EruptionBox> filed_;  // every listed entry, with its filed box
+    std::vector<std::vector<Filed>> cells_ = std::vector<std::vector<Filed>>(kCells * kCells);
+    bool namesPlaced_ = false;
 };
 
 extern DisplayedEruptions gDisplayedEruptions;
