@@ -1,7 +1,7 @@
 // The whole job in one process, for bench/vs-gmt.sh: the WORLD view of a data
 // folder drawn at 1920 x 1080 with every earthquake of its catalogue that the
-// view shows, written as a PNG of what the replay leaves behind (the white
-// flashes shrunk away). Usage: world_png DATA_DIR OUT.png [DRAWN.txt] (run in a
+// view shows, written as a PNG of what the replay leaves behind: the map image,
+// without the white flashes that shrink away. Usage: world_png DATA_DIR OUT.png [DRAWN.txt] (run in a
 // scratch folder: the map dump and the cached image are written there).
 // DRAWN.txt gets "lon lat depth magnitude" of each earthquake drawn, so that
 // another tool can be handed exactly the same ones.
@@ -67,10 +67,10 @@ int main(int argc, char** argv) {
         std::fclose(f);
     }
     if (list) std::fclose(list);
-    while (pane->EraseMarkers()) {
-    }
+    // What the replay leaves once the white flashes have shrunk away is the map image.
+    const platform::gfx::Surface* left = pane->mapImageSurface();
     platform::gfx::ImageError error;
-    if (!platform::gfx::SavePng(pane->backBuffer(), argv[2], &error)) {
+    if (!left || !platform::gfx::SavePng(*left, argv[2], &error)) {
         std::fprintf(stderr, "cannot write %s: %s\n", argv[2], error.message.c_str());
         return 1;
     }
