@@ -44,7 +44,9 @@ bool myFrame::ShowCrossSectionDialog() {
         if (!layout_ || !gMapView) return;
         if (childMap* map = layout_->mapPane()) map->DrawCrossSectionOutline();
     };
-    return ShowStrip(crossSectionDialog_, *this, redraw);
+    if (!ShowStrip(crossSectionDialog_, *this, redraw)) return false;
+    redraw();  // the section as it stands, before anything is changed
+    return true;
 }
 
 void myFrame::HideAdjusters() {

@@ -48,7 +48,7 @@ void AddLabelledEdit(ui::DialogTemplate& t, const char* label, int id, int x, in
 void AddPicker(ui::DialogTemplate& t, const char* label, int id, int y) {
     if (label) t.items.push_back({ControlKind::Static, -1, label, 0, Rect::FromSize(8, y + 2, 40, 10)});
     // Date and time side by side, each with room for its digits.
-    t.items.push_back({ControlKind::DateTimePicker, id, "", 0, Rect::FromSize(label ? 48 : 6, y, 172, 14)});
+    t.items.push_back({ControlKind::DateTimePicker, id, "", 0, Rect::FromSize(label ? 48 : 6, y, 240, 14)});
 }
 
 // Both catalogues are opened again at the new time by the animation.
@@ -140,7 +140,7 @@ void RegisterRegionDialogTemplates() {
         ui::RegisterDialogTemplate(std::move(t));
     }
     if (!ui::FindDialogTemplate(kDateDialogTemplate)) {
-        ui::DialogTemplate t{kDateDialogTemplate, "Set Dates and Times", "MS Sans Serif", 8, {0, 0, 228, 122}, 0, {}};
+        ui::DialogTemplate t{kDateDialogTemplate, "Set Dates and Times", "MS Sans Serif", 8, {0, 0, 296, 122}, 0, {}};
         AddPicker(t, "Initial", 1044, 8);
         AddPicker(t, "Current", 1045, 28);
         AddPicker(t, "Final", 1046, 48);
@@ -150,10 +150,11 @@ void RegisterRegionDialogTemplates() {
         ui::RegisterDialogTemplate(std::move(t));
     }
     if (!ui::FindDialogTemplate(kInitialDateDialogTemplate)) {
-        ui::DialogTemplate t{kInitialDateDialogTemplate, "Set Initial Time", "MS Sans Serif", 8, {0, 0, 268, 20}, 0, {}};
+        // The picker takes the strip's width; the buttons go under it.
+        ui::DialogTemplate t{kInitialDateDialogTemplate, "Set Initial Time", "MS Sans Serif", 8, {0, 0, 268, 40}, 0, {}};
         AddPicker(t, nullptr, 1044, 4);
-        t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(182, 3, 40, 14)});
-        t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(224, 3, 40, 14)});
+        t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(160, 22, 48, 14)});
+        t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(212, 22, 48, 14)});
         ui::RegisterDialogTemplate(std::move(t));
     }
 }
@@ -200,57 +201,42 @@ bool SettingsDialog::ReadNumber(NumberField& f, std::size_t maxChars) {
     return true;
 }
 
-// ---- latlonDialog
+// ---- the box dialogs
+
+BoxDialog::BoxDialog(ui::Window* parent, int templateId, std::vector<NumberField> fields)
+    : SettingsDialog(parent, templateId, 1023), fields_(std::move(fields)) {}
+
+void BoxDialog::SetupWindow() {
+    SettingsDialog::SetupWindow();
+    for (NumberField& f : fields_) ShowNumber(f);
+}
+
+void BoxDialog::CmOk() {
+    for (NumberField& f : fields_)
+        if (!ReadNumber(f, kBoxChars)) return;
+    const std::string fault =
+        CheckLatLonBox({fields_[0].value, fields_[1].value, fields_[2].value, fields_[3].value}, fields_[0].label,
+                       fields_[1].label);
+    if (!fault.empty()) return Refuse(fault);
+    for (NumberField& f : fields_) *f.setting = f.value;
+    Dialog::CmOk();
+}
 
 latlonDialog::latlonDialog(ui::Window* parent, int templateId)
-    : SettingsDialog(parent, templateId, 1023),
-      fields_{{101, "North Latitude", -90, 90, &gMapNorth, {}},
-              {104, "South Latitude", -90, 90, &gMapSouth, {}},
-              {103, "Left Longitude", -180, 180, &gMapWest, {}},
-              {102, "Right Longitude", -180, 180, &gMapEast, {}}} {}
-
-void latlonDialog::SetupWindow() {
-    SettingsDialog::SetupWindow();
-    for (NumberField& f : fields_) ShowNumber(f);
-}
-
-void latlonDialog::CmOk() {
-    for (NumberField& f : fields_)
-        if (!ReadNumber(f, kBoxChars)) return;
-    const std::string fault =
-        CheckLatLonBox({fields_[0].value, fields_[1].value, fields_[2].value, fields_[3].value}, fields_[0].label,
-                       fields_[1].label);
-    if (!fault.empty()) return Refuse(fault);
-    for (NumberField& f : fields_) *f.setting = f.value;
-    Dialog::CmOk();
-}
-
-// ---- TlatlonDialog
+    : BoxDialog(parent, templateId,
+                {{101, "North Latitude", -90, 90, &gMapNorth, {}},
+                 {104, "South Latitude", -90, 90, &gMapSouth, {}},
+                 {103, "Left Longitude", -180, 180, &gMapWest, {}},
+                 {102, "Right Longitude", -180, 180, &gMapEast, {}}}) {}
 
 TlatlonDialog::TlatlonDialog(ui::Window* parent, int templateId)
-    : SettingsDialog(parent, templateId, 1023),
-      fields_{{361, "North Latitude", -90, 90, &gSearchNorth, {}},
-              {362, "South Latitude", -90, 90, &gSearchSouth, {}},
-              {363, "Left Longitude", -180, 180, &gSearchWest, {}},
-              {364, "Right Longitude", -180, 180, &gSearchEast, {}},
-              {366, "Latitude Range", 0, 180, &gTemplateLatRange, {}},
-              {367, "Longitude Range", 0, 360, &gTemplateLonRange, {}}} {}
-
-void TlatlonDialog::SetupWindow() {
-    SettingsDialog::SetupWindow();
-    for (NumberField& f : fields_) ShowNumber(f);
-}
-
-void TlatlonDialog::CmOk() {
-    for (NumberField& f : fields_)
-        if (!ReadNumber(f, kBoxChars)) return;
-    const std::string fault =
-        CheckLatLonBox({fields_[0].value, fields_[1].value, fields_[2].value, fields_[3].value}, fields_[0].label,
-                       fields_[1].label);
-    if (!fault.empty()) return Refuse(fault);
-    for (NumberField& f : fields_) *f.setting = f.value;
-    Dialog::CmOk();
-}
+    : BoxDialog(parent, templateId,
+                {{361, "North Latitude", -90, 90, &gSearchNorth, {}},
+                 {362, "South Latitude", -90, 90, &gSearchSouth, {}},
+                 {363, "Left Longitude", -180, 180, &gSearchWest, {}},
+                 {364, "Right Longitude", -180, 180, &gSearchEast, {}},
+                 {366, "Latitude Range", 0, 180, &gTemplateLatRange, {}},
+                 {367, "Longitude Range", 0, 360, &gTemplateLonRange, {}}}) {}
 
 // ---- dateDialog
 
