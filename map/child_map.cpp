@@ -207,6 +207,9 @@ void childMap::RenderView() {
     currentSpot_ = -1;
     scaleBox_.reset();
     probeBox_ = {};
+    band_ = {};
+    digitized_.clear();
+    preview_.clear();
     mouseMode_ = kMouseBusy;
     EnsureScreen();
     screen_->SetOrigin({0, 0});

@@ -286,13 +286,13 @@ void childMap::HighlightSpot(int index) {
 
 void childMap::PlainSpot(int index) {
     InfoSpot* s = const_cast<InfoSpot*>(gInfoSpots.At(index));
-    if (!s || !mapImage_) return;
+    if (!s || !mapImageSurface_) return;
     EnsureScreen();
     gfx::StateSaver keep(*screen_);
     screen_->SetOrigin(MapOrigin());
     // The map image holds the plain spot as rendered.
     const gfx::Rect icon{s->box[0], s->box[1], s->box[2], s->box[3]};
-    screen_->Blit(icon, *mapImage_, icon.topLeft() + MapOrigin(), gfx::RasterOp::Copy);
+    screen_->Blit(icon, *mapImageSurface_, icon.topLeft() + MapOrigin(), gfx::RasterOp::Copy);
 }
 
 void childMap::SpotHover(ui::Point q) {
