@@ -133,6 +133,14 @@ protected:
         pane_->RenderView();
         return *pane_;
     }
+    // The view without the spots it brings along, in memory and in its file.
+    childMap& OpenWithoutSpots(const char* view) {
+        Open(view);
+        gInfoSpots.Flush();
+        EXPECT_TRUE(WriteViewFile());
+        pane_->RenderView();
+        return *pane_;
+    }
     // Pane pixels of a place.
     ui::Point At(double lat, double lon) const {
         std::int32_t row = 0, col = 0;
@@ -179,8 +187,20 @@ protected:
 
 // ---- information spots ------------------------------------------------------------------
 
-TEST_F(MapEdit, ASpotIsFoundOnlyWithinItsHitBoxAndOnlyWhereItIsDrawn) {
+TEST_F(MapEdit, TheBundledJapanViewHasTwoSpotsWithTheirTexts) {
     Open("JAPAN");
+    ASSERT_EQ(gInfoSpots.Count(), 2);
+    for (const InfoSpot& s : gInfoSpots) {
+        EXPECT_TRUE(s.drawn) << s.file;
+        EXPECT_GT(TempDir::Read((DataDir() / s.file).string()).size(), 100u) << s.file;
+        EXPECT_NE(s.title[0], '\0');
+    }
+    Click(Pane({gInfoSpots.At(1)->x, gInfoSpots.At(1)->y}));
+    EXPECT_EQ(seams_.opened, (std::vector<std::string>{"KANTO1923.TXT"}));
+}
+
+TEST_F(MapEdit, ASpotIsFoundOnlyWithinItsHitBoxAndOnlyWhereItIsDrawn) {
+    OpenWithoutSpots("JAPAN");
     gInfoSpots.Add(InfoSpot(36, 138, 0, "spot.txt", "A spot"));
     pane_->RenderView();
     const InfoSpot& s = *gInfoSpots.At(0);
@@ -204,7 +224,7 @@ TEST_F(MapEdit, ASpotIsFoundOnlyWithinItsHitBoxAndOnlyWhereItIsDrawn) {
 }
 
 TEST_F(MapEdit, ATitleGoesLeftOnlyBeyondThreeQuartersOfTheMap) {
-    Open("JAPAN");
+    OpenWithoutSpots("JAPAN");
     gShowPlates = false;
     gShowEruptions = false;
     const gfx::Color yellow = ColorOf(14);
@@ -230,7 +250,7 @@ TEST_F(MapEdit, ATitleGoesLeftOnlyBeyondThreeQuartersOfTheMap) {
 }
 
 TEST_F(MapEdit, SpotModesOpenEditRetitleAndDelete) {
-    Open("JAPAN");
+    OpenWithoutSpots("JAPAN");
     gInfoSpots.Add(InfoSpot(36, 138, 0, "one.txt", "One"));
     gInfoSpots.Add(InfoSpot(40, 130, 0, "two.txt", "Two"));
     ASSERT_TRUE(WriteViewFile());
@@ -277,7 +297,7 @@ TEST_F(MapEdit, SpotModesOpenEditRetitleAndDelete) {
 }
 
 TEST_F(MapEdit, ANewSpotTakesThePickedFileAndRefusesANameTooLongForItsField) {
-    Open("JAPAN");
+    OpenWithoutSpots("JAPAN");
     TempDir::Write("notes/kanto.txt", "Kanto\n");
     TempDir::Write("notes/a-name-far-too-long.txt", "long\n");
     const std::vector<std::string> before = Lines("JAPAN");
@@ -312,7 +332,7 @@ TEST_F(MapEdit, ANewSpotTakesThePickedFileAndRefusesANameTooLongForItsField) {
 }
 
 TEST_F(MapEdit, HoveringHighlightsASpotAndLeavingItPutsItBack) {
-    Open("JAPAN");
+    OpenWithoutSpots("JAPAN");
     gInfoSpots.Add(InfoSpot(31, 145, 0, "one.txt", ""));
     pane_->RenderView();
     const ui::Point p = At(31, 145);
