@@ -273,6 +273,8 @@ void childMap::DropPreview(bool restore) {
 
 void childMap::DigitizeDown(ui::Point q) {
     DropPreview(false);
+    // The second press of a double click lands where the first one did.
+    if (!digitized_.empty() && digitized_.back() == q) return;
     EnsureScreen();
     gfx::StateSaver keep(*screen_);
     screen_->ResetClip();
