@@ -394,11 +394,22 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
 
     if (gMapView) {
         DrawInfoSpots(false);
+        KeepDragBackground();
         ClearLabelBoxes();
         DrawOverlayFiles(&gLineFiles, &gSymbolFiles, &gTextFiles);
         if (gShowMapScale) BuildScaleBox();
     }
     return true;
+}
+
+// The map under its labels and scale box: what a dragged one leaves behind.
+void childMap::KeepDragBackground() {
+    const gfx::Surface& screen = backBuffer();
+    if (!dragBackground_ || dragBackground_->size() != screen.size())
+        dragBackground_ = gfx::Surface::Create(screen.width(), screen.height());
+    if (!dragBackground_) return;
+    gfx::DrawContext copy(*dragBackground_);
+    copy.Blit(screen.bounds(), screen, {0, 0}, gfx::RasterOp::Copy);
 }
 
 bool childMap::UseCachedImage(const std::string& file) {

@@ -353,6 +353,11 @@ private:
     void ScaleDragMove(ui::Point q);
     void ScaleDragUp();
     void BuildScaleBox();
+    void KeepDragBackground();
+    // Where a dragged label or scale box restores from; the map image has them drawn.
+    const platform::gfx::Surface& DragBackground() const {
+        return dragBackground_ ? *dragBackground_ : *mapImageSurface_;
+    }
 
     void EnsureScreen();
     void OpenText(const std::string& file);
@@ -405,6 +410,7 @@ private:
         platform::gfx::Color saved;
     };
     std::vector<PreviewPixel> preview_;
+    std::unique_ptr<platform::gfx::Surface> dragBackground_;  // the screen before labels and the scale box
     std::optional<ScaleBox> scaleBox_;
     platform::gfx::Rect scaleRect_;  // map-area pixels the scale box last covered
     ui::Point scaleLast_;

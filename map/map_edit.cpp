@@ -458,7 +458,7 @@ void childMap::MoveDraggedLabel(ui::Point q) {
     }
     if (!may || !mapImage_) return;
     EnsureScreen();
-    label->RestoreBackground(*screen_, *mapImageSurface_, MapOrigin());
+    label->RestoreBackground(*screen_, DragBackground(), MapOrigin());
     label->DragTo(q.x, q.y);
     gfx::StateSaver keep(*screen_);
     screen_->SetOrigin(MapOrigin());

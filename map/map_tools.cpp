@@ -354,7 +354,7 @@ void childMap::ScaleDragMove(ui::Point q) {
     gfx::StateSaver keep(*screen_);
     screen_->ResetClip();
     screen_->SetOrigin(MapOrigin());
-    screen_->Blit(scaleRect_, *mapImageSurface_, scaleRect_.topLeft() + MapOrigin(), gfx::RasterOp::Copy);
+    screen_->Blit(scaleRect_, DragBackground(), scaleRect_.topLeft() + MapOrigin(), gfx::RasterOp::Copy);
     MoveScaleBox(*scaleBox_, q.x - scaleLast_.x, q.y - scaleLast_.y);
     scaleRect_ = DrawScaleBox(*scaleBox_, *screen_);
     scaleLast_ = q;

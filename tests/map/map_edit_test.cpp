@@ -505,7 +505,22 @@ TEST_F(MapEdit, ALocationIsAddedDraggedAndDeleted) {
     LabelBox* bank = LabelNamed("YAMATO BANK");
     ASSERT_NE(bank, nullptr);
     const ui::Point from = Pane(Centre(bank->box));
-    Drag(from, {from.x + 30, from.y + 20});
+    const gfx::Rect old = bank->box.translated({gMapRect.left, gMapRect.top});
+    auto whiteIn = [&](const gfx::Rect& r) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += pane_->backBuffer().At(x, y) == ColorOf(kWhiteColor);
+        return n;
+    };
+    const int shown = whiteIn(old);
+    ASSERT_GT(shown, 20);
+    const ui::Point to{from.x + 30, from.y - old.height() - 4};
+    headless::Mouse(*pane_, MouseAction::LeftDown, from);
+    headless::Mouse(*pane_, MouseAction::Move, to);
+    // The label left its old place: the map shows there again, not a copy of it.
+    EXPECT_LT(whiteIn(old), shown / 10);
+    EXPECT_GT(whiteIn(old.translated(to - from)), shown / 2);
+    headless::Mouse(*pane_, MouseAction::LeftUp, to);
     EXPECT_EQ(ui::Window::CaptureWindow(), nullptr);
     std::vector<std::string> moved = Lines("JAPAN.location.txt");
     ASSERT_EQ(moved.size(), 4u);
@@ -515,7 +530,7 @@ TEST_F(MapEdit, ALocationIsAddedDraggedAndDeleted) {
     EXPECT_TRUE(moved[3].ends_with(" YAMATO BANK")) << moved[3];
     double lat = 0;
     ASSERT_TRUE(ScanLeadingDouble(moved[3], &lat));
-    EXPECT_LT(lat, 39.5);  // dragged down, so south
+    EXPECT_GT(lat, 39.5);  // dragged up, so north
 
     // Deleted where it now is; the header stays.
     pane_->RenderView();
