@@ -59,14 +59,24 @@ std::string FetchWindow(TimeValue from, TimeValue to, std::vector<QuakeRecord>* 
     std::snprintf(path, sizeof path, kEventQueryPath, a.y, a.m, a.d, b.y, b.m, b.d);
     HttpResult result;
     if (HttpRequest("GET ", gEventServiceAddress.c_str(), path, "", "", kServiceAnswerFile, &result) != 0) {
-        if (result.outcome == HttpOutcome::kNotStored)
-            return std::string("Could not store the answer in ") + kServiceAnswerFile;
-        return "Could not get hypocenters";
+        switch (result.outcome) {
+            case HttpOutcome::kNotStored:
+                return std::string("Could not store the answer in ") + kServiceAnswerFile;
+            case HttpOutcome::kBodyCut:
+                return "Could not get hypocenters: the answer was cut short";
+            case HttpOutcome::kTooSlow:
+                return "Could not get hypocenters: the answer took too long";
+            case HttpOutcome::kTooLarge:
+                return "Could not get hypocenters: the answer is too large";
+            default:
+                return "Could not get hypocenters";
+        }
     }
-    if (result.status < 200 || result.status > 299) return "Could not get hypocenters";
+    if (result.status < 200 || result.status > 299)
+        return "Could not get hypocenters: the service answered " + std::to_string(result.status);
     Closer in{OpenDataFile(kServiceAnswerFile, "rt")};
     if (!in.f) return std::string("Could not read ") + kServiceAnswerFile;
-    return ReadServiceAnswer(in.f, records);
+    return ReadServiceAnswer(in.f, AnswerSpan{DayStart(from), DayStart(to)}, records);
 }
 
 // A word anywhere in the text, ASCII letters in any case; the word is given in lower case.
@@ -150,7 +160,7 @@ int RebuildCatalogues(const WebUpdateHooks& hooks) {
 
 }  // namespace
 
-std::string ReadServiceAnswer(std::FILE* in, std::vector<QuakeRecord>* records) {
+std::string ReadServiceAnswer(std::FILE* in, const AnswerSpan& span, std::vector<QuakeRecord>* records) {
     // The whole answer at once, then its lines as views into it.
     std::string text;
     struct stat st;
@@ -174,13 +184,29 @@ std::string ReadServiceAnswer(std::FILE* in, std::vector<QuakeRecord>* records) 
         if (line.size() > 50) lines.push_back(line);
     }
     if (first) return "Data not available";  // not even a header
+    // Without a length the peer's close ends the body wherever it falls; the
+    // service ends every line, so a last line without its end is a cut record.
+    if (text.back() != '\n') return "The answer was cut short inside a line";
     std::sort(lines.begin(), lines.end());
-    records->reserve(records->size() + lines.size());
+    std::vector<QuakeRecord> parsed;
+    parsed.reserve(lines.size());
     for (std::string_view l : lines) {
         // A line is read as C text: it ends at a stray NUL.
         QuakeRecord q = ParseFdsnCsvLine(nullptr, l.substr(0, l.find('\0')));
-        if (q.date.year != 0) records->push_back(q);
+        if (q.date.year == 0) continue;
+        TimeValue t;
+        t.SetFromQuake(q);
+        if (t < span.from || t > span.to) {
+            const Day e = DayOf(t), a = DayOf(span.from), b = DayOf(span.to);
+            char reason[128];
+            std::snprintf(reason, sizeof reason,
+                          "The answer holds an event of %04d-%02d-%02d %02d:%02d outside %04d-%02d-%02d to %04d-%02d-%02d",
+                          e.y, e.m, e.d, t.Hour(), t.Minute(), a.y, a.m, a.d, b.y, b.m, b.d);
+            return reason;
+        }
+        parsed.push_back(q);
     }
+    records->insert(records->end(), parsed.begin(), parsed.end());
     return {};
 }
 

@@ -30,11 +30,18 @@ struct Answer {
     std::vector<QuakeRecord> records;
 };
 
-Answer Read(const std::string& bytes) {
+TimeValue At(int d, int h, int mi, double s = 0) {
+    TimeValue t;
+    t.SetDateMinuteSecond(PackedDate{2023, 5, static_cast<std::uint8_t>(d)}, h * 60 + mi, s);
+    return t;
+}
+
+// The lines above lie on 2023-05-06; the default span is that day's query.
+Answer Read(const std::string& bytes, AnswerSpan span = {At(6, 0, 0), At(7, 0, 0)}) {
     TempDir::Write("answer.csv", bytes);
     std::FILE* f = std::fopen("answer.csv", "rb");
     Answer a;
-    a.reason = ReadServiceAnswer(f, &a.records);
+    a.reason = ReadServiceAnswer(f, span, &a.records);
     std::fclose(f);
     return a;
 }
@@ -56,7 +63,11 @@ TEST(ServiceAnswer, ErrorPagesHeadersShortLinesAndOrder) {
         std::vector<int> minutes;
     } cases[] = {
         {"sorted, header skipped", kHeader + Line(30) + "\n" + Line(10) + "\n" + Line(20) + "\n", "", {10, 20, 30}},
-        {"line ends", kHeader + Line(2) + "\r\n" + Line(1), "", {1, 2}},
+        {"line ends", kHeader + Line(2) + "\r\n" + Line(1) + "\n", "", {1, 2}},
+        // A close-framed body ends wherever the connection dropped.
+        {"cut inside the last record", kHeader + Line(2) + "\n" + Line(1).substr(0, 55), "The answer was cut short inside a line", {}},
+        {"cut after a whole record's text", kHeader + Line(2) + "\n" + Line(1), "The answer was cut short inside a line", {}},
+        {"cut inside the header", std::string(kHeader).substr(0, 40), "The answer was cut short inside a line", {}},
         {"short lines", kHeader + std::string("2023-05-06T07:00:00Z,1,2,3,4\n") + Line(5) + "\n\n", "", {5}},
         {"header only", kHeader, "", {}},
         {"empty", "", "Data not available", {}},
@@ -73,6 +84,29 @@ TEST(ServiceAnswer, ErrorPagesHeadersShortLinesAndOrder) {
         EXPECT_EQ(a.reason, c.reason);
         EXPECT_EQ(Minutes(a), c.minutes);
     }
+    // Only events of the window asked for; its two ends are inside it.
+    struct SpanCase {
+        const char* what;
+        AnswerSpan span;
+        std::string reason;
+    } spans[] = {
+        {"inside", {At(6, 7, 0), At(6, 7, 30)}, ""},
+        {"on both ends", {At(6, 7, 10, 91 * 0.1), At(6, 7, 20, 91 * 0.1)}, ""},  // as the record keeps tenths
+        {"one before", {At(6, 7, 11), At(6, 8, 0)},
+         "The answer holds an event of 2023-05-06 07:10 outside 2023-05-06 to 2023-05-06"},
+        {"one after", {At(5, 0, 0), At(6, 7, 15)},
+         "The answer holds an event of 2023-05-06 07:20 outside 2023-05-05 to 2023-05-06"},
+    };
+    for (const SpanCase& c : spans) {
+        SCOPED_TRACE(c.what);
+        std::vector<QuakeRecord> records(1);  // a refused answer adds nothing
+        TempDir::Write("answer.csv", kHeader + Line(20) + "\n" + Line(10) + "\n");
+        std::FILE* f = std::fopen("answer.csv", "rb");
+        EXPECT_EQ(ReadServiceAnswer(f, c.span, &records), c.reason);
+        std::fclose(f);
+        EXPECT_EQ(records.size(), c.reason.empty() ? 3u : 1u);
+    }
+
     // A stray NUL ends the line's text, as it did when lines were read as C strings.
     std::string nul = Line(4, 3.0);
     nul[nul.find("10.5")] = '\0';
@@ -96,7 +130,10 @@ TEST(ServiceAnswer, RecordsMatchALineByLineReading) {
         bytes += text;
         if (i % 7 == 0) bytes += "\r\n";  // stray empty lines
     }
-    const Answer a = Read(bytes);
+    TimeValue from, to;
+    from.SetDate(PackedDate{2000, 1, 1});
+    to.SetDate(PackedDate{2024, 1, 1});
+    const Answer a = Read(bytes, {from, to});
     ASSERT_EQ(a.reason, "");
 
     std::FILE* f = std::fopen("answer.csv", "rb");
