@@ -13,6 +13,7 @@
 #include "app/menus.h"
 #include "app/missing_seam.h"
 #include "app/sound.h"
+#include "app/startup.h"
 #include "app/view_list.h"
 #include "app/view_names.h"
 #include "app/view_open.h"
@@ -238,6 +239,7 @@ void myFrame::CmOpenViewList() {
     }
     DeleteConfigFonts();
     ReadConfigFile();
+    ReportUnreadableSettings();
     CmSelectMenu();
     gPaused = saved;
 }

@@ -17,7 +17,7 @@ constexpr std::size_t kReceiveChunk = 1024;
 // No sound reply comes near this; a peer that keeps talking is cut off.
 constexpr std::size_t kMaxReplyBytes = 64 * 1024;
 
-std::string ErrnoText(const char* what, int error) { return std::string(what) + ": " + std::strerror(error); }
+std::string ErrnoText(const char* what, int error) { return std::string(what) + ": " + SystemErrorText(error); }
 
 bool IsFinalLine(std::string_view line) { return line.size() < 4 || line[3] != '-'; }
 
