@@ -97,8 +97,9 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view word) {
     return false;
 }
 
-// Every UPDATE FILE catalogue in turn; 0 when all were brought up to date.
-int RebuildCatalogues(const WebUpdateHooks& hooks) {
+// Every UPDATE FILE catalogue in turn; empty when all were brought up to
+// date, else what stopped the update.
+std::string RebuildCatalogues(const WebUpdateHooks& hooks) {
     auto say = [&](const std::string& s) {
         if (hooks.message) hooks.message(s);
     };
@@ -107,18 +108,14 @@ int RebuildCatalogues(const WebUpdateHooks& hooks) {
     };
     for (const UpdateFileRecord& file : gUpdateFiles) {
         CatalogueRebuild rebuild;
-        if (!rebuild.Open(file.name)) {
-            say(rebuild.error());
-            return 1;
-        }
+        if (!rebuild.Open(file.name)) return rebuild.error();
         const TimeValue now = CurrentUtcTime();
         const TimeValue span(gUpdateDays * kDaySeconds);
         // An empty catalogue starts UPDATE DAYS back.
         const TimeValue cut = rebuild.count() > 0 ? rebuild.LastTime() - span : now - span;
         if (!rebuild.KeepBefore(cut)) {
             if (hooks.beep) hooks.beep();
-            say(rebuild.error());
-            return 1;
+            return rebuild.error();
         }
 
         // The windows start at the last kept record, whose time is already
@@ -149,13 +146,10 @@ int RebuildCatalogues(const WebUpdateHooks& hooks) {
         if (!failure.empty()) {
             // The catalogue keeps its old content; the half-built copy goes.
             rebuild.Abandon();
-            say("Problem");
-            say(failure);
-            wait(2000);
-            return 1;
+            return failure;
         }
     }
-    return 0;
+    return {};
 }
 
 }  // namespace
@@ -228,10 +222,12 @@ int UpdateFromWebService(bool /*interactive*/, const WebUpdateHooks& hooks) {
                               "Contact USGS earthquake ", "Contact USGS earthquake web.",
                               "Contact USGS earthquake web...", "Fetch events..."})
             if (hooks.message) hooks.message(s);
-        result = RebuildCatalogues(hooks);
+        const std::string failure = RebuildCatalogues(hooks);
+        result = failure.empty() ? 0 : 1;
         if (hooks.wait) hooks.wait(1000);
-        if (hooks.message) hooks.message("Done");
-        if (hooks.wait) hooks.wait(1000);
+        // The last line says how it ended, on its own.
+        if (hooks.message) hooks.message(failure.empty() ? "Done" : "Problem: " + failure);
+        if (hooks.wait) hooks.wait(failure.empty() ? 1000 : 2000);
     }
     OpenQuakeCatalogue(false);
     if (hooks.repeatView) hooks.repeatView();
