@@ -1,6 +1,8 @@
 #include "core/config.h"
 
 #include <charconv>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -935,6 +937,9 @@ void KeepUnreadFile() {
     const std::string backup = std::string(kConfigFileName) + ".bak";
     platform::SafeFileWriter out(backup);
     bool ok = out.ok();
+    // The copy holds the same settings: no one may read it who may not read them.
+    struct stat st;
+    if (ok && ::fstat(::fileno(in), &st) == 0) ok = ::fchmod(::fileno(out.file()), st.st_mode & 07777) == 0;
     char buffer[8192];
     for (std::size_t n; ok && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
         ok = std::fwrite(buffer, 1, n, out.file()) == n;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -477,8 +478,12 @@ TEST_F(ConfigTest, ResetClearsEverything) {
 TEST_F(ConfigTest, ARewriteThatDropsUnreadLinesKeepsTheOldFileOnce) {
     const std::string damaged = std::string("MENU BAR: NO\n\x01\x7f\xffgarbage\0MORE\nMENU BA\nTIMEOUT: soon\n", 43);
     ASSERT_EQ(ReadText(damaged), 0);
+    ::chmod("QUORVEL.INI", 0600);
     ASSERT_EQ(WriteConfigFile(), 0);
     EXPECT_EQ(TempDir::Read("QUORVEL.INI.bak"), damaged);
+    struct stat st;
+    ASSERT_EQ(::stat("QUORVEL.INI.bak", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);  // as private as the settings it copies
     EXPECT_EQ(gControls[kControlMenuBar], 0);
     // Once: the next rewrite of the same reading leaves the copy alone.
     TempDir::Write("QUORVEL.INI.bak", "kept");

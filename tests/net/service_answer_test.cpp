@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/c_numbers.h"
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "net/web_update.h"
@@ -21,6 +22,7 @@ constexpr const char* kHeader =
 
 std::string Line(int minute, double lat = 12.5, const char* tail = "mb,,,,,us,us1,2024-01-01T00:00:00Z,\"Somewhere\"") {
     char text[256];
+    CNumbersScope numbers;  // the lines as the service writes them
     std::snprintf(text, sizeof text, "2023-05-06T07:%02d:09.125Z,%.3f,-120.25,10.5,5.1,%s", minute, lat, tail);
     return text;
 }
@@ -124,6 +126,7 @@ TEST(ServiceAnswer, RecordsMatchALineByLineReading) {
     std::string bytes = kHeader;
     for (int i = 3000; i-- > 0;) {
         char text[256];
+        CNumbersScope numbers;  // the lines as the service writes them
         std::snprintf(text, sizeof text, "20%02d-%02d-%02dT%02d:%02d:%02d.%03dZ,%.4f,%.4f,%.2f,%.1f,mb,,,,,us,us%d,x,\"P %d\"\n",
                       i % 24, 1 + i % 12, 1 + i % 28, i % 24, i % 60, (i * 7) % 60, i % 1000, (i % 170) - 85.0 + i / 1e4,
                       (i % 359) - 179.5, (i % 700) * 1.01, 3 + (i % 50) / 10.0, i, i);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/c_numbers.h"
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
@@ -30,6 +31,7 @@ QuakeRecord Quake(int y, int mo, int d, int h, int mi, double mag) {
 
 std::string Csv(int y, int mo, int d, int h, int mi, double mag) {
     char line[256];
+    CNumbersScope numbers;  // the lines as the service writes them
     std::snprintf(line, sizeof line,
                   "%04d-%02d-%02dT%02d:%02d:00.000Z,38.5,142.25,10,%.1f,mb,,,,,us,us%04d%02d%02d%02d,2014-10-01,"
                   "near the coast,earthquake",
