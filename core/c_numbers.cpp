@@ -2,12 +2,18 @@
 
 #include <locale.h>
 
-CNumbersScope::CNumbersScope() : c_(::newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0))), previous_(nullptr) {
+namespace {
+// The C locale as a whole is one the library keeps itself: nothing to free.
+locale_t CLocale() {
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+    return c;
+}
+}  // namespace
+
+CNumbersScope::CNumbersScope() : c_(CLocale()), previous_(nullptr) {
     if (c_) previous_ = ::uselocale(static_cast<locale_t>(c_));
 }
 
 CNumbersScope::~CNumbersScope() {
-    if (!c_) return;
-    ::uselocale(static_cast<locale_t>(previous_));
-    ::freelocale(static_cast<locale_t>(c_));
+    if (c_) ::uselocale(static_cast<locale_t>(previous_));
 }
