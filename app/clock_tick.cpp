@@ -27,10 +27,6 @@ constexpr double kDay = 86400.0;
 // Wrap-safe: true once `now` has passed `deadline`.
 bool Past(std::uint32_t now, std::uint32_t deadline) { return static_cast<std::int32_t>(now - deadline) > 0; }
 
-void RemoveErased(std::vector<std::unique_ptr<EruptionEvent>>& list) {
-    std::erase_if(list, [](const std::unique_ptr<EruptionEvent>& e) { return !e || e->erase; });
-}
-
 }  // namespace
 
 void myFrame::AnimationTick() { ClockTick(*this).Run(); }
@@ -283,7 +279,7 @@ void ClockTick::AgeEruptions() {
         }
         if (e->erase && map_) EraseEruption(*map_, *e, true);
     }
-    RemoveErased(gDisplayedEruptions);
+    gDisplayedEruptions.RemoveErased();
 }
 
 void ClockTick::MergeEvents() {
@@ -370,7 +366,7 @@ void ClockTick::EraseEruptionsSwitchedOff() {
         if (map_) EraseEruption(*map_, *e, false);
         e->erase = true;
     }
-    RemoveErased(gDisplayedEruptions);
+    gDisplayedEruptions.RemoveErased();
 }
 
 void ClockTick::RestoreOverlappedEruptions() {

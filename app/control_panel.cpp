@@ -936,7 +936,7 @@ void childControl::CmInfoBoxesBox() {
     AllNotesOff();
     if (infoBox_) gControls[kControlShowInfoSpots] = infoBox_->checked() ? 1 : 0;
     myLayoutWindow* layout = Layout(this);
-    if (childMap* map = layout ? layout->mapPane() : nullptr) PaneSeams().DrawInfoSpots(*map);
+    if (childMap* map = layout ? layout->mapPane() : nullptr) map->DrawInfoSpots(false);
     CmRepeat();
 }
 

@@ -24,7 +24,7 @@ namespace ui = platform::ui;
 
 namespace {
 
-constexpr int kMouseCrossSectionCentre = 7;
+
 constexpr std::size_t kLocalTimeBuffer = 8;
 
 // A window and the controls drawn in it, so values held by its children show too.
@@ -229,7 +229,7 @@ void myFrame::CmSetUpCrossSection() {
     if (!ShowCrossSectionDialog()) return;
     gPaused = true;
     if (layout_) {
-        if (childMap* map = layout_->mapPane()) map->SetMouseMode(kMouseCrossSectionCentre);
+        if (childMap* map = layout_->mapPane()) map->SetMouseMode(kMouseCrossSection);
     }
 }
 

@@ -46,6 +46,14 @@ void StepCurrentEvent(childMap& pane);
 class AppPaneSeams : public MapPaneSeams {
 public:
     void Command(childMap& pane, int id) override;
+    // The map editor's tone, prompts and place dialogs (app/map_edit_seams.cpp).
+    void Click(childMap& pane) override;
+    bool AskText(childMap& pane, const std::string& caption, const std::string& prompt, std::string& text,
+                 std::size_t limit) override;
+    bool AskNewCity(childMap& pane, NewCityRow& city) override;
+    bool ChooseCities(childMap& pane, const std::vector<const CityRecord*>& cities, std::vector<int>& chosen) override;
+    bool ChoosePlants(childMap& pane, const std::vector<const PlaceRecord*>& plants, std::vector<int>& chosen) override;
+    void UnhighlightPaneButtons(childMap& pane) override;
     void FloatingLegend(childMap& pane) override;
     bool FloatingLegendBox(const childMap& pane, platform::gfx::Rect* box) override;
 };

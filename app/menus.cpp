@@ -1,6 +1,7 @@
 #include "app/menus.h"
 
 #include "app/speed.h"
+#include "map/child_map.h"
 
 #include "platform/sys/resources.h"
 #include "platform/ui/menu.h"
@@ -167,6 +168,7 @@ void RegisterQuorviewResources() {
     RegisterMap();
     RegisterOptions();
     RegisterHelpAndExit();
+    RegisterMapPopupMenu();
     RegisterAccelerators();
     // The error box of a view that cannot be opened names the view.
     platform::RegisterString(32540, "Cannot find \"%s\".");

@@ -11,15 +11,20 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "app/frame.h"
 #include "app/globals.h"
+#include "app/layout.h"
 #include "app/view_open.h"
 #include "core/config.h"
+#include "core/eruption.h"
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "map/eruption_symbols.h"
+#include "map/image_files.h"
 #include "map/proj.h"
 #include "platform/ui/headless/headless.h"
 
@@ -116,6 +121,16 @@ void BM_TickDrawing1000WhiteDots(benchmark::State& state) {
 }
 BENCHMARK(BM_TickDrawing1000WhiteDots)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// Back to the start of the period with nothing on display: both catalogues
+// reopen at the clock's time, so every pass replays earthquakes and eruptions.
+void RewindReplay() {
+    gAnimationTime = gPeriodStart;
+    gEndOfPeriodDone = false;
+    CloseQuakeCatalogue();
+    CloseEruptionCatalogue();
+    ClearDisplayedEruptions(gMainFrame && gMainFrame->layout() ? gMainFrame->layout()->mapPane() : nullptr);
+}
+
 // The bundled WORLD view and catalogue, from the first tick to the end of the period.
 void BM_ReplayWholeCatalogueFast(benchmark::State& state) {
     BenchApp app;
@@ -128,9 +143,7 @@ void BM_ReplayWholeCatalogueFast(benchmark::State& state) {
     int shown = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        gAnimationTime = gPeriodStart;
-        gEndOfPeriodDone = false;
-        CloseQuakeCatalogue();
+        RewindReplay();
         gSpeed = TimeValue(20000 * 86400.0);  // "Fast!"
         gEffectiveSpeed = gSpeed;
         const int start = app.frame().quakesShown();
@@ -144,7 +157,91 @@ void BM_ReplayWholeCatalogueFast(benchmark::State& state) {
     }
     state.counters["ticks"] = ticks;
     state.counters["drawn"] = shown;
+    state.counters["eruptions"] = app.frame().eruptionsShown();
 }
 BENCHMARK(BM_ReplayWholeCatalogueFast)->Unit(benchmark::kMillisecond);
+
+// A catalogue of n records over ten years, replayed at "Fast!" in the WHITE
+// style over the whole world: the clock, the reads and the dots, nothing else.
+void BM_ReplayLargeCatalogue(benchmark::State& state) {
+    BenchApp app;
+    if (!app.ok()) {
+        state.SkipWithError("the application did not start");
+        return;
+    }
+    const int count = static_cast<int>(state.range(0));
+    {
+        std::mt19937 rng(11);
+        std::uniform_real_distribution<double> lat(-60, 70), lon(-179, 179), mag(5, 8), depth(0, 600);
+        std::FILE* f = std::fopen("LARGE.HY4", "wb");
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(count) * kQuakeRecordSize);
+        TimeValue first;
+        first.SetDate(PackedDate{2000, 1, 1});
+        const double span = 10 * 365.0 * 86400.0;
+        for (int i = 0; i < count; ++i) {
+            int y, mo, d, h, mi, sec;
+            SplitTime(first.t + span * i / count, &y, &mo, &d, &h, &mi, &sec);
+            QuakeRecord q;
+            MakeEventRecord(&q, y, mo, d, h, mi, sec, lat(rng), lon(rng), depth(rng), mag(rng));
+            EncodeQuakeRecord(q, bytes.data() + static_cast<std::size_t>(i) * kQuakeRecordSize);
+        }
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        std::FILE* v = std::fopen("LARGE", "w");
+        std::fprintf(v,
+                     "LEFT LONGITUDE: -180\nRIGHT LONGITUDE: 180\nSOUTH LATITUDE: -70\nNORTH LATITUDE: 75\n"
+                     "MINIMUM YEAR: 2000\nMINIMUM MONTH: 1\nMINIMUM DAY: 1\nMINIMUM HOUR: 0\n"
+                     "MAXIMUM YEAR: 2010\nMAXIMUM MONTH: 1\nMAXIMUM DAY: 1\nMAXIMUM HOUR: 0\n"
+                     "DAYS PER SECOND: 365\nMINIMUM MAGNITUDE: 5\nMAXIMUM MAGNITUDE: 9\nMAX DOT SIZE: 8\n"
+                     "MIN DOT SIZE: 1\nEVENT FILE: LARGE.HY4\nEARTHQUAKES: YES\nVOLCANOES: NO\nDOTS: WHITE\n"
+                     "PLATES: NO\nMAP FILE: COAST.S?\n");
+        std::fclose(v);
+    }
+    app.frame().OpenView("LARGE");
+    int shown = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        RewindReplay();
+        gSpeed = TimeValue(20000 * 86400.0);  // "Fast!"
+        gEffectiveSpeed = gSpeed;
+        const int start = app.frame().quakesShown();
+        int ticks = 0;
+        state.ResumeTiming();
+        while (!gEndOfPeriodDone && ticks < 1000000) {
+            hl::Advance(50);
+            ++ticks;
+        }
+        shown = app.frame().quakesShown() - start;
+    }
+    state.counters["drawn"] = shown;
+}
+BENCHMARK(BM_ReplayLargeCatalogue)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// One tick of the WORLD replay at its own speed with SCIENCE ON A SPHERE on:
+// the dots, the sphere image and its numbered frame written to sos/.
+void BM_SphereTick(benchmark::State& state) {
+    BenchApp app;
+    if (!app.ok()) {
+        state.SkipWithError("the application did not start");
+        return;
+    }
+    std::filesystem::create_directory("sos");
+    gControls[kControlScienceOnASphere] = 1;
+    app.frame().OpenView("WORLD");
+    int ticks = 0;
+    for (auto _ : state) {
+        if (gEndOfPeriodDone) {
+            state.PauseTiming();
+            RewindReplay();
+            state.ResumeTiming();
+        }
+        hl::Advance(50);
+        ++ticks;
+    }
+    state.counters["ticks"] = ticks;
+    state.counters["frames"] = gSphereFrameCounter;
+    gControls[kControlScienceOnASphere] = 0;
+}
+BENCHMARK(BM_SphereTick)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -52,6 +52,15 @@ public:
     }
     const T* At(int i) const { return IsValid(i) ? &slots_[static_cast<std::size_t>(i - lower_)] : nullptr; }
 
+    // Removes the element at i; those after it move down one. False when i holds none.
+    bool Destroy(int i) {
+        const int rel = i - lower_;
+        if (rel < 0 || rel >= count_) return false;
+        slots_.erase(slots_.begin() + rel);
+        --count_;
+        return true;
+    }
+
     // Empties the array (owned elements are deleted) and keeps its lower bound.
     void Flush() {
         slots_.clear();

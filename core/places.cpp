@@ -10,7 +10,9 @@
 
 #include "core/csv.h"
 #include "core/helpers.h"
+#include "core/number_text.h"
 #include "core/view.h"
+#include "platform/sys/files.h"
 
 namespace {
 
@@ -209,4 +211,59 @@ bool IsPlaceFile(std::string_view name) {
         ::strncasecmp(name.data() + name.size() - kCity.size(), kCity.data(), kCity.size()) == 0)
         return true;
     return name.find(".npp.txt") != std::string_view::npos;
+}
+
+// ---- A new row of the city table ---------------------------------------------------
+
+namespace {
+
+std::string CsvField(std::string_view text) {
+    if (text.find(',') == std::string_view::npos) return std::string(text);
+    return "\"" + std::string(text) + "\"";
+}
+
+}  // namespace
+
+bool CityTextFits(std::string_view text) {
+    return text.find_first_of("\"\r\n") == std::string_view::npos;
+}
+
+std::string CityTableLine(const NewCityRow& c) {
+    return CsvField(c.name) + "," + CsvField(c.region) + "," + CsvField(c.country) + "," +
+           FormatFixed(c.latitude, 3) + "," + FormatFixed(c.longitude, 3) + "," + std::to_string(c.population) +
+           "," + CsvField(c.countryCode);
+}
+
+CityInsert InsertCityRow(const NewCityRow& city) {
+    for (const std::string* t : {&city.name, &city.region, &city.country, &city.countryCode, &city.regionCode})
+        if (!CityTextFits(*t)) return CityInsert::kRefusedText;
+    if (city.name.empty()) return CityInsert::kRefusedText;
+
+    // The table the readers open, so a new row never lands in a copy that hides it.
+    std::string path = FindDataFile(kCityTableFile);
+    std::vector<std::string> lines;
+    if (path.empty()) {
+        path = kCityTableFile;
+    } else {
+        std::FILE* f = platform::OpenFile(path, "rb");
+        if (!f) return CityInsert::kUnreadable;
+        std::string line;
+        while (ReadWholeLine(f, line)) lines.push_back(line);
+        const bool failed = std::ferror(f) != 0;
+        std::fclose(f);
+        if (failed) return CityInsert::kUnreadable;
+    }
+
+    const std::string row = CityTableLine(city);
+    auto before = std::find_if(lines.begin(), lines.end(),
+                               [&](const std::string& l) { return ::strcasecmp(city.name.c_str(), l.c_str()) < 0; });
+    lines.insert(before, row);
+
+    platform::SafeFileWriter out(path);
+    if (!out.ok()) return CityInsert::kWriteFailed;
+    for (const std::string& l : lines) {
+        std::fwrite(l.data(), 1, l.size(), out.file());
+        std::fputc('\n', out.file());
+    }
+    return out.Commit() ? CityInsert::kInserted : CityInsert::kWriteFailed;
 }

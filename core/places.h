@@ -69,3 +69,21 @@ bool ForEachPlaceRow(PlaceTable table, std::size_t minFields, const PlaceRow& ro
 
 // True for a view's own city (".caf", any case) and plant (".npp.txt") files.
 bool IsPlaceFile(std::string_view name);
+
+// ---- A new row of the city table ---------------------------------------------------
+
+struct NewCityRow {
+    std::string name, region, regionCode, country, countryCode;
+    double latitude = 0, longitude = 0;
+    int population = 0;
+};
+enum class CityInsert { kInserted, kRefusedText, kUnreadable, kWriteFailed };
+// The row as the table holds it: name, region, country, latitude, longitude,
+// population, country code; a field holding a comma is quoted.
+std::string CityTableLine(const NewCityRow& city);
+// Texts the table's reader could not give back: a double quote, or a line break.
+bool CityTextFits(std::string_view text);
+// Inserts the row before the first line the name sorts below (ignoring case),
+// into the table the readers find; a missing table is made in the current
+// folder. A table that exists but cannot be read is left alone.
+CityInsert InsertCityRow(const NewCityRow& city);

@@ -24,7 +24,9 @@ struct InfoSpot {
     double third = 0;      // 0 from the reader
     // Display fields, set by the map pane.
     std::int32_t x = 0, y = 0;
-    std::int32_t box[4] = {0, 0, 0, 0};
+    std::int32_t box[4] = {0, 0, 0, 0};     // the icon: left, top, right, bottom
+    std::int32_t hitBox[4] = {0, 0, 0, 0};  // where a click finds it
+    bool drawn = false;  // shown on the map by the last drawing: only then can the mouse find it
     std::int32_t captionX = 0, captionY = 0;
     char file[16] = {};   // text file shown by the spot, at most 15 characters
     char title[24] = {};  // at most 23 characters

@@ -31,13 +31,29 @@ gfx::Size gSphereImageSize{2048, 1024};
 
 void MapPaneSeams::DrawTerrain(childMap&) { ReportMissingSeam("shaded terrain"); }
 void MapPaneSeams::DrawPopulation(childMap&) { ReportMissingSeam("population overlay"); }
-void MapPaneSeams::DrawInfoSpots(childMap&) { ReportMissingSeam("information spots"); }
-void MapPaneSeams::DrawScaleBox(childMap&) { ReportMissingSeam("map scale box"); }
 void MapPaneSeams::FloatingLegend(childMap&) { ReportMissingSeam("floating legend"); }
 void MapPaneSeams::InformationButton(childMap&) { ReportMissingSeam("information button"); }
 void MapPaneSeams::HighlightAlertEvent(childMap&) { ReportMissingSeam("alert event highlight"); }
 void MapPaneSeams::OpenTextWindow(childMap&, const std::string& file) { ReportMissingSeam("text window on " + file); }
-void MapPaneSeams::Mouse(childMap&, ui::MouseAction, ui::Point, std::uint32_t) { ReportMissingSeam("map pane mouse"); }
+void MapPaneSeams::Click(childMap&) { ReportMissingSeam("click tone"); }
+bool MapPaneSeams::AskText(childMap&, const std::string& caption, const std::string&, std::string&, std::size_t) {
+    ReportMissingSeam("text prompt " + caption);
+    return false;
+}
+bool MapPaneSeams::AskNewCity(childMap&, NewCityRow&) {
+    ReportMissingSeam("new city dialog");
+    return false;
+}
+bool MapPaneSeams::ChooseCities(childMap&, const std::vector<const CityRecord*>&, std::vector<int>&) {
+    ReportMissingSeam("city list dialog");
+    return false;
+}
+bool MapPaneSeams::ChoosePlants(childMap&, const std::vector<const PlaceRecord*>&, std::vector<int>&) {
+    ReportMissingSeam("plant list dialog");
+    return false;
+}
+void MapPaneSeams::EditTextFile(childMap&, const std::string& file) { ReportMissingSeam("text editor for " + file); }
+void MapPaneSeams::UnhighlightPaneButtons(childMap&) {}
 void MapPaneSeams::Command(childMap&, int id) { ReportMissingSeam("map pane command " + std::to_string(id)); }
 void MapPaneSeams::BuildAlertView(childMap&, const QuakeRecord&) { ReportMissingSeam("alert view builder"); }
 void MapPaneSeams::CloseTextWindow(childMap&) {}
@@ -158,6 +174,7 @@ childMap::childMap(ui::Window* parent) : ui::Window(parent) {
 }
 
 childMap::~childMap() {
+    ReleaseMouse();
     CloseTextWindow();
     PaneSeams().PaneDestroyed(*this);
 }
@@ -186,6 +203,13 @@ void childMap::EvSize(ui::Size client) {
 }
 
 void childMap::RenderView() {
+    ReleaseMouse();
+    currentSpot_ = -1;
+    scaleBox_.reset();
+    probeBox_ = {};
+    band_ = {};
+    digitized_.clear();
+    preview_.clear();
     mouseMode_ = kMouseBusy;
     EnsureScreen();
     screen_->SetOrigin({0, 0});
@@ -375,12 +399,23 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
     if (gCrossSectionView) DrawCrossSectionAxes(*this);
 
     if (gMapView) {
-        if (gControls[kControlShowInfoSpots]) PaneSeams().DrawInfoSpots(*this);
+        DrawInfoSpots(false);
+        KeepDragBackground();
         ClearLabelBoxes();
         DrawOverlayFiles(&gLineFiles, &gSymbolFiles, &gTextFiles);
-        if (gShowMapScale) PaneSeams().DrawScaleBox(*this);
+        if (gShowMapScale) BuildScaleBox();
     }
     return true;
+}
+
+// The map under its labels and scale box: what a dragged one leaves behind.
+void childMap::KeepDragBackground() {
+    const gfx::Surface& screen = backBuffer();
+    if (!dragBackground_ || dragBackground_->size() != screen.size())
+        dragBackground_ = gfx::Surface::Create(screen.width(), screen.height());
+    if (!dragBackground_) return;
+    gfx::DrawContext copy(*dragBackground_);
+    copy.Blit(screen.bounds(), screen, {0, 0}, gfx::RasterOp::Copy);
 }
 
 bool childMap::UseCachedImage(const std::string& file) {
@@ -594,25 +629,7 @@ void childMap::CmDeleteState() { DeleteRegionLabel("state"); }
 void childMap::CmDeleteCountry() { DeleteRegionLabel("country"); }
 void childMap::CmDeleteBodyOfWater() { DeleteRegionLabel("ocean"); }
 void childMap::CmDeleteLocation() { DeleteRegionLabel("location"); }
-void childMap::CmDigitize() { PassCommand(1015); }
 
 void childMap::BuildAlertView(const QuakeRecord& record) {
     PaneSeams().BuildAlertView(*this, record);
-}
-
-void childMap::EvLButtonDown(ui::Point p, std::uint32_t modifiers) {
-    PaneSeams().Mouse(*this, ui::MouseAction::LeftDown, p, modifiers);
-}
-void childMap::EvMouseMove(ui::Point p, std::uint32_t modifiers) {
-    PaneSeams().Mouse(*this, ui::MouseAction::Move, p, modifiers);
-}
-void childMap::EvLButtonUp(ui::Point p, std::uint32_t modifiers) {
-    PaneSeams().Mouse(*this, ui::MouseAction::LeftUp, p, modifiers);
-}
-void childMap::EvRButtonDown(ui::Point p, std::uint32_t modifiers) {
-    rightClick_ = p;
-    PaneSeams().Mouse(*this, ui::MouseAction::RightDown, p, modifiers);
-}
-void childMap::EvLButtonDblClk(ui::Point p, std::uint32_t modifiers) {
-    PaneSeams().Mouse(*this, ui::MouseAction::LeftDoubleClick, p, modifiers);
 }

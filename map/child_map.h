@@ -4,13 +4,16 @@
 // and a protection mask of the map area that event dots stay out of.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/helpers.h"
+#include "core/places.h"
 #include "map/borders.h"
 #include "map/draw.h"
 #include "map/proj.h"
+#include "map/scale_box.h"
 #include "platform/gfx/draw_context.h"
 #include "platform/gfx/font.h"
 #include "platform/ui/window.h"
@@ -82,13 +85,20 @@ public:
     virtual ~MapPaneSeams() = default;
     virtual void DrawTerrain(childMap& pane);      // shaded terrain over the map area
     virtual void DrawPopulation(childMap& pane);   // population grid, first overlay rendering
-    virtual void DrawInfoSpots(childMap& pane);    // information spots (SHOW INFO SPOTS)
-    virtual void DrawScaleBox(childMap& pane);     // rebuilds and draws the scale box
     virtual void FloatingLegend(childMap& pane);   // creates, shows or hides the QMX legend
     virtual void InformationButton(childMap& pane);
     virtual void HighlightAlertEvent(childMap& pane);  // paused with an alert pending
     virtual void OpenTextWindow(childMap& pane, const std::string& file);
-    virtual void Mouse(childMap& pane, ui::MouseAction action, ui::Point p, std::uint32_t modifiers);
+    // ---- what the map editor asks of the application
+    virtual void Click(childMap& pane);  // the click tone
+    // A one-line prompt: text in and, at OK, out (at most limit characters); false on Cancel.
+    virtual bool AskText(childMap& pane, const std::string& caption, const std::string& prompt, std::string& text,
+                         std::size_t limit);
+    virtual bool AskNewCity(childMap& pane, NewCityRow& city);
+    // The chosen entries' indices, ascending; false on Cancel.
+    virtual bool ChooseCities(childMap& pane, const std::vector<const CityRecord*>& cities, std::vector<int>& chosen);
+    virtual bool ChoosePlants(childMap& pane, const std::vector<const PlaceRecord*>& plants, std::vector<int>& chosen);
+    virtual void EditTextFile(childMap& pane, const std::string& file);  // in the desktop's text editor
     // Event stepping, border edits and digitising: the command id.
     virtual void Command(childMap& pane, int id);
     // The alert view of a catalogue record (the alert views' builder).
@@ -96,6 +106,8 @@ public:
     // These three only undo or look up what the steps above make: without
     // those there is nothing to close, end or find, so the base is quiet.
     virtual void CloseTextWindow(childMap& pane);
+    // Hover highlights of the panes' buttons taken off as the mouse moves over the map.
+    virtual void UnhighlightPaneButtons(childMap& pane);
     // The pane's other objects (legend control, energy bins, MIDI output) at its end.
     virtual void PaneDestroyed(childMap& pane);
     // The floating legend box in pane pixels; false while none exists.
@@ -117,7 +129,47 @@ public:
 // ---- The pane ---------------------------------------------------------------------------------
 
 inline constexpr int kMouseIdle = 0;
+inline constexpr int kMouseUserMap = 1;
+inline constexpr int kMouseProbe = 2;
+inline constexpr int kMouseNewInfoSpot = 3;
+inline constexpr int kMouseDeleteInfoSpot = 4;
+inline constexpr int kMouseEditInfoSpot = 5;
+inline constexpr int kMouseInfoSpotTitle = 6;
+inline constexpr int kMouseCrossSection = 7;
 inline constexpr int kMouseBusy = 8;
+inline constexpr int kMouseAddCity = 9;
+inline constexpr int kMouseAddNewCity = 10;
+inline constexpr int kMouseDeleteCity = 11;
+inline constexpr int kMouseCitiesFromList = 12;
+inline constexpr int kMouseAddPlant = 13;
+inline constexpr int kMousePlantsFromList = 14;
+inline constexpr int kMouseDeletePlant = 15;
+inline constexpr int kMouseAddLocation = 16;
+inline constexpr int kMouseDigitize = 17;
+inline constexpr int kMouseScaleDrag = 18;
+
+// The right-click pop-up of the map pane ("ADD_DELETE"); the program registers it.
+inline constexpr const char* kMapPopupMenu = "ADD_DELETE";
+void RegisterMapPopupMenu();
+
+// Pixels of the line between two points, both ends included, one per step
+// along the longer axis.
+std::vector<platform::gfx::Point> LinePoints(int x1, int y1, int x2, int y2);
+// A 4-pixel frame inside the rectangle: black, white, white, black.
+void DrawRubberBand(platform::gfx::DrawContext& dc, const platform::gfx::Rect& r);
+void EraseRubberBand(platform::gfx::DrawContext& dc, const platform::gfx::Surface& mapImage, const platform::gfx::Rect& r);
+// The band's end, held to the map's proportions with USE FULL SCREEN.
+platform::gfx::Point BandEnd(platform::gfx::Point start, platform::gfx::Point end);
+// "%7.3f%c %8.3f%c": absolute values with N/S and E/W, a blank at exactly 0.
+std::string CoordinateText(double latitude, double longitude);
+// The bounds of a user map from a band in map-area pixels (any corner order):
+// south, north, west, east.
+struct UserMapBounds {
+    double south, north, west, east;
+};
+UserMapBounds BandBounds(const Proj& proj, const platform::gfx::Rect& band);
+// Why a region name cannot be a digitised file ("" when it can).
+std::string DigitizedNameProblem(const std::string& name);
 
 class childMap : public ui::Window, public Proj {
 public:
@@ -243,6 +295,16 @@ public:
     void CmDeleteLocation();
     void CmDigitize();
 
+    // ---- information spots (map/info_spots.cpp)
+    void DrawInfoSpots(bool highlighted);
+    int currentSpot() const { return currentSpot_; }
+    // ---- map tools (map/map_tools.cpp)
+    const std::optional<ScaleBox>& scaleBox() const { return scaleBox_; }
+    const platform::gfx::Rect& scaleBoxRect() const { return scaleRect_; }
+    const std::vector<platform::gfx::Point>& digitizedPoints() const { return digitized_; }
+    bool bandActive() const { return band_.active; }
+    const platform::gfx::Rect& bandRect() const { return band_.rect; }
+
 protected:
     void Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) override;
     // A pane that has shown a view draws it again at its new size: painting
@@ -255,6 +317,48 @@ protected:
     void EvLButtonDblClk(ui::Point p, std::uint32_t modifiers) override;
 
 private:
+    // ---- the mouse modes (map/map_edit.cpp)
+    void ModeAction(ui::Point p, ui::Point q);
+    bool SpotClick(ui::Point q);
+    void StartLabelDrag(ui::Point q);
+    void MoveDraggedLabel(ui::Point q);
+    void EndLabelDrag();
+    void SpotHover(ui::Point q);
+    void PlainSpot(int index);
+    void HighlightSpot(int index);
+    void AfterAction();
+    void Repeat();
+    void NewInfoSpot(ui::Point q);
+    void AddCity(ui::Point q);
+    void AddNewCity(ui::Point q);
+    void DeleteCity(ui::Point q);
+    void AddCitiesFromList();
+    void AddPlant(ui::Point q);
+    void AddPlantsFromList();
+    void DeletePlant(ui::Point q);
+    void AddLocation(ui::Point q);
+    void PointToLatLon(ui::Point q, double* lat, double* lon, bool wrap) const;
+    void ReleaseMouse();
+    // ---- the map tools (map/map_tools.cpp)
+    void BandDown(ui::Point p);
+    void BandMove(ui::Point p);
+    void BandUp();
+    void ProbeMove(ui::Point q);
+    void EraseProbeText();
+    void CrossSectionPick(ui::Point q);
+    void DigitizeDown(ui::Point q);
+    void DigitizeMove(ui::Point q);
+    void DropPreview(bool restore);
+    void DigitizeEnd();
+    void ScaleDragMove(ui::Point q);
+    void ScaleDragUp();
+    void BuildScaleBox();
+    void KeepDragBackground();
+    // Where a dragged label or scale box restores from; the map image has them drawn.
+    const platform::gfx::Surface& DragBackground() const {
+        return dragBackground_ ? *dragBackground_ : *mapImageSurface_;
+    }
+
     void EnsureScreen();
     void OpenText(const std::string& file);
     void EditAtRightClick(int mode);
@@ -291,4 +395,23 @@ private:
     std::shared_ptr<const platform::gfx::Font> highlightFont_;  // the alert magnitude's type, made on first use
 
     std::unique_ptr<BorderSet> stateBorders_, countryBorders_, oceanBorders_;  // any may be absent
+
+    // map editing
+    int currentSpot_ = -1;  // index in gInfoSpots; -1 when none
+    struct Band {
+        bool active = false;  // in mode 7: the button is held
+        ui::Point start;
+        platform::gfx::Rect rect;  // pane pixels, as drawn
+    } band_;
+    platform::gfx::Rect probeBox_;  // the coordinate text on the screen, map-area pixels; empty when none
+    std::vector<platform::gfx::Point> digitized_;  // map-area pixels
+    struct PreviewPixel {
+        platform::gfx::Point p;
+        platform::gfx::Color saved;
+    };
+    std::vector<PreviewPixel> preview_;
+    std::unique_ptr<platform::gfx::Surface> dragBackground_;  // the screen before labels and the scale box
+    std::optional<ScaleBox> scaleBox_;
+    platform::gfx::Rect scaleRect_;  // map-area pixels the scale box last covered
+    ui::Point scaleLast_;
 };

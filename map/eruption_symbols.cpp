@@ -18,8 +18,78 @@
 
 namespace gfx = platform::gfx;
 
-std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptions;
-std::vector<std::unique_ptr<EruptionEvent>> gDisplayedEruptionsSphere;
+DisplayedEruptions gDisplayedEruptions;
+DisplayedEruptions gDisplayedEruptionsSphere;
+
+namespace {
+std::string_view VolcanoOf(const EruptionEvent& e);
+}  // namespace
+
+void DisplayedEruptions::File(EruptionEvent* e, const EruptionBox& box) {
+    filed_[e] = box;
+    if (box.left >= box.right || box.top >= box.bottom) return;
+    for (int r = Cell(box.top); r <= Cell(box.bottom - 1); ++r)
+        for (int c = Cell(box.left); c <= Cell(box.right - 1); ++c)
+            cells_[static_cast<std::size_t>(r) * kCells + c].push_back({e, box});
+}
+
+void DisplayedEruptions::Unfile(const EruptionEvent* e, const EruptionBox& box) {
+    if (box.left < box.right && box.top < box.bottom) {
+        for (int r = Cell(box.top); r <= Cell(box.bottom - 1); ++r)
+            for (int c = Cell(box.left); c <= Cell(box.right - 1); ++c)
+                std::erase_if(cells_[static_cast<std::size_t>(r) * kCells + c],
+                              [e](const Filed& f) { return f.event == e; });
+    }
+    filed_.erase(e);
+}
+
+void DisplayedEruptions::push_back(std::unique_ptr<EruptionEvent> e) {
+    if (e && !filed_.contains(e.get())) {
+        const std::string_view id = VolcanoOf(*e);
+        if (!id.empty()) byVolcano_[std::string(id)].push_back(e.get());
+        File(e.get(), e->display.symbolBox());
+    }
+    list_.push_back(std::move(e));
+}
+
+void DisplayedEruptions::clear() {
+    byVolcano_.clear();
+    filed_.clear();
+    for (auto& cell : cells_) cell.clear();
+    list_.clear();
+    namesPlaced_ = false;
+}
+
+void DisplayedEruptions::RemoveErased() {
+    for (const auto& e : list_) {
+        if (!e || !e->erase) continue;
+        if (const auto f = filed_.find(e.get()); f != filed_.end()) Unfile(e.get(), f->second);
+        const auto it = byVolcano_.find(std::string(VolcanoOf(*e)));
+        if (it == byVolcano_.end()) continue;
+        std::erase(it->second, e.get());
+        if (it->second.empty()) byVolcano_.erase(it);
+    }
+    std::erase_if(list_, [](const std::unique_ptr<EruptionEvent>& e) { return !e || e->erase; });
+}
+
+void DisplayedEruptions::SymbolMoved(const EruptionEvent& e) {
+    const auto f = filed_.find(&e);
+    if (f == filed_.end()) return;
+    EruptionEvent* entry = const_cast<EruptionEvent*>(&e);  // listed, so the list owns it
+    Unfile(&e, f->second);
+    File(entry, e.display.symbolBox());
+}
+
+std::vector<EruptionEvent*> DisplayedEruptions::SameVolcano(const EruptionEvent& e) const {
+    std::vector<EruptionEvent*> others;
+    const std::string_view id = VolcanoOf(e);
+    if (id.empty()) return others;
+    const auto it = byVolcano_.find(std::string(id));
+    if (it == byVolcano_.end()) return others;
+    for (EruptionEvent* other : it->second)
+        if (other != &e) others.push_back(other);
+    return others;
+}
 
 namespace {
 
@@ -45,10 +115,8 @@ int FillColourOf(const EruptionEvent& e) { return gVolcanoesRedAtEnd ? kLightRed
 std::string NameOf(const EruptionEvent& e) { return FieldText(e.record.name, sizeof e.record.name); }
 
 // Eruptions without an identifier (observatory entries) are never one volcano.
-// Called in loops over every displayed eruption: compares the fields in place.
-bool SameVolcano(const EruptionEvent& a, const EruptionEvent& b) {
-    const std::string_view id(a.record.id, ::strnlen(a.record.id, sizeof a.record.id));
-    return !id.empty() && id == std::string_view(b.record.id, ::strnlen(b.record.id, sizeof b.record.id));
+std::string_view VolcanoOf(const EruptionEvent& e) {
+    return {e.record.id, ::strnlen(e.record.id, sizeof e.record.id)};
 }
 
 bool Overlap(const EruptionBox& a, const EruptionBox& b) {
@@ -116,6 +184,7 @@ bool FitsPane(const EruptionBox& mapBox, int place, const gfx::Rect& pane) {
 }
 
 bool NameBoxFree(const EruptionEvent& e, const EruptionBox& box) {
+    if (!gDisplayedEruptions.MayHoldNames()) return true;
     for (const auto& other : gDisplayedEruptions) {
         if (!other || other.get() == &e || other->display.nameBox.empty()) continue;
         if (Overlap(other->display.nameBox, box)) return false;
@@ -131,6 +200,7 @@ void MarkNeedsRedraw(EruptionEvent& e) {
 // A larger or equal name in the way keeps its place; otherwise only the
 // oldest displayed eruption's name gives way.
 void YieldNames(childMap& pane, EruptionEvent& e, const EruptionBox& box) {
+    if (!gDisplayedEruptions.MayHoldNames()) return;
     for (const auto& other : gDisplayedEruptions) {
         if (!other || other.get() == &e || other->display.nameBox.empty()) continue;
         if (Overlap(other->display.nameBox, box) && SizeOf(*other) >= SizeOf(e)) return;
@@ -244,6 +314,7 @@ bool PlaceEruption(childMap& pane, EruptionEvent& e) {
     d.symbolTop = t.box.top;
     d.symbolRight = t.box.right;
     d.symbolBottom = t.box.bottom;
+    gDisplayedEruptions.SymbolMoved(e);
     if (Sphere()) {
         std::int32_t sx = 0, sy = 0;
         LatLonToMapPixel(lat, e.record.longitude, &sx, &sy);
@@ -283,8 +354,8 @@ int ShowEruption(childMap& pane, EruptionEvent& e, bool withMarker, bool withNam
     pane.EraseMarker();
 
     // One volcano shows one eruption: the larger.
-    for (const auto& other : gDisplayedEruptions) {
-        if (!other || other.get() == &e || !other->display.displayed || !SameVolcano(*other, e)) continue;
+    for (EruptionEvent* other : gDisplayedEruptions.SameVolcano(e)) {
+        if (!other->display.displayed) continue;
         if (SizeOf(e) < SizeOf(*other)) {
             d.nameBox = {};
             d.sphereNameBox = {};
@@ -297,6 +368,7 @@ int ShowEruption(childMap& pane, EruptionEvent& e, bool withMarker, bool withNam
 
     const EruptionBox symbol = d.symbolBox();
     for (const auto& other : gDisplayedEruptions) {
+        if (!gDisplayedEruptions.MayHoldNames()) break;  // no names to take away
         if (!other || other.get() == &e || other->display.symbolBox() == symbol) continue;
         if (!other->display.nameBox.empty() && Overlap(other->display.nameBox, symbol)) EraseEruptionName(pane, *other);
     }
@@ -346,10 +418,10 @@ void EraseEruption(childMap& pane, EruptionEvent& e, bool showTwin) {
 
     // Neighbours whose triangle the copy cut into are drawn again by the clock;
     // hidden twins stay hidden.
-    for (const auto& other : gDisplayedEruptions) {
-        if (!other || other.get() == &e || !other->display.displayed || other->redraw) continue;
-        if (other->OverlapsSymbolBox(d.symbolLeft, d.symbolTop, d.symbolRight, d.symbolBottom)) MarkNeedsRedraw(*other);
-    }
+    gDisplayedEruptions.ForEachSymbolOverlapping(d.symbolBox(), [&](EruptionEvent& other) {
+        if (&other == &e || !other.display.displayed || other.redraw) return;
+        if (other.OverlapsSymbolBox(d.symbolLeft, d.symbolTop, d.symbolRight, d.symbolBottom)) MarkNeedsRedraw(other);
+    });
 
     EraseEruptionName(pane, e);
     d.displayed = false;
@@ -367,9 +439,9 @@ void EraseEruption(childMap& pane, EruptionEvent& e, bool showTwin) {
     }
 
     if (showTwin) {
-        for (const auto& other : gDisplayedEruptions) {
+        for (EruptionEvent* other : gDisplayedEruptions.SameVolcano(e)) {
             // One marked for erasing is about to be freed: drawing it would leave it behind.
-            if (!other || other.get() == &e || other->erase || !SameVolcano(*other, e)) continue;
+            if (other->erase) continue;
             DrawEruption(pane, *other);
             ShowEruptionName(pane, *other);
             other->display.displayed = true;
@@ -440,6 +512,7 @@ bool PlaceEruptionName(childMap& pane, EruptionEvent& e, const gfx::Rect& paneRe
                                        SphereNameFont(), name, kWhiteColor, p.h, p.v, 0);
         }
         d.nameShown = true;
+        gDisplayedEruptions.NotePlacedName();
         d.nameHJust = static_cast<std::int32_t>(p.h);
         d.nameVJust = static_cast<std::int32_t>(p.v);
         return true;

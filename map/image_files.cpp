@@ -2,7 +2,9 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <algorithm>
 #include <set>
+#include <vector>
 
 #include "core/helpers.h"
 #include "map/child_map.h"
@@ -38,28 +40,36 @@ std::string SphereFrameName(std::int32_t number) {
     return name;
 }
 
+void SphereFrameRow(const std::uint32_t* in, int width, gfx::RgbaPixel* out) {
+    for (int x = 0; x < width; ++x) {
+        const gfx::Color c = gfx::Color::FromValue(in[x]);
+        const std::uint8_t r = c.red(), g = c.green(), b = c.blue();
+        if (r == 0 && g == 0 && b == 0) {
+            out[x] = {};  // black shows the globe through
+            continue;
+        }
+        out[x] = {r, g, b, static_cast<std::uint8_t>(r == 255 && g == 255 && b == 0 ? 0xB2 : 255)};
+    }
+}
+
 gfx::RgbaImage SphereFrameImage(const gfx::Surface& image) {
     gfx::RgbaImage out;
     out.width = image.width();
     out.height = image.height();
     out.pixels.resize(static_cast<std::size_t>(out.width) * out.height);
-    for (int y = 0; y < out.height; ++y) {
-        const std::uint32_t* row = image.row(y);
-        for (int x = 0; x < out.width; ++x) {
-            const gfx::Color c = gfx::Color::FromValue(row[x]);
-            const std::uint8_t r = c.red(), g = c.green(), b = c.blue();
-            gfx::RgbaPixel& p = out.at(x, y);
-            if (r == 0 && g == 0 && b == 0) continue;  // black shows the globe through
-            p = {r, g, b, static_cast<std::uint8_t>(r == 255 && g == 255 && b == 0 ? 0xB2 : 255)};
-        }
-    }
+    for (int y = 0; y < out.height; ++y) SphereFrameRow(image.row(y), out.width, &out.at(0, y));
     return out;
 }
 
 bool WriteRgbaPng(const gfx::Surface& image, const std::string& name) {
     const std::string path = platform::ResolvePath(name);
     gfx::ImageError error;
-    return Written(gfx::SavePng(SphereFrameImage(image), path, &error), path, error);
+    std::vector<gfx::RgbaPixel> row(static_cast<std::size_t>(std::max(image.width(), 0)));
+    const auto convert = [&](int y) {
+        SphereFrameRow(image.row(y), image.width(), row.data());
+        return row.data();
+    };
+    return Written(gfx::SavePng(image.width(), image.height(), convert, path, &error), path, error);
 }
 
 bool WriteRgbPng(const gfx::Surface& image, const std::string& name) {

@@ -18,6 +18,7 @@ std::string SphereFrameName(std::int32_t number);
 // The sphere image as the display takes it: black transparent, pure yellow
 // at alpha 178, every other colour opaque; rows top to bottom.
 platform::gfx::RgbaImage SphereFrameImage(const platform::gfx::Surface& image);
+void SphereFrameRow(const std::uint32_t* in, int width, platform::gfx::RgbaPixel* out);
 // False when the file could not be written completely.
 [[nodiscard]] bool WriteRgbaPng(const platform::gfx::Surface& image, const std::string& name);
 [[nodiscard]] bool WriteRgbPng(const platform::gfx::Surface& image, const std::string& name);

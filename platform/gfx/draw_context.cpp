@@ -131,8 +131,26 @@ std::optional<DrawContext::Paint> DrawContext::BrushPaint(const Brush& b) {
 
 void DrawContext::MarkDamage(int y, int x0, int x1) {
     Rect r{x0, y, x1, y + 1};
+    if (batching_) {
+        batch_ = batch_.united(r);
+        return;
+    }
     if (surface_) surface_->MarkDamaged(r);
     else mask_->MarkDamaged(r);
+}
+
+DrawContext::DamageBatch::DamageBatch(DrawContext& dc) : dc_(dc), outer_(!dc.batching_) {
+    if (!outer_) return;
+    dc_.batching_ = true;
+    dc_.batch_ = {};
+}
+
+DrawContext::DamageBatch::~DamageBatch() {
+    if (!outer_) return;
+    dc_.batching_ = false;
+    if (dc_.batch_.empty()) return;
+    if (dc_.surface_) dc_.surface_->MarkDamaged(dc_.batch_);
+    else dc_.mask_->MarkDamaged(dc_.batch_);
 }
 
 void DrawContext::FillSpan(int y, int x0, int x1, const Paint& paint) {
@@ -227,6 +245,7 @@ void DrawContext::Polyline(std::span<const Point> points) { StrokePath(points, f
 
 void DrawContext::Polygon(std::span<const Point> points) {
     if (points.size() < 2) return;
+    DamageBatch batch(*this);
     if (auto paint = BrushPaint(state_.brush)) {
         std::vector<Point> device(points.begin(), points.end());
         for (Point& p : device) p = ToDevice(p);
@@ -248,6 +267,7 @@ void DrawContext::Polygon(std::span<const Point> points) {
 template <class RowFn>
 void DrawContext::DrawShape(const Rect& box, RowFn rowOf) {
     if (box.empty()) return;
+    DamageBatch batch(*this);
     Rect clip = state_.clip.bounds();
     if (auto paint = BrushPaint(state_.brush)) {
         Rect area = box.intersected(clip);

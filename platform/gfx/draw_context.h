@@ -202,6 +202,19 @@ private:
     void FillSpan(int y, int x0, int x1, const Paint& paint);
     void Plot(Point device, const Paint& paint) { FillSpan(device.y, device.x, device.x + 1, paint); }
     void MarkDamage(int y, int x0, int x1);
+    // A shape's spans touch, so the damage list would join them into their
+    // bounding rectangle one span at a time; a batch marks that rectangle once.
+    class DamageBatch {
+    public:
+        explicit DamageBatch(DrawContext& dc);
+        ~DamageBatch();
+        DamageBatch(const DamageBatch&) = delete;
+        DamageBatch& operator=(const DamageBatch&) = delete;
+
+    private:
+        DrawContext& dc_;
+        bool outer_;
+    };
 
     void PlotPen(Point device, bool on);
     void StrokeThin(Point from, Point to, int& dotPhase);
@@ -218,6 +231,8 @@ private:
     Mask* mask_ = nullptr;
     State state_;
     std::vector<State> saved_;
+    bool batching_ = false;
+    Rect batch_;
 };
 
 // Saves the context's state now and restores it when it goes out of scope.

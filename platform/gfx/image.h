@@ -3,6 +3,7 @@
 // or oversized file is refused with a reason; nothing here ends the process or
 // lets an exception out.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,11 @@ std::optional<RgbaImage> LoadPng(const std::string& path, ImageError* error = nu
 // RGB without alpha.
 [[nodiscard]] bool SavePng(const Surface& image, const std::string& path, ImageError* error = nullptr);
 [[nodiscard]] bool SavePng(const RgbaImage& image, const std::string& path, ImageError* error = nullptr);
+// Rows asked for top to bottom, each pointer valid until the next call, so a
+// converted copy of a large image is never held whole.
+using RgbaRowSource = std::function<const RgbaPixel*(int y)>;
+[[nodiscard]] bool SavePng(int width, int height, const RgbaRowSource& row, const std::string& path,
+                           ImageError* error = nullptr);
 
 // Colour and grey JPEG files decode to RGB; a file that decodes only with
 // warnings (truncated, corrupt data) is refused.

@@ -96,7 +96,7 @@ void LineSteps::ClipTo(const Rect& r, int& first, int& last) const {
     last = std::max(f, e);
 }
 
-Span EllipseRow(const Rect& box, int y) {
+Span EllipseRowExact(const Rect& box, int y) {
     if (box.empty() || y < box.top || y >= box.bottom) return {};
     long long w = static_cast<long long>(box.right) - box.left;
     long long h = static_cast<long long>(box.bottom) - box.top;
@@ -105,13 +105,49 @@ Span EllipseRow(const Rect& box, int y) {
     long long dy = 2LL * y + 1 - cy2;
     if (dy * dy > h * h) return {};
     // In doubled coordinates the semi-axes are w and h: dx^2 h^2 + dy^2 w^2 <= w^2 h^2.
-    __int128 num = static_cast<__int128>(w) * w * (h * h - dy * dy);
-    auto q = static_cast<long long>(num / (static_cast<__int128>(h) * h));
+    long long q;
+    if (w <= 40000 && h <= 40000) {
+        q = w * w * (h * h - dy * dy) / (h * h);  // fits in 63 bits
+    } else {
+        __int128 num = static_cast<__int128>(w) * w * (h * h - dy * dy);
+        q = static_cast<long long>(num / (static_cast<__int128>(h) * h));
+    }
     long long m = ISqrt(q);
     long long x0 = CeilDiv(cx2 - 1 - m, 2);
     long long x1 = FloorDiv(cx2 - 1 + m, 2) + 1;
     if (x0 >= x1) return {};
     return {static_cast<int>(x0), static_cast<int>(x1)};
+}
+
+namespace {
+
+// Dots are small and drawn by the thousand, each row asked for several times:
+// the rows of small boxes, relative to the box's left and top, are worked out
+// once per size. They do not change when the box moves, as the box's doubled
+// centre moves by even steps.
+constexpr int kTabledSide = 64;
+
+const std::vector<Span>& SmallEllipseRows(int w, int h) {
+    thread_local std::vector<Span> table[kTabledSide + 1][kTabledSide + 1];
+    std::vector<Span>& rows = table[w][h];
+    if (rows.empty()) {
+        const Rect origin{0, 0, w, h};
+        rows.reserve(static_cast<std::size_t>(h));
+        for (int y = 0; y < h; ++y) rows.push_back(EllipseRowExact(origin, y));
+    }
+    return rows;
+}
+
+}  // namespace
+
+Span EllipseRow(const Rect& box, int y) {
+    if (box.empty() || y < box.top || y >= box.bottom) return {};
+    const long long w = static_cast<long long>(box.right) - box.left;
+    const long long h = static_cast<long long>(box.bottom) - box.top;
+    if (w > kTabledSide || h > kTabledSide) return EllipseRowExact(box, y);
+    const Span s = SmallEllipseRows(static_cast<int>(w), static_cast<int>(h))[static_cast<std::size_t>(y - box.top)];
+    if (s.x0 >= s.x1) return {};
+    return {box.left + s.x0, box.left + s.x1};
 }
 
 Span InteriorOfRow(Span above, Span row, Span below) {

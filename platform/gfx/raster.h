@@ -45,6 +45,8 @@ struct Span {
 // Pixels whose centre lies in the ellipse inscribed in `box`, on row y. The box
 // stays within twice kCoordLimit.
 Span EllipseRow(const Rect& box, int y);
+// The same without the table of small boxes.
+Span EllipseRowExact(const Rect& box, int y);
 
 // The pixels of a row of a shape (given its row spans above, on and below)
 // whose four neighbours all lie in the shape.

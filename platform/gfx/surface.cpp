@@ -1,6 +1,7 @@
 #include "platform/gfx/surface.h"
 
 #include <algorithm>
+#include <utility>
 #include <new>
 
 namespace platform::gfx {
@@ -70,15 +71,16 @@ std::uint64_t ZOrder(Point p) {
 
 }  // namespace
 
-// Full: neighbours pair up, so a long run of marks costs little each.
+// Full: neighbours pair up, so a long run of marks costs little each. Each
+// key is worked out once, not at every comparison.
 void Surface::HalveDamageRects() {
-    auto centre = [](const Rect& r) { return ZOrder({(r.left + r.right) / 2, (r.top + r.bottom) / 2}); };
-    std::sort(damageRects_.begin(), damageRects_.end(),
-              [&](const Rect& a, const Rect& b) { return centre(a) < centre(b); });
+    std::vector<std::pair<std::uint64_t, Rect>> keyed;
+    keyed.reserve(damageRects_.size());
+    for (const Rect& r : damageRects_) keyed.emplace_back(ZOrder({(r.left + r.right) / 2, (r.top + r.bottom) / 2}), r);
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::size_t out = 0;
-    for (std::size_t i = 0; i < damageRects_.size(); i += 2)
-        damageRects_[out++] =
-            i + 1 < damageRects_.size() ? damageRects_[i].united(damageRects_[i + 1]) : damageRects_[i];
+    for (std::size_t i = 0; i < keyed.size(); i += 2)
+        damageRects_[out++] = i + 1 < keyed.size() ? keyed[i].second.united(keyed[i + 1].second) : keyed[i].second;
     damageRects_.resize(out);
 }
 

@@ -108,7 +108,11 @@ std::FILE* OpenFile(std::string_view name, const char* mode) {
     bool reading = !m.empty() && m[0] == 'r';
     std::string path = reading ? FindPath(name).value_or(NativePath(name)) : ResolvePath(name);
     if (IsDirectory(path)) return nullptr;
-    return std::fopen(path.c_str(), m.c_str());
+    std::FILE* f = std::fopen(path.c_str(), m.c_str());
+    // Until its first seek a stream does not know its offset, so every ftello
+    // asks the kernel; record readers tell after each record.
+    if (f && reading) ::fseeko(f, 0, SEEK_SET);
+    return f;
 }
 
 bool PathExists(std::string_view name) { return FindPath(name).has_value(); }

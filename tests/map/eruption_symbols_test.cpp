@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "core/config.h"
@@ -291,6 +292,14 @@ TEST_F(EruptionSymbols, OnlyTheLargerEruptionOfAVolcanoIsShownAndItsTwinReturns)
     EraseEruption(pane, small, true);
     EXPECT_FALSE(large.display.displayed);
     EXPECT_TRUE(SameImage(pane.backBuffer(), *clean));
+
+    // Once both are freed the volcano has no entries left to compare with:
+    // a new, smaller eruption of it shows.
+    gDisplayedEruptions.RemoveErased();
+    EXPECT_TRUE(gDisplayedEruptions.empty());
+    EruptionEvent& next = Show(Eruption("V1", "Twin", 'L', 1, 10, 30));
+    EXPECT_TRUE(next.display.displayed);
+    EXPECT_TRUE(gDisplayedEruptions.SameVolcano(next).empty());
 }
 
 TEST_F(EruptionSymbols, EruptionsWithoutAnIdentifierAreNotOneVolcano) {
@@ -474,3 +483,57 @@ TEST_F(EruptionSymbols, BaseMapDrawsEveryPlacedEruptionAsASmallGreyTriangle) {
 }
 
 }  // namespace
+
+// The displayed list files symbol boxes by area: a query must tell exactly the
+// entries a look at every entry would find, each once, wherever the boxes lie
+// (across cells, off the map on any side, beyond the grid) and after a move.
+// (A box without area covers no pixel and is never told.)
+TEST(DisplayedEruptionsIndex, OverlapQueriesAgreeWithALookAtEveryEntry) {
+    DisplayedEruptions list;
+    std::uint32_t seed = 99;
+    auto next = [&](int lo, int hi) {
+        seed = seed * 1103515245u + 12345u;
+        return lo + static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(hi - lo));
+    };
+    auto randomBox = [&] {
+        const int x = next(-100, 2300), y = next(-100, 2300);
+        return EruptionBox{x, y, x + next(1, 90), y + next(1, 90)};
+    };
+    auto setBox = [](EruptionEvent& e, const EruptionBox& b) {
+        e.display.symbolLeft = b.left;
+        e.display.symbolTop = b.top;
+        e.display.symbolRight = b.right;
+        e.display.symbolBottom = b.bottom;
+    };
+    for (int i = 0; i < 400; ++i) {
+        auto e = std::make_unique<EruptionEvent>();
+        setBox(*e, randomBox());
+        e->erase = i % 5 == 0;
+        list.push_back(std::move(e));
+    }
+    list.RemoveErased();
+    ASSERT_EQ(list.size(), 320u);
+    for (int i = 0; i < 40; ++i) {
+        EruptionEvent& moved = *list[static_cast<std::size_t>(i * 7)];
+        setBox(moved, randomBox());
+        list.SymbolMoved(moved);
+    }
+    auto overlaps = [](const EruptionBox& a, const EruptionBox& b) {
+        return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+    };
+    for (int q = 0; q < 300; ++q) {
+        const EruptionBox box = randomBox();
+        std::multiset<const EruptionEvent*> told, want;
+        list.ForEachSymbolOverlapping(box, [&](EruptionEvent& e) { told.insert(&e); });
+        for (const auto& e : list)
+            if (overlaps(e->display.symbolBox(), box)) want.insert(e.get());
+        std::string boxes;
+        for (const EruptionEvent* e : want) {
+            const EruptionBox b = e->display.symbolBox();
+            boxes += " " + std::to_string(b.left) + "," + std::to_string(b.top) + " " + std::to_string(b.right) + "," +
+                     std::to_string(b.bottom);
+        }
+        ASSERT_EQ(told, want) << "query " << box.left << "," << box.top << " " << box.right << "," << box.bottom
+                              << "; entries that overlap:" << boxes;
+    }
+}

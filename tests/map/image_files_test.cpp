@@ -57,6 +57,13 @@ TEST(SphereFrames, ColoursBecomeAlphaAndRowsStayUpright) {
     ASSERT_EQ(image.width, 4);
     ASSERT_EQ(image.height, 2);
     for (const auto& c : cases) EXPECT_EQ(image.at(c.x, c.y), c.want) << c.x << "," << c.y;
+    {
+        TempDir dir;  // the file, written row by row, holds the same pixels
+        ASSERT_TRUE(WriteRgbaPng(*s, "frame.png"));
+        const auto back = gfx::LoadPng("frame.png");
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->pixels, image.pixels);
+    }
 
     EXPECT_EQ(SphereFrameName(1), "sos\\se0001.png");
     EXPECT_EQ(SphereFrameName(10), "sos\\se0010.png");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx_pixels.h"
+#include "platform/gfx/raster.h"
 
 using namespace platform::gfx;
 using namespace gfxtest;
@@ -397,4 +398,26 @@ TEST(GfxPixel, SetAndGetClipToSurfaceAndClip) {
     cv.dc.SetClip(Rect{0, 0, 1, 1});
     cv.dc.SetPixel({1, 1}, kWhite);
     EXPECT_EQ(cv.surface->At(1, 1), kBlack);
+}
+
+// Small boxes take their rows from a table made at the origin; anywhere else,
+// odd or even, negative or near the coordinate limit, they must be the rows
+// worked out for the box where it stands.
+TEST(GfxEllipse, TabledRowsMatchTheExactRowsWhereverTheBoxStands) {
+    using platform::gfx::detail::EllipseRow;
+    using platform::gfx::detail::EllipseRowExact;
+    const Point places[] = {{0, 0}, {1, 1}, {-7, 3}, {-1000001, -999}, {4096, -4095}, {(1 << 29) - 70, 5}};
+    for (const Point at : places) {
+        for (int w = 1; w <= 66; ++w) {
+            for (int h = 1; h <= 66; h += (w % 7) + 1) {
+                const Rect box{at.x, at.y, at.x + w, at.y + h};
+                for (int y = box.top - 1; y <= box.bottom; ++y) {
+                    const auto want = EllipseRowExact(box, y), got = EllipseRow(box, y);
+                    ASSERT_TRUE(got.x0 == want.x0 && got.x1 == want.x1)
+                        << w << "x" << h << " at " << at.x << "," << at.y << " row " << y << ": " << got.x0 << ".."
+                        << got.x1 << " instead of " << want.x0 << ".." << want.x1;
+                }
+            }
+        }
+    }
 }
