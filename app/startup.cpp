@@ -46,6 +46,7 @@ std::string ReadStartupSettings() {
     ConfigFolder() = configFolder;
     SetSoundSettingsReceiver(&TakeSoundSettings);  // the reader hands the sound settings over
     gConfigFileFound = ReadConfigFile() == 0;      // a missing file leaves the defaults
+    ReportUnreadableSettings();
     DebugLog("readctl");
     ReadViewFile();
     if (!gWorkingDirectory.empty()) platform::SetCurrentDir(platform::NativePath(gWorkingDirectory));
@@ -90,9 +91,21 @@ bool RewriteConfiguration(const std::string& folder) {
         return false;
     }
     const bool ok = WriteConfigFile() == 0;
+    // An unreadable file was reported when it was read, and is left alone on purpose.
+    const bool unreadable = !ok && !ConfigFileUnreadable().empty();
     if (moved) platform::SetCurrentDir(here);
-    if (!ok) ReportSettingsNotWritten(folder);
+    if (!ok && !unreadable) ReportSettingsNotWritten(folder);
     return ok;
+}
+
+void ReportUnreadableSettings() {
+    const std::string reason = ConfigFileUnreadable();
+    if (reason.empty()) return;
+    const std::string text = "QUORVEL.INI in " + platform::CurrentDir() + " cannot be read (" + reason +
+                             "). This run uses the default settings and does not save them.";
+    std::fprintf(stderr, "Quorview: %s\n", text.c_str());
+    if (gMainFrame)
+        platform::ui::MessageBox(gMainFrame, text, "Settings", platform::ui::Buttons::Ok, platform::ui::Icon::Exclamation);
 }
 
 void ReportSettingsNotWritten(const std::string& folder) {

@@ -25,6 +25,9 @@ bool RewriteConfiguration(const std::string& folder);
 // Says that the settings were not written: a message box while the frame is
 // up, stderr otherwise.
 void ReportSettingsNotWritten(const std::string& folder);
+// After a reading of the configuration: when the file is there but could not
+// be read, says so on stderr, and in a message box while the frame is up.
+void ReportUnreadableSettings();
 // Releases the fonts, lists and bit sets the program made.
 void FreeGlobals();
 

@@ -14,6 +14,7 @@
 #include "app/missing_seam.h"
 #include "app/startup.h"
 #include "app/sound.h"
+#include "app/startup.h"
 #include "app/view_list.h"
 #include "app/view_names.h"
 #include "app/view_open.h"
@@ -253,6 +254,7 @@ void myFrame::CmOpenViewList() {
     }
     DeleteConfigFonts();
     ReadConfigFile();
+    ReportUnreadableSettings();
     CmSelectMenu();
     gPaused = saved;
 }

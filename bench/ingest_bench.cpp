@@ -50,7 +50,11 @@ const std::string& Answer() {
 bool AnswerPath(const std::string& path, std::vector<QuakeRecord>* records) {
     std::FILE* in = std::fopen(path.c_str(), "rt");
     if (!in) return false;
-    const bool ok = ReadServiceAnswer(in, records).empty();
+    // The year's answer as one window.
+    TimeValue from, to;
+    from.SetDate(PackedDate{2023, 1, 1});
+    to.SetDate(PackedDate{2024, 1, 1});
+    const bool ok = ReadServiceAnswer(in, AnswerSpan{from, to}, records).empty();
     std::fclose(in);
     return ok;
 }

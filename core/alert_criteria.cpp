@@ -29,56 +29,78 @@ bool NextWord(std::string_view line, std::size_t& i, std::string& word) {
     return true;
 }
 
-bool ScanFinite(const std::string& word, double* value) {
-    return ScanLeadingDouble(word, value) && std::isfinite(*value);
+// A number that is the whole word: a value read only in part could widen the
+// criterion ("1e6" as a population of 1).
+bool ScanWholeFinite(const std::string& word, double* value) {
+    std::size_t used = 0;
+    return ScanLeadingDouble(word, value, &used) && used == word.size() && std::isfinite(*value);
 }
 
-double WordToDouble(const std::string& word) {
-    double value = 0;
-    return ScanFinite(word, &value) ? value : 0;
+bool ScanWholeInt32(const std::string& word, std::int32_t* value) {
+    long long v = 0;
+    std::size_t used = 0;
+    if (!ScanLeadingInteger(word, 10, &v, &used) || used != word.size()) return false;
+    *value = v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(v);
+    return true;
 }
 
-std::int32_t WordToInt32(const std::string& word) {
-    long long value = 0;
-    if (!ScanLeadingInteger(word, 10, &value)) return 0;
-    if (value > INT32_MAX) return INT32_MAX;
-    if (value < INT32_MIN) return INT32_MIN;
-    return static_cast<std::int32_t>(value);
-}
+bool IsLetter(char c) { return c >= 'A' && c <= 'Z'; }
 
 }  // namespace
 
-std::optional<AlertCriterion> ParseAlertCriterionLine(std::string_view line, ConfigBuild build) {
+std::optional<AlertCriterion> ParseAlertCriterionLine(std::string_view line, ConfigBuild build, std::string* why) {
     AlertCriterion criterion;
+    auto refuse = [why](std::string reason) -> std::optional<AlertCriterion> {
+        if (why) *why = std::move(reason);
+        return std::nullopt;
+    };
     std::size_t i = 0;
-    // Blanks before the first slash are allowed: such a line once gave a
-    // criterion with every field 0, which matches every event near any city.
-    while (i < line.size() && IsBlank(line[i])) ++i;
     bool magnitudeRead = false;
-    std::string option, value;
+    std::string word, value;
     for (int n = 0; n < kMaxPairs; ++n) {
+        // Blanks before the first slash are allowed: such a line once gave a
+        // criterion with every field 0, which matches every event near any city.
         while (i < line.size() && IsBlank(line[i])) ++i;
         if (i == line.size() || line[i] != '/') break;
         ++i;
-        if (!NextWord(line, i, option) || !NextWord(line, i, value)) break;
+        if (!NextWord(line, i, word)) return refuse("\"/\" without an option");
+        // The option is the word's letters; what follows them is its value
+        // ("/DI100"), else the next word unless that starts another option.
+        std::size_t letters = 0;
+        while (letters < word.size() && IsLetter(word[letters])) ++letters;
+        const std::string option = word.substr(0, letters);
+        value = word.substr(letters);
+        if (value.empty()) {
+            std::size_t next = i;
+            while (next < line.size() && IsBlank(line[next])) ++next;
+            if (next < line.size() && line[next] != '/') NextWord(line, i, value);
+        }
+        const bool nuclear = option.starts_with("N") && build == ConfigBuild::kQuorview;
+        const bool known = option.starts_with("M") || option.starts_with("DE") || option.starts_with("P") ||
+                           option.starts_with("DI") || option.starts_with("C");
+        if (known && value.empty()) return refuse("\"/" + option + "\" has no value");
+        bool read = true;
         if (option.starts_with("M")) {
-            magnitudeRead = ScanFinite(value, &criterion.minMagnitude);
-            if (!magnitudeRead) criterion.minMagnitude = 0;
+            read = magnitudeRead = ScanWholeFinite(value, &criterion.minMagnitude);
         } else if (option.starts_with("DE")) {
-            criterion.maxDepth = WordToDouble(value);
+            read = ScanWholeFinite(value, &criterion.maxDepth);
         } else if (option.starts_with("P")) {
-            criterion.minPopulation = WordToInt32(value);
+            read = ScanWholeInt32(value, &criterion.minPopulation);
         } else if (option.starts_with("DI")) {
-            criterion.maxDistance = WordToDouble(value);
+            read = ScanWholeFinite(value, &criterion.maxDistance);
         } else if (option.starts_with("C")) {
             criterion.country = value;
-        } else if (option.starts_with("N") && build == ConfigBuild::kQuorview) {
-            criterion.nuclearPlant = 1;
+        } else if (nuclear) {
+            criterion.nuclearPlant = 1;  // its value, if any, means nothing
         }
+        if (!read) return refuse("the value \"" + value + "\" of \"/" + option + "\" is not a number");
     }
-    // Without a magnitude that reads as a number a criterion would alert on
-    // every event above the threshold near any city: no criterion then.
-    if (!magnitudeRead) return std::nullopt;
+    // What is left unread could have narrowed the criterion.
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (i < line.size()) return refuse("text after the options: \"" + std::string(line.substr(i, 20)) + "\"");
+    // Without a magnitude a criterion would alert on every event above the
+    // threshold near any city: no criterion then.
+    if (!magnitudeRead) return refuse("no \"/M\" magnitude");
     return criterion;
 }
 
@@ -91,10 +113,15 @@ bool ReadAlertCriteriaFile(ConfigBuild build) {
         if (auto nul = line.find('\0'); nul != std::string::npos) line.resize(nul);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.size() < 3 || line[0] == '#') continue;
-        if (auto criterion = ParseAlertCriterionLine(line, build))
+        std::string why;
+        if (auto criterion = ParseAlertCriterionLine(line, build, &why)) {
             gAlertCriteria.push_back(std::make_unique<AlertCriterion>(*criterion));
-        else
-            DebugLog("%s: no criterion in: %.100s", kCriteriaFileName, line.c_str());
+        } else {
+            // A refused line could only have been read wider than written; say so where it is seen.
+            DebugLog("%s: criterion refused (%s): %.100s", kCriteriaFileName, why.c_str(), line.c_str());
+            std::fprintf(stderr, "Quorview: %s: criterion refused (%s): %.100s\n", kCriteriaFileName, why.c_str(),
+                         line.c_str());
+        }
     }
     std::fclose(file);
     return true;

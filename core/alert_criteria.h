@@ -23,7 +23,10 @@ extern std::vector<std::unique_ptr<AlertCriterion>> gAlertCriteria;  // in file 
 // Empties gAlertCriteria and reads "alert_criteria.txt" of the current folder;
 // false when the file cannot be opened (no criteria then).
 bool ReadAlertCriteriaFile(ConfigBuild build = ConfigBuild::kQuorview);
-// The criterion of one line, or nullopt for a line that holds none: one
-// without a finite magnitude (the last "/M" pair's value) is none.
+// The criterion of one line, or nullopt (with the reason in why) for a line
+// that holds none: one without a finite magnitude, one with an option whose
+// value cannot be read, or with text after its options. Values may follow
+// their option with or without a blank ("/DI 100", "/DI100").
 std::optional<AlertCriterion> ParseAlertCriterionLine(std::string_view line,
-                                                      ConfigBuild build = ConfigBuild::kQuorview);
+                                                      ConfigBuild build = ConfigBuild::kQuorview,
+                                                      std::string* why = nullptr);

@@ -127,7 +127,7 @@ bool CatalogueRebuild::KeepBefore(TimeValue cut) {
     Step("create");
     out_ = std::fopen(temp_.c_str(), "wb");
     if (!out_) {
-        error_ = std::string("Could not create ") + kTempCatalogue + ": " + std::strerror(errno);
+        error_ = std::string("Could not create ") + kTempCatalogue + ": " + SystemErrorText(errno);
         temp_.clear();
         return false;
     }
@@ -209,7 +209,7 @@ std::string CatalogueRebuild::Finish() {
         writeErrno_ = errno;
     }
     if (writeFailed_) {
-        error_ = std::string("Could not write ") + kTempCatalogue + ": " + std::strerror(writeErrno_);
+        error_ = std::string("Could not write ") + kTempCatalogue + ": " + SystemErrorText(writeErrno_);
         Abandon();
         return error_;
     }

@@ -1,8 +1,12 @@
 #include "core/config.h"
 
 #include <charconv>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -129,6 +133,17 @@ std::string sCarriedLines[kCarriedCount];
 bool sCarriedSphereYes = false;  // the carried sphere line says YES
 // Lines of the file last read that no key took: a rewrite would lose them.
 int sLinesNotTaken = 0;
+// A configuration that is there but could not be read: where, and why.
+std::string sUnreadablePath;
+std::string sUnreadableReason;
+
+std::string AbsoluteConfigPath() {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(platform::ResolvePath(kConfigFileName), ec);
+    if (ec) return platform::ResolvePath(kConfigFileName);
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(p, ec);
+    return (ec ? p : canonical).string();
+}
 
 std::string sFontFace;  // face named by the last FONT key
 void (*sSoundReceiver)(const SoundSettings&) = nullptr;
@@ -872,6 +887,8 @@ void SetSoundSettingsReceiver(void (*receiver)(const SoundSettings&)) { sSoundRe
 
 void ResetConfigValues() {
     ZeroConfigValues();
+    sUnreadablePath.clear();
+    sUnreadableReason.clear();
     gAlertCriteria.clear();
 }
 
@@ -881,9 +898,25 @@ int ReadConfigFileFor(ConfigBuild build) {
     // working program (a menu, a way out, fonts) and a sane file at exit.
     SetDefaultValues();
     std::FILE* file = platform::OpenFile(kConfigFileName, "rt");
+    const int openErrno = errno;
+    std::string unreadable;
     if (file) {
         ReadConfigLines(file, build);
+        if (std::ferror(file)) unreadable = SystemErrorText(errno);
         std::fclose(file);
+    } else if (platform::PathExists(kConfigFileName) && !platform::IsDirectory(platform::ResolvePath(kConfigFileName))) {
+        unreadable = SystemErrorText(openErrno);
+    }
+    // Only a reading of the same file says whether it is readable now.
+    const std::string path = AbsoluteConfigPath();
+    if (!unreadable.empty()) {
+        sUnreadablePath = path;
+        sUnreadableReason = unreadable;
+        DebugLog("%s cannot be read (%s): the defaults stand and it is not rewritten", path.c_str(),
+                 unreadable.c_str());
+    } else if (path == sUnreadablePath) {
+        sUnreadablePath.clear();
+        sUnreadableReason.clear();
     }
     FinishReading();
     ReadAlertCriteriaFile(build);
@@ -904,6 +937,9 @@ void KeepUnreadFile() {
     const std::string backup = std::string(kConfigFileName) + ".bak";
     platform::SafeFileWriter out(backup);
     bool ok = out.ok();
+    // The copy holds the same settings: no one may read it who may not read them.
+    struct stat st;
+    if (ok && ::fstat(::fileno(in), &st) == 0) ok = ::fchmod(::fileno(out.file()), st.st_mode & 07777) == 0;
     char buffer[8192];
     for (std::size_t n; ok && (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
         ok = std::fwrite(buffer, 1, n, out.file()) == n;
@@ -915,7 +951,16 @@ void KeepUnreadFile() {
     }
 }
 
+std::string ConfigFileUnreadable() {
+    return !sUnreadablePath.empty() && AbsoluteConfigPath() == sUnreadablePath ? sUnreadableReason : std::string();
+}
+
 int WriteConfigFileFor(ConfigBuild build) {
+    // What could not be read would be lost by a rewrite from the defaults.
+    if (!ConfigFileUnreadable().empty()) {
+        DebugLog("%s could not be read; it is left as it is", kConfigFileName);
+        return 1;
+    }
     KeepUnreadFile();
     platform::SafeFileWriter out(kConfigFileName);
     if (!out.ok()) {

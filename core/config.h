@@ -212,8 +212,12 @@ extern IndexedArray<UpdateFileRecord> gUpdateFiles;  // in file order
 // 1 when "QUORVEL.INI" cannot be opened (the defaults then stand), else 0.
 int ReadConfigFile();
 // Replaces "QUORVEL.INI" from the values; 1 when it could not be written
-// (the old file is then left as it was), else 0.
+// (the old file is then left as it was), else 0. A file that the last reading
+// of it found but could not read is never rewritten.
 [[nodiscard]] int WriteConfigFile();
+// Why "QUORVEL.INI" of the current folder could not be read when it was last
+// read (it exists, but e.g. "Permission denied"); empty when it was read or is missing.
+std::string ConfigFileUnreadable();
 
 // The two programs build the reader and writer differently: the maintenance
 // program knows neither the event feed address nor the sphere display, and

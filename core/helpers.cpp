@@ -1,5 +1,6 @@
 #include "core/helpers.h"
 
+#include <string.h>
 #include <strings.h>
 #include <sys/types.h>
 
@@ -232,6 +233,11 @@ const char* FileNamePart(const char* path) {
 }
 
 bool FileExists(std::string_view path) { return !path.empty() && platform::PathExists(path); }
+
+std::string SystemErrorText(int error) {
+    const char* text = ::strerrordesc_np(error);
+    return text ? text : "Error " + std::to_string(error);
+}
 
 std::FILE* OpenDataFile(std::string_view name, const char* mode) {
     if (std::FILE* f = platform::OpenFile(name, mode)) return f;

@@ -60,6 +60,9 @@ std::string JoinPathString(std::string_view folder, std::string_view name);
 // The part after the first ':' and after the last separator.
 const char* FileNamePart(const char* path);
 bool FileExists(std::string_view path);
+// A system error number as text, in English whatever the locale: messages
+// are the program's own strings.
+std::string SystemErrorText(int error);
 // Opens name as given (relative to the current folder), then in gProgramDir.
 std::FILE* OpenDataFile(std::string_view name, const char* mode);
 // The path of an existing data file, found as OpenDataFile finds it; empty when there is none.

@@ -18,6 +18,7 @@
 #include "core/csv.h"
 #include "core/energy.h"
 #include "core/helpers.h"
+#include "core/c_numbers.h"
 #include "core/number_text.h"
 #include "core/view.h"
 #include "map/child_map.h"
@@ -115,6 +116,7 @@ void PlayWaveSync(const std::string& name) {
 std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Printf(const char* format, ...) {
     char buffer[512];
+    CNumbersScope numbers;
     va_list args;
     va_start(args, format);
     std::vsnprintf(buffer, sizeof buffer, format, args);

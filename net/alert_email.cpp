@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/view_open.h"
+#include "core/c_numbers.h"
 #include "core/config.h"
 #include "core/helpers.h"
 #include "core/view.h"
@@ -40,6 +41,7 @@ namespace {
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
+    CNumbersScope numbers;  // "6.3 Earthquake" under any locale
     va_list args, again;
     va_start(args, format);
     va_copy(again, args);

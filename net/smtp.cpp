@@ -17,17 +17,33 @@ constexpr std::size_t kReceiveChunk = 1024;
 // No sound reply comes near this; a peer that keeps talking is cut off.
 constexpr std::size_t kMaxReplyBytes = 64 * 1024;
 
-std::string ErrnoText(const char* what, int error) { return std::string(what) + ": " + std::strerror(error); }
+std::string ErrnoText(const char* what, int error) { return std::string(what) + ": " + SystemErrorText(error); }
 
 bool IsFinalLine(std::string_view line) { return line.size() < 4 || line[3] != '-'; }
 
-// The reply as gSmtpError keeps it: no line end at its end.
-std::string ReplyText(std::string reply) {
-    while (!reply.empty() && (reply.back() == '\r' || reply.back() == '\n')) reply.pop_back();
-    return reply;
-}
-
 }  // namespace
+
+std::string SmtpRefusalText(std::string_view reply, std::string_view awaited) {
+    // The archive keeps one line per failure: the reply's lines joined, with
+    // nothing in them that could start a line or drive a terminal.
+    std::string out;
+    for (std::size_t at = 0; at < reply.size();) {
+        std::size_t end = std::min(reply.find('\n', at), reply.size());
+        std::string line = WithoutControls(reply.substr(at, end - at));
+        at = end + 1;
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        std::size_t lead = line.find_first_not_of(' ');
+        if (lead == std::string::npos) continue;
+        // Whatever a control character separated stays apart.
+        std::string squeezed;
+        for (char c : line.substr(lead))
+            if (c != ' ' || squeezed.empty() || squeezed.back() != ' ') squeezed += c;
+        if (!out.empty()) out += ' ';
+        out += squeezed;
+    }
+    if (out.empty()) return "empty reply from the SMTP server (" + std::string(awaited) + " awaited)";
+    return out;
+}
 
 std::string WithoutControls(std::string_view text) {
     std::string out;
@@ -168,7 +184,7 @@ void Smtp::Command(const std::string& text, const char* code) {
 
 void Smtp::Expect(const char* code) {
     const std::string reply = SmtpReadReply();
-    if (reply.compare(0, 3, code) != 0) Fail(ReplyText(reply));
+    if (reply.compare(0, 3, code) != 0) Fail(SmtpRefusalText(reply, code));
 }
 
 void Smtp::SmtpSendText(std::string_view text) {

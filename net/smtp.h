@@ -81,3 +81,6 @@ std::string SmtpMessageText(const std::string& subject, const std::string& sende
                             const std::string& body);
 // text without CR, LF or any other control character: fit for a header or a command.
 std::string WithoutControls(std::string_view text);
+// A reply that refused a step, as one line: its lines joined by a blank,
+// control characters dropped; an empty reply says so and what was awaited.
+std::string SmtpRefusalText(std::string_view reply, std::string_view awaited);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/helpers.h"
+#include "core/c_numbers.h"
 #include "core/number_text.h"
 #include "net/update_link.h"
 #include "platform/sys/clock.h"
@@ -70,6 +71,7 @@ ui::ListBox* updateWindow::list() const { return Item<ui::ListBox>(kUpdateWindow
 
 void updateWindow::Message(const char* format, ...) {
     char text[1024];
+    CNumbersScope numbers;
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);

@@ -59,14 +59,24 @@ std::string FetchWindow(TimeValue from, TimeValue to, std::vector<QuakeRecord>* 
     std::snprintf(path, sizeof path, kEventQueryPath, a.y, a.m, a.d, b.y, b.m, b.d);
     HttpResult result;
     if (HttpRequest("GET ", gEventServiceAddress.c_str(), path, "", "", kServiceAnswerFile, &result) != 0) {
-        if (result.outcome == HttpOutcome::kNotStored)
-            return std::string("Could not store the answer in ") + kServiceAnswerFile;
-        return "Could not get hypocenters";
+        switch (result.outcome) {
+            case HttpOutcome::kNotStored:
+                return std::string("Could not store the answer in ") + kServiceAnswerFile;
+            case HttpOutcome::kBodyCut:
+                return "Could not get hypocenters: the answer was cut short";
+            case HttpOutcome::kTooSlow:
+                return "Could not get hypocenters: the answer took too long";
+            case HttpOutcome::kTooLarge:
+                return "Could not get hypocenters: the answer is too large";
+            default:
+                return "Could not get hypocenters";
+        }
     }
-    if (result.status < 200 || result.status > 299) return "Could not get hypocenters";
+    if (result.status < 200 || result.status > 299)
+        return "Could not get hypocenters: the service answered " + std::to_string(result.status);
     Closer in{OpenDataFile(kServiceAnswerFile, "rt")};
     if (!in.f) return std::string("Could not read ") + kServiceAnswerFile;
-    return ReadServiceAnswer(in.f, records);
+    return ReadServiceAnswer(in.f, AnswerSpan{DayStart(from), DayStart(to)}, records);
 }
 
 // A word anywhere in the text, ASCII letters in any case; the word is given in lower case.
@@ -87,8 +97,9 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view word) {
     return false;
 }
 
-// Every UPDATE FILE catalogue in turn; 0 when all were brought up to date.
-int RebuildCatalogues(const WebUpdateHooks& hooks) {
+// Every UPDATE FILE catalogue in turn; empty when all were brought up to
+// date, else what stopped the update.
+std::string RebuildCatalogues(const WebUpdateHooks& hooks) {
     auto say = [&](const std::string& s) {
         if (hooks.message) hooks.message(s);
     };
@@ -97,18 +108,14 @@ int RebuildCatalogues(const WebUpdateHooks& hooks) {
     };
     for (const UpdateFileRecord& file : gUpdateFiles) {
         CatalogueRebuild rebuild;
-        if (!rebuild.Open(file.name)) {
-            say(rebuild.error());
-            return 1;
-        }
+        if (!rebuild.Open(file.name)) return rebuild.error();
         const TimeValue now = CurrentUtcTime();
         const TimeValue span(gUpdateDays * kDaySeconds);
         // An empty catalogue starts UPDATE DAYS back.
         const TimeValue cut = rebuild.count() > 0 ? rebuild.LastTime() - span : now - span;
         if (!rebuild.KeepBefore(cut)) {
             if (hooks.beep) hooks.beep();
-            say(rebuild.error());
-            return 1;
+            return rebuild.error();
         }
 
         // The windows start at the last kept record, whose time is already
@@ -139,18 +146,15 @@ int RebuildCatalogues(const WebUpdateHooks& hooks) {
         if (!failure.empty()) {
             // The catalogue keeps its old content; the half-built copy goes.
             rebuild.Abandon();
-            say("Problem");
-            say(failure);
-            wait(2000);
-            return 1;
+            return failure;
         }
     }
-    return 0;
+    return {};
 }
 
 }  // namespace
 
-std::string ReadServiceAnswer(std::FILE* in, std::vector<QuakeRecord>* records) {
+std::string ReadServiceAnswer(std::FILE* in, const AnswerSpan& span, std::vector<QuakeRecord>* records) {
     // The whole answer at once, then its lines as views into it.
     std::string text;
     struct stat st;
@@ -174,13 +178,29 @@ std::string ReadServiceAnswer(std::FILE* in, std::vector<QuakeRecord>* records) 
         if (line.size() > 50) lines.push_back(line);
     }
     if (first) return "Data not available";  // not even a header
+    // Without a length the peer's close ends the body wherever it falls; the
+    // service ends every line, so a last line without its end is a cut record.
+    if (text.back() != '\n') return "The answer was cut short inside a line";
     std::sort(lines.begin(), lines.end());
-    records->reserve(records->size() + lines.size());
+    std::vector<QuakeRecord> parsed;
+    parsed.reserve(lines.size());
     for (std::string_view l : lines) {
         // A line is read as C text: it ends at a stray NUL.
         QuakeRecord q = ParseFdsnCsvLine(nullptr, l.substr(0, l.find('\0')));
-        if (q.date.year != 0) records->push_back(q);
+        if (q.date.year == 0) continue;
+        TimeValue t;
+        t.SetFromQuake(q);
+        if (t < span.from || t > span.to) {
+            const Day e = DayOf(t), a = DayOf(span.from), b = DayOf(span.to);
+            char reason[128];
+            std::snprintf(reason, sizeof reason,
+                          "The answer holds an event of %04d-%02d-%02d %02d:%02d outside %04d-%02d-%02d to %04d-%02d-%02d",
+                          e.y, e.m, e.d, t.Hour(), t.Minute(), a.y, a.m, a.d, b.y, b.m, b.d);
+            return reason;
+        }
+        parsed.push_back(q);
     }
+    records->insert(records->end(), parsed.begin(), parsed.end());
     return {};
 }
 
@@ -202,10 +222,12 @@ int UpdateFromWebService(bool /*interactive*/, const WebUpdateHooks& hooks) {
                               "Contact USGS earthquake ", "Contact USGS earthquake web.",
                               "Contact USGS earthquake web...", "Fetch events..."})
             if (hooks.message) hooks.message(s);
-        result = RebuildCatalogues(hooks);
+        const std::string failure = RebuildCatalogues(hooks);
+        result = failure.empty() ? 0 : 1;
         if (hooks.wait) hooks.wait(1000);
-        if (hooks.message) hooks.message("Done");
-        if (hooks.wait) hooks.wait(1000);
+        // The last line says how it ended, on its own.
+        if (hooks.message) hooks.message(failure.empty() ? "Done" : "Problem: " + failure);
+        if (hooks.wait) hooks.wait(failure.empty() ? 1000 : 2000);
     }
     OpenQuakeCatalogue(false);
     if (hooks.repeatView) hooks.repeatView();

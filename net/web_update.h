@@ -36,8 +36,16 @@ std::string EventServiceAddress(const char* variable);
 // reported. Any failed window leaves that catalogue exactly as it was.
 int UpdateFromWebService(bool interactive, const WebUpdateHooks& hooks);
 
+// The instants an answer may hold events of: the query's start and end
+// dates, both included.
+struct AnswerSpan {
+    TimeValue from, to;
+};
+
 // Reads one answer of the service: anything but the service's header first,
-// or an error page after it, is refused ("Data not available"); every event
-// line longer than 50 characters is sorted and parsed and its records
-// appended. Empty when usable.
-std::string ReadServiceAnswer(std::FILE* in, std::vector<QuakeRecord>* records);
+// or an error page after it, is refused ("Data not available"); so is an
+// answer whose last line has no line end (cut inside a record) and one that
+// holds an event outside span. Every event line longer than 50 characters is
+// sorted and parsed and its records appended. Empty when usable; records are
+// left as they were otherwise.
+std::string ReadServiceAnswer(std::FILE* in, const AnswerSpan& span, std::vector<QuakeRecord>* records);

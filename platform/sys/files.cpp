@@ -10,7 +10,10 @@
 #include <csignal>
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -210,6 +213,35 @@ bool OverwriteFile(const std::string& path, std::string_view bytes) {
     return ::close(fd) == 0 && ok;
 }
 
+namespace {
+
+// When the process started, in seconds since the epoch; 0 when unknown.
+double ProcessStartTime(long pid) {
+    std::FILE* f = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r");
+    if (!f) return 0;
+    char text[1024] = {};
+    const std::size_t n = std::fread(text, 1, sizeof text - 1, f);
+    std::fclose(f);
+    // Field 22 counts clock ticks since boot; the name (field 2) may hold blanks, so count after its ')'.
+    const char* p = std::strrchr(text, ')');
+    if (!p || n == 0) return 0;
+    unsigned long long ticks = 0;
+    for (int field = 2; field < 22 && *p; ++p)
+        if (*p == ' ') ++field;
+    if (std::sscanf(p, "%llu", &ticks) != 1) return 0;
+    std::FILE* s = std::fopen("/proc/stat", "r");
+    if (!s) return 0;
+    char line[256];
+    unsigned long long boot = 0;
+    while (std::fgets(line, sizeof line, s))
+        if (std::sscanf(line, "btime %llu", &boot) == 1) break;
+    std::fclose(s);
+    const long hz = ::sysconf(_SC_CLK_TCK);
+    return boot == 0 || hz <= 0 ? 0 : static_cast<double>(boot) + static_cast<double>(ticks) / static_cast<double>(hz);
+}
+
+}  // namespace
+
 std::vector<std::string> RemoveStaleTemporaryFiles(std::string_view folder) {
     std::vector<std::string> removed;
     const std::string dir = folder.empty() ? std::string(".") : std::string(folder);
@@ -221,9 +253,16 @@ std::vector<std::string> RemoveStaleTemporaryFiles(std::string_view folder) {
         const std::size_t at = name.find(marker);
         if (at == std::string::npos) continue;
         const long pid = std::strtol(name.c_str() + at + marker.size(), nullptr, 10);
-        // A live writer keeps its file; a pid that is gone (or never was) marks a dead one.
-        if (pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) continue;
         const std::string path = dir + "/" + name;
+        // A live writer keeps its file; a pid that is gone (or never was) marks
+        // a dead one, and so does a process that started after the file was
+        // last written: the pid has been given to another.
+        if (pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) {
+            struct stat st;
+            const double started = ProcessStartTime(pid);
+            if (::stat(path.c_str(), &st) != 0 || started == 0 || started < static_cast<double>(st.st_mtime) + 2)
+                continue;
+        }
         if (::unlink(path.c_str()) == 0) removed.push_back(path);
     }
     ::closedir(d);

@@ -12,6 +12,7 @@
 #include "platform/sys/files.h"
 #include "platform/ui/recent_files.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/unreadable_file.h"
 
 namespace ui = platform::ui;
 namespace hl = platform::headless;
@@ -181,6 +182,31 @@ TEST_F(Startup, AFailedRewriteIsReportedAndKeepsTheOldFile) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(OwlMain(1, argv), 1);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("could not be written"), std::string::npos);
+}
+
+// A settings file that cannot be read is said to be so and outlives the run
+// unchanged; the run goes on with the defaults.
+TEST_F(Startup, ASettingsFileThatCannotBeReadOutlivesTheRun) {
+    const std::string ini = "MENU BAR: YES\nCAN EXIT: YES\nWELCOME SCREEN: NO\nSTART SCREEN: NO\nTIMEOUT: 42\n";
+    TempDir::Write("QUORVEL.INI", ini);
+    char name[] = "Quorview";
+    char* argv[] = {name, nullptr};
+    std::string said;
+    {
+        UnreadableFile locked("QUORVEL.INI");
+        ASSERT_TRUE(locked.unreadable());
+        ::setenv(kExitAfterVariable, "100", 1);
+        testing::internal::CaptureStderr();
+        (void)OwlMain(1, argv);
+        said = testing::internal::GetCapturedStderr();
+        ::unsetenv(kExitAfterVariable);
+    }
+    EXPECT_EQ(TempDir::Read("QUORVEL.INI"), ini);
+    EXPECT_FALSE(std::filesystem::exists("QUORVEL.INI.bak"));
+    EXPECT_NE(said.find("Quorview: QUORVEL.INI in " + platform::CurrentDir() +
+                        " cannot be read (Permission denied). This run uses the default settings and does not save them."),
+              std::string::npos) << said;
+    EXPECT_EQ(said.find("could not be written"), std::string::npos) << said;
 }
 
 // SIGTERM and SIGINT end the program as Exit does: the settings are written.

@@ -11,6 +11,7 @@
 #include "app/layout.h"
 #include "app/map_pane.h"
 #include "app/speed.h"
+#include "app/startup.h"
 #include "app/view_list.h"
 #include "app/view_names.h"
 #include "core/helpers.h"
@@ -18,6 +19,7 @@
 #include "platform/sys/files.h"
 #include "platform/ui/recent_files.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/unreadable_file.h"
 
 namespace ui = platform::ui;
 namespace hl = platform::headless;
@@ -501,6 +503,32 @@ TEST_F(ViewCommands, AfterOpenListOfViewsEveryWriterUsesTheListsFolder) {
         EXPECT_NE(TempDir::Read(tour).find("\n" + c.line() + "\n"), std::string::npos) << c.what;
         EXPECT_TRUE(TempDir::Read(dir_.path() + "/QUORVEL.INI") == start) << c.what;
     }
+}
+
+// The list's folder has settings that cannot be read: a box says so, and
+// neither the exit nor any command replaces them.
+TEST_F(ViewCommands, OpenListOfViewsWhoseSettingsCannotBeReadSaysSoAndKeepsThem) {
+    TempDir::Write("tour/TOUR.VUS", "EAST\n");
+    const std::string ini = "TIMEOUT: 77\n";
+    TempDir::Write("tour/QUORVEL.INI", ini);
+    Open("ALPHA");
+    {
+        UnreadableFile locked("tour/QUORVEL.INI");
+        ASSERT_TRUE(locked.unreadable());
+        hl::ScriptFileDialogAnswer("tour/TOUR.VUS");
+        testing::internal::CaptureStderr();
+        ASSERT_TRUE(frame_->SendCommand(kCmOpenViewList));
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("cannot be read (Permission denied)"), std::string::npos) << said;
+        ASSERT_EQ(hl::MessageBoxCalls().size(), 1u);
+        EXPECT_EQ(hl::MessageBoxCalls()[0].text, "QUORVEL.INI in " + dir_.path() +
+                                                     "/tour cannot be read (Permission denied). This run uses the "
+                                                     "default settings and does not save them.");
+        EXPECT_EQ(gTimeout, 0u);
+        EXPECT_FALSE(RewriteConfiguration(platform::CurrentDir()));  // as every settings command and the exit do
+        EXPECT_EQ(hl::MessageBoxCalls().size(), 1u);  // said once, at the reading
+    }
+    EXPECT_EQ(TempDir::Read(dir_.path() + "/tour/QUORVEL.INI"), ini);
 }
 
 TEST_F(ViewCommands, EditAListOfViewsTellsHowToGoOnAndHandsTheFileToTheEditor) {

@@ -58,10 +58,23 @@ TEST_F(AlertCriteriaTest, LineForms) {
         {"/M 6 /M 7", true, 7, 0, 0, 0, "", 0},                 // a later pair wins
         {"/D 50 /X 3 /M 6", true, 6, 0, 0, 0, "", 0},           // D alone and X are not options
         {"/NUKE yes /M 5.5", true, 5.5, 0, 0, 0, "", 1},
-        {"/M 6 DI 100", true, 6, 0, 0, 0, "", 0},                // scanning stops at a word without a slash
-        {"/M 6 /DI", true, 6, 0, 0, 0, "", 0},                   // an option without its value is dropped
-        {"/M 1 /M 2 /M 3 /M 4 /M 5 /M 6", true, 5, 0, 0, 0, "", 0},  // five pairs at most
-        {"/M6.5 /DI 100", false, 0, 0, 0, 0, "", 0},             // option "M6.5" takes "/DI" as its value
+        // Values glued to their option, as written by hand.
+        {"/M6.5 /DI 100", true, 6.5, 0, 100, 0, "", 0},
+        {"/M 6.5 /DI100 /P 100000", true, 6.5, 0, 100, 100000, "", 0},
+        {"/M 6.5 /DE10 /DI 50", true, 6.5, 10, 50, 0, "", 0},
+        {"/m6 /de33 /di10 /p5 /cjp", false, 0, 0, 0, 0, "", 0},   // "/CJP" is one option word, without a value
+        {"/M 5 /N /DI 30", true, 5, 0, 30, 0, "", 1},             // the nuclear option needs no value
+        // Whatever cannot be read refuses the line: dropping it would widen the criterion.
+        {"/M 6 DI 100", false, 0, 0, 0, 0, "", 0},
+        {"/M 6 /DI", false, 0, 0, 0, 0, "", 0},
+        {"/M 6 /DI /P 1000", false, 0, 0, 0, 0, "", 0},
+        {"/M 6 /DI far", false, 0, 0, 0, 0, "", 0},
+        {"/M 6 /DE 10km", false, 0, 0, 0, 0, "", 0},
+        {"/M 6 /P 1e6", false, 0, 0, 0, 0, "", 0},
+        {"/M 6 /P", false, 0, 0, 0, 0, "", 0},
+        {"/M 6 /C", false, 0, 0, 0, 0, "", 0},
+        {"/M 6 /", false, 0, 0, 0, 0, "", 0},
+        {"/M 1 /M 2 /M 3 /M 4 /M 5 /DI 6", false, 0, 0, 0, 0, "", 0},  // five pairs at most
         {"/M 6 /C abcdefghijklmnopqrstuvwxyz", true, 6, 0, 0, 0, "ABCDEFGHIJKLMNO", 0},  // words cut to 15
         {"/P 99999999999999 /M 5", true, 5, 0, 0, 2147483647, "", 0},
         // Without a magnitude that reads as a finite number every event would match.
@@ -90,6 +103,23 @@ TEST_F(AlertCriteriaTest, LineForms) {
         EXPECT_EQ(criterion->country, c.country);
         EXPECT_EQ(criterion->nuclearPlant, c.nuclear);
     }
+}
+
+// The criteria file of a kiosk with glued options: each line is read whole
+// or refused with a line on stderr that says why, never read wider.
+TEST_F(AlertCriteriaTest, GluedOptionsAreReadAndUnreadableOnesRefusedAloud) {
+    TempDir::Write("alert_criteria.txt", "/M 6.5 /DI100 /P 100000\n/M 6.5 /DE10 /DI 50\n/M 6.0 /DI fifty\n");
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(ReadAlertCriteriaFile());
+    const std::string said = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(gAlertCriteria.size(), 2u);
+    EXPECT_DOUBLE_EQ(gAlertCriteria[0]->maxDistance, 100);
+    EXPECT_EQ(gAlertCriteria[0]->minPopulation, 100000);
+    EXPECT_DOUBLE_EQ(gAlertCriteria[1]->maxDepth, 10);
+    EXPECT_DOUBLE_EQ(gAlertCriteria[1]->maxDistance, 50);
+    EXPECT_EQ(said,
+              "Quorview: alert_criteria.txt: criterion refused (the value \"FIFTY\" of \"/DI\" is not a number): "
+              "/M 6.0 /DI fifty\n");
 }
 
 TEST_F(AlertCriteriaTest, LinesThatHoldNoPairMakeNoCatchAllCriterion) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -10,6 +11,7 @@
 #include "core/config.h"
 #include "core/keeper_config.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unreadable_file.h"
 
 namespace {
 
@@ -424,6 +426,40 @@ TEST_F(ConfigTest, FailedWriteIsReportedAndLeavesNoTrace) {
     EXPECT_EQ(entries, 1);  // no temporary file left behind
 }
 
+// A file that is there but cannot be read gives the defaults for the run and
+// is never replaced by them; once readable again it is read and written as usual.
+TEST_F(ConfigTest, AFileThatCannotBeReadIsNeverRewritten) {
+    const std::string text = "MENU BAR: NO\nTIMEOUT: 30\nNO SUCH KEY: 1\n";
+    TempDir::Write("QUORVEL.INI", text);
+    {
+        UnreadableFile locked("QUORVEL.INI");
+        ASSERT_TRUE(locked.unreadable());
+        EXPECT_EQ(ReadConfigFile(), 1);
+        EXPECT_EQ(ConfigFileUnreadable(), "Permission denied");  // in English under any locale
+        EXPECT_EQ(gControls[kControlMenuBar], 1);  // the defaults
+        EXPECT_EQ(WriteConfigFile(), 1);
+        EXPECT_EQ(WriteConfigFileFor(ConfigBuild::kKeeper), 1);
+    }
+    EXPECT_EQ(TempDir::Read("QUORVEL.INI"), text);
+    EXPECT_FALSE(std::filesystem::exists("QUORVEL.INI.bak"));
+    // Another folder's file is written as usual meanwhile.
+    {
+        UnreadableFile locked("QUORVEL.INI");
+        ASSERT_EQ(ReadConfigFile(), 1);
+        std::filesystem::create_directory("other");
+        std::filesystem::current_path("other");
+        EXPECT_EQ(ConfigFileUnreadable(), "");
+        EXPECT_EQ(WriteConfigFile(), 0);
+        std::filesystem::current_path("..");
+        EXPECT_EQ(WriteConfigFile(), 1);
+    }
+    EXPECT_EQ(ReadConfigFile(), 0);
+    EXPECT_EQ(ConfigFileUnreadable(), "");
+    EXPECT_EQ(gControls[kControlMenuBar], 0);
+    EXPECT_EQ(WriteConfigFile(), 0);
+    EXPECT_NE(TempDir::Read("QUORVEL.INI"), text);
+}
+
 TEST_F(ConfigTest, ResetClearsEverything) {
     TempDir::Write("alert_criteria.txt", "/M 6\n");
     ASSERT_EQ(ReadText(Fixture("all_keys.ini")), 0);
@@ -442,8 +478,12 @@ TEST_F(ConfigTest, ResetClearsEverything) {
 TEST_F(ConfigTest, ARewriteThatDropsUnreadLinesKeepsTheOldFileOnce) {
     const std::string damaged = std::string("MENU BAR: NO\n\x01\x7f\xffgarbage\0MORE\nMENU BA\nTIMEOUT: soon\n", 43);
     ASSERT_EQ(ReadText(damaged), 0);
+    ::chmod("QUORVEL.INI", 0600);
     ASSERT_EQ(WriteConfigFile(), 0);
     EXPECT_EQ(TempDir::Read("QUORVEL.INI.bak"), damaged);
+    struct stat st;
+    ASSERT_EQ(::stat("QUORVEL.INI.bak", &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);  // as private as the settings it copies
     EXPECT_EQ(gControls[kControlMenuBar], 0);
     // Once: the next rewrite of the same reading leaves the copy alone.
     TempDir::Write("QUORVEL.INI.bak", "kept");

@@ -173,14 +173,20 @@ TEST_F(AlertEmail, FailuresAreArchivedWithTheRealReason) {
         bool peer;
         const char* sender;
         const char* reason;
+        const char* reply = "550 no such user\r\n";  // the peer's answer to RCPT
     } cases[] = {
         {"refused recipient", true, "alerts@quorview.test", "550 no such user"},
         {"no server", false, "alerts@quorview.test", "no EMAIL SERVER is set"},
         {"sender without @", true, "alerts", "EMAIL SENDER has no @"},
+        // One line in the archive however the peer answers.
+        {"a refusal in lines", true, "alerts@quorview.test", "550-no such user 550 mailbox unknown",
+         "550-no such user\r\n550 mailbox unknown\r\n"},
+        {"a blank reply", true, "alerts@quorview.test", "empty reply from the SMTP server (250 awaited)", "\r\n"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         std::filesystem::remove("archive.txt");
-        SmtpPeer peer({{SmtpPeer::Stage::kRcpt, {"550 no such user\r\n"}}});
+        SmtpPeer peer({{SmtpPeer::Stage::kRcpt, {c.reply}}});
         gEmailServer = c.peer ? peer.server() : "";
         gEmailSender = c.sender;
         SendCityAlert();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "core/c_numbers.h"
 #include "core/alert_criteria.h"
 #include "core/config.h"
 #include "core/helpers.h"
@@ -52,6 +53,7 @@ std::vector<std::string> FeedLines(const char* name) {
 
 std::string Line(const char* time, double lat, double lon, double mag, const char* id, const char* updated) {
     char b[256];
+    CNumbersScope numbers;  // the lines as the feed writes them
     std::snprintf(b, sizeof b, "%s,%.2f,%.2f,10,%.1f,mb,,,,,us,%s,%s,\"somewhere\",earthquake", time, lat, lon, mag,
                   id, updated);
     return b;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/c_numbers.h"
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "net/web_update.h"
@@ -21,6 +22,7 @@ constexpr const char* kHeader =
 
 std::string Line(int minute, double lat = 12.5, const char* tail = "mb,,,,,us,us1,2024-01-01T00:00:00Z,\"Somewhere\"") {
     char text[256];
+    CNumbersScope numbers;  // the lines as the service writes them
     std::snprintf(text, sizeof text, "2023-05-06T07:%02d:09.125Z,%.3f,-120.25,10.5,5.1,%s", minute, lat, tail);
     return text;
 }
@@ -30,11 +32,18 @@ struct Answer {
     std::vector<QuakeRecord> records;
 };
 
-Answer Read(const std::string& bytes) {
+TimeValue At(int d, int h, int mi, double s = 0) {
+    TimeValue t;
+    t.SetDateMinuteSecond(PackedDate{2023, 5, static_cast<std::uint8_t>(d)}, h * 60 + mi, s);
+    return t;
+}
+
+// The lines above lie on 2023-05-06; the default span is that day's query.
+Answer Read(const std::string& bytes, AnswerSpan span = {At(6, 0, 0), At(7, 0, 0)}) {
     TempDir::Write("answer.csv", bytes);
     std::FILE* f = std::fopen("answer.csv", "rb");
     Answer a;
-    a.reason = ReadServiceAnswer(f, &a.records);
+    a.reason = ReadServiceAnswer(f, span, &a.records);
     std::fclose(f);
     return a;
 }
@@ -56,7 +65,11 @@ TEST(ServiceAnswer, ErrorPagesHeadersShortLinesAndOrder) {
         std::vector<int> minutes;
     } cases[] = {
         {"sorted, header skipped", kHeader + Line(30) + "\n" + Line(10) + "\n" + Line(20) + "\n", "", {10, 20, 30}},
-        {"line ends", kHeader + Line(2) + "\r\n" + Line(1), "", {1, 2}},
+        {"line ends", kHeader + Line(2) + "\r\n" + Line(1) + "\n", "", {1, 2}},
+        // A close-framed body ends wherever the connection dropped.
+        {"cut inside the last record", kHeader + Line(2) + "\n" + Line(1).substr(0, 55), "The answer was cut short inside a line", {}},
+        {"cut after a whole record's text", kHeader + Line(2) + "\n" + Line(1), "The answer was cut short inside a line", {}},
+        {"cut inside the header", std::string(kHeader).substr(0, 40), "The answer was cut short inside a line", {}},
         {"short lines", kHeader + std::string("2023-05-06T07:00:00Z,1,2,3,4\n") + Line(5) + "\n\n", "", {5}},
         {"header only", kHeader, "", {}},
         {"empty", "", "Data not available", {}},
@@ -73,6 +86,29 @@ TEST(ServiceAnswer, ErrorPagesHeadersShortLinesAndOrder) {
         EXPECT_EQ(a.reason, c.reason);
         EXPECT_EQ(Minutes(a), c.minutes);
     }
+    // Only events of the window asked for; its two ends are inside it.
+    struct SpanCase {
+        const char* what;
+        AnswerSpan span;
+        std::string reason;
+    } spans[] = {
+        {"inside", {At(6, 7, 0), At(6, 7, 30)}, ""},
+        {"on both ends", {At(6, 7, 10, 91 * 0.1), At(6, 7, 20, 91 * 0.1)}, ""},  // as the record keeps tenths
+        {"one before", {At(6, 7, 11), At(6, 8, 0)},
+         "The answer holds an event of 2023-05-06 07:10 outside 2023-05-06 to 2023-05-06"},
+        {"one after", {At(5, 0, 0), At(6, 7, 15)},
+         "The answer holds an event of 2023-05-06 07:20 outside 2023-05-05 to 2023-05-06"},
+    };
+    for (const SpanCase& c : spans) {
+        SCOPED_TRACE(c.what);
+        std::vector<QuakeRecord> records(1);  // a refused answer adds nothing
+        TempDir::Write("answer.csv", kHeader + Line(20) + "\n" + Line(10) + "\n");
+        std::FILE* f = std::fopen("answer.csv", "rb");
+        EXPECT_EQ(ReadServiceAnswer(f, c.span, &records), c.reason);
+        std::fclose(f);
+        EXPECT_EQ(records.size(), c.reason.empty() ? 3u : 1u);
+    }
+
     // A stray NUL ends the line's text, as it did when lines were read as C strings.
     std::string nul = Line(4, 3.0);
     nul[nul.find("10.5")] = '\0';
@@ -90,13 +126,17 @@ TEST(ServiceAnswer, RecordsMatchALineByLineReading) {
     std::string bytes = kHeader;
     for (int i = 3000; i-- > 0;) {
         char text[256];
+        CNumbersScope numbers;  // the lines as the service writes them
         std::snprintf(text, sizeof text, "20%02d-%02d-%02dT%02d:%02d:%02d.%03dZ,%.4f,%.4f,%.2f,%.1f,mb,,,,,us,us%d,x,\"P %d\"\n",
                       i % 24, 1 + i % 12, 1 + i % 28, i % 24, i % 60, (i * 7) % 60, i % 1000, (i % 170) - 85.0 + i / 1e4,
                       (i % 359) - 179.5, (i % 700) * 1.01, 3 + (i % 50) / 10.0, i, i);
         bytes += text;
         if (i % 7 == 0) bytes += "\r\n";  // stray empty lines
     }
-    const Answer a = Read(bytes);
+    TimeValue from, to;
+    from.SetDate(PackedDate{2000, 1, 1});
+    to.SetDate(PackedDate{2024, 1, 1});
+    const Answer a = Read(bytes, {from, to});
     ASSERT_EQ(a.reason, "");
 
     std::FILE* f = std::fopen("answer.csv", "rb");

@@ -163,7 +163,7 @@ TEST_F(SmtpDialogue, SplitDelayedAndMultiLineRepliesAreReadToTheirFinalLine) {
     // A multi-line refusal is reported whole.
     SmtpPeer refusing({{Stage::kMail, {"550-first line\r\n550 second line\r\n", {5}, 20}}});
     EXPECT_EQ(Send(refusing.server(), to), 1);
-    EXPECT_EQ(gSmtpError, "550-first line\r\n550 second line") << refusing.Transcript();
+    EXPECT_EQ(gSmtpError, "550-first line 550 second line") << refusing.Transcript();
 }
 
 TEST_F(SmtpDialogue, SilentAndVanishingPeersEndWithinTheBounds) {

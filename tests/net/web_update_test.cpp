@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/c_numbers.h"
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
@@ -30,6 +31,7 @@ QuakeRecord Quake(int y, int mo, int d, int h, int mi, double mag) {
 
 std::string Csv(int y, int mo, int d, int h, int mi, double mag) {
     char line[256];
+    CNumbersScope numbers;  // the lines as the service writes them
     std::snprintf(line, sizeof line,
                   "%04d-%02d-%02dT%02d:%02d:00.000Z,38.5,142.25,10,%.1f,mb,,,,,us,us%04d%02d%02d%02d,2014-10-01,"
                   "near the coast,earthquake",
@@ -70,12 +72,13 @@ protected:
         for (const QuakeRecord& q : qs) ASSERT_TRUE(WriteQuakeRecord(f, q));
         std::fclose(f);
     }
-    void Answer(const std::string& target, int status, const std::string& body) {
+    // framing: as the test server's index takes it ("close", "cut:<n>", "close:<n>").
+    void Answer(const std::string& target, int status, const std::string& body, const std::string& framing = "length") {
         static int n = 0;
         std::string file = "answer" + std::to_string(++n) + ".csv";
         TempDir::Write(answers + "/" + file, body);
         std::ofstream(answers + "/index.txt", std::ios::app)
-            << target << " " << status << " text/csv " << file << "\n";
+            << target << " " << status << " text/csv " << file << " " << framing << "\n";
     }
     std::vector<QuakeRecord> Catalogue(const std::string& name) { return ReadCatalogueFile(name); }
 
@@ -96,12 +99,14 @@ TEST_F(WebUpdateTest, KeepsOldRecordsFetchesTheRestAndKeepsTheOldFile) {
     WriteCatalogue(old);
     const std::string oldBytes = TempDir::Read("WORLD.HY4");
     // The last kept record (08-15 06:00) is answered again and must not be
-    // stored twice; so must the event on the day both windows share.
+    // stored twice; so must the event at the instant both windows share. The
+    // second answer comes without a length, ended by the peer's close.
     Answer(Query("2014-08-15", "2014-09-14"), 200,
-           std::string(kHeader) + "\n" + Csv(2014, 9, 14, 10, 0, 6.0) + "\n" + Csv(2014, 8, 15, 6, 0, 5.1) + "\n" +
+           std::string(kHeader) + "\n" + Csv(2014, 9, 14, 0, 0, 6.0) + "\n" + Csv(2014, 8, 15, 6, 0, 5.1) + "\n" +
                Csv(2014, 8, 20, 0, 0, 5.2) + "\nshort line\n");
     Answer(Query("2014-09-14", "2014-09-21"), 200,
-           std::string(kHeader) + "\n" + Csv(2014, 9, 14, 10, 0, 6.0) + "\n" + Csv(2014, 9, 18, 3, 30, 4.4) + "\n");
+           std::string(kHeader) + "\n" + Csv(2014, 9, 14, 0, 0, 6.0) + "\n" + Csv(2014, 9, 18, 3, 30, 4.4) + "\n",
+           "close");
     LocalHttpServer server(LocalHttpServer::Transport::kPlain, answers);
     ASSERT_TRUE(server.running());
     gEventServiceAddress = "http://" + server.host() + "/";
@@ -112,7 +117,7 @@ TEST_F(WebUpdateTest, KeepsOldRecordsFetchesTheRestAndKeepsTheOldFile) {
     for (const auto& r : server.Requests()) asked.push_back(r.line);
     EXPECT_EQ(asked, (std::vector<std::string>{"GET " + Query("2014-08-15", "2014-09-14") + " HTTP/1.1",
                                                 "GET " + Query("2014-09-14", "2014-09-21") + " HTTP/1.1"}));
-    const std::vector<QuakeRecord> want = {old[0], old[1], Quake(2014, 8, 20, 0, 0, 5.2), Quake(2014, 9, 14, 10, 0, 6.0),
+    const std::vector<QuakeRecord> want = {old[0], old[1], Quake(2014, 8, 20, 0, 0, 5.2), Quake(2014, 9, 14, 0, 0, 6.0),
                                            Quake(2014, 9, 18, 3, 30, 4.4)};
     EXPECT_EQ(Catalogue("WORLD.HY4"), want);
     EXPECT_EQ(TempDir::Read("WORLD.hyt"), oldBytes);
@@ -129,6 +134,9 @@ TEST_F(WebUpdateTest, AFailedWindowLeavesTheCatalogueAsItWas) {
     const std::vector<QuakeRecord> old = {Quake(2014, 8, 1, 0, 0, 5.0), Quake(2014, 8, 15, 6, 0, 5.1),
                                           Quake(2014, 8, 25, 12, 0, 5.3)};
     const std::string good = std::string(kHeader) + "\n" + Csv(2014, 9, 1, 0, 0, 6.1) + "\n";
+    // Two records, the second cut 20 bytes before its end.
+    const std::string two = std::string(kHeader) + "\n" + Csv(2014, 9, 1, 0, 0, 6.1) + "\n" + Csv(2014, 9, 2, 0, 0, 6.2) + "\n";
+    const std::string cutAt = std::to_string(two.size() - 20);
     struct Case {
         const char* name;
         int window;         // which window gets the answer; the other one is good
@@ -136,21 +144,30 @@ TEST_F(WebUpdateTest, AFailedWindowLeavesTheCatalogueAsItWas) {
         std::string body;
         const char* route;  // a path of the test server that misbehaves; empty for the canned answers
         const char* shown;  // the reason given after "Problem"
+        std::string framing = "length";
     } cases[] = {
+        {"a close-framed answer cut inside a record", 1, 200, two, "", "The answer was cut short inside a line",
+         "close:" + cutAt},
+        {"the same answer cut short of its length", 1, 200, two, "",
+         "Could not get hypocenters: the answer was cut short", "cut:" + cutAt},
+        {"an event after the window", 1, 200, good + Csv(2014, 9, 14, 10, 0, 6.0) + "\n", "",
+         "The answer holds an event of 2014-09-14 10:00 outside 2014-08-15 to 2014-09-14"},
+        {"an event before the window", 2, 200, good, "",
+         "The answer holds an event of 2014-09-01 00:00 outside 2014-09-14 to 2014-09-21"},
         {"an error page with a good status", 2, 200, "<!DOCTYPE html>\n<html><body>busy</body></html>\n", "",
          "Data not available"},
         {"an error page further down", 2, 200, std::string(kHeader) + "\n<HTML><body>oops</body></HTML>\n", "",
          "Data not available"},
-        {"a plain-text 400", 2, 400, "Bad request: endtime\n", "", "Could not get hypocenters"},
-        {"a 503", 2, 503, std::string(kHeader) + "\n", "", "Could not get hypocenters"},
+        {"a plain-text 400", 2, 400, "Bad request: endtime\n", "", "Could not get hypocenters: the service answered 400"},
+        {"a 503", 2, 503, std::string(kHeader) + "\n", "", "Could not get hypocenters: the service answered 503"},
         {"a plain-text 200", 1, 200, "Service busy, try again later\n", "", "Data not available"},
         {"a header-only answer where a record is stored", 1, 200, std::string(kHeader) + "\n", "",
          "No events from 2014-08-15 to 2014-09-14, where 1 are stored"},
         {"only short lines where a record is stored", 1, 200, std::string(kHeader) + "\nshort\n", "",
          "No events from 2014-08-15 to 2014-09-14, where 1 are stored"},
         {"a 204", 0, 0, "", "no-content", "Data not available"},
-        {"a truncated body", 0, 0, "", "truncated", "Could not get hypocenters"},
-        {"a stall", 0, 0, "", "stall-body", "Could not get hypocenters"},
+        {"a truncated body", 0, 0, "", "truncated", "Could not get hypocenters: the answer was cut short"},
+        {"a stall", 0, 0, "", "stall-body", "Could not get hypocenters: the answer was cut short"},
     };
     platform::net::HttpSettings quick;
     quick.connectTimeoutMs = 2000;
@@ -163,8 +180,10 @@ TEST_F(WebUpdateTest, AFailedWindowLeavesTheCatalogueAsItWas) {
         std::filesystem::remove("WORLD.hyt");
         WriteCatalogue(old);
         const std::string oldBytes = TempDir::Read("WORLD.HY4");
-        Answer(Query("2014-08-15", "2014-09-14"), c.window == 1 ? c.status : 200, c.window == 1 ? c.body : good);
-        Answer(Query("2014-09-14", "2014-09-21"), c.window == 2 ? c.status : 200, c.window == 2 ? c.body : good);
+        Answer(Query("2014-08-15", "2014-09-14"), c.window == 1 ? c.status : 200, c.window == 1 ? c.body : good,
+               c.window == 1 ? c.framing : "length");
+        Answer(Query("2014-09-14", "2014-09-21"), c.window == 2 ? c.status : 200, c.window == 2 ? c.body : good,
+               c.window == 2 ? c.framing : "length");
         LocalHttpServer server(LocalHttpServer::Transport::kPlain, answers);
         ASSERT_TRUE(server.running());
         // The misbehaving routes take the query after their own path.
@@ -175,10 +194,10 @@ TEST_F(WebUpdateTest, AFailedWindowLeavesTheCatalogueAsItWas) {
         EXPECT_EQ(TempDir::Read("WORLD.HY4"), oldBytes);
         EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
         EXPECT_FALSE(std::filesystem::exists(kTempCatalogue));
-        const auto problem = std::find(lines.begin(), lines.end(), "Problem");
-        ASSERT_NE(problem, lines.end());
-        ASSERT_NE(problem + 1, lines.end());
-        EXPECT_EQ(*(problem + 1), c.shown);
+        // The last line says what happened, and never "Done".
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), std::string("Problem: ") + c.shown);
+        EXPECT_EQ(std::find(lines.begin(), lines.end(), "Done"), lines.end());
         EXPECT_NE(gQuakeCatalogue, nullptr);  // the old catalogue is open again
         CloseQuakeCatalogue();
     }
@@ -194,7 +213,7 @@ TEST_F(WebUpdateTest, AFullDiskSaysWhatCouldNotBeWritten) {
     old.push_back(Quake(2014, 8, 25, 12, 0, 5.3));
     const std::string good = std::string(kHeader) + "\n" + Csv(2014, 9, 1, 0, 0, 6.1) + "\n";
     Answer(Query("2014-08-15", "2014-09-14"), 200, good);
-    Answer(Query("2014-09-14", "2014-09-21"), 200, good);
+    Answer(Query("2014-09-14", "2014-09-21"), 200, std::string(kHeader) + "\n" + Csv(2014, 9, 15, 0, 0, 6.1) + "\n");
     LocalHttpServer server(LocalHttpServer::Transport::kPlain, answers);
     ASSERT_TRUE(server.running());
     gEventServiceAddress = "http://" + server.host() + "/";
@@ -223,8 +242,7 @@ TEST_F(WebUpdateTest, AFullDiskSaysWhatCouldNotBeWritten) {
         EXPECT_EQ(TempDir::Read("WORLD.HY4"), oldBytes);
         EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
         EXPECT_FALSE(std::filesystem::exists(kTempCatalogue));
-        EXPECT_NE(std::find(lines.begin(), lines.end(), c.shown), lines.end());
-        EXPECT_EQ(std::find(lines.begin(), lines.end(), "Could not get hypocenters"), lines.end());
+        EXPECT_EQ(lines.back(), std::string("Problem: ") + c.shown);
         CloseQuakeCatalogue();
     }
     std::signal(SIGXFSZ, previous);
@@ -260,9 +278,8 @@ TEST_F(WebUpdateTest, NoAnswerAtAllAndAnEmptyCatalogue) {
 TEST_F(WebUpdateTest, MissingCatalogueIsReportedAndBackupNames) {
     // Reported as the server update reports it, and not taken for success.
     EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "Can't find file WORLD.HY4"), lines.end());
     EXPECT_EQ(repeats, 1);
-    EXPECT_EQ(lines.back(), "Done");
+    EXPECT_EQ(lines.back(), "Problem: Can't find file WORLD.HY4");
     EXPECT_EQ(BackupCatalogueName("WORLD.HY4"), "WORLD.hyt");
     EXPECT_EQ(BackupCatalogueName("data.v2/WORLD.HY4"), "data.v2/WORLD.hyt");
     EXPECT_EQ(BackupCatalogueName("my.cat.hy4"), "my.cat.hyt");

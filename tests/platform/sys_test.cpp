@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <limits>
 #include <string>
@@ -185,15 +188,22 @@ TEST(Files, StaleTemporaryFilesOfDeadWritersAreRemoved) {
     TempDir dir;
     const std::string mine = std::string("QUORVEL.INI") + platform::kTemporaryMarker + std::to_string(::getpid()) + ".aB3xYz";
     const std::string dead = std::string("WORLD") + platform::kTemporaryMarker + "2147483646.q1w2e3";
+    // Ours by its pid, but last written an hour before this process began:
+    // the pid has been reused, and the writer is gone.
+    const std::string reused = std::string("CITY") + platform::kTemporaryMarker + std::to_string(::getpid()) + ".zz9yy8";
     TempDir::Write(mine, "half");
     TempDir::Write(dead, "half");
+    TempDir::Write(reused, "half");
+    const timespec hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, reused.c_str(), hourAgo, 0), 0);
     TempDir::Write("WORLD", "the view");
     TempDir::Write("notes.tmp123456", "not ours");
     {
         platform::SafeFileWriter w("WORLD");
         ASSERT_TRUE(w.ok());
-        const std::vector<std::string> removed = platform::RemoveStaleTemporaryFiles(".");
-        EXPECT_EQ(removed, std::vector<std::string>{"./" + dead});
+        std::vector<std::string> removed = platform::RemoveStaleTemporaryFiles(".");
+        std::sort(removed.begin(), removed.end());
+        EXPECT_EQ(removed, (std::vector<std::string>{"./" + reused, "./" + dead}));
         std::fputs("new view", w.file());
         EXPECT_TRUE(w.Commit());  // its own temporary file was left alone
     }
