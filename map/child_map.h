@@ -80,8 +80,6 @@ struct TransientMarker {
 class MapPaneSeams {
 public:
     virtual ~MapPaneSeams() = default;
-    virtual void DrawTerrain(childMap& pane);      // shaded terrain over the map area
-    virtual void DrawPopulation(childMap& pane);   // population grid, first overlay rendering
     virtual void DrawInfoSpots(childMap& pane);    // information spots (SHOW INFO SPOTS)
     virtual void DrawScaleBox(childMap& pane);     // rebuilds and draws the scale box
     virtual void FloatingLegend(childMap& pane);   // creates, shows or hides the QMX legend
@@ -256,6 +254,7 @@ protected:
 
 private:
     void EnsureScreen();
+    void RenderOnce();
     void OpenText(const std::string& file);
     void EditAtRightClick(int mode);
     void PassCommand(int id);
@@ -275,6 +274,7 @@ private:
     std::unique_ptr<platform::gfx::DrawContext> sphereDisplay_, spherePermanent_;
     int mouseMode_ = kMouseBusy;
     bool drawing_ = false;
+    bool renderAgain_ = false;  // asked for while a rendering pumped messages
     platform::gfx::Rect updateRect_{};
     ui::Point rightClick_{};
     RenderProbe* renderProbe_ = nullptr;

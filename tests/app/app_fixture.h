@@ -88,8 +88,8 @@ protected:
 
     // The map pane's layers whose parts are not built yet.
     static bool IsPendingMapLayer(const std::string& step) {
-        static const std::set<std::string> layers = {"shaded terrain",    "population overlay", "information spots",
-                                                     "map scale box",     "floating legend",    "information button"};
+        static const std::set<std::string> layers = {"information spots", "map scale box", "floating legend",
+                                                     "information button"};
         return layers.count(step) != 0;
     }
 
