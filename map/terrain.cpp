@@ -193,7 +193,8 @@ int RowPaletteIndex(int e, int base, int shade, int bandCount) {
         const int land = std::clamp(e / contour, 0, std::max(bandCount - levels - 1, 0));
         index = shade + kShadesPerBand * (levels + land);
     } else if (gShowBathymetry) {
-        const int band = std::min(-(e / bathyContour), levels - 1);
+        // Inland water above sea level keeps its shade in the first band.
+        const int band = std::max(0, std::min(-(e / bathyContour), levels - 1));
         index = shade + kShadesPerBand * band;
     } else {
         index = kFlatShade;
