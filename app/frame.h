@@ -144,6 +144,8 @@ public:
     void CmMagnitudeDepthScale();
     void CmPlates();
     void CmPlatesAtEnd();
+    void CmHueFile();     // 147: the hue editor on the view's hue file
+    void CmPopulation();  // 11842: the population overlay on or off
     void CmLatLonLines();
     void CmAxesLabels();
     void CmMapView();

@@ -116,11 +116,11 @@ const ui::ResponseTable& myFrame::Table() {
         SEAM(kCmColorHighway, CmColor),
         SEAM_RANGE(kCmColorDiffuse, kCmColorTransform, CmColor),
         SEAM(kCmElevationModels, CmElevationModels),
-        SEAM(kCmHueFile, CmHueFile),
+        ON(kCmHueFile, CmHueFile),
         SEAM(kCmMakeYourOwnMap, CmMakeYourOwnMap),
         ON(kCmPlates, CmPlates),
         ON(kCmPlatesAtEnd, CmPlatesAtEnd),
-        SEAM(kCmPopulation, CmPopulation),
+        ON(kCmPopulation, CmPopulation),
         ON(kCmRedraw, CmRedraw),
         // Options.
         SEAM(kCmCoordinates, CmCoordinates),
