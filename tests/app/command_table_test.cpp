@@ -107,11 +107,11 @@ std::vector<Row> ExpectedTable() {
         {"Command", 4106, 4106, "CmColor", Seam},
         {"Command", 18873, 18876, "CmColor", Seam},
         {"Command", 256, 256, "CmElevationModels", Seam},
-        {"Command", 147, 147, "CmHueFile", Seam},
+        {"Command", 147, 147, "CmHueFile", Built},
         {"Command", 130, 130, "CmMakeYourOwnMap", Seam},
         {"Command", 1127, 1127, "CmPlates"},
         {"Command", 1128, 1128, "CmPlatesAtEnd"},
-        {"Command", 11842, 11842, "CmPopulation", Seam},
+        {"Command", 11842, 11842, "CmPopulation", Built},
         {"Command", 149, 149, "CmRedraw"},
         // Options
         {"Command", 136, 136, "CmCoordinates", Seam},
