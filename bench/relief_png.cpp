@@ -1,11 +1,14 @@
 // A view of a data folder drawn with its shaded relief at a size, written as
 // a PNG: for bench/vs-gmt-relief.sh and for looking at the relief.
-// Usage: relief_png DATA_DIR VIEW OUT.png [WIDTH HEIGHT] (run in a scratch
-// folder: the cached image and the view are written there).
+// Usage: relief_png [--population] DATA_DIR VIEW OUT.png [WIDTH HEIGHT] (run
+// in a scratch folder: the cached images and the view are written there).
+// With --population the view is drawn a second time with the population
+// overlay, as its first rendering after the switch.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "core/config.h"
 #include "core/helpers.h"
@@ -19,8 +22,10 @@
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
+    const bool population = argc > 1 && std::string(argv[1]) == "--population";
+    if (population) --argc, ++argv;
     if (argc != 4 && argc != 6) {
-        std::fprintf(stderr, "usage: %s DATA_DIR VIEW OUT.png [WIDTH HEIGHT]\n", argv[0]);
+        std::fprintf(stderr, "usage: relief_png [--population] DATA_DIR VIEW OUT.png [WIDTH HEIGHT]\n");
         return 2;
     }
     const fs::path data = fs::absolute(argv[1]);
@@ -47,6 +52,11 @@ int main(int argc, char** argv) {
     if (!owner->Create()) return 1;
     gRedrawMap = true;
     pane->RenderView();
+    if (population) {
+        gControls[kControlPopulation] = 1;
+        gRedrawMap = true;
+        pane->RenderView();
+    }
     platform::gfx::ImageError error;
     if (!platform::gfx::SavePng(pane->backBuffer(), argv[3], &error)) {
         std::fprintf(stderr, "cannot write %s: %s\n", argv[3], error.message.c_str());

@@ -276,8 +276,9 @@ bool BuildPopulationGrid(const std::string& citiesCsv, const std::string& out, s
             continue;
         if (lat > 60 || lat < -56 || people <= 0) continue;
         ++cities;
-        // A cone over a disc whose mean density is 4000 per square km.
-        const double radiusKm = std::max(1.5, std::sqrt(people / (3.14159265 * 4000)));
+        // A cone over a disc whose mean density is 2000 per square km: the
+        // city and its suburbs, wide enough to be seen on a regional map.
+        const double radiusKm = std::max(3.0, std::sqrt(people / (3.14159265 * 2000)));
         const double peak = 3 * people / (3.14159265 * radiusKm * radiusKm);
         const double cosLat = std::max(std::cos(lat * 0.017453292), 0.01);
         const int dr = static_cast<int>(radiusKm / kCellKm) + 1;
