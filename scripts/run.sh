@@ -18,4 +18,5 @@ quordata="$top/build/tools/quordata"
 [ -s "$work/USA.Z" ] || "$quordata" usagrid "$work/ETOPO5.DAT" "$work/USA.Z"
 [ -s "$work/POPULATN.DAT" ] || "$quordata" population "$top/data/CityLatLonPop.csv" "$work/POPULATN.DAT"
 cd "$work"
-exec "$top/build/app/Quorview" "$@"
+# scripts/keeper.sh starts quorkeeper on the same copy through here.
+exec "$top/build/app/${KESTRUNE_RUN_PROGRAM:-Quorview}" "$@"
