@@ -148,6 +148,7 @@ public:
     void CmMagnitudeDepthScale();
     void CmPlates();
     void CmPlatesAtEnd();
+    void CmHueFile();     // 147: the hue editor on the view's hue file
     void CmLatLonLines();
     void CmAxesLabels();
     void CmMapView();

@@ -117,7 +117,7 @@ const ui::ResponseTable& myFrame::Table() {
         ON_ID(kCmColorHighway, CmColor),
         ON_RANGE(kCmColorDiffuse, kCmColorTransform, CmColor),
         ON(kCmElevationModels, CmElevationModels),
-        SEAM(kCmHueFile, CmHueFile),
+        ON(kCmHueFile, CmHueFile),
         SEAM(kCmMakeYourOwnMap, CmMakeYourOwnMap),
         ON(kCmPlates, CmPlates),
         ON(kCmPlatesAtEnd, CmPlatesAtEnd),

@@ -210,6 +210,9 @@ void myFrame::CmHighways() {
 void myFrame::CmPopulation() {
     gControls[kControlPopulation] = gControls[kControlPopulation] ? 0 : 1;
     CheckItem(kCmPopulation, gControls[kControlPopulation] != 0);
+    // The overlay is drawn only on a rendering that starts afresh; without
+    // this the first one would find no cached overlay and draw none.
+    if (gControls[kControlPopulation]) gRedrawMap = true;
     MarkViewChanged();
     if (viewOpen_) CmRepeat();
 }

@@ -12,8 +12,10 @@
 #include "core/view.h"
 #include "map/eruption_symbols.h"
 #include "map/label_box.h"
+#include "map/population.h"
 #include "map/section3d.h"
 #include "map/segments.h"
+#include "map/terrain.h"
 #include "platform/gfx/image.h"
 #include "platform/sys/files.h"
 #include "platform/ui/ui.h"
@@ -29,8 +31,6 @@ gfx::Size gSphereImageSize{2048, 1024};
 
 // ---- Seams -----------------------------------------------------------------------------------
 
-void MapPaneSeams::DrawTerrain(childMap&) { ReportMissingSeam("shaded terrain"); }
-void MapPaneSeams::DrawPopulation(childMap&) { ReportMissingSeam("population overlay"); }
 void MapPaneSeams::FloatingLegend(childMap&) { ReportMissingSeam("floating legend"); }
 void MapPaneSeams::InformationButton(childMap&) { ReportMissingSeam("information button"); }
 void MapPaneSeams::HighlightAlertEvent(childMap&) { ReportMissingSeam("alert event highlight"); }
@@ -203,6 +203,19 @@ void childMap::EvSize(ui::Size client) {
 }
 
 void childMap::RenderView() {
+    // The terrain and population steps pump messages; a command that asks
+    // for a rendering meanwhile gets it once this one has ended.
+    if (drawing_) {
+        renderAgain_ = true;
+        return;
+    }
+    do {
+        renderAgain_ = false;
+        RenderOnce();
+    } while (renderAgain_);
+}
+
+void childMap::RenderOnce() {
     ReleaseMouse();
     currentSpot_ = -1;
     scaleBox_.reset();
@@ -361,8 +374,8 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
         if (gRedrawMap || !NearImageBounds() || imageFile.empty() || !UseCachedImage(imageFile)) gRedrawMap = true;
     }
 
-    if (populationFirst) PaneSeams().DrawPopulation(*this);
-    if (gMapView && gRedrawMap && gTopo != 0 && !population) PaneSeams().DrawTerrain(*this);
+    if (populationFirst) DrawPopulation(dc, *this, gPopulationFile);
+    if (gMapView && gRedrawMap && gTopo != 0 && !population) DrawTerrain(dc, *this, this);
 
     DrawBevelFrame(dc, {-3, -3, gMapWidth + 3, gMapHeight + 3}, kNoColor, true, 3, 0);
 

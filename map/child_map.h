@@ -83,8 +83,6 @@ struct TransientMarker {
 class MapPaneSeams {
 public:
     virtual ~MapPaneSeams() = default;
-    virtual void DrawTerrain(childMap& pane);      // shaded terrain over the map area
-    virtual void DrawPopulation(childMap& pane);   // population grid, first overlay rendering
     virtual void FloatingLegend(childMap& pane);   // creates, shows or hides the QMX legend
     virtual void InformationButton(childMap& pane);
     virtual void HighlightAlertEvent(childMap& pane);  // paused with an alert pending
@@ -360,6 +358,7 @@ private:
     }
 
     void EnsureScreen();
+    void RenderOnce();
     void OpenText(const std::string& file);
     void EditAtRightClick(int mode);
     void PassCommand(int id);
@@ -379,6 +378,7 @@ private:
     std::unique_ptr<platform::gfx::DrawContext> sphereDisplay_, spherePermanent_;
     int mouseMode_ = kMouseBusy;
     bool drawing_ = false;
+    bool renderAgain_ = false;  // asked for while a rendering pumped messages
     platform::gfx::Rect updateRect_{};
     ui::Point rightClick_{};
     RenderProbe* renderProbe_ = nullptr;

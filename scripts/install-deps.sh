@@ -16,6 +16,7 @@ packages=(
   libsdl2-dev libfluidsynth-dev timgm6mb-soundfont  # sound: audio output, MIDI synthesis, a small GM sound font
   locales  # the de_DE source of the comma-locale test run
   clang libclang-rt-14-dev  # scripts/fuzz.sh: libFuzzer and the sanitizers
+  ferret-datasets  # scripts/run.sh: the world elevation grid (etopo5.cdf) of the relief views
 )
 
 missing=()

@@ -121,6 +121,7 @@ for view in "$settings"/views/*; do
     "$quordata" view "$view" "$out"
 done
 cp "$settings/WORLD.VUS" "$out/"
+cp "$settings/TERRAIN.HUE" "$out/"
 
 say "welcome text and start picture"
 cp "$settings/QUORVEL.TXT" "$out/"

@@ -7,6 +7,9 @@
 //   quordata view SRC OUT_DIR               a view file rewritten by the view writer
 //   quordata eruptions SRC.ERA OUT_DIR      the ".ERB" catalogue made by the eruption builder
 //   quordata startpicture DATA_DIR OUT.BMP  the start screen's picture from a built data folder
+//   quordata etopo5 IN.cdf OUT              the world 5-minute elevation grid from netCDF
+//   quordata usagrid WORLD OUT              the USA 5-minute grid cut from the world grid
+//   quordata population CITIES.csv OUT      the population density grid from the city table
 #include <unistd.h>
 
 #include <cstdio>
@@ -23,6 +26,7 @@
 #include "core/helpers.h"
 #include "platform/gfx/bmp.h"
 #include "tools/data_build.h"
+#include "tools/grids.h"
 #include "tools/start_picture.h"
 
 namespace fs = std::filesystem;
@@ -178,12 +182,22 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[0] == "eruptions") return Eruptions(fs::absolute(args[1]), fs::absolute(args[2]));
     if (args.size() == 3 && args[0] == "startpicture")
         return StartPicture(fs::absolute(args[1]), fs::absolute(args[2]));
+    if (args.size() == 3 && (args[0] == "etopo5" || args[0] == "usagrid" || args[0] == "population")) {
+        std::string error;
+        const bool ok = args[0] == "etopo5"    ? ConvertEtopo5(args[1], args[2], &error)
+                        : args[0] == "usagrid" ? CutUsaGrid(args[1], args[2], &error)
+                                               : BuildPopulationGrid(args[1], args[2], &error);
+        return ok ? 0 : Fail(error);
+    }
     std::fprintf(stderr,
                  "usage: quordata catalogue OUT.HY4 IN.csv...\n"
                  "       quordata segments OUT POLYLINES.txt...\n"
                  "       quordata config SRC_DIR OUT_DIR\n"
                  "       quordata view SRC OUT_DIR\n"
                  "       quordata eruptions SRC.ERA OUT_DIR\n"
-                 "       quordata startpicture DATA_DIR OUT.BMP\n");
+                 "       quordata startpicture DATA_DIR OUT.BMP\n"
+                 "       quordata etopo5 IN.cdf OUT\n"
+                 "       quordata usagrid WORLD OUT\n"
+                 "       quordata population CITIES.csv OUT\n");
     return 2;
 }

@@ -92,7 +92,7 @@ protected:
 
     // The map pane's layers whose parts are not built yet.
     static bool IsPendingMapLayer(const std::string& step) {
-        static const std::set<std::string> layers = {"shaded terrain", "population overlay", "floating legend",
+        static const std::set<std::string> layers = {"floating legend",
                                                      "information button"};
         return layers.count(step) != 0;
     }

@@ -13,6 +13,7 @@
 #include "app/speed.h"
 #include "app/control_panel.h"
 #include "core/view.h"
+#include "map/hue_editor.h"
 #include "platform/sys/resources.h"
 #include "platform/ui/menu.h"
 #include "platform/ui/recent_files.h"
@@ -107,7 +108,7 @@ std::vector<Row> ExpectedTable() {
         {"Command", 4106, 4106, "CmColor"},
         {"Command", 18873, 18876, "CmColor"},
         {"Command", 256, 256, "CmElevationModels"},
-        {"Command", 147, 147, "CmHueFile", Seam},
+        {"Command", 147, 147, "CmHueFile"},
         {"Command", 130, 130, "CmMakeYourOwnMap", Seam},
         {"Command", 1127, 1127, "CmPlates"},
         {"Command", 1128, 1128, "CmPlatesAtEnd"},
@@ -360,18 +361,19 @@ TEST_F(FrameCommands, TheMenuBarShowsTheSameStatesInItsPopups) {
     EXPECT_EQ(std::count(ids.begin(), ids.end(), kCmDeleteCityItem), 1);
     EXPECT_EQ(std::count(ids.begin(), ids.end(), kCmPlates), 1);
     EXPECT_EQ(std::count(ids.begin(), ids.end(), kCmLatitudeLongitude), 1);
-    EXPECT_EQ(std::count(ids.begin(), ids.end(), kCmHueFile), 0);  // a seam for now
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), kCmHueFile), 1);
+    EXPECT_EQ(std::count(ids.begin(), ids.end(), kCmMakeYourOwnMap), 0);  // a seam for now
 }
 
 TEST_F(FrameCommands, ASeamReachedAnywayIsReportedWithItsName) {
     ASSERT_NE(frame_, nullptr);
     ExpectUnbuiltCommands expect;
     EXPECT_TRUE(frame_->SendCommand(kCmHelpContents));
-    EXPECT_TRUE(frame_->SendCommand(kCmHueFile));
+    EXPECT_TRUE(frame_->SendCommand(kCmMakeYourOwnMap));
     ASSERT_EQ(Unbuilt().calls.size(), 2u);
     EXPECT_EQ(Unbuilt().calls[0].id, kCmHelpContents);
     EXPECT_EQ(Unbuilt().calls[0].name, "CmHelpContents");
-    EXPECT_EQ(Unbuilt().calls[1].name, "CmHueFile");
+    EXPECT_EQ(Unbuilt().calls[1].name, "CmMakeYourOwnMap");
 }
 
 TEST_F(FrameCommands, TheProgramLogsEachSeamOnce) {
@@ -540,6 +542,24 @@ TEST_F(FrameCommands, ARecentViewChosenFromTheFilePopupOpensThroughTheFrame) {
     hl::ScriptPopupAnswer(ui::RecentFiles::kFirstCommand);
     ASSERT_TRUE(hl::ChooseMenuCommand(*frame_, 180));
     EXPECT_TRUE(Contains(DebugLines(), "Open view from File pulldown: WORLD"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FrameCommands, TheHueFileItemOpensTheEditorAndHoldsTheAnimation) {
+    ASSERT_NE(frame_, nullptr);
+    TempDir::Write("T.HUE", "0 255 0 0 0 0\n");
+    gTopoHueFile = "T.HUE";
+    gPaused = false;
+    EXPECT_TRUE(frame_->SendCommand(kCmHueFile));
+    EXPECT_TRUE(gPaused);
+    const auto& kids = frame_->children();
+    const auto it = std::find_if(kids.begin(), kids.end(), [](ui::Window* w) { return dynamic_cast<EditHue*>(w); });
+    ASSERT_NE(it, kids.end());
+    EXPECT_EQ((*it)->caption(), "T.HUE");
+    EXPECT_EQ(static_cast<EditHue*>(*it)->lines().size(), 1u);
 }
 
 }  // namespace
