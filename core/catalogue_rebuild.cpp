@@ -146,6 +146,56 @@ bool CatalogueRebuild::KeepBefore(TimeValue cut) {
     return true;
 }
 
+bool CatalogueRebuild::BeginRewrite() {
+    if (!in_ || out_) return false;
+    temp_ = FolderOf(path_) + kTempCatalogue;
+    DebugLog("Create %s", temp_.c_str());
+    Step("create");
+    out_ = std::fopen(temp_.c_str(), "wb");
+    if (!out_) {
+        error_ = std::string("Could not create ") + kTempCatalogue + ": " + std::strerror(errno);
+        temp_.clear();
+        return false;
+    }
+    return true;
+}
+
+TimeValue CatalogueRebuild::StoredAt(std::int32_t i, QuakeRecord* q) const {
+    if (q) *q = QuakeRecord{};
+    if (!in_ || i < 0 || i >= count_) return TimeValue();
+    return ReadQuakeAt(in_, i, kFromStart, q);
+}
+
+bool CatalogueRebuild::CopyStored(std::int32_t from, std::int32_t to) {
+    if (!in_ || !out_ || readFailed_) return false;
+    from = std::max(from, 0);
+    to = std::min(to, count_);
+    if (from >= to) return !writeFailed_;
+    bool ok = std::fseek(in_, static_cast<long>(from) * kQuakeRecordSize, SEEK_SET) == 0;
+    unsigned char bytes[kQuakeRecordSize];
+    for (std::int32_t i = from; ok && i < to; ++i) {
+        if (std::fread(bytes, 1, sizeof bytes, in_) != sizeof bytes) {
+            ok = false;
+            break;
+        }
+        Step("copy");
+        if (!writeFailed_ && std::fwrite(bytes, 1, sizeof bytes, out_) != sizeof bytes) {
+            writeFailed_ = true;
+            writeErrno_ = errno;
+        }
+    }
+    if (!ok) {
+        readFailed_ = true;
+        error_ = "Could not read " + path_ + "; it is kept as it was";
+    }
+    return ok && !writeFailed_;
+}
+
+void CatalogueRebuild::Put(const QuakeRecord& q) {
+    Step("put");
+    (void)Write(q);
+}
+
 std::int32_t CatalogueRebuild::StoredBetween(TimeValue from, TimeValue to) const {
     return static_cast<std::int32_t>(std::count_if(replacedTimes_.begin(), replacedTimes_.end(),
                                                    [&](TimeValue t) { return !(t < from) && t < to; }));
@@ -191,6 +241,10 @@ void CatalogueRebuild::Abandon() {
 
 std::string CatalogueRebuild::Finish() {
     if (!out_) return error_.empty() ? error_ = "Nothing to swap in" : error_;
+    if (in_) {
+        std::fclose(in_);
+        in_ = nullptr;
+    }
     Step("flush");
     if (std::fflush(out_) != 0 && !writeFailed_) {
         writeFailed_ = true;
@@ -207,6 +261,10 @@ std::string CatalogueRebuild::Finish() {
     if (closed != 0 && !writeFailed_) {
         writeFailed_ = true;
         writeErrno_ = errno;
+    }
+    if (readFailed_) {
+        Abandon();
+        return error_;
     }
     if (writeFailed_) {
         error_ = std::string("Could not write ") + kTempCatalogue + ": " + std::strerror(writeErrno_);

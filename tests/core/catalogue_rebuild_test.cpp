@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/catalogue_edit.h"
 #include "core/catalogue_rebuild.h"
 #include "core/quake.h"
 #include "platform/sys/files.h"
@@ -116,6 +117,63 @@ TEST(CatalogueSwap, AWriterKilledAtAnyStepLeavesAWholeCatalogue) {
     }
     EXPECT_TRUE(completed);
     EXPECT_GE(kills, 8);  // every file operation of the update was a place to die
+}
+
+// The editor's rewrites go through the same swap: killed at any of their
+// steps, they leave the old catalogue or the edited one, never a mix.
+TEST(CatalogueSwap, AnEditKilledAtAnyStepLeavesTheOldOrTheNewCatalogue) {
+    struct Case {
+        const char* name;
+        CatalogueEdit (*edit)();
+        std::vector<QuakeRecord> after;
+    } cases[] = {
+        {"add", [] { return AddQuakeRecord("CAT.HY4", Quake(8, 15, 4.0)); },
+         {kOld[0], kOld[1], Quake(8, 15, 4.0), kOld[2], kOld[3]}},
+        {"edit", [] { return ReplaceQuakeRecord("CAT.HY4", 3, Quake(8, 5, 7.0)); },
+         {kOld[0], Quake(8, 5, 7.0), kOld[1], kOld[2]}},
+        {"delete", [] { return DeleteQuakeRecord("CAT.HY4", 1); }, {kOld[0], kOld[2], kOld[3]}},
+        {"delete the only record", [] { return DeleteQuakeRecord("CAT.HY4", 0); }, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool only = c.after.empty();
+        const std::string before = only ? Bytes({kOld[0]}) : Bytes(kOld);
+        int completed = 0;
+        int kills = 0;
+        for (int step = 0; step < 200 && !completed; ++step) {
+            SCOPED_TRACE("killed before step " + std::to_string(step));
+            TempDir dir;
+            TempDir::Write("CAT.HY4", before);
+            std::fflush(nullptr);
+            const pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                gSteps.clear();
+                gKillAt = step;
+                SetCatalogueStepHookForTesting(CountStep);
+                ::_exit(c.edit().error.empty() ? 0 : 1);
+            }
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            if (WIFEXITED(status)) {
+                ASSERT_EQ(WEXITSTATUS(status), 0);
+                completed = 1;
+            } else {
+                ++kills;
+            }
+            const std::string now = TempDir::Read("CAT.HY4");
+            EXPECT_TRUE(fs::exists("CAT.HY4"));
+            EXPECT_TRUE(now == before || now == Bytes(c.after)) << now.size() << " bytes";
+            RecoverCatalogues({"CAT.HY4"}, {platform::CurrentDir()});
+            EXPECT_EQ(TempDir::Read("CAT.HY4"), now);
+            EXPECT_FALSE(fs::exists(kTempCatalogue));
+            if (completed) {
+                EXPECT_EQ(now, Bytes(c.after));
+            }
+        }
+        EXPECT_TRUE(completed);
+        EXPECT_GE(kills, 6);
+    }
 }
 
 // A catalogue renamed away to its ".hyt" by an older program that died before
