@@ -82,7 +82,7 @@ const ui::ResponseTable& myFrame::Table() {
         ON_RANGE(kCmSymbolsFirst, kCmSymbolsLast, CmEarthquakeSymbols),
         ON(kCmMagnitudeDepthScale, CmMagnitudeDepthScale),
         SEAM(kCmEarthquakeFile, CmEarthquakeFile),
-        SEAM(kCmEditEarthquakeFile, CmEditEarthquakeFile),
+        ON(kCmEditEarthquakeFile, CmEditEarthquakeFile),
         // Eruptions.
         ON(kCmEruptionsOn, CmEruptionsOn),
         ON(kCmEruptionAudio, CmEruptionAudio),

@@ -74,7 +74,7 @@ std::vector<Row> ExpectedTable() {
         {"Command", 123, 127, "CmEarthquakeSymbols"},
         {"Command", 257, 257, "CmMagnitudeDepthScale"},
         {"Command", 101, 101, "CmEarthquakeFile", Seam},
-        {"Command", 102, 102, "CmEditEarthquakeFile", Seam},
+        {"Command", 102, 102, "CmEditEarthquakeFile"},
         // Eruptions
         {"Command", 135, 135, "CmEruptionsOn"},
         {"Command", 131, 131, "CmEruptionAudio"},
