@@ -55,7 +55,7 @@ void RegisterEditorTemplates() {
                        {ControlKind::Button, kDialogHelpButton, "Help"}};
         int x = 8;
         for (const auto& b : buttons) {
-            const int w = b.id == kCreateAlertButton ? 56 : 38;
+            const int w = b.id == kCreateAlertButton ? 50 : 34;
             t.items.push_back({b.kind, b.id, b.text, 0, Rect::FromSize(x, 222, w, 22)});
             x += w + 6;
         }
@@ -373,6 +373,8 @@ void editEvtDialog::Rewritten(const std::string& error, std::int32_t index) {
     }
     UpdateScrollRange();
     FillList();
+    // The thumb follows the record the edit left current.
+    if (auto* bar = Item<ui::ScrollBar>(kScrollBar)) bar->SetPosition(current_ / step_);
 }
 
 void editEvtDialog::CmDelete() {
