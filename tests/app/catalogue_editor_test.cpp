@@ -314,27 +314,36 @@ TEST_F(CatalogueEditor, ARefusedFieldKeepsTheDialogOpenAndCancelLeavesTheFile) {
 }
 
 TEST_F(CatalogueEditor, TheScrollBarPagesThroughTheWholeFile) {
-    std::vector<QuakeRecord> many;
-    for (int i = 0; i < 400; ++i)
-        many.push_back(MakeEventRecord(nullptr, 2021, 1 + i / 28 % 12, 1 + i % 28, i % 24, 0, 0, 1, 1, 1, 3));
-    std::sort(many.begin(), many.end(), [](const QuakeRecord& a, const QuakeRecord& b) { return QuakeTime(a) < QuakeTime(b); });
-    ASSERT_TRUE(WriteQuakeFile("CAT.HY4", many));
-    Edit([&](editEvtDialog& d) {
-        auto& bar = *d.Item<ui::ScrollBar>(106);
-        const int page = d.pageLength();
-        EXPECT_EQ(bar.maximum(), 400);
-        EXPECT_EQ(bar.position(), 400);
-        EXPECT_EQ(d.first(), 400 - page);
-        bar.UserScroll(ui::ScrollAction::Top);
-        EXPECT_EQ(d.current(), 0);
-        EXPECT_EQ(List(d).String(0).substr(0, 7), "    1: ");
-        bar.UserScroll(ui::ScrollAction::LineDown);
-        EXPECT_EQ(d.first(), 1);
-        bar.UserScroll(ui::ScrollAction::PageDown);
-        EXPECT_EQ(d.first(), 1 + page);
-        EXPECT_EQ(List(d).count(), page);
-        return ui::IdOk;
-    });
+    for (const int count : {400, 130000}) {
+        SCOPED_TRACE(count);
+        std::vector<QuakeRecord> many;
+        many.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i)
+            many.push_back(MakeEventRecord(nullptr, 1900 + i / 1200, 1 + i / 100 % 12, 1 + i % 100 / 4, i % 4 * 6, 0,
+                                           0, 1, 1, 1, 3));
+        ASSERT_TRUE(std::is_sorted(many.begin(), many.end(),
+                                   [](const QuakeRecord& a, const QuakeRecord& b) { return QuakeTime(a) < QuakeTime(b); }));
+        ASSERT_TRUE(WriteQuakeFile("CAT.HY4", many));
+        const int step = count / 60000 + 1;
+        Edit([&](editEvtDialog& d) {
+            auto& bar = *d.Item<ui::ScrollBar>(106);
+            const int page = d.pageLength();
+            EXPECT_EQ(bar.maximum(), count / step);
+            EXPECT_EQ(bar.position(), count / step);
+            EXPECT_EQ(d.first(), count - page);
+            EXPECT_EQ(List(d).selIndex(), page - 1);
+            bar.UserScroll(ui::ScrollAction::Top);
+            EXPECT_EQ(d.current(), 0);
+            EXPECT_EQ(List(d).String(0).substr(0, 7), "    1: ");
+            bar.UserScroll(ui::ScrollAction::LineDown);
+            EXPECT_EQ(d.current(), step);
+            EXPECT_EQ(d.first(), step);
+            bar.UserScroll(ui::ScrollAction::PageDown);
+            EXPECT_EQ(d.first(), step * (1 + page));
+            EXPECT_EQ(List(d).count(), page);
+            return ui::IdOk;
+        });
+    }
 }
 
 TEST_F(CatalogueEditor, AnEmptyCatalogueOpensAnEmptyListThatTakesAnAdd) {
