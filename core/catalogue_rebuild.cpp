@@ -122,15 +122,7 @@ bool CatalogueRebuild::KeepBefore(TimeValue cut) {
     FindQuakeIndex(in_, &search, &exact, &keep);
     keep = std::clamp(keep, 0, count_);
 
-    temp_ = FolderOf(path_) + kTempCatalogue;
-    DebugLog("Create %s", temp_.c_str());
-    Step("create");
-    out_ = std::fopen(temp_.c_str(), "wb");
-    if (!out_) {
-        error_ = std::string("Could not create ") + kTempCatalogue + ": " + std::strerror(errno);
-        temp_.clear();
-        return false;
-    }
+    if (!CreateTemp()) return false;
     resumeAt_ = cut;
     QuakeRecord q;
     for (std::int32_t i = 0; i < keep; ++i) {
@@ -146,8 +138,9 @@ bool CatalogueRebuild::KeepBefore(TimeValue cut) {
     return true;
 }
 
-bool CatalogueRebuild::BeginRewrite() {
-    if (!in_ || out_) return false;
+bool CatalogueRebuild::BeginRewrite() { return in_ && !out_ && CreateTemp(); }
+
+bool CatalogueRebuild::CreateTemp() {
     temp_ = FolderOf(path_) + kTempCatalogue;
     DebugLog("Create %s", temp_.c_str());
     Step("create");

@@ -82,6 +82,8 @@ public:
 
 private:
     bool Write(const QuakeRecord& q);
+    // The temporary file beside the catalogue, open for writing.
+    bool CreateTemp();
 
     std::string path_;
     std::string temp_;

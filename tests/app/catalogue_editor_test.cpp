@@ -33,16 +33,6 @@ QuakeRecord At(int day, int hour, double magnitude) {
     return MakeEventRecord(nullptr, 2021, 7, day, hour, 0, 0.0, 35.5, 139.25, 30.0, magnitude);
 }
 
-std::string Bytes(const std::vector<QuakeRecord>& records) {
-    std::string out;
-    unsigned char b[kQuakeRecordSize];
-    for (const QuakeRecord& q : records) {
-        EncodeQuakeRecord(q, b);
-        out.append(reinterpret_cast<const char*>(b), sizeof b);
-    }
-    return out;
-}
-
 // ---- arithmetic -------------------------------------------------------------------------
 
 TEST(EditorPage, ThePageShowsTheCurrentRecordAndFillsFromTheEnd) {
@@ -117,7 +107,7 @@ TEST(EventFields, EachFieldOutsideItsRangeIsRefusedAndNothingIsStored) {
             ASSERT_TRUE(problem.has_value());
             EXPECT_EQ(problem->caption, c.caption);
             EXPECT_EQ(problem->text, c.typed);
-            EXPECT_EQ(Bytes({q}), Bytes({before}));
+            EXPECT_EQ(CatalogueBytes({q}), CatalogueBytes({before}));
         } else {
             EXPECT_FALSE(problem.has_value()) << problem->caption;
         }
@@ -166,7 +156,7 @@ TEST(EventFields, AStoredRecordShownAndReadBackKeepsEveryByte) {
         const EventFields shown = EventFieldsOf(q);
         const auto problem = ReadEventFields(shown, &back);
         ASSERT_FALSE(problem.has_value()) << problem->caption << " " << problem->text;
-        ASSERT_EQ(Bytes({back}), Bytes({q})) << shown[6] << " " << shown[8] << " " << shown[10];
+        ASSERT_EQ(CatalogueBytes({back}), CatalogueBytes({q})) << shown[6] << " " << shown[8] << " " << shown[10];
     }
     // The zero record the first Add starts from shows today's date, not a year 0.
     hl::Reset();
@@ -251,7 +241,7 @@ TEST_F(CatalogueEditor, AddEditAndDeleteAsAUserWouldEachRewriteTheFile) {
         Press(d, 102);
         const QuakeRecord added = MakeEventRecord(nullptr, 2021, 7, 2, 12, 30, 30.5, -10, -20, 15, 5.5);
         model.insert(model.begin() + 2, added);
-        EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(model));
+        EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(model));
         EXPECT_EQ(d.current(), 2);
         EXPECT_EQ(List(d).count(), 6);
         EXPECT_EQ(List(d).selIndex(), 2);
@@ -260,7 +250,7 @@ TEST_F(CatalogueEditor, AddEditAndDeleteAsAUserWouldEachRewriteTheFile) {
         SelectRecord(d, 4);
         hl::ScriptDialogAnswer(kAddEventTemplate, ui::IdOk);
         Press(d, 104);
-        EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(model));
+        EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(model));
 
         // Edit the fourth record's day to the 1st: it moves to the front.
         SelectRecord(d, 3);
@@ -270,7 +260,7 @@ TEST_F(CatalogueEditor, AddEditAndDeleteAsAUserWouldEachRewriteTheFile) {
         moved.date.day = 1;
         model.erase(model.begin() + 3);
         model.insert(model.begin(), moved);
-        EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(model));
+        EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(model));
         EXPECT_EQ(d.current(), 0);
 
         // Delete the last, after the question.
@@ -280,12 +270,12 @@ TEST_F(CatalogueEditor, AddEditAndDeleteAsAUserWouldEachRewriteTheFile) {
         EXPECT_EQ(hl::MessageBoxCalls().back().caption, "Destroy this event?");
         EXPECT_EQ(hl::MessageBoxCalls().back().text, EditorListLine(5, model[5]));
         model.pop_back();
-        EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(model));
+        EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(model));
         EXPECT_EQ(List(d).count(), 5);
         return ui::IdOk;
     });
     EXPECT_FALSE(gPaused);
-    EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(model));
+    EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(model));
 }
 
 TEST_F(CatalogueEditor, ARefusedFieldKeepsTheDialogOpenAndCancelLeavesTheFile) {
@@ -308,7 +298,7 @@ TEST_F(CatalogueEditor, ARefusedFieldKeepsTheDialogOpenAndCancelLeavesTheFile) {
         for (int id : {103, 104, 1029}) Press(d, id);
         return 0;  // closed with Escape
     });
-    EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(kFive));
+    EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(kFive));
     EXPECT_FALSE(fs::exists("CAT.hyt"));
     EXPECT_TRUE(gAlerts.empty());
 }
@@ -396,8 +386,8 @@ TEST_F(CatalogueEditor, CreateAlertEventBuildsTheSelectedRecordsViewAndCloses) {
         return 0;
     });
     ASSERT_EQ(gAlerts.size(), 1u);
-    EXPECT_EQ(Bytes({gAlerts[0]}), Bytes({kFive[2]}));
-    EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(kFive));
+    EXPECT_EQ(CatalogueBytes({gAlerts[0]}), CatalogueBytes({kFive[2]}));
+    EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(kFive));
 }
 
 }  // namespace

@@ -21,16 +21,6 @@ QuakeRecord At(int day, int hour, double magnitude, double latitude = 10.0) {
     return MakeEventRecord(nullptr, 2020, 3, day, hour, 0, 0.0, latitude, 20.0, 5.0, magnitude);
 }
 
-std::string Bytes(const std::vector<QuakeRecord>& records) {
-    std::string out;
-    unsigned char b[kQuakeRecordSize];
-    for (const QuakeRecord& q : records) {
-        EncodeQuakeRecord(q, b);
-        out.append(reinterpret_cast<const char*>(b), sizeof b);
-    }
-    return out;
-}
-
 const std::vector<QuakeRecord> kFive = {At(1, 0, 4.0), At(2, 0, 4.1), At(3, 0, 4.2), At(4, 0, 4.3), At(5, 0, 4.4)};
 // Three records at one time between two others.
 const std::vector<QuakeRecord> kEqual = {At(1, 0, 4.0), At(2, 0, 5.0), At(2, 0, 5.1), At(2, 0, 5.2), At(3, 0, 4.0)};
@@ -68,8 +58,8 @@ TEST(CatalogueEdit, AddPlacesTheRecordBeforeTheFirstAtItsTimeOrLater) {
         const CatalogueEdit e = AddQuakeRecord("CAT.HY4", c.added);
         EXPECT_EQ(e.error, "");
         EXPECT_EQ(e.index, c.at);
-        EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(Inserted(c.stored, static_cast<std::size_t>(c.at), c.added)));
-        EXPECT_EQ(TempDir::Read("CAT.hyt"), Bytes(c.stored));
+        EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(Inserted(c.stored, static_cast<std::size_t>(c.at), c.added)));
+        EXPECT_EQ(TempDir::Read("CAT.hyt"), CatalogueBytes(c.stored));
         EXPECT_FALSE(fs::exists(kTempCatalogue));
     }
 }
@@ -80,7 +70,7 @@ TEST(CatalogueEdit, AZeroDatedRecordInsideTheFileIsCarriedAlongNotOverwritten) {
     ASSERT_TRUE(WriteQuakeFile("CAT.HY4", stored));
     const CatalogueEdit e = AddQuakeRecord("CAT.HY4", At(1, 12, 3.0));
     ASSERT_EQ(e.error, "");
-    EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(Inserted(stored, 1, At(1, 12, 3.0))));
+    EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(Inserted(stored, 1, At(1, 12, 3.0))));
 }
 
 TEST(CatalogueEdit, AnEditedRecordStaysWhileItsTimeFitsElseMovesToItsPlace) {
@@ -111,7 +101,7 @@ TEST(CatalogueEdit, AnEditedRecordStaysWhileItsTimeFitsElseMovesToItsPlace) {
         EXPECT_EQ(e.error, "");
         EXPECT_EQ(e.index, c.at);
         EXPECT_TRUE(e.changed);
-        EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(c.after));
+        EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(c.after));
     }
 }
 
@@ -121,7 +111,7 @@ TEST(CatalogueEdit, AnUntouchedRecordWritesNothing) {
     const CatalogueEdit e = ReplaceQuakeRecord("CAT.HY4", 2, kEqual[2]);
     EXPECT_EQ(e.error, "");
     EXPECT_FALSE(e.changed);
-    EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(kEqual));
+    EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(kEqual));
     EXPECT_FALSE(fs::exists("CAT.hyt"));
 }
 
@@ -131,7 +121,7 @@ TEST(CatalogueEdit, DeleteRemovesOneRecordAndTheOnlyOneLeavesAnEmptyFile) {
         TempDir dir;
         ASSERT_TRUE(WriteQuakeFile("CAT.HY4", kFive));
         EXPECT_EQ(DeleteQuakeRecord("CAT.HY4", static_cast<std::int32_t>(i)).error, "");
-        EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(Erased(kFive, i)));
+        EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(Erased(kFive, i)));
     }
     TempDir dir;
     ASSERT_TRUE(WriteQuakeFile("CAT.HY4", kOnly));
@@ -158,17 +148,17 @@ TEST(CatalogueEdit, ALargeCatalogueTakesEachEditWholeAndInOrder) {
                                       [](const QuakeRecord& q, TimeValue t) { return QuakeTime(q) < t; });
     EXPECT_EQ(a.index, pos - model.begin());
     model.insert(pos, added);
-    ASSERT_EQ(TempDir::Read("BIG.HY4"), Bytes(model));
+    ASSERT_EQ(TempDir::Read("BIG.HY4"), CatalogueBytes(model));
 
     ASSERT_EQ(DeleteQuakeRecord("BIG.HY4", 129999).error, "");
     model.erase(model.begin() + 129999);
-    ASSERT_EQ(TempDir::Read("BIG.HY4"), Bytes(model));
+    ASSERT_EQ(TempDir::Read("BIG.HY4"), CatalogueBytes(model));
 
     QuakeRecord edited = model[70000];
     edited.magnitude = 77;
     ASSERT_EQ(ReplaceQuakeRecord("BIG.HY4", 70000, edited).error, "");
     model[70000] = edited;
-    EXPECT_EQ(TempDir::Read("BIG.HY4"), Bytes(model));
+    EXPECT_EQ(TempDir::Read("BIG.HY4"), CatalogueBytes(model));
 }
 
 TEST(CatalogueEdit, AFailedRewriteLeavesTheCatalogueAsItWasAndSaysWhy) {
@@ -181,13 +171,13 @@ TEST(CatalogueEdit, AFailedRewriteLeavesTheCatalogueAsItWasAndSaysWhy) {
         EXPECT_NE(e.error.find("Could not create"), std::string::npos) << e.error;
         EXPECT_FALSE(e.changed);
     }
-    EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(kFive));
+    EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(kFive));
     EXPECT_FALSE(fs::exists("CAT.hyt"));
 
     EXPECT_NE(DeleteQuakeRecord("CAT.HY4", 5).error, "");
     EXPECT_NE(ReplaceQuakeRecord("CAT.HY4", -1, kFive[0]).error, "");
     EXPECT_NE(AddQuakeRecord("GONE.HY4", kFive[0]).error, "");
-    EXPECT_EQ(TempDir::Read("CAT.HY4"), Bytes(kFive));
+    EXPECT_EQ(TempDir::Read("CAT.HY4"), CatalogueBytes(kFive));
 }
 
 TEST(CatalogueEdit, TheTemporaryFileLivesBesideTheCatalogueItFound) {
@@ -196,6 +186,6 @@ TEST(CatalogueEdit, TheTemporaryFileLivesBesideTheCatalogueItFound) {
     ASSERT_TRUE(WriteQuakeFile("sub/CAT.HY4", kFive));
     fs::create_directory(kTempCatalogue);  // one in the current folder is not the one used
     EXPECT_EQ(DeleteQuakeRecord("sub/cat.hy4", 0).error, "");
-    EXPECT_EQ(TempDir::Read("sub/CAT.HY4"), Bytes(Erased(kFive, 0)));
+    EXPECT_EQ(TempDir::Read("sub/CAT.HY4"), CatalogueBytes(Erased(kFive, 0)));
     EXPECT_FALSE(fs::exists("sub/" + std::string(kTempCatalogue)));
 }
