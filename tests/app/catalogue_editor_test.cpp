@@ -210,8 +210,8 @@ protected:
     static void Press(ui::Dialog& d, int id) { d.Item<ui::Button>(id)->Click(); }
     static void SelectRecord(editEvtDialog& d, std::int32_t index) { List(d).UserClick(index - d.first()); }
     // The Add Event dialog takes these texts (null: as shown) and presses OK.
-    static void ScriptFields(std::initializer_list<const char*> texts) {
-        hl::ScriptDialog(kAddEventTemplate, [texts](ui::Dialog& d) {
+    static void ScriptFields(std::initializer_list<const char*> typed) {
+        hl::ScriptDialog(kAddEventTemplate, [texts = std::vector<const char*>(typed)](ui::Dialog& d) {
             std::size_t i = 0;
             for (const char* t : texts) {
                 if (t) d.Item<ui::Edit>(kEventFieldIds[i])->UserSetText(t);
