@@ -2,6 +2,7 @@
 // menu, opening what it chose, and the script's next view.
 #include <string>
 
+#include "app/adjusters.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
@@ -35,6 +36,8 @@ void myFrame::ChildRemoved(ui::Window* child) {
     if (child == layout_) layout_ = nullptr;
     if (child == welcome_) welcome_ = nullptr;
     if (child == start_) start_ = nullptr;
+    if (crossSectionDialog_ && child == crossSectionDialog_) crossSectionDialog_ = nullptr;
+    if (interactiveDialog_ && child == interactiveDialog_) interactiveDialog_ = nullptr;
     Frame::ChildRemoved(child);
 }
 
