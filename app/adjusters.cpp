@@ -145,6 +145,10 @@ void AdjusterStrip::ShowTenths(int spinId, int editId, double value) {
     if (auto* e = Item<ui::Edit>(editId)) e->SetText(FormatFixed(position * 0.1, 1, 5));
 }
 
+void AdjusterStrip::SetSpinRange(int spinId, double low, double high) {
+    if (auto* u = Item<ui::UpDown>(spinId)) u->SetRange(WholePart(low), WholePart(high));
+}
+
 void AdjusterStrip::ApplyAndRedraw() {
     ReadValues();
     if (redraw_) redraw_();
@@ -188,15 +192,12 @@ interDialog::interDialog(ui::Window* parent, int templateId, std::function<void(
 
 void interDialog::SetupWindow() {
     AdjusterStrip::SetupWindow();
-    auto range = [this](int id, int low, int high) {
-        if (auto* u = Item<ui::UpDown>(id)) u->SetRange(low, high);
-    };
     // The toolkit's spin stops at its range: the bundled views lie beyond the
     // narrow ranges of old, so the spins reach as far as a value may.
-    range(102, -180, 180);
-    range(104, -90, 90);
-    range(106, static_cast<int>(kDistanceRange.low), static_cast<int>(kDistanceRange.high));
-    range(108, static_cast<int>(kMagnificationRange.low * 10), static_cast<int>(kMagnificationRange.high * 10));
+    SetSpinRange(102, -180, 180);
+    SetSpinRange(104, kDipRange.low, kDipRange.high);
+    SetSpinRange(106, kDistanceRange.low, kDistanceRange.high);
+    SetSpinRange(108, kMagnificationRange.low * 10, kMagnificationRange.high * 10);
 }
 
 void interDialog::LoadValues() {
@@ -245,12 +246,9 @@ XSDialog::XSDialog(ui::Window* parent, int templateId, std::function<void()> red
 
 void XSDialog::SetupWindow() {
     AdjusterStrip::SetupWindow();
-    auto range = [this](int id, int low, int high) {
-        if (auto* u = Item<ui::UpDown>(id)) u->SetRange(low, high);
-    };
-    range(106, -180, 180);
-    range(108, static_cast<int>(kSectionLengthRange.low), static_cast<int>(kSectionLengthRange.high));
-    range(110, static_cast<int>(kSectionWidthRange.low), static_cast<int>(kSectionWidthRange.high));
+    SetSpinRange(106, -180, 180);
+    SetSpinRange(108, kSectionLengthRange.low, kSectionLengthRange.high);
+    SetSpinRange(110, kSectionWidthRange.low, kSectionWidthRange.high);
 }
 
 void XSDialog::LoadValues() {

@@ -58,6 +58,7 @@ protected:
     double ReadEdit(int editId) const;
     void ShowWhole(int spinId, int editId, double value);
     void ShowTenths(int spinId, int editId, double value);
+    void SetSpinRange(int spinId, double low, double high);
     void ApplyAndRedraw();
 
 private:

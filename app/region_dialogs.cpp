@@ -201,57 +201,42 @@ bool SettingsDialog::ReadNumber(NumberField& f, std::size_t maxChars) {
     return true;
 }
 
-// ---- latlonDialog
+// ---- the box dialogs
+
+BoxDialog::BoxDialog(ui::Window* parent, int templateId, std::vector<NumberField> fields)
+    : SettingsDialog(parent, templateId, 1023), fields_(std::move(fields)) {}
+
+void BoxDialog::SetupWindow() {
+    SettingsDialog::SetupWindow();
+    for (NumberField& f : fields_) ShowNumber(f);
+}
+
+void BoxDialog::CmOk() {
+    for (NumberField& f : fields_)
+        if (!ReadNumber(f, kBoxChars)) return;
+    const std::string fault =
+        CheckLatLonBox({fields_[0].value, fields_[1].value, fields_[2].value, fields_[3].value}, fields_[0].label,
+                       fields_[1].label);
+    if (!fault.empty()) return Refuse(fault);
+    for (NumberField& f : fields_) *f.setting = f.value;
+    Dialog::CmOk();
+}
 
 latlonDialog::latlonDialog(ui::Window* parent, int templateId)
-    : SettingsDialog(parent, templateId, 1023),
-      fields_{{101, "North Latitude", -90, 90, &gMapNorth, {}},
-              {104, "South Latitude", -90, 90, &gMapSouth, {}},
-              {103, "Left Longitude", -180, 180, &gMapWest, {}},
-              {102, "Right Longitude", -180, 180, &gMapEast, {}}} {}
-
-void latlonDialog::SetupWindow() {
-    SettingsDialog::SetupWindow();
-    for (NumberField& f : fields_) ShowNumber(f);
-}
-
-void latlonDialog::CmOk() {
-    for (NumberField& f : fields_)
-        if (!ReadNumber(f, kBoxChars)) return;
-    const std::string fault =
-        CheckLatLonBox({fields_[0].value, fields_[1].value, fields_[2].value, fields_[3].value}, fields_[0].label,
-                       fields_[1].label);
-    if (!fault.empty()) return Refuse(fault);
-    for (NumberField& f : fields_) *f.setting = f.value;
-    Dialog::CmOk();
-}
-
-// ---- TlatlonDialog
+    : BoxDialog(parent, templateId,
+                {{101, "North Latitude", -90, 90, &gMapNorth, {}},
+                 {104, "South Latitude", -90, 90, &gMapSouth, {}},
+                 {103, "Left Longitude", -180, 180, &gMapWest, {}},
+                 {102, "Right Longitude", -180, 180, &gMapEast, {}}}) {}
 
 TlatlonDialog::TlatlonDialog(ui::Window* parent, int templateId)
-    : SettingsDialog(parent, templateId, 1023),
-      fields_{{361, "North Latitude", -90, 90, &gSearchNorth, {}},
-              {362, "South Latitude", -90, 90, &gSearchSouth, {}},
-              {363, "Left Longitude", -180, 180, &gSearchWest, {}},
-              {364, "Right Longitude", -180, 180, &gSearchEast, {}},
-              {366, "Latitude Range", 0, 180, &gTemplateLatRange, {}},
-              {367, "Longitude Range", 0, 360, &gTemplateLonRange, {}}} {}
-
-void TlatlonDialog::SetupWindow() {
-    SettingsDialog::SetupWindow();
-    for (NumberField& f : fields_) ShowNumber(f);
-}
-
-void TlatlonDialog::CmOk() {
-    for (NumberField& f : fields_)
-        if (!ReadNumber(f, kBoxChars)) return;
-    const std::string fault =
-        CheckLatLonBox({fields_[0].value, fields_[1].value, fields_[2].value, fields_[3].value}, fields_[0].label,
-                       fields_[1].label);
-    if (!fault.empty()) return Refuse(fault);
-    for (NumberField& f : fields_) *f.setting = f.value;
-    Dialog::CmOk();
-}
+    : BoxDialog(parent, templateId,
+                {{361, "North Latitude", -90, 90, &gSearchNorth, {}},
+                 {362, "South Latitude", -90, 90, &gSearchSouth, {}},
+                 {363, "Left Longitude", -180, 180, &gSearchWest, {}},
+                 {364, "Right Longitude", -180, 180, &gSearchEast, {}},
+                 {366, "Latitude Range", 0, 180, &gTemplateLatRange, {}},
+                 {367, "Longitude Range", 0, 360, &gTemplateLonRange, {}}}) {}
 
 // ---- dateDialog
 

@@ -73,9 +73,11 @@ private:
     int helpTopic_;
 };
 
-class latlonDialog : public SettingsDialog {
+// A box of north, south, west and east edges (the first four fields), and
+// whatever more fields follow them.
+class BoxDialog : public SettingsDialog {
 public:
-    latlonDialog(platform::ui::Window* parent, int templateId);
+    BoxDialog(platform::ui::Window* parent, int templateId, std::vector<NumberField> fields);
 
 protected:
     void SetupWindow() override;
@@ -85,16 +87,14 @@ private:
     std::vector<NumberField> fields_;
 };
 
-class TlatlonDialog : public SettingsDialog {
+class latlonDialog : public BoxDialog {
+public:
+    latlonDialog(platform::ui::Window* parent, int templateId);
+};
+
+class TlatlonDialog : public BoxDialog {
 public:
     TlatlonDialog(platform::ui::Window* parent, int templateId);
-
-protected:
-    void SetupWindow() override;
-    void CmOk() override;
-
-private:
-    std::vector<NumberField> fields_;
 };
 
 class dateDialog : public SettingsDialog {
