@@ -167,6 +167,7 @@ public:
     void CmEarthquakeFile();
     void CmEruptionFile();
     void CmSaveScreenImage();
+    void CmSetDates();  // 132: the period, the current time and the loop spans
     // ---- the live 3-D and cross-section adjusters (app/adjuster_commands.cpp)
     void CmInteractive3D();       // 405
     void CmCrossSectionPicked();  // 1048: the map pane picked a section centre

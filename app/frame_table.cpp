@@ -62,7 +62,7 @@ const ui::ResponseTable& myFrame::Table() {
         ON(kCmOpenViewList, CmOpenViewList),
         ON(kCmEditViewList, CmEditViewList),
         // Control.
-        SEAM(kCmSetDates, CmSetDates),
+        ON(kCmSetDates, CmSetDates),
         ON_RANGE(kCmSpeedFirst, kCmSpeedLast, CmSpeed),
         ON(kCmGlobalAudio, CmGlobalAudio),
         ON_RANGE(kCmRunFree, kCmRunFreeAutoRestart, CmRunMode),

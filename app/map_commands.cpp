@@ -9,6 +9,7 @@
 
 #include "app/display_commands.h"
 #include "app/display_dialogs.h"
+#include "app/control_panel.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
@@ -264,4 +265,19 @@ void myFrame::CmSaveScreenImage() {
     if (!SaveWindowImage(*this, name))
         ui::MessageBox(this, "The screen image could not be written to " + name + ".", "Save screen image",
                        ui::Buttons::Ok, ui::Icon::Exclamation);
+}
+
+void myFrame::CmSetDates() {
+    bool ok = false;
+    {
+        PauseWhileOpen hold;
+        ok = dateDialog(this, kDateDialogTemplate).Execute() == ui::IdOk;
+    }
+    if (ok && viewOpen_) {
+        if (gShowEruptions) ClearDisplayedEruptions(layout_ ? layout_->mapPane() : nullptr);
+        viewChanged_ = true;
+        if (layout_ && layout_->control()) layout_->control()->Invalidate();
+    }
+    // The catalogues were closed: the clock opens them again at the new time.
+    StartAnimationTimer();
 }

@@ -11,4 +11,5 @@ work="$top/build/run"
 mkdir -p "$work"
 cp -rn "$top/data/." "$work/"
 cd "$work"
-exec "$top/build/app/Quorview" "$@"
+# scripts/keeper.sh starts quorkeeper on the same copy through here.
+exec "$top/build/app/${KESTRUNE_RUN_PROGRAM:-Quorview}" "$@"

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 extern char** environ;
 
@@ -46,6 +48,30 @@ bool StartProcess(const std::vector<std::string>& args, std::string* why) {
     }
     Started().push_back(pid);
     return true;
+}
+
+bool ProgramRunsIn(std::string_view program, const std::vector<std::string>& folders) {
+    namespace fs = std::filesystem;
+    std::vector<fs::path> wanted;
+    for (const std::string& f : folders) {
+        std::error_code ec;
+        const fs::path p = fs::weakly_canonical(f, ec);
+        if (!ec) wanted.push_back(p);
+    }
+    std::error_code ec;
+    for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string pid = it->path().filename().string();
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::error_code lost;  // the process may end while it is looked at, or belong to another user
+        std::string exe = fs::read_symlink(it->path() / "exe", lost).filename().string();
+        if (lost) continue;
+        if (const std::size_t gone = exe.find(" (deleted)"); gone != std::string::npos) exe.resize(gone);
+        if (exe != program) continue;
+        const fs::path cwd = fs::read_symlink(it->path() / "cwd", lost);
+        if (lost) continue;
+        if (std::find(wanted.begin(), wanted.end(), cwd) != wanted.end()) return true;
+    }
+    return false;
 }
 
 }  // namespace platform

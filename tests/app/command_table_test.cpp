@@ -53,7 +53,7 @@ std::vector<Row> ExpectedTable() {
         {"Command", 24332, 24332, "CmOpenViewList"},
         {"Command", 24335, 24335, "CmEditViewList"},
         // Control
-        {"Command", 132, 132, "CmSetDates", Seam},
+        {"Command", 132, 132, "CmSetDates"},
         {"Command", 300, 324, "CmSpeed"},
         {"Command", 367, 367, "CmGlobalAudio"},
         {"Command", 103, 104, "CmRunMode"},

@@ -360,4 +360,32 @@ TEST_F(MapCommands, TheTerrainDialogRefusesFlatContoursAndSlopesAndWritesTheConf
     EXPECT_NE(TempDir::Read("QUORVEL.INI").find("/data/etopo5"), std::string::npos);
 }
 
+TEST_F(MapCommands, SetDatesStartsTheClockAtTheNewPeriodAndMarksTheView) {
+    ASSERT_NE(frame_, nullptr);
+    frame_->StopAnimationTimer();
+    hl::ScriptDialog(kDateDialogTemplate, [](ui::Dialog& d) {
+        d.Item<ui::DateTimePicker>(1044)->UserSetTime({2011, 3, 1, 0, 0, 0, 0});
+        return ui::IdCancel;
+    });
+    const TimeValue start = gPeriodStart;
+    frame_->SendCommand(kCmSetDates);
+    EXPECT_EQ(gPeriodStart, start);
+    EXPECT_FALSE(frame_->viewChanged());
+    EXPECT_TRUE(frame_->animationTimerRunning());  // started again whatever the answer
+
+    frame_->StopAnimationTimer();
+    hl::ScriptDialog(kDateDialogTemplate, [](ui::Dialog& d) {
+        d.Item<ui::DateTimePicker>(1044)->UserSetTime({2011, 3, 1, 0, 0, 0, 0});
+        return ui::IdOk;
+    });
+    gPaused = false;
+    frame_->SendCommand(kCmSetDates);
+    EXPECT_EQ(gViewMinDate.year, 2011);
+    EXPECT_EQ(gViewMinDate.month, 3);
+    EXPECT_GE(gAnimationTime, gPeriodStart);
+    EXPECT_TRUE(frame_->viewChanged());
+    EXPECT_TRUE(frame_->animationTimerRunning());
+    EXPECT_FALSE(gPaused);
+}
+
 }  // namespace

@@ -1,9 +1,11 @@
 // Start-up of the toolkit, and what the layer asks of the display itself.
 #include <wx/display.h>
 
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "platform/ui/wx/wx_internal.h"
 
@@ -38,8 +40,9 @@ void EnsureStarted() {
     wxSetAssertHandler(LogToolkitAssertion);
 #endif
     static int argc = 1;
-    static char name[] = "Quorview";
-    static char* argv[] = {name, nullptr};
+    // The toolkit names the program after argv[0]: each program its own.
+    static std::string name = program_invocation_short_name;
+    static char* argv[] = {name.data(), nullptr};
     wxApp::SetInstance(new QuorApp);
     if (!wxEntryStart(argc, argv)) {
         wxApp::SetInstance(nullptr);

@@ -1,0 +1,3 @@
+#include "keeper/keeper.h"
+
+int main() { return KeeperMain(); }
