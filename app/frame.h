@@ -178,6 +178,8 @@ public:
     interDialog* interactiveDialog() const { return interactiveDialog_; }
     XSDialog* crossSectionDialog() const { return crossSectionDialog_; }
     void CmDigitize();      // Ctrl+D: the map pane's digitising
+    // 102: the catalogue editor, the animation held while it is open (app/catalogue_editor.cpp)
+    void CmEditEarthquakeFile();
     // Command 40051: the catalogue update from the event service.
     void CmUpdateHypocenters();
     // Command 154: the daily update from the update server.

@@ -83,7 +83,7 @@ const ui::ResponseTable& myFrame::Table() {
         ON_RANGE(kCmSymbolsFirst, kCmSymbolsLast, CmEarthquakeSymbols),
         ON(kCmMagnitudeDepthScale, CmMagnitudeDepthScale),
         ON(kCmEarthquakeFile, CmEarthquakeFile),
-        SEAM(kCmEditEarthquakeFile, CmEditEarthquakeFile),
+        ON(kCmEditEarthquakeFile, CmEditEarthquakeFile),
         // Eruptions.
         ON(kCmEruptionsOn, CmEruptionsOn),
         ON(kCmEruptionAudio, CmEruptionAudio),

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/catalogue_editor.h"
 #include "app/control_panel.h"
 #include "app/frame.h"
 #include "app/globals.h"
@@ -210,6 +211,8 @@ void myFrame::HousekeepingTick() {
     // A command sent from a tick may pump messages; a tick arriving then waits for the next second.
     if (housekeeping_.running) return;
     TickGuard guard(housekeeping_.running);
+    // The catalogue editor has the catalogue: no view, update or alert meanwhile.
+    if (editEvtDialog::Open()) return;
 
     // While no view is shown the tick only counts INIT TIMEOUT down, then opens "WORLD".
     if (!layout_ || !layout_->visible()) {

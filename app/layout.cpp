@@ -47,6 +47,7 @@ MapPane MakeMapPane(ui::Window* parent) {
     pane.resetHighlight = [map] { map->SetHighlightShown(true); };
     pane.highlightEvent = [map](QuakeRecord* q) { map->HighlightEvent(q, true, true); };
     pane.setBusy = [map](bool busy) { map->SetMouseMode(busy ? kMouseBusy : kMouseIdle); };
+    pane.buildAlertView = [map](const QuakeRecord& q) { map->BuildAlertView(q); };
     return pane;
 }
 

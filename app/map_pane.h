@@ -19,6 +19,7 @@ struct MapPane {
     std::function<void()> eraseMarker;
     std::function<void(QuakeRecord*)> highlightEvent;
     std::function<void(bool)> setBusy;  // the clock holds while busy
+    std::function<void(const QuakeRecord&)> buildAlertView;  // the record's alert view becomes the current view
 };
 
 using MapPaneFactory = std::function<MapPane(platform::ui::Window* parent)>;

@@ -21,6 +21,7 @@
 #include "core/config.h"
 #include "core/helpers.h"
 #include "core/view.h"
+#include "map/template_view.h"
 #include "platform/sys/files.h"
 
 namespace ui = platform::ui;
@@ -70,13 +71,6 @@ std::string SaveDialogName() {
         return relative;
     }
     return SlashedName(gMapName);
-}
-
-// The template keys' views come with the template Part of the map; until
-// then a key says so once in the log.
-std::string TemplateViewFor(int number) {
-    ReportMissingSeam("template view " + std::to_string(number));
-    return "";
 }
 
 // The system text editor comes with the dialog conventions.
@@ -320,8 +314,12 @@ void myFrame::CmTemplateView(int id) {
     MapPane& map = layout_->map();
     if (map.flushUpdateRect) map.flushUpdateRect();
     if (map.closeTextWindow) map.closeTextWindow();
-    const std::string name = TemplateViewFor(id - 1000);
-    if (!name.empty() && MayLetTheViewGo()) OpenView(name.c_str());
+    // Asked before the template's settings replace the view's.
+    if (!MayLetTheViewGo()) return;
+    EraseTransientMarkers();
+    if (map.eraseMarker) map.eraseMarker();
+    const std::string name = ApplyTemplateView(id - 1000, this);
+    if (!name.empty()) OpenView(name.c_str());
 }
 
 void myFrame::CmOpenListView() {

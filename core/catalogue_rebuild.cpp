@@ -122,15 +122,7 @@ bool CatalogueRebuild::KeepBefore(TimeValue cut) {
     FindQuakeIndex(in_, &search, &exact, &keep);
     keep = std::clamp(keep, 0, count_);
 
-    temp_ = FolderOf(path_) + kTempCatalogue;
-    DebugLog("Create %s", temp_.c_str());
-    Step("create");
-    out_ = std::fopen(temp_.c_str(), "wb");
-    if (!out_) {
-        error_ = std::string("Could not create ") + kTempCatalogue + ": " + SystemErrorText(errno);
-        temp_.clear();
-        return false;
-    }
+    if (!CreateTemp()) return false;
     resumeAt_ = cut;
     QuakeRecord q;
     for (std::int32_t i = 0; i < keep; ++i) {
@@ -144,6 +136,57 @@ bool CatalogueRebuild::KeepBefore(TimeValue cut) {
     in_ = nullptr;
     lastWritten_ = resumeAt_;
     return true;
+}
+
+bool CatalogueRebuild::BeginRewrite() { return in_ && !out_ && CreateTemp(); }
+
+bool CatalogueRebuild::CreateTemp() {
+    temp_ = FolderOf(path_) + kTempCatalogue;
+    DebugLog("Create %s", temp_.c_str());
+    Step("create");
+    out_ = std::fopen(temp_.c_str(), "wb");
+    if (!out_) {
+        error_ = std::string("Could not create ") + kTempCatalogue + ": " + SystemErrorText(errno);
+        temp_.clear();
+        return false;
+    }
+    return true;
+}
+
+TimeValue CatalogueRebuild::StoredAt(std::int32_t i, QuakeRecord* q) const {
+    if (q) *q = QuakeRecord{};
+    if (!in_ || i < 0 || i >= count_) return TimeValue();
+    return ReadQuakeAt(in_, i, kFromStart, q);
+}
+
+bool CatalogueRebuild::CopyStored(std::int32_t from, std::int32_t to) {
+    if (!in_ || !out_ || readFailed_) return false;
+    from = std::max(from, 0);
+    to = std::min(to, count_);
+    if (from >= to) return !writeFailed_;
+    bool ok = std::fseek(in_, static_cast<long>(from) * kQuakeRecordSize, SEEK_SET) == 0;
+    unsigned char bytes[kQuakeRecordSize];
+    for (std::int32_t i = from; ok && i < to; ++i) {
+        if (std::fread(bytes, 1, sizeof bytes, in_) != sizeof bytes) {
+            ok = false;
+            break;
+        }
+        Step("copy");
+        if (!writeFailed_ && std::fwrite(bytes, 1, sizeof bytes, out_) != sizeof bytes) {
+            writeFailed_ = true;
+            writeErrno_ = errno;
+        }
+    }
+    if (!ok) {
+        readFailed_ = true;
+        error_ = "Could not read " + path_ + "; it is kept as it was";
+    }
+    return ok && !writeFailed_;
+}
+
+void CatalogueRebuild::Put(const QuakeRecord& q) {
+    Step("put");
+    (void)Write(q);
 }
 
 std::int32_t CatalogueRebuild::StoredBetween(TimeValue from, TimeValue to) const {
@@ -191,6 +234,10 @@ void CatalogueRebuild::Abandon() {
 
 std::string CatalogueRebuild::Finish() {
     if (!out_) return error_.empty() ? error_ = "Nothing to swap in" : error_;
+    if (in_) {
+        std::fclose(in_);
+        in_ = nullptr;
+    }
     Step("flush");
     if (std::fflush(out_) != 0 && !writeFailed_) {
         writeFailed_ = true;
@@ -207,6 +254,10 @@ std::string CatalogueRebuild::Finish() {
     if (closed != 0 && !writeFailed_) {
         writeFailed_ = true;
         writeErrno_ = errno;
+    }
+    if (readFailed_) {
+        Abandon();
+        return error_;
     }
     if (writeFailed_) {
         error_ = std::string("Could not write ") + kTempCatalogue + ": " + SystemErrorText(writeErrno_);

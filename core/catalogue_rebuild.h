@@ -62,6 +62,16 @@ public:
     void Append(const QuakeRecord& q);
     std::int32_t appended() const { return appended_; }
 
+    // A hand edit: the temporary file is made beside the catalogue and filled
+    // by CopyStored and Put in the order given; Finish then takes the result
+    // as it stands, an empty catalogue included.
+    [[nodiscard]] bool BeginRewrite();
+    // Stored record i; time 0 and a zero record outside the catalogue.
+    TimeValue StoredAt(std::int32_t i, QuakeRecord* q = nullptr) const;
+    // Stored records [from, to) as they are; false when one cannot be read.
+    [[nodiscard]] bool CopyStored(std::int32_t from, std::int32_t to);
+    void Put(const QuakeRecord& q);
+
     // Completes the file and swaps it in. Empty when done; otherwise what
     // failed, and the catalogue is as it was.
     [[nodiscard]] std::string Finish();
@@ -72,6 +82,8 @@ public:
 
 private:
     bool Write(const QuakeRecord& q);
+    // The temporary file beside the catalogue, open for writing.
+    bool CreateTemp();
 
     std::string path_;
     std::string temp_;
@@ -86,6 +98,7 @@ private:
     std::vector<TimeValue> replacedTimes_;
     std::int32_t appended_ = 0;
     bool writeFailed_ = false;
+    bool readFailed_ = false;
     int writeErrno_ = 0;
     std::string error_;
 };

@@ -594,6 +594,7 @@ bool EventLabelRecord::IsInView() const {
 bool gViewZoomed = false;
 
 namespace {
+void ApplySettingsFrom(std::FILE* f, ReadState& state);
 // The map bounds the opened view file holds: west, east, south, north.
 double sFileBounds[4] = {-180, 180, -70, 75};
 void RememberFileBounds() {
@@ -653,14 +654,20 @@ int ReadViewFile(const char* name) {
 
     gCityFile = gMapName + ".CAF";
     gPlantFile = gMapName + ".npp.txt";
+    ApplySettingsFrom(f, state);
+    std::fclose(f);
+    return 0;
+}
 
+namespace {
+
+void ApplySettingsFrom(std::FILE* f, ReadState& state) {
     std::string line;
     while (ReadWholeLine(f, line)) {
         // The writer's "%s" would end a value at a NUL anyway.
         EndLineAtNul(line);
         ApplyLine(line, state);
     }
-    std::fclose(f);
 
     if (!(gMapSouth < gMapNorth)) {
         // Nothing lies between them: the map would be empty.
@@ -686,8 +693,9 @@ int ReadViewFile(const char* name) {
     }
     ReadTargetEvent();
     RememberFileBounds();
-    return 0;
 }
+
+}  // namespace
 
 // ---- Writing ----------------------------------------------------------------------------
 
@@ -923,4 +931,59 @@ RunningViewHold::~RunningViewHold() {
     SetList(&gTextFiles, s.textFiles);
     SetList(&gSymbolFiles, s.symbolFiles);
     SetList(&gMapFiles, s.mapFiles);
+}
+
+// ---- Snapshots ----------------------------------------------------------------------------
+
+ViewSnapshot TakeViewSnapshot() {
+    ViewSnapshot s;
+    char* text = nullptr;
+    std::size_t size = 0;
+    if (std::FILE* f = ::open_memstream(&text, &size)) {
+        WriteSettings(f);
+        std::fclose(f);
+        s.settings.assign(text, size);
+    }
+    std::free(text);
+    s.name = gMapName;
+    s.openedName = gOpenedName;
+    s.openedPath = gOpenedPath;
+    std::copy(std::begin(sFileBounds), std::end(sFileBounds), s.fileBounds);
+    s.zoomed = gViewZoomed;
+    s.animationTime = gAnimationTime;
+    s.mapWest = gMapWest, s.mapEast = gMapEast, s.mapSouth = gMapSouth, s.mapNorth = gMapNorth;
+    std::string* derived[] = {&gCityFile, &gPlantFile, &gMapImageFile, &gPopulationImageFile, &gPltFileName, &gTargetEventFile};
+    for (int i = 0; i < 6; ++i) s.derived[i] = *derived[i];
+    s.noTextFiles = gTextFiles == nullptr;
+    s.noSymbolFiles = gSymbolFiles == nullptr;
+    return s;
+}
+
+void RestoreViewSnapshot(const ViewSnapshot& s) {
+    ForgetCatalogues();
+    ClearListsAndNames();
+    ReadState state;
+    SetDefaults(&state.speed);
+    SetDerivedTimes(state.speed);
+    gMapName = s.name;
+    if (!gMapName.empty()) {
+        gCityFile = gMapName + ".CAF";
+        gPlantFile = gMapName + ".npp.txt";
+    }
+    if (std::FILE* f = ::fmemopen(const_cast<char*>(s.settings.data()), s.settings.size(), "r")) {
+        ApplySettingsFrom(f, state);
+        std::fclose(f);
+    }
+    gOpenedName = s.openedName;
+    gOpenedPath = s.openedPath;
+    std::copy(std::begin(s.fileBounds), std::end(s.fileBounds), sFileBounds);
+    gViewZoomed = s.zoomed;
+    gAnimationTime = s.animationTime;
+    // Bounds at full precision: the text holds nine digits of them.
+    gMapWest = s.mapWest, gMapEast = s.mapEast, gMapSouth = s.mapSouth, gMapNorth = s.mapNorth;
+    std::string* derived[] = {&gCityFile, &gPlantFile, &gMapImageFile, &gPopulationImageFile, &gPltFileName, &gTargetEventFile};
+    for (int i = 0; i < 6; ++i) *derived[i] = s.derived[i];
+    // The reader's default lists stand for a view that had none.
+    if (s.noTextFiles) FreeStringList(&gTextFiles);
+    if (s.noSymbolFiles) FreeStringList(&gSymbolFiles);
 }

@@ -62,6 +62,21 @@ int ReadViewFile(const std::string& name);
 // Every view setting back to its default, as at program start (for tests).
 void ResetViewSettings();
 
+// The view settings in memory, to put back after a view file was read over
+// them: an unsaved view has no file to read again.
+struct ViewSnapshot {
+    std::string settings;  // as the view file would hold them
+    std::string name, openedName, openedPath;
+    double fileBounds[4] = {};
+    bool zoomed = false;
+    TimeValue animationTime;
+    double mapWest = 0, mapEast = 0, mapSouth = 0, mapNorth = 0;
+    std::string derived[6];  // the names a reader derives from the view's name
+    bool noTextFiles = false, noSymbolFiles = false;
+};
+ViewSnapshot TakeViewSnapshot();
+void RestoreViewSnapshot(const ViewSnapshot& s);
+
 struct ViewPoint {
     std::int32_t x = 0, y = 0;  // pixels; 0 = placed automatically
 };

@@ -32,6 +32,7 @@ inline constexpr std::uint32_t kGroup = 1u << 9;        // first of a group of r
 inline constexpr std::uint32_t kHidden = 1u << 10;
 inline constexpr std::uint32_t kDisabled = 1u << 11;
 inline constexpr std::uint32_t kVScroll = 1u << 12;
+inline constexpr std::uint32_t kFixedPitch = 1u << 13;  // text in a fixed-pitch face, so columns line up
 }  // namespace ctl
 
 class Control : public Window {

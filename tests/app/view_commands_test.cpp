@@ -18,8 +18,10 @@
 #include "core/view.h"
 #include "platform/sys/files.h"
 #include "platform/ui/recent_files.h"
+#include "core/quake.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/unreadable_file.h"
+#include "tests/support/catalogue_file.h"
 
 namespace ui = platform::ui;
 namespace hl = platform::headless;
@@ -641,13 +643,30 @@ TEST_F(ViewGroup, KeysWithoutAViewDoNothing) {
     EXPECT_TRUE(hl::Beeps().empty());
 }
 
-TEST_F(ViewGroup, TheTemplateKeysReachTheirSeamWithTheirNumber) {
-    Open("ALPHA");
-    std::vector<std::string> seams;
-    SetMissingSeamHandler([&](const std::string& step) { seams.push_back(step); });
+TEST_F(ViewGroup, ATemplateKeyOpensItsViewCentredOnTheLargestQuakeOrSaysWhatIsMissing) {
+    TempDir::Write("QUAKES", "EVENT FILE: Q.HY4\nEARTHQUAKES: YES\nTITLE: Quakes\n");
+    ASSERT_TRUE(WriteQuakeFile("Q.HY4", {MakeEventRecord(nullptr, 2000, 1, 1, 0, 0, 0, 35, 140, 10, 7.0),
+                                         MakeEventRecord(nullptr, 2001, 1, 1, 0, 0, 0, 36, 141, 10, 8.0),
+                                         MakeEventRecord(nullptr, 2002, 1, 1, 0, 0, 0, -30, -70, 10, 9.0)}));
+    TempDir::Write("TEMPLAT2", "NORTH SEARCH LATITUDE: 45\nSOUTH SEARCH LATITUDE: 30\nLEFT SEARCH LONGITUDE: 130\n"
+                               "RIGHT SEARCH LONGITUDE: 150\nTEMPLATE LATITUDE RANGE: 10\nTEMPLATE LONGITUDE RANGE: 20\n"
+                               "MINIMUM YEAR: 1900\nMAXIMUM YEAR: 2100\nMAXIMUM MONTH: 12\nMAXIMUM DAY: 31\n"
+                               "EVENT FILE: ELSE.HY4\n");
+    Open("QUAKES");
+    // No third template: the key says so and the view stays.
     hl::KeyDown(*frame_, ui::key::kF1 + 2);
-    EXPECT_EQ(seams, (std::vector<std::string>{"template view 3"}));
-    EXPECT_EQ(gMapName, "ALPHA");
+    ASSERT_FALSE(hl::MessageBoxCalls().empty());
+    EXPECT_EQ(hl::MessageBoxCalls().back().caption, "Cannot find file:");
+    EXPECT_EQ(hl::MessageBoxCalls().back().text, "TEMPLAT3");
+    EXPECT_EQ(gMapName, "QUAKES");
+    EXPECT_EQ(gEventFileName, "Q.HY4");
+
+    hl::KeyDown(*frame_, ui::key::kF1 + 1);
+    EXPECT_EQ(gMapName, "TEMPLAT2");
+    EXPECT_EQ(gEventFileName, "Q.HY4");
+    EXPECT_DOUBLE_EQ(gMapNorth, 41);
+    EXPECT_DOUBLE_EQ(gMapWest, 131);
+    EXPECT_NE(TempDir::Read("TEMPLAT2").find("EVENT FILE: Q.HY4\n"), std::string::npos);
 }
 
 TEST_F(ViewGroup, TheGroupsCurrentViewOpensAndAPositionOutsideItDoesNothing) {

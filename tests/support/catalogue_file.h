@@ -17,6 +17,17 @@ inline std::vector<QuakeRecord> ReadCatalogueFile(const std::string& name) {
     return out;
 }
 
+// The bytes of a catalogue file holding the records.
+inline std::string CatalogueBytes(const std::vector<QuakeRecord>& records) {
+    std::string out;
+    unsigned char b[kQuakeRecordSize];
+    for (const QuakeRecord& q : records) {
+        EncodeQuakeRecord(q, b);
+        out.append(reinterpret_cast<const char*>(b), sizeof b);
+    }
+    return out;
+}
+
 // The records as a catalogue file of each kind; false when it cannot be written.
 inline bool WriteQuakeFile(const std::string& name, const std::vector<QuakeRecord>& records) {
     std::FILE* f = std::fopen(name.c_str(), "wb");

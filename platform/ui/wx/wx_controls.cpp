@@ -166,6 +166,11 @@ public:
                 break;
             }
         }
+        if (cs & ctl::kFixedPitch) {
+            native_->SetFont(wxFont(wxFontInfo(10).Family(wxFONTFAMILY_TELETYPE)));
+            // The model's page length follows the rows the native list really has.
+            if (c.kind() == ControlKind::ListBox) static_cast<ListBox&>(c).SetItemHeight(native_->GetCharHeight() + 8);
+        }
         native_->Hide();
         if (time_) time_->Hide();
         Sync();
