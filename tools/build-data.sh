@@ -123,7 +123,7 @@ done
 cp "$settings/WORLD.VUS" "$out/"
 
 say "welcome text and start picture"
-cp "$settings/QUORVEL.TXT" "$out/"
+cp "$settings"/*.TXT "$settings"/manual-*.html "$out/"
 "$quordata" startpicture "$out" "$out/START.BMP"
 
 data="$root/data"
