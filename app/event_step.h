@@ -45,7 +45,13 @@ void StepCurrentEvent(childMap& pane);
 class AppPaneSeams : public MapPaneSeams {
 public:
     void Command(childMap& pane, int id) override;
+    // The pane's text window and Information button (app/pane_text_windows.cpp).
+    void OpenTextWindow(childMap& pane, const std::string& file) override;
+    void CloseTextWindow(childMap& pane) override;
+    void InformationButton(childMap& pane) override;
 };
+// The map pane's open text window; null when none.
+platform::ui::Window* PaneTextWindow();
 // Installs a plain AppPaneSeams; the program installs the network layer's,
 // which derives from it.
 void InstallEventStepping();

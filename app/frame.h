@@ -115,6 +115,9 @@ public:
     void CmTextFiles();     // 145
     void CmSymbolFiles();   // 146
     void CmHelpContents();  // 2010: the manual's contents; the animation stays held
+    // The view's information window (INITIAL INFO), holding the clock until Start.
+    void ShowInitialInfo();
+    myInfo* infoWindow() const { return infoWindow_; }
 
     // ---- the list of views and the button menu (app/select_commands.cpp)
     // Reads the list into gViewList; false (after an error box) when it cannot be opened.

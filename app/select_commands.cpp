@@ -4,6 +4,7 @@
 
 #include "app/frame.h"
 #include "app/globals.h"
+#include "app/help_windows.h"
 #include "app/layout.h"
 #include "app/menus.h"
 #include "app/missing_seam.h"
@@ -35,6 +36,7 @@ void myFrame::ChildRemoved(ui::Window* child) {
     if (child == layout_) layout_ = nullptr;
     if (child == welcome_) welcome_ = nullptr;
     if (child == start_) start_ = nullptr;
+    if (child == infoWindow_) infoWindow_ = nullptr;
     Frame::ChildRemoved(child);
 }
 
