@@ -561,7 +561,7 @@ void childControl::DrawDateReadout(TimeValue t, TimeValue step) {
     if (!created()) return;
     gfx::DrawContext dc(backBuffer());
     DrawReadoutBox(dc);
-    if (gControlPanelHooks.copyDateReadout) gControlPanelHooks.copyDateReadout(readoutRect_, text);
+    if (gControlPanelHooks.copyDateReadout) gControlPanelHooks.copyDateReadout(backBuffer(), readoutRect_);
 }
 
 void childControl::DrawReadoutBox(gfx::DrawContext& dc) {

@@ -29,8 +29,8 @@ inline constexpr int kCmZoomToEarthquake = 824;
 struct ControlPanelHooks {
     std::function<void()> hideFloatingLegend;
     std::function<void()> runDateDialog;            // modal; sets the view's period
-    // The floating legend copies the read-out just drawn.
-    std::function<void(const platform::ui::Rect& readout, const std::string& text)> copyDateReadout;
+    // The floating legend copies the read-out just drawn from the panel's pixels.
+    std::function<void(const platform::gfx::Surface& panel, const platform::ui::Rect& readout)> copyDateReadout;
 };
 extern ControlPanelHooks gControlPanelHooks;
 

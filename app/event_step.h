@@ -41,10 +41,13 @@ void StepEvent(childMap& pane, int direction);
 // Command 1071: the current event's box taken away or drawn again.
 void StepCurrentEvent(childMap& pane);
 // The map pane's seams this layer fills: the commands the pane passes on
-// (stepping 1037, 1038, 1071); others report themselves as not built.
+// (stepping 1037, 1038, 1071), the floating legend, the text window and
+// the Information button; others report themselves as not built.
 class AppPaneSeams : public MapPaneSeams {
 public:
     void Command(childMap& pane, int id) override;
+    void FloatingLegend(childMap& pane) override;
+    bool FloatingLegendBox(const childMap& pane, platform::gfx::Rect* box) override;
     // The pane's text window and Information button (app/pane_text_windows.cpp).
     void OpenTextWindow(childMap& pane, const std::string& file) override;
     void CloseTextWindow(childMap& pane) override;

@@ -144,6 +144,17 @@ void CanvasPeer::BindCanvas(Canvas* c, bool topLevel) {
     c->Bind(wxEVT_RIGHT_UP, mouse(MouseAction::RightUp));
     c->Bind(wxEVT_RIGHT_DCLICK, mouse(MouseAction::RightDoubleClick));
     c->Bind(wxEVT_MOTION, mouse(MouseAction::Move));
+    // The desktop took the mouse mid-drag: the drag ends as a release would end it.
+    c->Bind(wxEVT_MOUSE_CAPTURE_LOST, Guard<wxMouseCaptureLostEvent>([this](wxMouseCaptureLostEvent&) {
+        if (Window::CaptureWindow() != &model_) return;
+        Message m;
+        m.target = &model_;
+        m.kind = MessageKind::Mouse;
+        m.code = static_cast<std::uint32_t>(MouseAction::LeftUp);
+        const wxPoint p = canvas_->ScreenToClient(wxGetMousePosition());
+        m.point = {p.x, p.y};
+        Post(m);
+    }));
     c->Bind(wxEVT_KEY_DOWN, Guard<wxKeyEvent>([this](wxKeyEvent& e) {
         const int vk = VirtualKey(e.GetKeyCode());
         if (!vk) {
