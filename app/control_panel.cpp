@@ -1,5 +1,6 @@
 #include "app/control_panel.h"
 
+#include "app/region_dialogs.h"
 #include "app/clock.h"
 #include "app/housekeeping.h"
 #include "app/view_list.h"
@@ -910,13 +911,10 @@ void childControl::CmStopAnimation() {
 }
 
 void childControl::CmSetDate() {
-    if (!gControlPanelHooks.runDateDialog) {
-        ReportMissingSeam("date dialog");
-        return;
-    }
+    // Held, as behind every modal dialog: the clock's timer still runs meanwhile.
     const bool saved = gPaused;
     gPaused = true;
-    gControlPanelHooks.runDateDialog();
+    initDateDialog(this, kInitialDateDialogTemplate).Execute();
     gPaused = saved;
     Invalidate();
     SendFrame(kFrameCmRepeat);

@@ -23,12 +23,10 @@ class Roller;
 
 inline constexpr int kCmZoomToEarthquake = 824;
 
-// Work of parts that come later. The date dialog reports itself missing; the
-// floating legend's two only act on a legend, which its own missing step
-// reports, so they are skipped quietly; the keys are the legend pane's.
+// Work of parts that come later. The floating legend's two only act on a
+// legend, which its own missing step reports, so they are skipped quietly.
 struct ControlPanelHooks {
     std::function<void()> hideFloatingLegend;
-    std::function<void()> runDateDialog;            // modal; sets the view's period
     // The floating legend copies the read-out just drawn from the panel's pixels.
     std::function<void(const platform::gfx::Surface& panel, const platform::ui::Rect& readout)> copyDateReadout;
 };

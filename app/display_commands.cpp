@@ -233,12 +233,6 @@ void myFrame::CmSetUpCrossSection() {
     }
 }
 
-bool myFrame::ShowCrossSectionDialog() {
-    // The dialog comes with the live 3-D and cross-section adjusters.
-    ReportMissingSeam("cross-section dialog");
-    return false;
-}
-
 void myFrame::CmDigitize() {
     if (!layout_) return;
     if (childMap* map = layout_->mapPane()) map->CmDigitize();

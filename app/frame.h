@@ -20,6 +20,7 @@ class startWindow;
 class selectWindow;
 class myInfo;
 class XSDialog;
+class interDialog;
 struct StringListNode;
 
 inline constexpr int kAnimationTimer = 1;
@@ -161,6 +162,27 @@ public:
     void Cm3DView();
     void CmCrossSectionView();
     void CmSetUpCrossSection();
+    // ---- map, annotation and file settings (app/map_commands.cpp)
+    void CmFont(int id);   // the seven font items
+    void CmColor(int id);  // the nine colour items
+    void CmLatitudeLongitude();
+    void CmTemplate();
+    void CmScale();
+    void CmTitle();
+    void CmLogo();
+    void CmText();
+    void CmHighways();
+    void CmPopulation();
+    void CmShowInfoSpots();
+    void CmElevationModels();
+    void CmEarthquakeFile();
+    void CmEruptionFile();
+    void CmSaveScreenImage();
+    // ---- the live 3-D and cross-section adjusters (app/adjuster_commands.cpp)
+    void CmInteractive3D();       // 405
+    void CmCrossSectionPicked();  // 1048: the map pane picked a section centre
+    interDialog* interactiveDialog() const { return interactiveDialog_; }
+    XSDialog* crossSectionDialog() const { return crossSectionDialog_; }
     void CmDigitize();      // Ctrl+D: the map pane's digitising
     // Command 40051: the catalogue update from the event service.
     void CmUpdateHypocenters();
@@ -218,6 +240,10 @@ private:
     void RepaintMagnitudeKey();
     // False when the dialog could not be shown.
     bool ShowCrossSectionDialog();
+    void HideAdjusters();
+    // A configuration text prompted for; written and shown whatever the answer.
+    void EditConfigText(std::string& text, const char* caption, const char* prompt);
+    void ChooseCatalogue(bool quakes);
     // Checks or enables an item in whichever loaded popup holds it.
     void CheckItem(int id, bool on);
     void EnableItem(int id, bool on);
@@ -253,6 +279,7 @@ private:
     std::string selectedViewName_;
     std::FILE* dailyCountsFile_ = nullptr;
     XSDialog* crossSectionDialog_ = nullptr;
+    interDialog* interactiveDialog_ = nullptr;
     bool viewChanged_ = false;
     bool viewOpen_ = false;
     bool gNewView = false;

@@ -40,6 +40,7 @@ void InstallCommandSeamLog() {
 // item is greyed and running it anyway is reported.
 #define ON(id, fn) R::Named(#fn, R::Command(id, &myFrame::fn))
 #define ON_RANGE(first, last, fn) R::Named(#fn, R::CommandRange(first, last, &myFrame::fn))
+#define ON_ID(id, fn) ON_RANGE(id, id, fn)
 #define SEAM(id, fn) R::Unbuilt(id, #fn)
 #define SEAM_RANGE(first, last, fn) R::Unbuilt(first, last, #fn)
 #define VIEW_OPEN(id) R::Named("CeViewOpen", R::Enabler(id, &myFrame::CeViewOpen))
@@ -71,7 +72,7 @@ const ui::ResponseTable& myFrame::Table() {
         ON(kCm3DView, Cm3DView),
         ON(kCmCrossSectionView, CmCrossSectionView),
         ON(kCmLocalTime, CmLocalTime),
-        SEAM(kCmInteractive3D, CmInteractive3D),
+        ON(kCmInteractive3D, CmInteractive3D),
         ON(kCmSetUpCrossSection, CmSetUpCrossSection),
         ON(kCmRepeat, CmRepeat),
         // Earthquakes.
@@ -81,7 +82,7 @@ const ui::ResponseTable& myFrame::Table() {
         ON(kCmEarthquakeMagnitudeCutoff, CmEarthquakeMagnitudeCutoff),
         ON_RANGE(kCmSymbolsFirst, kCmSymbolsLast, CmEarthquakeSymbols),
         ON(kCmMagnitudeDepthScale, CmMagnitudeDepthScale),
-        SEAM(kCmEarthquakeFile, CmEarthquakeFile),
+        ON(kCmEarthquakeFile, CmEarthquakeFile),
         SEAM(kCmEditEarthquakeFile, CmEditEarthquakeFile),
         // Eruptions.
         ON(kCmEruptionsOn, CmEruptionsOn),
@@ -89,48 +90,48 @@ const ui::ResponseTable& myFrame::Table() {
         SEAM(kCmEruptionBeepsCutoff, CmEruptionBeepsCutoff),
         SEAM(kCmEruptionMagnitudeCutoff, CmEruptionMagnitudeCutoff),
         ON(kCmVolcanoNames, CmVolcanoNames),
-        SEAM(kCmEruptionFile, CmEruptionFile),
+        ON(kCmEruptionFile, CmEruptionFile),
         // Map.
-        SEAM(kCmLatitudeLongitude, CmLatitudeLongitude),
-        SEAM(kCmTemplate, CmTemplate),
-        SEAM(kCmTitle, CmTitle),
-        SEAM(kCmLogo, CmLogo),
-        SEAM(kCmText, CmText),
-        SEAM(kCmFontTitle, CmFont),
-        SEAM(kCmFontLogo, CmFont),
-        SEAM(kCmFontText, CmFont),
-        SEAM(kCmFontCity, CmFont),
-        SEAM(kCmFontState, CmFont),
-        SEAM(kCmFontCountry, CmFont),
-        SEAM(kCmFontOcean, CmFont),
-        SEAM(kCmScale, CmScale),
+        ON(kCmLatitudeLongitude, CmLatitudeLongitude),
+        ON(kCmTemplate, CmTemplate),
+        ON(kCmTitle, CmTitle),
+        ON(kCmLogo, CmLogo),
+        ON(kCmText, CmText),
+        ON_ID(kCmFontTitle, CmFont),
+        ON_ID(kCmFontLogo, CmFont),
+        ON_ID(kCmFontText, CmFont),
+        ON_ID(kCmFontCity, CmFont),
+        ON_ID(kCmFontState, CmFont),
+        ON_ID(kCmFontCountry, CmFont),
+        ON_ID(kCmFontOcean, CmFont),
+        ON(kCmScale, CmScale),
         ON(kCmLatLonLines, CmLatLonLines),
         ON(kCmAxesLabels, CmAxesLabels),
         ON(kCmLineFiles, CmLineFiles),
         ON(kCmTextFiles, CmTextFiles),
         ON(kCmSymbolFiles, CmSymbolFiles),
         SEAM(kCmAddCity, CmAddCity),
-        SEAM(kCmHighways, CmHighways),
+        ON(kCmHighways, CmHighways),
         SEAM(kCmMapFiles, CmMapFiles),
-        SEAM_RANGE(kCmColorCoast, kCmColorState, CmColor),
-        SEAM(kCmColorHighway, CmColor),
-        SEAM_RANGE(kCmColorDiffuse, kCmColorTransform, CmColor),
-        SEAM(kCmElevationModels, CmElevationModels),
+        ON_RANGE(kCmColorCoast, kCmColorState, CmColor),
+        ON_ID(kCmColorHighway, CmColor),
+        ON_RANGE(kCmColorDiffuse, kCmColorTransform, CmColor),
+        ON(kCmElevationModels, CmElevationModels),
         SEAM(kCmHueFile, CmHueFile),
         SEAM(kCmMakeYourOwnMap, CmMakeYourOwnMap),
         ON(kCmPlates, CmPlates),
         ON(kCmPlatesAtEnd, CmPlatesAtEnd),
-        SEAM(kCmPopulation, CmPopulation),
+        ON(kCmPopulation, CmPopulation),
         ON(kCmRedraw, CmRedraw),
         // Options.
         SEAM(kCmCoordinates, CmCoordinates),
-        SEAM(kCmSaveScreenImage, CmSaveScreenImage),
+        ON(kCmSaveScreenImage, CmSaveScreenImage),
         SEAM(kCmNewInfoSpot, CmNewInfoSpot),
         SEAM(kCmDeleteInfoSpot, CmDeleteInfoSpot),
         SEAM(kCmEditInfoSpot, CmEditInfoSpot),
         SEAM(kCmInfoSpotTitle, CmInfoSpotTitle),
         SEAM(kCmInformationFile, CmInformationFile),
-        SEAM(kCmShowInfoSpots, CmShowInfoSpots),
+        ON(kCmShowInfoSpots, CmShowInfoSpots),
         ON(kCmUpdateHypocenters, CmUpdateHypocenters),
         // Help and Exit.
         ON(kCmHelpContents, CmHelpContents),
@@ -150,7 +151,7 @@ const ui::ResponseTable& myFrame::Table() {
         ON(kCmPause, CmPause),
         ON(kCmRestartClock, CmRestartClock),
         ON(kCmOpenListView, CmOpenListView),
-        SEAM(kCmCrossSectionPicked, CmCrossSectionPicked),
+        ON(kCmCrossSectionPicked, CmCrossSectionPicked),
         ON(kCmStartScreen, CmStartScreen),
         ON(kCmShowSelectGroup, CmShowSelectGroup),
         ON(kCmSelectMenu, CmSelectMenu),
@@ -184,6 +185,7 @@ const ui::ResponseTable& myFrame::Table() {
 
 #undef ON
 #undef ON_RANGE
+#undef ON_ID
 #undef SEAM
 #undef SEAM_RANGE
 #undef VIEW_OPEN

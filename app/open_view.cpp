@@ -59,6 +59,8 @@ void myFrame::OpenView(const char* name) {
         }
         std::fclose(probe);
     }
+    // The strips edit the settings of the view being replaced.
+    HideAdjusters();
 
     gCanClose = false;
     initTimeoutCountdown_ = static_cast<std::int32_t>(gInitTimeout);
@@ -113,7 +115,8 @@ void myFrame::OpenView(const char* name) {
 
     SetCaption(ViewCaption(gCurrentDirectory, SlashedName(gMapName)));
 
-    viewChanged_ = false;
+    // A reopening shows the settings in memory: what was changed stays changed.
+    if (name) viewChanged_ = false;
     viewOpen_ = true;
     gEffectiveSpeed = gSpeed;
     gEnergyBins = std::make_unique<EnergyBins>();

@@ -2,6 +2,7 @@
 // menu, opening what it chose, and the script's next view.
 #include <string>
 
+#include "app/adjusters.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/help_windows.h"
@@ -37,6 +38,8 @@ void myFrame::ChildRemoved(ui::Window* child) {
     if (child == welcome_) welcome_ = nullptr;
     if (child == start_) start_ = nullptr;
     if (child == infoWindow_) infoWindow_ = nullptr;
+    if (crossSectionDialog_ && child == crossSectionDialog_) crossSectionDialog_ = nullptr;
+    if (interactiveDialog_ && child == interactiveDialog_) interactiveDialog_ = nullptr;
     Frame::ChildRemoved(child);
 }
 

@@ -227,6 +227,12 @@ void childMap::RenderView() {
 
     if (gControls[kControlShowInformationButton]) PaneSeams().InformationButton(*this);
 
+    // In the map image too, so that erasing the events keeps the outline.
+    if (gMapView && gShowCrossSectionOutline) {
+        gfx::StateSaver keep(*screen_);
+        ClipToRect(*screen_, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
+        DrawSectionOutline(*screen_, *this);
+    }
     if (mapImage_) mapImage_->Blit(client, backBuffer(), {0, 0}, gfx::RasterOp::Copy);
 
     if (gShowPlates && !gCrossSectionView) DrawPlatesLayer(*this, *screen_, g3DView ? &Map3DPen(*screen_) : nullptr);

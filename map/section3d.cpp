@@ -387,6 +387,11 @@ void childMap::DrawCrossSectionOutline() {
     ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
     if (mapImageSurface_)
         dc.Blit({0, 0, gMapWidth, gMapHeight}, *mapImageSurface_, {gMapRect.left, gMapRect.top}, gfx::RasterOp::Copy);
+    DrawSectionOutline(dc, *this);
+    ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, false);
+}
+
+void DrawSectionOutline(gfx::DrawContext& dc, const Proj& proj) {
     const double kmLon = KmPerDegreeLongitude(gXsLatitude);
     const double az = gViewAzimuth * kRadPerDeg;
     const double c0 = Proj::LonOffset(gXsLongitude, gWestEdge);
@@ -395,12 +400,12 @@ void childMap::DrawCrossSectionOutline() {
     const double half = std::trunc(gViewWidth / 2);
     const double box[5][2] = {{-half, gViewNearPlane}, {half, gViewNearPlane}, {half, gViewFarPlane},
                               {-half, gViewFarPlane}, {-half, gViewNearPlane}};
-    DrawLocalPolyline(dc, *this, box, 5, t, kWhiteColor);
+    DrawLocalPolyline(dc, proj, box, 5, t, kWhiteColor);
 
     std::int32_t cRow = 0, cCol = 0, row = 0, east = 0, west = 0;
-    LatLonToPixel(gXsLatitude, c0, &cRow, &cCol);
-    LatLonToPixel(gXsLatitude, c0 + half / kmLon, &row, &east);
-    LatLonToPixel(gXsLatitude, c0 - half / kmLon, &row, &west);
+    proj.LatLonToPixel(gXsLatitude, c0, &cRow, &cCol);
+    proj.LatLonToPixel(gXsLatitude, c0 + half / kmLon, &row, &east);
+    proj.LatLonToPixel(gXsLatitude, c0 - half / kmLon, &row, &west);
     const double L = east - cCol + 20, L2 = west - cCol - 20;
     const double axis[12][2] = {{L, 5},  {L + 4, 5},  {L, 15},  {L - 4, 5},  {L, 5},      {L, 0},
                                 {L2, 0}, {L2, 5},     {L2 + 4, 5}, {L2, 15}, {L2 - 4, 5}, {L2, 5}};
@@ -409,7 +414,6 @@ void childMap::DrawCrossSectionOutline() {
         pixels.push_back({Trunc(cCol + p[0] * std::cos(az) + p[1] * std::sin(az)),
                           Trunc(cRow + p[0] * std::sin(az) - p[1] * std::cos(az))});
     DrawPolyline(dc, pixels, kRed, 2);
-    ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, false);
 }
 
 // ---- Set-up and points for the pane and the symbols ---------------------------------------

@@ -85,6 +85,8 @@ struct LocalTransform {
 };
 void DrawLocalPolyline(platform::gfx::DrawContext& dc, const Proj& proj, const double (*points)[2], int count,
                        const LocalTransform& t, int colorNumber);
+// The section's box and its axis, in map-area coordinates, over whatever the context holds.
+void DrawSectionOutline(platform::gfx::DrawContext& dc, const Proj& proj);
 
 // ---- Set-up and points for the pane and the symbols ---------------------------------------
 

@@ -146,7 +146,8 @@ public:
                 break;
             }
             case ControlKind::DateTimePicker: {
-                const int w = size.x * 3 / 5;
+                // Halves: the time part's spin buttons take much of its width.
+                const int w = size.x / 2;
                 date_ = new wxDatePickerCtrl(parent, wxID_ANY, wxDefaultDateTime, pos, wxSize(w, size.y));
                 time_ = new wxTimePickerCtrl(parent, wxID_ANY, wxDefaultDateTime, pos + wxPoint(w, 0),
                                              wxSize(size.x - w, size.y));

@@ -1,0 +1,267 @@
+// The frame's commands that change what a view's map is drawn from: fonts,
+// colours, the map and template boxes, titles, the scale bar, the overlays,
+// the terrain models, the catalogue files, and an image of the window.
+#include "app/map_commands.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "app/display_commands.h"
+#include "app/display_dialogs.h"
+#include "app/frame.h"
+#include "app/globals.h"
+#include "app/layout.h"
+#include "app/prompt_dialogs.h"
+#include "app/region_dialogs.h"
+#include "core/config.h"
+#include "core/eruption.h"
+#include "core/helpers.h"
+#include "core/quake.h"
+#include "core/view.h"
+#include "map/eruption_symbols.h"
+#include "platform/gfx/draw_context.h"
+#include "platform/gfx/image.h"
+#include "platform/sys/files.h"
+
+namespace fs = std::filesystem;
+namespace ui = platform::ui;
+namespace gfx = platform::gfx;
+
+namespace {
+
+constexpr std::size_t kTitleRoom = 145;  // 144 characters and the terminator
+constexpr std::size_t kLogoRoom = 48;
+
+struct FontCommand {
+    int id, slot;
+    const char* title;
+};
+constexpr FontCommand kFontCommands[] = {
+    {kCmFontTitle, kFontTitle, "Title Font"},       {kCmFontLogo, kFontLogo, "Logo Font"},
+    {kCmFontText, kFontInfo, "Information Font"},   {kCmFontCity, kFontCity, "City Font"},
+    {kCmFontState, kFontState, "State Font"},       {kCmFontCountry, kFontCountry, "Country Font"},
+    {kCmFontOcean, kFontOcean, "Ocean Font"},
+};
+
+// Holds the animation while a dialog is up, and gives it back after.
+class PauseWhileOpen {
+public:
+    PauseWhileOpen() : saved_(gPaused) { gPaused = true; }
+    ~PauseWhileOpen() { gPaused = saved_; }
+    PauseWhileOpen(const PauseWhileOpen&) = delete;
+    PauseWhileOpen& operator=(const PauseWhileOpen&) = delete;
+
+private:
+    bool saved_;
+};
+
+}  // namespace
+
+// ---- the steps, apart from the frame
+
+const ColorCommand* FindColorCommand(int id) {
+    static constexpr ColorCommand kColors[] = {
+        {kCmColorCoast, 1, "Coast", 5},      {kCmColorCountry, 2, "Country", 0},
+        {kCmColorRiver, 7, "River", 6},      {kCmColorState, 4, "State", 0},
+        {kCmColorHighway, 8, "Highway", 0},  {kCmColorRidge, 9, "Ridge", 0},
+        {kCmColorConvergent, 10, "Convergent", 0}, {kCmColorTransform, 11, "Transform", 0},
+        {kCmColorDiffuse, 12, "Diffuse", 0},
+    };
+    for (const ColorCommand& c : kColors)
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
+std::string CatalogueNameToKeep(const std::string& chosen, const std::string& currentDir, const std::string& programDir) {
+    const fs::path path(chosen);
+    std::error_code ec;
+    const fs::path folder = fs::weakly_canonical(path.parent_path().empty() ? fs::path(".") : path.parent_path(), ec);
+    auto same = [&](const std::string& dir) {
+        if (dir.empty()) return false;
+        std::error_code e;
+        return fs::weakly_canonical(dir, e) == folder && !e;
+    };
+    // Found where the catalogues are looked for: its name alone, as views hold it.
+    if (!ec && (same(currentDir) || same(programDir) || same(fs::current_path(ec).string())))
+        return path.filename().string();
+    return fs::absolute(path, ec).lexically_normal().string();
+}
+
+std::string ScreenImageFolder() {
+    const char* home = std::getenv("HOME");
+    if (const char* desktop = std::getenv("XDG_DESKTOP_DIR"); desktop && *desktop && fs::is_directory(desktop))
+        return desktop;
+    if (!home || !*home) return {};
+    std::error_code ec;
+    if (fs::is_directory(fs::path(home) / "Desktop", ec)) return (fs::path(home) / "Desktop").string();
+    return home;
+}
+
+std::unique_ptr<gfx::Surface> WindowImage(const ui::Window& window) {
+    const ui::Rect client = window.clientRect();
+    auto image = gfx::Surface::Create(client.width(), client.height(), gfx::kBlack);
+    if (!image) return nullptr;
+    gfx::DrawContext dc(*image);
+    // Each window's own pixels, then its visible children over them.
+    auto paint = [&dc](auto& self, const ui::Window& w, ui::Point at) -> void {
+        const ui::BackBuffer& b = w.backBuffer();
+        dc.Blit(ui::Rect::FromSize(at.x, at.y, b.width(), b.height()), b, {0, 0}, gfx::RasterOp::Copy);
+        for (const ui::Window* c : w.children()) {
+            if (!c->visible() || (c->style() & (ui::style::kPopup)) != 0) continue;
+            self(self, *c, {at.x + c->rect().left, at.y + c->rect().top});
+        }
+    };
+    paint(paint, window, {0, 0});
+    return image;
+}
+
+bool SaveWindowImage(const ui::Window& window, const std::string& fileName) {
+    const auto image = WindowImage(window);
+    return image && gfx::SaveJpeg(*image, fileName);
+}
+
+// ---- the frame's commands
+
+void myFrame::CmFont(int id) {
+    const FontCommand* command = nullptr;
+    for (const FontCommand& c : kFontCommands)
+        if (c.id == id) command = &c;
+    if (!command) return;
+    PauseWhileOpen hold;
+    ui::FontDescription font;
+    if (const auto& slot = gFonts[command->slot]) font = {slot->face, slot->height, slot->weight, false};
+    if (!ui::ExecuteFontDialog(this, command->title, font)) return;
+    gFonts[command->slot] = ConfigFont{font.face, font.height, font.weight};
+    if (viewOpen_) CmRepeat();
+    SaveConfigurationSetting();
+}
+
+void myFrame::CmColor(int id) {
+    const ColorCommand* command = FindColorCommand(id);
+    if (!command) return;
+    colorDialog(this, kColorDialogTemplate, &gSegmentColors[command->segmentClass], command->name).Execute();
+    if (command->follower) gSegmentColors[command->follower] = gSegmentColors[command->segmentClass];
+}
+
+void myFrame::CmLatitudeLongitude() {
+    {
+        PauseWhileOpen hold;
+        latlonDialog(this, kLatLonDialogTemplate).Execute();
+    }
+    WriteViewSetting();
+}
+
+void myFrame::CmTemplate() {
+    {
+        PauseWhileOpen hold;
+        TlatlonDialog(this, kTemplateBoxDialogTemplate).Execute();
+    }
+    WriteViewSetting();
+}
+
+void myFrame::CmScale() {
+    {
+        PauseWhileOpen hold;
+        scaleDialog(this, kScaleDialogTemplate).Execute();
+    }
+    if (viewOpen_) CmRepeat();
+}
+
+void myFrame::CmTitle() {
+    std::string title = gViewTitle;
+    bool ok = false;
+    {
+        PauseWhileOpen hold;
+        ok = inputDialog(this, kInputDialogTemplate, title, "Edit Map Title", "Enter new map title", kTitleRoom)
+                 .Execute() == ui::IdOk;
+    }
+    if (!ok) return;
+    gViewTitle = title;
+    // Kept in the view's file at once, as the other view settings of the Map menu are.
+    WriteViewSetting();
+    if (layout_ && layout_->title()) {
+        layout_->title()->Invalidate();
+    } else if (viewOpen_) {
+        CmRepeat();
+    }
+}
+
+void myFrame::EditConfigText(std::string& text, const char* caption, const char* prompt) {
+    {
+        PauseWhileOpen hold;
+        inputDialog(this, kInputDialogTemplate, text, caption, prompt, kLogoRoom).Execute();
+    }
+    SaveConfigurationSetting();
+    if (viewOpen_) CmRepeat();
+}
+
+void myFrame::CmLogo() { EditConfigText(gLogoText, "Edit Logo", "Enter new Logo"); }
+void myFrame::CmText() { EditConfigText(gInfoText, "Edit Information text", "Enter new text"); }
+
+void myFrame::CmHighways() {
+    gShowHighways = !gShowHighways;
+    CheckItem(kCmHighways, gShowHighways);
+    MarkViewChanged();
+    if (viewOpen_) CmRepeat();
+}
+
+void myFrame::CmPopulation() {
+    gControls[kControlPopulation] = gControls[kControlPopulation] ? 0 : 1;
+    CheckItem(kCmPopulation, gControls[kControlPopulation] != 0);
+    MarkViewChanged();
+    if (viewOpen_) CmRepeat();
+}
+
+void myFrame::CmShowInfoSpots() {
+    gControls[kControlShowInfoSpots] = gControls[kControlShowInfoSpots] ? 0 : 1;
+    CheckItem(kCmShowInfoSpots, gControls[kControlShowInfoSpots] != 0);
+    if (viewOpen_) CmRepeat();
+}
+
+void myFrame::CmElevationModels() {
+    PauseWhileOpen hold;
+    demDialog(this, kDemDialogTemplate).Execute();
+}
+
+void myFrame::ChooseCatalogue(bool quakes) {
+    PauseWhileOpen hold;
+    CloseInfoWindows();
+    std::string& name = quakes ? gEventFileName : gEruptionFileName;
+    ui::FileDialogData data;
+    data.fileName = name;
+    data.filter = quakes ? "All Files (*.*)|*.HY4|" : "All Files (*.*)|*.ERB|";
+    data.initialDir = gProgramDir;
+    data.flags = ui::file_dialog::kMustExist;
+    if (quakes) CloseQuakeCatalogue();
+    else CloseEruptionCatalogue();
+    if (!ui::ExecuteFileDialog(this, ui::FileDialogKind::Open, data)) return;
+    const std::string kept = CatalogueNameToKeep(data.fileName, gCurrentDirectory, gProgramDir);
+    if (EqualsIgnoringCase(kept, name)) return;
+    name = kept;
+    if (quakes) {
+        CloseQuakeCatalogue();
+    } else if (!gDisplayedEruptions.empty()) {
+        ClearDisplayedEruptions(layout_ ? layout_->mapPane() : nullptr);
+    }
+    MarkViewChanged();
+}
+
+void myFrame::CmEarthquakeFile() { ChooseCatalogue(true); }
+void myFrame::CmEruptionFile() { ChooseCatalogue(false); }
+
+void myFrame::CmSaveScreenImage() {
+    PauseWhileOpen hold;
+    ui::FileDialogData data;
+    data.filter = "Image Files (*.JPG)|*.jpg|";
+    data.flags = ui::file_dialog::kOverwritePrompt;
+    data.initialDir = ScreenImageFolder();
+    if (!ui::ExecuteFileDialog(this, ui::FileDialogKind::Save, data)) return;
+    std::string name = data.fileName;
+    if (fs::path(name).extension().empty()) name += ".jpg";
+    // The window repaints where the dialog was before it is copied.
+    DelayPumping(0);
+    if (!SaveWindowImage(*this, name))
+        ui::MessageBox(this, "The screen image could not be written to " + name + ".", "Save screen image",
+                       ui::Buttons::Ok, ui::Icon::Exclamation);
+}
