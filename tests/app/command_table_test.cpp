@@ -366,22 +366,22 @@ TEST_F(FrameCommands, TheMenuBarShowsTheSameStatesInItsPopups) {
 TEST_F(FrameCommands, ASeamReachedAnywayIsReportedWithItsName) {
     ASSERT_NE(frame_, nullptr);
     ExpectUnbuiltCommands expect;
-    EXPECT_TRUE(frame_->SendCommand(kCmHelpContents));
+    EXPECT_TRUE(frame_->SendCommand(kCmInformationFile));
     EXPECT_TRUE(frame_->SendCommand(kCmHueFile));
     ASSERT_EQ(Unbuilt().calls.size(), 2u);
-    EXPECT_EQ(Unbuilt().calls[0].id, kCmHelpContents);
-    EXPECT_EQ(Unbuilt().calls[0].name, "CmHelpContents");
+    EXPECT_EQ(Unbuilt().calls[0].id, kCmInformationFile);
+    EXPECT_EQ(Unbuilt().calls[0].name, "CmInformationFile");
     EXPECT_EQ(Unbuilt().calls[1].name, "CmHueFile");
 }
 
 TEST_F(FrameCommands, TheProgramLogsEachSeamOnce) {
     ASSERT_NE(frame_, nullptr);
     InstallCommandSeamLog();
-    frame_->SendCommand(kCmHelpContents);
-    frame_->SendCommand(kCmHelpContents);
+    frame_->SendCommand(kCmInformationFile);
+    frame_->SendCommand(kCmInformationFile);
     testsupport::InstallUnbuiltCommandCheck();
     const auto lines = DebugLines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Command 2010 (CmHelpContents) is not built yet"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Command 404 (CmInformationFile) is not built yet"), 1);
 }
 
 // Keys: (virtual key or character, its command, sent without a view, sent with one).
