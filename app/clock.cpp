@@ -7,6 +7,7 @@
 #include "app/control_panel.h"
 #include "app/frame.h"
 #include "app/globals.h"
+#include "app/help_windows.h"
 #include "app/housekeeping.h"
 #include "app/layout.h"
 #include "app/sound.h"
@@ -82,7 +83,8 @@ void myFrame::CmRestartClock() {
 }
 
 void myFrame::CloseInfoWindows() {
-    // The information window comes with the help windows; only the map's text window exists yet.
+    // One the user closed is gone already: ChildRemoved forgot it.
+    if (infoWindow_ && !infoWindow_->closed()) infoWindow_->Destroy();
     infoWindow_ = nullptr;
     if (layout_ && layout_->map().closeTextWindow) layout_->map().closeTextWindow();
 }

@@ -113,7 +113,7 @@ void myFrame::CmLocalTime() {
     gPaused = true;
     std::string text = LocalTimeText(gLocalTimeHours);
     inputDialog prompt(this, kInputDialogTemplate, text, "Local time", "Input deviation from UTC (hours)",
-                       kLocalTimeBuffer);
+                       kLocalTimeBuffer - 1);
     if (prompt.Execute() == ui::IdOk) {
         gLocalTimeHours = LocalTimeHoursFrom(text);
         WriteViewSetting();

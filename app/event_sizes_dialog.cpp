@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/missing_seam.h"
+#include "app/help.h"
 #include "app/prompt_dialogs.h"
 #include "core/number_text.h"
 #include "core/view.h"
@@ -101,7 +101,7 @@ void dsDialog::Spin(ui::Notification& n, int spinId, int editId, bool depth) {
     if (auto* e = Item<ui::Edit>(editId)) e->SetText(std::to_string(shown));
 }
 
-void dsDialog::CmHelp() { ReportMissingSeam("help file, topic 1045"); }
+void dsDialog::CmHelp() { ShowHelp(help_topic::kEventSizes, this); }
 
 int dsDialog::ReadWhole(int editId) const {
     int value = 0;

@@ -41,8 +41,8 @@ void StepEvent(childMap& pane, int direction);
 // Command 1071: the current event's box taken away or drawn again.
 void StepCurrentEvent(childMap& pane);
 // The map pane's seams this layer fills: the commands the pane passes on
-// (stepping 1037, 1038, 1071) and the floating legend; others report
-// themselves as not built.
+// (stepping 1037, 1038, 1071), the floating legend, the text window and
+// the Information button; others report themselves as not built.
 class AppPaneSeams : public MapPaneSeams {
 public:
     void Command(childMap& pane, int id) override;
@@ -58,7 +58,13 @@ public:
     bool FloatingLegendBox(const childMap& pane, platform::gfx::Rect* box) override;
     // While the animation is held, each paint shows the pending alert with its dot and rings.
     void HighlightAlertEvent(childMap& pane) override;
+    // The pane's text window and Information button (app/pane_text_windows.cpp).
+    void OpenTextWindow(childMap& pane, const std::string& file) override;
+    void CloseTextWindow(childMap& pane) override;
+    void InformationButton(childMap& pane) override;
 };
+// The map pane's open text window; null when none.
+platform::ui::Window* PaneTextWindow();
 // Installs a plain AppPaneSeams; the program installs the network layer's,
 // which derives from it.
 void InstallEventStepping();

@@ -21,6 +21,7 @@ class selectWindow;
 class myInfo;
 class XSDialog;
 class interDialog;
+struct StringListNode;
 
 inline constexpr int kAnimationTimer = 1;
 inline constexpr int kHousekeepingTimer = 5;
@@ -111,6 +112,16 @@ public:
     // The welcome screen, or the start screen while its own time-out runs,
     // leads on by itself: the frame's INIT TIMEOUT countdown holds meanwhile.
     bool ScreenLeadsTheInitTimeout() const;
+
+    // ---- quick settings, help and the map pane's mouse modes (app/screen_commands.cpp)
+    void CmPauseTime();     // 370: SECONDS TO PAUSE AT END
+    void CmLineFiles();     // 144
+    void CmTextFiles();     // 145
+    void CmSymbolFiles();   // 146
+    void CmHelpContents();  // 2010: the manual's contents; the animation stays held
+    // The view's information window (INITIAL INFO), holding the clock until Start.
+    void ShowInitialInfo();
+    myInfo* infoWindow() const { return infoWindow_; }
 
     // ---- the list of views and the button menu (app/select_commands.cpp)
     // Reads the list into gViewList; false (after an error box) when it cannot be opened.
@@ -228,6 +239,8 @@ private:
     bool CloseOnce();  // false when the close was refused
     // A display setting of the open view changed (nothing without one).
     void MarkViewChanged();
+    // A view's overlay file list in the list dialog; changed, the view is.
+    void EditViewFileList(const char* title, StringListNode** list);
     void ToggleViewSwitch(bool& flag, int id);
     void WriteViewSetting();
     void ChangeViewKind(int id);

@@ -4,6 +4,7 @@
 #include "app/event_labels.h"
 #include "app/frame.h"
 #include "app/globals.h"
+#include "app/help_windows.h"
 #include "app/layout.h"
 #include "app/menus.h"
 #include "app/sound.h"
@@ -18,6 +19,7 @@
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "map/child_map.h"
 #include "map/eruption_symbols.h"
 #include "map/section3d.h"
 #include "platform/sys/files.h"
@@ -179,12 +181,25 @@ void myFrame::OpenView(const char* name) {
         if (panel && !listed) panel->ShowZoomButtons(true);
     }
 
-    // The information window comes with the dialogs; its idle time counts from here.
-    if (gControls[kControlInitialInfo] && FileExists(gViewInformation))
-        inactivityCountdown_ = CountdownSeconds(gTimeout);
+    if (gControls[kControlInitialInfo] && !gViewInformation.empty() && !FindDataFile(gViewInformation).empty())
+        ShowInitialInfo();
 
     StartAnimationTimer();
     if (panel) panel->Invalidate();
+}
+
+void myFrame::ShowInitialInfo() {
+    if (infoWindow_) infoWindow_->Destroy();
+    infoWindow_ = new myInfo(this, gViewInformation);
+    childMap* pane = layout_ ? layout_->mapPane() : nullptr;
+    // The clock holds while the pane is busy; Start lets the view play.
+    if (pane) pane->SetMouseMode(kMouseBusy);
+    infoWindow_->SetStartHandler([this] {
+        if (layout_ && layout_->mapPane() && layout_->mapPane()->mouseMode() == kMouseBusy)
+            layout_->mapPane()->SetMouseMode(kMouseIdle);
+    });
+    infoWindow_->Create();
+    inactivityCountdown_ = CountdownSeconds(gTimeout);
 }
 
 void myFrame::CmNewView() {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-#include "app/missing_seam.h"
+#include "app/help.h"
+#include "core/config.h"
+#include "core/helpers.h"
 #include "core/number_text.h"
 
 namespace ui = platform::ui;
@@ -17,6 +19,7 @@ constexpr int kMagPrompt = 1033;
 constexpr int kMagEdit = 109;
 constexpr int kMagSpin = 110;
 constexpr std::size_t kMagReadBack = 3;
+constexpr std::size_t kPauseTextChars = 7;  // a buffer of 8
 
 }  // namespace
 
@@ -44,41 +47,41 @@ void RegisterPromptTemplates() {
 // ---- inputDialog
 
 inputDialog::inputDialog(ui::Window* parent, int templateId, std::string& buffer, std::string caption,
-                         std::string prompt, std::size_t bufferSize)
+                         std::string prompt, std::size_t maxChars)
     : Dialog((RegisterPromptTemplates(), parent), templateId),
       buffer_(buffer),
       caption_(std::move(caption)),
       prompt_(std::move(prompt)),
-      bufferSize_(std::max<std::size_t>(bufferSize, 1)) {}
+      maxChars_(maxChars) {}
 
 void inputDialog::SetupWindow() {
     Dialog::SetupWindow();
     SetCaption(caption_);
     if (auto* s = Item<ui::Static>(kInputStatic)) s->SetText(prompt_);
     if (auto* e = Item<ui::Edit>(kInputEdit)) {
-        e->SetTextLimit(kMaxText);
-        e->SetText(buffer_.substr(0, kMaxText));
+        // A limit of 0 would let the edit take any length.
+        e->SetTextLimit(std::max<std::size_t>(maxChars_, 1));
+        e->SetText(buffer_.substr(0, maxChars_));
     }
 }
 
 void inputDialog::CmOk() {
-    if (auto* e = Item<ui::Edit>(kInputEdit)) buffer_ = e->Text(std::min(kMaxText, bufferSize_ - 1));
+    if (auto* e = Item<ui::Edit>(kInputEdit)) buffer_ = e->Text(maxChars_);
     Dialog::CmOk();
 }
 
 // ---- magDialog
 
 const ui::ResponseTable& magDialog::Table() {
-    using R = ui::ResponseTableOf<magDialog, ui::Dialog>;
+    using R = ui::ResponseTableOf<magDialog, HelpDialog>;
     static const ui::ResponseTable table = R::Build({
         R::Notify(kMagSpin, ui::NotifyCode::Spin, &magDialog::EvSpin),
-        R::Command(kDialogHelpButton, &magDialog::CmHelp),
     });
     return table;
 }
 
 magDialog::magDialog(ui::Window* parent, int templateId, double* setting, std::string prompt)
-    : Dialog((RegisterPromptTemplates(), parent), templateId),
+    : HelpDialog((RegisterPromptTemplates(), parent), templateId, help_topic::kEventSizes),
       setting_(setting),
       // A value beyond int shows as the nearest whole number that fits.
       whole_(setting ? static_cast<int>(std::clamp(*setting, -1e9, 1e9)) : 0),
@@ -104,8 +107,6 @@ void magDialog::EvSpin(ui::Notification& n) {
     n.refuse = true;
 }
 
-void magDialog::CmHelp() { ReportMissingSeam("help file, topic 1045"); }
-
 void magDialog::CmOk() {
     double value = 0;
     if (auto* e = Item<ui::Edit>(kMagEdit)) {
@@ -115,4 +116,28 @@ void magDialog::CmOk() {
     }
     if (setting_) *setting_ = value;
     Dialog::CmOk();
+}
+
+// ---- the pause at the end
+
+bool PromptPauseAtEnd(ui::Window* parent, ConfigBuild build) {
+    PauseForDialog pause;
+    std::string text = std::to_string(gPauseAtEndSeconds);
+    inputDialog prompt(parent, kInputDialogTemplate, text, "Amount to pause at end", "Input pause time (seconds)",
+                       kPauseTextChars);
+    if (prompt.Execute() != ui::IdOk) return false;
+    if (LeadingNumber(text).value_or(0) < 0) {
+        ui::MessageBox(parent, "The pause at the end cannot be negative; it stays " +
+                                   std::to_string(gPauseAtEndSeconds) + " seconds.",
+                       "Amount to pause at end", ui::Buttons::Ok, ui::Icon::Exclamation);
+        return false;
+    }
+    // Text without a number is no pause, as the configuration file's default.
+    gPauseAtEndSeconds = static_cast<unsigned>(DialogInt(text, 0, kMaxConfigSeconds, 0));
+    if (WriteConfigFileFor(build) != 0) {
+        DebugLog("The pause at the end could not be written to QUORVEL.INI");
+        ui::MessageBox(parent, "The pause could not be written to QUORVEL.INI; it holds until the program ends.",
+                       "Amount to pause at end", ui::Buttons::Ok, ui::Icon::Exclamation);
+    }
+    return true;
 }

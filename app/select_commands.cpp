@@ -5,6 +5,7 @@
 #include "app/adjusters.h"
 #include "app/frame.h"
 #include "app/globals.h"
+#include "app/help_windows.h"
 #include "app/layout.h"
 #include "app/menus.h"
 #include "app/missing_seam.h"
@@ -36,6 +37,7 @@ void myFrame::ChildRemoved(ui::Window* child) {
     if (child == layout_) layout_ = nullptr;
     if (child == welcome_) welcome_ = nullptr;
     if (child == start_) start_ = nullptr;
+    if (child == infoWindow_) infoWindow_ = nullptr;
     if (crossSectionDialog_ && child == crossSectionDialog_) crossSectionDialog_ = nullptr;
     if (interactiveDialog_ && child == interactiveDialog_) interactiveDialog_ = nullptr;
     Frame::ChildRemoved(child);

@@ -9,9 +9,9 @@
 #include "app/frame.h"
 #include "app/housekeeping.h"
 #include "app/globals.h"
+#include "app/help_windows.h"
 #include "app/layout.h"
 #include "app/menus.h"
-#include "app/missing_seam.h"
 #include "app/sound.h"
 #include "app/view_list.h"
 #include "core/config.h"
@@ -359,11 +359,8 @@ void selectWindow::CmBack() {
 void selectWindow::CmInformation() {
     CloseTextWindow();
     idleCountdown_ = static_cast<int>(CountdownSeconds(gTimeout));
-    if (!gSelectWindowHooks.openTextWindow) {
-        ReportMissingSeam("text window on SELECT.TXT");
-        return;
-    }
-    textWindow_ = gSelectWindowHooks.openTextWindow(*this, kSelectTextFile);
+    textWindow_ = gSelectWindowHooks.openTextWindow ? gSelectWindowHooks.openTextWindow(*this, kSelectTextFile)
+                                                    : OpenHelpWindow(*this, kSelectTextFile);
     if (textWindow_ && !textWindow_->created()) textWindow_->Create();
 }
 

@@ -24,7 +24,7 @@ inline constexpr int SelectIdleTimer = 6;
 inline constexpr int kSelectIdleMs = 1000;
 inline constexpr const char* kSelectTextFile = "SELECT.TXT";
 
-// The help text window comes with the help windows; installed at start-up.
+// Tests: what the screens' Information buttons open; empty opens a help page.
 struct SelectWindowHooks {
     // A text window on the file, a child of parent; null when none was made.
     std::function<platform::ui::Window*(platform::ui::Window& parent, const std::string& file)> openTextWindow;

@@ -7,8 +7,8 @@
 #include "app/commands.h"
 #include "app/frame.h"
 #include "app/globals.h"
+#include "app/help_windows.h"
 #include "app/housekeeping.h"
-#include "app/missing_seam.h"
 #include "app/select_window.h"
 #include "app/sound.h"
 #include "app/welcome.h"
@@ -135,12 +135,8 @@ void startWindow::CmGo() {
 
 void startWindow::CmInformation() {
     CloseTextWindow();
-    // The help text windows open through the same seam as the button menu's.
-    if (!gSelectWindowHooks.openTextWindow) {
-        ReportMissingSeam("text window on START.TXT");
-        return;
-    }
-    textWindow_ = gSelectWindowHooks.openTextWindow(*this, kStartTextFile);
+    textWindow_ = gSelectWindowHooks.openTextWindow ? gSelectWindowHooks.openTextWindow(*this, kStartTextFile)
+                                                    : OpenHelpWindow(*this, kStartTextFile);
     if (textWindow_ && !textWindow_->created()) textWindow_->Create();
 }
 

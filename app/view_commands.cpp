@@ -9,6 +9,7 @@
 #include "app/control_panel.h"
 #include "app/frame.h"
 #include "app/globals.h"
+#include "app/help.h"
 #include "app/layout.h"
 #include "app/menus.h"
 #include "app/missing_seam.h"
@@ -73,8 +74,6 @@ std::string SaveDialogName() {
     return SlashedName(gMapName);
 }
 
-// The system text editor comes with the dialog conventions.
-void OpenInTextEditor(const std::string& file) { ReportMissingSeam("text editor for " + file); }
 
 }  // namespace
 
@@ -264,7 +263,7 @@ void myFrame::CmEditViewList() {
     fileDialog_.filterIndex = 1;
     if (!ui::ExecuteFileDialog(this, ui::FileDialogKind::Open, fileDialog_)) return;
     ui::MessageBox(this, "When done editing, press Play to restart action", "", ui::Buttons::Ok, ui::Icon::Information);
-    OpenInTextEditor(fileDialog_.fileName);
+    OpenInNotepad(fileDialog_.fileName, this);
 }
 
 ui::Result myFrame::CmOpenRecentView(ui::WParam index, ui::LParam) {

@@ -98,7 +98,7 @@ namespace {
 constexpr const char* kConfigFileName = "QUORVEL.INI";
 
 // Bounds past which a value would overflow the code that uses it.
-constexpr long long kMaxSeconds = 2'000'000;  // times 1000 still fits a 32-bit millisecond timer
+constexpr long long kMaxSeconds = kMaxConfigSeconds;  // times 1000 still fits a 32-bit millisecond timer
 constexpr long long kMaxLineThickness = 100;  // pixels
 constexpr double kMaxButtonHeight = 100;      // text heights
 constexpr long long kMaxFontHeight = 1000;    // logical units, either sign

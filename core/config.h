@@ -77,6 +77,8 @@ extern double gButtonHeight;               // button height in text heights, > 0
 extern unsigned gInitTimeout;              // seconds
 extern unsigned gTimeout;                  // seconds of inactivity
 extern unsigned gPauseAtEndSeconds;        // seconds
+// The most seconds any time-out or pause of the file may hold.
+inline constexpr int kMaxConfigSeconds = 2'000'000;
 extern unsigned gAliveLimitSeconds;        // seconds
 extern std::string gAliveWarningMessage;   // text, at most 127 characters
 extern std::string gLogoText;              // text, at most 47 characters

@@ -124,8 +124,7 @@ cp "$settings/WORLD.VUS" "$out/"
 cp "$settings/TERRAIN.HUE" "$out/"
 
 say "welcome text and start picture"
-cp "$settings/QUORVEL.TXT" "$out/"
-cp "$settings/TOHOKU2011.TXT" "$settings/KANTO1923.TXT" "$out/"
+cp "$settings"/*.TXT "$settings"/manual-*.html "$out/"
 "$quordata" startpicture "$out" "$out/START.BMP"
 
 data="$root/data"

@@ -59,7 +59,7 @@ std::vector<Row> ExpectedTable() {
         {"Command", 367, 367, "CmGlobalAudio"},
         {"Command", 103, 104, "CmRunMode"},
         {"Command", 368, 368, "CmRunFromScript"},
-        {"Command", 370, 370, "CmPauseTime", Seam},
+        {"Command", 370, 370, "CmPauseTime"},
         {"Command", 901, 901, "CmMapView"},
         {"Command", 902, 902, "Cm3DView"},
         {"Command", 903, 903, "CmCrossSectionView"},
@@ -98,9 +98,9 @@ std::vector<Row> ExpectedTable() {
         {"Command", 899, 899, "CmScale"},
         {"Command", 40002, 40002, "CmLatLonLines"},
         {"Command", 703, 703, "CmAxesLabels"},
-        {"Command", 144, 144, "CmLineFiles", Seam},
-        {"Command", 145, 145, "CmTextFiles", Seam},
-        {"Command", 146, 146, "CmSymbolFiles", Seam},
+        {"Command", 144, 144, "CmLineFiles"},
+        {"Command", 145, 145, "CmTextFiles"},
+        {"Command", 146, 146, "CmSymbolFiles"},
         {"Command", 366, 366, "CmAddCity", Seam},
         {"Command", 369, 369, "CmHighways"},
         {"Command", 142, 142, "CmMapFiles", Seam},
@@ -125,7 +125,7 @@ std::vector<Row> ExpectedTable() {
         {"Command", 152, 152, "CmShowInfoSpots"},
         {"Command", 40051, 40051, "CmUpdateHypocenters"},
         // Help, Exit
-        {"Command", 2010, 2010, "CmHelpContents", Seam},
+        {"Command", 2010, 2010, "CmHelpContents"},
         {"Command", 2009, 2009, "CmAbout", Seam},
         {"Command", 138, 138, "CmExit"},
         // Keys only
@@ -368,22 +368,22 @@ TEST_F(FrameCommands, TheMenuBarShowsTheSameStatesInItsPopups) {
 TEST_F(FrameCommands, ASeamReachedAnywayIsReportedWithItsName) {
     ASSERT_NE(frame_, nullptr);
     ExpectUnbuiltCommands expect;
-    EXPECT_TRUE(frame_->SendCommand(kCmHelpContents));
+    EXPECT_TRUE(frame_->SendCommand(kCmInformationFile));
     EXPECT_TRUE(frame_->SendCommand(kCmMakeYourOwnMap));
     ASSERT_EQ(Unbuilt().calls.size(), 2u);
-    EXPECT_EQ(Unbuilt().calls[0].id, kCmHelpContents);
-    EXPECT_EQ(Unbuilt().calls[0].name, "CmHelpContents");
+    EXPECT_EQ(Unbuilt().calls[0].id, kCmInformationFile);
+    EXPECT_EQ(Unbuilt().calls[0].name, "CmInformationFile");
     EXPECT_EQ(Unbuilt().calls[1].name, "CmMakeYourOwnMap");
 }
 
 TEST_F(FrameCommands, TheProgramLogsEachSeamOnce) {
     ASSERT_NE(frame_, nullptr);
     InstallCommandSeamLog();
-    frame_->SendCommand(kCmHelpContents);
-    frame_->SendCommand(kCmHelpContents);
+    frame_->SendCommand(kCmInformationFile);
+    frame_->SendCommand(kCmInformationFile);
     testsupport::InstallUnbuiltCommandCheck();
     const auto lines = DebugLines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Command 2010 (CmHelpContents) is not built yet"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Command 404 (CmInformationFile) is not built yet"), 1);
 }
 
 // Keys: (virtual key or character, its command, sent without a view, sent with one).

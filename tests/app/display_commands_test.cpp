@@ -495,15 +495,16 @@ TEST_F(DisplayCommands, TheMagnitudePromptsSpinIsNotHeldToItsRange) {
     EXPECT_EQ(value, 8);
 }
 
-TEST_F(DisplayCommands, TheOneLinePromptKeepsToTheCallersRoom) {
+TEST_F(DisplayCommands, TheOneLinePromptKeepsToTheCallersLimit) {
     ASSERT_NE(frame_, nullptr);
     struct Case {
         std::size_t room;
         std::string typed, stored;
     } cases[] = {
-        {8, "1234567890", "1234567"},
-        {47, std::string(60, 'x'), std::string(46, 'x')},
-        {1, "abc", ""},
+        {7, "1234567890", "1234567"},
+        {46, std::string(60, 'x'), std::string(46, 'x')},
+        {144, std::string(150, 't'), std::string(144, 't')},  // a view title
+        {0, "abc", ""},
     };
     for (const Case& c : cases) {
         std::string buffer = "old";

@@ -11,6 +11,7 @@
 
 #include "app/buttons.h"
 #include "app/frame.h"
+#include "app/help_windows.h"
 #include "app/layout.h"
 #include "app/map_pane.h"
 #include "app/select_window.h"
@@ -294,14 +295,22 @@ TEST_F(Screens, AStartWindowMadeWithoutStartScreenLeadsToTheMenuAndNeverGoesOn) 
     EXPECT_FALSE(start->timeoutRunning());
 }
 
-TEST_F(Screens, InformationIsAVisibleSeamUntilTextWindowsExist) {
-    std::vector<std::string> missing;
-    SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
+TEST_F(Screens, InformationOpensAHelpPageOnStartTxtWithItsNextPage) {
+    TempDir::Write("START.TXT", "Press Go.\n<more \"START2.TXT\">\n");
+    TempDir::Write("START2.TXT", "Second page.\n");
     StartPainted();
     Click(*frame_->welcome()->startButton());
     hl::PaintAll();
     Click(*frame_->startScreen()->informationButton());
-    EXPECT_EQ(missing, (std::vector<std::string>{"text window on START.TXT"}));
+    auto* page = dynamic_cast<myHelp*>(frame_->startScreen()->textWindow());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->text(), "Press Go.\n\n");
+    ASSERT_NE(page->moreButton(), nullptr);
+    Click(*page->moreButton());
+    ASSERT_NE(page->followOn(), nullptr);
+    EXPECT_EQ(page->followOn()->text(), "Second page.\n");
+    Click(*page->backButton());
+    EXPECT_EQ(frame_->startScreen()->textWindow(), nullptr);
     EXPECT_EQ(Shown(), "start");
 }
 

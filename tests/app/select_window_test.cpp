@@ -6,6 +6,7 @@
 
 #include "app/buttons.h"
 #include "app/frame.h"
+#include "app/help_windows.h"
 #include "app/housekeeping.h"
 #include "app/layout.h"
 #include "app/menus.h"
@@ -289,12 +290,13 @@ TEST_F(ButtonMenu, InformationOpensTheTextWindowAndIdleClosesIt) {
     EXPECT_EQ(menu->idleCountdown(), 4);
 }
 
-TEST_F(ButtonMenu, InformationWithoutTextWindowsSaysSo) {
-    std::vector<std::string> missing;
-    SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
+TEST_F(ButtonMenu, InformationOpensAHelpPageAndAMissingSelectTxtSaysSo) {
     frame_ = Start();
     Click(*Menu()->informationButton());
-    EXPECT_EQ(missing, (std::vector<std::string>{"text window on SELECT.TXT"}));
+    auto* page = dynamic_cast<myHelp*>(Menu()->textWindow());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->text(), "File SELECT.TXT not found");
+    EXPECT_EQ(page->moreButton(), nullptr);
 }
 
 TEST_F(ButtonMenu, ExitButtonSendsExit) {

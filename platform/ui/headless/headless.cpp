@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/gfx/font.h"
+#include "platform/sys/process.h"
 #include "platform/ui/app.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/backend.h"
@@ -208,6 +209,17 @@ private:
 
 }  // namespace
 
+namespace {
+struct ProcessRecord {
+    std::vector<std::vector<std::string>> calls;
+    std::vector<std::string> failing;
+};
+ProcessRecord& Processes() {
+    static ProcessRecord record;
+    return record;
+}
+}  // namespace
+
 void Reset() {
     State& s = S();
     s.clock = ManualClock();
@@ -235,7 +247,18 @@ void Reset() {
     ResetCommonDialogs();
     s.screenSaverHolders.clear();
     SetClock(&s.clock);
+    Processes() = {};
+    platform::SetProcessStarter([](const std::vector<std::string>& args, std::string* why) {
+        Processes().calls.push_back(args);
+        const auto& failing = Processes().failing;
+        if (!args.empty() && std::find(failing.begin(), failing.end(), args[0]) == failing.end()) return true;
+        if (why) *why = "No such file or directory";
+        return false;
+    });
 }
+
+void ScriptProcessFailure(std::string program) { Processes().failing.push_back(std::move(program)); }
+const std::vector<std::vector<std::string>>& ProcessCalls() { return Processes().calls; }
 
 ManualClock& VirtualClock() { return S().clock; }
 

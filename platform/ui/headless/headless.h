@@ -135,6 +135,11 @@ void KeepScreenImages(bool on);
 // Null before a window's first present while screen images are kept.
 const gfx::Surface* ScreenImage(const ui::Window& w);
 
+// Processes are never started: each StartProcess is recorded and succeeds,
+// unless its program was scripted to fail (after Reset).
+void ScriptProcessFailure(std::string program);
+const std::vector<std::vector<std::string>>& ProcessCalls();
+
 struct CommandCall {
     const ui::Window* target;
     int id;
