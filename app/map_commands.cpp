@@ -31,8 +31,8 @@ namespace gfx = platform::gfx;
 
 namespace {
 
-constexpr std::size_t kTitleRoom = 145;  // 144 characters and the terminator
-constexpr std::size_t kLogoRoom = 48;
+constexpr std::size_t kTitleRoom = 144;  // characters
+constexpr std::size_t kLogoRoom = 47;  // characters
 
 struct FontCommand {
     int id, slot;

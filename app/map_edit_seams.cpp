@@ -42,7 +42,7 @@ bool AppPaneSeams::AskText(childMap& pane, const std::string& caption, const std
                            std::size_t limit) {
     std::string buffer = text;
     const int answer =
-        Held([&] { return inputDialog(&pane, kInputDialogTemplate, buffer, caption, prompt, limit + 1).Execute(); });
+        Held([&] { return inputDialog(&pane, kInputDialogTemplate, buffer, caption, prompt, limit).Execute(); });
     if (answer != platform::ui::IdOk) return false;
     text = buffer;
     return true;

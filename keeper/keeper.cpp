@@ -23,7 +23,7 @@ using ui::MenuSpec;
 namespace {
 
 constexpr const char* kConfigName = "QUORVEL.INI";
-constexpr std::size_t kNumberBuffer = 8;  // seven digits and the terminator
+constexpr std::size_t kNumberBuffer = 7;  // digits
 constexpr ui::Size kFrameSize{640, 240};
 
 // Set by each reading: the folder read, and whether its file was there but unreadable.
@@ -55,7 +55,7 @@ std::string ConfigPath(const std::string& folder) {
 
 std::string KeeperCaption(const std::string& folder) { return "Kestrune Maintenance: " + ConfigPath(folder); }
 
-unsigned LeadingNumber(std::string_view text) {
+unsigned LeadingDigits(std::string_view text) {
     std::size_t i = text.find_first_not_of(" \t");
     unsigned long long value = 0;
     for (; i != std::string_view::npos && i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
@@ -180,7 +180,7 @@ void smFrame::PromptNumber(const char* title, const char* prompt, unsigned* sett
     std::string text = std::to_string(*setting);
     inputDialog dialog(this, kInputDialogTemplate, text, title, prompt, kNumberBuffer);
     if (dialog.Execute() != ui::IdOk) return;
-    *setting = LeadingNumber(text);
+    *setting = LeadingDigits(text);
     WriteSettings();
 }
 

@@ -33,7 +33,7 @@ std::string ConfigPath(const std::string& folder);
 std::string KeeperCaption(const std::string& folder);
 // The whole number that the text's leading digits make (blanks before them
 // skipped); 0 when there are none. Far too many digits give the largest.
-unsigned LeadingNumber(std::string_view text);
+unsigned LeadingDigits(std::string_view text);
 // Reads "QUORVEL.INI" of the current folder, noting whether it was there
 // but could not be read (the defaults then stand, and saves there are refused).
 void ReadKeeperConfiguration();

@@ -290,11 +290,11 @@ TEST_F(Keeper, EachNumberPromptShowsItsValueAndWritesWhatItsDigitsSay) {
 }
 
 TEST(KeeperNumbers, LeadingDigitsOnly) {
-    EXPECT_EQ(LeadingNumber(""), 0u);
-    EXPECT_EQ(LeadingNumber("30"), 30u);
-    EXPECT_EQ(LeadingNumber("  8 9"), 8u);
-    EXPECT_EQ(LeadingNumber("+3"), 0u);
-    EXPECT_EQ(LeadingNumber("99999999999999999999"), 4294967295u);
+    EXPECT_EQ(LeadingDigits(""), 0u);
+    EXPECT_EQ(LeadingDigits("30"), 30u);
+    EXPECT_EQ(LeadingDigits("  8 9"), 8u);
+    EXPECT_EQ(LeadingDigits("+3"), 0u);
+    EXPECT_EQ(LeadingDigits("99999999999999999999"), 4294967295u);
 }
 
 TEST_F(Keeper, ThePollDirectoryIsNeverCut) {
