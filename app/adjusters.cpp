@@ -1,4 +1,5 @@
 #include "app/adjusters.h"
+#include "app/help.h"
 
 #include <algorithm>
 #include <cmath>
@@ -159,7 +160,7 @@ void AdjusterStrip::CmRedraw() {
     ApplyAndRedraw();
 }
 
-void AdjusterStrip::CmHelp() { ReportMissingSeam("help file, topic " + std::to_string(helpTopic())); }
+void AdjusterStrip::CmHelp() { ShowHelp(helpTopic(), this); }
 
 void AdjusterStrip::CmOk() {
     KillTimer(kAdjusterTimer);

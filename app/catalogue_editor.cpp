@@ -1,4 +1,5 @@
 #include "app/catalogue_editor.h"
+#include "app/help.h"
 
 #include <algorithm>
 #include <cctype>
@@ -246,7 +247,7 @@ void newEvtDialog::CmOk() {
     Dialog::CmOk();
 }
 
-void newEvtDialog::CmHelp() { ReportMissingSeam("help file, topic 1012"); }
+void newEvtDialog::CmHelp() { ShowHelp(help_topic::kEventEditor, this); }
 
 // ---- editEvtDialog ----------------------------------------------------------------------
 
@@ -423,7 +424,7 @@ void editEvtDialog::CmCreateAlert() {
     Dialog::CmOk();
 }
 
-void editEvtDialog::CmHelp() { ReportMissingSeam("help file, topic 1012"); }
+void editEvtDialog::CmHelp() { ShowHelp(help_topic::kEventEditor, this); }
 
 void editEvtDialog::CmOk() {
     CloseCatalogue();

@@ -51,6 +51,7 @@ public:
     bool AskText(childMap& pane, const std::string& caption, const std::string& prompt, std::string& text,
                  std::size_t limit) override;
     bool AskNewCity(childMap& pane, NewCityRow& city) override;
+    void EditTextFile(childMap& pane, const std::string& file) override;
     bool ChooseCities(childMap& pane, const std::vector<const CityRecord*>& cities, std::vector<int>& chosen) override;
     bool ChoosePlants(childMap& pane, const std::vector<const PlaceRecord*>& plants, std::vector<int>& chosen) override;
     void UnhighlightPaneButtons(childMap& pane) override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/city_dialogs.h"
+#include "app/help.h"
 #include "app/event_step.h"
 #include "app/frame.h"
 #include "app/globals.h"
@@ -47,6 +48,8 @@ bool AppPaneSeams::AskText(childMap& pane, const std::string& caption, const std
     text = buffer;
     return true;
 }
+
+void AppPaneSeams::EditTextFile(childMap& pane, const std::string& file) { (void)OpenInNotepad(file, &pane); }
 
 bool AppPaneSeams::AskNewCity(childMap& pane, NewCityRow& c) {
     NewCityRow edited = c;

@@ -1,4 +1,5 @@
 #include "app/region_dialogs.h"
+#include "app/help.h"
 
 #include <algorithm>
 #include <cmath>
@@ -174,7 +175,7 @@ SettingsDialog::SettingsDialog(ui::Window* parent, int templateId, int helpTopic
 
 bool SettingsDialog::EvCommand(int id) { return Dialog::EvCommand(id) || control(id) != nullptr; }
 
-void SettingsDialog::CmHelp() { ReportMissingSeam("help file, topic " + std::to_string(helpTopic_)); }
+void SettingsDialog::CmHelp() { ShowHelp(helpTopic_, this); }
 
 void SettingsDialog::Refuse(const std::string& text) {
     ui::MessageBox(this, text, caption(), ui::Buttons::Ok, ui::Icon::Exclamation);
