@@ -122,8 +122,17 @@ void myFrame::StopAnimationTimer() {
 void myFrame::EvTimer(int id) {
     if (id != kAnimationTimer && id != kHousekeepingTimer) return;
     gCanClose = true;
-    if (id == kHousekeepingTimer) HousekeepingTick();
-    else AnimationTick();
+    if (id == kHousekeepingTimer) {
+        // A feed poll keeps the loop running while it waits: the ticks that
+        // come meanwhile wait for it, the replay's do not.
+        static bool ticking = false;
+        if (ticking) return;
+        ticking = true;
+        HousekeepingTick();
+        ticking = false;
+    } else {
+        AnimationTick();
+    }
 }
 
 void myFrame::CmUpdateHypocenters() { UpdateFromWebService(true); }

@@ -1,7 +1,13 @@
 #include "net/http.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "core/helpers.h"
@@ -112,7 +118,57 @@ std::optional<std::vector<std::string>> HeaderLines(std::string_view text) {
     return lines;
 }
 
+std::function<void()>& Pump() {
+    static std::function<void()> pump;
+    return pump;
+}
+
+// The cancel flags of the transfers under way; touched on the calling thread only.
+std::vector<std::atomic<bool>*>& Running() {
+    static std::vector<std::atomic<bool>*> running;
+    return running;
+}
+
+// Perform on a thread of its own while this one pumps; only the transfer and
+// the body's file run there, everything else stays on the calling thread.
+platform::net::HttpReply PerformBesideLoop(platform::net::HttpRequestSpec& spec, const platform::net::BodySink& sink) {
+    std::atomic<bool> cancel{false};
+    spec.cancel = &cancel;
+    Running().push_back(&cancel);
+    platform::net::HttpReply reply;
+    std::mutex m;
+    std::condition_variable ended;
+    bool done = false;
+    std::thread worker([&] {
+        platform::net::HttpReply r = platform::net::Perform(spec, sink);
+        std::lock_guard<std::mutex> lock(m);
+        reply = std::move(r);
+        done = true;
+        ended.notify_one();
+    });
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(m);
+            if (ended.wait_for(lock, std::chrono::milliseconds(Pump() ? 5 : 1000), [&] { return done; })) break;
+        }
+        if (Pump()) Pump()();
+    }
+    worker.join();
+    auto& running = Running();
+    running.erase(std::remove(running.begin(), running.end(), &cancel), running.end());
+    spec.cancel = nullptr;
+    return reply;
+}
+
 }  // namespace
+
+void SetTransferPump(std::function<void()> pump) { Pump() = std::move(pump); }
+
+void CancelTransfers() {
+    for (std::atomic<bool>* flag : Running()) flag->store(true);
+}
+
+int TransfersRunning() { return static_cast<int>(Running().size()); }
 
 std::optional<HttpAddress> SplitHttpAddress(std::string_view address) {
     std::size_t mark = address.find("://");
@@ -169,7 +225,7 @@ int HttpRequest(const char* verb, const char* address, const char* extraPath, co
         if (!out) out = std::make_unique<platform::SafeFileWriter>(outputFile);
         return out->ok() && std::fwrite(piece.data(), 1, piece.size(), out->file()) == piece.size();
     };
-    platform::net::HttpReply reply = platform::net::Perform(spec, sink);
+    platform::net::HttpReply reply = PerformBesideLoop(spec, sink);
 
     if (reply.end == TransferEnd::kNoAnswer) {
         DebugLog("Error %d has occurred.", reply.errorCode);
@@ -180,6 +236,9 @@ int HttpRequest(const char* verb, const char* address, const char* extraPath, co
     if (!reply.rawHeaders.empty()) WriteHeaderFile(reply.rawHeaders);
 
     switch (reply.end) {
+        case TransferEnd::kCancelled:
+            DebugLog("Request to %s cancelled.", split->host.c_str());
+            return fail(HttpOutcome::kCancelled, reply.errorCode);
         case TransferEnd::kTooSlow:
             DebugLog("Answer from %s not done within %d ms.", split->host.c_str(), limits.totalMs);
             return fail(HttpOutcome::kTooSlow, reply.errorCode);

@@ -2,6 +2,7 @@
 // The HTTP client: one blocking request whose answer's body is stored in a
 // file, leaving three diagnostic files in the current folder.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,7 +22,19 @@ enum class HttpOutcome {
     kBadRequest,  // a header line holds a bare CR or cannot be sent: nothing sent, no file touched
     kTooSlow,     // the exchange passed its time limit
     kTooLarge,    // the body passed its size cap (declared or received)
+    kCancelled,   // CancelTransfers ended it
 };
+
+// The transfer itself runs on a thread of its own; meanwhile the calling
+// thread runs pump again and again, so the program's windows keep painting
+// and its timers running. Without a pump the caller just waits. The pump
+// must return within a few tens of milliseconds.
+void SetTransferPump(std::function<void()> pump);
+// Ends every running transfer: each returns kCancelled within about a
+// second, its output file as it was. Called on the thread that started them.
+void CancelTransfers();
+// How many transfers are under way (nested ones included).
+int TransfersRunning();
 
 // What one use allows, however the peer behaves; both ends are failures and
 // leave the output file as it was. The default fits a catalogue update.

@@ -71,6 +71,12 @@ void InstallNetworkWiring() {
     static ProgramPaneSeams paneSeams;
     InstallNetworkLink(&link);
     InstallMapPaneSeams(&paneSeams);
+    // While a transfer runs, the windows paint and the replay goes on.
+    SetTransferPump([] {
+        platform::ui::Message msg;
+        while (platform::ui::PeekMessage(msg)) platform::ui::DispatchMessage(msg);
+        platform::ui::WaitForMessage(20);
+    });
     gEventServiceAddress = EventServiceAddress(std::getenv(kEventServiceVariable));
     if (gEventServiceAddress != kDefaultEventServiceAddress)
         DebugLog("Event service: %s", gEventServiceAddress.c_str());

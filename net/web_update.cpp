@@ -68,6 +68,8 @@ std::string FetchWindow(TimeValue from, TimeValue to, std::vector<QuakeRecord>* 
                 return "Could not get hypocenters: the answer took too long";
             case HttpOutcome::kTooLarge:
                 return "Could not get hypocenters: the answer is too large";
+            case HttpOutcome::kCancelled:
+                return "Cancelled";
             default:
                 return "Could not get hypocenters";
         }

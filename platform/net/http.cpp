@@ -148,6 +148,8 @@ struct Transfer {
     long blockStatus = 0;
     int finishedAnswers = 0;  // complete header blocks other than 1xx
     bool sinkRefused = false;
+    const std::atomic<bool>* cancel = nullptr;
+    bool cancelled = false;
 };
 
 long StatusOfLine(std::string_view line) {
@@ -202,6 +204,10 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
 // while idle, and as data moves.
 int OnProgress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up) {
     auto* t = static_cast<Transfer*>(user);
+    if (t->cancel && t->cancel->load()) {
+        t->cancelled = true;
+        return 1;
+    }
     SteadyClock::time_point now = SteadyClock::now();
     if (now - t->started >= t->totalLimit) {
         t->tooSlow = true;
@@ -269,6 +275,7 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
     t.idleLimit = std::chrono::milliseconds(std::max(1, settings.receiveTimeoutMs));
     t.totalLimit = std::chrono::milliseconds(std::max(1, spec.totalTimeoutMs));
     t.maxBodyBytes = std::max<std::int64_t>(0, spec.maxBodyBytes);
+    t.cancel = spec.cancel;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     bool secure = spec.scheme == Scheme::kHttps;
 
@@ -349,6 +356,9 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
     if (code == CURLE_OK) {
         reply.end = TransferEnd::kComplete;
         reply.errorText.clear();
+    } else if (t.cancelled) {
+        reply.end = TransferEnd::kCancelled;
+        reply.errorText = "cancelled";
     } else if (t.tooLarge) {
         reply.end = TransferEnd::kTooLarge;
     } else if (t.tooSlow) {
@@ -364,7 +374,8 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
     } else {
         reply.end = TransferEnd::kNoAnswer;
     }
-    const bool limited = reply.end == TransferEnd::kTooLarge || reply.end == TransferEnd::kTooSlow;
+    const bool limited = reply.end == TransferEnd::kTooLarge || reply.end == TransferEnd::kTooSlow ||
+                         reply.end == TransferEnd::kCancelled;
     if (reply.end != TransferEnd::kNoAnswer && (!limited || answered)) {
         reply.status = status;
         reply.rawHeaders = std::move(t.headers);
