@@ -122,17 +122,8 @@ void myFrame::StopAnimationTimer() {
 void myFrame::EvTimer(int id) {
     if (id != kAnimationTimer && id != kHousekeepingTimer) return;
     gCanClose = true;
-    if (id == kHousekeepingTimer) {
-        // A feed poll keeps the loop running while it waits: the ticks that
-        // come meanwhile wait for it, the replay's do not.
-        static bool ticking = false;
-        if (ticking) return;
-        ticking = true;
-        HousekeepingTick();
-        ticking = false;
-    } else {
-        AnimationTick();
-    }
+    if (id == kHousekeepingTimer) HousekeepingTick();
+    else AnimationTick();
 }
 
 void myFrame::CmUpdateHypocenters() { UpdateFromWebService(true); }
@@ -191,6 +182,9 @@ void myFrame::CmExit() {
 ui::Result myFrame::EvTerminationSignal(ui::WParam, ui::LParam) {
     if (platform::TakeTerminationSignals() > 0) {
         DebugLog("Termination signal: Exit");
+        // An update or transfer under way ends at once, its catalogue as it was,
+        // so that the close below is not held up by it.
+        if (NetworkLink* net = InstalledNetworkLink()) net->CancelTransfers();
         terminating_ = true;
         SendCommand(kCmExit);
         terminating_ = false;

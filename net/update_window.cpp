@@ -21,8 +21,9 @@ void RegisterUpdateWindowTemplate() {
     ui::DialogTemplate t;
     t.id = kUpdateWindowTemplate;
     t.caption = "Messages";
-    t.rect = {0, 0, 296, 91};
-    t.items.push_back({ui::ControlKind::ListBox, kUpdateWindowList, "", 0, {4, 4, 292, 87}});
+    t.rect = {0, 0, 296, 108};
+    t.items.push_back({ui::ControlKind::ListBox, kUpdateWindowList, "", 0, {4, 4, 292, 86}});
+    t.items.push_back({ui::ControlKind::Button, kUpdateWindowCancel, "Cancel", 0, {240, 89, 292, 104}});
     ui::RegisterDialogTemplate(std::move(t));
 }
 
@@ -50,6 +51,7 @@ updateWindow::updateWindow(ui::Window* owner, UpdateLink* link)
     : ui::Dialog((RegisterUpdateWindowTemplate(), owner), kUpdateWindowTemplate), link_(link) {}
 
 updateWindow::~updateWindow() {
+    *alive_ = false;
     CloseSocket();
     if (link_) link_->WindowGone();
 }
@@ -65,6 +67,12 @@ const ui::ResponseTable& updateWindow::Table() {
 void updateWindow::SetupWindow() {
     ui::Dialog::SetupWindow();
     SetCaption("Update");
+}
+
+void updateWindow::CmCancel() {
+    if (!link_ || link_->cancelled()) return;
+    MessageText("Cancel: the update stops");
+    link_->Cancel();
 }
 
 ui::ListBox* updateWindow::list() const { return Item<ui::ListBox>(kUpdateWindowList); }
@@ -273,14 +281,16 @@ bool updateWindow::SendNumber(std::string_view command, double value) {
 std::optional<std::string> updateWindow::Wait(int seconds) {
     if (!sent_) return std::nullopt;
     const std::uint32_t start = platform::Clock().TickCount();
+    const std::shared_ptr<bool> alive = alive_;
     while (waiting_) {
         const std::uint32_t elapsed = (platform::Clock().TickCount() - start) / 1000;
-        if (elapsed > static_cast<std::uint32_t>(seconds) || !socket_.valid()) {
+        if (elapsed > static_cast<std::uint32_t>(seconds) || !socket_.valid() || (link_ && link_->cancelled())) {
             waiting_ = false;
             sent_ = false;
             return std::nullopt;
         }
         DelayPumping(100);
+        if (!*alive) return std::nullopt;  // deleted by a message of the pump
     }
     sent_ = false;
     return reply_;

@@ -37,7 +37,8 @@ struct HttpRequestSpec {
     // included, and the final answer's body.
     int totalTimeoutMs = 120000;
     std::int64_t maxBodyBytes = std::int64_t{64} << 20;
-    // Set from another thread, it ends the transfer (within about a second) as kCancelled.
+    // Set from another thread, it ends the transfer within a few tens of
+    // milliseconds as kCancelled.
     const std::atomic<bool>* cancel = nullptr;
 };
 

@@ -36,6 +36,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(server_.running());
+        SetTransferPump(nullptr);  // the program's wiring, when an earlier test installed it
         settings_.connectTimeoutMs = 5000;
         settings_.receiveTimeoutMs = 500;
         settings_.maxRedirects = 3;
