@@ -21,9 +21,10 @@ void RegisterUpdateWindowTemplate() {
     ui::DialogTemplate t;
     t.id = kUpdateWindowTemplate;
     t.caption = "Messages";
-    t.rect = {0, 0, 296, 108};
-    t.items.push_back({ui::ControlKind::ListBox, kUpdateWindowList, "", 0, {4, 4, 292, 86}});
-    t.items.push_back({ui::ControlKind::Button, kUpdateWindowCancel, "Cancel", 0, {240, 89, 292, 104}});
+    // Tall enough for the seven latest lines that the scrolling shows, in any font.
+    t.rect = {0, 0, 296, 126};
+    t.items.push_back({ui::ControlKind::ListBox, kUpdateWindowList, "", 0, {4, 4, 292, 104}});
+    t.items.push_back({ui::ControlKind::Button, kUpdateWindowCancel, "Cancel", 0, {240, 107, 292, 122}});
     ui::RegisterDialogTemplate(std::move(t));
 }
 
