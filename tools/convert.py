@@ -461,6 +461,65 @@ def ring_area(ring):
     return abs(sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in zip(ring, ring[1:] + ring[:1]))) / 2
 
 
+def split_at_antimeridian(ring):
+    """The ring as closed rings on either side of 180 degrees, when it steps across it.
+
+    A ring stitched across the antimeridian jumps by a full turn where it
+    crosses, which neither the inside test nor a centroid survives. Unwrapped,
+    it crosses one meridian; each run of points on one side is closed along the
+    meridian to the run that the inside of the ring leads to: the crossings,
+    sorted by latitude, pair up as the stretches of the meridian inside the ring.
+    A ring round a pole (Antarctica) already runs along the meridian and stays.
+    """
+    n = len(ring)
+    if n < 3 or all(abs(ring[i][0] - ring[i - 1][0]) < 180 for i in range(n)):
+        return [ring]
+    pts = [ring[0]]
+    for x, y in ring[1:]:
+        pts.append((x + 360 * round((pts[-1][0] - x) / 360), y))
+    if abs(pts[-1][0] - pts[0][0]) >= 180:
+        return [ring]
+    if max(p[0] for p in pts) > 180:
+        meridian, shift = 180, (0, -360)  # (west, east) side
+    elif min(p[0] for p in pts) < -180:
+        meridian, shift = -180, (360, 0)
+    else:
+        return [ring]
+    east = [p[0] >= meridian for p in pts]
+    if all(east) or not any(east):
+        return [[(x + shift[east[0]], y) for x, y in pts]]
+    crossing = {}  # edge i, from point i to the next: the latitude where it meets the meridian
+    for i in range(n):
+        (x0, y0), (x1, y1) = pts[i], pts[(i + 1) % n]
+        if east[i] != east[(i + 1) % n]:
+            crossing[i] = y0 + (y1 - y0) * (meridian - x0) / (x1 - x0)
+    runs = {}  # the edge a run comes in by: (its side, its points, the edge it leaves by)
+    for i in crossing:
+        k, run = (i + 1) % n, []
+        while True:
+            run.append(pts[k])
+            if k in crossing:
+                break
+            k = (k + 1) % n
+        runs[i] = (east[(i + 1) % n], run, k)
+    by_latitude = sorted(crossing, key=lambda i: (crossing[i], i))
+    partner = {}
+    for a, b in zip(by_latitude[0::2], by_latitude[1::2]):
+        partner[a], partner[b] = b, a
+    pieces, done = [], set()
+    for first in sorted(runs):
+        if first in done:
+            continue
+        side, piece, edge = runs[first][0], [], first
+        while edge in runs and edge not in done and runs[edge][0] == side:
+            done.add(edge)
+            _, run, out = runs[edge]
+            piece += [(meridian, crossing[edge])] + run + [(meridian, crossing[out])]
+            edge = partner.get(out)
+        pieces.append(dedupe([(x + shift[side], y) for x, y in piece]))
+    return pieces
+
+
 def thin_ring(ring):
     pts = dedupe([(round(x * 1000), round(y * 1000)) for x, y in ring])
     if len(pts) > 1 and pts[0] != pts[-1]:
@@ -486,9 +545,10 @@ def cmd_borders(src, object_name, out_path):
             continue
         shells = g["arcs"] if g["type"] == "MultiPolygon" else [g["arcs"]] if g["type"] == "Polygon" else []
         for shell in shells:
-            ring = thin_ring(topo_ring(arcs, shell[0]))  # holes are left out
-            if len(ring) >= 3:
-                polygons.append((name, ring))
+            for piece in split_at_antimeridian(topo_ring(arcs, shell[0])):  # holes are left out
+                ring = thin_ring(piece)
+                if len(ring) >= 3:
+                    polygons.append((name, ring))
     polygons.sort(key=lambda p: (len(p[0]), p[0], -ring_area(p[1])))
     out = []
     for name, ring in polygons:

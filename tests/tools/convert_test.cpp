@@ -1,15 +1,20 @@
-// tools/convert.py decides the eruption list's identifiers and types: run it
-// on a few source rows and read its list back with the program's own parser.
+// tools/convert.py decides the eruption list's identifiers and types and the
+// shape of the border polygons: run it on a few source rows and read its
+// output back with the program's own readers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/eruption.h"
 #include "core/helpers.h"
+#include "map/borders.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -33,6 +38,27 @@ std::vector<EruptionEvent> ConvertEruptions(const std::string& csv) {
         out.push_back(e);
     }
     return out;
+}
+
+// A TopoJSON object of one polygon per ring, quantised to 1/1000 degree.
+std::string Topology(const std::vector<std::vector<std::pair<double, double>>>& rings) {
+    std::string arcs, geometries;
+    for (std::size_t r = 0; r < rings.size(); ++r) {
+        long long px = 0, py = 0;
+        std::string arc;
+        for (const auto& [lon, lat] : rings[r]) {
+            const long long x = std::llround((lon + 180) * 1000), y = std::llround((lat + 90) * 1000);
+            arc += (arc.empty() ? "[" : ",[") + std::to_string(x - px) + "," + std::to_string(y - py) + "]";
+            px = x;
+            py = y;
+        }
+        arcs += (r ? ",[" : "[") + arc + "]";
+        geometries += std::string(r ? "," : "") + R"({"type":"Polygon","arcs":[[)" + std::to_string(r) +
+                      R"(]],"properties":{"name":"Ring )" + std::to_string(r) + R"("}})";
+    }
+    return R"({"type":"Topology","transform":{"scale":[0.001,0.001],"translate":[-180,-90]},)"
+           R"("objects":{"land":{"type":"GeometryCollection","geometries":[)" +
+           geometries + "]}},\"arcs\":[" + arcs + "]}";
 }
 
 std::string Id(const EruptionEvent& e) { return FieldText(e.record.id, sizeof e.record.id); }
@@ -74,4 +100,45 @@ TEST(ConvertEruptions, IdentifiersAreVolcanoNumbersAndTypesFollowTheIndex) {
     EXPECT_EQ(es[2].record.start, (PackedDate{1950, 1, 1}));
     EXPECT_EQ(FieldText(es[2].record.startMonthText, 4), "");  // the texts keep what the source knew
     EXPECT_DOUBLE_EQ(es[3].record.longitude, -155.287);
+}
+
+TEST(ConvertBorders, RingsAcrossTheAntimeridianAreSplitIntoClosedPiecesOnEachSide) {
+    TempDir dir;
+    // RING 0: a C open to the east whose arms and mouth straddle 180 degrees;
+    // RING 1: a plain square, left whole.
+    TempDir::Write("topo.json", Topology({
+                                    {{170, 0}, {-170, 0}, {-170, 2}, {175, 2}, {175, 8}, {-170, 8}, {-170, 10},
+                                     {170, 10}, {170, 0}},
+                                    {{10, 40}, {20, 40}, {20, 50}, {10, 50}, {10, 40}},
+                                }));
+    const std::string command = "python3 '" + kConvert.string() + "' borders topo.json land B.txt >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const BorderSet set("B.txt");
+    ASSERT_EQ(set.polygons().size(), 4u);  // the C's body and lower arm west, both arms east; the square
+    for (const auto& p : set.polygons()) {
+        double west = 180, east = -180;
+        for (const GeoPoint& q : p->points) {
+            west = std::min(west, q.x);
+            east = std::max(east, q.x);
+        }
+        EXPECT_LT(east - west, 180) << p->name << " still jumps across the antimeridian";
+    }
+    const struct {
+        double lat, lon;
+        const char* region;  // nullptr: in none
+    } places[] = {
+        {5, 172, "RING 0"},       // the body, west of 180
+        {1, 179.9, "RING 0"},     // the lower arm, both sides of the meridian
+        {1, -179.9, "RING 0"},
+        {9, -172, "RING 0"},      // the upper arm, east
+        {5, 178, nullptr},        // the mouth, both sides
+        {5, -175, nullptr},
+        {11, 175, nullptr},       // north of it
+        {45, 15, "RING 1"},
+        {45, 25, nullptr},
+    };
+    for (const auto& p : places) {
+        const BorderPolygon* found = set.FindContainingPoint(p.lat, p.lon);
+        EXPECT_EQ(found ? found->name : "-", p.region ? p.region : "-") << p.lat << " " << p.lon;
+    }
 }
