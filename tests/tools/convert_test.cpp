@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -141,4 +142,57 @@ TEST(ConvertBorders, RingsAcrossTheAntimeridianAreSplitIntoClosedPiecesOnEachSid
         const BorderPolygon* found = set.FindContainingPoint(p.lat, p.lon);
         EXPECT_EQ(found ? found->name : "-", p.region ? p.region : "-") << p.lat << " " << p.lon;
     }
+}
+
+TEST(ConvertAnnotations, CitiesOncePerPlaceCapitalsFirstAndRegionsLargestFirst) {
+    TempDir dir;
+    TempDir::Write("views/EUROPE", "SOUTH LATITUDE: 35\nNORTH LATITUDE: 60\nLEFT LONGITUDE: -10\n"
+                                   "RIGHT LONGITUDE: 40\nTEXT FILE: EUROPE.country.txt\n");
+    TempDir::Write("cities.csv",
+                   "Ankara,Ankara,Turkey,39.9199,32.8543,3517182,TR\n"
+                   "Birmingham,England,United Kingdom,52.4814,-1.8998,984333,GB\n"
+                   "City of London,England,United Kingdom,51.5128,-0.0918,7556900,GB\n"
+                   "Istanbul,Istanbul,Turkey,41.0138,28.9497,14804116,TR\n"
+                   "London,England,United Kingdom,51.5085,-0.1257,7556900,GB\n"
+                   "Manchester,England,United Kingdom,53.4809,-2.2374,395515,GB\n"
+                   "Neuilly-sur-Seine,Ile-de-France,France,48.8846,2.2697,60501,FR\n"
+                   "Paris,Ile-de-France,France,48.8534,2.3488,2138551,FR\n");
+    // GeoNames rows: the feature code (column 8) marks the national capitals.
+    auto geonames = [](const char* name, const char* lat, const char* lon, const char* code) {
+        return std::string("1\t") + name + "\t" + name + "\t\t" + lat + "\t" + lon + "\tP\t" + code +
+               "\tXX\t\t\t\t\t\t1\t\t\t\t\n";
+    };
+    TempDir::Write("geonames.txt", geonames("City of London", "51.51279", "-0.09184", "PPLA3") +
+                                       geonames("London", "51.50853", "-0.12574", "PPLC") +
+                                       geonames("Paris", "48.85341", "2.3488", "PPLC") +
+                                       geonames("Ankara", "39.91987", "32.85427", "PPLC") +
+                                       geonames("Istanbul", "41.01384", "28.94966", "PPLA"));
+    TempDir::Write("plants.csv", "Country,CountryCode,Name,ReactorTypes,Status\n");
+    TempDir::Write("countries.txt", "    4 ARCADIA\n40 10\n44 10\n44 14\n40 14\n"
+                                    "    4 ZEMBLA\n44 20\n52 20\n52 28\n44 28\n");
+    TempDir::Write("states.txt", "");
+    const std::string command = "python3 '" + kConvert.string() +
+                                "' annotations views cities.csv geonames.txt plants.csv countries.txt states.txt . "
+                                ">/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+
+    auto labels = [](const std::string& file) {
+        std::vector<std::string> names;
+        std::istringstream in(TempDir::Read(file));
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.empty() || std::isalpha(static_cast<unsigned char>(line[0]))) continue;  // keywords
+            std::istringstream words(line);
+            std::string lat, lon, name;
+            words >> lat >> lon;
+            std::getline(words >> std::ws, name);
+            names.push_back(name.substr(0, name.find(" /")));
+        }
+        return names;
+    };
+    // London once (its capital entry); Neuilly goes under Paris; capitals
+    // first, each group by population, as the renderer places in file order.
+    EXPECT_EQ(labels("EUROPE.CAF"),
+              (std::vector<std::string>{"London", "Ankara", "Paris", "Istanbul", "Birmingham", "Manchester"}));
+    EXPECT_EQ(labels("EUROPE.country.txt"), (std::vector<std::string>{"ZEMBLA", "ARCADIA"}));
 }
