@@ -71,6 +71,26 @@ TEST_F(ScreenCommands, EachMouseModeCommandSetsThePanesModeAndSaysWhatToClick) {
     }
 }
 
+// The menu holds the clock while its popup is up; the tick that resumes
+// presses the panel's Play, which clears the pane's busy state only.
+TEST_F(ScreenCommands, AModeChosenWhileTheReplayRunsSurvivesItsResume) {
+    myFrame* f = OpenTestView();
+    ASSERT_NE(Map(f), nullptr);
+    gPaused = false;
+    hl::Advance(200);
+    for (int id : {130, 136}) {
+        gPaused = true;  // the popup is up
+        hl::Advance(200);
+        f->SendCommand(id);
+        const int mode = Map(f)->mouseMode();
+        ASSERT_NE(mode, kMouseIdle) << id;
+        gPaused = false;  // the popup closed
+        hl::Advance(200);
+        EXPECT_EQ(Map(f)->mouseMode(), mode) << id;
+        Map(f)->SetMouseMode(kMouseIdle);
+    }
+}
+
 TEST_F(ScreenCommands, WithoutAViewTheMouseModesDoNothing) {
     myFrame* f = Start();
     ASSERT_NE(f, nullptr);
