@@ -194,9 +194,17 @@ void smFrame::CmPollDirectory() {
     inputDialog dialog(this, kInputDialogTemplate, text, "Poll Directory", "Poll directory for alerts",
                        kPollDirectoryLimit + 1);
     if (dialog.Execute() != ui::IdOk) return;
+    // Blanks around it are lost at the next reading anyway.
+    const std::size_t first = text.find_first_not_of(" \t");
+    text = first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t") - first + 1);
     if (text.size() > kPollDirectoryLimit) {
         Tell(this, "The poll directory may have at most " + std::to_string(kPollDirectoryLimit) +
                        " characters; it is left as it was.");
+        return;
+    }
+    if (text.find_first_of(" \t") != std::string::npos) {
+        // QUORVEL.INI keeps it as one word: the rest would be lost at the next start.
+        Tell(this, "The poll directory cannot contain blanks; it is left as it was.");
         return;
     }
     gAlertPollDirectory = text;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -352,9 +353,35 @@ TEST_F(Keeper, ThePollDirectoryIsNeverCut) {
     EXPECT_EQ(Saved(), before);
     EXPECT_EQ(gAlertPollDirectory, longDir);
 
-    AnswerPrompt("/srv/new", ui::IdOk);
-    Choose(frame, kKeeperCmPollDirectory);
-    EXPECT_NE(Saved().find("\nALERT POLL DIRECTORY: /srv/new\n"), std::string::npos);
+    // What may be typed: stored as the file will read it again, or refused.
+    struct Typed {
+        std::string text;
+        std::optional<std::string> stored;  // none: refused with the message, nothing written
+        const char* message;
+    } typed[] = {
+        {"/srv/new", "/srv/new", nullptr},
+        {"  /srv/padded\t", "/srv/padded", nullptr},
+        {"", "", nullptr},  // no polling
+        {"/srv/my alerts", std::nullopt, "cannot contain blanks"},
+        {std::string(kPollDirectoryLimit, 'a'), std::string(kPollDirectoryLimit, 'a'), nullptr},  // the longest
+    };
+    for (const Typed& t : typed) {
+        const std::size_t boxes = hl::MessageBoxCalls().size();
+        const std::string file = Saved(), kept = gAlertPollDirectory;
+        AnswerPrompt(t.text, ui::IdOk);
+        Choose(frame, kKeeperCmPollDirectory);
+        if (!t.stored) {
+            ASSERT_EQ(hl::MessageBoxCalls().size(), boxes + 1) << t.text;
+            EXPECT_NE(hl::MessageBoxCalls().back().text.find(t.message), std::string::npos) << t.text;
+            EXPECT_EQ(Saved(), file) << t.text;
+            EXPECT_EQ(gAlertPollDirectory, kept) << t.text;
+            continue;
+        }
+        EXPECT_EQ(hl::MessageBoxCalls().size(), boxes) << t.text;
+        EXPECT_EQ(gAlertPollDirectory, *t.stored);
+        ReadKeeperConfiguration();
+        EXPECT_EQ(gAlertPollDirectory, *t.stored) << "as read back";
+    }
 }
 
 TEST_F(Keeper, OpenReadsTheChosenFoldersFileAndSaveAsWritesThere) {
