@@ -446,9 +446,19 @@ TEST_F(DisplayCommands, LocalTimeIsAskedForAndWrittenToTheViewFile) {
     EXPECT_EQ(calls.back().caption, "Local time");
 }
 
-TEST_F(DisplayCommands, TheMagnitudeCutoffIsAskedForAndKept) {
+TEST_F(DisplayCommands, EachCutoffIsAskedForAndKept) {
     ASSERT_NE(frame_, nullptr);
     OpenAlpha();
+    struct Command {
+        int id;
+        double* value;
+        const char* caption;
+    } commands[] = {
+        {kCmEarthquakeMagnitudeCutoff, &gMagnitudeCutoff, "Set cutoff magnitude for earthquakes"},
+        {kCmEruptionMagnitudeCutoff, &gEruptionMagnitudeCutoff, "Set cutoff magnitude for eruptions"},
+        {kCmEarthquakeBeepsCutoff, &gMagnitudeSoundCutoff, "Set cutoff magnitude for beeps for earthquakes"},
+        {kCmEruptionBeepsCutoff, &gEruptionSoundCutoff, "Set cutoff magnitude for beeps for eruptions"},
+    };
     struct Case {
         double from;
         const char* typed;
@@ -461,17 +471,30 @@ TEST_F(DisplayCommands, TheMagnitudeCutoffIsAskedForAndKept) {
         {-2.5, "12345", ui::IdOk, "-2", 123},  // only three characters are read back
         {3, "x", ui::IdOk, "3", 0},
     };
-    for (const Case& c : cases) {
-        gMagnitudeCutoff = c.from;
-        gPaused = false;
-        std::string shown;
-        bool pausedWhileOpen = false;
-        AnswerDialog(kMagnitudeDialogTemplate, 109, c.typed, c.button, &shown, &pausedWhileOpen);
-        frame_->SendCommand(kCmEarthquakeMagnitudeCutoff);
-        EXPECT_EQ(shown, c.shown);
-        EXPECT_TRUE(pausedWhileOpen);
-        EXPECT_FALSE(gPaused);
-        EXPECT_DOUBLE_EQ(gMagnitudeCutoff, c.stored) << c.typed;
+    for (const Command& command : commands) {
+        for (const Case& c : cases) {
+            for (bool pausedBefore : {false, true}) {
+                *command.value = c.from;
+                gPaused = pausedBefore;
+                std::string shown, caption;
+                bool pausedWhileOpen = false;
+                hl::ScriptDialog(kMagnitudeDialogTemplate, [&, c](ui::Dialog& d) {
+                    caption = d.control(1033)->text();
+                    pausedWhileOpen = gPaused;
+                    auto* e = d.Item<ui::Edit>(109);
+                    shown = e->text();
+                    e->SetSelection(0, e->text().size());
+                    e->UserType(c.typed);
+                    return c.button;
+                });
+                frame_->SendCommand(command.id);
+                EXPECT_EQ(caption, command.caption);
+                EXPECT_EQ(shown, c.shown) << command.caption;
+                EXPECT_TRUE(pausedWhileOpen);
+                EXPECT_EQ(gPaused, pausedBefore) << command.caption;
+                EXPECT_DOUBLE_EQ(*command.value, c.stored) << command.caption << ": " << c.typed;
+            }
+        }
     }
 }
 
