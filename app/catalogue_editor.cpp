@@ -1,14 +1,16 @@
 #include "app/catalogue_editor.h"
-#include "app/help.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "app/control_panel.h"
+#include "app/dialog_conventions.h"
 #include "app/frame.h"
 #include "app/globals.h"
+#include "app/help.h"
 #include "app/layout.h"
 #include "app/map_pane.h"
 #include "app/missing_seam.h"
@@ -102,16 +104,13 @@ std::string Trimmed(double value, int decimals) {
     return s == "-0" ? "0" : s;
 }
 
-// atoi and atof: the leading number, 0 when there is none.
-int WholeOf(const std::string& text) {
-    int v = 0;
-    TextScanner scan(text);
-    return scan.Int(&v) ? v : 0;
-}
-double RealOf(const std::string& text) {
-    double v = 0;
-    TextScanner scan(text);
-    return scan.Double(&v) ? v : 0.0;
+// The dialogs' leading-number rule; a field without a number is refused,
+// never read as 0.
+std::optional<double> RealOf(const std::string& text) { return LeadingNumber(text); }
+std::optional<int> WholeOf(const std::string& text) {
+    const auto n = LeadingNumber(text);
+    if (!n) return std::nullopt;
+    return static_cast<int>(std::clamp(std::trunc(*n), -1e9, 1e9));
 }
 char FirstLetter(const std::string& text) {
     const std::size_t at = text.find_first_not_of(" \t");
@@ -169,30 +168,30 @@ std::optional<FieldProblem> ReadEventFields(const EventFields& f, QuakeRecord* q
     auto problem = [&f](std::size_t i, const char* what) {
         return std::optional<FieldProblem>(FieldProblem{f[i], std::string("Problem in ") + what});
     };
-    const int year = WholeOf(f[0]);
+    const int year = WholeOf(f[0]).value_or(0);
     if (year < 1 || year > 2099) return problem(0, "year");
-    const int month = WholeOf(f[1]);
+    const int month = WholeOf(f[1]).value_or(0);
     if (month < 1 || month > 12) return problem(1, "month");
-    const int day = WholeOf(f[2]);
+    const int day = WholeOf(f[2]).value_or(0);
     if (day < 1 || day > DaysInMonth(year, month)) return problem(2, "day");
-    const int hour = WholeOf(f[3]);
+    const int hour = WholeOf(f[3]).value_or(-1);
     if (hour < 0 || hour > 23) return problem(3, "hour");
-    const int minute = WholeOf(f[4]);
+    const int minute = WholeOf(f[4]).value_or(-1);
     if (minute < 0 || minute > 59) return problem(4, "minute");
-    const double seconds = RealOf(f[5]);
+    const double seconds = RealOf(f[5]).value_or(-1);
     const double tenths = std::round(seconds * 10);
     if (!(seconds >= 0 && tenths < 600)) return problem(5, "second");
-    const double latitude = RealOf(f[6]);
+    const double latitude = RealOf(f[6]).value_or(-1);
     if (!(latitude >= 0 && latitude <= 90)) return problem(6, "latitude");
     const char ns = FirstLetter(f[7]);
     if (ns != 'N' && ns != 'S') return problem(7, "North-South");
-    const double longitude = RealOf(f[8]);
+    const double longitude = RealOf(f[8]).value_or(-1);
     if (!(longitude >= 0 && longitude <= 180)) return problem(8, "longitude");
     const char ew = FirstLetter(f[9]);
     if (ew != 'E' && ew != 'W') return problem(9, "East-West");
-    const double depth = RealOf(f[10]);
+    const double depth = RealOf(f[10]).value_or(-11);
     if (!(depth >= -10 && depth <= 1000)) return problem(10, "depth");
-    const double magnitude = RealOf(f[11]);
+    const double magnitude = RealOf(f[11]).value_or(-1);
     if (!(magnitude >= 0 && magnitude <= 10)) return problem(11, "magnitude");
 
     QuakeRecord r = *q;

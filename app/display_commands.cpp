@@ -1,9 +1,12 @@
 // The frame's commands that change how the animation runs and what it shows.
 #include "app/display_commands.h"
 
+#include "app/dialog_conventions.h"
+
 #include <algorithm>
 
 #include "app/control_panel.h"
+#include "app/dialog_conventions.h"
 #include "app/event_sizes_dialog.h"
 #include "app/frame.h"
 #include "app/globals.h"
@@ -172,6 +175,26 @@ void myFrame::CmEarthquakeMagnitudeCutoff() {
     RepaintMagnitudeKey();
     if (layout_) RepaintWithChildren(layout_->control());
     gPaused = saved;
+}
+
+void myFrame::PromptCutoff(double* value, const char* caption) {
+    PauseForDialog pause;
+    magDialog(this, kMagnitudeDialogTemplate, value, caption).Execute();
+}
+
+void myFrame::CmEruptionMagnitudeCutoff() {
+    PromptCutoff(&gEruptionMagnitudeCutoff, "Set cutoff magnitude for eruptions");
+    if (!layout_) return;
+    if (layout_->legend()) layout_->legend()->Invalidate();
+    RepaintWithChildren(layout_->control());
+}
+
+void myFrame::CmEarthquakeBeepsCutoff() {
+    PromptCutoff(&gMagnitudeSoundCutoff, "Set cutoff magnitude for beeps for earthquakes");
+}
+
+void myFrame::CmEruptionBeepsCutoff() {
+    PromptCutoff(&gEruptionSoundCutoff, "Set cutoff magnitude for beeps for eruptions");
 }
 
 void myFrame::CmMagnitudeDepthScale() {

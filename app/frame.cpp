@@ -85,6 +85,7 @@ void myFrame::SetupWindow() {
     // The screen saver never starts while the program runs, unless DOVIREDEZUR lets it.
     HoldOffScreenSaver(!gControls[kControlDoviredezur]);
     if (!gControls[kControlWelcomeScreen]) SendCommand(kCmStartScreen);
+    else if (welcome_ && client() == welcome_) welcome_->SetFocus();
 }
 
 void myFrame::LoadPopups() {
@@ -161,6 +162,8 @@ void myFrame::CmStartScreen() {
     if (startScreen) {
         if (!start_) start_ = new startWindow(this);
         SetClient(start_);
+        // Enter goes to the focused window: it presses Go without a click first.
+        start_->SetFocus();
     }
     NoViewShown();
     // Without the start screen its successor comes at once.

@@ -22,6 +22,7 @@ class myInfo;
 class XSDialog;
 class interDialog;
 struct StringListNode;
+enum class FileEditing;
 
 inline constexpr int kAnimationTimer = 1;
 inline constexpr int kHousekeepingTimer = 5;
@@ -119,6 +120,19 @@ public:
     void CmTextFiles();     // 145
     void CmSymbolFiles();   // 146
     void CmHelpContents();  // 2010: the manual's contents; the animation stays held
+    void CmAbout();         // 2009
+    // The map pane's mouse modes: the next click on the map acts.
+    void CmMakeYourOwnMap();  // 130, 1013
+    void CmAddCity();         // 366, 1012
+    void CmCoordinates();     // 136
+    void CmNewInfoSpot();     // 401
+    void CmDeleteInfoSpot();  // 402
+    void CmEditInfoSpot();    // 403
+    void CmInfoSpotTitle();   // 407
+    // The cut-off prompts; each value changes only on OK.
+    void CmEruptionMagnitudeCutoff();  // 169
+    void CmEarthquakeBeepsCutoff();    // 167
+    void CmEruptionBeepsCutoff();      // 165
     // The view's information window (INITIAL INFO), holding the clock until Start.
     void ShowInitialInfo();
     myInfo* infoWindow() const { return infoWindow_; }
@@ -182,6 +196,8 @@ public:
     void CmEarthquakeFile();
     void CmEruptionFile();
     void CmSaveScreenImage();
+    void CmMapFiles();         // 142: the view's segment files, listed but not opened
+    void CmInformationFile();  // 404: the view's information file, opened in the text editor
     void CmSetDates();  // 132: the period, the current time and the loop spans
     // ---- the live 3-D and cross-section adjusters (app/adjuster_commands.cpp)
     void CmInteractive3D();       // 405
@@ -240,7 +256,11 @@ private:
     // A display setting of the open view changed (nothing without one).
     void MarkViewChanged();
     // A view's overlay file list in the list dialog; changed, the view is.
-    void EditViewFileList(const char* title, StringListNode** list);
+    void EditViewFileList(const char* title, StringListNode** list, FileEditing editing);
+    // The mouse-mode commands' common step; false with no map pane.
+    bool SetMapMouseMode(int mode);
+    void AskForInfoSpotClick(const char* text, int mode);
+    void PromptCutoff(double* value, const char* caption);
     void ToggleViewSwitch(bool& flag, int id);
     void WriteViewSetting();
     void ChangeViewKind(int id);

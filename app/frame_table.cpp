@@ -41,8 +41,6 @@ void InstallCommandSeamLog() {
 #define ON(id, fn) R::Named(#fn, R::Command(id, &myFrame::fn))
 #define ON_RANGE(first, last, fn) R::Named(#fn, R::CommandRange(first, last, &myFrame::fn))
 #define ON_ID(id, fn) ON_RANGE(id, id, fn)
-#define SEAM(id, fn) R::Unbuilt(id, #fn)
-#define SEAM_RANGE(first, last, fn) R::Unbuilt(first, last, #fn)
 #define VIEW_OPEN(id) R::Named("CeViewOpen", R::Enabler(id, &myFrame::CeViewOpen))
 
 const ui::ResponseTable& myFrame::Table() {
@@ -78,7 +76,7 @@ const ui::ResponseTable& myFrame::Table() {
         // Earthquakes.
         ON(kCmEarthquakesOn, CmEarthquakesOn),
         ON(kCmQuakeAudio, CmEarthquakeAudio),
-        SEAM(kCmEarthquakeBeepsCutoff, CmEarthquakeBeepsCutoff),
+        ON(kCmEarthquakeBeepsCutoff, CmEarthquakeBeepsCutoff),
         ON(kCmEarthquakeMagnitudeCutoff, CmEarthquakeMagnitudeCutoff),
         ON_RANGE(kCmSymbolsFirst, kCmSymbolsLast, CmEarthquakeSymbols),
         ON(kCmMagnitudeDepthScale, CmMagnitudeDepthScale),
@@ -87,8 +85,8 @@ const ui::ResponseTable& myFrame::Table() {
         // Eruptions.
         ON(kCmEruptionsOn, CmEruptionsOn),
         ON(kCmEruptionAudio, CmEruptionAudio),
-        SEAM(kCmEruptionBeepsCutoff, CmEruptionBeepsCutoff),
-        SEAM(kCmEruptionMagnitudeCutoff, CmEruptionMagnitudeCutoff),
+        ON(kCmEruptionBeepsCutoff, CmEruptionBeepsCutoff),
+        ON(kCmEruptionMagnitudeCutoff, CmEruptionMagnitudeCutoff),
         ON(kCmVolcanoNames, CmVolcanoNames),
         ON(kCmEruptionFile, CmEruptionFile),
         // Map.
@@ -110,39 +108,39 @@ const ui::ResponseTable& myFrame::Table() {
         ON(kCmLineFiles, CmLineFiles),
         ON(kCmTextFiles, CmTextFiles),
         ON(kCmSymbolFiles, CmSymbolFiles),
-        SEAM(kCmAddCity, CmAddCity),
+        ON(kCmAddCity, CmAddCity),
         ON(kCmHighways, CmHighways),
-        SEAM(kCmMapFiles, CmMapFiles),
+        ON(kCmMapFiles, CmMapFiles),
         ON_RANGE(kCmColorCoast, kCmColorState, CmColor),
         ON_ID(kCmColorHighway, CmColor),
         ON_RANGE(kCmColorDiffuse, kCmColorTransform, CmColor),
         ON(kCmElevationModels, CmElevationModels),
         ON(kCmHueFile, CmHueFile),
-        SEAM(kCmMakeYourOwnMap, CmMakeYourOwnMap),
+        ON(kCmMakeYourOwnMap, CmMakeYourOwnMap),
         ON(kCmPlates, CmPlates),
         ON(kCmPlatesAtEnd, CmPlatesAtEnd),
         ON(kCmPopulation, CmPopulation),
         ON(kCmRedraw, CmRedraw),
         // Options.
-        SEAM(kCmCoordinates, CmCoordinates),
+        ON(kCmCoordinates, CmCoordinates),
         ON(kCmSaveScreenImage, CmSaveScreenImage),
-        SEAM(kCmNewInfoSpot, CmNewInfoSpot),
-        SEAM(kCmDeleteInfoSpot, CmDeleteInfoSpot),
-        SEAM(kCmEditInfoSpot, CmEditInfoSpot),
-        SEAM(kCmInfoSpotTitle, CmInfoSpotTitle),
-        SEAM(kCmInformationFile, CmInformationFile),
+        ON(kCmNewInfoSpot, CmNewInfoSpot),
+        ON(kCmDeleteInfoSpot, CmDeleteInfoSpot),
+        ON(kCmEditInfoSpot, CmEditInfoSpot),
+        ON(kCmInfoSpotTitle, CmInfoSpotTitle),
+        ON(kCmInformationFile, CmInformationFile),
         ON(kCmShowInfoSpots, CmShowInfoSpots),
         ON(kCmUpdateHypocenters, CmUpdateHypocenters),
         // Help and Exit.
         ON(kCmHelpContents, CmHelpContents),
-        SEAM(kCmAbout, CmAbout),
+        ON(kCmAbout, CmAbout),
         ON(kCmExit, CmExit),
         // Sent only by accelerators.
         ON_RANGE(kCmTemplateViewFirst, kCmTemplateViewLast, CmTemplateView),
         ON_RANGE(kCmNextListView, kCmPreviousListView, CmStepViewList),
         ON(kCmSaveViewKey, CmSaveView),
-        SEAM(kCmAddCityKey, CmAddCity),
-        SEAM(kCmMakeYourOwnMapKey, CmMakeYourOwnMap),
+        ON(kCmAddCityKey, CmAddCity),
+        ON(kCmMakeYourOwnMapKey, CmMakeYourOwnMap),
         ON(kCmRedrawKey, CmRedraw),
         ON(kCmDigitize, CmDigitize),
         ON(kCmCurrentEventKey, CmCurrentEvent),
@@ -186,8 +184,6 @@ const ui::ResponseTable& myFrame::Table() {
 #undef ON
 #undef ON_RANGE
 #undef ON_ID
-#undef SEAM
-#undef SEAM_RANGE
 #undef VIEW_OPEN
 
 void myFrame::CeViewOpen(ui::CommandEnabler& ce) { ce.Enable(viewOpen_); }

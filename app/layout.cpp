@@ -46,7 +46,11 @@ MapPane MakeMapPane(ui::Window* parent) {
     pane.eraseMarker = [map] { map->EraseMarker(); };
     pane.resetHighlight = [map] { map->SetHighlightShown(true); };
     pane.highlightEvent = [map](QuakeRecord* q) { map->HighlightEvent(q, true, true); };
-    pane.setBusy = [map](bool busy) { map->SetMouseMode(busy ? kMouseBusy : kMouseIdle); };
+    // Clearing the busy state leaves a mode the user chose (a probe, a band) alone.
+    pane.setBusy = [map](bool busy) {
+        if (busy) map->SetMouseMode(kMouseBusy);
+        else if (map->mouseMode() == kMouseBusy) map->SetMouseMode(kMouseIdle);
+    };
     pane.buildAlertView = [map](const QuakeRecord& q) { map->BuildAlertView(q); };
     return pane;
 }

@@ -3,6 +3,7 @@
 // the terrain models, the catalogue files, and an image of the window.
 #include "app/map_commands.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -22,6 +23,8 @@
 #include "core/view.h"
 #include "map/eruption_symbols.h"
 #include "platform/gfx/draw_context.h"
+#include "platform/gfx/font.h"
+#include "platform/ui/controls.h"
 #include "platform/gfx/image.h"
 #include "platform/sys/files.h"
 
@@ -99,6 +102,57 @@ std::string ScreenImageFolder() {
     return home;
 }
 
+namespace {
+
+// The toolkit draws check boxes, edits and labels itself, out of our reach:
+// the image gets a plain drawing of each in its place instead.
+bool DrawNativeControl(gfx::DrawContext& dc, const ui::Control& c, ui::Point at) {
+    using K = ui::ControlKind;
+    if (c.kind() != K::CheckBox && c.kind() != K::RadioButton && c.kind() != K::Edit && c.kind() != K::Static)
+        return false;
+    const ui::Rect r = ui::Rect::FromSize(at.x, at.y, c.rect().width(), c.rect().height());
+    const gfx::Color dark{96, 96, 96};
+    gfx::StateSaver keep(dc);
+    dc.IntersectClip(r);
+    // The toolkit's label font is smaller than the system font of the panes.
+    static const auto font = gfx::Font::Create("MS Sans Serif", -12);
+    dc.SetFont(font ? font : gfx::Font::System());
+    dc.SetBackMode(gfx::BackMode::Transparent);
+    dc.SetTextColor(c.enabled() ? gfx::kBlack : dark);
+    const int textHeight = dc.textMetrics().height;
+    const int middle = r.top + (r.height() - textHeight) / 2;
+    switch (c.kind()) {
+        case ui::ControlKind::CheckBox:
+        case ui::ControlKind::RadioButton: {
+            const int side = std::min(13, r.height());
+            const ui::Rect box = ui::Rect::FromSize(r.left + 1, r.top + (r.height() - side) / 2, side, side);
+            dc.FillRect(box, gfx::Brush::Solid(gfx::kWhite));
+            dc.SetPen(gfx::Pen::Solid(dark));
+            dc.SetBrush(gfx::Brush::Hollow());
+            dc.Rectangle(box);
+            if (static_cast<const ui::CheckBox&>(c).checked()) {
+                dc.SetPen(gfx::Pen::Solid(gfx::kBlack, 2));
+                const ui::Point tick[] = {{box.left + 3, box.top + side / 2}, {box.left + side / 2 - 1, box.bottom - 4},
+                                          {box.right - 3, box.top + 3}};
+                dc.Polyline(tick);
+            }
+            dc.TextOut({box.right + 4, middle}, c.text());
+            break;
+        }
+        case ui::ControlKind::Edit:
+            dc.FillRect(r, gfx::Brush::Solid(gfx::kWhite));
+            dc.SetPen(gfx::Pen::Solid(dark));
+            dc.SetBrush(gfx::Brush::Hollow());
+            dc.Rectangle(r);
+            dc.TextOut({r.left + 3, middle}, c.text());
+            break;
+        default: dc.TextOut({r.left, r.top}, c.text()); break;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::unique_ptr<gfx::Surface> WindowImage(const ui::Window& window) {
     const ui::Rect client = window.clientRect();
     auto image = gfx::Surface::Create(client.width(), client.height(), gfx::kBlack);
@@ -106,6 +160,8 @@ std::unique_ptr<gfx::Surface> WindowImage(const ui::Window& window) {
     gfx::DrawContext dc(*image);
     // Each window's own pixels, then its visible children over them.
     auto paint = [&dc](auto& self, const ui::Window& w, ui::Point at) -> void {
+        if (const auto* control = dynamic_cast<const ui::Control*>(&w); control && DrawNativeControl(dc, *control, at))
+            return;
         const ui::BackBuffer& b = w.backBuffer();
         dc.Blit(ui::Rect::FromSize(at.x, at.y, b.width(), b.height()), b, {0, 0}, gfx::RasterOp::Copy);
         for (const ui::Window* c : w.children()) {

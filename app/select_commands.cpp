@@ -51,6 +51,7 @@ void myFrame::ShowButtonMenu(std::int32_t group) {
     if (retiredButtonMenu_) retiredButtonMenu_->Show(ui::ShowCommand::Hide);
     buttonMenu_ = new selectWindow(group, this);
     SetClient(buttonMenu_);
+    buttonMenu_->SetFocus();
 }
 
 void myFrame::HideViewForMenu() {

@@ -74,6 +74,9 @@ void StringEditDialog::SetupWindow() {
         text += "\r\n";
     }
     if (auto* e = Item<ui::Edit>(kListEdit)) e->SetText(text);
+    // A list of binary files offers no editor: its button would only close the dialog.
+    if (editing_ == FileEditing::NotAllowed)
+        if (ui::Window* edit = control(kEditFileButton)) edit->EnableWindow(false);
 }
 
 void StringEditDialog::CmOk() {

@@ -46,7 +46,6 @@ std::string ReadWelcomeText(std::FILE* f, std::size_t buffer) {
     std::string text;
     if (!f || buffer < 1) return text;
     const std::size_t room = buffer - 1;
-    char chunk[256];
     std::string line;
     bool full = false;
     auto take = [&](const std::string& piece) {
@@ -61,15 +60,11 @@ std::string ReadWelcomeText(std::FILE* f, std::size_t buffer) {
         }
         text = std::move(joined);
     };
-    while (std::fgets(chunk, sizeof chunk, f)) {
-        line += chunk;
-        if (line.empty() || line.back() != '\n') continue;  // the rest of a long line follows
-        line.pop_back();
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+    // Whole lines, however long; a NUL ends its line but never swallows the line break after it.
+    while (ReadWholeLine(f, line)) {
+        EndLineAtNul(line);
         take(line);
-        line.clear();
     }
-    if (!line.empty()) take(line);
     return text;
 }
 

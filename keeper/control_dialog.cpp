@@ -3,8 +3,8 @@
 #include <iterator>
 #include <string>
 
+#include "app/help.h"
 #include "core/config.h"
-#include "keeper/keeper_help.h"
 
 namespace ui = platform::ui;
 using ui::ControlKind;
@@ -91,23 +91,15 @@ void RegisterControlDialogTemplate() {
                        Rect::FromSize(12, 8 + 6 * 13 + 2, 320, 10)});
     t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(88, 230, 50, 14)});
     t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(150, 230, 50, 14)});
-    t.items.push_back({ControlKind::Button, kControlDialogHelpButton, "Help", 0, Rect::FromSize(212, 230, 50, 14)});
+    t.items.push_back({ControlKind::Button, kDialogHelpButton, "Help", 0, Rect::FromSize(212, 230, 50, 14)});
     ui::RegisterDialogTemplate(std::move(t));
 }
 
 controlDialog::controlDialog(ui::Window* parent)
-    : Dialog((RegisterControlDialogTemplate(), parent), kControlDialogTemplate) {}
-
-const ui::ResponseTable& controlDialog::Table() {
-    using R = ui::ResponseTableOf<controlDialog, ui::Dialog>;
-    static const ui::ResponseTable table = R::Build({
-        R::Command(kControlDialogHelpButton, &controlDialog::CmHelp),
-    });
-    return table;
-}
+    : HelpDialog((RegisterControlDialogTemplate(), parent), kControlDialogTemplate, help_topic::kKeeperSettings) {}
 
 void controlDialog::SetupWindow() {
-    Dialog::SetupWindow();
+    HelpDialog::SetupWindow();
     for (const ControlBox& box : kBoxes) {
         const bool on = IsChecked(box);
         if (box.kind == BoxSetting::ModeLoop) loopShown_ = on;
@@ -129,7 +121,5 @@ void controlDialog::CmOk() {
                 break;
         }
     }
-    Dialog::CmOk();
+    HelpDialog::CmOk();
 }
-
-void controlDialog::CmHelp() { ShowKeeperHelp(kControlDialogHelpTopic); }

@@ -6,10 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ui/dialog.h"
+#include "app/dialog_conventions.h"
 
 inline constexpr int kControlDialogTemplate = 202;
-inline constexpr int kControlDialogHelpButton = 9;
 
 // What a box stands for: a plain flag, MODE (LOOP when checked), or LEGEND
 // (stored inverted, as "no legend").
@@ -29,10 +28,10 @@ std::string CaptionOf(std::string_view text);
 // Registers template 202; again is harmless.
 void RegisterControlDialogTemplate();
 
-class controlDialog : public platform::ui::Dialog {
+// Its Help button opens the settings' page of the manual.
+class controlDialog : public HelpDialog {
 public:
     explicit controlDialog(platform::ui::Window* parent);
-    KESTRUNE_RESPONSE_TABLE(controlDialog);
 
     void CmOk() override;
 
@@ -40,7 +39,6 @@ protected:
     void SetupWindow() override;
 
 private:
-    void CmHelp();
     // Auto Restart as set-up showed it: MODE changes only when the box does.
     bool loopShown_ = false;
 };

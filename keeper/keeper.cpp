@@ -1,16 +1,16 @@
 #include "keeper/keeper.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <memory>
 
+#include "app/dialog_conventions.h"
+#include "app/help.h"
 #include "app/prompt_dialogs.h"
 #include "core/config.h"
 #include "core/helpers.h"
 #include "core/keeper_config.h"
 #include "keeper/control_dialog.h"
-#include "keeper/keeper_help.h"
 #include "platform/gfx/draw_context.h"
 #include "platform/sys/files.h"
 #include "platform/sys/process.h"
@@ -54,16 +54,6 @@ std::string ConfigPath(const std::string& folder) {
 }
 
 std::string KeeperCaption(const std::string& folder) { return "Kestrune Maintenance: " + ConfigPath(folder); }
-
-unsigned LeadingDigits(std::string_view text) {
-    std::size_t i = text.find_first_not_of(" \t");
-    unsigned long long value = 0;
-    for (; i != std::string_view::npos && i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + static_cast<unsigned>(text[i] - '0');
-        if (value > UINT_MAX) return UINT_MAX;
-    }
-    return static_cast<unsigned>(value);
-}
 
 void RegisterKeeperMenu() {
     ui::RegisterMenu(kKeeperMenu, {
@@ -175,67 +165,53 @@ void smFrame::CmControl() {
     if (dialog.Execute() == ui::IdOk) WriteSettings();
 }
 
-void smFrame::PromptNumber(const char* title, const char* prompt, unsigned* setting) {
+void smFrame::PromptSeconds(const char* title, const char* prompt, unsigned* setting) {
     if (!MayWrite()) return;
     std::string text = std::to_string(*setting);
     inputDialog dialog(this, kInputDialogTemplate, text, title, prompt, kNumberBuffer);
     if (dialog.Execute() != ui::IdOk) return;
-    *setting = LeadingDigits(text);
+    if (LeadingNumber(text).value_or(0) < 0) {
+        ui::MessageBox(this, "A time cannot be negative; it stays " + std::to_string(*setting) + " seconds.", title,
+                       ui::Buttons::Ok, ui::Icon::Exclamation);
+        return;
+    }
+    // Text without a number is no time: 0.
+    *setting = static_cast<unsigned>(DialogInt(text, 0, kMaxConfigSeconds, 0));
     WriteSettings();
 }
 
-void smFrame::CmOpeningScreenTimeout() { PromptNumber("Opening Screen Timeout", "Time in sec", &gInitTimeout); }
-void smFrame::CmUserTimeout() { PromptNumber("User Timeout", "Specify time in seconds", &gTimeout); }
+void smFrame::CmOpeningScreenTimeout() { PromptSeconds("Opening Screen Timeout", "Time in sec", &gInitTimeout); }
+void smFrame::CmUserTimeout() { PromptSeconds("User Timeout", "Specify time in seconds", &gTimeout); }
 void smFrame::CmPauseTime() {
-    PromptNumber("Amount to pause at end", "Input pause time (seconds)", &gPauseAtEndSeconds);
+    if (MayWrite()) PromptPauseAtEnd(this, ConfigBuild::kKeeper);
 }
-
-namespace {
-
-// The one-line prompt with room for the whole directory: one character more
-// than may be stored, so a longer one is seen and refused, never cut.
-class pollDirectoryPrompt : public inputDialog {
-public:
-    pollDirectoryPrompt(ui::Window* parent, std::string& text)
-        : inputDialog(parent, kInputDialogTemplate, text, "Poll Directory", "Poll directory for alerts",
-                      kPollDirectoryLimit + 1),
-          text_(text) {}
-
-protected:
-    void SetupWindow() override {
-        inputDialog::SetupWindow();
-        if (auto* e = Item<ui::Edit>(kEdit)) {
-            e->SetTextLimit(kPollDirectoryLimit + 1);
-            e->SetText(text_);
-        }
-    }
-    void CmOk() override {
-        if (auto* e = Item<ui::Edit>(kEdit)) text_ = e->Text(kPollDirectoryLimit + 1);
-        Dialog::CmOk();
-    }
-
-private:
-    static constexpr int kEdit = 4090;
-    std::string& text_;
-};
-
-}  // namespace
 
 void smFrame::CmPollDirectory() {
     if (!MayWrite()) return;
     std::string text = gAlertPollDirectory;
-    pollDirectoryPrompt dialog(this, text);
+    // Room for one character more than may be stored, so a longer directory
+    // is seen and refused, never cut.
+    inputDialog dialog(this, kInputDialogTemplate, text, "Poll Directory", "Poll directory for alerts",
+                       kPollDirectoryLimit + 1);
     if (dialog.Execute() != ui::IdOk) return;
+    // Blanks around it are lost at the next reading anyway.
+    const std::size_t first = text.find_first_not_of(" \t");
+    text = first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t") - first + 1);
     if (text.size() > kPollDirectoryLimit) {
         Tell(this, "The poll directory may have at most " + std::to_string(kPollDirectoryLimit) +
                        " characters; it is left as it was.");
+        return;
+    }
+    if (text.find_first_of(" \t") != std::string::npos) {
+        // QUORVEL.INI keeps it as one word: the rest would be lost at the next start.
+        Tell(this, "The poll directory cannot contain blanks; it is left as it was.");
         return;
     }
     gAlertPollDirectory = text;
     WriteSettings();
 }
 
-void smFrame::CmHelp() { ShowKeeperHelp(kKeeperHelpTopic); }
+void smFrame::CmHelp() { ShowHelp(help_topic::kKeeper, this); }
 
 void TMyApp::InitMainWindow() {
     RegisterKeeperMenu();

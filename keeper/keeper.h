@@ -2,8 +2,8 @@
 // quorkeeper: a frame with a menu and a blank client, with which a site keeper
 // edits the kiosk settings, the time-outs and the alert poll directory of
 // "QUORVEL.INI". Every change is written at once.
+#include <cstddef>
 #include <string>
-#include <string_view>
 
 #include "platform/ui/app.h"
 #include "platform/ui/common_dialogs.h"
@@ -31,9 +31,6 @@ inline constexpr std::size_t kPollDirectoryLimit = 127;
 // however long the folder.
 std::string ConfigPath(const std::string& folder);
 std::string KeeperCaption(const std::string& folder);
-// The whole number that the text's leading digits make (blanks before them
-// skipped); 0 when there are none. Far too many digits give the largest.
-unsigned LeadingDigits(std::string_view text);
 // Reads "QUORVEL.INI" of the current folder, noting whether it was there
 // but could not be read (the defaults then stand, and saves there are refused).
 void ReadKeeperConfiguration();
@@ -77,8 +74,9 @@ private:
     void CmPauseTime();
     void CmPollDirectory();
     void CmHelp();
-    // A number prompt for one setting; on OK the setting is written.
-    void PromptNumber(const char* title, const char* prompt, unsigned* setting);
+    // A number of seconds for one setting; on OK it is stored as dialogs store
+    // numbers and written. A negative one is refused with a message.
+    void PromptSeconds(const char* title, const char* prompt, unsigned* setting);
     // The folder's configuration again, and the caption with it.
     void ReadFolder();
 

@@ -48,7 +48,10 @@ int DaysInMonth(int year, int month) {
 }
 
 std::string PlaceLine(double lat, double lon, const std::string& name, const char* suffix) {
-    return FormatFixed(lat, 3, 7) + " " + FormatFixed(lon, 3, 8) + " " + name + suffix + "\n";
+    // A NUL from a table would end the line as it is written, taking its options and line end.
+    std::string text = name;
+    std::erase(text, '\0');
+    return FormatFixed(lat, 3, 7) + " " + FormatFixed(lon, 3, 8) + " " + text + suffix + "\n";
 }
 
 // Every byte out and the file closed; a failed file is removed, not left half written.

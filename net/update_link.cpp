@@ -92,9 +92,13 @@ void UpdateLink::Close() {
         dialog_ = nullptr;
         w->DetachLink();
         w->CloseSocket();
-        w->Show(ui::ShowCommand::Hide);
-        if (w->parent()) w->Destroy();
-        else delete w;
+        // A failed step's reason stays on the screen until the user closes
+        // it; its owner destroys it with itself otherwise.
+        if (!(w->failed() && w->parent() && w->visible())) {
+            w->Show(ui::ShowCommand::Hide);
+            if (w->parent()) w->Destroy();
+            else delete w;
+        }
     }
     open_ = false;
 }
@@ -216,8 +220,9 @@ int UpdateFromServer(const ServerUpdateHooks& hooks) {
         }
     }
     if (updateWindow* w = link.dialog()) {
-        if (failed) {
-            if (link.cancelled()) w->MessageText("Cancelled");
+        if (failed && link.cancelled()) {
+            w->MessageText(kUpdateCancelledText);  // no reason to keep the window for
+        } else if (failed) {
             w->MessageText("Problem.  Shutting down link.");
         } else {
             (void)w->SendText("DONE", "");

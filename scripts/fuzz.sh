@@ -17,7 +17,7 @@ if [ $# -gt 0 ] && [[ "$1" =~ ^[0-9]+$ ]]; then
   shift
 fi
 all=(config alert_criteria view lines catalogue eruptions places segments png jpeg bmp http addresses link_frames
-     web_update)
+     web_update overlay borders view_list email_addresses smtp welcome_text alert_view_name)
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   # Without names: every target but those whose known fault is still open.

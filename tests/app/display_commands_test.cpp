@@ -18,12 +18,17 @@
 #include "app/view_open.h"
 #include "core/config.h"
 #include "core/view.h"
+#include "platform/gfx/draw_context.h"
+#include "platform/gfx/font.h"
+#include "platform/gfx/surface.h"
+#include "platform/ui/backend.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "tests/app/app_fixture.h"
 
 namespace ui = platform::ui;
 namespace hl = platform::headless;
+namespace gfx = platform::gfx;
 using apptest::AppTest;
 using apptest::DebugLines;
 
@@ -446,9 +451,19 @@ TEST_F(DisplayCommands, LocalTimeIsAskedForAndWrittenToTheViewFile) {
     EXPECT_EQ(calls.back().caption, "Local time");
 }
 
-TEST_F(DisplayCommands, TheMagnitudeCutoffIsAskedForAndKept) {
+TEST_F(DisplayCommands, EachCutoffIsAskedForAndKept) {
     ASSERT_NE(frame_, nullptr);
     OpenAlpha();
+    struct Command {
+        int id;
+        double* value;
+        const char* caption;
+    } commands[] = {
+        {kCmEarthquakeMagnitudeCutoff, &gMagnitudeCutoff, "Set cutoff magnitude for earthquakes"},
+        {kCmEruptionMagnitudeCutoff, &gEruptionMagnitudeCutoff, "Set cutoff magnitude for eruptions"},
+        {kCmEarthquakeBeepsCutoff, &gMagnitudeSoundCutoff, "Set cutoff magnitude for beeps for earthquakes"},
+        {kCmEruptionBeepsCutoff, &gEruptionSoundCutoff, "Set cutoff magnitude for beeps for eruptions"},
+    };
     struct Case {
         double from;
         const char* typed;
@@ -461,17 +476,30 @@ TEST_F(DisplayCommands, TheMagnitudeCutoffIsAskedForAndKept) {
         {-2.5, "12345", ui::IdOk, "-2", 123},  // only three characters are read back
         {3, "x", ui::IdOk, "3", 0},
     };
-    for (const Case& c : cases) {
-        gMagnitudeCutoff = c.from;
-        gPaused = false;
-        std::string shown;
-        bool pausedWhileOpen = false;
-        AnswerDialog(kMagnitudeDialogTemplate, 109, c.typed, c.button, &shown, &pausedWhileOpen);
-        frame_->SendCommand(kCmEarthquakeMagnitudeCutoff);
-        EXPECT_EQ(shown, c.shown);
-        EXPECT_TRUE(pausedWhileOpen);
-        EXPECT_FALSE(gPaused);
-        EXPECT_DOUBLE_EQ(gMagnitudeCutoff, c.stored) << c.typed;
+    for (const Command& command : commands) {
+        for (const Case& c : cases) {
+            for (bool pausedBefore : {false, true}) {
+                *command.value = c.from;
+                gPaused = pausedBefore;
+                std::string shown, caption;
+                bool pausedWhileOpen = false;
+                hl::ScriptDialog(kMagnitudeDialogTemplate, [&, c](ui::Dialog& d) {
+                    caption = d.control(1033)->text();
+                    pausedWhileOpen = gPaused;
+                    auto* e = d.Item<ui::Edit>(109);
+                    shown = e->text();
+                    e->SetSelection(0, e->text().size());
+                    e->UserType(c.typed);
+                    return c.button;
+                });
+                frame_->SendCommand(command.id);
+                EXPECT_EQ(caption, command.caption);
+                EXPECT_EQ(shown, c.shown) << command.caption;
+                EXPECT_TRUE(pausedWhileOpen);
+                EXPECT_EQ(gPaused, pausedBefore) << command.caption;
+                EXPECT_DOUBLE_EQ(*command.value, c.stored) << command.caption << ": " << c.typed;
+            }
+        }
     }
 }
 
@@ -634,6 +662,37 @@ TEST_F(EventSizes, ShowsTheSettingsWithDepthsOnTheirSteps) {
         EXPECT_EQ(positions, (std::vector<int>{3, 8, c.minIndex, c.maxIndex}));
         EXPECT_EQ(gMinDepth, c.minDepth);  // Cancel stores nothing
     }
+}
+
+// Each explanatory caption's box holds its text wrapped to its width in a
+// font a third taller than the one the dialog units come from, as the
+// toolkit's own is, and no item covers another.
+TEST_F(EventSizes, EveryCaptionHoldsAllItsLinesAndNoItemCoversAnother) {
+    ASSERT_NE(frame_, nullptr);
+    int captions = 0;
+    hl::ScriptDialog(kEventSizesTemplate, [&](ui::Dialog& d) {
+        auto scratch = gfx::Surface::Create(1, 1);
+        gfx::DrawContext dc(*scratch);
+        dc.SetFont(gfx::Font::Create("Arial", ui::backend::DialogBaseUnits("MS Sans Serif", 8).height * 4 / 3,
+                                     gfx::kNormalWeight));
+        std::vector<ui::Window*> items(d.children().begin(), d.children().end());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const auto* c = dynamic_cast<ui::Control*>(items[i]);
+            if (c && c->kind() == ui::ControlKind::Static && c->text().size() > 30) {
+                ++captions;
+                const ui::Rect box = c->rect();
+                const gfx::Rect need = dc.MeasureWrapped({box.left, box.top, box.right, box.top + 1000}, c->text(),
+                                                         gfx::HAlign::Left);
+                EXPECT_LE(need.height(), box.height()) << c->text();
+            }
+            for (std::size_t j = 0; j < i; ++j)
+                EXPECT_TRUE(items[i]->rect().intersected(items[j]->rect()).empty())
+                    << items[i]->caption() << " / " << items[j]->caption();
+        }
+        return ui::IdCancel;
+    });
+    frame_->SendCommand(kCmMagnitudeDepthScale);
+    EXPECT_EQ(captions, 3);
 }
 
 TEST_F(EventSizes, SpinsStopAtTheirEndsAndShowTheDepthSteps) {

@@ -281,6 +281,36 @@ TEST_F(MapCommands, TheWindowImageHoldsTheVisibleChildrenInTheirPlaces) {
     EXPECT_EQ(image->At(9, 6), (gfx::Color{0, 0, 255}));
 }
 
+// The toolkit's own controls have no pixels of ours: the image draws them.
+TEST_F(MapCommands, TheWindowImageShowsCheckBoxesAndEditsWithTheirState) {
+    ui::Window top(nullptr, "top");
+    top.MoveWindow({0, 0, 200, 60});
+    auto* on = new ui::CheckBox(&top, ui::ControlKind::CheckBox, 1, "On", 0, ui::Rect::FromSize(0, 0, 80, 20));
+    auto* off = new ui::CheckBox(&top, ui::ControlKind::CheckBox, 2, "Off", 0, ui::Rect::FromSize(100, 0, 80, 20));
+    auto* edit = new ui::Edit(&top, ui::ControlKind::Edit, 3, "6.0", 0, ui::Rect::FromSize(0, 30, 60, 20));
+    ASSERT_TRUE(top.Create());
+    for (ui::Window* w : {static_cast<ui::Window*>(on), static_cast<ui::Window*>(off), static_cast<ui::Window*>(edit)})
+        w->Show(ui::ShowCommand::Show);
+    on->SetCheck(true);
+    gfx::DrawContext(top.backBuffer()).FillRect({0, 0, 200, 60}, gfx::Brush::Solid(gfx::Color{192, 192, 192}));
+    const auto image = WindowImage(top);
+    ASSERT_NE(image, nullptr);
+    auto count = [&](ui::Rect r, gfx::Color c) {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += image->At(x, y) == c;
+        return n;
+    };
+    const ui::Rect onBox = ui::Rect::FromSize(2, 5, 11, 11), offBox = ui::Rect::FromSize(102, 5, 11, 11);
+    EXPECT_GT(count(onBox, gfx::kBlack), 8);  // the tick
+    EXPECT_EQ(count(offBox, gfx::kBlack), 0);
+    EXPECT_GT(count(offBox, gfx::kWhite), 100);
+    EXPECT_GT(count(ui::Rect::FromSize(16, 0, 60, 20), gfx::kBlack), 10);   // "On"
+    EXPECT_GT(count(ui::Rect::FromSize(1, 31, 58, 18), gfx::kBlack), 10);   // "6.0" on white
+    EXPECT_GT(count(ui::Rect::FromSize(1, 31, 58, 18), gfx::kWhite), 500);
+    EXPECT_EQ(image->At(90, 10), (gfx::Color{192, 192, 192}));  // the window's own pixels between
+}
+
 TEST_F(MapCommands, AFontChosenTakesItsSlotAndCancelLeavesIt) {
     ASSERT_NE(frame_, nullptr);
     gFonts[kFontCity] = ConfigFont{"Arial", -12, 400};

@@ -91,6 +91,8 @@ TEST(WelcomeScreen, WelcomeTextJoinsWholeLinesAndStaysInItsBuffer) {
     std::string many;
     for (int i = 0; i < 500; ++i) many += "word word\n";
     EXPECT_LE(WelcomeTextOf(many).size(), kWelcomeTextBuffer - 1);
+    // A NUL ends its line; the line break after it still counts.
+    EXPECT_EQ(WelcomeTextOf(std::string("one\0two\n\nthree\n", 15)), "one  three");
 }
 
 // ---- the screens on the headless backend ------------------------------------------

@@ -9,10 +9,13 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/dialog_conventions.h"
+#include "app/globals.h"
 #include "app/prompt_dialogs.h"
 #include "core/config.h"
 #include "core/keeper_config.h"
@@ -255,7 +258,7 @@ TEST_F(Keeper, CancelStoresNothingAndWritesNothing) {
     EXPECT_EQ(gControls[kControlMenuBar], 1);
 }
 
-TEST_F(Keeper, EachNumberPromptShowsItsValueAndWritesWhatItsDigitsSay) {
+TEST_F(Keeper, EachNumberPromptShowsItsValueAndWritesItAsDialogsStoreNumbers) {
     struct Case {
         int command;
         const char* title;
@@ -273,28 +276,56 @@ TEST_F(Keeper, EachNumberPromptShowsItsValueAndWritesWhatItsDigitsSay) {
         c.setting() = 17;
         struct Typed {
             const char* text;
-            const char* written;
-        } typed[] = {{"42", "42"}, {" 7s", "7"}, {"abc", "0"}, {"-5", "0"}, {"12345678", "1234567"}};
+            const char* written;  // null: refused, the file and the setting kept
+        } typed[] = {{"42", "42"},      {" 7s", "7"},           {"abc", "0"},      {"-5", nullptr},
+                     {"8.9", "8"},      {"12345678", "1234567"}, {"9999999", "2000000"}};
         for (const Typed& t : typed) {
+            const std::size_t boxes = hl::MessageBoxCalls().size();
             Shown shown;
             AnswerPrompt(t.text, ui::IdOk, &shown);
             const std::string before = std::to_string(c.setting());
+            const std::string file = Saved();
             Choose(frame, c.command);
             EXPECT_EQ(shown.caption, c.title);
             EXPECT_EQ(shown.prompt, c.prompt);
             EXPECT_EQ(shown.text, before) << c.title;
+            if (!t.written) {
+                ASSERT_EQ(hl::MessageBoxCalls().size(), boxes + 1) << c.title;
+                EXPECT_NE(hl::MessageBoxCalls().back().text.find("negative"), std::string::npos) << c.title;
+                EXPECT_EQ(hl::MessageBoxCalls().back().caption, c.title);
+                EXPECT_EQ(Saved(), file) << c.title;
+                EXPECT_EQ(std::to_string(c.setting()), before) << c.title;
+                continue;
+            }
+            EXPECT_EQ(hl::MessageBoxCalls().size(), boxes) << c.title << " typed " << t.text;
             EXPECT_NE(Saved().find("\n" + std::string(c.key) + ": " + t.written + "\n"), std::string::npos)
                 << c.title << " typed " << t.text;
         }
     }
+    EXPECT_FALSE(gPaused) << "the pause prompt holds the animation only while it is open";
 }
 
-TEST(KeeperNumbers, LeadingDigitsOnly) {
-    EXPECT_EQ(LeadingDigits(""), 0u);
-    EXPECT_EQ(LeadingDigits("30"), 30u);
-    EXPECT_EQ(LeadingDigits("  8 9"), 8u);
-    EXPECT_EQ(LeadingDigits("+3"), 0u);
-    EXPECT_EQ(LeadingDigits("99999999999999999999"), 4294967295u);
+TEST_F(Keeper, HelpFromTheMenuAndTheControlsDialogOpensTheKeepersManualPage) {
+    TempDir::Write("manual-keeper.html", "<html></html>");
+    smFrame& frame = Start();
+    Choose(frame, kKeeperCmHelp);
+    hl::ScriptDialog(kControlDialogTemplate, [](ui::Dialog& d) {
+        d.SendCommand(kDialogHelpButton);
+        return ui::IdCancel;
+    });
+    Choose(frame, kKeeperCmControl);
+    const std::vector<std::string> page{"xdg-open", platform::CurrentDir() + "/manual-keeper.html"};
+    EXPECT_EQ(hl::ProcessCalls(), (std::vector<std::vector<std::string>>{page, page}));
+    EXPECT_TRUE(hl::MessageBoxCalls().empty());
+    EXPECT_EQ(Saved(), quorview_) << "Help and Cancel write nothing";
+
+    // Without the page the user is told, on the frame.
+    std::filesystem::remove("manual-keeper.html");
+    Choose(frame, kKeeperCmHelp);
+    ASSERT_EQ(hl::MessageBoxCalls().size(), 1u);
+    EXPECT_EQ(hl::MessageBoxCalls()[0].owner, &frame);
+    EXPECT_NE(hl::MessageBoxCalls()[0].text.find("Problem opening"), std::string::npos);
+    EXPECT_NE(hl::MessageBoxCalls()[0].text.find("manual-keeper.html"), std::string::npos);
 }
 
 TEST_F(Keeper, ThePollDirectoryIsNeverCut) {
@@ -322,9 +353,35 @@ TEST_F(Keeper, ThePollDirectoryIsNeverCut) {
     EXPECT_EQ(Saved(), before);
     EXPECT_EQ(gAlertPollDirectory, longDir);
 
-    AnswerPrompt("/srv/new", ui::IdOk);
-    Choose(frame, kKeeperCmPollDirectory);
-    EXPECT_NE(Saved().find("\nALERT POLL DIRECTORY: /srv/new\n"), std::string::npos);
+    // What may be typed: stored as the file will read it again, or refused.
+    struct Typed {
+        std::string text;
+        std::optional<std::string> stored;  // none: refused with the message, nothing written
+        const char* message;
+    } typed[] = {
+        {"/srv/new", "/srv/new", nullptr},
+        {"  /srv/padded\t", "/srv/padded", nullptr},
+        {"", "", nullptr},  // no polling
+        {"/srv/my alerts", std::nullopt, "cannot contain blanks"},
+        {std::string(kPollDirectoryLimit, 'a'), std::string(kPollDirectoryLimit, 'a'), nullptr},  // the longest
+    };
+    for (const Typed& t : typed) {
+        const std::size_t boxes = hl::MessageBoxCalls().size();
+        const std::string file = Saved(), kept = gAlertPollDirectory;
+        AnswerPrompt(t.text, ui::IdOk);
+        Choose(frame, kKeeperCmPollDirectory);
+        if (!t.stored) {
+            ASSERT_EQ(hl::MessageBoxCalls().size(), boxes + 1) << t.text;
+            EXPECT_NE(hl::MessageBoxCalls().back().text.find(t.message), std::string::npos) << t.text;
+            EXPECT_EQ(Saved(), file) << t.text;
+            EXPECT_EQ(gAlertPollDirectory, kept) << t.text;
+            continue;
+        }
+        EXPECT_EQ(hl::MessageBoxCalls().size(), boxes) << t.text;
+        EXPECT_EQ(gAlertPollDirectory, *t.stored);
+        ReadKeeperConfiguration();
+        EXPECT_EQ(gAlertPollDirectory, *t.stored) << "as read back";
+    }
 }
 
 TEST_F(Keeper, OpenReadsTheChosenFoldersFileAndSaveAsWritesThere) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Drives quorkeeper as a site keeper would, under a virtual X server, in a copy
 # of the bundled data: unticks Menu Bar in the Controls dialog, sets the user
-# timeout, exits; the file must differ from the bundled one in those two keys
-# only. Then Quorview starts on it and ends cleanly.
+# timeout, opens Help, exits; the file must differ from the bundled one in
+# those two keys only, and Help must have started xdg-open on the keeper's
+# manual page. Then Quorview starts on it and ends cleanly.
 # Usage: keeper_xvfb.sh XVFB_RUN QUORKEEPER QUORVIEW DATA_DIR
 set -Eeuo pipefail
 
@@ -28,6 +29,11 @@ trap 'echo "FAILED at line $LINENO: $BASH_COMMAND"' ERR
 cd "$work/data"
 export XDG_CONFIG_HOME="$work/config"
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
+# An xdg-open that only notes what it was asked to open: no browser here.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\necho "$*" >> "%s/opened.txt"\n' "$work" > "$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+export PATH="$work/bin:$PATH"
 
 fail() { echo "FAILED: $*"; exit 1; }
 
@@ -52,7 +58,7 @@ gone() {
 
 # A bar item at x of the frame, then the item at (x, y) of its popup, both
 # in the frame's pixels: without a window manager the popup takes no keys.
-PREFERENCES_X=85 FILE_X=18 BAR_Y=12
+PREFERENCES_X=85 FILE_X=18 HELP_X=208 BAR_Y=12
 CONTROL_Y=36 USER_TIMEOUT_Y=86 EXIT_Y=113
 menu() {
   xdotool mousemove --window "$frame" "$1" "$BAR_Y" click 1
@@ -84,6 +90,11 @@ xdotool key ctrl+a
 xdotool type --delay 30 "45"
 xdotool key Return
 gone "^User Timeout\$"
+
+menu "$HELP_X" 230 36
+for i in $(seq 1 50); do [ -s "$work/opened.txt" ] && break; sleep 0.1; done
+[ "$(cat "$work/opened.txt" 2>/dev/null)" = "$PWD/manual-keeper.html" ] ||
+  fail "Help opened: $(cat "$work/opened.txt" 2>/dev/null)"
 
 menu "$FILE_X" 40 "$EXIT_Y"
 for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done

@@ -231,6 +231,14 @@ TEST(AlertViewFiles, TheProcessorsAnnotation) {
     EXPECT_EQ(Lines("2024-05-01-11 Alpha-ville.caf").back(), " 35.000 -139.250 Alphaville /d6");
     EXPECT_EQ(Lines("2024-05-01-11 Alpha-ville.caf").size(), 5u);
     EXPECT_FALSE(fs::exists("2024-05-01-11 Alpha-ville.npp.txt"));
+
+    // A NUL in a table's name would have ended the place line where it stood.
+    note.plantAlert = true;
+    note.plant = PlaceRecord(std::string("Kap\0pa", 6), "", 34, 138, false);
+    note.viewPlace = "Kappa";
+    EXPECT_EQ(WriteAlertAnnotation(note), "2024-05-01-11 Kappa");
+    EXPECT_EQ(TempDir::Read("2024-05-01-11 Kappa.npp.txt"), " 34.000  138.000 Kappa /o0\n");
+    EXPECT_EQ(Lines("2024-05-01-11 Kappa.caf")[4], " 34.000  138.000 Kappa /d20");
 }
 
 namespace {

@@ -146,11 +146,9 @@ public:
                 break;
             }
             case ControlKind::DateTimePicker: {
-                // Halves: the time part's spin buttons take much of its width.
-                const int w = size.x / 2;
-                date_ = new wxDatePickerCtrl(parent, wxID_ANY, wxDefaultDateTime, pos, wxSize(w, size.y));
-                time_ = new wxTimePickerCtrl(parent, wxID_ANY, wxDefaultDateTime, pos + wxPoint(w, 0),
-                                             wxSize(size.x - w, size.y));
+                date_ = new wxDatePickerCtrl(parent, wxID_ANY, wxDefaultDateTime, pos, wxDefaultSize);
+                time_ = new wxTimePickerCtrl(parent, wxID_ANY, wxDefaultDateTime, pos, wxDefaultSize);
+                PlacePicker(pos.x, pos.y, size.x, size.y);
                 auto changed = [this] {
                     return Guard<wxDateEvent>([this](wxDateEvent&) {
                         if (syncing_) return;
@@ -191,9 +189,14 @@ public:
             native_->SetSize(ToWx(r));
             return;
         }
-        const int w = r.width() * 3 / 5;
-        native_->SetSize(r.left, r.top, w, r.height());
-        time_->SetSize(r.left + w, r.top, r.width() - w, r.height());
+        PlacePicker(r.left, r.top, r.width(), r.height());
+    }
+    // The time part's spin buttons take much of its width: it gets what it
+    // needs to show its text, the date the rest.
+    void PlacePicker(int x, int y, int width, int height) {
+        const int timeWidth = std::clamp(time_->GetBestSize().x, width * 3 / 5, width * 2 / 3);
+        date_->SetSize(x, y, width - timeWidth, height);
+        time_->SetSize(x + width - timeWidth, y, timeWidth, height);
     }
     void Enable(bool on) override {
         native_->Enable(on);
