@@ -254,6 +254,44 @@ TEST_F(ChildMapPane, BoundsAreHeldAndCrossSectionsGetLabels) {
     EXPECT_TRUE(gShowLabels);
 }
 
+// The terrain step pumps messages so Escape can stop it; a message that asks
+// for a rendering meanwhile gets a second one after this one, never one inside it.
+TEST_F(ChildMapPane, ARenderingAskedForDuringTheTerrainPumpWaitsForTheOneRunning) {
+    struct Asker : ui::Window {
+        using ui::Window::Window;
+        childMap* pane = nullptr;
+        testsupport::RenderCounter* renders = nullptr;
+        int asked = 0, grewInside = 0;
+        bool EvCommand(int id) override {
+            if (id != 4242) return ui::Window::EvCommand(id);
+            ++asked;
+            const int before = renders->fullRenderings;
+            pane->RenderView();
+            grewInside += renders->fullRenderings - before;
+            return true;
+        }
+    };
+    // A flat USA 5-minute grid is enough: the step pumps once a row.
+    {
+        std::ofstream("USA.Z", std::ios::binary);
+    }
+    fs::resize_file("USA.Z", 781 * 324 * 2);
+    gUsaEtopo5Dir = "USA.Z";
+    childMap& pane = Open("WORLD", 400, 240);
+    gMapSouth = 25, gMapNorth = 49, gMapWest = -125, gMapEast = -67;
+    gTopo = 1;
+    Asker asker(nullptr, "asker");
+    ASSERT_TRUE(asker.Create());
+    asker.pane = &pane;
+    asker.renders = &renders_;
+    asker.PostCommand(4242);
+    const int before = renders_.fullRenderings;
+    pane.RenderView();
+    EXPECT_EQ(asker.asked, 1);
+    EXPECT_EQ(asker.grewInside, 0);  // nothing nested inside the running one
+    EXPECT_EQ(renders_.fullRenderings - before, 2);  // the asked one came after it
+}
+
 TEST_F(ChildMapPane, FullScreenNearTheDateLineStaysPutOverRedraws) {
     childMap& pane = Open("WORLD", 1600, 600);
     gControls[kControlUseFullScreen] = 1;
