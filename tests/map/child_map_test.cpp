@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,6 +23,7 @@
 #include "core/quake_record.h"
 #include "core/view.h"
 #include "map/child_map.h"
+#include "map/info_spots.h"
 #include "map/label_box.h"
 #include "map/segments.h"
 #include "platform/gfx/image.h"
@@ -290,6 +292,27 @@ TEST_F(ChildMapPane, ARenderingAskedForDuringTheTerrainPumpWaitsForTheOneRunning
     EXPECT_EQ(asker.asked, 1);
     EXPECT_EQ(asker.grewInside, 0);  // nothing nested inside the running one
     EXPECT_EQ(renders_.fullRenderings - before, 2);  // the asked one came after it
+}
+
+// JAPAN's two spots sit among cities and plants: no name is drawn over a
+// spot's icon or title.
+TEST_F(ChildMapPane, LabelsKeepClearOfTheInformationSpotsAndTheirTitles) {
+    childMap& pane = Open("JAPAN", 1400, 980);
+    gControls[kControlShowInfoSpots] = 1;
+    pane.RenderView();
+    std::vector<gfx::Rect> rooms, names;
+    for (const InfoSpot& s : gInfoSpots) {
+        if (!s.drawn) continue;
+        // The icon, and a title at least 5 pixels a letter to its right.
+        rooms.push_back({s.box[0], s.box[1], s.box[2], s.box[3]});
+        rooms.push_back({s.x + 10, s.y - 5, s.x + 10 + 5 * static_cast<int>(std::strlen(s.title)), s.y + 5});
+    }
+    for (const auto& b : gLabelBoxes)
+        if (!b->text.empty()) names.push_back(b->box);
+    ASSERT_EQ(rooms.size(), 4u);
+    ASSERT_GT(names.size(), 5u);
+    for (const gfx::Rect& room : rooms)
+        for (const gfx::Rect& name : names) EXPECT_FALSE(BoxesOverlap(room, name));
 }
 
 TEST_F(ChildMapPane, FullScreenNearTheDateLineStaysPutOverRedraws) {
