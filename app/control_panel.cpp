@@ -221,12 +221,14 @@ ui::CheckBox* childControl::AddCheck(int id, const char* caption, int x, int y, 
 
 namespace {
 
-// The widest of the speed names in the system font, as the speed box draws them.
+// The widest of the speed names in the system font, as the speed box draws
+// them: with the half character the left-justified text is set in by, on
+// both sides.
 int WidestSpeedName() {
     const auto font = gfx::Font::System();
     int widest = 0;
     for (const char* name : kSpeedPanelNames) widest = std::max(widest, font ? font->Width(name) : 0);
-    return widest;
+    return widest + (font ? font->metrics().aveCharWidth : 0);
 }
 
 }  // namespace

@@ -18,7 +18,9 @@ constexpr std::size_t kFieldChars = 4;
 
 void RegisterEventSizesTemplate() {
     if (ui::FindDialogTemplate(kEventSizesTemplate)) return;
-    ui::DialogTemplate t{kEventSizesTemplate, "Event Sizes", "MS Sans Serif", 8, {0, 0, 216, 231}, 0, {}};
+    // The captions take two lines of the toolkit's own font, which is larger
+    // than the one the dialog units come from: room for both, and a little more.
+    ui::DialogTemplate t{kEventSizesTemplate, "Event Sizes", "MS Sans Serif", 8, {0, 0, 216, 255}, 0, {}};
     auto label = [&t](const char* text, int x, int y, int w, int h) {
         t.items.push_back({ControlKind::Static, -1, text, 0, Rect::FromSize(x, y, w, h)});
     };
@@ -26,18 +28,18 @@ void RegisterEventSizesTemplate() {
         t.items.push_back({ControlKind::Edit, edit, "", 0, Rect::FromSize(x, y, 28, 14)});
         if (spin) t.items.push_back({ControlKind::UpDown, spin, "", 0, Rect::FromSize(x + 30, y, 20, 14)});
     };
-    label("The minimum and maximum magnitudes control the scaling of the dot sizes.", 8, 4, 200, 18);
-    label("Minimum Magnitude", 8, 26, 80, 10); field(101, 103, 96, 24);
-    label("Maximum Magnitude", 8, 46, 80, 10); field(102, 104, 96, 44);
-    label("Dot size is the radius, in pixels, the dot will be on a 640x480 screen.", 8, 66, 200, 18);
-    label("Max. dot size", 8, 88, 80, 10); field(109, 0, 96, 86);
-    label("Min. dot size", 8, 106, 80, 10); field(110, 0, 96, 104);
-    label("The minimum and maximum depths control the earthquake colors.", 8, 126, 200, 18);
-    label("Minimum Depth", 8, 148, 80, 10); field(105, 107, 96, 146);
-    label("Maximum Depth", 8, 168, 80, 10); field(106, 108, 96, 166);
-    t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(14, 206, 50, 14)});
-    t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(83, 206, 50, 14)});
-    t.items.push_back({ControlKind::Button, kDialogHelpButton, "Help", 0, Rect::FromSize(152, 206, 50, 14)});
+    label("The minimum and maximum magnitudes control the scaling of the dot sizes.", 8, 4, 200, 26);
+    label("Minimum Magnitude", 8, 34, 80, 10); field(101, 103, 96, 32);
+    label("Maximum Magnitude", 8, 54, 80, 10); field(102, 104, 96, 52);
+    label("Dot size is the radius, in pixels, the dot will be on a 640x480 screen.", 8, 74, 200, 26);
+    label("Max. dot size", 8, 104, 80, 10); field(109, 0, 96, 102);
+    label("Min. dot size", 8, 122, 80, 10); field(110, 0, 96, 120);
+    label("The minimum and maximum depths control the earthquake colors.", 8, 142, 200, 26);
+    label("Minimum Depth", 8, 172, 80, 10); field(105, 107, 96, 170);
+    label("Maximum Depth", 8, 192, 80, 10); field(106, 108, 96, 190);
+    t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(14, 230, 50, 14)});
+    t.items.push_back({ControlKind::Button, ui::IdCancel, "Cancel", 0, Rect::FromSize(83, 230, 50, 14)});
+    t.items.push_back({ControlKind::Button, kDialogHelpButton, "Help", 0, Rect::FromSize(152, 230, 50, 14)});
     ui::RegisterDialogTemplate(std::move(t));
 }
 

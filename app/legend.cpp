@@ -28,6 +28,7 @@ constexpr int kFrameDoviredezur = 17;
 constexpr int kMomentStyle = 4;
 constexpr int kSwatches = 10;
 constexpr int kLargestEruption = 7;
+constexpr int kTextMargin = 4;  // columns between the longest text and the frame
 
 struct EruptionType {
     const char* name;
@@ -216,7 +217,19 @@ int childLegend::DrawEruptionSection(gfx::DrawContext& dc, int y) {
     y += 2 * s.th;
 
     eruptionTop_ = y;
-    const int xt = Trunc(DrawEruptionKey(dc) + s.kx * 14);
+    const int keyX = DrawEruptionKey(dc);
+    int xt = Trunc(keyX + s.kx * 14);
+    // The longest type name ends a margin inside the frame: the column moves
+    // left into the room beside the key's largest triangle when it must.
+    int widest = 0;
+    for (const EruptionType& type : kEruptionTypes) {
+        const Rect box = DrawJustifiedText(dc, 0, 0, gLegendFont, type.name, kNoColor, kNoColor, HJust::Left,
+                                           VJust::Center);
+        widest = std::max(widest, box.right);
+    }
+    widest += (gLegendFont ? gLegendFont->metrics() : dc.textMetrics()).aveCharWidth / 2;  // the left set-in
+    const int over = Trunc(2 * s.kx + xt + 3) + widest - (R.right - 2 - kTextMargin);
+    if (over > 0) xt = std::max(Trunc(keyX + s.kx * (kLargestEruption + 3)), xt - over);
     for (const EruptionType& type : kEruptionTypes) {
         DrawEruptionSymbol(dc, xt, y, 2, ColorOf(type.color), ColorOf(kBlack));
         LegendText(dc, Trunc(2 * s.kx + xt + 3), y, type.name, HJust::Left, VJust::Center);

@@ -274,6 +274,7 @@ void childMap::RenderOnce() {
 
     if (gShowPlates && !gCrossSectionView) DrawPlatesLayer(*this, *screen_, g3DView ? &Map3DPen(*screen_) : nullptr);
     if (gMapView) DrawMapTitles();
+    PlaceDisplayedEruptionsAgain(*this);
 
     const gfx::Point mapOrigin{gMapRect.left, gMapRect.top};
     screen_->ResetClip();

@@ -133,6 +133,13 @@ void OnMapArea(gfx::DrawContext& dc) {
     dc.SetOrigin(MapOrigin());
 }
 
+// The same, clipped to the map area: a triangle at the map's edge never
+// covers the frame around it.
+void InsideMapArea(gfx::DrawContext& dc) {
+    OnMapArea(dc);
+    dc.SetClip(gfx::Rect{0, 0, gMapWidth, gMapHeight});
+}
+
 // The floating legend box out of the clip; dc's origin must already be set.
 void ExcludeLegend(const childMap& pane, gfx::DrawContext& dc) {
     gfx::Rect box;
@@ -332,7 +339,7 @@ bool PlaceEruption(childMap& pane, EruptionEvent& e) {
 void DrawEruption(childMap& pane, EruptionEvent& e) {
     gfx::DrawContext& screen = *pane.screen();
     gfx::StateSaver keep(screen);
-    OnMapArea(screen);
+    InsideMapArea(screen);
     FillTriangle(screen, e.display.triangle, ColorOf(FillColourOf(e)), ColorOf(kBlack));
 }
 
@@ -340,7 +347,7 @@ void RestoreEruptionSymbol(childMap& pane, EruptionEvent& e) {
     {
         gfx::DrawContext& screen = *pane.screen();
         gfx::StateSaver keep(screen);
-        OnMapArea(screen);
+        InsideMapArea(screen);
         ExcludeLegend(pane, screen);
         FillTriangle(screen, e.display.triangle, ColorOf(FillColourOf(e)), ColorOf(kBlack));
     }
@@ -381,7 +388,7 @@ int ShowEruption(childMap& pane, EruptionEvent& e, bool withMarker, bool withNam
     {
         gfx::DrawContext& screen = *pane.screen();
         gfx::StateSaver keep(screen);
-        OnMapArea(screen);
+        InsideMapArea(screen);
         ExcludeLegend(pane, screen);
         FillTriangle(screen, d.triangle, ColorOf(FillColourOf(e)), ColorOf(kBlack));
     }
@@ -431,7 +438,7 @@ void EraseEruption(childMap& pane, EruptionEvent& e, bool showTwin) {
         for (gfx::DrawContext* dc : {pane.screen(), pane.mapImage()}) {
             if (!dc) continue;
             gfx::StateSaver keep(*dc);
-            OnMapArea(*dc);
+            InsideMapArea(*dc);
             ExcludeLegend(pane, *dc);
             DrawEruptionSymbol(*dc, d.x, d.y, 1, fill, outline);
         }
@@ -529,6 +536,23 @@ void ClearDisplayedEruptions(childMap* pane) {
     }
     gDisplayedEruptions.clear();
     gDisplayedEruptionsSphere.clear();
+}
+
+void PlaceDisplayedEruptionsAgain(childMap& pane) {
+    for (const auto& e : gDisplayedEruptions) {
+        if (!e || !e->display.displayed) continue;
+        EruptionDisplay& d = e->display;
+        const bool named = d.nameShown;
+        d.nameBox = {};  // the rendering has drawn over the old one
+        d.sphereNameBox = {};
+        d.nameShown = false;
+        if (!PlaceEruption(pane, *e)) {
+            d.displayed = false;
+            continue;
+        }
+        RestoreEruptionSymbol(pane, *e);
+        if (named) ShowEruptionName(pane, *e);
+    }
 }
 
 void DrawAllEruptions(childMap& pane) {

@@ -126,6 +126,11 @@ bool ShowEruptionName(childMap& pane, EruptionEvent& e);
 // names in the way give up their place first.
 bool PlaceEruptionName(childMap& pane, EruptionEvent& e, const platform::gfx::Rect& paneRect, bool yielding);
 
+// After a rendering (a new pane size): every displayed eruption moves to its
+// place on the new map and is drawn there, with its name; one no longer on
+// the map is no longer displayed.
+void PlaceDisplayedEruptionsAgain(childMap& pane);
+
 // The base map's layer: every eruption of the catalogue as a small grey triangle.
 // Installed as the map pane's eruption hook when this library is linked.
 void DrawAllEruptions(childMap& pane);

@@ -55,9 +55,13 @@ void UpdateLink::Close() {
         dialog_ = nullptr;
         w->DetachLink();
         w->CloseSocket();
-        w->Show(ui::ShowCommand::Hide);
-        if (w->parent()) w->Destroy();
-        else delete w;
+        // A failed step's reason stays on the screen until the user closes
+        // it; its owner destroys it with itself otherwise.
+        if (!(w->failed() && w->parent() && w->visible())) {
+            w->Show(ui::ShowCommand::Hide);
+            if (w->parent()) w->Destroy();
+            else delete w;
+        }
     }
     open_ = false;
 }

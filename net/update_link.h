@@ -22,7 +22,8 @@ public:
     // A progress-line sink for WebUpdateHooks::message: lines go to the window
     // while it exists, and are dropped after.
     std::function<void(const std::string&)> ProgressLines();
-    // Closes the socket, destroys the window.
+    // Closes the socket, destroys the window; one that shows a failed step
+    // stays until the user closes it.
     void Close();
     updateWindow* dialog() const { return dialog_; }
     bool open() const { return open_; }

@@ -21,8 +21,9 @@ void RegisterUpdateWindowTemplate() {
     ui::DialogTemplate t;
     t.id = kUpdateWindowTemplate;
     t.caption = "Messages";
-    t.rect = {0, 0, 296, 91};
-    t.items.push_back({ui::ControlKind::ListBox, kUpdateWindowList, "", 0, {4, 4, 292, 87}});
+    // Tall enough for its lines in the toolkit's rows, which are taller than the dialog units suppose.
+    t.rect = {0, 0, 296, 125};
+    t.items.push_back({ui::ControlKind::ListBox, kUpdateWindowList, "", 0, {4, 4, 292, 121}});
     ui::RegisterDialogTemplate(std::move(t));
 }
 
@@ -86,11 +87,20 @@ void updateWindow::MessageText(std::string_view text) {
     std::string line = stamp;
     line += text;
     if (echo_) echo_(line);
+    if (text.starts_with("Problem")) failed_ = true;
     ui::ListBox* box = list();
     if (!box) return;
     if (box->count() >= kUpdateListMaxLines) box->DeleteString(0);
     box->AddString(line);
-    box->SetTopIndex(std::max(0, box->count() + 1 - kUpdateListShownLines));
+    // The newest line in full on the list's last row: as many rows as its height holds.
+    const int rows = std::max(1, box->rect().height() / std::max(1, box->itemHeight()));
+    box->SetTopIndex(std::max(0, box->count() - std::min(rows, kUpdateListShownLines)));
+}
+
+void updateWindow::EvClose() {
+    // While its update runs the close box only hides it; after, it goes.
+    if (link_) Show(ui::ShowCommand::Hide);
+    else CloseWindow(ui::IdCancel);
 }
 
 void updateWindow::CloseSocket() {

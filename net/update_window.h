@@ -62,13 +62,16 @@ public:
     bool connecting() const { return connecting_; }
     platform::ui::ListBox* list() const;
     void DetachLink() { link_ = nullptr; }
+    // A progress line said a step failed ("Problem..."): the window stays for
+    // the user to read and close.
+    bool failed() const { return failed_; }
     // Also hands every whole progress line to echo (a log, a test).
     void SetEcho(std::function<void(const std::string&)> echo) { echo_ = std::move(echo); }
 
 protected:
     void SetupWindow() override;
-    // The close box only hides it: the update that owns it is still running.
-    void EvClose() override { Show(platform::ui::ShowCommand::Hide); }
+    // The close box hides it while its update runs, and closes it after.
+    void EvClose() override;
 
 private:
     UpdateLink* link_;
@@ -82,6 +85,7 @@ private:
     bool waiting_ = false;
     bool sent_ = false;
     bool receiving_ = false;
+    bool failed_ = false;
     platform::net::Endpoint local_{}, peer_{};
     std::string hostName_;
     std::function<void(const std::string&)> echo_;

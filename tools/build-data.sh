@@ -100,7 +100,8 @@ say "places"
 say "border sets and annotation files"
 "${convert[@]}" borders "$sources/world-atlas-countries-50m.json" countries "$out/CountryBorders.txt"
 "${convert[@]}" borders "$sources/us-atlas-states-10m.json" states "$out/StateBorders.txt"
-"${convert[@]}" annotations "$settings/views" "$out/CityLatLonPop.csv" "$out/Reactor_Data_NRDC.csv" \
+"${convert[@]}" annotations "$settings/views" "$out/CityLatLonPop.csv" "$sources/cities15000.txt" \
+    "$out/Reactor_Data_NRDC.csv" \
     "$out/CountryBorders.txt" "$out/StateBorders.txt" "$out"
 cp "$settings/CIRCLE" "$out/"
 

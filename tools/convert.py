@@ -9,7 +9,7 @@ Standard library only; every output is a pure function of its inputs.
   convert.py plants PLANTS.csv OUT.csv
   convert.py eruptions GVP.csv OUT.ERA
   convert.py borders TOPO.json OBJECT OUT.txt    named polygons of a TopoJSON object as a border file
-  convert.py annotations VIEWS_DIR CITIES.csv PLANTS.csv COUNTRIES.txt STATES.txt OUT_DIR
+  convert.py annotations VIEWS_DIR CITIES.csv GEONAMES_CITIES.txt PLANTS.csv COUNTRIES.txt STATES.txt OUT_DIR
                                                  each view's city, plant and region label files
 """
 import collections
@@ -461,6 +461,65 @@ def ring_area(ring):
     return abs(sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in zip(ring, ring[1:] + ring[:1]))) / 2
 
 
+def split_at_antimeridian(ring):
+    """The ring as closed rings on either side of 180 degrees, when it steps across it.
+
+    A ring stitched across the antimeridian jumps by a full turn where it
+    crosses, which neither the inside test nor a centroid survives. Unwrapped,
+    it crosses one meridian; each run of points on one side is closed along the
+    meridian to the run that the inside of the ring leads to: the crossings,
+    sorted by latitude, pair up as the stretches of the meridian inside the ring.
+    A ring round a pole (Antarctica) already runs along the meridian and stays.
+    """
+    n = len(ring)
+    if n < 3 or all(abs(ring[i][0] - ring[i - 1][0]) < 180 for i in range(n)):
+        return [ring]
+    pts = [ring[0]]
+    for x, y in ring[1:]:
+        pts.append((x + 360 * round((pts[-1][0] - x) / 360), y))
+    if abs(pts[-1][0] - pts[0][0]) >= 180:
+        return [ring]
+    if max(p[0] for p in pts) > 180:
+        meridian, shift = 180, (0, -360)  # (west, east) side
+    elif min(p[0] for p in pts) < -180:
+        meridian, shift = -180, (360, 0)
+    else:
+        return [ring]
+    east = [p[0] >= meridian for p in pts]
+    if all(east) or not any(east):
+        return [[(x + shift[east[0]], y) for x, y in pts]]
+    crossing = {}  # edge i, from point i to the next: the latitude where it meets the meridian
+    for i in range(n):
+        (x0, y0), (x1, y1) = pts[i], pts[(i + 1) % n]
+        if east[i] != east[(i + 1) % n]:
+            crossing[i] = y0 + (y1 - y0) * (meridian - x0) / (x1 - x0)
+    runs = {}  # the edge a run comes in by: (its side, its points, the edge it leaves by)
+    for i in crossing:
+        k, run = (i + 1) % n, []
+        while True:
+            run.append(pts[k])
+            if k in crossing:
+                break
+            k = (k + 1) % n
+        runs[i] = (east[(i + 1) % n], run, k)
+    by_latitude = sorted(crossing, key=lambda i: (crossing[i], i))
+    partner = {}
+    for a, b in zip(by_latitude[0::2], by_latitude[1::2]):
+        partner[a], partner[b] = b, a
+    pieces, done = [], set()
+    for first in sorted(runs):
+        if first in done:
+            continue
+        side, piece, edge = runs[first][0], [], first
+        while edge in runs and edge not in done and runs[edge][0] == side:
+            done.add(edge)
+            _, run, out = runs[edge]
+            piece += [(meridian, crossing[edge])] + run + [(meridian, crossing[out])]
+            edge = partner.get(out)
+        pieces.append(dedupe([(x + shift[side], y) for x, y in piece]))
+    return pieces
+
+
 def thin_ring(ring):
     pts = dedupe([(round(x * 1000), round(y * 1000)) for x, y in ring])
     if len(pts) > 1 and pts[0] != pts[-1]:
@@ -486,9 +545,10 @@ def cmd_borders(src, object_name, out_path):
             continue
         shells = g["arcs"] if g["type"] == "MultiPolygon" else [g["arcs"]] if g["type"] == "Polygon" else []
         for shell in shells:
-            ring = thin_ring(topo_ring(arcs, shell[0]))  # holes are left out
-            if len(ring) >= 3:
-                polygons.append((name, ring))
+            for piece in split_at_antimeridian(topo_ring(arcs, shell[0])):  # holes are left out
+                ring = thin_ring(piece)
+                if len(ring) >= 3:
+                    polygons.append((name, ring))
     polygons.sort(key=lambda p: (len(p[0]), p[0], -ring_area(p[1])))
     out = []
     for name, ring in polygons:
@@ -559,23 +619,73 @@ def csv_row(line):
 
 
 def region_labels(polygons, bounds, share):
-    """Names whose largest ring has its centroid well inside and covers the share of the view."""
+    """Names whose largest ring has its centroid well inside and covers the share of the view.
+
+    Largest first: the renderer places labels in file order, so the big
+    regions take the room and a small one goes where it is left."""
     south, north, west, east = bounds[:4]
     view_area = ((east - west) % 360 or 360) * (north - south)
     seen, out = set(), []
-    for name, ring in sorted(polygons, key=lambda p: -ring_area(p[1])):
+    for name, ring in sorted(polygons, key=lambda p: (-ring_area(p[1]), p[0])):
         if name in seen:
             continue
         seen.add(name)
         lon, lat = ring_centroid(ring)
         if ring_area(ring) >= share * view_area and in_view(bounds, lat, lon, 0.05):
             out.append((name, lat, lon))
-    return sorted(out)
+    return out
 
 
-def cmd_annotations(views_dir, cities_csv, plants_csv, countries_txt, states_txt, out_dir):
+def read_capitals(geonames_path):
+    """(name, latitude, longitude) of the national capitals, as the city table writes them."""
+    capitals = set()
+    with open(geonames_path, encoding="utf-8") as f:
+        for row in f:
+            c = row.rstrip("\n").split("\t")
+            if len(c) >= 15 and c[7] == "PPLC":
+                name = csv_field(to_1252(c[1], c[2]), 40).strip(b'"').decode("cp1252")
+                capitals.add((name, "%.4f" % float(c[4]), "%.4f" % float(c[5])))
+    return capitals
+
+
+def view_cities(cities, capitals, bounds, count):
+    """The view's most populous places, one label each, capitals first.
+
+    One place listed twice (London and the City of London share a population)
+    keeps its capital, or else its larger entry; a city close to a more populous
+    one on this scale goes, so the labels that are kept have room. The renderer
+    places labels in file order, so capitals and the largest come first."""
+    span = (bounds[3] - bounds[2]) % 360 or 360
+    spacing = 0.02 * span
+    same_place = 0.1  # degrees: one place under two names
+
+    def capital(c):
+        return (c[0], c[3], c[4]) in capitals
+
+    inside = [c for c in cities if in_view(bounds, float(c[3]), float(c[4]))]
+    inside.sort(key=lambda c: (-int(c[5]), not capital(c), c[0]))
+    kept = []
+    for c in inside:
+        lat, lon = float(c[3]), float(c[4])
+        near = [k for k in kept if (float(k[3]) - lat) ** 2 + ((float(k[4]) - lon + 180) % 360 - 180) ** 2
+                < max(spacing, same_place) ** 2]
+        if near:
+            twin = near[0]
+            if capital(c) and not capital(twin) and int(c[5]) == int(twin[5]) and \
+                    (float(twin[3]) - lat) ** 2 + (float(twin[4]) - lon) ** 2 < same_place ** 2:
+                kept[kept.index(twin)] = c
+            continue
+        kept.append(c)
+        if len(kept) == count:
+            break
+    kept.sort(key=lambda c: (not capital(c), -int(c[5]), c[0]))
+    return kept
+
+
+def cmd_annotations(views_dir, cities_csv, geonames_cities, plants_csv, countries_txt, states_txt, out_dir):
     with open(cities_csv, "rb") as f:
         cities = [csv_row(l) for l in f.read().split(b"\n") if l]
+    capitals = read_capitals(geonames_cities)
     with open(plants_csv, "rb") as f:
         plants = [csv_row(l) for l in f.read().split(b"\n")[1:] if l]
     countries = read_border_file(countries_txt)
@@ -585,10 +695,8 @@ def cmd_annotations(views_dir, cities_csv, plants_csv, countries_txt, states_txt
         if not bounds[4]:
             continue  # overlays are drawn in map views only
         world = view.startswith("WORLD")
-        inside = [c for c in cities if in_view(bounds, float(c[3]), float(c[4]))]
-        inside.sort(key=lambda c: (-int(c[5]), c[0]))
         lines = list(CITY_HEADER)
-        for c in inside[:30 if world else 24]:
+        for c in view_cities(cities, capitals, bounds, 30 if world else 24):
             lines.append(b"%7.3f %8.3f %s" % (float(c[3]), float(c[4]), to_1252(c[0])))
         write_lines(os.path.join(out_dir, view + ".CAF"), lines)
         lines = []
@@ -625,8 +733,8 @@ def main(argv):
         cmd_eruptions(argv[2], argv[3])
     elif len(argv) == 5 and argv[1] == "borders":
         cmd_borders(argv[2], argv[3], argv[4])
-    elif len(argv) == 8 and argv[1] == "annotations":
-        cmd_annotations(*argv[2:8])
+    elif len(argv) == 9 and argv[1] == "annotations":
+        cmd_annotations(*argv[2:9])
     else:
         sys.exit(__doc__)
 

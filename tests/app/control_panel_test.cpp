@@ -126,7 +126,7 @@ TEST_F(Panel, StandardControlsSitWhereTheLayoutSays) {
     const auto font = gfx::Font::System();
     int widest = 0;
     for (int i = 0; i < kSpeedCount; ++i) widest = std::max(widest, font->Width(SpeedName(i)));
-    const int sw = std::max(98, widest + 10);
+    const int sw = std::max(98, widest + font->metrics().aveCharWidth + 10);
     const int X4 = 388 + 18 + sw + 18 + 21, X5 = X4 + 14;
     const int cw = std::max({98, ui::CheckBoxSize("Earthquakes").width, ui::CheckBoxSize("Eruptions").width});
     const int row = std::max(16, ui::CheckBoxSize("Earthquakes").height);
@@ -169,6 +169,27 @@ TEST_F(Panel, StandardControlsSitWhereTheLayoutSays) {
     EXPECT_EQ(p->ChildWithId(819)->rect(), Rect::FromSize(725, 4, 70, 32));
     EXPECT_EQ(p->ChildWithId(825)->rect(), Rect::FromSize(641, 4, 84, 32));
     EXPECT_EQ(p->ChildWithId(824)->rect(), Rect::FromSize(466, 4, 175, 32));
+}
+
+TEST_F(Panel, EverySpeedNameStaysInsideItsBox) {
+    gScreenMetrics = gfx::Font::System()->metrics();
+    childControl* p = Make();
+    const Rect box = p->speedBoxRect();
+    const int kept = SpeedIndex();
+    for (int i = 0; i < kSpeedCount; ++i) {
+        SetSpeedIndex(i);
+        p->DrawSpeedBox();
+        // A white margin before the box's right border: the text runs on under
+        // the Faster arrow beside it otherwise.
+        int ink = 0, inside = 0;
+        for (int y = box.top + 1; y < box.bottom - 1; ++y) {
+            for (int x = box.right - 4; x < box.right - 1; ++x) ink += p->backBuffer().At(x, y) != gfx::kWhite;
+            for (int x = box.left + 1; x < box.right - 4; ++x) inside += p->backBuffer().At(x, y) == gfx::kBlack;
+        }
+        EXPECT_EQ(ink, 0) << SpeedName(i);
+        EXPECT_GT(inside, 10) << SpeedName(i);
+    }
+    SetSpeedIndex(kept);
 }
 
 // The kiosk row with every button, the Sound box and the bottom legend, on

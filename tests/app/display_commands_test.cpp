@@ -18,12 +18,17 @@
 #include "app/view_open.h"
 #include "core/config.h"
 #include "core/view.h"
+#include "platform/gfx/draw_context.h"
+#include "platform/gfx/font.h"
+#include "platform/gfx/surface.h"
+#include "platform/ui/backend.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "tests/app/app_fixture.h"
 
 namespace ui = platform::ui;
 namespace hl = platform::headless;
+namespace gfx = platform::gfx;
 using apptest::AppTest;
 using apptest::DebugLines;
 
@@ -657,6 +662,37 @@ TEST_F(EventSizes, ShowsTheSettingsWithDepthsOnTheirSteps) {
         EXPECT_EQ(positions, (std::vector<int>{3, 8, c.minIndex, c.maxIndex}));
         EXPECT_EQ(gMinDepth, c.minDepth);  // Cancel stores nothing
     }
+}
+
+// Each explanatory caption's box holds its text wrapped to its width in a
+// font a third taller than the one the dialog units come from, as the
+// toolkit's own is, and no item covers another.
+TEST_F(EventSizes, EveryCaptionHoldsAllItsLinesAndNoItemCoversAnother) {
+    ASSERT_NE(frame_, nullptr);
+    int captions = 0;
+    hl::ScriptDialog(kEventSizesTemplate, [&](ui::Dialog& d) {
+        auto scratch = gfx::Surface::Create(1, 1);
+        gfx::DrawContext dc(*scratch);
+        dc.SetFont(gfx::Font::Create("Arial", ui::backend::DialogBaseUnits("MS Sans Serif", 8).height * 4 / 3,
+                                     gfx::kNormalWeight));
+        std::vector<ui::Window*> items(d.children().begin(), d.children().end());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const auto* c = dynamic_cast<ui::Control*>(items[i]);
+            if (c && c->kind() == ui::ControlKind::Static && c->text().size() > 30) {
+                ++captions;
+                const ui::Rect box = c->rect();
+                const gfx::Rect need = dc.MeasureWrapped({box.left, box.top, box.right, box.top + 1000}, c->text(),
+                                                         gfx::HAlign::Left);
+                EXPECT_LE(need.height(), box.height()) << c->text();
+            }
+            for (std::size_t j = 0; j < i; ++j)
+                EXPECT_TRUE(items[i]->rect().intersected(items[j]->rect()).empty())
+                    << items[i]->caption() << " / " << items[j]->caption();
+        }
+        return ui::IdCancel;
+    });
+    frame_->SendCommand(kCmMagnitudeDepthScale);
+    EXPECT_EQ(captions, 3);
 }
 
 TEST_F(EventSizes, SpinsStopAtTheirEndsAndShowTheDepthSteps) {

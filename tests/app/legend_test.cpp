@@ -331,6 +331,38 @@ TEST_F(Legend, WithoutEarthquakesTheEruptionsStartBelowTheKeyButton) {
         for (int x = 2; x < 124 - 2; ++x) ASSERT_EQ(keyed->At(x, y + shift), plain->At(x, y)) << x << "," << y;
 }
 
+// On the common screens, in the font the program picks, the longest texts
+// (the eruption types) end clear of the pane's right frame.
+TEST_F(Legend, TextsEndClearOfTheRightEdgeOnCommonScreens) {
+    const struct {
+        int width, height;
+    } screens[] = {{640, 480}, {1280, 720}, {1366, 768}, {1920, 1080}};
+    for (const auto& screen : screens) {
+        SCOPED_TRACE(std::to_string(screen.width) + "x" + std::to_string(screen.height));
+        WorldSettings();
+        hl::SetScreenSize({screen.width, screen.height});
+        gScreenHeight = screen.height;
+        ResetEruptionSymbolScale();
+        ScaleDots();
+        gLegendFont.reset();  // the layout picks the program's own
+        parent_.MoveWindow({0, 0, screen.width, screen.height});
+        myLayoutWindow* layout = MakeLayout(false);
+        childLegend* legend = layout->legend();
+        ASSERT_NE(legend, nullptr);
+        const auto picture = Render(*legend);
+        // Inside the 2-pixel frame, a margin of 4 columns holds no text.
+        const int right = legend->clientRect().right - 2;
+        int ink = 0;
+        for (int y = 0; y < picture->height(); ++y)
+            for (int x = right - 4; x < right; ++x) {
+                const gfx::Color c = picture->At(x, y);
+                ink += c.red() + c.green() + c.blue() < 3 * 128;  // text, smoothed edges too
+            }
+        EXPECT_EQ(ink, 0);
+        layout->Destroy();
+    }
+}
+
 // A pane narrower than its texts: everything stays inside, nothing breaks.
 TEST_F(Legend, NarrowPaneClipsAtItsEdges) {
     childLegend* legend = MakeLegend({0, 0, 48, 398});

@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/config.h"
 #include "core/eruption.h"
@@ -14,6 +15,7 @@
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/eruption_symbols.h"
+#include "map/proj.h"
 #include "map/quake_symbols.h"
 #include "map/section3d.h"
 #include "platform/ui/headless/headless.h"
@@ -240,6 +242,44 @@ TEST_F(EruptionSymbols, ShowDrawsOnTheScreenOnlyAndEraseGivesTheMapBack) {
     EXPECT_FALSE(d.nameShown);
     EXPECT_TRUE(d.nameBox.empty());
     EXPECT_TRUE(SameImage(pane.backBuffer(), *clean));
+}
+
+// A smaller pane renders a smaller map: the displayed eruptions move with
+// it, and whatever the clock then draws of them stays inside the map frame.
+TEST_F(EruptionSymbols, AfterAResizeTheTrianglesMoveWithTheMapAndStayInsideItsFrame) {
+    Render(400, 300);
+    const struct {
+        const char* id;
+        double lat, lon;
+        int size;
+    } eruptions[] = {{"V1", -57, 10, 5}, {"V2", -59.5, -150, 7}, {"V3", 20, 100, 3}};
+    std::vector<EruptionEvent*> shown;
+    for (const auto& e : eruptions) shown.push_back(&Show(Eruption(e.id, e.id, 'E', e.size, e.lat, e.lon)));
+
+    pane_->MoveWindow({0, 0, 250, 165});  // the frame made smaller: the pane renders again
+    ASSERT_LT(gMapHeight, 200);
+    for (EruptionEvent* e : shown) {
+        SCOPED_TRACE(FieldText(e->record.id, sizeof e->record.id));
+        std::int32_t row = 0, column = 0;
+        pane_->LatLonToPixel(e->record.latitude, Proj::LonOffset(e->record.longitude, gWestEdge), &row, &column);
+        EXPECT_EQ(e->display.x, column);
+        EXPECT_EQ(e->display.y, row);
+        EXPECT_TRUE(e->display.displayed);
+        ASSERT_LT(e->display.x, gMapWidth);
+        ASSERT_LT(e->display.y, gMapHeight);
+        EXPECT_EQ(ScreenAt(e->display.x, e->display.y), ColorOf(14)) << "drawn at its new place";
+        RestoreEruptionSymbol(*pane_, *e);  // as the clock redraws an overlapped one
+    }
+    // No triangle's yellow below, beside or above the map area.
+    const gfx::Surface& screen = pane_->backBuffer();
+    int outside = 0;
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x) {
+            const bool inMap = x >= gMapRect.left && x < gMapRect.left + gMapWidth && y >= gMapRect.top &&
+                               y < gMapRect.top + gMapHeight;
+            outside += !inMap && screen.At(x, y) == ColorOf(14);
+        }
+    EXPECT_EQ(outside, 0);
 }
 
 TEST_F(EruptionSymbols, AnEruptionOutsideTheMapIsNotPlacedOrShown) {

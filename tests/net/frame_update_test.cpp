@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "core/helpers.h"
 #include "core/quake.h"
 #include "core/view.h"
 #include "net/network_wiring.h"
 #include "net/update_link.h"
+#include "net/update_window.h"
 #include "net/web_update.h"
 #include "tests/app/app_fixture.h"
 #include "tests/fixtures/http/local_server.h"
@@ -51,6 +53,24 @@ TEST_F(FrameUpdate, TheMenuCommandRunsTheUpdateAndKeepsTheCatalogueOnFailure) {
 
     EXPECT_EQ(TempDir::Read("WORLD.HY4"), before);
     EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
+
+    // The window keeps the reason on the screen until the user closes it.
+    auto window = [frame]() -> updateWindow* {
+        for (platform::ui::Window* c : frame->children())
+            if (auto* w = dynamic_cast<updateWindow*>(c)) return w;
+        return nullptr;
+    };
+    updateWindow* w = window();
+    ASSERT_NE(w, nullptr);
+    ASSERT_GT(w->list()->count(), 0);
+    EXPECT_NE(w->list()->String(w->list()->count() - 1).find(": Problem: "), std::string::npos);
+    hl::Advance(60000);
+    DelayPumping(0);
+    ASSERT_EQ(window(), w);
+    EXPECT_TRUE(w->visible());
+    hl::CloseBox(*w);
+    DelayPumping(0);
+    EXPECT_EQ(window(), nullptr);
 }
 
 TEST_F(FrameUpdate, WithoutTheNetworkCodeTheFrameSaysSo) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/config.h"
+#include "core/helpers.h"
 #include "core/quake.h"
 #include "core/quake_record.h"
 #include "core/view.h"
@@ -143,7 +144,17 @@ TEST(UpdateProgress, LinesAreStampedCappedAndScrolled) {
     EXPECT_EQ(w->list()->count(), kUpdateListMaxLines);
     EXPECT_EQ(w->list()->String(0), "07:05:09: line 9");
     EXPECT_EQ(w->list()->String(31), "07:05:09: line 40");
-    EXPECT_EQ(w->list()->topIndex(), 32 + 1 - 8);
+    EXPECT_EQ(w->list()->topIndex(), 32 - 8);
+    // The newest line whole on the last row the list's height holds, for the
+    // headless rows and for the toolkit's taller ones.
+    for (int rowHeight : {13, 25, 40}) {
+        SCOPED_TRACE(rowHeight);
+        w->list()->SetItemHeight(rowHeight);
+        web.message("line");
+        const int rows = w->list()->rect().height() / rowHeight;
+        EXPECT_GE(rows, 4);
+        EXPECT_EQ(w->list()->topIndex(), kUpdateListMaxLines - std::min(rows, kUpdateListShownLines));
+    }
 
     // The close box hides the window; the link still holds it.
     hl::CloseBox(*w);
@@ -153,6 +164,46 @@ TEST(UpdateProgress, LinesAreStampedCappedAndScrolled) {
     EXPECT_EQ(link.dialog(), nullptr);
     web.message("after the window");  // dropped, no crash
     delete owner;
+}
+
+// Closing the link takes the window along, but for one whose last step
+// failed: that stays, whatever time passes, until the user closes it.
+TEST(UpdateProgress, AFailedStepKeepsTheWindowUntilTheUserClosesIt) {
+    const struct {
+        std::vector<std::string> lines;
+        bool kept;
+    } cases[] = {
+        {{"Fetch events...", "Done"}, false},
+        {{"Fetch events...", "Problem: Could not connect"}, true},
+        {{"Update file TEST.HY4.", "Problem.  Shutting down link."}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines.back());
+        auto* owner = new ui::Window(nullptr);
+        ASSERT_TRUE(owner->Create());
+        auto window = [owner]() -> updateWindow* {
+            for (ui::Window* w : owner->children())
+                if (auto* u = dynamic_cast<updateWindow*>(w)) return u;
+            return nullptr;
+        };
+        {
+            UpdateLink link("", 0, owner);
+            ASSERT_TRUE(link.OpenWindow());
+            for (const std::string& l : c.lines) link.dialog()->MessageText(l);
+            link.Close();
+        }
+        hl::Advance(60000);
+        DelayPumping(0);
+        updateWindow* w = window();
+        EXPECT_EQ(w != nullptr, c.kept);
+        if (w) {
+            EXPECT_TRUE(w->visible());
+            hl::CloseBox(*w);
+            DelayPumping(0);
+            EXPECT_EQ(window(), nullptr);
+        }
+        delete owner;
+    }
 }
 
 TEST_F(UpdateLinkTest, RebuildsTheCatalogueFromTheServersLines) {

@@ -20,6 +20,7 @@
 #include "core/places.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "map/borders.h"
 #include "map/segment_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -270,6 +271,33 @@ TEST(DataSet, SegmentFilesDecodeToTheirEnd) {
         EXPECT_EQ(classes, expected);
     }
     EXPECT_EQ(files, 18);  // four families at four resolutions, ALL.S4, PLATES.S0
+}
+
+TEST(DataSet, CountryBordersFindTheCountryOfAPlace) {
+    const BorderSet set((kData / kCountryBorderFile).string());
+    const struct {
+        const char* place;
+        double lat, lon;
+        const char* country;  // nullptr: open sea
+    } places[] = {
+        // Russia's outline crosses 180 degrees. Anadyr's own point (177.5 E) lies
+        // in its estuary on this coastline: the town's western edge.
+        {"Anadyr", 64.73, 177.4, "RUSSIA"},
+        {"Wrangel Island", 71.2, -179.5, "RUSSIA"},
+        {"Wrangel Island, west", 71.25, 179.5, "RUSSIA"},
+        {"Egvekinot", 66.32, 179.12, "RUSSIA"},
+        {"Chukotka, east of 180", 66.0, -175.0, "RUSSIA"},
+        {"Moscow", 55.75, 37.62, "RUSSIA"},
+        {"Taveuni", -16.85, -179.95, "FIJI"},
+        {"Tokyo", 35.69, 139.69, "JAPAN"},
+        {"Wichita", 37.69, -97.34, "UNITED STATES OF AMERICA"},
+        {"Bering Sea", 60.0, 179.9, nullptr},
+        {"mid-Pacific", 0.0, -150.0, nullptr},
+    };
+    for (const auto& p : places) {
+        const BorderPolygon* found = set.FindContainingPoint(p.lat, p.lon);
+        EXPECT_EQ(found ? found->name : "-", p.country ? p.country : "-") << p.place;
+    }
 }
 
 TEST(DataSet, PlaceTablesServeThePlaceReaders) {
