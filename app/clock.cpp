@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/control_panel.h"
+#include "app/floating_legend.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/help_windows.h"
@@ -106,7 +107,7 @@ void myFrame::CmRedraw() {
     gRedrawMap = true;
     if (layout_) {
         EraseTransientMarkers();
-        if (gControlPanelHooks.hideFloatingLegend) gControlPanelHooks.hideFloatingLegend();
+        HideFloatingLegend();
     }
     StopAnimationTimer();
     if (layout_) {

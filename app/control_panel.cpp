@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "app/buttons.h"
+#include "app/floating_legend.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
@@ -37,8 +38,6 @@ namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 using gfx::Point;
 using gfx::Rect;
-
-ControlPanelHooks gControlPanelHooks;
 
 namespace {
 
@@ -574,7 +573,7 @@ void childControl::DrawDateReadout(TimeValue t, TimeValue step) {
     if (!created()) return;
     gfx::DrawContext dc(backBuffer());
     DrawReadoutBox(dc);
-    if (gControlPanelHooks.copyDateReadout) gControlPanelHooks.copyDateReadout(backBuffer(), readoutRect_);
+    CopyDateReadoutToLegend(backBuffer(), readoutRect_);
 }
 
 void childControl::DrawReadoutBox(gfx::DrawContext& dc) {
@@ -817,7 +816,7 @@ void childControl::CmBack() {
     scrub_ = 0;
     Flush();
     CloseText();
-    if (gControlPanelHooks.hideFloatingLegend) gControlPanelHooks.hideFloatingLegend();
+    HideFloatingLegend();
     const int entries = gGroupViewList.Count();
     if (entries == 1 && gExitWhenDone) {
         SendFrame(kCmExit);

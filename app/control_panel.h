@@ -4,7 +4,6 @@
 // buttons in the kiosk layout. The clock, the housekeeping and the alert mode
 // call its entry points.
 #include <array>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,15 +21,6 @@ class mySlider;
 class Roller;
 
 inline constexpr int kCmZoomToEarthquake = 824;
-
-// Work of parts that come later. The floating legend's two only act on a
-// legend, which its own missing step reports, so they are skipped quietly.
-struct ControlPanelHooks {
-    std::function<void()> hideFloatingLegend;
-    // The floating legend copies the read-out just drawn from the panel's pixels.
-    std::function<void(const platform::gfx::Surface& panel, const platform::ui::Rect& readout)> copyDateReadout;
-};
-extern ControlPanelHooks gControlPanelHooks;
 
 // ---- the panel's arithmetic, apart from its windows
 

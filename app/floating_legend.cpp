@@ -222,13 +222,12 @@ childQMXControl* CurrentLegend() {
 
 }  // namespace
 
-void InstallFloatingLegend() {
-    gControlPanelHooks.hideFloatingLegend = [] {
-        if (childQMXControl* legend = CurrentLegend()) legend->Show(ui::ShowCommand::Hide);
-    };
-    gControlPanelHooks.copyDateReadout = [](const gfx::Surface& source, const ui::Rect& readout) {
-        if (childQMXControl* legend = CurrentLegend()) legend->CopyDateReadout(source, readout);
-    };
+void HideFloatingLegend() {
+    if (childQMXControl* legend = CurrentLegend()) legend->Show(ui::ShowCommand::Hide);
+}
+
+void CopyDateReadoutToLegend(const gfx::Surface& panel, const ui::Rect& readout) {
+    if (childQMXControl* legend = CurrentLegend()) legend->CopyDateReadout(panel, readout);
 }
 
 void AppPaneSeams::FloatingLegend(childMap& pane) { ShowFloatingLegend(pane); }

@@ -65,6 +65,8 @@ childQMXControl* FloatingLegendOf(const childMap& pane);
 void ShowFloatingLegend(childMap& pane);
 // The legend's box in pane pixels while it is shown.
 bool FloatingLegendBox(const childMap& pane, platform::gfx::Rect* box);
-// The control panel's hooks: the Back button and Redraw hide the legend, and
-// every new read-out is copied into it.
-void InstallFloatingLegend();
+// The current view's legend, for the control panel and the frame: Back, Redraw
+// and the menus hide it, and every new read-out is copied into it. Without a
+// frame or a legend they do nothing.
+void HideFloatingLegend();
+void CopyDateReadoutToLegend(const platform::gfx::Surface& panel, const platform::ui::Rect& readout);

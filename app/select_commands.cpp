@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/adjusters.h"
+#include "app/floating_legend.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/help_windows.h"
@@ -76,7 +77,7 @@ void myFrame::NoViewShown() {
 
 void myFrame::CmSelectMenu() {
     if (!MayLetTheViewGo()) return;
-    if (gControlPanelHooks.hideFloatingLegend) gControlPanelHooks.hideFloatingLegend();
+    HideFloatingLegend();
     HideViewForMenu();
     (void)ReadViewList(viewListFile_);
     ShowButtonMenu(0);

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/buttons.h"
+#include "app/floating_legend.h"
 #include "app/frame.h"
 #include "app/housekeeping.h"
 #include "app/globals.h"
@@ -135,7 +136,7 @@ void selectWindow::SetupWindow() {
         gMainFrame->SetInitTimeoutCountdown(static_cast<std::int32_t>(gInitTimeout));
         if (myLayoutWindow* layout = gMainFrame->layout()) {
             if (layout->map().closeTextWindow) layout->map().closeTextWindow();
-            if (gControlPanelHooks.hideFloatingLegend) gControlPanelHooks.hideFloatingLegend();
+            HideFloatingLegend();
         }
     }
 }

@@ -112,7 +112,6 @@ protected:
     }
     ~FloatingLegend() override {
         SetMissingSeamHandler(nullptr);
-        gControlPanelHooks = {};
         ResetConfigValues();
         ResetViewSettings();
     }
@@ -181,8 +180,6 @@ TEST_F(FloatingLegend, EveryWayOutOfADragGivesTheMouseBack) {
     childQMXControl* legend = Show();
     ASSERT_NE(legend, nullptr);
     hl::Mouse(*legend, ui::MouseAction::LeftDown, {10, 10});
-    gControlPanelHooks = {};
-    InstallFloatingLegend();
     legend->Show(ui::ShowCommand::Hide);  // as Back and Redraw hide it
     EXPECT_FALSE(legend->dragging());
     EXPECT_EQ(ui::Window::CaptureWindow(), nullptr);
@@ -234,17 +231,13 @@ TEST_F(FloatingLegend, WithoutQmxLegendOnlyTheFrameIsDrawn) {
         for (int x = 6; x < s.width() - 6; ++x) ASSERT_EQ(s.At(x, y), ColorOf(kLightGrayColor)) << x << "," << y;
 }
 
-TEST_F(FloatingLegend, ThePanelsReadoutReachesTheLegendThroughItsHook) {
+TEST_F(FloatingLegend, WithoutAFrameThePanelsCallsReachNoLegend) {
     childQMXControl* legend = Show();
     ASSERT_NE(legend, nullptr);
-    gControlPanelHooks = {};
-    InstallFloatingLegend();
-    ASSERT_TRUE(gControlPanelHooks.copyDateReadout);
-    ASSERT_TRUE(gControlPanelHooks.hideFloatingLegend);
-    // Without a frame there is no legend to reach: the hooks do nothing.
+    // The panel reaches the legend of the frame's view; a pane of no frame keeps its own.
     auto panel = gfx::Surface::Create(50, 20, gfx::kWhite);
-    gControlPanelHooks.copyDateReadout(*panel, {0, 0, 50, 20});
-    gControlPanelHooks.hideFloatingLegend();
+    CopyDateReadoutToLegend(*panel, {0, 0, 50, 20});
+    HideFloatingLegend();
     EXPECT_TRUE(legend->visible());
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/floating_legend.h"
 #include "app/layout.h"
 #include "app/menus.h"
 #include "app/startup.h"
@@ -588,4 +589,43 @@ TEST_F(OpenView, InitTimeoutZeroNeverOpensAView) {
     myFrame* f = frame();
     hl::Advance(120000);
     EXPECT_EQ(f->layout(), nullptr);
+}
+
+MapPane LegendMapPane(ui::Window* parent) {
+    MapPane pane;
+    pane.window = new childMap(parent);
+    return pane;
+}
+
+// The panel's read-out is copied into the floating legend of the frame's view,
+// and the legend goes when the frame's view makes way for the menu.
+TEST_F(OpenView, TheFloatingLegendFollowsThePanel) {
+    gControls[kControlQmxLegend] = 1;
+    SetMapPaneFactory(&LegendMapPane);
+    frame()->OpenView("ALPHA");
+    // The pane's text metrics, which a rendering would measure, size the legend.
+    const int textHeight = gTextHeight, aveCharWidth = gAveCharWidth;
+    gTextHeight = 16;
+    gAveCharWidth = 7;
+    childMap* pane = frame()->layout()->mapPane();
+    ASSERT_NE(pane, nullptr);
+    ShowFloatingLegend(*pane);
+    childQMXControl* legend = FloatingLegendOf(*pane);
+    ASSERT_NE(legend, nullptr);
+    ASSERT_TRUE(legend->visible());
+    hl::PaintAll();
+    const gfx::Surface& shown = legend->backBuffer();
+    ASSERT_GT(shown.height(), 12);
+    const ui::Point readout{shown.width() / 2, shown.height() - 12};
+    ASSERT_NE(shown.At(readout.x, readout.y), ColorOf(14)) << "no read-out yet";
+
+    TimeValue t;
+    t.SetDateMinuteSecond({1995, 1, 17}, 0, 0);
+    frame()->layout()->control()->DrawDateReadout(t, TimeValue(86400.0));
+    EXPECT_EQ(legend->backBuffer().At(readout.x, readout.y), ColorOf(14)) << "the read-out's yellow box";
+
+    frame()->CmSelectMenu();
+    EXPECT_FALSE(legend->visible());
+    gTextHeight = textHeight;
+    gAveCharWidth = aveCharWidth;
 }
