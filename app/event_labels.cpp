@@ -16,6 +16,7 @@
 #include "platform/gfx/draw_context.h"
 #include "platform/gfx/font.h"
 
+namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 
 namespace {

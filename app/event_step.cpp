@@ -20,6 +20,8 @@
 #include "map/eruption_symbols.h"
 #include "map/quake_symbols.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 constexpr int kMapCmNextEvent = 1037;

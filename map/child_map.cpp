@@ -21,6 +21,7 @@
 #include "platform/sys/files.h"
 #include "platform/ui/ui.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 std::int32_t gPaneWidth = 0;

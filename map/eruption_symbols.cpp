@@ -16,6 +16,7 @@
 #include "map/section3d.h"
 #include "platform/ui/ui.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 DisplayedEruptions gDisplayedEruptions;
