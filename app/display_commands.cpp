@@ -169,12 +169,9 @@ void myFrame::RepaintMagnitudeKey() {
 }
 
 void myFrame::CmEarthquakeMagnitudeCutoff() {
-    const bool saved = gPaused;
-    gPaused = true;
-    magDialog(this, kMagnitudeDialogTemplate, &gMagnitudeCutoff, "Set cutoff magnitude for earthquakes").Execute();
+    PromptCutoff(&gMagnitudeCutoff, "Set cutoff magnitude for earthquakes");
     RepaintMagnitudeKey();
     if (layout_) RepaintWithChildren(layout_->control());
-    gPaused = saved;
 }
 
 void myFrame::PromptCutoff(double* value, const char* caption) {

@@ -42,7 +42,7 @@ void StepEvent(childMap& pane, int direction);
 void StepCurrentEvent(childMap& pane);
 // The map pane's seams this layer fills: the commands the pane passes on
 // (stepping 1037, 1038, 1071), the floating legend, the text window and
-// the Information button; others report themselves as not built.
+// the Information button; the network layer's derived seams add the alert view.
 class AppPaneSeams : public MapPaneSeams {
 public:
     void Command(childMap& pane, int id) override;

@@ -185,6 +185,9 @@ void myFrame::CmExit() {
 ui::Result myFrame::EvTerminationSignal(ui::WParam, ui::LParam) {
     if (platform::TakeTerminationSignals() > 0) {
         DebugLog("Termination signal: Exit");
+        // An update or transfer under way ends at once, its catalogue as it was,
+        // so that the close below is not held up by it.
+        if (NetworkLink* net = InstalledNetworkLink()) net->CancelTransfers();
         terminating_ = true;
         SendCommand(kCmExit);
         terminating_ = false;

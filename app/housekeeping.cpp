@@ -151,6 +151,10 @@ bool IsFeedHeaderLine(std::string_view line) {
 void FetchEventFeed(const std::string& url) {
     NetworkLink* net = NetworkLinkFor("event feed");
     if (!net) return;
+    TakeEventFeed(net->RequestFeed(url, kFeedFile));
+}
+
+void TakeEventFeed(int requestResult) {
     // The second source's lines, each cut where a 255-character buffer ends.
     std::vector<std::string> local;
     if (FileExists(kSecondFeedFile)) {
@@ -164,7 +168,7 @@ void FetchEventFeed(const std::string& url) {
         }
     }
 
-    if (net->RequestFeed(url, kFeedFile) != 0) {
+    if (requestResult != 0) {
         std::remove(platform::ResolvePath(kFeedFile).c_str());
         return;
     }
@@ -301,16 +305,30 @@ void myFrame::HousekeepingTick() {
         }
     }
 
-    // Stopped around the alert step and the feed, which may block in the web request.
+    // Stopped around the alert step and the feed, whose commands may pump messages.
     KillTimer(kHousekeepingTimer);
     if (childMap* pane = layout_ ? layout_->mapPane() : nullptr) {
         if (NetworkLink* net = NetworkLinkFor("alert step")) gPendingOpenView = net->AlertStep(*pane);
     }
 
+    // The feed is fetched beside the loop, so the replay never waits for it; an
+    // answer that has come is taken here, where the poll would have taken it.
+    std::unique_ptr<FeedRequest>& feed = housekeeping_.feed;
+    if (feed && feed->Done()) {
+        TakeEventFeed(feed->Result());
+        feed.reset();
+    }
     const int every = std::max(gAlertSeconds, 2);
     if (gPollCounter % every == 0) {
         if (!gAlertPollDirectory.empty()) PollAlertDirectory(gAlertPollDirectory);
-        if (gFeedLines.empty()) FetchEventFeed(gAlertEventsUrl);
+        // One poll at a time: a feed still on its way keeps its place.
+        if (gFeedLines.empty() && !feed) {
+            if (NetworkLink* net = NetworkLinkFor("event feed")) feed = net->StartFeed(gAlertEventsUrl, kFeedFile);
+            if (feed && feed->Done()) {
+                TakeEventFeed(feed->Result());
+                feed.reset();
+            }
+        }
     }
     gPollCounter = gPollCounter == INT32_MAX ? 1 : gPollCounter + 1;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/network_link.h"
 #include "platform/sys/clock.h"
 
 class childMap;
@@ -18,6 +19,9 @@ class IndexedArray;
 // The frame's own part of the housekeeping.
 struct HousekeepingState {
     bool running = false;  // a tick is under way: a command it sent may pump messages
+    // The feed on its way: its answer is taken by the first tick after it came,
+    // and no other poll starts meanwhile. Cancelled with the frame.
+    std::unique_ptr<FeedRequest> feed;
 };
 
 // A UTC calendar date; all zero before the first scheduled update.
@@ -77,3 +81,6 @@ void PollAlertDirectory(const std::string& folder);
 // merged in; a failed request deletes the feed file, an answer that does not
 // begin with the feed's column header ("time,...") keeps nothing.
 void FetchEventFeed(const std::string& url);
+// The same in two steps: the request that FetchEventFeed makes has been made
+// with this result (0: the feed file holds the answer); the file is read.
+void TakeEventFeed(int requestResult);

@@ -11,6 +11,7 @@
 #include "app/display_commands.h"
 #include "app/display_dialogs.h"
 #include "app/control_panel.h"
+#include "app/dialog_conventions.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
@@ -46,18 +47,6 @@ constexpr FontCommand kFontCommands[] = {
     {kCmFontText, kFontInfo, "Information Font"},   {kCmFontCity, kFontCity, "City Font"},
     {kCmFontState, kFontState, "State Font"},       {kCmFontCountry, kFontCountry, "Country Font"},
     {kCmFontOcean, kFontOcean, "Ocean Font"},
-};
-
-// Holds the animation while a dialog is up, and gives it back after.
-class PauseWhileOpen {
-public:
-    PauseWhileOpen() : saved_(gPaused) { gPaused = true; }
-    ~PauseWhileOpen() { gPaused = saved_; }
-    PauseWhileOpen(const PauseWhileOpen&) = delete;
-    PauseWhileOpen& operator=(const PauseWhileOpen&) = delete;
-
-private:
-    bool saved_;
 };
 
 }  // namespace
@@ -185,7 +174,7 @@ void myFrame::CmFont(int id) {
     for (const FontCommand& c : kFontCommands)
         if (c.id == id) command = &c;
     if (!command) return;
-    PauseWhileOpen hold;
+    PauseForDialog hold;
     ui::FontDescription font;
     if (const auto& slot = gFonts[command->slot]) font = {slot->face, slot->height, slot->weight, false};
     if (!ui::ExecuteFontDialog(this, command->title, font)) return;
@@ -203,7 +192,7 @@ void myFrame::CmColor(int id) {
 
 void myFrame::CmLatitudeLongitude() {
     {
-        PauseWhileOpen hold;
+        PauseForDialog hold;
         latlonDialog(this, kLatLonDialogTemplate).Execute();
     }
     WriteViewSetting();
@@ -211,7 +200,7 @@ void myFrame::CmLatitudeLongitude() {
 
 void myFrame::CmTemplate() {
     {
-        PauseWhileOpen hold;
+        PauseForDialog hold;
         TlatlonDialog(this, kTemplateBoxDialogTemplate).Execute();
     }
     WriteViewSetting();
@@ -219,7 +208,7 @@ void myFrame::CmTemplate() {
 
 void myFrame::CmScale() {
     {
-        PauseWhileOpen hold;
+        PauseForDialog hold;
         scaleDialog(this, kScaleDialogTemplate).Execute();
     }
     if (viewOpen_) CmRepeat();
@@ -229,7 +218,7 @@ void myFrame::CmTitle() {
     std::string title = gViewTitle;
     bool ok = false;
     {
-        PauseWhileOpen hold;
+        PauseForDialog hold;
         ok = inputDialog(this, kInputDialogTemplate, title, "Edit Map Title", "Enter new map title", kTitleRoom)
                  .Execute() == ui::IdOk;
     }
@@ -246,7 +235,7 @@ void myFrame::CmTitle() {
 
 void myFrame::EditConfigText(std::string& text, const char* caption, const char* prompt) {
     {
-        PauseWhileOpen hold;
+        PauseForDialog hold;
         inputDialog(this, kInputDialogTemplate, text, caption, prompt, kLogoRoom).Execute();
     }
     SaveConfigurationSetting();
@@ -280,12 +269,12 @@ void myFrame::CmShowInfoSpots() {
 }
 
 void myFrame::CmElevationModels() {
-    PauseWhileOpen hold;
+    PauseForDialog hold;
     demDialog(this, kDemDialogTemplate).Execute();
 }
 
 void myFrame::ChooseCatalogue(bool quakes) {
-    PauseWhileOpen hold;
+    PauseForDialog hold;
     CloseInfoWindows();
     std::string& name = quakes ? gEventFileName : gEruptionFileName;
     ui::FileDialogData data;
@@ -311,7 +300,7 @@ void myFrame::CmEarthquakeFile() { ChooseCatalogue(true); }
 void myFrame::CmEruptionFile() { ChooseCatalogue(false); }
 
 void myFrame::CmSaveScreenImage() {
-    PauseWhileOpen hold;
+    PauseForDialog hold;
     ui::FileDialogData data;
     data.filter = "Image Files (*.JPG)|*.jpg|";
     data.flags = ui::file_dialog::kOverwritePrompt;
@@ -329,7 +318,7 @@ void myFrame::CmSaveScreenImage() {
 void myFrame::CmSetDates() {
     bool ok = false;
     {
-        PauseWhileOpen hold;
+        PauseForDialog hold;
         ok = dateDialog(this, kDateDialogTemplate).Execute() == ui::IdOk;
     }
     if (ok && viewOpen_) {

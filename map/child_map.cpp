@@ -11,6 +11,7 @@
 #include "core/missing_seam.h"
 #include "core/view.h"
 #include "map/eruption_symbols.h"
+#include "map/info_spots.h"
 #include "map/label_box.h"
 #include "map/population.h"
 #include "map/section3d.h"
@@ -416,6 +417,7 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
         DrawInfoSpots(false);
         KeepDragBackground();
         ClearLabelBoxes();
+        ReserveSpotRooms(*screen_);
         // A rendering draws every symbol afresh: the last one's places are no longer taken.
         ForgetPngSymbols();
         DrawOverlayFiles(&gLineFiles, &gSymbolFiles, &gTextFiles);

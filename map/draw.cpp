@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/c_numbers.h"
 #include "core/number_text.h"
 
 namespace gfx = platform::gfx;
@@ -216,6 +217,7 @@ void DrawLatLonLabel(gfx::DrawContext& dc, int x, int y, const std::shared_ptr<c
                      HJust h, VJust v, int colorNumber, bool isLatitude) {
     char text[64];
     const char* letter = value > 0 ? (isLatitude ? "N" : "E") : value < 0 ? (isLatitude ? "S" : "W") : "";
+    const CNumbersScope numbers;  // "12.5S" under any locale
     std::snprintf(text, sizeof text, "%lG%s", std::fabs(value), letter);
     DrawJustifiedText(dc, x, y, font, text, colorNumber, kNoColor, h, v);
 }

@@ -1,8 +1,12 @@
 #include "map/info_spots.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "core/config.h"
 #include "map/child_map.h"
 #include "map/draw.h"
+#include "map/label_box.h"
 #include "map/proj.h"
 #include "map/section3d.h"
 
@@ -73,6 +77,23 @@ void DrawSpot(InfoSpot& s, gfx::DrawContext& screen, gfx::DrawContext* mask, boo
     const HJust h = left ? HJust::Right : HJust::Left;
     DrawJustifiedText(screen, tx, s.y, nullptr, s.title, kTitleColor, kNoColor, h, VJust::Center, 1, 0);
     if (mask) DrawJustifiedText(*mask, tx, s.y, nullptr, s.title, kWhiteColor, kNoColor, h, VJust::Center, 1, kWhiteColor);
+}
+
+void ReserveSpotRooms(gfx::DrawContext& screen) {
+    if (!gControls[kControlShowInfoSpots]) return;
+    for (const InfoSpot& s : gInfoSpots) {
+        if (!s.drawn) continue;
+        gfx::Rect room{s.box[0], s.box[1], s.box[2], s.box[3]};
+        if (s.title[0] != '\0') {
+            const bool left = s.x > 0.75 * gMapWidth;
+            const gfx::Rect title = DrawJustifiedText(screen, left ? s.x - 10 : s.x + 10, s.y, nullptr, s.title, kNoColor,
+                                                      kNoColor, left ? HJust::Right : HJust::Left, VJust::Center, 1, 0);
+            room = {std::min(room.left, title.left), std::min(room.top, title.top), std::max(room.right, title.right),
+                    std::max(room.bottom, title.bottom)};
+        }
+        RegisterLabel(std::make_unique<LabelBox>(gfx::Point{s.x, s.y}, room, "", nullptr, kWhiteColor, HJust::Left,
+                                                 VJust::Bottom, nullptr, 0));
+    }
 }
 
 bool HitTest(const InfoSpot& s, gfx::Point p) {

@@ -18,6 +18,9 @@ void UpdatePosition(InfoSpot& spot, Proj& proj);
 // The icon (highlighted or plain) on the screen and its shape on the mask;
 // a plain spot has its title beside it.
 void DrawSpot(InfoSpot& spot, platform::gfx::DrawContext& screen, platform::gfx::DrawContext* mask, bool highlighted);
+// Blank label boxes over each drawn spot's icon and title, so the map's
+// labels placed after them keep clear.
+void ReserveSpotRooms(platform::gfx::DrawContext& screen);
 // Only a drawn spot answers: left and top edges in, right and bottom out.
 bool HitTest(const InfoSpot& spot, platform::gfx::Point p);
 // Index of the first spot the point hits; -1 when none.

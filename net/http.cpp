@@ -1,7 +1,14 @@
 #include "net/http.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "core/helpers.h"
@@ -112,6 +119,17 @@ std::optional<std::vector<std::string>> HeaderLines(std::string_view text) {
     return lines;
 }
 
+std::function<void()>& Pump() {
+    static std::function<void()> pump;
+    return pump;
+}
+
+// The HttpRequest calls under way, innermost last; touched on the calling thread only.
+std::vector<HttpTransfer*>& Running() {
+    static std::vector<HttpTransfer*> running;
+    return running;
+}
+
 }  // namespace
 
 std::optional<HttpAddress> SplitHttpAddress(std::string_view address) {
@@ -126,32 +144,56 @@ std::optional<HttpAddress> SplitHttpAddress(std::string_view address) {
     return a;
 }
 
-int HttpRequest(const char* verb, const char* address, const char* extraPath, const char* headers,
-                const char* body, const char* outputFile, HttpResult* result, const HttpLimits& limits) {
-    HttpResult local;
-    HttpResult& r = result ? *result : local;
-    r = HttpResult{};
-    auto fail = [&r](HttpOutcome outcome, int code) {
-        r.outcome = outcome;
-        r.errorCode = code;
-        return 1;
-    };
+// Everything one request needs on either thread. The worker touches only the
+// spec, the sink's file and the reply, and only until it says it is done.
+struct HttpTransfer::Exchange {
+    HttpResult early;         // a request refused before sending
+    bool refused = false;
+    bool finished = false;
+    std::string host, outputFile, outputPath;
+    HttpLimits limits;
+    platform::net::HttpRequestSpec spec;
+    std::atomic<bool> cancel{false};
+    std::unique_ptr<platform::SafeFileWriter> out;
+    platform::net::HttpReply reply;
+    std::mutex m;
+    std::condition_variable ended;
+    bool done = false;
+    std::thread worker;
+};
 
+HttpTransfer::HttpTransfer(const char* verb, const char* address, const char* extraPath, const char* headers,
+                           const char* body, const char* outputFile, const HttpLimits& limits)
+    : x_(std::make_unique<Exchange>()) {
+    Exchange& x = *x_;
+    x.limits = limits;
+    auto refuse = [&x](HttpOutcome outcome, int code) {
+        x.refused = true;
+        x.early.outcome = outcome;
+        x.early.errorCode = code;
+    };
     std::optional<HttpAddress> split = address ? SplitHttpAddress(address) : std::nullopt;
-    if (!split) return fail(HttpOutcome::kBadAddress, platform::net::kErrorBadAddress);
-    if (!outputFile || !*outputFile) return fail(HttpOutcome::kNotStored, 0);
+    if (!split) {
+        refuse(HttpOutcome::kBadAddress, platform::net::kErrorBadAddress);
+        return;
+    }
+    if (!outputFile || !*outputFile) {
+        refuse(HttpOutcome::kNotStored, 0);
+        return;
+    }
     std::optional<std::vector<std::string>> headerLines =
         headers ? HeaderLines(headers) : std::vector<std::string>{};
     if (!headerLines) {
         DebugLog("Request to %s refused: a header line cannot be sent.", split->host.c_str());
-        return fail(HttpOutcome::kBadRequest, platform::net::kErrorBadRequest);
+        refuse(HttpOutcome::kBadRequest, platform::net::kErrorBadRequest);
+        return;
     }
 
     std::string_view verbText = verb ? std::string_view(verb) : std::string_view("GET");
     std::string_view extra = OrEmpty(extraPath);
     WriteSentFile(verbText, *split, extra, headers, body);
 
-    platform::net::HttpRequestSpec spec;
+    platform::net::HttpRequestSpec& spec = x.spec;
     std::string_view wireVerb = TrimBlanks(verbText);
     spec.verb = wireVerb.empty() ? "GET" : std::string(wireVerb);
     spec.scheme = split->secure ? platform::net::Scheme::kHttps : platform::net::Scheme::kHttp;
@@ -161,54 +203,131 @@ int HttpRequest(const char* verb, const char* address, const char* extraPath, co
     if (body) spec.body = body;
     spec.totalTimeoutMs = limits.totalMs;
     spec.maxBodyBytes = limits.maxBodyBytes;
+    spec.cancel = &x.cancel;
+    x.host = split->host;
+    x.outputFile = outputFile;
+    // Settled here: the current folder may change while the exchange runs.
+    std::error_code ec;
+    x.outputPath = std::filesystem::absolute(platform::ResolvePath(outputFile), ec).string();
+    if (ec) x.outputPath = platform::ResolvePath(outputFile);
 
     // The output is replaced only by a whole body: pieces go to a temporary
-    // file that is renamed over the output once the transfer is complete.
-    std::unique_ptr<platform::SafeFileWriter> out;
-    auto sink = [&out, outputFile](std::string_view piece) {
-        if (!out) out = std::make_unique<platform::SafeFileWriter>(outputFile);
-        return out->ok() && std::fwrite(piece.data(), 1, piece.size(), out->file()) == piece.size();
-    };
-    platform::net::HttpReply reply = platform::net::Perform(spec, sink);
+    // file that Finish renames over the output once the transfer is complete.
+    x.worker = std::thread([&x, settings = platform::net::CurrentHttpSettings()] {
+        auto sink = [&x](std::string_view piece) {
+            if (!x.out) x.out = std::make_unique<platform::SafeFileWriter>(x.outputPath);
+            return x.out->ok() && std::fwrite(piece.data(), 1, piece.size(), x.out->file()) == piece.size();
+        };
+        platform::net::HttpReply reply = platform::net::Perform(x.spec, sink, settings);
+        std::lock_guard<std::mutex> lock(x.m);
+        x.reply = std::move(reply);
+        x.done = true;
+        x.ended.notify_all();
+    });
+}
 
+HttpTransfer::~HttpTransfer() {
+    if (x_->worker.joinable()) {
+        x_->cancel.store(true);
+        x_->worker.join();
+    }
+}
+
+bool HttpTransfer::Done() const {
+    if (x_->refused) return true;
+    std::lock_guard<std::mutex> lock(x_->m);
+    return x_->done;
+}
+
+bool HttpTransfer::WaitFor(int ms) {
+    if (x_->refused) return true;
+    std::unique_lock<std::mutex> lock(x_->m);
+    return x_->ended.wait_for(lock, std::chrono::milliseconds(std::max(ms, 0)), [this] { return x_->done; });
+}
+
+void HttpTransfer::Cancel() { x_->cancel.store(true); }
+
+int HttpTransfer::Finish(HttpResult* result) {
+    Exchange& x = *x_;
+    HttpResult local;
+    HttpResult& r = result ? *result : local;
+    r = x.early;
+    if (x.refused) return 1;
+    if (x.finished) {
+        r = HttpResult{HttpOutcome::kNotStored, 0, 0};
+        return 1;
+    }
+    x.finished = true;
+    if (x.worker.joinable()) x.worker.join();
+    r = HttpResult{};
+    auto fail = [&r](HttpOutcome outcome, int code) {
+        r.outcome = outcome;
+        r.errorCode = code;
+        return 1;
+    };
+    const platform::net::HttpReply& reply = x.reply;
+    const char* host = x.host.c_str();
     if (reply.end == TransferEnd::kNoAnswer) {
         DebugLog("Error %d has occurred.", reply.errorCode);
-        DebugLog("No answer from %s: %s", split->host.c_str(), reply.errorText.c_str());
+        DebugLog("No answer from %s: %s", host, reply.errorText.c_str());
         return fail(HttpOutcome::kNoAnswer, reply.errorCode);
     }
     r.status = reply.status;
     if (!reply.rawHeaders.empty()) WriteHeaderFile(reply.rawHeaders);
 
     switch (reply.end) {
+        case TransferEnd::kCancelled:
+            DebugLog("Request to %s cancelled.", host);
+            return fail(HttpOutcome::kCancelled, reply.errorCode);
         case TransferEnd::kTooSlow:
-            DebugLog("Answer from %s not done within %d ms.", split->host.c_str(), limits.totalMs);
+            DebugLog("Answer from %s not done within %d ms.", host, x.limits.totalMs);
             return fail(HttpOutcome::kTooSlow, reply.errorCode);
         case TransferEnd::kTooLarge:
-            DebugLog("Answer from %s longer than %lld bytes.", split->host.c_str(),
-                     static_cast<long long>(limits.maxBodyBytes));
+            DebugLog("Answer from %s longer than %lld bytes.", host, static_cast<long long>(x.limits.maxBodyBytes));
             return fail(HttpOutcome::kTooLarge, reply.errorCode);
         case TransferEnd::kStalled:
         case TransferEnd::kCutShort:
             AppendErrorLine("WinHttpQueryDataAvailable", reply.errorCode);
-            DebugLog("Answer from %s cut short: %s", split->host.c_str(), reply.errorText.c_str());
+            DebugLog("Answer from %s cut short: %s", host, reply.errorText.c_str());
             return fail(HttpOutcome::kBodyCut, reply.errorCode);
         case TransferEnd::kUnreadable:
             AppendErrorLine("WinHttpReadData", reply.errorCode);
-            DebugLog("Answer from %s cut short: %s", split->host.c_str(), reply.errorText.c_str());
+            DebugLog("Answer from %s cut short: %s", host, reply.errorText.c_str());
             return fail(HttpOutcome::kBodyCut, reply.errorCode);
         case TransferEnd::kStopped:
-            DebugLog("Could not store the answer in %s.", outputFile);
+            DebugLog("Could not store the answer in %s.", x.outputFile.c_str());
             return fail(HttpOutcome::kNotStored, reply.errorCode);
         default:
             break;
     }
-    if (!out) out = std::make_unique<platform::SafeFileWriter>(outputFile);  // an empty body
-    if (!out->ok() || !out->Commit()) {
-        DebugLog("Could not store the answer in %s.", outputFile);
+    if (!x.out) x.out = std::make_unique<platform::SafeFileWriter>(x.outputPath);  // an empty body
+    if (!x.out->ok() || !x.out->Commit()) {
+        DebugLog("Could not store the answer in %s.", x.outputFile.c_str());
         return fail(HttpOutcome::kNotStored, 0);
     }
     r.outcome = HttpOutcome::kComplete;
     return 0;
+}
+
+void SetTransferPump(std::function<void()> pump) { Pump() = std::move(pump); }
+
+void CancelTransfers() {
+    for (HttpTransfer* t : Running()) t->Cancel();
+}
+
+int TransfersRunning() { return static_cast<int>(Running().size()); }
+
+int HttpRequest(const char* verb, const char* address, const char* extraPath, const char* headers,
+                const char* body, const char* outputFile, HttpResult* result, const HttpLimits& limits) {
+    HttpTransfer transfer(verb, address, extraPath, headers, body, outputFile, limits);
+    Running().push_back(&transfer);
+    // Short waits while pumping, so the windows stay lively.
+    while (!transfer.WaitFor(Pump() ? 5 : 1000)) {
+        if (Pump()) Pump()();
+    }
+    auto& running = Running();
+    running.erase(std::remove(running.begin(), running.end(), &transfer), running.end());
+    return transfer.Finish(result);
 }
 
 int RequestHttp::Send(std::string verb, std::string address, std::string extraPath, std::string headers,

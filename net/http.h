@@ -1,7 +1,9 @@
 #pragma once
-// The HTTP client: one blocking request whose answer's body is stored in a
-// file, leaving three diagnostic files in the current folder.
+// The HTTP client: one request whose answer's body is stored in a file,
+// leaving three diagnostic files in the current folder.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +23,7 @@ enum class HttpOutcome {
     kBadRequest,  // a header line holds a bare CR or cannot be sent: nothing sent, no file touched
     kTooSlow,     // the exchange passed its time limit
     kTooLarge,    // the body passed its size cap (declared or received)
+    kCancelled,   // CancelTransfers ended it
 };
 
 // What one use allows, however the peer behaves; both ends are failures and
@@ -29,7 +32,7 @@ struct HttpLimits {
     int totalMs = 120000;
     std::int64_t maxBodyBytes = std::int64_t{64} << 20;
 };
-// The event feed is fetched on the UI thread and is a few days of events.
+// The event feed is a few days of events, fetched beside the replay.
 inline constexpr HttpLimits kFeedHttpLimits{30000, std::int64_t{16} << 20};
 
 struct HttpResult {
@@ -58,6 +61,43 @@ std::optional<HttpAddress> SplitHttpAddress(std::string_view address);
 int HttpRequest(const char* verb, const char* address, const char* extraPath, const char* headers,
                 const char* body, const char* outputFile, HttpResult* result = nullptr,
                 const HttpLimits& limits = {});
+
+// One request made and finished on the calling thread, its exchange run on
+// a thread of its own meanwhile; what HttpRequest does, in three steps.
+class HttpTransfer {
+public:
+    HttpTransfer(const char* verb, const char* address, const char* extraPath, const char* headers,
+                 const char* body, const char* outputFile, const HttpLimits& limits = {});
+    // A transfer still under way is cancelled and waited for; its output stays as it was.
+    ~HttpTransfer();
+    HttpTransfer(const HttpTransfer&) = delete;
+    HttpTransfer& operator=(const HttpTransfer&) = delete;
+
+    // The exchange has ended (at once for a request refused before sending).
+    [[nodiscard]] bool Done() const;
+    // Waits up to ms for the end; true when it has come.
+    bool WaitFor(int ms);
+    // Ends the exchange within a few tens of milliseconds, as kCancelled.
+    void Cancel();
+    // Waits for the end, then stores the body and writes the diagnostic
+    // files as HttpRequest does, with its result. Once only.
+    int Finish(HttpResult* result = nullptr);
+
+private:
+    struct Exchange;
+    std::unique_ptr<Exchange> x_;
+};
+
+// HttpRequest runs its transfer beside the calling thread, which meanwhile
+// runs pump again and again, so the program's windows keep painting and its
+// timers running. Without a pump the caller just waits. The pump must return
+// within a few tens of milliseconds.
+void SetTransferPump(std::function<void()> pump);
+// Ends every HttpRequest under way (nested ones included): each returns
+// kCancelled at once, its output file as it was. On the calling thread only.
+void CancelTransfers();
+// How many HttpRequest calls are under way (nested ones included).
+int TransfersRunning();
 
 // The caller's handle on HttpRequest; keeps the last request's result.
 class RequestHttp {

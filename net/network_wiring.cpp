@@ -4,6 +4,7 @@
 
 #include "app/frame.h"
 #include "app/housekeeping.h"
+#include "core/catalogue_rebuild.h"
 #include "core/helpers.h"
 #include "net/alert.h"
 #include "net/alert_view.h"
@@ -16,18 +17,28 @@ namespace {
 
 constexpr int kCmRepeat = 150;
 
+// A frame that is closing (the program's end came during the update) shows nothing more.
+void RepeatView(myFrame& frame) {
+    if (!frame.destroying()) frame.SendCommand(kCmRepeat);
+}
+
 int RunWebUpdate(myFrame& frame, bool interactive) {
     // The progress window of the update link shows the lines; without it the
     // update still runs and its lines go to the debug log.
+    if (CatalogueUpdateHold::Taken()) {
+        DebugLog("An update is under way: this one is refused");
+        return 1;
+    }
     UpdateLink link("", 0, &frame);
     WebUpdateHooks hooks;
     if (link.OpenWindow())
         hooks.message = link.ProgressLines();
     else
         hooks.message = [](const std::string& line) { DebugLog("%s", line.c_str()); };
-    hooks.repeatView = [&frame] { frame.SendCommand(kCmRepeat); };
-    hooks.wait = [](int ms) { DelayPumping(ms); };
+    hooks.repeatView = [&frame] { RepeatView(frame); };
+    hooks.wait = [&link](int ms) { link.Delay(ms); };
     hooks.beep = [] { platform::ui::Beep(platform::ui::BeepKind::Default); };
+    hooks.cancelled = [&link] { return link.cancelled(); };
     int result = UpdateFromWebService(interactive, hooks);
     link.Close();
     return result;
@@ -36,21 +47,42 @@ int RunWebUpdate(myFrame& frame, bool interactive) {
 int RunServerUpdate(myFrame& frame) {
     ServerUpdateHooks hooks;
     hooks.owner = &frame;
-    hooks.repeatView = [&frame] { frame.SendCommand(kCmRepeat); };
+    hooks.repeatView = [&frame] { RepeatView(frame); };
     hooks.beep = [] { platform::ui::Beep(platform::ui::BeepKind::Default); };
     return UpdateFromServer(hooks);
 }
 
 // Only a whole 2xx answer is a feed: an error page of any status is refused here.
-int FetchFeed(const std::string& url, const std::string& outFile) {
-    HttpResult result;
-    if (HttpRequest("GET ", url.c_str(), "", "", "", outFile.c_str(), &result, kFeedHttpLimits) != 0) return 1;
+int FeedResult(int request, const HttpResult& result) {
+    if (request != 0) return 1;
     if (result.status < 200 || result.status > 299) {
         DebugLog("Event feed answered with status %ld.", result.status);
         return 1;
     }
     return 0;
 }
+
+int FetchFeed(const std::string& url, const std::string& outFile) {
+    HttpResult result;
+    const int request = HttpRequest("GET ", url.c_str(), "", "", "", outFile.c_str(), &result, kFeedHttpLimits);
+    return FeedResult(request, result);
+}
+
+// The feed's transfer runs on its own from the start; nothing waits for it.
+class BackgroundFeed : public FeedRequest {
+public:
+    BackgroundFeed(const std::string& url, const std::string& outFile)
+        : transfer_("GET ", url.c_str(), "", "", "", outFile.c_str(), kFeedHttpLimits) {}
+    bool Done() override { return transfer_.Done(); }
+    int Result() override {
+        HttpResult result;
+        const int request = transfer_.Finish(&result);
+        return FeedResult(request, result);
+    }
+
+private:
+    HttpTransfer transfer_;
+};
 
 }  // namespace
 
@@ -61,6 +93,10 @@ int ProgramNetworkLink::UpdateFromServer(myFrame& frame) { return RunServerUpdat
 int ProgramNetworkLink::RequestFeed(const std::string& url, const std::string& outFile) {
     return FetchFeed(url, outFile);
 }
+std::unique_ptr<FeedRequest> ProgramNetworkLink::StartFeed(const std::string& url, const std::string& outFile) {
+    return std::make_unique<BackgroundFeed>(url, outFile);
+}
+void ProgramNetworkLink::CancelTransfers() { CancelUpdates(); }
 bool ProgramNetworkLink::StartSockets(bool start, bool report) { return StartWinsock(start, report); }
 bool ProgramNetworkLink::AlertStep(childMap& pane) { return ProcessAlertEvent(pane); }
 
@@ -71,6 +107,12 @@ void InstallNetworkWiring() {
     static ProgramPaneSeams paneSeams;
     InstallNetworkLink(&link);
     InstallMapPaneSeams(&paneSeams);
+    // While a transfer runs, the windows paint and the replay goes on.
+    SetTransferPump([] {
+        platform::ui::Message msg;
+        while (platform::ui::PeekMessage(msg)) platform::ui::DispatchMessage(msg);
+        platform::ui::WaitForMessage(20);
+    });
     gEventServiceAddress = EventServiceAddress(std::getenv(kEventServiceVariable));
     if (gEventServiceAddress != kDefaultEventServiceAddress)
         DebugLog("Event service: %s", gEventServiceAddress.c_str());

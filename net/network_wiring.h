@@ -13,6 +13,8 @@ public:
     int UpdateFromWebService(myFrame& frame, bool interactive) override;
     int UpdateFromServer(myFrame& frame) override;
     int RequestFeed(const std::string& url, const std::string& outFile) override;
+    std::unique_ptr<FeedRequest> StartFeed(const std::string& url, const std::string& outFile) override;
+    void CancelTransfers() override;
     bool StartSockets(bool start, bool report) override;
     bool AlertStep(childMap& pane) override;
 };

@@ -42,6 +42,8 @@ std::string SmtpRefusalText(std::string_view reply, std::string_view awaited) {
         out += squeezed;
     }
     if (out.empty()) return "empty reply from the SMTP server (" + std::string(awaited) + " awaited)";
+    // "NOOP" is the all-clear: a peer that answers with it has still refused.
+    if (out == "NOOP") return out + " (" + std::string(awaited) + " awaited)";
     return out;
 }
 

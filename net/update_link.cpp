@@ -11,16 +11,53 @@
 #include "core/catalogue_rebuild.h"
 #include "core/quake.h"
 #include "core/quake_record.h"
+#include "net/http.h"
 #include "net/update_window.h"
 #include "net/web_update.h"
+#include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 
 namespace ui = platform::ui;
 
-UpdateLink::UpdateLink(std::string host, int port, ui::Window* owner)
-    : host_(std::move(host)), port_(port), owner_(owner) {}
+namespace {
 
-UpdateLink::~UpdateLink() { Close(); }
+// The links under way, innermost last; on the window's thread only.
+std::vector<UpdateLink*>& Links() {
+    static std::vector<UpdateLink*> links;
+    return links;
+}
+
+}  // namespace
+
+UpdateLink::UpdateLink(std::string host, int port, ui::Window* owner)
+    : host_(std::move(host)), port_(port), owner_(owner) {
+    Links().push_back(this);
+}
+
+UpdateLink::~UpdateLink() {
+    Close();
+    std::erase(Links(), this);
+}
+
+void UpdateLink::Cancel() {
+    if (cancelled_) return;
+    cancelled_ = true;
+    DebugLog("Update cancelled");
+    CancelTransfers();
+}
+
+void UpdateLink::Delay(int ms) {
+    platform::TimeSource& clock = platform::Clock();
+    const std::uint32_t start = clock.TickCount();
+    for (int left = ms; left > 0 && !cancelled_;
+         left = ms - static_cast<int>(clock.TickCount() - start))
+        DelayPumping(std::min(left, 100));
+}
+
+void CancelUpdates() {
+    for (UpdateLink* link : Links()) link->Cancel();
+    CancelTransfers();
+}
 
 bool UpdateLink::OpenWindow() {
     if (dialog_) return true;
@@ -82,7 +119,8 @@ enum class FileEnd { kDone, kFailed };
 
 // One catalogue: bounds, start date, the data loop, and the swap. Any failure
 // removes the half-built copy and leaves the catalogue as it was.
-FileEnd UpdateOneFile(updateWindow& w, const UpdateFileRecord& file, const std::function<void()>& beep) {
+FileEnd UpdateOneFile(UpdateLink& link, updateWindow& w, const UpdateFileRecord& file,
+                      const std::function<void()>& beep) {
     auto ask = [&](const char* command, double value, int seconds) {
         return w.SendNumber(command, value) ? std::nullopt : w.Wait(seconds);
     };
@@ -135,13 +173,14 @@ FileEnd UpdateOneFile(updateWindow& w, const UpdateFileRecord& file, const std::
         if (w.SendText("OKAY", "")) break;
     }
     if (!complete) return FileEnd::kFailed;  // the rebuild's copy goes with it
-    DelayPumping(1000);
+    link.Delay(1000);
+    if (link.cancelled()) return FileEnd::kFailed;
     if (const std::string failure = rebuild.Finish(); !failure.empty()) {
         w.MessageText(failure);
-        DelayPumping(5000);
+        link.Delay(5000);
         return FileEnd::kFailed;
     }
-    DelayPumping(2000);
+    link.Delay(2000);
     return FileEnd::kDone;
 }
 
@@ -170,25 +209,27 @@ int UpdateFromServer(const ServerUpdateHooks& hooks) {
         ui::MessageBox(hooks.owner, "Problem opening socket", "Error", ui::Buttons::Ok, ui::Icon::None);
         return finish(1);
     }
-    DelayPumping(2000);
+    link.Delay(2000);
 
     bool failed = false;
     for (const UpdateFileRecord& file : gUpdateFiles) {
         updateWindow* w = link.dialog();
-        if (!w || UpdateOneFile(*w, file, hooks.beep) == FileEnd::kFailed) {
+        if (!w || link.cancelled() || UpdateOneFile(link, *w, file, hooks.beep) == FileEnd::kFailed) {
             failed = true;
             break;
         }
     }
     if (updateWindow* w = link.dialog()) {
-        if (failed) {
+        if (failed && link.cancelled()) {
+            w->MessageText(kUpdateCancelledText);  // no reason to keep the window for
+        } else if (failed) {
             w->MessageText("Problem.  Shutting down link.");
         } else {
             (void)w->SendText("DONE", "");
             w->MessageText("Done");
         }
     }
-    DelayPumping(3000);
+    link.Delay(3000);
     link.Close();
     return finish(failed ? 1 : 0);
 }

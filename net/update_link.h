@@ -27,8 +27,18 @@ public:
     void Close();
     updateWindow* dialog() const { return dialog_; }
     bool open() const { return open_; }
-    // The window tells its link it is going (the user may close it).
-    void WindowGone() { dialog_ = nullptr; }
+    // The window tells its link it is going: only its owner's end takes it
+    // (the close box hides it), so the update ends too.
+    void WindowGone() {
+        dialog_ = nullptr;
+        cancelled_ = true;
+    }
+    // The window's Cancel, or the program's end: the transfer under way ends
+    // at once and so does the update, leaving each catalogue as it was.
+    void Cancel();
+    bool cancelled() const { return cancelled_; }
+    // Waits ms pumping messages, or less when the update is cancelled meanwhile.
+    void Delay(int ms);
     // Every progress line of the window, as shown.
     void SetEcho(std::function<void(const std::string&)> echo) { echo_ = std::move(echo); }
 
@@ -38,8 +48,12 @@ private:
     platform::ui::Window* owner_;
     updateWindow* dialog_ = nullptr;
     bool open_ = false;
+    bool cancelled_ = false;
     std::function<void(const std::string&)> echo_;
 };
+
+// Cancels every update under way and every transfer it runs.
+void CancelUpdates();
 
 // What the update needs of the program around it.
 struct ServerUpdateHooks {

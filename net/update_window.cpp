@@ -22,8 +22,9 @@ void RegisterUpdateWindowTemplate() {
     t.id = kUpdateWindowTemplate;
     t.caption = "Messages";
     // Tall enough for its lines in the toolkit's rows, which are taller than the dialog units suppose.
-    t.rect = {0, 0, 296, 125};
+    t.rect = {0, 0, 296, 142};
     t.items.push_back({ui::ControlKind::ListBox, kUpdateWindowList, "", 0, {4, 4, 292, 121}});
+    t.items.push_back({ui::ControlKind::Button, kUpdateWindowCancel, "Cancel", 0, {240, 124, 292, 139}});
     ui::RegisterDialogTemplate(std::move(t));
 }
 
@@ -51,6 +52,7 @@ updateWindow::updateWindow(ui::Window* owner, UpdateLink* link)
     : ui::Dialog((RegisterUpdateWindowTemplate(), owner), kUpdateWindowTemplate), link_(link) {}
 
 updateWindow::~updateWindow() {
+    *alive_ = false;
     CloseSocket();
     if (link_) link_->WindowGone();
 }
@@ -66,6 +68,16 @@ const ui::ResponseTable& updateWindow::Table() {
 void updateWindow::SetupWindow() {
     ui::Dialog::SetupWindow();
     SetCaption("Update");
+}
+
+void updateWindow::CmCancel() {
+    if (!link_) {
+        CloseWindow(ui::IdCancel);  // the update is over: its reason has been read
+        return;
+    }
+    if (link_->cancelled()) return;
+    MessageText("Cancel: the update stops");
+    link_->Cancel();
 }
 
 ui::ListBox* updateWindow::list() const { return Item<ui::ListBox>(kUpdateWindowList); }
@@ -283,14 +295,16 @@ bool updateWindow::SendNumber(std::string_view command, double value) {
 std::optional<std::string> updateWindow::Wait(int seconds) {
     if (!sent_) return std::nullopt;
     const std::uint32_t start = platform::Clock().TickCount();
+    const std::shared_ptr<bool> alive = alive_;
     while (waiting_) {
         const std::uint32_t elapsed = (platform::Clock().TickCount() - start) / 1000;
-        if (elapsed > static_cast<std::uint32_t>(seconds) || !socket_.valid()) {
+        if (elapsed > static_cast<std::uint32_t>(seconds) || !socket_.valid() || (link_ && link_->cancelled())) {
             waiting_ = false;
             sent_ = false;
             return std::nullopt;
         }
         DelayPumping(100);
+        if (!*alive) return std::nullopt;  // deleted by a message of the pump
     }
     sent_ = false;
     return reply_;

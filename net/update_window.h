@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,7 @@ class UpdateLink;
 inline constexpr platform::ui::MessageId WmSocketNotify = 1065;
 inline constexpr int kUpdateWindowTemplate = 11;
 inline constexpr int kUpdateWindowList = 101;
+inline constexpr int kUpdateWindowCancel = platform::ui::IdCancel;
 inline constexpr int kUpdateListMaxLines = 32;
 inline constexpr int kUpdateListShownLines = 8;
 inline constexpr std::size_t kReceiveBufferSize = 10240;
@@ -72,6 +74,9 @@ protected:
     void SetupWindow() override;
     // The close box hides it while its update runs, and closes it after.
     void EvClose() override;
+    // Cancel (and Escape) ends the update at once; the window stays until
+    // the update closes it. Once the update is over it closes the window.
+    void CmCancel() override;
 
 private:
     UpdateLink* link_;
@@ -89,4 +94,6 @@ private:
     platform::net::Endpoint local_{}, peer_{};
     std::string hostName_;
     std::function<void(const std::string&)> echo_;
+    // Cleared by the destructor: a wait that pumps looks at it before touching the window again.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

@@ -68,6 +68,8 @@ std::string FetchWindow(TimeValue from, TimeValue to, std::vector<QuakeRecord>* 
                 return "Could not get hypocenters: the answer took too long";
             case HttpOutcome::kTooLarge:
                 return "Could not get hypocenters: the answer is too large";
+            case HttpOutcome::kCancelled:
+                return kUpdateCancelledText;
             default:
                 return "Could not get hypocenters";
         }
@@ -103,8 +105,9 @@ std::string RebuildCatalogues(const WebUpdateHooks& hooks) {
     auto say = [&](const std::string& s) {
         if (hooks.message) hooks.message(s);
     };
+    auto cancelled = [&] { return hooks.cancelled && hooks.cancelled(); };
     auto wait = [&](int ms) {
-        if (hooks.wait) hooks.wait(ms);
+        if (hooks.wait && !cancelled()) hooks.wait(ms);
     };
     for (const UpdateFileRecord& file : gUpdateFiles) {
         CatalogueRebuild rebuild;
@@ -128,6 +131,10 @@ std::string RebuildCatalogues(const WebUpdateHooks& hooks) {
             char line[96];
             std::snprintf(line, sizeof line, "Fetch events from %04d-%02d-%02d to %04d-%02d-%02d", a.y, a.m, a.d, b.y,
                           b.m, b.d);
+            if (cancelled()) {
+                failure = kUpdateCancelledText;
+                break;
+            }
             say(line);
             std::vector<QuakeRecord> records;
             failure = FetchWindow(w, e, &records);
@@ -141,7 +148,7 @@ std::string RebuildCatalogues(const WebUpdateHooks& hooks) {
         }
         if (failure.empty()) {
             wait(1000);
-            failure = rebuild.Finish();
+            failure = cancelled() ? kUpdateCancelledText : rebuild.Finish();
         }
         if (!failure.empty()) {
             // The catalogue keeps its old content; the half-built copy goes.
@@ -224,10 +231,12 @@ int UpdateFromWebService(bool /*interactive*/, const WebUpdateHooks& hooks) {
             if (hooks.message) hooks.message(s);
         const std::string failure = RebuildCatalogues(hooks);
         result = failure.empty() ? 0 : 1;
-        if (hooks.wait) hooks.wait(1000);
+        const bool cancelled = hooks.cancelled && hooks.cancelled();
+        if (hooks.wait && !cancelled) hooks.wait(1000);
         // The last line says how it ended, on its own.
-        if (hooks.message) hooks.message(failure.empty() ? "Done" : "Problem: " + failure);
-        if (hooks.wait) hooks.wait(failure.empty() ? 1000 : 2000);
+        if (hooks.message)
+            hooks.message(failure.empty() ? "Done" : cancelled ? kUpdateCancelledText : "Problem: " + failure);
+        if (hooks.wait && !cancelled) hooks.wait(failure.empty() ? 1000 : 2000);
     }
     OpenQuakeCatalogue(false);
     if (hooks.repeatView) hooks.repeatView();

@@ -21,7 +21,11 @@ struct WebUpdateHooks {
     std::function<void()> repeatView;                 // reopen the current view (command 150)
     std::function<void(int ms)> wait;                 // a wait that keeps the windows alive
     std::function<void()> beep;
+    std::function<bool()> cancelled;                  // the user or the program's end stopped it
 };
+
+// How a cancelled update ends, shown on its own.
+inline constexpr const char* kUpdateCancelledText = "Cancelled";
 
 extern std::string gEventServiceAddress;  // scheme, host and folder the query path follows
 
@@ -33,7 +37,8 @@ inline constexpr const char* kEventServiceVariable = "KESTRUNE_EVENT_SERVICE";
 std::string EventServiceAddress(const char* variable);
 
 // 0 when every catalogue was brought up to date, 1 when a problem was
-// reported. Any failed window leaves that catalogue exactly as it was.
+// reported. Any failed window leaves that catalogue exactly as it was; so
+// does a cancel, which ends the update at once, without its waits.
 int UpdateFromWebService(bool interactive, const WebUpdateHooks& hooks);
 
 // The instants an answer may hold events of: the query's start and end

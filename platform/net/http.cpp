@@ -148,6 +148,8 @@ struct Transfer {
     long blockStatus = 0;
     int finishedAnswers = 0;  // complete header blocks other than 1xx
     bool sinkRefused = false;
+    const std::atomic<bool>* cancel = nullptr;
+    bool cancelled = false;
 };
 
 long StatusOfLine(std::string_view line) {
@@ -202,6 +204,10 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
 // while idle, and as data moves.
 int OnProgress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t up) {
     auto* t = static_cast<Transfer*>(user);
+    if (t->cancel && t->cancel->load()) {
+        t->cancelled = true;
+        return 1;
+    }
     SteadyClock::time_point now = SteadyClock::now();
     if (now - t->started >= t->totalLimit) {
         t->tooSlow = true;
@@ -217,6 +223,40 @@ int OnProgress(void* user, curl_off_t, curl_off_t down, curl_off_t, curl_off_t u
     if (now - t->lastActivity < t->idleLimit) return 0;
     t->stalled = true;
     return 1;
+}
+
+struct MultiDeleter {
+    void operator()(CURLM* m) const { curl_multi_cleanup(m); }
+};
+
+// The transfer as the library's own blocking call runs it, but waking every
+// few tens of milliseconds, so a cancel ends it at once rather than at the
+// library's next once-a-second look.
+CURLcode RunTransfer(CURL* c, Transfer& t) {
+    if (!t.cancel) return curl_easy_perform(c);
+    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), c) != CURLM_OK) return CURLE_FAILED_INIT;
+    CURLcode code = CURLE_RECV_ERROR;  // until the library says how it ended
+    for (int running = 1; running > 0;) {
+        if (t.cancel->load()) {
+            t.cancelled = true;
+            code = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            code = CURLE_RECV_ERROR;
+            break;
+        }
+        int left = 0;
+        while (CURLMsg* msg = curl_multi_info_read(multi.get(), &left))
+            if (msg->msg == CURLMSG_DONE) code = msg->data.result;
+        if (running > 0 && curl_multi_poll(multi.get(), nullptr, 0, 25, nullptr) != CURLM_OK) {
+            code = CURLE_RECV_ERROR;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi.get(), c);
+    return code;
 }
 
 HttpReply Refused(int code, std::string text) {
@@ -269,6 +309,7 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
     t.idleLimit = std::chrono::milliseconds(std::max(1, settings.receiveTimeoutMs));
     t.totalLimit = std::chrono::milliseconds(std::max(1, spec.totalTimeoutMs));
     t.maxBodyBytes = std::max<std::int64_t>(0, spec.maxBodyBytes);
+    t.cancel = spec.cancel;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     bool secure = spec.scheme == Scheme::kHttps;
 
@@ -320,7 +361,7 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
         curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, spec.verb.c_str());
     }
 
-    CURLcode code = curl_easy_perform(c);
+    CURLcode code = RunTransfer(c, t);
     if (code == CURLE_ABORTED_BY_CALLBACK && t.stalled) {
         code = CURLE_OPERATION_TIMEDOUT;
         std::snprintf(errorBuffer, sizeof errorBuffer, "no data for %d ms", settings.receiveTimeoutMs);
@@ -349,6 +390,9 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
     if (code == CURLE_OK) {
         reply.end = TransferEnd::kComplete;
         reply.errorText.clear();
+    } else if (t.cancelled) {
+        reply.end = TransferEnd::kCancelled;
+        reply.errorText = "cancelled";
     } else if (t.tooLarge) {
         reply.end = TransferEnd::kTooLarge;
     } else if (t.tooSlow) {
@@ -364,7 +408,8 @@ HttpReply Perform(const HttpRequestSpec& spec, const BodySink& sink, const HttpS
     } else {
         reply.end = TransferEnd::kNoAnswer;
     }
-    const bool limited = reply.end == TransferEnd::kTooLarge || reply.end == TransferEnd::kTooSlow;
+    const bool limited = reply.end == TransferEnd::kTooLarge || reply.end == TransferEnd::kTooSlow ||
+                         reply.end == TransferEnd::kCancelled;
     if (reply.end != TransferEnd::kNoAnswer && (!limited || answered)) {
         reply.status = status;
         reply.rawHeaders = std::move(t.headers);

@@ -1,6 +1,7 @@
 #pragma once
 // One blocking HTTP or HTTPS exchange. The only place that sees the transfer
 // library; callers get plain values back.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -36,6 +37,9 @@ struct HttpRequestSpec {
     // included, and the final answer's body.
     int totalTimeoutMs = 120000;
     std::int64_t maxBodyBytes = std::int64_t{64} << 20;
+    // Set from another thread, it ends the transfer within a few tens of
+    // milliseconds as kCancelled.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // A header line that may be sent: a token name, a colon, and a value of
@@ -53,6 +57,7 @@ enum class TransferEnd {
     kStopped,     // the body sink refused the data
     kTooSlow,     // the whole exchange took longer than its limit
     kTooLarge,    // the body is longer than its cap (declared or received)
+    kCancelled,   // the request's cancel flag was set
 };
 
 struct HttpReply {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,6 +23,7 @@
 #include "core/quake_record.h"
 #include "core/view.h"
 #include "map/child_map.h"
+#include "map/info_spots.h"
 #include "map/label_box.h"
 #include "map/segments.h"
 #include "platform/gfx/image.h"
@@ -252,6 +254,65 @@ TEST_F(ChildMapPane, BoundsAreHeldAndCrossSectionsGetLabels) {
     gShowLabels = false;
     pane.RenderView();
     EXPECT_TRUE(gShowLabels);
+}
+
+// The terrain step pumps messages so Escape can stop it; a message that asks
+// for a rendering meanwhile gets a second one after this one, never one inside it.
+TEST_F(ChildMapPane, ARenderingAskedForDuringTheTerrainPumpWaitsForTheOneRunning) {
+    struct Asker : ui::Window {
+        using ui::Window::Window;
+        childMap* pane = nullptr;
+        testsupport::RenderCounter* renders = nullptr;
+        int asked = 0, grewInside = 0;
+        bool EvCommand(int id) override {
+            if (id != 4242) return ui::Window::EvCommand(id);
+            ++asked;
+            const int before = renders->fullRenderings;
+            pane->RenderView();
+            grewInside += renders->fullRenderings - before;
+            return true;
+        }
+    };
+    // A flat USA 5-minute grid is enough: the step pumps once a row.
+    {
+        std::ofstream("USA.Z", std::ios::binary);
+    }
+    fs::resize_file("USA.Z", 781 * 324 * 2);
+    gUsaEtopo5Dir = "USA.Z";
+    childMap& pane = Open("WORLD", 400, 240);
+    gMapSouth = 25, gMapNorth = 49, gMapWest = -125, gMapEast = -67;
+    gTopo = 1;
+    Asker asker(nullptr, "asker");
+    ASSERT_TRUE(asker.Create());
+    asker.pane = &pane;
+    asker.renders = &renders_;
+    asker.PostCommand(4242);
+    const int before = renders_.fullRenderings;
+    pane.RenderView();
+    EXPECT_EQ(asker.asked, 1);
+    EXPECT_EQ(asker.grewInside, 0);  // nothing nested inside the running one
+    EXPECT_EQ(renders_.fullRenderings - before, 2);  // the asked one came after it
+}
+
+// JAPAN's two spots sit among cities and plants: no name is drawn over a
+// spot's icon or title.
+TEST_F(ChildMapPane, LabelsKeepClearOfTheInformationSpotsAndTheirTitles) {
+    childMap& pane = Open("JAPAN", 1400, 980);
+    gControls[kControlShowInfoSpots] = 1;
+    pane.RenderView();
+    std::vector<gfx::Rect> rooms, names;
+    for (const InfoSpot& s : gInfoSpots) {
+        if (!s.drawn) continue;
+        // The icon, and a title at least 5 pixels a letter to its right.
+        rooms.push_back({s.box[0], s.box[1], s.box[2], s.box[3]});
+        rooms.push_back({s.x + 10, s.y - 5, s.x + 10 + 5 * static_cast<int>(std::strlen(s.title)), s.y + 5});
+    }
+    for (const auto& b : gLabelBoxes)
+        if (!b->text.empty()) names.push_back(b->box);
+    ASSERT_EQ(rooms.size(), 4u);
+    ASSERT_GT(names.size(), 5u);
+    for (const gfx::Rect& room : rooms)
+        for (const gfx::Rect& name : names) EXPECT_FALSE(BoxesOverlap(room, name));
 }
 
 TEST_F(ChildMapPane, FullScreenNearTheDateLineStaysPutOverRedraws) {

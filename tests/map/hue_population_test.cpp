@@ -15,6 +15,7 @@
 #include "map/population.h"
 #include "map/proj.h"
 #include "platform/gfx/surface.h"
+#include "tests/support/map_fit.h"
 #include "tests/support/temp_dir.h"
 
 namespace gfx = platform::gfx;
@@ -97,13 +98,7 @@ protected:
         ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
     }
     void Fit(double south, double north, double west, double east, int width, int height) {
-        gWestEdge = west;
-        gLonSpan = Proj::LonOffset(east, west);
-        std::int32_t w = width, h = height, left = 0, top = 0, right = width, bottom = height;
-        ASSERT_TRUE(proj_.SetMapScale(&gLonSpan, &h, &w, south, north, &left, &top, &right, &bottom, &proj_.xScale,
-                                      &proj_.yScale));
-        gMapWidth = right - left;
-        gMapHeight = bottom - top;
+        ASSERT_TRUE(testsupport::FitMap(proj_, south, north, west, east, width, height));
         surface_ = gfx::Surface::Create(gMapWidth, gMapHeight, gfx::Color{1, 2, 3});
         dc_ = std::make_unique<gfx::DrawContext>(*surface_);
     }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/c_numbers.h"
 #include "core/helpers.h"
 #include "core/view.h"
 #include "map/child_map.h"
@@ -130,7 +131,10 @@ TEST_F(LabelRegistry, ADroppedLabelRewritesItsLineAndKeepsItsOptions) {
     for (StringListNode* n = lines; n; n = n->next) text += n->text + "\n";
     FreeStringList(lines);
     char head[64];
-    std::snprintf(head, sizeof head, "%6g %7g", InverseMercator(-10.5), 30.5);
+    {
+        const CNumbersScope numbers;  // the file's numbers, not the locale's
+        std::snprintf(head, sizeof head, "%6g %7g", InverseMercator(-10.5), 30.5);
+    }
     EXPECT_EQ(text, "symbol: circle\n" + std::string(head) + " Alpha /d6\n11 21 Beta\n");
     EXPECT_EQ(b.lineList, nullptr);
 }

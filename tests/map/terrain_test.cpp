@@ -18,6 +18,7 @@
 #include "map/terrain.h"
 #include "platform/gfx/surface.h"
 #include "platform/ui/headless/headless.h"
+#include "tests/support/map_fit.h"
 #include "tests/support/temp_dir.h"
 
 namespace gfx = platform::gfx;
@@ -80,15 +81,7 @@ protected:
 
     // Fits the bounds into width x height, as the map pane does.
     void Fit(double south, double north, double west, double east, int width, int height) {
-        gMapSouth = south, gMapNorth = north, gMapWest = west, gMapEast = east;
-        gWestEdge = west;
-        gLonSpan = Proj::LonOffset(east, west);
-        if (gLonSpan == 0) gLonSpan = 360;
-        std::int32_t w = width, h = height, left = 0, top = 0, right = width, bottom = height;
-        ASSERT_TRUE(proj_.SetMapScale(&gLonSpan, &h, &w, south, north, &left, &top, &right, &bottom, &proj_.xScale,
-                                      &proj_.yScale));
-        gMapWidth = right - left;
-        gMapHeight = bottom - top;
+        ASSERT_TRUE(testsupport::FitMap(proj_, south, north, west, east, width, height));
         surface_ = gfx::Surface::Create(gMapWidth, gMapHeight, gfx::Color{1, 2, 3});
         dc_ = std::make_unique<gfx::DrawContext>(*surface_);
     }

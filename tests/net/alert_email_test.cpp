@@ -182,6 +182,7 @@ TEST_F(AlertEmail, FailuresAreArchivedWithTheRealReason) {
         {"a refusal in lines", true, "alerts@quorview.test", "550-no such user 550 mailbox unknown",
          "550-no such user\r\n550 mailbox unknown\r\n"},
         {"a blank reply", true, "alerts@quorview.test", "empty reply from the SMTP server (250 awaited)", "\r\n"},
+        {"a reply that reads as the all-clear", true, "alerts@quorview.test", "NOOP (250 awaited)", "NOOP\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,7 +39,121 @@ protected:
     }
 };
 
+// A window whose timer runs the test's step at each tick, beside the update.
+class StepTimer : public platform::ui::Window {
+public:
+    StepTimer() : Window(nullptr) { Create(); }
+    std::function<void(int tick)> onTick;
+    int ticks = 0;
+
+protected:
+    void EvTimer(int) override {
+        if (onTick) onTick(++ticks);
+    }
+};
+
+updateWindow* UpdateWindowOf(const platform::ui::Window& owner) {
+    for (platform::ui::Window* c : owner.children())
+        if (auto* w = dynamic_cast<updateWindow*>(c)) return w;
+    return nullptr;
+}
+
+std::vector<std::string> Shown(const updateWindow& w) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < w.list()->count(); ++i) lines.push_back(w.list()->String(i).substr(10));
+    return lines;
+}
+
+// The event service that takes the query and never answers.
+class StalledService {
+public:
+    StalledService() {
+        TempDir::Write("answers/index.txt", "/fdsnws/event/1/query 200 text/csv none.csv stall\n");
+        TempDir::Write("answers/none.csv", "");
+        server_ = std::make_unique<LocalHttpServer>(LocalHttpServer::Transport::kPlain,
+                                                    std::filesystem::current_path().string() + "/answers");
+        gEventServiceAddress = "http://" + server_->host() + "/";
+    }
+    LocalHttpServer& server() { return *server_; }
+
+private:
+    std::unique_ptr<LocalHttpServer> server_;
+};
+
 }  // namespace
+
+// The window shows the update's steps while the service keeps it waiting,
+// the program goes on meanwhile, and Cancel ends the update at once with the
+// catalogue kept byte for byte.
+TEST_F(FrameUpdate, CancelInTheUpdateWindowEndsAStalledUpdateAndKeepsTheCatalogue) {
+    std::FILE* f = std::fopen("WORLD.HY4", "wb");
+    ASSERT_TRUE(WriteQuakeRecord(f, MakeEventRecord(nullptr, 2014, 8, 25, 12, 0, 0, 38.5, 142.25, 10, 5.3)));
+    std::fclose(f);
+    const std::string before = TempDir::Read("WORLD.HY4");
+    StalledService service;
+    ASSERT_TRUE(service.server().running());
+    myFrame* frame = Start();
+    ASSERT_NE(frame, nullptr);
+
+    StepTimer timer;
+    ASSERT_TRUE(timer.SetTimer(3, 250));
+    std::vector<std::string> shown;
+    timer.onTick = [&](int tick) {
+        if (tick != 4) return;
+        updateWindow* w = UpdateWindowOf(*frame);
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(w->visible());
+        EXPECT_NE(w->control(kUpdateWindowCancel), nullptr);
+        w->SendCommand(kUpdateWindowCancel);
+        shown = Shown(*w);
+    };
+    EXPECT_TRUE(frame->SendCommand(kCmUpdateHypocenters));
+    EXPECT_EQ(timer.ticks, 4);
+    ASSERT_GE(shown.size(), 3u);
+    EXPECT_EQ(shown.front(), "Conta");
+    EXPECT_EQ(shown[shown.size() - 2], "Fetch events from 2014-08-15 to 2014-09-14");
+    EXPECT_EQ(shown.back(), "Cancel: the update stops");
+    EXPECT_EQ(UpdateWindowOf(*frame), nullptr);  // closed with the update
+
+    EXPECT_EQ(TempDir::Read("WORLD.HY4"), before);
+    EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
+    EXPECT_FALSE(std::filesystem::exists("temptemp.hy4"));
+    EXPECT_EQ(service.server().Requests().size(), 1u);  // no window after the cancel
+    EXPECT_TRUE(apptest::Contains(apptest::DebugLines(), "Update cancelled"));
+}
+
+// The program's end during the update: the termination message goes through
+// the loop that the transfer keeps running, the update ends at once, and the
+// frame closes with the catalogue as it was.
+TEST_F(FrameUpdate, ATerminationSignalDuringAStalledUpdateEndsTheProgramAtOnce) {
+    std::FILE* f = std::fopen("WORLD.HY4", "wb");
+    ASSERT_TRUE(WriteQuakeRecord(f, MakeEventRecord(nullptr, 2014, 8, 25, 12, 0, 0, 38.5, 142.25, 10, 5.3)));
+    std::fclose(f);
+    const std::string before = TempDir::Read("WORLD.HY4");
+    StalledService service;
+    ASSERT_TRUE(service.server().running());
+    myFrame* frame = Start();
+    ASSERT_NE(frame, nullptr);
+
+    StepTimer timer;
+    ASSERT_TRUE(timer.SetTimer(3, 250));
+    timer.onTick = [&](int tick) {
+        if (tick == 4) {
+            ASSERT_EQ(::raise(SIGTERM), 0);
+        }
+    };
+    frame->SendCommand(kCmUpdateHypocenters);
+    EXPECT_EQ(app_->mainWindow(), nullptr);  // the frame is gone
+    EXPECT_LE(timer.ticks, 5);
+
+    EXPECT_EQ(TempDir::Read("WORLD.HY4"), before);
+    EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
+    EXPECT_FALSE(std::filesystem::exists("temptemp.hy4"));
+    EXPECT_EQ(service.server().Requests().size(), 1u);
+    const std::vector<std::string> debug = apptest::DebugLines();
+    EXPECT_TRUE(apptest::Contains(debug, "Termination signal: Exit"));
+    EXPECT_TRUE(apptest::Contains(debug, "Update cancelled"));
+}
 
 TEST_F(FrameUpdate, TheMenuCommandRunsTheUpdateAndKeepsTheCatalogueOnFailure) {
     std::FILE* f = std::fopen("WORLD.HY4", "wb");

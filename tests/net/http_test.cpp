@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "core/config.h"
 #include "platform/net/http.h"
@@ -34,6 +36,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(server_.running());
+        SetTransferPump(nullptr);  // the program's wiring, when an earlier test installed it
         settings_.connectTimeoutMs = 5000;
         settings_.receiveTimeoutMs = 500;
         settings_.maxRedirects = 3;
@@ -300,6 +303,31 @@ TEST_F(HttpClient, OutputThatCannotBeWrittenIsAFailure) {
     EXPECT_EQ(Get("missing.csv", &result, ""), 1);
     EXPECT_EQ(result.outcome, HttpOutcome::kNotStored);
     EXPECT_EQ(FilesIn(dir_.path()), (std::vector<std::string>{"WinHttpHeader.txt", "header.send.txt"}));
+}
+
+// A peer that never answers, or stops inside the body: the calling thread
+// keeps running its pump all along, and a cancel ends the transfer with the
+// output as it was.
+TEST_F(HttpClient, ThePumpRunsBesideAStalledTransferAndCancelEndsIt) {
+    settings_.receiveTimeoutMs = 20000;  // only the cancel may end it
+    for (const char* route : {"stall", "stall-body"}) {
+        SCOPED_TRACE(route);
+        TempDir::Write("answer.csv", "the old answer\n");
+        int pumped = 0;
+        SetTransferPump([&] {
+            ++pumped;
+            EXPECT_EQ(TransfersRunning(), 1);
+            if (pumped == 20) CancelTransfers();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        });
+        HttpResult result;
+        EXPECT_EQ(Get(route, &result), 1);
+        SetTransferPump(nullptr);
+        EXPECT_EQ(result.outcome, HttpOutcome::kCancelled);
+        EXPECT_GE(pumped, 20);
+        EXPECT_EQ(TransfersRunning(), 0);
+        EXPECT_EQ(TempDir::Read("answer.csv"), "the old answer\n");
+    }
 }
 
 TEST_F(HttpClient, CannedAnswersByQueryThroughTheCallersHandle) {

@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -347,4 +348,76 @@ TEST_F(UpdateLinkTest, RefusedMissingAndUnset) {
     ASSERT_FALSE(hl::MessageBoxCalls().empty());
     EXPECT_EQ(hl::MessageBoxCalls().back().text, "IP Address or TCP/IP port not defined");
     EXPECT_EQ(hl::MessageBoxCalls().back().caption, "Error");
+}
+
+namespace {
+
+// A window whose timer runs the test's step at each tick, beside the update.
+class StepTimer : public ui::Window {
+public:
+    StepTimer() : Window(nullptr) { Create(); }
+    std::function<void(int tick)> onTick;
+    int ticks = 0;
+
+protected:
+    void EvTimer(int) override {
+        if (onTick) onTick(++ticks);
+    }
+};
+
+updateWindow* UpdateWindowOf(const ui::Window& owner) {
+    for (ui::Window* c : owner.children())
+        if (auto* w = dynamic_cast<updateWindow*>(c)) return w;
+    return nullptr;
+}
+
+}  // namespace
+
+// A server that stops answering: the window's Cancel, or the program's end,
+// ends the update at once, long before the reply's wait, and the catalogue
+// stays as it was.
+TEST_F(UpdateLinkTest, ACancelEndsAStalledUpdateAtOnce) {
+    struct Case {
+        const char* at;
+        bool button;  // the window's Cancel; else the program's end
+        int waitSeconds;
+    } cases[] = {
+        {"MINMAG", true, 30},
+        {"OKAY", false, 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.at);
+        lines.clear();
+        repeats = 0;
+        hl::SetSocketPollLimit(5);
+        LocalLinkServer server("stall", c.at, kData);
+        Serve(server);
+        StepTimer timer;
+        ASSERT_TRUE(timer.SetTimer(3, 1000));
+        std::string lastShown;
+        timer.onTick = [&](int tick) {
+            if (tick != 4) return;  // past the link's 2-s wait, inside a reply's wait
+            updateWindow* w = UpdateWindowOf(*owner);
+            ASSERT_NE(w, nullptr);
+            if (c.button) w->SendCommand(kUpdateWindowCancel);
+            else CancelUpdates();
+            lastShown = w->list()->String(w->list()->count() - 1);
+        };
+        const std::uint32_t start = hl::VirtualClock().TickCount();
+        EXPECT_EQ(UpdateFromServer(hooks), 1);
+        EXPECT_LT(hl::VirtualClock().TickCount() - start, static_cast<std::uint32_t>(c.waitSeconds * 1000));
+        EXPECT_EQ(timer.ticks, 4);  // nothing waited after the cancel
+        if (c.button) {
+            EXPECT_EQ(lastShown.substr(10), "Cancel: the update stops");
+        }
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back().substr(10), "Cancelled");
+        EXPECT_EQ(UpdateWindowOf(*owner), nullptr);  // nothing failed that the user must read
+        EXPECT_EQ(TempDir::Read("TEST.HY4"), oldBytes);
+        EXPECT_FALSE(std::filesystem::exists("TEST.hyt"));
+        EXPECT_FALSE(std::filesystem::exists("temptemp.hy4"));
+        EXPECT_EQ(repeats, 1);  // the view is shown again with its catalogue
+        EXPECT_NE(gQuakeCatalogue, nullptr);
+        CloseQuakeCatalogue();
+    }
 }
