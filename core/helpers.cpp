@@ -377,6 +377,11 @@ double MasToDegrees(std::int32_t mas) { return mas / 3600000.0; }
 
 std::int32_t DegreesToMas(double degrees) { return ClampToInt32(degrees * 3600000.0); }
 
+int TruncToInt(double v, double limit) {
+    if (!std::isfinite(v)) return 0;
+    return static_cast<int>(std::clamp(std::trunc(v), -limit, limit));
+}
+
 void* CallocNonZero(std::size_t count, std::size_t size) { return std::calloc(count ? count : 1, size ? size : 1); }
 void* MallocNonZero(std::size_t size) { return std::malloc(size ? size : 1); }
 

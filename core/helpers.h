@@ -111,6 +111,10 @@ void CopyBounded(char (&dst)[N], std::string_view src, TextEnd end = TextEnd::Te
 double MasToDegrees(std::int32_t mas);
 // Truncated toward zero; values outside the int32 range are clamped.
 std::int32_t DegreesToMas(double degrees);
+// Truncated toward zero and held within +-limit, so a few sums of pixels or arc
+// minutes stay in int range whatever a computation hands back; not a number
+// and the infinities give 0.
+int TruncToInt(double v, double limit = 2e9);
 void* CallocNonZero(std::size_t count, std::size_t size);
 void* MallocNonZero(std::size_t size);
 

@@ -21,6 +21,7 @@
 #include "platform/sys/files.h"
 #include "platform/ui/ui.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 std::int32_t gPaneWidth = 0;
@@ -85,7 +86,6 @@ double FirstAtLeast(const double (&table)[N], double q) {
     return table[N - 1];
 }
 
-constexpr int kBlackColor = 0;
 constexpr int kMargin = 10;
 constexpr double kCacheTolerance = 0.01;  // degrees a bound may move and still use the cached image
 
@@ -320,7 +320,7 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
     gMapRect = {left + mx, top + my, right - mx, bottom - my};
 
     int border = gConfigBorderColor != 0 ? gConfigBorderColor : gBorderColor;
-    if (gControls[kControlDoviredezur]) border = 17;
+    if (gControls[kControlDoviredezur]) border = kDoviredezurLightColor;
     dc.ResetClip();
     dc.SetOrigin({0, 0});
     dc.SetClip(pane);
