@@ -233,6 +233,11 @@ private:
     std::vector<State> saved_;
     bool batching_ = false;
     Rect batch_;
+    // Kept between polygons so that drawing one allocates nothing.
+    std::vector<Point> scratchPoints_;
+    std::vector<detail::Span> scratchSpans_;
+    std::vector<detail::Span> scratchDisc_;
+    std::vector<detail::Span> scratchRows_;
 };
 
 // Saves the context's state now and restores it when it goes out of scope.

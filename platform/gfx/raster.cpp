@@ -182,24 +182,42 @@ PolygonScan::PolygonScan(std::span<const Point> points) {
         maxY = std::max(maxY, a.y);
         if (a.y == b.y) continue;
         if (a.y > b.y) std::swap(a, b);
-        edges_.push_back({a.x, a.y, b.x, b.y});
+        const Edge e{a.x, a.y, b.x, b.y};
+        if (heap_.empty() && inlineCount_ < kInlineEdges) {
+            inline_[inlineCount_++] = e;
+            continue;
+        }
+        if (heap_.empty()) heap_.assign(inline_, inline_ + inlineCount_);
+        heap_.push_back(e);
     }
-    bounds_ = edges_.empty() ? Rect{} : Rect{minX, minY, maxX, maxY};
+    bounds_ = edges().empty() ? Rect{} : Rect{minX, minY, maxX, maxY};
+}
+
+std::span<const PolygonScan::Edge> PolygonScan::edges() const {
+    if (!heap_.empty()) return heap_;
+    return {inline_, inlineCount_};
 }
 
 void PolygonScan::Row(int y, std::vector<Span>& out) const {
-    xs_.clear();
-    for (const Edge& e : edges_) {
+    const std::span<const Edge> all = edges();
+    long long small[kInlineEdges];
+    long long* xs = small;
+    if (all.size() > kInlineEdges) {
+        xs_.resize(all.size());
+        xs = xs_.data();
+    }
+    std::size_t n = 0;
+    for (const Edge& e : all) {
         if (y < e.y0 || y >= e.y1) continue;
         long long d = e.y1 - e.y0;
         // Doubled x of the crossing at the pixel centre row is n / d; first pixel
         // centre at or right of it.
-        long long n = 2 * e.x0 * d + (2LL * y + 1 - 2 * e.y0) * (e.x1 - e.x0);
-        xs_.push_back(CeilDiv(n - d, 2 * d));
+        long long num = 2 * e.x0 * d + (2LL * y + 1 - 2 * e.y0) * (e.x1 - e.x0);
+        xs[n++] = CeilDiv(num - d, 2 * d);
     }
-    std::sort(xs_.begin(), xs_.end());
-    for (std::size_t i = 0; i + 1 < xs_.size(); i += 2) {
-        if (xs_[i] < xs_[i + 1]) out.push_back({static_cast<int>(xs_[i]), static_cast<int>(xs_[i + 1])});
+    std::sort(xs, xs + n);
+    for (std::size_t i = 0; i + 1 < n; i += 2) {
+        if (xs[i] < xs[i + 1]) out.push_back({static_cast<int>(xs[i]), static_cast<int>(xs[i + 1])});
     }
 }
 
