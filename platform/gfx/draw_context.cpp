@@ -130,8 +130,9 @@ std::optional<DrawContext::Paint> DrawContext::BrushPaint(const Brush& b) {
     return std::nullopt;
 }
 
-void DrawContext::MarkDamage(int y, int x0, int x1) {
-    Rect r{x0, y, x1, y + 1};
+void DrawContext::MarkDamage(int y, int x0, int x1) { MarkDamage(Rect{x0, y, x1, y + 1}); }
+
+void DrawContext::MarkDamage(const Rect& r) {
     if (batching_) {
         batch_ = batch_.united(r);
         return;
@@ -184,8 +185,24 @@ void DrawContext::StrokeThin(Point from, Point to, int& dotPhase) {
     detail::LineSteps steps(from, to);
     int first = 0, last = steps.count();  // the end pixel is left out
     int total = last;
-    steps.ClipTo(state_.clip.bounds(), first, last);
+    const Rect clip = state_.clip.bounds();
+    // A line lies within the box of its ends: with both inside nothing is cut.
+    if (!clip.contains(steps.At(0)) || !clip.contains(steps.At(total))) steps.ClipTo(clip, first, last);
     const bool dotted = state_.pen.style == PenStyle::Dotted;
+    if (!dotted && surface_ && state_.clip.rectangular()) {
+        // Every step inside a plain clip: the pixels go straight in, and their
+        // damage is the box of the first and last.
+        if (first >= last) {
+            dotPhase = (dotPhase + total) & 1;
+            return;
+        }
+        const std::uint32_t word = state_.pen.color.value();
+        steps.ForEach(first, last, [&](int, Point p) { surface_->row(p.y)[p.x] = word; });
+        const Point a = steps.At(first), b = steps.At(last - 1);
+        MarkDamage({std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1});
+        dotPhase = (dotPhase + total) & 1;
+        return;
+    }
     steps.ForEach(first, last, [&](int i, Point p) { PlotPen(p, !dotted || ((dotPhase + i) & 1) == 0); });
     dotPhase = (dotPhase + total) & 1;  // only the parity carries on
 }
@@ -200,7 +217,8 @@ void DrawContext::StrokeWide(Point from, Point to, int width) {
     detail::LineSteps steps(from, to);
     int first = 0, last = steps.count() + 1;
     Rect clip = state_.clip.bounds();
-    steps.ClipTo(clip.inflated(width, width), first, last);
+    const Rect reach = clip.inflated(width, width);
+    if (!reach.contains(steps.At(0)) || !reach.contains(steps.At(last - 1))) steps.ClipTo(reach, first, last);
     if (first >= last) return;
     Point a = steps.At(first), b = steps.At(last - 1);
     int y0 = std::max(std::min(a.y, b.y) + disc.top, clip.top);

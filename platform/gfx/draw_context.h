@@ -202,6 +202,7 @@ private:
     void FillSpan(int y, int x0, int x1, const Paint& paint);
     void Plot(Point device, const Paint& paint) { FillSpan(device.y, device.x, device.x + 1, paint); }
     void MarkDamage(int y, int x0, int x1);
+    void MarkDamage(const Rect& r);
     // A shape's spans touch, so the damage list would join them into their
     // bounding rectangle one span at a time; a batch marks that rectangle once.
     class DamageBatch {

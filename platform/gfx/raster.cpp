@@ -207,13 +207,40 @@ void PolygonScan::Row(int y, std::vector<Span>& out) const {
         xs = xs_.data();
     }
     std::size_t n = 0;
-    for (const Edge& e : all) {
-        if (y < e.y0 || y >= e.y1) continue;
-        long long d = e.y1 - e.y0;
-        // Doubled x of the crossing at the pixel centre row is n / d; first pixel
-        // centre at or right of it.
-        long long num = 2 * e.x0 * d + (2LL * y + 1 - 2 * e.y0) * (e.x1 - e.x0);
-        xs[n++] = CeilDiv(num - d, 2 * d);
+    if (heap_.empty()) {
+        // Doubled x of the crossing at the pixel centre row is num / d; the
+        // first pixel centre at or right of it is ceil((num - d) / 2d).
+        const bool stepping = y == nextRow_;
+        for (std::size_t k = 0; k < inlineCount_; ++k) {
+            const Edge& e = inline_[k];
+            Crossing& c = crossings_[k];
+            const long long d = e.y1 - e.y0, twoD = 2 * d;
+            if (stepping) {
+                c.q += c.stepQ;
+                c.r += c.stepR;
+                if (c.r >= twoD) {
+                    c.r -= twoD;
+                    ++c.q;
+                }
+            } else {
+                const long long m = 2 * e.x0 * d + (2LL * y + 1 - 2 * e.y0) * (e.x1 - e.x0) - d;
+                c.q = FloorDiv(m, twoD);
+                c.r = m - c.q * twoD;
+                const long long step = 2 * (e.x1 - e.x0);
+                c.stepQ = FloorDiv(step, twoD);
+                c.stepR = step - c.stepQ * twoD;
+            }
+            if (y < e.y0 || y >= e.y1) continue;
+            xs[n++] = c.q + (c.r > 0 ? 1 : 0);
+        }
+        nextRow_ = static_cast<long long>(y) + 1;
+    } else {
+        for (const Edge& e : all) {
+            if (y < e.y0 || y >= e.y1) continue;
+            long long d = e.y1 - e.y0;
+            long long num = 2 * e.x0 * d + (2LL * y + 1 - 2 * e.y0) * (e.x1 - e.x0);
+            xs[n++] = CeilDiv(num - d, 2 * d);
+        }
     }
     std::sort(xs, xs + n);
     for (std::size_t i = 0; i + 1 < n; i += 2) {

@@ -95,6 +95,13 @@ private:
     std::span<const Edge> edges() const;
     Edge inline_[kInlineEdges];
     std::size_t inlineCount_ = 0;
+    // Rows asked for one after another step each inline edge's crossing by
+    // remainders: ceil(m / 2d) with m = 2d * q + r, 0 <= r < 2d.
+    struct Crossing {
+        long long q, r, stepQ, stepR;
+    };
+    mutable Crossing crossings_[kInlineEdges];
+    mutable long long nextRow_ = -(1LL << 62);
     std::vector<Edge> heap_;
     Rect bounds_;
     mutable std::vector<long long> xs_;
@@ -109,6 +116,7 @@ public:
 
     const Rect& bounds() const { return bounds_; }
     bool empty() const { return bounds_.empty(); }
+    bool rectangular() const { return !rows_; }
     bool Contains(Point p) const;
     void Intersect(const Rect& r);
     void Subtract(const Rect& r);

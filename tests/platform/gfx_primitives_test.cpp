@@ -448,8 +448,9 @@ TEST(GfxLine, SteppedWalkMatchesTheClosedForm) {
     }
 }
 
-// Row spans of small polygons (edges kept inline) and large ones (on the heap)
-// are the pixel centres inside by the alternate rule, counted crossing by crossing.
+// Row spans of small polygons (edges kept inline, stepped row to row) and
+// large ones (on the heap) are the pixel centres inside by the alternate rule,
+// counted crossing by crossing.
 TEST(GfxPolygon, ScannedRowsAreTheCentresInsideForFewAndManyEdges) {
     using platform::gfx::detail::PolygonScan;
     using platform::gfx::detail::Span;
@@ -477,7 +478,11 @@ TEST(GfxPolygon, ScannedRowsAreTheCentresInsideForFewAndManyEdges) {
     shapes.push_back(star);
     for (const auto& poly : shapes) {
         const PolygonScan scan(poly);
-        for (int y = -1; y < 34; ++y) {
+        // Rows in order (each steps from the last) and out of order (each worked out afresh).
+        std::vector<int> rows;
+        for (int y = -1; y < 34; ++y) rows.push_back(y);
+        for (int y = 33; y >= -1; y -= 2) rows.push_back(y);
+        for (const int y : rows) {
             std::vector<Span> spans;
             scan.Row(y, spans);
             for (int x = -1; x < 34; ++x) {
