@@ -22,10 +22,7 @@ constexpr int kInterRedraw = 109;
 constexpr int kSectionRedraw = 111;
 
 // Whole part of a value, held to what an up-down can take.
-int WholePart(double v) {
-    if (!std::isfinite(v)) return 0;
-    return static_cast<int>(std::clamp(std::trunc(v), -1e9, 1e9));
-}
+int WholePart(double v) { return TruncToInt(v, 1e9); }
 
 void AddButtons(ui::DialogTemplate& t, int redrawId, int x, int y, int dx, int dy) {
     t.items.push_back({ControlKind::DefaultButton, ui::IdOk, "OK", 0, Rect::FromSize(x, y, 36, 14)});

@@ -110,7 +110,7 @@ std::optional<double> RealOf(const std::string& text) { return LeadingNumber(tex
 std::optional<int> WholeOf(const std::string& text) {
     const auto n = LeadingNumber(text);
     if (!n) return std::nullopt;
-    return static_cast<int>(std::clamp(std::trunc(*n), -1e9, 1e9));
+    return TruncToInt(*n, 1e9);
 }
 char FirstLetter(const std::string& text) {
     const std::size_t at = text.find_first_not_of(" \t");

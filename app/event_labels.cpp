@@ -16,11 +16,11 @@
 #include "platform/gfx/draw_context.h"
 #include "platform/gfx/font.h"
 
+namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 
 namespace {
 
-constexpr int kRed = 4;
 constexpr int kSphereFontHeight = 2048 / 40;
 constexpr int kSphereMargin = 10;
 constexpr int kSphereBorder = 4;
@@ -84,7 +84,7 @@ void DrawOnSphere(childMap& map, const EventLabelRecord& label) {
     const gfx::Rect box =
         DrawJustifiedText(*dc, x, y, font, text, kNoColor, kNoColor, HJust::Center, VJust::Top).inflated(kSphereMargin, kSphereMargin);
     dc->FillRect(box, gfx::Brush::Solid(ColorOf(kWhiteColor)));
-    dc->FillRect(box.inflated(-kSphereBorder, -kSphereBorder), gfx::Brush::Solid(ColorOf(kRed)));
+    dc->FillRect(box.inflated(-kSphereBorder, -kSphereBorder), gfx::Brush::Solid(ColorOf(kRedColor)));
     DrawJustifiedText(*dc, x, y, font, text, kWhiteColor, kNoColor, HJust::Center, VJust::Top);
     Shown().sphereBox = box;
 }
@@ -122,7 +122,7 @@ void EventLabelWindow::Paint(ui::BackBuffer& buffer, const ui::Rect&) {
     gfx::DrawContext dc(buffer);
     const gfx::Rect client = clientRect();
     dc.SetPen(gfx::Pen::Solid(ColorOf(kWhiteColor)));
-    dc.SetBrush(gfx::Brush::Solid(ColorOf(kRed)));
+    dc.SetBrush(gfx::Brush::Solid(ColorOf(kRedColor)));
     dc.Rectangle(client);
     DrawJustifiedText(dc, anchor_.x, anchor_.y, nullptr, text_, kWhiteColor, kNoColor, HJust::Center, VJust::Top);
 }

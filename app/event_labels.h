@@ -11,15 +11,13 @@ class childMap;
 class myFrame;
 struct EventLabelRecord;
 
-namespace gfx = platform::gfx;
-
 inline constexpr int kEventLabelTicks = 50;
 
 // A child window of the map pane exactly over one label's box.
 class EventLabelWindow : public platform::ui::Window {
 public:
     // anchor: where the text is justified, in the window's client pixels.
-    EventLabelWindow(platform::ui::Window* map, const EventLabelRecord& record, gfx::Point anchor);
+    EventLabelWindow(platform::ui::Window* map, const EventLabelRecord& record, platform::gfx::Point anchor);
     ~EventLabelWindow() override;
     const std::string& text() const { return text_; }
 
@@ -29,7 +27,7 @@ protected:
 private:
     // A copy: the view's labels are freed when the next view is read.
     std::string text_;
-    gfx::Point anchor_;
+    platform::gfx::Point anchor_;
 };
 
 // When a view opens: the labels in time order, the cursor on the first not

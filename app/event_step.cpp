@@ -20,15 +20,14 @@
 #include "map/eruption_symbols.h"
 #include "map/quake_symbols.h"
 
+namespace gfx = platform::gfx;
+
 namespace {
 
 constexpr int kMapCmNextEvent = 1037;
 constexpr int kMapCmPreviousEvent = 1038;
 constexpr int kMapCmCurrentEvent = 1071;
 
-constexpr int kBlack = 0;
-constexpr int kRed = 4;
-constexpr int kYellow = 14;
 constexpr int kBoxMargin = 5;  // pixels between the text and the box
 constexpr int kShadow = 10;    // pixels: width and offset of the drop shadow
 constexpr int kMeasureHeight = 50;
@@ -283,12 +282,12 @@ private:
         const gfx::Rect box = gfx::Rect::FromSize(place.topLeft.x, place.topLeft.y, w, h).inflated(kBoxMargin, kBoxMargin);
         const bool quake = kind == SteppedKind::Quake;
         dc.SetPen(gfx::Pen::None());
-        dc.FillRect(box, gfx::Brush::Solid(ColorOf(quake ? kRed : kYellow)));
+        dc.FillRect(box, gfx::Brush::Solid(ColorOf(quake ? kRedColor : kYellowColor)));
         dc.FillRect({box.left + kShadow, box.bottom, box.right + kShadow, box.bottom + kShadow},
-                    gfx::Brush::Solid(ColorOf(kBlack)));
-        dc.FillRect({box.right, box.top + kShadow, box.right + kShadow, box.bottom}, gfx::Brush::Solid(ColorOf(kBlack)));
+                    gfx::Brush::Solid(ColorOf(kBlackColor)));
+        dc.FillRect({box.right, box.top + kShadow, box.right + kShadow, box.bottom}, gfx::Brush::Solid(ColorOf(kBlackColor)));
         dc.SetBackMode(gfx::BackMode::Transparent);
-        dc.SetTextColor(ColorOf(quake ? kWhiteColor : kBlack));
+        dc.SetTextColor(ColorOf(quake ? kWhiteColor : kBlackColor));
         dc.DrawWrapped({box.left + kBoxMargin, box.top + 3, box.right - 1, box.bottom - 3}, text_, gfx::HAlign::Left);
         s_.lastInfoBox = {box.left, box.top, box.right + kShadow, box.bottom + kShadow};
         // A flush of the pane (the panel's commands, Play) takes the box away again.

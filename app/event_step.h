@@ -14,8 +14,6 @@
 
 class childMap;
 
-namespace gfx = platform::gfx;
-
 enum class SteppedKind { None, Quake, Eruption };
 
 // Process-wide; survives views, as the catalogue cursors do.
@@ -27,7 +25,7 @@ struct EventStepState {
     std::int32_t shownIndex = -1;  // record number in its catalogue
     std::unique_ptr<EruptionEvent> steppedEruption;  // drawn by the last step; erased at the next
     bool infoBox = true;    // the box is drawn; the current-event command toggles it
-    gfx::Rect lastInfoBox;  // map-area pixels of the last box with its shadow; empty when none
+    platform::gfx::Rect lastInfoBox;  // map-area pixels of the last box with its shadow; empty when none
     // The cursors and the clock as the last step left them.
     std::int32_t quakeCursor = -1, eruptionCursor = -1;
     TimeValue clock;
@@ -96,8 +94,8 @@ struct StepCandidate {
 SteppedKind ChooseStepped(int direction, std::optional<StepCandidate> quake, std::optional<StepCandidate> eruption);
 
 struct InfoBoxPlace {
-    gfx::Point topLeft;  // of the measured text, map-area pixels
-    gfx::Point icon;     // the marker icon's top-left corner
+    platform::gfx::Point topLeft;  // of the measured text, map-area pixels
+    platform::gfx::Point icon;     // the marker icon's top-left corner
     bool bigIcon = false;
 };
 // The box of a w x h text for an event at (x, y) whose marker is m pixels

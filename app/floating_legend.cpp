@@ -22,17 +22,8 @@ namespace ui = platform::ui;
 
 namespace {
 
-constexpr int kBlack = 0;
-constexpr int kRed = 4;
-constexpr int kDoviredezurLight = 17;
 constexpr int kDepthCells = 10;
 constexpr double kMilesPerKm = 0.62;
-
-int Trunc(double v) {
-    if (!(v > -2e9)) return -2000000000;  // NaN too
-    if (v > 2e9) return 2000000000;
-    return static_cast<int>(std::trunc(v));
-}
 
 // Raised with the fill, then sunken inside it: the panes' double frame.
 void DoubleBevel(gfx::DrawContext& dc, const gfx::Rect& r, int fill, int w, int h) {
@@ -43,7 +34,7 @@ void DoubleBevel(gfx::DrawContext& dc, const gfx::Rect& r, int fill, int w, int 
 void BaselineText(gfx::DrawContext& dc, int x, int y, const std::string& text, gfx::HAlign h) {
     gfx::StateSaver keep(dc);
     dc.SetBackMode(gfx::BackMode::Transparent);
-    dc.SetTextColor(ColorOf(kBlack));
+    dc.SetTextColor(ColorOf(kBlackColor));
     dc.SetTextAlign(h, gfx::VAlign::Baseline);
     dc.TextOut({x, y}, text);
 }
@@ -86,7 +77,7 @@ void childQMXControl::SetLegendFont(std::shared_ptr<const gfx::Font> font) { fon
 
 void childQMXControl::Paint(ui::BackBuffer& buffer, const ui::Rect&) {
     gfx::DrawContext dc(buffer);
-    const int fill = gControls[kControlDoviredezur] ? kDoviredezurLight : background_;
+    const int fill = gControls[kControlDoviredezur] ? kDoviredezurLightColor : background_;
     dc.FillRect(clientRect(), gfx::Brush::Solid(ColorOf(fill)));
     DoubleBevel(dc, clientRect(), fill, 2, 2);
     if (!gControls[kControlQmxLegend]) return;
@@ -98,19 +89,19 @@ void childQMXControl::DrawLegend(gfx::DrawContext& dc) {
     gfx::StateSaver keep(dc);
     const int tmH = gScreenMetrics.height;
     const int cw = gAveCharWidth;
-    const int quarter = Trunc(gTextHeight / 4.0);
-    const int R = Trunc(DotRadius(gMaxMagnitude));
+    const int quarter = TruncToInt(gTextHeight / 4.0);
+    const int R = TruncToInt(DotRadius(gMaxMagnitude));
     if (font_) dc.SetFont(font_);
 
     BaselineText(dc, 5 * cw, 2 * tmH, "Magnitude", gfx::HAlign::Left);
-    const int y0 = 2 * tmH + Trunc(3.0 * tmH / 2);
+    const int y0 = 2 * tmH + TruncToInt(3.0 * tmH / 2);
     int x = 5 * cw;
     for (long long m = static_cast<long long>(gMinMagnitude) + 1; m <= gMaxMagnitude; ++m) {
         const double r = DotRadius(static_cast<double>(m));
         if (r > quarter) BaselineText(dc, x - cw, y0, FormatGeneral(static_cast<double>(m)), gfx::HAlign::Right);
-        const int fill = static_cast<double>(m) >= gMagnitudeCutoff ? kRed : kLightGrayColor;
-        DrawDot(dc, nullptr, x, y0 + R, std::max(0, Trunc(r)), ColorOf(kBlack), ColorOf(fill), 0);
-        x = Trunc(x + 2 * r + Trunc(gTextHeight / 2.0));
+        const int fill = static_cast<double>(m) >= gMagnitudeCutoff ? kRedColor : kLightGrayColor;
+        DrawDot(dc, nullptr, x, y0 + R, std::max(0, TruncToInt(r)), ColorOf(kBlackColor), ColorOf(fill), 0);
+        x = TruncToInt(x + 2 * r + TruncToInt(gTextHeight / 2.0));
         if (x > clientRect().right) break;  // a view may name any range: nothing more can be seen
     }
 

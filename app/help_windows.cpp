@@ -21,9 +21,9 @@ using gfx::Rect;
 
 namespace {
 
-constexpr int kTextPanelColor = 14;        // yellow
-constexpr int kKioskPanelColor = 15;       // white, under DOVIREDEZUR
-constexpr int kKioskBackgroundColor = 17;  // DOVIREDEZUR_LIGHT
+constexpr int kTextPanelColor = kYellowColor;
+constexpr int kKioskPanelColor = kWhiteColor;  // under DOVIREDEZUR
+constexpr int kKioskBackgroundColor = kDoviredezurLightColor;
 // Each round widens the box by a quarter: 40 rounds pass any screen.
 constexpr int kMaxWidening = 40;
 

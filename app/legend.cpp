@@ -21,10 +21,6 @@ using gfx::Rect;
 
 namespace {
 
-constexpr int kBlack = 0;
-constexpr int kRed = 4;
-constexpr int kYellow = 14;
-constexpr int kFrameDoviredezur = 17;
 constexpr int kMomentStyle = 4;
 constexpr int kSwatches = 10;
 constexpr int kLargestEruption = 7;
@@ -32,23 +28,17 @@ constexpr int kTextMargin = 4;  // columns between the longest text and the fram
 
 struct EruptionType {
     const char* name;
-    int color;
+    char type;  // the record's type letter; its colour is the map's
 };
 constexpr EruptionType kEruptionTypes[] = {
-    {"Not erupting", kLightGrayColor}, {"Lava", 12}, {"Explosive", kYellow}, {"Both", 13}, {"Unknown", kDarkGrayColor},
+    {"Not erupting", 0}, {"Lava", 'L'}, {"Explosive", 'E'}, {"Both", 'B'}, {"Unknown", 'U'},
 };
-
-int Trunc(double v) {
-    if (!(v > -2e9)) return -2000000000;  // NaN too
-    if (v > 2e9) return 2000000000;
-    return static_cast<int>(std::trunc(v));
-}
 
 bool Control(int index) { return gControls[index] != 0; }
 bool Moment() { return gSymbolStyle == kMomentStyle; }
 
 void LegendText(gfx::DrawContext& dc, int x, int y, const std::string& text, HJust h, VJust v) {
-    DrawJustifiedText(dc, x, y, gLegendFont, text, kBlack, kNoColor, h, v);
+    DrawJustifiedText(dc, x, y, gLegendFont, text, kBlackColor, kNoColor, h, v);
 }
 
 }  // namespace
@@ -88,11 +78,11 @@ std::vector<MagnitudeKeyRow> MagnitudeKeyRows(int top, int th, int bottom, int* 
         MagnitudeKeyRow row;
         row.magnitude = static_cast<int>(m);
         row.y = static_cast<int>(y);
-        row.labelY = Trunc(static_cast<double>(y) - r / 2);
-        row.radius = std::max(0, Trunc(radius));
+        row.labelY = TruncToInt(static_cast<double>(y) - r / 2);
+        row.radius = std::max(0, TruncToInt(radius));
         row.atCutoff = static_cast<double>(m) >= gMagnitudeCutoff;
         rows.push_back(row);
-        y = Trunc(static_cast<double>(y) + th / 2 + 2 * r);
+        y = TruncToInt(static_cast<double>(y) + th / 2 + 2 * r);
     }
     if (end) *end = static_cast<int>(y);
     return rows;
@@ -103,7 +93,7 @@ std::vector<EruptionKeyRow> EruptionKeyRows(int top, double k, double kx) {
     int y = top;
     for (int s = 1; s <= kLargestEruption; ++s) {
         rows.push_back({s, y, s >= gEruptionMagnitudeCutoff});
-        y = Trunc(y + (k + kx) * s + 6);
+        y = TruncToInt(y + (k + kx) * s + 6);
     }
     return rows;
 }
@@ -140,7 +130,7 @@ void childLegend::DrawLegend(gfx::DrawContext& dc) {
     eruptionTop_.reset();
 
     const Rect R = LegendRect();
-    DrawBevelFrame(dc, R, Control(kControlDoviredezur) ? kFrameDoviredezur : kLightGrayColor, false, 2, 0);
+    DrawBevelFrame(dc, R, Control(kControlDoviredezur) ? kDoviredezurLightColor : kLightGrayColor, false, 2, 0);
     int y = KeyButtonRow(scale_.th / 2);
     if (gShowEarthquakes) y = DrawQuakeSection(dc, y);
     if (gShowEruptions) DrawEruptionSection(dc, y);
@@ -149,7 +139,7 @@ void childLegend::DrawLegend(gfx::DrawContext& dc) {
 
 int childLegend::KeyButtonRow(int y) {
     if (!Control(kControlShowKeyButton)) return y;
-    const int height = Trunc(scale_.tmH * gButtonHeight);
+    const int height = TruncToInt(scale_.tmH * gButtonHeight);
     if (!keyButton_) {
         const Rect R = LegendRect();
         keyButton_ = new textButton(this, kLegendKeyButton, "Key", R.left + 5, y, R.width() - 10, height, 0);
@@ -171,7 +161,7 @@ Rect childLegend::DrawCounterBox(gfx::DrawContext& dc, int* y) {
 int childLegend::DrawQuakeSection(gfx::DrawContext& dc, int y) {
     const Rect R = LegendRect();
     const LegendScale& s = scale_;
-    DrawJustifiedText(dc, R.right / 2, y, dc.font(), "Earthquakes", kBlack, kNoColor, HJust::Center, VJust::Top);
+    DrawJustifiedText(dc, R.right / 2, y, dc.font(), "Earthquakes", kBlackColor, kNoColor, HJust::Center, VJust::Top);
     y += s.tmH + 2;
     quakeCounter_ = DrawCounterBox(dc, &y);
 
@@ -184,7 +174,7 @@ int childLegend::DrawQuakeSection(gfx::DrawContext& dc, int y) {
     const std::vector<std::string> labels = LegendScaleLabels();
     {
         gfx::StateSaver saver(dc);
-        dc.SetPen(gfx::Pen::Solid(ColorOf(kBlack)));
+        dc.SetPen(gfx::Pen::Solid(ColorOf(kBlackColor)));
         for (int i = 0; i < kSwatches; ++i) {
             if (i % 2 == 0) LegendText(dc, xs + 4 * s.cw, y, labels[i / 2], HJust::Left, VJust::Center);
             dc.SetBrush(gfx::Brush::Solid(ColorOf(gDepthColors[i])));
@@ -195,14 +185,14 @@ int childLegend::DrawQuakeSection(gfx::DrawContext& dc, int y) {
     LegendText(dc, xs + 4 * s.cw, y, labels.back(), HJust::Left, VJust::Center);
     y += 2 * s.keyH;
 
-    dotX_ = Trunc(DotRadius(gMaxMagnitude + 1.0) + 2 * s.cw);
+    dotX_ = TruncToInt(DotRadius(gMaxMagnitude + 1.0) + 2 * s.cw);
     magnitudeTop_ = scaleTop;
     y = std::max(y, DrawMagnitudeKey(dc));
 
     // The eruption section moves down into the room the pane leaves below.
     const double room = R.bottom - (2 * s.th + 62) - s.tmH - y - s.kx * 28 - s.k * 28 -
                         2 * quakeCounter_.height() - s.tmH * gButtonHeight;
-    const int shift = Trunc(room / 2);
+    const int shift = TruncToInt(room / 2);
     if (shift > 0) y += shift;
     return y;
 }
@@ -210,7 +200,7 @@ int childLegend::DrawQuakeSection(gfx::DrawContext& dc, int y) {
 int childLegend::DrawEruptionSection(gfx::DrawContext& dc, int y) {
     const Rect R = LegendRect();
     const LegendScale& s = scale_;
-    DrawJustifiedText(dc, R.width() / 2, y, dc.font(), "Eruptions", kBlack, kNoColor, HJust::Center, VJust::Top);
+    DrawJustifiedText(dc, R.width() / 2, y, dc.font(), "Eruptions", kBlackColor, kNoColor, HJust::Center, VJust::Top);
     y += s.tmH + 2;
     eruptionCounter_ = DrawCounterBox(dc, &y);
     LegendText(dc, R.left, y, "Magnitude    Type", HJust::Left, VJust::Top);
@@ -218,7 +208,7 @@ int childLegend::DrawEruptionSection(gfx::DrawContext& dc, int y) {
 
     eruptionTop_ = y;
     const int keyX = DrawEruptionKey(dc);
-    int xt = Trunc(keyX + s.kx * 14);
+    int xt = TruncToInt(keyX + s.kx * 14);
     // The longest type name ends a margin inside the frame: the column moves
     // left into the room beside the key's largest triangle when it must.
     int widest = 0;
@@ -228,11 +218,11 @@ int childLegend::DrawEruptionSection(gfx::DrawContext& dc, int y) {
         widest = std::max(widest, box.right);
     }
     widest += (gLegendFont ? gLegendFont->metrics() : dc.textMetrics()).aveCharWidth / 2;  // the left set-in
-    const int over = Trunc(2 * s.kx + xt + 3) + widest - (R.right - 2 - kTextMargin);
-    if (over > 0) xt = std::max(Trunc(keyX + s.kx * (kLargestEruption + 3)), xt - over);
+    const int over = TruncToInt(2 * s.kx + xt + 3) + widest - (R.right - 2 - kTextMargin);
+    if (over > 0) xt = std::max(TruncToInt(keyX + s.kx * (kLargestEruption + 3)), xt - over);
     for (const EruptionType& type : kEruptionTypes) {
-        DrawEruptionSymbol(dc, xt, y, 2, ColorOf(type.color), ColorOf(kBlack));
-        LegendText(dc, Trunc(2 * s.kx + xt + 3), y, type.name, HJust::Left, VJust::Center);
+        DrawEruptionSymbol(dc, xt, y, 2, ColorOf(EruptionColour(type.type)), ColorOf(kBlackColor));
+        LegendText(dc, TruncToInt(2 * s.kx + xt + 3), y, type.name, HJust::Left, VJust::Center);
         y += s.th;
     }
     return y;
@@ -244,10 +234,10 @@ int childLegend::DrawMagnitudeKey(gfx::DrawContext& dc) {
     int end = *magnitudeTop_;
     for (const MagnitudeKeyRow& row : MagnitudeKeyRows(*magnitudeTop_, scale_.th, R.bottom, &end)) {
         DrawNumberLabel(dc, R.left + scale_.cw / 2, row.labelY, gLegendFont, row.magnitude, HJust::Left,
-                        VJust::Center, kBlack);
+                        VJust::Center, kBlackColor);
         if (row.radius > 0) {
-            DrawDot(dc, nullptr, dotX_, row.y, row.radius, ColorOf(kBlack),
-                    ColorOf(row.atCutoff ? kRed : kLightGrayColor), 2);
+            DrawDot(dc, nullptr, dotX_, row.y, row.radius, ColorOf(kBlackColor),
+                    ColorOf(row.atCutoff ? kRedColor : kLightGrayColor), 2);
         }
     }
     return end;
@@ -255,12 +245,12 @@ int childLegend::DrawMagnitudeKey(gfx::DrawContext& dc) {
 
 int childLegend::DrawEruptionKey(gfx::DrawContext& dc) {
     const Rect R = LegendRect();
-    const int x = Trunc(scale_.kx * 7 + R.left + 2 * scale_.cw);
+    const int x = TruncToInt(scale_.kx * 7 + R.left + 2 * scale_.cw);
     if (!eruptionTop_) return x;
     for (const EruptionKeyRow& row : EruptionKeyRows(*eruptionTop_, scale_.k, scale_.kx)) {
-        DrawNumberLabel(dc, R.left + scale_.cw / 2, row.y, gLegendFont, row.size, HJust::Left, VJust::Center, kBlack);
-        DrawEruptionSymbol(dc, x, row.y, row.size, ColorOf(row.atCutoff ? kYellow : kLightGrayColor),
-                           ColorOf(kBlack));
+        DrawNumberLabel(dc, R.left + scale_.cw / 2, row.y, gLegendFont, row.size, HJust::Left, VJust::Center, kBlackColor);
+        DrawEruptionSymbol(dc, x, row.y, row.size, ColorOf(row.atCutoff ? kYellowColor : kLightGrayColor),
+                           ColorOf(kBlackColor));
     }
     return x;
 }
@@ -294,7 +284,7 @@ void childLegend::DrawCounters(gfx::DrawContext& dc, int quakes, int eruptions) 
         gfx::StateSaver saver(dc);
         dc.IntersectClip(c.box);
         dc.FillRect(c.box, gfx::Brush::Solid(ColorOf(kWhiteColor)));
-        DrawNumberLabel(dc, c.box.right, c.box.top, dc.font(), c.count, HJust::Right, VJust::Top, kBlack);
+        DrawNumberLabel(dc, c.box.right, c.box.top, dc.font(), c.count, HJust::Right, VJust::Top, kBlackColor);
     }
 }
 

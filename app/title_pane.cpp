@@ -10,7 +10,6 @@ namespace ui = platform::ui;
 using gfx::Rect;
 
 namespace {
-constexpr int kYellow = 14;
 }  // namespace
 
 void childTitle::Paint(ui::BackBuffer& buffer, const ui::Rect&) {
@@ -27,7 +26,7 @@ void childTitle::DrawTitle(gfx::DrawContext& dc) {
 
     gfx::StateSaver saver(dc);
     dc.SetPen(gfx::Pen::Solid(ColorOf(0)));
-    dc.SetBrush(gfx::Brush::Solid(ColorOf(atEnd ? kYellow : kWhiteColor)));
+    dc.SetBrush(gfx::Brush::Solid(ColorOf(atEnd ? kYellowColor : kWhiteColor)));
     dc.Rectangle(box);
     // A title longer than the box stays inside its outline.
     dc.IntersectClip(box.inflated(-1, -1));

@@ -25,8 +25,6 @@ namespace {
 
 constexpr int kStripeStep = 8;
 constexpr int kStripeHeight = 10;
-constexpr int kYellow = 14;
-constexpr int kRed = 4;
 
 // INIT TIMEOUT as a timer interval; a huge setting waits as long as a timer can.
 int InitTimeoutMs() {
@@ -155,9 +153,9 @@ void welcomeWindow::Paint(ui::BackBuffer& buffer, const ui::Rect&) {
         const auto& font = line.font == WelcomeFont::Product ? productFont
                            : line.font == WelcomeFont::Large ? gLargeFont
                                                               : nullptr;
-        DrawJustifiedText(dc, W / 2, line.y, font, line.text, kYellow, kNoColor, HJust::Center, VJust::Top, 2, 0);
+        DrawJustifiedText(dc, W / 2, line.y, font, line.text, kYellowColor, kNoColor, HJust::Center, VJust::Top, 2, 0);
     }
-    DrawJustifiedText(dc, W / 2, layout.promptY, gLargeFont, kWelcomePrompt, kWhiteColor, kRed, HJust::Center,
+    DrawJustifiedText(dc, W / 2, layout.promptY, gLargeFont, kWelcomePrompt, kWhiteColor, kRedColor, HJust::Center,
                       VJust::Top);
 
     const int bh = static_cast<int>(th * gButtonHeight);
@@ -191,7 +189,7 @@ void welcomeWindow::DrawWelcomeText(gfx::DrawContext& dc, const Rect& area) {
     if (area.empty() || text.empty()) return;
     gfx::StateSaver saver(dc);
     dc.SetFont(gLargeFont);
-    dc.SetTextColor(ColorOf(kYellow));
+    dc.SetTextColor(ColorOf(kYellowColor));
     dc.SetBackMode(gfx::BackMode::Transparent);
     (void)dc.DrawWrapped(area, text, gfx::HAlign::Left);
 }

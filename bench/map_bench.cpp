@@ -16,6 +16,7 @@
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 namespace {

@@ -19,6 +19,7 @@
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
 
+namespace ui = platform::ui;
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {

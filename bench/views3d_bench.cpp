@@ -17,6 +17,8 @@
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
 
+namespace ui = platform::ui;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -19,8 +19,6 @@
 #include "platform/gfx/font.h"
 #include "platform/ui/window.h"
 
-namespace ui = platform::ui;
-
 // ---- Process-wide rendering state -------------------------------------------------
 
 extern std::int32_t gPaneWidth;     // pixels, of the last rendering
@@ -170,9 +168,9 @@ UserMapBounds BandBounds(const Proj& proj, const platform::gfx::Rect& band);
 // Why a region name cannot be a digitised file ("" when it can).
 std::string DigitizedNameProblem(const std::string& name);
 
-class childMap : public ui::Window, public Proj {
+class childMap : public platform::ui::Window, public Proj {
 public:
-    explicit childMap(ui::Window* parent);
+    explicit childMap(platform::ui::Window* parent);
     ~childMap() override;
     KESTRUNE_RESPONSE_TABLE(childMap);
 
@@ -220,7 +218,7 @@ public:
     const std::vector<TransientMarker>& markers() const { return markers_; }
     const std::vector<TransientMarker>& sphereMarkers() const { return sphereMarkers_; }
     bool markerIconShown() const { return iconShown_; }
-    ui::Point markerIconPosition() const { return {iconX_, iconY_}; }
+    platform::ui::Point markerIconPosition() const { return {iconX_, iconY_}; }
     int ringCounter() const { return ringCounter_; }
     // The alert magnitude's box on the screen (map-area coordinates); empty when none is shown.
     const platform::gfx::Rect& highlightLabel() const { return highlightLabel_; }
@@ -266,8 +264,8 @@ public:
     int mouseMode() const { return mouseMode_; }
     void SetMouseMode(int mode) { mouseMode_ = mode; }
     bool drawing() const { return drawing_; }
-    ui::Point rightClickPoint() const { return rightClick_; }
-    void SetRightClickPoint(ui::Point p) { rightClick_ = p; }
+    platform::ui::Point rightClickPoint() const { return rightClick_; }
+    void SetRightClickPoint(platform::ui::Point p) { rightClick_ = p; }
     // nullptr: no one is told.
     void SetRenderProbe(RenderProbe* probe) { renderProbe_ = probe; }
 
@@ -307,51 +305,51 @@ public:
     const platform::gfx::Rect& bandRect() const { return band_.rect; }
 
 protected:
-    void Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) override;
+    void Paint(platform::ui::BackBuffer& buffer, const platform::ui::Rect& damaged) override;
     // A pane that has shown a view draws it again at its new size: painting
     // only copies the map image, which has the old one.
-    void EvSize(ui::Size client) override;
-    void EvLButtonDown(ui::Point p, std::uint32_t modifiers) override;
-    void EvMouseMove(ui::Point p, std::uint32_t modifiers) override;
-    void EvLButtonUp(ui::Point p, std::uint32_t modifiers) override;
-    void EvRButtonDown(ui::Point p, std::uint32_t modifiers) override;
-    void EvLButtonDblClk(ui::Point p, std::uint32_t modifiers) override;
+    void EvSize(platform::ui::Size client) override;
+    void EvLButtonDown(platform::ui::Point p, std::uint32_t modifiers) override;
+    void EvMouseMove(platform::ui::Point p, std::uint32_t modifiers) override;
+    void EvLButtonUp(platform::ui::Point p, std::uint32_t modifiers) override;
+    void EvRButtonDown(platform::ui::Point p, std::uint32_t modifiers) override;
+    void EvLButtonDblClk(platform::ui::Point p, std::uint32_t modifiers) override;
 
 private:
     // ---- the mouse modes (map/map_edit.cpp)
-    void ModeAction(ui::Point p, ui::Point q);
-    bool SpotClick(ui::Point q);
-    void StartLabelDrag(ui::Point q);
-    void MoveDraggedLabel(ui::Point q);
+    void ModeAction(platform::ui::Point p, platform::ui::Point q);
+    bool SpotClick(platform::ui::Point q);
+    void StartLabelDrag(platform::ui::Point q);
+    void MoveDraggedLabel(platform::ui::Point q);
     void EndLabelDrag();
-    void SpotHover(ui::Point q);
+    void SpotHover(platform::ui::Point q);
     void PlainSpot(int index);
     void HighlightSpot(int index);
     void AfterAction();
     void Repeat();
-    void NewInfoSpot(ui::Point q);
-    void AddCity(ui::Point q);
-    void AddNewCity(ui::Point q);
-    void DeleteCity(ui::Point q);
+    void NewInfoSpot(platform::ui::Point q);
+    void AddCity(platform::ui::Point q);
+    void AddNewCity(platform::ui::Point q);
+    void DeleteCity(platform::ui::Point q);
     void AddCitiesFromList();
-    void AddPlant(ui::Point q);
+    void AddPlant(platform::ui::Point q);
     void AddPlantsFromList();
-    void DeletePlant(ui::Point q);
-    void AddLocation(ui::Point q);
-    void PointToLatLon(ui::Point q, double* lat, double* lon, bool wrap) const;
+    void DeletePlant(platform::ui::Point q);
+    void AddLocation(platform::ui::Point q);
+    void PointToLatLon(platform::ui::Point q, double* lat, double* lon, bool wrap) const;
     void ReleaseMouse();
     // ---- the map tools (map/map_tools.cpp)
-    void BandDown(ui::Point p);
-    void BandMove(ui::Point p);
+    void BandDown(platform::ui::Point p);
+    void BandMove(platform::ui::Point p);
     void BandUp();
-    void ProbeMove(ui::Point q);
+    void ProbeMove(platform::ui::Point q);
     void EraseProbeText();
-    void CrossSectionPick(ui::Point q);
-    void DigitizeDown(ui::Point q);
-    void DigitizeMove(ui::Point q);
+    void CrossSectionPick(platform::ui::Point q);
+    void DigitizeDown(platform::ui::Point q);
+    void DigitizeMove(platform::ui::Point q);
     void DropPreview(bool restore);
     void DigitizeEnd();
-    void ScaleDragMove(ui::Point q);
+    void ScaleDragMove(platform::ui::Point q);
     void ScaleDragUp();
     void BuildScaleBox();
     void KeepDragBackground();
@@ -394,7 +392,7 @@ private:
     bool drawing_ = false;
     bool renderAgain_ = false;  // asked for while a rendering pumped messages
     platform::gfx::Rect updateRect_{};
-    ui::Point rightClick_{};
+    platform::ui::Point rightClick_{};
     RenderProbe* renderProbe_ = nullptr;
 
     // earthquake symbols: oldest first
@@ -414,7 +412,7 @@ private:
     int currentSpot_ = -1;  // index in gInfoSpots; -1 when none
     struct Band {
         bool active = false;  // in mode 7: the button is held
-        ui::Point start;
+        platform::ui::Point start;
         platform::gfx::Rect rect;  // pane pixels, as drawn
     } band_;
     platform::gfx::Rect probeBox_;  // the coordinate text on the screen, map-area pixels; empty when none
@@ -427,5 +425,5 @@ private:
     std::unique_ptr<platform::gfx::Surface> dragBackground_;  // the screen before labels and the scale box
     std::optional<ScaleBox> scaleBox_;
     platform::gfx::Rect scaleRect_;  // map-area pixels the scale box last covered
-    ui::Point scaleLast_;
+    platform::ui::Point scaleLast_;
 };

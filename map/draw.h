@@ -9,12 +9,27 @@
 
 #include "platform/gfx/draw_context.h"
 
+// Colour numbers: indices into gColorTable, one name each wherever they are drawn.
 inline constexpr int kColorCount = 20;
-inline constexpr int kGridColor = 19;    // latitude and longitude grid lines
-inline constexpr int kWhiteColor = 15;
+inline constexpr int kBlackColor = 0;
+inline constexpr int kBlueColor = 1;
+inline constexpr int kGreenColor = 2;
+inline constexpr int kCyanColor = 3;
+inline constexpr int kRedColor = 4;  // dark red; kLightRedColor is the bright one
+inline constexpr int kMagentaColor = 5;
+inline constexpr int kBrownColor = 6;
 inline constexpr int kLightGrayColor = 7;
 inline constexpr int kDarkGrayColor = 8;
-inline constexpr int kNoColor = -1;      // no fill, no background, or measure only
+inline constexpr int kLightBlueColor = 9;
+inline constexpr int kLightGreenColor = 10;
+inline constexpr int kLightCyanColor = 11;
+inline constexpr int kLightRedColor = 12;
+inline constexpr int kLightMagentaColor = 13;
+inline constexpr int kYellowColor = 14;
+inline constexpr int kWhiteColor = 15;
+inline constexpr int kDoviredezurLightColor = 17;  // the kiosk's light background
+inline constexpr int kGridColor = 19;              // latitude and longitude grid lines
+inline constexpr int kNoColor = -1;                // no fill, no background, or measure only
 
 extern const platform::gfx::Color gColorTable[kColorCount];
 

@@ -16,6 +16,7 @@
 #include "map/section3d.h"
 #include "platform/ui/ui.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 DisplayedEruptions gDisplayedEruptions;
@@ -93,10 +94,6 @@ std::vector<EruptionEvent*> DisplayedEruptions::SameVolcano(const EruptionEvent&
 
 namespace {
 
-constexpr int kBlack = 0;
-constexpr int kLightRed = 12;
-constexpr int kLightMagenta = 13;
-constexpr int kYellow = 14;
 constexpr int kSphereNameHeight = 50;
 
 double gSymbolScale = 0.0;  // k; below 0.01 until the screen height is known
@@ -110,7 +107,7 @@ bool Sphere() { return gControls[kControlScienceOnASphere] != 0; }
 // The data model promises at least 1; a hand-made catalogue may still hold 0.
 int SizeOf(const EruptionEvent& e) { return std::max<int>(1, e.record.size); }
 
-int FillColourOf(const EruptionEvent& e) { return gVolcanoesRedAtEnd ? kLightRed : EruptionColour(e.record.type); }
+int FillColourOf(const EruptionEvent& e) { return gVolcanoesRedAtEnd ? kLightRedColor : EruptionColour(e.record.type); }
 
 std::string NameOf(const EruptionEvent& e) { return FieldText(e.record.name, sizeof e.record.name); }
 
@@ -224,7 +221,7 @@ void YieldNames(childMap& pane, EruptionEvent& e, const EruptionBox& box) {
 // erasing the name takes all of it.
 EruptionBox NameText(gfx::DrawContext& dc, gfx::Point at, const std::shared_ptr<const gfx::Font>& font,
                      const std::string& text, int colour, HJust h, VJust v, int shadow) {
-    gfx::Rect box = DrawJustifiedText(dc, at.x, at.y, font, text, colour, kNoColor, h, v, shadow, kBlack);
+    gfx::Rect box = DrawJustifiedText(dc, at.x, at.y, font, text, colour, kNoColor, h, v, shadow, kBlackColor);
     int c = 0;
     {
         gfx::StateSaver keep(dc);
@@ -258,11 +255,11 @@ bool EruptionInView(const EruptionEvent& e) {
 
 int EruptionColour(char type) {
     switch (type) {
-        case 'B': return 13;
-        case 'E': return 14;
-        case 'L': return 12;
-        case 'U': return 8;
-        default: return 7;
+        case 'B': return kLightMagentaColor;
+        case 'E': return kYellowColor;
+        case 'L': return kLightRedColor;
+        case 'U': return kDarkGrayColor;
+        default: return kLightGrayColor;
     }
 }
 
@@ -340,7 +337,7 @@ void DrawEruption(childMap& pane, EruptionEvent& e) {
     gfx::DrawContext& screen = *pane.screen();
     gfx::StateSaver keep(screen);
     InsideMapArea(screen);
-    FillTriangle(screen, e.display.triangle, ColorOf(FillColourOf(e)), ColorOf(kBlack));
+    FillTriangle(screen, e.display.triangle, ColorOf(FillColourOf(e)), ColorOf(kBlackColor));
 }
 
 void RestoreEruptionSymbol(childMap& pane, EruptionEvent& e) {
@@ -349,7 +346,7 @@ void RestoreEruptionSymbol(childMap& pane, EruptionEvent& e) {
         gfx::StateSaver keep(screen);
         InsideMapArea(screen);
         ExcludeLegend(pane, screen);
-        FillTriangle(screen, e.display.triangle, ColorOf(FillColourOf(e)), ColorOf(kBlack));
+        FillTriangle(screen, e.display.triangle, ColorOf(FillColourOf(e)), ColorOf(kBlackColor));
     }
     e.overlapped = false;
     e.redraw = false;
@@ -390,10 +387,10 @@ int ShowEruption(childMap& pane, EruptionEvent& e, bool withMarker, bool withNam
         gfx::StateSaver keep(screen);
         InsideMapArea(screen);
         ExcludeLegend(pane, screen);
-        FillTriangle(screen, d.triangle, ColorOf(FillColourOf(e)), ColorOf(kBlack));
+        FillTriangle(screen, d.triangle, ColorOf(FillColourOf(e)), ColorOf(kBlackColor));
     }
     if (Sphere() && pane.sphereDisplay())
-        FillTriangle(*pane.sphereDisplay(), d.sphereTriangle, ColorOf(FillColourOf(e)), ColorOf(kBlack));
+        FillTriangle(*pane.sphereDisplay(), d.sphereTriangle, ColorOf(FillColourOf(e)), ColorOf(kBlackColor));
     return SizeOf(e);
 }
 
@@ -434,7 +431,7 @@ void EraseEruption(childMap& pane, EruptionEvent& e, bool showTwin) {
     d.displayed = false;
 
     if (gVolcanoesRedAtEnd) {
-        const gfx::Color fill = ColorOf(kLightMagenta), outline = ColorOf(kBlack);
+        const gfx::Color fill = ColorOf(kLightMagentaColor), outline = ColorOf(kBlackColor);
         for (gfx::DrawContext* dc : {pane.screen(), pane.mapImage()}) {
             if (!dc) continue;
             gfx::StateSaver keep(*dc);
@@ -488,7 +485,7 @@ bool ShowEruptionName(childMap& pane, EruptionEvent& e) {
         if (Sphere() && pane.sphereDisplay()) {
             // At the sphere's own anchor, inside the box that erasing restores.
             const std::string name = NameOf(e);
-            DrawJustifiedText(*pane.sphereDisplay(), d.sphereTriangle[1].x + 2, d.sphereY, nullptr, name, kYellow,
+            DrawJustifiedText(*pane.sphereDisplay(), d.sphereTriangle[1].x + 2, d.sphereY, nullptr, name, kYellowColor,
                               kNoColor, h, v);
         }
         return true;
@@ -565,7 +562,7 @@ void DrawAllEruptions(childMap& pane) {
     gfx::DrawContext& screen = *pane.screen();
     gfx::StateSaver keep(screen);
     ClipToRect(screen, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
-    const gfx::Color fill = ColorOf(kLightGrayColor), outline = ColorOf(kBlack);
+    const gfx::Color fill = ColorOf(kLightGrayColor), outline = ColorOf(kBlackColor);
     EruptionRecord record;
     for (std::int32_t i = 0;; ++i) {
         if (ReadEruptionAt(gEruptionCatalogue, i, kFromStart, &record).t == 0.0) break;

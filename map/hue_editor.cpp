@@ -9,6 +9,7 @@
 #include "platform/gfx/draw_context.h"
 #include "platform/ui/ui.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 namespace st = ui::style;
 

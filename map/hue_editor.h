@@ -8,35 +8,33 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/window.h"
 
-namespace ui = platform::ui;
-
 inline constexpr int kHueSpinId = 73194;
 
-class EditHue : public ui::Window {
+class EditHue : public platform::ui::Window {
 public:
-    EditHue(ui::Window* parent, const std::string& hueFile);
+    EditHue(platform::ui::Window* parent, const std::string& hueFile);
     KESTRUNE_RESPONSE_TABLE(EditHue);
 
     const std::vector<HueLine>& lines() const { return lines_; }
     int selectedLine() const { return selectedLine_; }
     int selectedField() const { return selectedField_; }
-    ui::UpDown* spin() const { return spin_; }
-    ui::Edit* cellEdit() const { return cellEdit_; }
-    ui::Edit* fileNameEdit() const { return fileName_; }
+    platform::ui::UpDown* spin() const { return spin_; }
+    platform::ui::Edit* cellEdit() const { return cellEdit_; }
+    platform::ui::Edit* fileNameEdit() const { return fileName_; }
     // The rows shown (the first 32 lines); the rest are kept and written back.
     int shownLines() const;
     // The cell rectangle of a shown line's field, in client pixels; empty when none.
-    ui::Rect CellRect(int line, int cell) const;
+    platform::ui::Rect CellRect(int line, int cell) const;
 
     void CmOkay();
     void CmCancel();
-    void EvDeltaPos(ui::Notification& n);
+    void EvDeltaPos(platform::ui::Notification& n);
 
 protected:
     void SetupWindow() override;
-    void Paint(ui::BackBuffer& buffer, const ui::Rect& damaged) override;
-    void EvLButtonDown(ui::Point p, std::uint32_t modifiers) override;
-    void EvRButtonDown(ui::Point p, std::uint32_t modifiers) override;
+    void Paint(platform::ui::BackBuffer& buffer, const platform::ui::Rect& damaged) override;
+    void EvLButtonDown(platform::ui::Point p, std::uint32_t modifiers) override;
+    void EvRButtonDown(platform::ui::Point p, std::uint32_t modifiers) override;
 
 private:
     struct Grid {
@@ -45,11 +43,11 @@ private:
     Grid GridOf() const;
     void CloseCellEditor();
 
-    ui::Button* okay_ = nullptr;
-    ui::Button* cancel_ = nullptr;
-    ui::Edit* fileName_ = nullptr;
-    ui::UpDown* spin_ = nullptr;
-    ui::Edit* cellEdit_ = nullptr;
+    platform::ui::Button* okay_ = nullptr;
+    platform::ui::Button* cancel_ = nullptr;
+    platform::ui::Edit* fileName_ = nullptr;
+    platform::ui::UpDown* spin_ = nullptr;
+    platform::ui::Edit* cellEdit_ = nullptr;
     std::string hueFile_;
     std::vector<HueLine> lines_;  // in file order, every one
     int selectedLine_ = -1;

@@ -14,9 +14,9 @@ namespace gfx = platform::gfx;
 
 namespace {
 
-constexpr int kSpotColor = 9;        // light blue
-constexpr int kHighlightColor = 14;  // yellow
-constexpr int kTitleColor = 14;
+constexpr int kSpotColor = kLightBlueColor;
+constexpr int kHighlightColor = kYellowColor;
+constexpr int kTitleColor = kYellowColor;
 
 // The spot's icon: a ring with an "i", drawn with the icon box's corner at (x, y).
 void DrawIcon(gfx::DrawContext& dc, int x, int y, bool highlighted) {

@@ -21,6 +21,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/ui.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 namespace {

@@ -21,6 +21,7 @@
 #include "platform/ui/frame.h"
 #include "platform/ui/ui.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 namespace {
@@ -30,7 +31,6 @@ constexpr int kCmCrossSectionPicked = 1048;
 constexpr int kBandWidth = 4;
 constexpr double kSmallestMap = 0.25;  // degrees
 constexpr std::size_t kRegionNameMax = 143;
-constexpr int kYellowColor = 14;
 
 void FillEdges(gfx::DrawContext& dc, const gfx::Rect& r, int inset, gfx::Color c) {
     const gfx::Rect in{r.left + inset, r.top + inset, r.right - inset, r.bottom - inset};

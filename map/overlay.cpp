@@ -167,7 +167,6 @@ private:
     // False when the rest of the file is to be skipped.
     bool Keyword(const std::string& upper, int kind, const std::string& fileName);
     void DataLine(const std::string& line, int kind);
-    void FlushPolyline();
     void DrawSymbol(int x, int y, const std::string& caption);
     void DrawVectorSymbol(int x, int y);
     void DrawLabel(int x, int y, const OverlayLabel& label);

@@ -18,11 +18,6 @@ constexpr double kPixelLimit = 1000000.0;
 
 std::vector<double> gMercatorTable;
 
-std::int32_t ToPixels(double v) {
-    if (std::isnan(v)) return 0;
-    return static_cast<std::int32_t>(std::clamp(std::trunc(v), -2.0e9, 2.0e9));
-}
-
 // Far-off points sit at the limit rather than wrapping; NaN counts as far off.
 std::int32_t HeldPixel(double term, bool inverted) {
     if (std::isnan(term) || term > kPixelLimit) return static_cast<std::int32_t>(inverted ? -kPixelLimit : kPixelLimit);
@@ -93,7 +88,7 @@ bool Proj::SetMapScale(double* lonSpan, std::int32_t* height, std::int32_t* widt
         *xScalePtr = *yScalePtr = ys;
         if (!fullScreen) {
             const std::int32_t sum = *left + *right;
-            *width = ToPixels(ys * *lonSpan);
+            *width = TruncToInt(ys * *lonSpan);
             *left = (sum - *width) / 2;
             *right = (sum + *width) / 2;
         } else {
@@ -112,7 +107,7 @@ bool Proj::SetMapScale(double* lonSpan, std::int32_t* height, std::int32_t* widt
             gWestEdge = west;
             if (d >= 360.0) {
                 const std::int32_t sum = *left + *right;
-                *width = ToPixels(ys * d);
+                *width = TruncToInt(ys * d);
                 *left = (sum - *width) / 2;
                 *right = (sum + *width) / 2;
             }
@@ -121,7 +116,7 @@ bool Proj::SetMapScale(double* lonSpan, std::int32_t* height, std::int32_t* widt
         *xScalePtr = *yScalePtr = xs;
         if (!fullScreen) {
             const std::int32_t sum = *top + *bottom;
-            *height = ToPixels(xs * mercSpan);
+            *height = TruncToInt(xs * mercSpan);
             *top = (sum - *height) / 2;
             *bottom = (sum + *height) / 2;
         } else {
@@ -143,11 +138,11 @@ void Proj::LatLonToPixel(double lat, double lonOffset, std::int32_t* row, std::i
     if (std::isnan(rowTerm) || std::fabs(rowTerm) > kPixelLimit)
         *row = HeldPixel(rowTerm, true);
     else
-        *row = ToPixels(heightPx - rowTerm);
+        *row = TruncToInt(heightPx - rowTerm);
     if (std::isnan(colTerm) || std::fabs(colTerm) > kPixelLimit)
         *column = HeldPixel(colTerm, false);
     else
-        *column = ToPixels(colTerm);
+        *column = TruncToInt(colTerm);
 }
 
 // The inverse counts rows from the same origin as LatLonToPixel, the south
@@ -173,7 +168,3 @@ void Proj::ScreenRectToLatLon(double out[4], std::int32_t x1, std::int32_t y1, s
     if (out[2] > 180) out[2] -= 360;
 }
 
-int TruncToInt(double v) {
-    if (!std::isfinite(v)) return 0;
-    return static_cast<int>(std::fmax(-2.0e9, std::fmin(2.0e9, std::trunc(v))));
-}

@@ -24,11 +24,6 @@ double MercatorFromTable(double lat);
 void BuildMercatorTable();
 void FreeMercatorTable();
 
-// Truncated toward zero and held within +-2e9, so a few sums of pixels or arc
-// minutes stay in int range whatever a projection hands back; not a number
-// and the infinities give 0.
-int TruncToInt(double v);
-
 class Proj {
 public:
     // lon - west, brought into 0..360; below 0.001 counts as 0.

@@ -27,8 +27,6 @@ std::unique_ptr<EnergyBins> gEnergyBins;
 
 namespace {
 
-constexpr int kBlack = 0;
-constexpr int kYellow = 14;
 constexpr int kStyleSmall = 0;
 constexpr int kStyleWhite = 1;
 constexpr int kStyleKeep = 2;
@@ -83,7 +81,7 @@ int MagnitudeClass(double magnitude) {
     return c >= 9 ? 9 : static_cast<int>(c);
 }
 
-int MarkerOutlineColor() { return gBackgroundColor == kWhiteColor ? kBlack : kLightGrayColor; }
+int MarkerOutlineColor() { return gBackgroundColor == kWhiteColor ? kBlackColor : kLightGrayColor; }
 
 double DotRadius(double magnitude) {
     if (magnitude < gMinMagnitude) return 0;
@@ -120,7 +118,7 @@ bool PlaceEventLabelOnSphere(EventLabelRecord& label) {
 void DrawIconResource(gfx::DrawContext& dc, int id, gfx::Point p) {
     if (id != kSmallMarkerIcon && id != kBigMarkerIcon) return;
     const bool big = id == kBigMarkerIcon;
-    const gfx::Color ink = ColorOf(kBlack), fill = ColorOf(big ? kYellow : kWhiteColor);
+    const gfx::Color ink = ColorOf(kBlackColor), fill = ColorOf(big ? kYellowColor : kWhiteColor);
     const int scale = big ? 2 : 1;
     const int width = static_cast<int>(kArrow[0].size()) * scale;
     for (int row = 0; row < static_cast<int>(kArrow.size()); ++row) {
@@ -392,7 +390,7 @@ void childMap::HighlightEvent(const QuakeRecord* q, bool withDot, bool withRings
         const int big = u + r;
         auto ring = [&](int radiusPx, int width) {
             if (radiusPx <= 0) return;  // nothing to draw, and no inverted box
-            screen.SetPen(gfx::Pen::Solid(ColorOf(kYellow), width));
+            screen.SetPen(gfx::Pen::Solid(ColorOf(kYellowColor), width));
             screen.Ellipse({x - radiusPx, y - radiusPx, x + radiusPx, y + radiusPx});
         };
         ring(big, w);
@@ -414,8 +412,8 @@ void childMap::HighlightEvent(const QuakeRecord* q, bool withDot, bool withRings
     const std::string text = FormatFixed(m, 1, 3);
     // DrawJustifiedText shifts left-aligned text by half a character; the highlight sits without it.
     const int halfChar = (highlightFont_ ? highlightFont_->metrics() : screen.textMetrics()).aveCharWidth / 2;
-    const gfx::Rect box = DrawJustifiedText(screen, x + 2 * d - halfChar, y, highlightFont_, text, kYellow, kNoColor,
-                                            HJust::Left, VJust::Bottom, 2, kBlack);
+    const gfx::Rect box = DrawJustifiedText(screen, x + 2 * d - halfChar, y, highlightFont_, text, kYellowColor, kNoColor,
+                                            HJust::Left, VJust::Bottom, 2, kBlackColor);
     highlightLabel_ = {box.left, box.top, box.right + 2, box.bottom + 2};  // and its drop shadow
 }
 

@@ -17,14 +17,10 @@ std::vector<Point3> g3DPoints;
 
 namespace {
 
-constexpr int kRed = 12;
 constexpr double kMinEyeDistance = 1e-9;  // km; closer counts as an eye at the target
 constexpr double kNearE = 1e-9;           // the clip keeps a point in front of the eye
-
-std::int32_t Trunc(double v) {
-    if (!std::isfinite(v)) return 0;
-    return static_cast<std::int32_t>(std::clamp(std::trunc(v), -1.0e6, 1.0e6));
-}
+// Pixels: far enough off the view for any clip, near enough that their sums stay in range.
+constexpr double kPixelLimit = 1.0e6;
 
 struct Eye3 {
     double g, u, E;
@@ -38,7 +34,7 @@ Eye3 Transform(const Point3& p) {
 }
 
 gfx::Point ScreenOf(const Eye3& e) {
-    return {Trunc((e.g / e.E + 1) * g3D.halfW), Trunc((e.u / e.E + 1) * g3D.halfH)};
+    return {TruncToInt((e.g / e.E + 1) * g3D.halfW, kPixelLimit), TruncToInt((e.u / e.E + 1) * g3D.halfH, kPixelLimit)};
 }
 
 void Line2D(gfx::DrawContext& dc, int x0, int y0, int x1, int y1, int colorNumber, int pen) {
@@ -85,12 +81,12 @@ bool Proj::CrossSectionPoint(int mode, double lat, double lonOffset, double dept
         const double sz = (bottom - top) / range;
         if (sz < sx) {
             x.s = sz;
-            const std::int32_t sum = left + right, width = Trunc(gViewWidth * x.s);
+            const std::int32_t sum = left + right, width = TruncToInt(gViewWidth * x.s, kPixelLimit);
             left = (sum - width) / 2;
             right = (sum + width) / 2;
         } else {
             x.s = sx;
-            const std::int32_t sum = top + bottom, height = Trunc(range * x.s);
+            const std::int32_t sum = top + bottom, height = TruncToInt(range * x.s, kPixelLimit);
             top = (sum - height) / 2;
             bottom = (sum + height) / 2;
         }
@@ -114,16 +110,16 @@ bool Proj::CrossSectionPoint(int mode, double lat, double lonOffset, double dept
     if (mode != 1 || !x.valid) return false;
     const double dLat = lat - gXsLatitude, dLon = lonOffset - x.c0;
     // Row 0 is MINIMUM DEPTH: the scale fits the depth range, not depth 0 onward.
-    *row = Trunc(x.s * (depth - x.minDepth));
-    *column = Trunc(x.B * dLat + x.A * dLon + x.width / 2);
-    const std::int32_t across = Trunc(x.C * dLon + x.D * dLat);
+    *row = TruncToInt(x.s * (depth - x.minDepth), kPixelLimit);
+    *column = TruncToInt(x.B * dLat + x.A * dLon + x.width / 2, kPixelLimit);
+    const std::int32_t across = TruncToInt(x.C * dLon + x.D * dLat, kPixelLimit);
     return *column >= 0 && *column <= x.width && *row >= 0 && *row <= x.height && across >= x.nearPlane &&
            across <= x.farPlane;
 }
 
 void CrossSectionAxisPoint(double depth, double along, std::int32_t* row, std::int32_t* column) {
-    *row = Trunc(gCrossSection.s * (depth - gCrossSection.minDepth));
-    *column = Trunc(gCrossSection.s * (gViewWidth / 2 + along));
+    *row = TruncToInt(gCrossSection.s * (depth - gCrossSection.minDepth), kPixelLimit);
+    *column = TruncToInt(gCrossSection.s * (gViewWidth / 2 + along), kPixelLimit);
 }
 
 void DrawCrossSectionAxes(childMap& pane) {
@@ -155,7 +151,6 @@ void DrawCrossSectionAxes(childMap& pane) {
         DrawNumberLabel(dc, gCrossSection.width + 3, r0, gLegendFont, depth, HJust::Left, VJust::Center, 0);
     }
 }
-
 
 // ---- 3-D ---------------------------------------------------------------------------------
 
@@ -411,9 +406,9 @@ void DrawSectionOutline(gfx::DrawContext& dc, const Proj& proj) {
                                 {L2, 0}, {L2, 5},     {L2 + 4, 5}, {L2, 15}, {L2 - 4, 5}, {L2, 5}};
     std::vector<gfx::Point> pixels;
     for (const auto& p : axis)
-        pixels.push_back({Trunc(cCol + p[0] * std::cos(az) + p[1] * std::sin(az)),
-                          Trunc(cRow + p[0] * std::sin(az) - p[1] * std::cos(az))});
-    DrawPolyline(dc, pixels, kRed, 2);
+        pixels.push_back({TruncToInt(cCol + p[0] * std::cos(az) + p[1] * std::sin(az), kPixelLimit),
+                          TruncToInt(cRow + p[0] * std::sin(az) - p[1] * std::cos(az), kPixelLimit)});
+    DrawPolyline(dc, pixels, kLightRedColor, 2);
 }
 
 // ---- Set-up and points for the pane and the symbols ---------------------------------------

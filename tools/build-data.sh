@@ -101,8 +101,8 @@ say "border sets and annotation files"
 "${convert[@]}" borders "$sources/world-atlas-countries-50m.json" countries "$out/CountryBorders.txt"
 "${convert[@]}" borders "$sources/us-atlas-states-10m.json" states "$out/StateBorders.txt"
 "${convert[@]}" annotations "$settings/views" "$out/CityLatLonPop.csv" "$sources/cities15000.txt" \
-    "$out/Reactor_Data_NRDC.csv" \
-    "$out/CountryBorders.txt" "$out/StateBorders.txt" "$out"
+    "$out/Reactor_Data_NRDC.csv" "$out/CountryBorders.txt" "$out/StateBorders.txt" \
+    "$sources/gvp-eruptions.csv" "$sources/pb2002-boundaries.geojson" "$out"
 cp "$settings/CIRCLE" "$out/"
 
 say "earthquake catalogue"

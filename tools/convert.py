@@ -9,12 +9,13 @@ Standard library only; every output is a pure function of its inputs.
   convert.py plants PLANTS.csv OUT.csv
   convert.py eruptions GVP.csv OUT.ERA
   convert.py borders TOPO.json OBJECT OUT.txt    named polygons of a TopoJSON object as a border file
-  convert.py annotations VIEWS_DIR CITIES.csv GEONAMES_CITIES.txt PLANTS.csv COUNTRIES.txt STATES.txt OUT_DIR
-                                                 each view's city, plant and region label files
+  convert.py annotations VIEWS_DIR CITIES.csv GEONAMES_CITIES.txt PLANTS.csv COUNTRIES.txt STATES.txt
+             ERUPTIONS.csv PLATES.geojson OUT_DIR   each view's city, plant and region label files
 """
 import collections
 import csv
 import json
+import math
 import os
 import re
 import struct
@@ -636,6 +637,89 @@ def region_labels(polygons, bounds, share):
     return out
 
 
+REGION_CHAR, REGION_HEIGHT = 16, 28  # pixels: a character and a line of the region font
+
+
+def point_in_ring(ring, lon, lat):
+    inside = False
+    for (x0, y0), (x1, y1) in zip(ring, ring[1:] + ring[:1]):
+        if (y0 > lat) != (y1 > lat) and lon < x0 + (x1 - x0) * (lat - y0) / (y1 - y0):
+            inside = not inside
+    return inside
+
+
+def mercator(lat):
+    return math.degrees(math.log(math.tan(math.pi / 4 + math.radians(max(-89.0, min(89.0, lat))) / 2)))
+
+
+def two_lines(name):
+    """A long name of several words as two lines, broken at the blank nearest its middle."""
+    blanks = [i for i, c in enumerate(name) if c == 0x20]
+    if len(name) <= 10 or not blanks:
+        return name
+    at = min(blanks, key=lambda i: (abs(2 * i - len(name)), i))
+    return name[:at] + b"\\n" + name[at + 1:]
+
+
+def place_region_labels(labels, polygons, bounds, dots):
+    """Label points for a map of half the world and more, largest region first.
+
+    On such a map a label is larger than many regions: each goes to the point
+    of its region nearest its centroid where, in the size it takes on a
+    1280 x 720 screen, it covers neither a label placed before it nor a city's
+    dot; failing that, one that covers no label; failing those, the same in
+    the size it takes on a 1920 x 1080 screen; else the centroid, where the
+    renderer tries its own alternatives."""
+    south, north, west, east = bounds[:4]
+    scales = (pixels_per_degree(bounds, SMALL_MAP), pixels_per_degree(bounds, LARGE_MAP))
+    rings = {}
+    for name, ring in polygons:
+        if name not in rings or ring_area(ring) > ring_area(rings[name]):
+            rings[name] = ring
+
+    def pixel(lat, lon, ppd):
+        return ((lon - west) % 360) * ppd, -mercator(lat) * ppd
+
+    def box(name, lat, lon, ppd):
+        # A name broken into lines ("\\n" typed in the file) grows down from the first.
+        parts = name.split(b"\\n")
+        x, y = pixel(lat, lon, ppd)
+        w = max(len(p) for p in parts) * REGION_CHAR + 10
+        return (x - w / 2, y - REGION_HEIGHT / 2, x + w / 2, y + REGION_HEIGHT * (len(parts) - 0.5))
+
+    def overlaps(a, b):
+        return a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3]
+
+    def fits(name, c, ppd, strict):
+        b = box(name, *c, ppd)
+        if b[0] < 0 or b[2] > ((east - west) % 360 or 360) * ppd:
+            return False
+        if b[1] < pixel(north, west, ppd)[1] or b[3] > pixel(south, west, ppd)[1]:
+            return False
+        if any(overlaps(b, box(n, la, lo, ppd)) for n, la, lo in placed):
+            return False
+        return not strict or not any(b[0] <= x <= b[2] and b[1] <= y <= b[3]
+                                     for x, y in (pixel(la, lo, ppd) for la, lo in dots))
+
+    placed = []
+    for name, lat, lon in labels:
+        ring = rings[name]
+        name = two_lines(name)
+        xs, ys = [p[0] for p in ring], [p[1] for p in ring]
+        step = REGION_HEIGHT / 4 / scales[1]
+        candidates = [(lat, lon)]
+        for i in range(int((max(ys) - min(ys)) / step) + 1):
+            for j in range(int((max(xs) - min(xs)) / step) + 1):
+                c = (min(ys) + i * step, min(xs) + j * step)
+                if point_in_ring(ring, c[1], c[0]):
+                    candidates.append(c)
+        candidates.sort(key=lambda c: (c != (lat, lon), (c[0] - lat) ** 2 + (c[1] - lon) ** 2))
+        chosen = next((c for ppd in scales for strict in (True, False) for c in candidates
+                       if fits(name, c, ppd, strict)), (lat, lon))
+        placed.append((name, chosen[0], chosen[1]))
+    return placed
+
+
 def read_capitals(geonames_path):
     """(name, latitude, longitude) of the national capitals, as the city table writes them."""
     capitals = set()
@@ -682,10 +766,85 @@ def view_cities(cities, capitals, bounds, count):
     return kept
 
 
-def cmd_annotations(views_dir, cities_csv, geonames_cities, plants_csv, countries_txt, states_txt, out_dir):
+# What the replay draws over the map's labels: eruption triangles at the
+# volcanoes and the plate boundaries. A city's label goes to the side of its
+# dot that they cover least, in the size a label takes on a 1280 x 720 screen.
+
+SMALL_MAP = (945, 566)  # pixels of the map area on a 1280 x 720 screen
+LARGE_MAP = (1544, 923)  # and on a 1920 x 1080 one
+CITY_CHAR, CITY_HEIGHT = 7, 15  # pixels: a character and a line of the city font
+
+
+class PointCells:
+    """Points filed in one-degree cells, for counting those in a box."""
+
+    def __init__(self):
+        self.cells = collections.defaultdict(list)
+
+    def add(self, lon, lat, weight):
+        self.cells[(math.floor(lon), math.floor(lat))].append((lon, lat, weight))
+
+    def weight_in(self, west, south, east, north):
+        total = 0
+        for cx in range(math.floor(west), math.floor(east) + 1):
+            for cy in range(math.floor(south), math.floor(north) + 1):
+                for lon, lat, weight in self.cells.get(((cx + 180) % 360 - 180, cy), ()):
+                    lon += 360 * round(((west + east) / 2 - lon) / 360)
+                    if west <= lon <= east and south <= lat <= north:
+                        total += weight
+        return total
+
+
+def read_obstacles(eruptions_csv, plates_geojson):
+    cells = PointCells()
+    sites = set()
+    with open(eruptions_csv, newline="", encoding="utf-8") as f:
+        for r in csv.DictReader(f):
+            if r["eruption_category"] == "Confirmed Eruption" and r["start_year"] not in ("", "NA") and \
+                    int(r["start_year"]) >= 1900:
+                sites.add((round(float(r["longitude"]), 2), round(float(r["latitude"]), 2)))
+    for lon, lat in sorted(sites):
+        cells.add(lon, lat, 3)  # a triangle covers more than a line does
+    for feat in json.load(open(plates_geojson, encoding="utf-8"))["features"]:
+        coords = feat["geometry"]["coordinates"]
+        for (x0, y0), (x1, y1) in zip(coords, coords[1:]):
+            steps = max(1, math.ceil(max(abs(x1 - x0), abs(y1 - y0)) / 0.25))
+            for i in range(steps):
+                cells.add(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps, 1)
+    return cells
+
+
+def pixels_per_degree(bounds, area=SMALL_MAP):
+    south, north, west, east = bounds[:4]
+    span = (east - west) % 360 or 360
+    return min(area[0] / span, area[1] / (mercator(north) - mercator(south)))
+
+
+def city_side(city, bounds, obstacles, others):
+    """"left" or "right" of the dot: the side the replay's symbols and the other dots cover least."""
+    lat, lon = float(city[3]), float(city[4])
+    ppd = pixels_per_degree(bounds)
+    width = (len(city[0]) + 2) * CITY_CHAR / ppd
+    half = CITY_HEIGHT / 2 * math.cos(math.radians(lat)) / ppd
+    gap = CITY_CHAR / ppd
+    best = None
+    for side, west, east in (("right", lon + gap, lon + width), ("left", lon - width, lon - gap)):
+        score = obstacles.weight_in(west, lat - half, east, lat + half)
+        score += 3 * sum(1 for o in others if o is not city and west <= float(o[4]) <= east and
+                         abs(float(o[3]) - lat) <= half)
+        if not in_view(bounds, lat, west) or not in_view(bounds, lat, east):
+            score += 1000
+        if best is None or score < best[0]:
+            best = (score, side)
+    return best[1]
+
+
+def cmd_annotations(views_dir, cities_csv, geonames_cities, plants_csv, countries_txt, states_txt, eruptions_csv,
+                    plates_geojson, out_dir):
     with open(cities_csv, "rb") as f:
         cities = [csv_row(l) for l in f.read().split(b"\n") if l]
     capitals = read_capitals(geonames_cities)
+    obstacles = read_obstacles(eruptions_csv, plates_geojson)
     with open(plants_csv, "rb") as f:
         plants = [csv_row(l) for l in f.read().split(b"\n")[1:] if l]
     countries = read_border_file(countries_txt)
@@ -696,8 +855,17 @@ def cmd_annotations(views_dir, cities_csv, geonames_cities, plants_csv, countrie
             continue  # overlays are drawn in map views only
         world = view.startswith("WORLD")
         lines = list(CITY_HEADER)
-        for c in view_cities(cities, capitals, bounds, 30 if world else 24):
+        shown = view_cities(cities, capitals, bounds, 30 if world else 24)
+        justify = "left"  # the text starts at the dot: the label is right of it
+        for c in shown:
+            side = city_side(c, bounds, obstacles, shown)
+            wanted = "left" if side == "right" else "right"
+            if wanted != justify:
+                lines.append(b"horizontal justify: " + wanted.encode())
+                justify = wanted
             lines.append(b"%7.3f %8.3f %s" % (float(c[3]), float(c[4]), to_1252(c[0])))
+        if justify != "left":
+            lines.append(b"horizontal justify: left")  # a city the map editor appends takes the usual side
         write_lines(os.path.join(out_dir, view + ".CAF"), lines)
         lines = []
         # Plant labels would crowd out the cities on maps of half the world and more.
@@ -715,7 +883,12 @@ def cmd_annotations(views_dir, cities_csv, geonames_cities, plants_csv, countrie
                 continue
             labels = region_labels(polygons, bounds, share)
             lines = [b"vertical justify: center", b"horizontal justify: center"]
-            lines += [b"%5.2f %6.2f %s /CENTROID" % (lat, lon, name) for name, lat, lon in labels]
+            if ((bounds[3] - bounds[2]) % 360 or 360) >= 180:
+                dots = [(float(c[3]), float(c[4])) for c in shown]
+                lines += [b"%5.2f %6.2f %s" % (lat, lon, name)
+                          for name, lat, lon in place_region_labels(labels, polygons, bounds, dots)]
+            else:
+                lines += [b"%5.2f %6.2f %s /CENTROID" % (lat, lon, name) for name, lat, lon in labels]
             write_lines(os.path.join(out_dir, f"{view}.{kind}.txt"), lines)
     print(f"annotations of {len(os.listdir(views_dir))} views")
 
@@ -733,8 +906,8 @@ def main(argv):
         cmd_eruptions(argv[2], argv[3])
     elif len(argv) == 5 and argv[1] == "borders":
         cmd_borders(argv[2], argv[3], argv[4])
-    elif len(argv) == 9 and argv[1] == "annotations":
-        cmd_annotations(*argv[2:9])
+    elif len(argv) == 11 and argv[1] == "annotations":
+        cmd_annotations(*argv[2:11])
     else:
         sys.exit(__doc__)
 

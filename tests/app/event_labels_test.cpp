@@ -10,6 +10,7 @@
 #include "platform/ui/headless/headless.h"
 #include "tests/app/event_fixture.h"
 
+namespace gfx = platform::gfx;
 namespace hl = platform::headless;
 using apptest::Events;
 

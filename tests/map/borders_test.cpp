@@ -15,6 +15,7 @@
 #include "platform/ui/window.h"
 #include "tests/support/temp_dir.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 namespace {

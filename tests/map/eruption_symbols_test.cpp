@@ -22,6 +22,7 @@
 #include "platform/ui/window.h"
 #include "tests/support/temp_dir.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 namespace {

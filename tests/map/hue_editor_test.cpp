@@ -13,6 +13,7 @@
 #include "platform/ui/headless/headless.h"
 #include "tests/support/temp_dir.h"
 
+namespace ui = platform::ui;
 namespace headless = platform::headless;
 
 namespace {

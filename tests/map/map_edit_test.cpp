@@ -26,6 +26,7 @@
 #include "tests/support/pane_seams.h"
 #include "tests/support/temp_dir.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 namespace {

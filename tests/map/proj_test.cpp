@@ -226,6 +226,10 @@ TEST(TruncToInt, TowardZeroAndHeldWithRoomForSums) {
         {1e300, 2000000000}, {-1e300, -2000000000}, {inf, 0}, {-inf, 0}, {std::nan(""), 0},
     };
     for (const Case& c : cases) EXPECT_EQ(TruncToInt(c.v), c.expected) << c.v;
+    // A caller's own limit holds the same way.
+    EXPECT_EQ(TruncToInt(2.5e6, 1e6), 1000000);
+    EXPECT_EQ(TruncToInt(-2.5e6, 1e6), -1000000);
+    EXPECT_EQ(TruncToInt(-inf, 1e6), 0);
 }
 
 TEST_F(ProjTest, DraggedRectangleToDegrees) {

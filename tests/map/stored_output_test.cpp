@@ -20,6 +20,7 @@
 #include "tests/support/pane_seams.h"
 #include "tests/support/temp_dir.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 namespace {
@@ -83,14 +84,14 @@ TEST_F(StoredOutput, WorldRenderingWritesTheSameFilesAndPixels) {
     EXPECT_EQ(FileHash(kPlatesDumpFile), 0x8570d550388f1bbfULL) << std::hex << FileHash(kPlatesDumpFile);
     EXPECT_EQ(FileHash("WORLD.jpg"), 0xa34cc62119dead27ULL) << std::hex << FileHash("WORLD.jpg");
     EXPECT_EQ(FileHash("WORLD"), 0x381b3cc248cf28adULL) << std::hex << FileHash("WORLD");
-    EXPECT_EQ(PixelHash(pane_->backBuffer()), 0xeafff58808025faaULL) << std::hex << PixelHash(pane_->backBuffer());
+    EXPECT_EQ(PixelHash(pane_->backBuffer()), 0x1cacb13ffb1124afULL) << std::hex << PixelHash(pane_->backBuffer());
 
     // From the cache: the decoded image, then the plates over it again.
     gRedrawMap = false;
     pane_->RenderView();
     ASSERT_EQ(renders_.fullRenderings, 1);
     EXPECT_EQ(TempDir::Read(kPlatesDumpFile), plates);
-    EXPECT_EQ(PixelHash(pane_->backBuffer()), 0xfe3422526299a831ULL) << std::hex << PixelHash(pane_->backBuffer());
+    EXPECT_EQ(PixelHash(pane_->backBuffer()), 0xe66f0e87b02a66b4ULL) << std::hex << PixelHash(pane_->backBuffer());
 
     // A plates redraw of the replay rewrites the same dump.
     std::remove(kPlatesDumpFile);

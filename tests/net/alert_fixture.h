@@ -37,8 +37,8 @@ inline bool UseAlertSettings(int alertSeconds, int alertPause) {
 }
 
 // An 800 x 500 map pane in its own parent window, rendered once.
-inline childMap* MakeRenderedPane(std::unique_ptr<ui::Window>& owner) {
-    owner = std::make_unique<ui::Window>(nullptr, "layout");
+inline childMap* MakeRenderedPane(std::unique_ptr<platform::ui::Window>& owner) {
+    owner = std::make_unique<platform::ui::Window>(nullptr, "layout");
     owner->MoveWindow({0, 0, 800, 500});
     auto* pane = new childMap(owner.get());
     pane->MoveWindow({0, 0, 800, 500});

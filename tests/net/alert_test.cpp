@@ -28,6 +28,7 @@
 #include "tests/net/alert_fixture.h"
 #include "tests/support/temp_dir.h"
 
+namespace ui = platform::ui;
 namespace gfx = platform::gfx;
 
 namespace {

@@ -32,6 +32,8 @@
 #include "tests/net/alert_fixture.h"
 #include "tests/support/temp_dir.h"
 
+namespace ui = platform::ui;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -171,9 +171,14 @@ TEST(ConvertAnnotations, CitiesOncePerPlaceCapitalsFirstAndRegionsLargestFirst) 
     TempDir::Write("countries.txt", "    4 ARCADIA\n40 10\n44 10\n44 14\n40 14\n"
                                     "    4 ZEMBLA\n44 20\n52 20\n52 28\n44 28\n");
     TempDir::Write("states.txt", "");
+    // A volcano just east of Istanbul: its triangle would cover a label on that side.
+    TempDir::Write("eruptions.csv", "eruption_category,start_year,longitude,latitude\n"
+                                    "Confirmed Eruption,1950,29.60,41.01\n"
+                                    "Confirmed Eruption,NA,-5.0,40.0\n");
+    TempDir::Write("plates.geojson", R"({"features": []})");
     const std::string command = "python3 '" + kConvert.string() +
-                                "' annotations views cities.csv geonames.txt plants.csv countries.txt states.txt . "
-                                ">/dev/null";
+                                "' annotations views cities.csv geonames.txt plants.csv countries.txt states.txt "
+                                "eruptions.csv plates.geojson . >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     auto labels = [](const std::string& file) {
@@ -195,4 +200,12 @@ TEST(ConvertAnnotations, CitiesOncePerPlaceCapitalsFirstAndRegionsLargestFirst) 
     EXPECT_EQ(labels("EUROPE.CAF"),
               (std::vector<std::string>{"London", "Ankara", "Paris", "Istanbul", "Birmingham", "Manchester"}));
     EXPECT_EQ(labels("EUROPE.country.txt"), (std::vector<std::string>{"ZEMBLA", "ARCADIA"}));
+    // Istanbul's label goes to the west of its dot, away from the triangle, and
+    // the side switches back for the cities after it.
+    const std::string caf = TempDir::Read("EUROPE.CAF");
+    const std::size_t istanbul = caf.find("Istanbul");
+    ASSERT_NE(istanbul, std::string::npos);
+    EXPECT_NE(caf.rfind("horizontal justify: right", istanbul), std::string::npos);
+    EXPECT_GT(caf.find("horizontal justify: left", istanbul), istanbul);
+    EXPECT_EQ(caf.find("horizontal justify: right"), caf.rfind("horizontal justify: right", istanbul));
 }
