@@ -4,7 +4,6 @@
 #include "net/network_wiring.h"
 
 int main(int argc, char** argv) {
-    InstallCommandSeamLog();
     InstallFloatingLegend();
     InstallNetworkWiring();
     return OwlMain(argc, argv);
