@@ -59,7 +59,7 @@ std::unique_ptr<gfx::Surface> Arrow(bool up) {
 
 std::unique_ptr<gfx::Surface> TransportFace(int id) {
     const bool back = id == 7010;
-    auto s = gfx::Surface::Create(32, 32, ColorOf(back ? 12 : kLightGrayColor));
+    auto s = gfx::Surface::Create(32, 32, ColorOf(back ? kLightRedColor : kLightGrayColor));
     if (!s) return nullptr;
     gfx::DrawContext dc(*s);
     const gfx::Color ink = gfx::kBlack;
@@ -102,9 +102,9 @@ std::unique_ptr<gfx::Surface> SliderThumb() {
     for (int half = 0; half < 2; ++half) {
         const Rect r = Rect::FromSize(9 * half, 0, 9, 20);
         Box(dc, r, gfx::kBlack);
-        Box(dc, r.inflated(-1, -1), ColorOf(14));
+        Box(dc, r.inflated(-1, -1), ColorOf(kYellowColor));
     }
-    Box(dc, {13, 3, 14, 17}, ColorOf(6));
+    Box(dc, {13, 3, 14, 17}, ColorOf(kBrownColor));
     s->ClearDamage();
     return s;
 }

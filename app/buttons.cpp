@@ -36,7 +36,7 @@ void DrawButtonBevel(gfx::DrawContext& dc, const Rect& r, bool pressed, int dept
 }
 
 void DrawTextButtonFace(gfx::DrawContext& dc, const Rect& r, bool pressed) {
-    const int face = Doviredezur() ? 18 : kLightGrayColor;
+    const int face = Doviredezur() ? kDoviredezurDarkColor : kLightGrayColor;
     dc.FillRect({r.left + 3, r.top + 2, r.right - 3, r.bottom - 2}, gfx::Brush::Solid(ColorOf(face)));
     DrawButtonBevel(dc, r, pressed, std::min(r.height() / 10, 4));
 }

@@ -138,6 +138,3 @@ inline constexpr int kCmCancelTimeout = 1050;  // to the welcome window
 // The handler's name for a frame command id; "" when the frame has none.
 const char* CommandName(int id);
 
-// The program's report of a command whose handler is still to come: one
-// line on stderr and in the debug log per id.
-void InstallCommandSeamLog();

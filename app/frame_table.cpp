@@ -25,19 +25,7 @@ const char* CommandName(int id) {
     return "";
 }
 
-void InstallCommandSeamLog() {
-    ui::SetUnbuiltCommandReporter([](int id, std::string_view name) {
-        static std::set<int> told;
-        if (!told.insert(id).second) return;
-        const std::string text(name);
-        std::fprintf(stderr, "Command %d (%s) is not built yet\n", id, text.c_str());
-        DebugLog("Command %d (%s) is not built yet", id, text.c_str());
-    });
-}
-
-// Each entry names its handler, so logs and tests can tell them apart. An
-// Unbuilt entry is the seam of a command whose work is still to come: its
-// item is greyed and running it anyway is reported.
+// Each entry names its handler, so logs and tests can tell them apart.
 #define ON(id, fn) R::Named(#fn, R::Command(id, &myFrame::fn))
 #define ON_RANGE(first, last, fn) R::Named(#fn, R::CommandRange(first, last, &myFrame::fn))
 #define ON_ID(id, fn) ON_RANGE(id, id, fn)

@@ -3,7 +3,6 @@
 #include "net/network_wiring.h"
 
 int main(int argc, char** argv) {
-    InstallCommandSeamLog();
     InstallNetworkWiring();
     return OwlMain(argc, argv);
 }

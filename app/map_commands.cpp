@@ -23,6 +23,7 @@
 #include "core/quake.h"
 #include "core/view.h"
 #include "map/eruption_symbols.h"
+#include "map/window_helpers.h"
 #include "platform/gfx/draw_context.h"
 #include "platform/gfx/font.h"
 #include "platform/ui/controls.h"

@@ -22,6 +22,7 @@
 #include "map/child_map.h"
 #include "map/eruption_symbols.h"
 #include "map/section3d.h"
+#include "map/window_helpers.h"
 #include "platform/sys/files.h"
 
 namespace ui = platform::ui;

@@ -20,6 +20,7 @@
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "map/window_helpers.h"
 
 namespace ui = platform::ui;
 

@@ -30,12 +30,10 @@ namespace gfx = platform::gfx;
 namespace ui = platform::ui;
 using gfx::Rect;
 
-SelectWindowHooks gSelectWindowHooks;
-
 namespace {
 
 bool Doviredezur() { return gControls[kControlDoviredezur] != 0; }
-int BackgroundColor() { return Doviredezur() ? 17 : kLightGrayColor; }
+int BackgroundColor() { return Doviredezur() ? kDoviredezurLightColor : kLightGrayColor; }
 
 void SendFrame(int id) {
     if (gMainFrame) gMainFrame->SendCommand(id);
@@ -360,8 +358,7 @@ void selectWindow::CmBack() {
 void selectWindow::CmInformation() {
     CloseTextWindow();
     idleCountdown_ = static_cast<int>(CountdownSeconds(gTimeout));
-    textWindow_ = gSelectWindowHooks.openTextWindow ? gSelectWindowHooks.openTextWindow(*this, kSelectTextFile)
-                                                    : OpenHelpWindow(*this, kSelectTextFile);
+    textWindow_ = OpenHelpWindow(*this, kSelectTextFile);
     if (textWindow_ && !textWindow_->created()) textWindow_->Create();
 }
 

@@ -3,7 +3,6 @@
 // over a map of the group's region, a bottom row (Information, Back, Exit)
 // and an idle countdown that opens the first entry by itself.
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -23,13 +22,6 @@ inline constexpr int kCmSelectBack = 1063;
 inline constexpr int SelectIdleTimer = 6;
 inline constexpr int kSelectIdleMs = 1000;
 inline constexpr const char* kSelectTextFile = "SELECT.TXT";
-
-// Tests: what the screens' Information buttons open; empty opens a help page.
-struct SelectWindowHooks {
-    // A text window on the file, a child of parent; null when none was made.
-    std::function<platform::ui::Window*(platform::ui::Window& parent, const std::string& file)> openTextWindow;
-};
-extern SelectWindowHooks gSelectWindowHooks;
 
 // ---- the layout's arithmetic, apart from the window
 

@@ -14,7 +14,7 @@ using gfx::Rect;
 
 namespace {
 
-int PanelColor() { return gControls[kControlDoviredezur] ? 17 : kLightGrayColor; }
+int PanelColor() { return gControls[kControlDoviredezur] ? kDoviredezurLightColor : kLightGrayColor; }
 
 // Rounded a * b / c for a, b >= 0 and c > 0.
 int MulDivRound(long long a, long long b, long long c) { return static_cast<int>((2 * a * b + c) / (2 * c)); }
@@ -90,7 +90,7 @@ Rect mySlider::thumbRect() const {
 void mySlider::PaintThumb(gfx::DrawContext& dc) {
     const Rect r = thumbRect();
     if (!thumb_) {
-        dc.FillRect(r, gfx::Brush::Solid(ColorOf(14)));
+        dc.FillRect(r, gfx::Brush::Solid(ColorOf(kYellowColor)));
         return;
     }
     const int sourceX = dragging_ || !enabled() ? thumb_->width() / 2 : 0;

@@ -135,8 +135,7 @@ void startWindow::CmGo() {
 
 void startWindow::CmInformation() {
     CloseTextWindow();
-    textWindow_ = gSelectWindowHooks.openTextWindow ? gSelectWindowHooks.openTextWindow(*this, kStartTextFile)
-                                                    : OpenHelpWindow(*this, kStartTextFile);
+    textWindow_ = OpenHelpWindow(*this, kStartTextFile);
     if (textWindow_ && !textWindow_->created()) textWindow_->Create();
 }
 

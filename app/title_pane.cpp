@@ -25,7 +25,7 @@ void childTitle::DrawTitle(gfx::DrawContext& dc) {
     const bool atEnd = gEndOfPeriodDone && !gViewTitleAtEnd.empty();
 
     gfx::StateSaver saver(dc);
-    dc.SetPen(gfx::Pen::Solid(ColorOf(0)));
+    dc.SetPen(gfx::Pen::Solid(ColorOf(kBlackColor)));
     dc.SetBrush(gfx::Brush::Solid(ColorOf(atEnd ? kYellowColor : kWhiteColor)));
     dc.Rectangle(box);
     // A title longer than the box stays inside its outline.

@@ -119,7 +119,7 @@ void welcomeWindow::Paint(ui::BackBuffer& buffer, const ui::Rect&) {
     gfx::DrawContext dc(buffer);
     const Rect c = clientRect();
     const int L = c.left, T = c.top, R = c.right, B = c.bottom, W = R - L;
-    dc.FillRect(c, gfx::Brush::Solid(ColorOf(1)));
+    dc.FillRect(c, gfx::Brush::Solid(ColorOf(kBlueColor)));
     for (int k = 0;; ++k) {
         const std::optional<int> blue = WelcomeStripeBlue(k, B);
         if (!blue) break;
@@ -199,7 +199,7 @@ void welcomeWindow::DrawResolutionWarning(gfx::DrawContext& dc, const Rect& c, i
     if (box.empty()) return;
     dc.FillRect(box, gfx::Brush::Solid(ColorOf(kWhiteColor)));
     gfx::StateSaver saver(dc);
-    dc.SetTextColor(ColorOf(0));
+    dc.SetTextColor(ColorOf(kBlackColor));
     dc.SetBackMode(gfx::BackMode::Transparent);
     (void)dc.DrawWrapped(box.inflated(-5, -5), kLowResolutionWarning, gfx::HAlign::Left);
 }

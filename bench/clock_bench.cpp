@@ -129,6 +129,8 @@ void RewindReplay() {
     CloseQuakeCatalogue();
     CloseEruptionCatalogue();
     ClearDisplayedEruptions(gMainFrame && gMainFrame->layout() ? gMainFrame->layout()->mapPane() : nullptr);
+    // The test backend keeps every present for its tests; a real display keeps none.
+    hl::ForgetPresented();
 }
 
 // The bundled WORLD view and catalogue, from the first tick to the end of the period.

@@ -1,5 +1,6 @@
 // The map pane rendering the bundled WORLD view at 1920 x 1080: drawn afresh
-// from its segment files, and from the cached JPEG image.
+// from its segment files, and from the cached JPEG image (decoded once, or
+// at every rendering).
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -91,6 +92,29 @@ static void BM_RenderWorldCached(benchmark::State& state) {
     if (fresh.count != 1) state.SkipWithError("the cached image was not used");
 }
 BENCHMARK(BM_RenderWorldCached)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The same with the cached JPEG read and decoded at every rendering, as for
+// the first rendering of a view from its cache.
+static void BM_RenderWorldCachedDecoding(benchmark::State& state) {
+    WorldPane world;
+    if (!world.ok()) state.SkipWithError("the bundled WORLD view could not be read");
+    struct FreshRenderings : RenderProbe {
+        int count = 0;
+        void FreshRendering() override { ++count; }
+        void CacheImageWritten() override {}
+    } fresh;
+    world.pane().SetRenderProbe(&fresh);
+    gRedrawMap = true;
+    world.pane().RenderView();  // writes the cache
+    for (auto _ : state) {
+        world.pane().ForgetDecodedImage();
+        gRedrawMap = false;
+        world.pane().RenderView();
+    }
+    world.pane().SetRenderProbe(nullptr);
+    if (fresh.count != 1) state.SkipWithError("the cached image was not used");
+}
+BENCHMARK(BM_RenderWorldCachedDecoding)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // A huge masked dot costs what its visible part costs: the scratch mask is
 // bounded to the pane, whatever the radius.

@@ -7,10 +7,6 @@
 #include <string>
 #include <string_view>
 
-namespace platform::ui {
-class Window;
-}
-
 // ---- String lists ----------------------------------------------------------
 
 struct StringListNode {
@@ -77,9 +73,7 @@ const char* YesNoText(std::uint8_t flag);
 bool IsYes(std::string_view text);
 // The string-table text of id in a shared static buffer of 256 characters.
 const char* LoadResString(int id);
-// Formats string-table text id with one argument (cut to 47 characters),
-// beeps and shows an "Error" box with the exclamation icon.
-void ErrorBox(platform::ui::Window* window, int id, std::string_view argument);
+extern char gResBuffer[256];  // that buffer; the error box's text too
 
 // ---- Text scanning --------------------------------------------------------------
 
@@ -123,14 +117,6 @@ struct SphereMapping {
 };
 extern SphereMapping gSphereMapping;  // full-globe sphere image: scales and offsets in degrees
 void LatLonToMapPixel(double lat, double lon, std::int32_t* x, std::int32_t* y);
-
-// ---- Message pumps -----------------------------------------------------------
-
-// Waits at least ms milliseconds, dispatching waiting messages meanwhile;
-// returns the milliseconds that passed.
-int DelayPumping(int ms);
-// Handles at most one waiting message; true (and not dispatched) for Esc.
-bool PumpMessagesCheckEsc();
 
 // ---- Debug log --------------------------------------------------------------------
 

@@ -23,6 +23,6 @@ void ReportMissingSeam(const std::string& step) {
     }
     static std::set<std::string> logged;
     if (!logged.insert(step).second) return;
-    DebugLog("Not in this build: %s", step.c_str());
-    std::fprintf(stderr, "Quorview: not in this build: %s\n", step.c_str());
+    DebugLog("Nothing installed for: %s", step.c_str());
+    std::fprintf(stderr, "Quorview: nothing installed for: %s\n", step.c_str());
 }

@@ -1,7 +1,7 @@
 #pragma once
-// A step whose work another part of the program fills, reached while that
-// part is absent: the program logs it once per step; tests install a handler
-// that fails, so a missing seam is never silent.
+// A step that calls up into a layer the program's wiring installs at start-up,
+// reached while nothing is installed: the program logs it once per step; tests
+// install a handler that fails, so an uninstalled interface is never silent.
 #include <functional>
 #include <string>
 

@@ -2,6 +2,8 @@
 
 #include "core/catalogue_rebuild.h"
 
+#include <stdio_ext.h>
+
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -183,6 +185,9 @@ QuakeDisplayRecord* OpenQuakeCatalogue(bool forUpdate) {
         gShowEarthquakes = false;
         return nullptr;
     }
+    // Only the window's thread reads the open catalogue: the stream need not
+    // lock itself at every record.
+    (void)__fsetlocking(f, FSETLOCKING_BYCALLER);
     gQuakeCatalogue = f;
     gQuakeCount = QuakeRecordCount(f);
     gQuakeVisibleBits = std::make_unique<BitSet>(gQuakeCount);

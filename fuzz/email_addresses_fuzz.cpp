@@ -65,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         gEmailServer = peer.server();
         const QuakeRecord q = MakeEventRecord(nullptr, 2024, 5, 1, 11, 20, 5.7, -12.3, -77.26, 33.4, 6.3);
         SendAlertEmail(q, "us", "us6000abcd", "Alphaville", "North Province", "Testland", 68, "S", 0);
+        FUZZ_CHECK(WaitForOutgoingMail(30000), "the e-mail's send ends");
         transcript = peer.Transcript();
         message = peer.Message();
     }

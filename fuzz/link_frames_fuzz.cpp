@@ -10,6 +10,7 @@
 #include "core/helpers.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/local_server.h"
+#include "map/window_helpers.h"
 #include "net/update_link.h"
 #include "net/update_window.h"
 #include "platform/ui/headless/headless.h"

@@ -1,5 +1,7 @@
 #include "map/child_map.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -23,52 +25,6 @@
 
 namespace ui = platform::ui;
 namespace gfx = platform::gfx;
-
-std::int32_t gPaneWidth = 0;
-std::int32_t gPaneHeight = 0;
-std::int32_t gTextHeight = 0;
-std::int32_t gAveCharWidth = 0;
-std::shared_ptr<const gfx::Font> gLegendFont;
-gfx::Size gSphereImageSize{2048, 1024};
-
-// ---- Seams -----------------------------------------------------------------------------------
-
-void MapPaneSeams::FloatingLegend(childMap&) { ReportMissingSeam("floating legend"); }
-void MapPaneSeams::InformationButton(childMap&) { ReportMissingSeam("information button"); }
-void MapPaneSeams::HighlightAlertEvent(childMap&) { ReportMissingSeam("alert event highlight"); }
-void MapPaneSeams::OpenTextWindow(childMap&, const std::string& file) { ReportMissingSeam("text window on " + file); }
-void MapPaneSeams::Click(childMap&) { ReportMissingSeam("click tone"); }
-bool MapPaneSeams::AskText(childMap&, const std::string& caption, const std::string&, std::string&, std::size_t) {
-    ReportMissingSeam("text prompt " + caption);
-    return false;
-}
-bool MapPaneSeams::AskNewCity(childMap&, NewCityRow&) {
-    ReportMissingSeam("new city dialog");
-    return false;
-}
-bool MapPaneSeams::ChooseCities(childMap&, const std::vector<const CityRecord*>&, std::vector<int>&) {
-    ReportMissingSeam("city list dialog");
-    return false;
-}
-bool MapPaneSeams::ChoosePlants(childMap&, const std::vector<const PlaceRecord*>&, std::vector<int>&) {
-    ReportMissingSeam("plant list dialog");
-    return false;
-}
-void MapPaneSeams::EditTextFile(childMap&, const std::string& file) { ReportMissingSeam("text editor for " + file); }
-void MapPaneSeams::UnhighlightPaneButtons(childMap&) {}
-void MapPaneSeams::Command(childMap&, int id) { ReportMissingSeam("map pane command " + std::to_string(id)); }
-void MapPaneSeams::BuildAlertView(childMap&, const QuakeRecord&) { ReportMissingSeam("alert view builder"); }
-void MapPaneSeams::CloseTextWindow(childMap&) {}
-void MapPaneSeams::PaneDestroyed(childMap&) {}
-bool MapPaneSeams::FloatingLegendBox(const childMap&, gfx::Rect*) { return false; }
-
-namespace {
-MapPaneSeams gReportingSeams;
-MapPaneSeams* gPaneSeams = &gReportingSeams;
-}  // namespace
-
-void InstallMapPaneSeams(MapPaneSeams* seams) { gPaneSeams = seams ? seams : &gReportingSeams; }
-MapPaneSeams& PaneSeams() { return *gPaneSeams; }
 
 namespace {
 
@@ -344,7 +300,13 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
     }
 
     // The mask covers the map area as the projection left it.
-    maskBits_ = gfx::Mask::Create(std::max(gMapWidth, 1), std::max(gMapHeight, 1), false);
+    const gfx::Size maskSize{std::max(gMapWidth, 1), std::max(gMapHeight, 1)};
+    if (maskBits_ && maskBits_->size() == maskSize) {
+        for (int y = 0; y < maskSize.height; ++y) std::fill_n(maskBits_->row(y), maskSize.width, std::uint8_t{0});
+        maskBits_->ClearDamage();
+    } else {
+        maskBits_ = gfx::Mask::Create(maskSize.width, maskSize.height, false);
+    }
     if (!maskBits_) {
         mask_.reset();
         ui::MessageBox(this, "Problem getting memory", "Error", ui::Buttons::Ok, ui::Icon::Stop);
@@ -436,10 +398,34 @@ void childMap::KeepDragBackground() {
     copy.Blit(screen.bounds(), screen, {0, 0}, gfx::RasterOp::Copy);
 }
 
+namespace {
+
+std::optional<FileStamp> StampOf(const std::string& file) {
+    struct stat st;
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return FileStamp::Of(st);
+}
+
+}  // namespace
+
 bool childMap::UseCachedImage(const std::string& file) {
-    std::unique_ptr<gfx::Surface> image = gfx::LoadJpeg(file);
-    if (!image) return false;
-    screen_->StretchImage({0, 0, gMapWidth, gMapHeight}, *image, image->bounds());
+    const std::optional<FileStamp> stamp = StampOf(file);
+    if (!stamp || !decoded_.image || decoded_.file != file || !(decoded_.stamp == *stamp)) {
+        decoded_ = {};
+        std::unique_ptr<gfx::Surface> image = gfx::LoadJpeg(file);
+        if (!image) return false;
+        // Kept only while the stamp tells a change apart: the file as this
+        // pane wrote it, or one quiet for longer than a stamp's granularity,
+        // and the same after the decoding as before it.
+        const std::optional<FileStamp> after = StampOf(file);
+        const bool ours = file == ownFile_ && stamp && *stamp == ownStamp_;
+        if (!stamp || !after || !(*after == *stamp) || (!ours && stamp->ChangedWithin(2.0))) {
+            screen_->StretchImage({0, 0, gMapWidth, gMapHeight}, *image, image->bounds());
+            return true;
+        }
+        decoded_ = {file, *stamp, std::move(image)};
+    }
+    screen_->StretchImage({0, 0, gMapWidth, gMapHeight}, *decoded_.image, decoded_.image->bounds());
     return true;
 }
 
@@ -449,9 +435,15 @@ void childMap::SaveCachedImage(const std::string& file) {
     const gfx::Rect area{gMapRect.left, gMapRect.top, gMapRect.left + gMapWidth, gMapRect.top + gMapHeight};
     const std::optional<std::string> bytes = gfx::EncodeJpeg(backBuffer(), area);
     // Rewritten in place: the cache is written at every fresh rendering.
+    if (decoded_.file == file) decoded_ = {};
+    ownFile_.clear();
     if (!bytes || !platform::OverwriteFile(file, *bytes)) {
         std::remove(file.c_str());
         return;
+    }
+    if (const std::optional<FileStamp> stamp = StampOf(file)) {
+        ownFile_ = file;
+        ownStamp_ = *stamp;
     }
     if (renderProbe_) renderProbe_->CacheImageWritten();
     gImageBounds[0] = gMapSouth;

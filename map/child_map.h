@@ -10,6 +10,7 @@
 
 #include "core/helpers.h"
 #include "core/places.h"
+#include "core/record_file.h"
 #include "map/borders.h"
 #include "map/draw.h"
 #include "map/proj.h"
@@ -249,6 +250,8 @@ public:
     platform::gfx::DrawContext* screen();
     platform::gfx::DrawContext* mapImage() { return mapImage_.get(); }
     const platform::gfx::Surface* mapImageSurface() const { return mapImageSurface_.get(); }
+    // The next rendering from the cached image reads and decodes its file again.
+    void ForgetDecodedImage() { decoded_ = {}; }
     platform::gfx::DrawContext* protectionMask() { return mask_.get(); }
     const platform::gfx::Mask* protectionMaskBits() const { return maskBits_.get(); }
     platform::gfx::DrawContext* sphereDisplay() { return sphereDisplay_.get(); }
@@ -363,6 +366,17 @@ private:
     void DrawGrid(double south, double north, double west, double east);
     bool UseCachedImage(const std::string& name);
     void SaveCachedImage(const std::string& name);
+
+    // The cached image as last decoded, with the stamp of the file it came
+    // from: renderings from one unchanged file decode it once.
+    struct DecodedImage {
+        std::string file;
+        FileStamp stamp;
+        std::unique_ptr<platform::gfx::Surface> image;
+    };
+    DecodedImage decoded_;
+    std::string ownFile_;  // the cache file as this pane last wrote it
+    FileStamp ownStamp_;
 
     platform::gfx::Rect paneRect_{};
     std::unique_ptr<platform::gfx::DrawContext> screen_;

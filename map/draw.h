@@ -27,7 +27,9 @@ inline constexpr int kLightRedColor = 12;
 inline constexpr int kLightMagentaColor = 13;
 inline constexpr int kYellowColor = 14;
 inline constexpr int kWhiteColor = 15;
+inline constexpr int kBlack2Color = 16;
 inline constexpr int kDoviredezurLightColor = 17;  // the kiosk's light background
+inline constexpr int kDoviredezurDarkColor = 18;   // the kiosk's button faces
 inline constexpr int kGridColor = 19;              // latitude and longitude grid lines
 inline constexpr int kNoColor = -1;                // no fill, no background, or measure only
 

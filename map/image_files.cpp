@@ -10,6 +10,7 @@
 #include "map/child_map.h"
 #include "map/draw.h"
 #include "map/eruption_symbols.h"
+#include "map/window_helpers.h"
 #include "platform/gfx/draw_context.h"
 #include "platform/gfx/font.h"
 #include "platform/sys/files.h"

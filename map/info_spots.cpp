@@ -21,7 +21,7 @@ constexpr int kTitleColor = kYellowColor;
 // The spot's icon: a ring with an "i", drawn with the icon box's corner at (x, y).
 void DrawIcon(gfx::DrawContext& dc, int x, int y, bool highlighted) {
     gfx::StateSaver keep(dc);
-    dc.SetPen(gfx::Pen::Solid(ColorOf(0), 2));
+    dc.SetPen(gfx::Pen::Solid(ColorOf(kBlackColor), 2));
     dc.SetBrush(gfx::Brush::Solid(ColorOf(highlighted ? kHighlightColor : kSpotColor)));
     dc.Ellipse({x + 5, y + 5, x + 27, y + 27});
     const gfx::Color letter = ColorOf(highlighted ? 0 : kWhiteColor);

@@ -78,7 +78,7 @@ std::vector<gfx::Point> LinePoints(int x1, int y1, int x2, int y2) {
 }
 
 void DrawRubberBand(gfx::DrawContext& dc, const gfx::Rect& r) {
-    const gfx::Color black = ColorOf(0), white = ColorOf(kWhiteColor);
+    const gfx::Color black = ColorOf(kBlackColor), white = ColorOf(kWhiteColor);
     FillEdges(dc, r, 0, black);
     FillEdges(dc, r, 1, white);
     FillEdges(dc, r, 2, white);

@@ -8,6 +8,7 @@
 #include "core/config.h"
 #include "core/helpers.h"
 #include "core/view.h"
+#include "map/window_helpers.h"
 
 namespace gfx = platform::gfx;
 

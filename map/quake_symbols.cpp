@@ -51,6 +51,20 @@ constexpr std::array<std::string_view, 16> kArrow = {
 // The square of side 2s + 1 centred on (x, y).
 gfx::Rect Square(int x, int y, int s) { return {x - s, y - s, x + s + 1, y + s + 1}; }
 
+// Each marker's square copied back from the clean image, newest first, then
+// (but in KEEP) shrunk by a pixel; those shrunk away leave the list.
+void RestoreMarkerSquares(std::vector<TransientMarker>& markers, gfx::DrawContext& shown, gfx::DrawContext& clean,
+                          bool keepStyle) {
+    for (auto it = markers.rbegin(); it != markers.rend(); ++it) {
+        if (it->size > 0) {
+            const gfx::Rect sq = Square(it->x, it->y, it->size);
+            shown.Blit(sq, clean, sq.topLeft(), gfx::RasterOp::Copy);
+        }
+        if (!keepStyle) --it->size;
+    }
+    std::erase_if(markers, [](const TransientMarker& m) { return m.size < 0; });
+}
+
 // Clipped to the map area with the origin at its top-left corner, as the dots expect.
 void ClipMapImage(gfx::DrawContext& dc) {
     ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
@@ -249,14 +263,7 @@ bool childMap::EraseMarkers() {
     if (auto box = LegendBox(*this)) screen.ExcludeClip(box->translated({-MapOrigin().x, -MapOrigin().y}));
     const bool keepStyle = gSymbolStyle == kStyleKeep;
 
-    for (auto it = markers_.rbegin(); it != markers_.rend(); ++it) {
-        if (it->size > 0) {
-            const gfx::Rect sq = Square(it->x, it->y, it->size);
-            screen.Blit(sq, *mapImage_, sq.topLeft(), gfx::RasterOp::Copy);
-        }
-        if (!keepStyle) --it->size;
-    }
-    std::erase_if(markers_, [](const TransientMarker& m) { return m.size < 0; });
+    RestoreMarkerSquares(markers_, screen, *mapImage_, keepStyle);
 
     const gfx::Color outline = ColorOf(MarkerOutlineColor());
     if (keepStyle) {
@@ -283,14 +290,7 @@ bool childMap::EraseSphereMarkers() {
     }
     gfx::DrawContext& display = *sphereDisplay_;
     const bool keepStyle = gSymbolStyle == kStyleKeep;
-    for (auto it = sphereMarkers_.rbegin(); it != sphereMarkers_.rend(); ++it) {
-        if (it->size > 0) {
-            const gfx::Rect sq = Square(it->x, it->y, it->size);
-            display.Blit(sq, *spherePermanent_, sq.topLeft(), gfx::RasterOp::Copy);
-        }
-        if (!keepStyle) --it->size;
-    }
-    std::erase_if(sphereMarkers_, [](const TransientMarker& m) { return m.size < 0; });
+    RestoreMarkerSquares(sphereMarkers_, display, *spherePermanent_, keepStyle);
 
     const gfx::Color outline = ColorOf(MarkerOutlineColor());
     if (keepStyle) {

@@ -11,6 +11,7 @@
 #include "core/view.h"
 #include "map/draw.h"
 #include "map/hue.h"
+#include "map/window_helpers.h"
 
 namespace gfx = platform::gfx;
 

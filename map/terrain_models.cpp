@@ -9,6 +9,7 @@
 #include "core/config.h"
 #include "core/helpers.h"
 #include "map/terrain.h"
+#include "map/window_helpers.h"
 #include "platform/ui/ui.h"
 
 namespace {

@@ -525,16 +525,16 @@ void DrawAlertCaption(gfx::DrawContext& dc, gfx::DrawContext* mask, std::string_
     const int bottom = gTextHeight + 12;
     dc.Save();
     ClipToRect(dc, 0, 0, w, h, true);
-    dc.SetPen(gfx::Pen::Solid(ColorOf(0)));
-    dc.SetBrush(gfx::Brush::Solid(ColorOf(14)));
+    dc.SetPen(gfx::Pen::Solid(ColorOf(kBlackColor)));
+    dc.SetBrush(gfx::Brush::Solid(ColorOf(kYellowColor)));
     dc.Rectangle({6, 6, w - 6, bottom});
-    DrawJustifiedText(dc, gAveCharWidth + 6, 8, nullptr, text, 1, 14, HJust::Left, VJust::Top);
+    DrawJustifiedText(dc, gAveCharWidth + 6, 8, nullptr, text, kBlueColor, kYellowColor, HJust::Left, VJust::Top);
     dc.Restore();
 
     if (!mask) return;
     const int l = gMapRect.left, t = gMapRect.top, r = gMapRect.right;
     mask->Save();
-    mask->SetPen(gfx::Pen::Solid(ColorOf(0)));
+    mask->SetPen(gfx::Pen::Solid(ColorOf(kBlackColor)));
     mask->SetBrush(gfx::Brush::Solid(ColorOf(kWhiteColor)));
     mask->Rectangle({0, -t, r - l, bottom - t});
     mask->Restore();

@@ -1,9 +1,16 @@
 #include "net/alert_email.h"
 
 #include <cctype>
+#include <chrono>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "app/view_open.h"
 #include "core/c_numbers.h"
@@ -59,13 +66,123 @@ struct Clock6 {
 };
 Clock6 Split(TimeValue t) { return {t.DateText(), t.Hour(), t.Minute(), t.Second()}; }
 
-void AppendToArchive(const std::string& text) {
-    if (gArchiveFile.empty()) return;
-    std::FILE* f = platform::OpenFile(gArchiveFile, "a+t");
+// The window's thread and the mail's share the archive; never destroyed, as
+// the mail's thread may still run while the program ends.
+std::mutex& ArchiveMutex() {
+    static auto* m = new std::mutex;
+    return *m;
+}
+
+void AppendToFile(const std::string& path, const std::string& text) {
+    if (path.empty()) return;
+    std::lock_guard<std::mutex> lock(ArchiveMutex());
+    std::FILE* f = platform::OpenFile(path, "a+t");
     if (!f) return;
     std::fputs(text.c_str(), f);
     std::fclose(f);
 }
+
+void AppendToArchive(const std::string& text) { AppendToFile(gArchiveFile, text); }
+
+// Settled when the mail is posted: the current folder may change before it goes out.
+std::string ArchivePath() {
+    if (gArchiveFile.empty()) return {};
+    std::error_code ec;
+    std::string path = std::filesystem::absolute(platform::ResolvePath(gArchiveFile), ec).string();
+    return ec ? platform::ResolvePath(gArchiveFile) : path;
+}
+
+struct OutgoingMail {
+    std::string server, sender, subject, body;
+    std::vector<std::string> recipients;
+    std::string archive;
+};
+
+void ArchiveFailure(const OutgoingMail& mail, const std::string& reason) {
+    AppendToFile(mail.archive, "\ne-mail did not go out\n" + reason + "\n");
+}
+
+// Alert e-mail goes out on a thread of its own, one message after another in
+// the order posted, so that a slow or silent SMTP server never holds up the
+// window. A send is bounded by its timeouts.
+class MailOutbox {
+public:
+    void Post(OutgoingMail mail) {
+        std::lock_guard<std::mutex> lock(m_);
+        if (abandoned_) {
+            ArchiveFailure(mail, kEnded);
+            return;
+        }
+        queue_.push_back(std::move(mail));
+        if (!started_) {
+            started_ = true;
+            std::thread([this] { Run(); }).detach();
+        }
+        wake_.notify_one();
+    }
+
+    bool WaitIdle(int ms) {
+        std::unique_lock<std::mutex> lock(m_);
+        return idle_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return queue_.empty() && !sending_; });
+    }
+
+    // At the program's end: what has not gone out is said so in the archive,
+    // and a send under way no longer writes anything when it returns.
+    void Abandon() {
+        std::lock_guard<std::mutex> lock(m_);
+        if (abandoned_) return;
+        abandoned_ = true;
+        if (sending_) ArchiveFailure(current_, "the program ended while it was being sent");
+        for (const OutgoingMail& mail : queue_) ArchiveFailure(mail, kEnded);
+        queue_.clear();
+        idle_.notify_all();
+    }
+
+private:
+    static constexpr const char* kEnded = "the program ended before it was sent";
+
+    void Run() {
+        std::unique_lock<std::mutex> lock(m_);
+        for (;;) {
+            wake_.wait(lock, [this] { return !queue_.empty() || abandoned_; });
+            if (abandoned_) return;
+            current_ = std::move(queue_.front());
+            queue_.pop_front();
+            sending_ = true;
+            lock.unlock();
+            StringListNode* recipients = nullptr;
+            for (const std::string& r : current_.recipients) AppendStringNode(&recipients, std::string_view(r));
+            const bool sent = SendMail(current_.server, current_.sender, recipients, current_.subject,
+                                       current_.body) == 0;
+            const std::string reason = gSmtpError;  // this thread's own
+            FreeStringList(&recipients);
+            lock.lock();
+            if (abandoned_) return;
+            if (!sent) {
+                DebugLog("e-mail did not go out: %s", reason.c_str());
+                ArchiveFailure(current_, reason);
+            }
+            sending_ = false;
+            if (queue_.empty()) idle_.notify_all();
+        }
+    }
+
+    std::mutex m_;
+    std::condition_variable wake_, idle_;
+    std::deque<OutgoingMail> queue_;
+    OutgoingMail current_;
+    bool started_ = false, sending_ = false, abandoned_ = false;
+};
+
+// Never destroyed: its thread may outlive the program's static objects.
+MailOutbox& Outbox() {
+    static auto* box = new MailOutbox;
+    return *box;
+}
+
+struct AbandonMailAtExit {
+    ~AbandonMailAtExit() { Outbox().Abandon(); }
+} gAbandonMailAtExit;
 
 }  // namespace
 
@@ -151,9 +268,12 @@ void SendAlertEmail(const QuakeRecord& quake, std::string network, const std::st
         ComposeAlertEmail(quake, network, id, name, region, country, miles, compass, plantFlag, gTimeZoneOffset);
 
     AppendToArchive(std::string(UtcTimeStamp()) + "\nSubject: " + text.subject + "\n" + text.body + "\n");
-    if (SendMail(gEmailServer, gEmailSender, recipients, text.subject, text.body) != 0) {
-        DebugLog("e-mail did not go out: %s", gSmtpError.c_str());
-        AppendToArchive("\ne-mail did not go out\n" + gSmtpError + "\n");
-    }
+    OutgoingMail mail{gEmailServer, gEmailSender, text.subject, text.body, {}, ArchivePath()};
+    for (const StringListNode* n = recipients; n; n = n->next) mail.recipients.emplace_back(n->text);
     FreeStringList(&recipients);
+    Outbox().Post(std::move(mail));
 }
+
+bool WaitForOutgoingMail(int ms) { return Outbox().WaitIdle(ms); }
+
+void AbandonOutgoingMail() { Outbox().Abandon(); }

@@ -1,7 +1,8 @@
 #pragma once
 // The e-mail of a reported alert: subject and body composed from the event
 // and its nearest place, logged in the archive file and handed to the SMTP
-// client. Failures are logged there; nothing is retried or shown.
+// client, which sends it on a thread of its own. Failures are logged there;
+// nothing is retried or shown.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,3 +34,9 @@ AlertEmailText ComposeAlertEmail(const QuakeRecord& quake, const std::string& ne
 void SendAlertEmail(const QuakeRecord& quake, std::string network, const std::string& id, const std::string& name,
                     const std::string& region, const std::string& country, std::int32_t miles,
                     const std::string& compass, int plantFlag);
+
+// Until every posted e-mail has been sent or has failed; false when ms passed first.
+bool WaitForOutgoingMail(int ms);
+// What was posted and has not gone out is archived as not sent; later posts
+// are refused the same way. The program's end does this by itself.
+void AbandonOutgoingMail();

@@ -8,7 +8,7 @@
 
 namespace pn = platform::net;
 
-std::string gSmtpError;
+thread_local std::string gSmtpError;
 SmtpTimeouts gSmtpTimeouts;
 
 namespace {

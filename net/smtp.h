@@ -9,7 +9,9 @@
 
 struct StringListNode;
 
-extern std::string gSmtpError;  // why the last send failed; "NOOP" while one runs
+// Why the last send of this thread failed; "NOOP" while one runs. Each thread
+// has its own: the alert e-mail is sent on a thread of its own.
+extern thread_local std::string gSmtpError;
 
 // Bounds of the waits of one send, in milliseconds. The whole dialogue never
 // takes longer than total, so the program it blocks comes back.

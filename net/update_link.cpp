@@ -11,6 +11,7 @@
 #include "core/catalogue_rebuild.h"
 #include "core/quake.h"
 #include "core/quake_record.h"
+#include "map/window_helpers.h"
 #include "net/http.h"
 #include "net/update_window.h"
 #include "net/web_update.h"

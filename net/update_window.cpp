@@ -8,6 +8,7 @@
 #include "core/helpers.h"
 #include "core/c_numbers.h"
 #include "core/number_text.h"
+#include "map/window_helpers.h"
 #include "net/update_link.h"
 #include "platform/sys/clock.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <type_traits>
 
 namespace platform::gfx {
 
@@ -129,8 +130,9 @@ std::optional<DrawContext::Paint> DrawContext::BrushPaint(const Brush& b) {
     return std::nullopt;
 }
 
-void DrawContext::MarkDamage(int y, int x0, int x1) {
-    Rect r{x0, y, x1, y + 1};
+void DrawContext::MarkDamage(int y, int x0, int x1) { MarkDamage(Rect{x0, y, x1, y + 1}); }
+
+void DrawContext::MarkDamage(const Rect& r) {
     if (batching_) {
         batch_ = batch_.united(r);
         return;
@@ -183,9 +185,25 @@ void DrawContext::StrokeThin(Point from, Point to, int& dotPhase) {
     detail::LineSteps steps(from, to);
     int first = 0, last = steps.count();  // the end pixel is left out
     int total = last;
-    steps.ClipTo(state_.clip.bounds(), first, last);
-    bool dotted = state_.pen.style == PenStyle::Dotted;
-    for (int i = first; i < last; ++i) PlotPen(steps.At(i), !dotted || ((dotPhase + i) & 1) == 0);
+    const Rect clip = state_.clip.bounds();
+    // A line lies within the box of its ends: with both inside nothing is cut.
+    if (!clip.contains(steps.At(0)) || !clip.contains(steps.At(total))) steps.ClipTo(clip, first, last);
+    const bool dotted = state_.pen.style == PenStyle::Dotted;
+    if (!dotted && surface_ && state_.clip.rectangular()) {
+        // Every step inside a plain clip: the pixels go straight in, and their
+        // damage is the box of the first and last.
+        if (first >= last) {
+            dotPhase = (dotPhase + total) & 1;
+            return;
+        }
+        const std::uint32_t word = state_.pen.color.value();
+        steps.ForEach(first, last, [&](int, Point p) { surface_->row(p.y)[p.x] = word; });
+        const Point a = steps.At(first), b = steps.At(last - 1);
+        MarkDamage({std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1});
+        dotPhase = (dotPhase + total) & 1;
+        return;
+    }
+    steps.ForEach(first, last, [&](int i, Point p) { PlotPen(p, !dotted || ((dotPhase + i) & 1) == 0); });
     dotPhase = (dotPhase + total) & 1;  // only the parity carries on
 }
 
@@ -193,20 +211,22 @@ void DrawContext::StrokeThin(Point from, Point to, int& dotPhase) {
 // the union is one run, so rows are gathered first and filled once.
 void DrawContext::StrokeWide(Point from, Point to, int width) {
     Rect disc{-(width / 2), -(width / 2), width - width / 2, width - width / 2};
-    std::vector<Span> discRows;
+    std::vector<Span>& discRows = scratchDisc_;
+    discRows.clear();
     for (int dy = disc.top; dy < disc.bottom; ++dy) discRows.push_back(detail::EllipseRow(disc, dy));
     detail::LineSteps steps(from, to);
     int first = 0, last = steps.count() + 1;
     Rect clip = state_.clip.bounds();
-    steps.ClipTo(clip.inflated(width, width), first, last);
+    const Rect reach = clip.inflated(width, width);
+    if (!reach.contains(steps.At(0)) || !reach.contains(steps.At(last - 1))) steps.ClipTo(reach, first, last);
     if (first >= last) return;
     Point a = steps.At(first), b = steps.At(last - 1);
     int y0 = std::max(std::min(a.y, b.y) + disc.top, clip.top);
     int y1 = std::min(std::max(a.y, b.y) + disc.bottom, clip.bottom);
     if (y0 >= y1) return;
-    std::vector<Span> rows(y1 - y0, Span{INT_MAX, INT_MIN});
-    for (int i = first; i < last; ++i) {
-        Point p = steps.At(i);
+    std::vector<Span>& rows = scratchRows_;
+    rows.assign(y1 - y0, Span{INT_MAX, INT_MIN});
+    steps.ForEach(first, last, [&](int, Point p) {
         for (int dy = disc.top; dy < disc.bottom; ++dy) {
             int y = p.y + dy;
             if (y < y0 || y >= y1) continue;
@@ -216,7 +236,7 @@ void DrawContext::StrokeWide(Point from, Point to, int width) {
             r.x0 = std::min(r.x0, p.x + s.x0);
             r.x1 = std::max(r.x1, p.x + s.x1);
         }
-    }
+    });
     Paint paint{state_.pen.color};
     for (int y = y0; y < y1; ++y) {
         if (rows[y - y0].x0 < rows[y - y0].x1) FillSpan(y, rows[y - y0].x0, rows[y - y0].x1, paint);
@@ -225,6 +245,7 @@ void DrawContext::StrokeWide(Point from, Point to, int width) {
 
 void DrawContext::StrokePath(std::span<const Point> points, bool closed) {
     if (state_.pen.style == PenStyle::None || points.size() < 2) return;
+    DamageBatch batch(*this);
     std::size_t n = points.size();
     std::size_t segments = closed ? n : n - 1;
     int phase = 0;
@@ -247,15 +268,14 @@ void DrawContext::Polygon(std::span<const Point> points) {
     if (points.size() < 2) return;
     DamageBatch batch(*this);
     if (auto paint = BrushPaint(state_.brush)) {
-        std::vector<Point> device(points.begin(), points.end());
-        for (Point& p : device) p = ToDevice(p);
-        detail::PolygonScan scan(device);
+        scratchPoints_.assign(points.begin(), points.end());
+        for (Point& p : scratchPoints_) p = ToDevice(p);
+        detail::PolygonScan scan(scratchPoints_);
         Rect area = scan.bounds().intersected(state_.clip.bounds());
-        std::vector<Span> spans;
         for (int y = area.top; y < area.bottom; ++y) {
-            spans.clear();
-            scan.Row(y, spans);
-            for (Span s : spans) FillSpan(y, s.x0, s.x1, *paint);
+            scratchSpans_.clear();
+            scan.Row(y, scratchSpans_);
+            for (Span s : scratchSpans_) FillSpan(y, s.x0, s.x1, *paint);
         }
     }
     StrokePath(points, true);
@@ -305,6 +325,7 @@ void DrawContext::FillRect(const Rect& r, const Brush& b) {
     auto paint = BrushPaint(b);
     if (!paint) return;
     Rect area = DeviceArea(r, state_.clip.bounds());
+    DamageBatch batch(*this);
     for (int y = area.top; y < area.bottom; ++y) FillSpan(y, area.left, area.right, *paint);
 }
 
@@ -359,35 +380,46 @@ void DrawContext::BlitFrom(const Rect& dest, const Source& src, long long srcX, 
         from = copy.get();
         off = Point{} - area.topLeft();
     }
+    DamageBatch batch(*this);
+    // The raster operation is chosen once per span, not once per pixel; a copy
+    // between stores of one kind is a block move.
+    constexpr bool kFromSurface = std::is_same_v<Source, Surface>;
     for (int y = area.top; y < area.bottom; ++y) {
         const auto* srow = from->row(y + off.y) + off.x;
         state_.clip.ForEachSpan(y, area.left, area.right, [&](int a, int b) {
             if (surface_) {
                 std::uint32_t* drow = surface_->row(y);
-                for (int x = a; x < b; ++x) {
-                    std::uint32_t s = SourceWord(srow[x]);
-                    switch (op) {
-                        case RasterOp::Copy: drow[x] = s; break;
-                        case RasterOp::DestAndNotSource: drow[x] &= ~s & 0xFFFFFFu; break;
-                        case RasterOp::BrushWhereSourceSet:
-                            if (s == kWhite.value())
+                switch (op) {
+                    case RasterOp::Copy:
+                        if constexpr (kFromSurface) std::copy(srow + a, srow + b, drow + a);
+                        else
+                            for (int x = a; x < b; ++x) drow[x] = SourceWord(srow[x]);
+                        break;
+                    case RasterOp::DestAndNotSource:
+                        for (int x = a; x < b; ++x) drow[x] &= ~SourceWord(srow[x]) & 0xFFFFFFu;
+                        break;
+                    case RasterOp::BrushWhereSourceSet:
+                        for (int x = a; x < b; ++x)
+                            if (SourceWord(srow[x]) == kWhite.value())
                                 drow[x] = brush->tile ? TileWord(*brush->tile, x, y) : brush->color.value();
-                            break;
-                    }
+                        break;
                 }
             } else {
                 std::uint8_t* drow = mask_->row(y);
-                for (int x = a; x < b; ++x) {
-                    std::uint8_t s = SourceBit(srow[x]);
-                    switch (op) {
-                        case RasterOp::Copy: drow[x] = s; break;
-                        case RasterOp::DestAndNotSource: drow[x] = drow[x] & !s; break;
-                        case RasterOp::BrushWhereSourceSet:
-                            if (s)
-                                drow[x] = brush->tile ? SourceBit(TileWord(*brush->tile, x, y))
-                                                      : MaskBit(brush->color);
-                            break;
-                    }
+                switch (op) {
+                    case RasterOp::Copy:
+                        if constexpr (!kFromSurface) std::copy(srow + a, srow + b, drow + a);
+                        else
+                            for (int x = a; x < b; ++x) drow[x] = SourceBit(srow[x]);
+                        break;
+                    case RasterOp::DestAndNotSource:
+                        for (int x = a; x < b; ++x) drow[x] = drow[x] & !SourceBit(srow[x]);
+                        break;
+                    case RasterOp::BrushWhereSourceSet:
+                        for (int x = a; x < b; ++x)
+                            if (SourceBit(srow[x]))
+                                drow[x] = brush->tile ? SourceBit(TileWord(*brush->tile, x, y)) : MaskBit(brush->color);
+                        break;
                 }
             }
             MarkDamage(y, a, b);
@@ -399,6 +431,7 @@ void DrawContext::StretchImage(const Rect& dest, const Surface& image, const Rec
     if (dest.empty() || source.empty()) return;
     Rect area = DeviceArea(dest, state_.clip.bounds());
     if (area.empty()) return;
+    DamageBatch batch(*this);
     long long dl = static_cast<long long>(dest.left) + state_.origin.x;
     long long dt = static_cast<long long>(dest.top) + state_.origin.y;
     long long dw = static_cast<long long>(dest.right) - dest.left, dh = static_cast<long long>(dest.bottom) - dest.top;

@@ -202,6 +202,7 @@ private:
     void FillSpan(int y, int x0, int x1, const Paint& paint);
     void Plot(Point device, const Paint& paint) { FillSpan(device.y, device.x, device.x + 1, paint); }
     void MarkDamage(int y, int x0, int x1);
+    void MarkDamage(const Rect& r);
     // A shape's spans touch, so the damage list would join them into their
     // bounding rectangle one span at a time; a batch marks that rectangle once.
     class DamageBatch {
@@ -233,6 +234,11 @@ private:
     std::vector<State> saved_;
     bool batching_ = false;
     Rect batch_;
+    // Kept between polygons so that drawing one allocates nothing.
+    std::vector<Point> scratchPoints_;
+    std::vector<detail::Span> scratchSpans_;
+    std::vector<detail::Span> scratchDisc_;
+    std::vector<detail::Span> scratchRows_;
 };
 
 // Saves the context's state now and restores it when it goes out of scope.

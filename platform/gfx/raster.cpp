@@ -182,24 +182,69 @@ PolygonScan::PolygonScan(std::span<const Point> points) {
         maxY = std::max(maxY, a.y);
         if (a.y == b.y) continue;
         if (a.y > b.y) std::swap(a, b);
-        edges_.push_back({a.x, a.y, b.x, b.y});
+        const Edge e{a.x, a.y, b.x, b.y};
+        if (heap_.empty() && inlineCount_ < kInlineEdges) {
+            inline_[inlineCount_++] = e;
+            continue;
+        }
+        if (heap_.empty()) heap_.assign(inline_, inline_ + inlineCount_);
+        heap_.push_back(e);
     }
-    bounds_ = edges_.empty() ? Rect{} : Rect{minX, minY, maxX, maxY};
+    bounds_ = edges().empty() ? Rect{} : Rect{minX, minY, maxX, maxY};
+}
+
+std::span<const PolygonScan::Edge> PolygonScan::edges() const {
+    if (!heap_.empty()) return heap_;
+    return {inline_, inlineCount_};
 }
 
 void PolygonScan::Row(int y, std::vector<Span>& out) const {
-    xs_.clear();
-    for (const Edge& e : edges_) {
-        if (y < e.y0 || y >= e.y1) continue;
-        long long d = e.y1 - e.y0;
-        // Doubled x of the crossing at the pixel centre row is n / d; first pixel
-        // centre at or right of it.
-        long long n = 2 * e.x0 * d + (2LL * y + 1 - 2 * e.y0) * (e.x1 - e.x0);
-        xs_.push_back(CeilDiv(n - d, 2 * d));
+    const std::span<const Edge> all = edges();
+    long long small[kInlineEdges];
+    long long* xs = small;
+    if (all.size() > kInlineEdges) {
+        xs_.resize(all.size());
+        xs = xs_.data();
     }
-    std::sort(xs_.begin(), xs_.end());
-    for (std::size_t i = 0; i + 1 < xs_.size(); i += 2) {
-        if (xs_[i] < xs_[i + 1]) out.push_back({static_cast<int>(xs_[i]), static_cast<int>(xs_[i + 1])});
+    std::size_t n = 0;
+    if (heap_.empty()) {
+        // Doubled x of the crossing at the pixel centre row is num / d; the
+        // first pixel centre at or right of it is ceil((num - d) / 2d).
+        const bool stepping = y == nextRow_;
+        for (std::size_t k = 0; k < inlineCount_; ++k) {
+            const Edge& e = inline_[k];
+            Crossing& c = crossings_[k];
+            const long long d = e.y1 - e.y0, twoD = 2 * d;
+            if (stepping) {
+                c.q += c.stepQ;
+                c.r += c.stepR;
+                if (c.r >= twoD) {
+                    c.r -= twoD;
+                    ++c.q;
+                }
+            } else {
+                const long long m = 2 * e.x0 * d + (2LL * y + 1 - 2 * e.y0) * (e.x1 - e.x0) - d;
+                c.q = FloorDiv(m, twoD);
+                c.r = m - c.q * twoD;
+                const long long step = 2 * (e.x1 - e.x0);
+                c.stepQ = FloorDiv(step, twoD);
+                c.stepR = step - c.stepQ * twoD;
+            }
+            if (y < e.y0 || y >= e.y1) continue;
+            xs[n++] = c.q + (c.r > 0 ? 1 : 0);
+        }
+        nextRow_ = static_cast<long long>(y) + 1;
+    } else {
+        for (const Edge& e : all) {
+            if (y < e.y0 || y >= e.y1) continue;
+            long long d = e.y1 - e.y0;
+            long long num = 2 * e.x0 * d + (2LL * y + 1 - 2 * e.y0) * (e.x1 - e.x0);
+            xs[n++] = CeilDiv(num - d, 2 * d);
+        }
+    }
+    std::sort(xs, xs + n);
+    for (std::size_t i = 0; i + 1 < n; i += 2) {
+        if (xs[i] < xs[i + 1]) out.push_back({static_cast<int>(xs[i]), static_cast<int>(xs[i + 1])});
     }
 }
 

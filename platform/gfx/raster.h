@@ -25,6 +25,30 @@ public:
     Point At(int i) const;
     // Steps i in [first, last) whose pixel lies in `r`, as [out first, out last).
     void ClipTo(const Rect& r, int& first, int& last) const;
+    // f(i, At(i)) for i in [first, last), 0 <= first, stepping the minor axis
+    // by remainders instead of dividing at every step.
+    template <class F>
+    void ForEach(int first, int last, F&& f) const {
+        if (first >= last) return;
+        const long long den = 2LL * dMajor_;
+        const long long step = 2LL * dMinor_;
+        long long q = 0, r = 0;
+        if (den != 0) {
+            const long long num = first * step + dMajor_;
+            q = num / den;
+            r = num % den;
+        }
+        for (int i = first; i < last; ++i) {
+            const int major = i * sMajor_;
+            const int minor = static_cast<int>(q) * sMinor_;
+            f(i, xMajor_ ? Point{from_.x + major, from_.y + minor} : Point{from_.x + minor, from_.y + major});
+            r += step;
+            if (den != 0 && r >= den) {
+                r -= den;
+                ++q;
+            }
+        }
+    }
 
 private:
     long long Minor(int i) const;
@@ -66,7 +90,19 @@ private:
     struct Edge {
         long long x0, y0, x1, y1;  // y0 < y1
     };
-    std::vector<Edge> edges_;
+    // Symbols are triangles and small polygons: their edges stay off the heap.
+    static constexpr std::size_t kInlineEdges = 8;
+    std::span<const Edge> edges() const;
+    Edge inline_[kInlineEdges];
+    std::size_t inlineCount_ = 0;
+    // Rows asked for one after another step each inline edge's crossing by
+    // remainders: ceil(m / 2d) with m = 2d * q + r, 0 <= r < 2d.
+    struct Crossing {
+        long long q, r, stepQ, stepR;
+    };
+    mutable Crossing crossings_[kInlineEdges];
+    mutable long long nextRow_ = -(1LL << 62);
+    std::vector<Edge> heap_;
     Rect bounds_;
     mutable std::vector<long long> xs_;
 };
@@ -80,6 +116,7 @@ public:
 
     const Rect& bounds() const { return bounds_; }
     bool empty() const { return bounds_.empty(); }
+    bool rectangular() const { return !rows_; }
     bool Contains(Point p) const;
     void Intersect(const Rect& r);
     void Subtract(const Rect& r);

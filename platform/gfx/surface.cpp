@@ -39,6 +39,7 @@ std::unique_ptr<Surface> Surface::Create(int width, int height, Color fill) {
 void Surface::MarkDamaged(const Rect& r) {
     const Rect c = r.intersected(bounds());
     if (c.empty()) return;
+    if (anyCovered_ && Covered(c)) return;
     damage_ = damage_.united(c);
     // Spans of one shape come one after another and touch: they grow one rectangle.
     const std::size_t n = damageRects_.size();
@@ -82,6 +83,36 @@ void Surface::HalveDamageRects() {
     for (std::size_t i = 0; i < keyed.size(); i += 2)
         damageRects_[out++] = i + 1 < keyed.size() ? keyed[i].second.united(keyed[i + 1].second) : keyed[i].second;
     damageRects_.resize(out);
+    for (const Rect& r : damageRects_) Cover(r);
+}
+
+bool Surface::Covered(const Rect& r) const {
+    const int columns = (width_ + kCoverCell - 1) / kCoverCell;
+    const int x0 = r.left / kCoverCell, x1 = (r.right - 1) / kCoverCell;
+    const int y0 = r.top / kCoverCell, y1 = (r.bottom - 1) / kCoverCell;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+            if (!covered_[static_cast<std::size_t>(y) * columns + x]) return false;
+    return true;
+}
+
+void Surface::Cover(const Rect& r) {
+    const int columns = (width_ + kCoverCell - 1) / kCoverCell;
+    const int rows = (height_ + kCoverCell - 1) / kCoverCell;
+    if (covered_.empty()) covered_.assign(static_cast<std::size_t>(columns) * rows, 0);
+    // Only cells wholly inside r; the last cells of a row or column may be
+    // cut short by the surface's edge, and inside it they count as whole.
+    auto firstCell = [](int v) { return (v + kCoverCell - 1) / kCoverCell; };
+    auto endCell = [](int v, int size, int cells) { return v >= size ? cells : v / kCoverCell; };
+    const int x0 = firstCell(r.left), x1 = endCell(r.right, width_, columns);
+    const int y0 = firstCell(r.top), y1 = endCell(r.bottom, height_, rows);
+    for (int y = y0; y < y1; ++y) {
+        std::uint8_t* row = covered_.data() + static_cast<std::size_t>(y) * columns;
+        if (x0 < x1) {
+            std::fill(row + x0, row + x1, std::uint8_t{1});
+            anyCovered_ = true;
+        }
+    }
 }
 
 std::optional<Color> Surface::Pixel(Point p) const {

@@ -3,6 +3,7 @@
 // words) and Mask (one bit per pixel). Both keep a damage rectangle, the union
 // of everything drawn since it was last cleared; a Surface also keeps the
 // damage as a short list of rectangles, which the window layer presents.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -46,6 +47,8 @@ public:
     void ClearDamage() {
         damage_ = {};
         damageRects_.clear();
+        if (anyCovered_) std::fill(covered_.begin(), covered_.end(), std::uint8_t{0});
+        anyCovered_ = false;
     }
     static constexpr std::size_t kMaxDamageRects = 1024;
 
@@ -53,12 +56,20 @@ private:
     Surface(int width, int height, std::vector<std::uint32_t>&& pixels);
     std::size_t Index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
     void HalveDamageRects();
+    // Cells of kCoverCell x kCoverCell pixels that lie wholly inside one of
+    // the damage rectangles: a mark inside them changes nothing, so a full
+    // list is not searched or halved for it.
+    static constexpr int kCoverCell = 16;
+    bool Covered(const Rect& r) const;
+    void Cover(const Rect& r);
 
     int width_;
     int height_;
     std::vector<std::uint32_t> pixels_;
     Rect damage_;
     std::vector<Rect> damageRects_;
+    std::vector<std::uint8_t> covered_;  // one byte a cell, made at the first halving
+    bool anyCovered_ = false;
 };
 
 // One bit per pixel, stored a byte each (0 or 1) for speed. Drawing a colour onto

@@ -46,27 +46,7 @@ bool CommandTarget::RunEnabler(CommandEnabler& ce) {
         call.enabler = &ce;
         e->run(*this, call);
     }
-    if (command && command->unbuilt) ce.Enable(false);
     return e || command;
-}
-
-namespace {
-UnbuiltCommandReporter& Reporter() {
-    static UnbuiltCommandReporter reporter;
-    return reporter;
-}
-}  // namespace
-
-void SetUnbuiltCommandReporter(UnbuiltCommandReporter reporter) { Reporter() = std::move(reporter); }
-
-void ReportUnbuiltCommand(int id, std::string_view name) {
-    if (Reporter()) {
-        Reporter()(id, name);
-        return;
-    }
-    static std::set<int> told;
-    if (told.insert(id).second)
-        std::fprintf(stderr, "Command %d (%.*s) is not built yet\n", id, static_cast<int>(name.size()), name.data());
 }
 
 std::optional<Result> CommandTarget::RunMessage(MessageId id, WParam w, LParam l) {

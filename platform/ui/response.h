@@ -89,7 +89,6 @@ public:
         NotifyCode code;
         std::function<Result(CommandTarget&, Call&)> run;
         const char* name;  // the handler's name, for logs and tests; may be null
-        bool unbuilt;      // a command whose handler is still to be written
     };
 
     ResponseTable(const ResponseTable* base, std::vector<Entry> entries) : base_(base), entries_(std::move(entries)) {}
@@ -106,13 +105,6 @@ private:
     const ResponseTable* base_;
     std::vector<Entry> entries_;
 };
-
-// A command entry whose handler is still to be written (ResponseTableOf::Unbuilt)
-// greys its item whatever its enabler says, and running it anyway reports it
-// here. Without a reporter each id is reported once on stderr.
-using UnbuiltCommandReporter = std::function<void(int id, std::string_view name)>;
-void SetUnbuiltCommandReporter(UnbuiltCommandReporter reporter);
-void ReportUnbuiltCommand(int id, std::string_view name);
 
 // Anything that has a response table: windows and the application.
 class CommandTarget {
@@ -143,35 +135,26 @@ struct ResponseTableOf {
     using Call = ResponseTable::Call;
 
     static Entry Command(int id, void (Self::*fn)()) {
-        return {Kind::Command, id, id, {}, [fn](CommandTarget& t, Call&) -> Result { (Of(t).*fn)(); return 0; }, nullptr,
-                false};
+        return {Kind::Command, id, id, {}, [fn](CommandTarget& t, Call&) -> Result { (Of(t).*fn)(); return 0; }, nullptr};
     }
     // The handler receives the command id.
     static Entry CommandRange(int first, int last, void (Self::*fn)(int)) {
         return {Kind::Command, first, last, {},
-                [fn](CommandTarget& t, Call& c) -> Result { (Of(t).*fn)(c.id); return 0; }, nullptr, false};
+                [fn](CommandTarget& t, Call& c) -> Result { (Of(t).*fn)(c.id); return 0; }, nullptr};
     }
-    // The seam of a command whose handler comes later: greyed, and reported when run.
-    static Entry Unbuilt(int first, int last, const char* name) {
-        return {Kind::Command, first, last, {},
-                [name](CommandTarget&, Call& c) -> Result { ReportUnbuiltCommand(c.id, name ? name : ""); return 0; },
-                name, true};
-    }
-    static Entry Unbuilt(int id, const char* name) { return Unbuilt(id, id, name); }
     static Entry Enabler(int id, void (Self::*fn)(CommandEnabler&)) { return EnablerRange(id, id, fn); }
     static Entry EnablerRange(int first, int last, void (Self::*fn)(CommandEnabler&)) {
         return {Kind::Enabler, first, last, {},
-                [fn](CommandTarget& t, Call& c) -> Result { (Of(t).*fn)(*c.enabler); return 0; }, nullptr, false};
+                [fn](CommandTarget& t, Call& c) -> Result { (Of(t).*fn)(*c.enabler); return 0; }, nullptr};
     }
     // Runs in place of EvTimer for this timer id.
     static Entry Timer(int id, void (Self::*fn)()) {
-        return {Kind::Timer, id, id, {}, [fn](CommandTarget& t, Call&) -> Result { (Of(t).*fn)(); return 0; }, nullptr,
-                false};
+        return {Kind::Timer, id, id, {}, [fn](CommandTarget& t, Call&) -> Result { (Of(t).*fn)(); return 0; }, nullptr};
     }
     static Entry Message(MessageId id, Result (Self::*fn)(WParam, LParam)) {
         const int key = static_cast<int>(id);
         return {Kind::Message, key, key, {},
-                [fn](CommandTarget& t, Call& c) -> Result { return (Of(t).*fn)(c.wparam, c.lparam); }, nullptr, false};
+                [fn](CommandTarget& t, Call& c) -> Result { return (Of(t).*fn)(c.wparam, c.lparam); }, nullptr};
     }
     // A message registered by name; the name is registered here if it is new.
     static Entry Registered(std::string_view name, Result (Self::*fn)(WParam, LParam)) {
@@ -179,7 +162,7 @@ struct ResponseTableOf {
     }
     static Entry Notify(int id, NotifyCode code, void (Self::*fn)(Notification&)) {
         return {Kind::Notify, id, id, code,
-                [fn](CommandTarget& t, Call& c) -> Result { (Of(t).*fn)(*c.notification); return 0; }, nullptr, false};
+                [fn](CommandTarget& t, Call& c) -> Result { (Of(t).*fn)(*c.notification); return 0; }, nullptr};
     }
 
     // The entry with its handler's name, for logs and tests.

@@ -5,11 +5,11 @@
 
 #include <cstdlib>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "app/application.h"
+#include "app/event_step.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/missing_seam.h"
@@ -64,12 +64,10 @@ protected:
         gPaused = false;
         // The start shows the button menu, which reads this list: empty, so it shows no box.
         TempDir::Write("WORLD.VUS", "");
-        // A step that another part fills, reached without it, fails the test; the
-        // map layers still to come are reached by every rendering, so they are noted.
-        SetMissingSeamHandler([this](const std::string& step) {
-            if (IsPendingMapLayer(step)) layersToCome_.insert(step);
-            else ADD_FAILURE() << "missing seam: " << step;
-        });
+        // The map pane's up-calls go to the application's layer, as in the
+        // program; one reached with nothing installed fails the test.
+        InstallEventStepping();
+        SetMissingSeamHandler([](const std::string& step) { ADD_FAILURE() << "missing seam: " << step; });
     }
     ~AppTest() override {
         app_.reset();
@@ -90,15 +88,7 @@ protected:
         return gMainFrame;
     }
 
-    // The map pane's layers whose parts are not built yet.
-    static bool IsPendingMapLayer(const std::string& step) {
-        static const std::set<std::string> layers = {"floating legend",
-                                                     "information button"};
-        return layers.count(step) != 0;
-    }
-
     TempDir dir_;
-    std::set<std::string> layersToCome_;  // the pending layers the test reached
     // No network library here: each step answers as a program without a network would.
     testsupport::TestNetworkLink network_;
     testsupport::ScopedNetworkLink networkInstalled_{network_};

@@ -18,26 +18,21 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/recent_files.h"
 #include "tests/app/app_fixture.h"
-#include "tests/support/unbuilt.h"
 
 namespace ui = platform::ui;
 namespace hl = platform::headless;
 using apptest::AppTest;
 using apptest::Contains;
 using apptest::DebugLines;
-using testsupport::ExpectUnbuiltCommands;
-using testsupport::Unbuilt;
 
 namespace {
 
 // ---- the table as the frame's design gives it ------------------------------------------------
 
-enum Handler { Built, Seam };
 struct Row {
     const char* kind;  // "Command", "Enabler" or "Message"
     int first, last;
     const char* name;
-    Handler handler = Built;
 };
 
 std::vector<Row> ExpectedTable() {
@@ -161,9 +156,9 @@ std::vector<Row> ExpectedTable() {
     return rows;
 }
 
-std::string Line(const std::string& kind, int id, const std::string& name, bool seam) {
+std::string Line(const std::string& kind, int id, const std::string& name) {
     std::ostringstream s;
-    s << kind << ' ' << id << ' ' << name << (seam ? " (seam)" : "");
+    s << kind << ' ' << id << ' ' << name;
     return s.str();
 }
 
@@ -174,7 +169,7 @@ std::vector<std::string> Expand(const std::vector<Row>& rows) {
             int shown = id;
             if (std::string(r.kind) == "Message")
                 shown = static_cast<int>(ui::RegisterMessage(id == 0 ? ui::RecentFiles::kMessageName : kTerminationMessage));
-            lines.push_back(Line(r.kind, shown, r.name, r.handler == Seam));
+            lines.push_back(Line(r.kind, shown, r.name));
         }
     }
     std::sort(lines.begin(), lines.end());
@@ -187,7 +182,7 @@ std::vector<std::string> ActualTable() {
     for (const auto& e : myFrame::Table().entries()) {
         const char* kind = e.kind == Kind::Command ? "Command" : e.kind == Kind::Enabler ? "Enabler"
                          : e.kind == Kind::Message ? "Message" : "Other";
-        for (int id = e.first; id <= e.last; ++id) lines.push_back(Line(kind, id, e.name ? e.name : "?", e.unbuilt));
+        for (int id = e.first; id <= e.last; ++id) lines.push_back(Line(kind, id, e.name ? e.name : "?"));
     }
     std::sort(lines.begin(), lines.end());
     return lines;
@@ -276,8 +271,7 @@ protected:
     myFrame* frame_ = nullptr;
 };
 
-// What a menu item looks like without a view and with one: a seam is greyed
-// either way until its handler is written.
+// What a menu item looks like without a view and with one.
 struct ItemCase {
     int first, last;
     bool noView, withView;
@@ -304,10 +298,6 @@ TEST_F(FrameCommands, EveryItemIsEnabledAsItsEnablerAndHandlerSay) {
         {1127, 1128, false, true},  {901, 903, false, true},    {406, 406, false, true},
         {703, 703, false, true},    {1017, 1017, false, true},  {257, 257, false, true},
     };
-    // Every seam, from the table itself.
-    for (const auto& e : myFrame::Table().entries()) {
-        if (e.unbuilt) cases.push_back({e.first, e.last, false, false});
-    }
     std::vector<std::string> expected, actual;
     auto record = [&](bool viewOpen) {
         for (const ItemCase& c : cases) {
@@ -363,26 +353,6 @@ TEST_F(FrameCommands, TheMenuBarShowsTheSameStatesInItsPopups) {
     EXPECT_EQ(std::count(ids.begin(), ids.end(), kCmLatitudeLongitude), 1);
     EXPECT_EQ(std::count(ids.begin(), ids.end(), kCmHueFile), 1);
     EXPECT_EQ(std::count(ids.begin(), ids.end(), kCmMakeYourOwnMap), 1);
-}
-
-TEST_F(FrameCommands, NoCommandOfTheFrameIsLeftUnbuilt) {
-    ASSERT_NE(frame_, nullptr);
-    ExpectUnbuiltCommands expect;
-    OpenAView();
-    hl::ScriptFileDialogCancel();
-    EXPECT_TRUE(frame_->SendCommand(kCmInformationFile));
-    EXPECT_TRUE(frame_->SendCommand(kCmCoordinates));
-    EXPECT_TRUE(Unbuilt().calls.empty());
-}
-
-TEST_F(FrameCommands, TheProgramLogsEachUnbuiltCommandOnce) {
-    ASSERT_NE(frame_, nullptr);
-    InstallCommandSeamLog();
-    ui::ReportUnbuiltCommand(404, "CmInformationFile");
-    ui::ReportUnbuiltCommand(404, "CmInformationFile");
-    testsupport::InstallUnbuiltCommandCheck();
-    const auto lines = DebugLines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Command 404 (CmInformationFile) is not built yet"), 1);
 }
 
 // Keys: (virtual key or character, its command, sent without a view, sent with one).

@@ -130,7 +130,6 @@ protected:
     }
     ~Screens() override {
         SetMapPaneFactory(nullptr);
-        gSelectWindowHooks = {};
         gViewList.Flush();
         gGroupViewList.Flush();
         gViewListIndex = 0;
@@ -317,18 +316,15 @@ TEST_F(Screens, InformationOpensAHelpPageOnStartTxtWithItsNextPage) {
 }
 
 TEST_F(Screens, InformationOpensStartTxtAndTheTimeOutClosesIt) {
-    std::vector<std::string> opened;
-    gSelectWindowHooks.openTextWindow = [&](ui::Window& parent, const std::string& file) {
-        opened.push_back(file);
-        return new ui::Window(&parent);
-    };
+    TempDir::Write("START.TXT", "About the replay.\n");
     StartPainted();
     Click(*frame_->welcome()->startButton());
     hl::PaintAll();
     startWindow* start = frame_->startScreen();
     Click(*start->informationButton());
-    EXPECT_EQ(opened, (std::vector<std::string>{"START.TXT"}));
-    ASSERT_NE(start->textWindow(), nullptr);
+    auto* page = dynamic_cast<myHelp*>(start->textWindow());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->text(), "About the replay.\n");
     hl::Advance(4000);
     EXPECT_EQ(start->textWindow(), nullptr);
     EXPECT_EQ(Shown(), "menu World");

@@ -110,7 +110,6 @@ protected:
     }
     ~ButtonMenu() override {
         SetMapPaneFactory(nullptr);
-        gSelectWindowHooks = {};
         gViewList.Flush();
         gGroupViewList.Flush();
         gViewListIndex = 0;
@@ -273,17 +272,13 @@ TEST_F(ButtonMenu, AMenuThatAViewReplacedKeepsStill) {
 
 TEST_F(ButtonMenu, InformationOpensTheTextWindowAndIdleClosesIt) {
     gTimeout = 4;
-    std::vector<std::string> opened;
-    ui::Window* text = nullptr;
-    gSelectWindowHooks.openTextWindow = [&](ui::Window& parent, const std::string& file) {
-        opened.push_back(file);
-        return text = new ui::Window(&parent);
-    };
+    TempDir::Write("SELECT.TXT", "Choose a region.\n");
     frame_ = Start();
     selectWindow* menu = Menu();
     Click(*menu->informationButton());
-    EXPECT_EQ(opened, (std::vector<std::string>{"SELECT.TXT"}));
-    EXPECT_EQ(menu->textWindow(), text);
+    auto* page = dynamic_cast<myHelp*>(menu->textWindow());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->text(), "Choose a region.\n");
     hl::Advance(4000);
     EXPECT_EQ(menu->textWindow(), nullptr);
     EXPECT_FALSE(ViewShown());

@@ -9,6 +9,7 @@
 #include "app/version.h"
 #include "core/helpers.h"
 #include "core/view.h"
+#include "map/window_helpers.h"
 #include "platform/sys/files.h"
 #include "platform/ui/recent_files.h"
 #include "tests/app/app_fixture.h"

@@ -16,6 +16,7 @@
 #include "app/view_names.h"
 #include "core/helpers.h"
 #include "core/view.h"
+#include "map/window_helpers.h"
 #include "platform/sys/files.h"
 #include "platform/ui/recent_files.h"
 #include "core/quake.h"

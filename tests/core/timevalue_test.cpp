@@ -7,7 +7,7 @@
 
 #include "core/quake_record.h"
 #include "core/timevalue.h"
-#include "platform/ui/headless/headless.h"
+#include "tests/support/test_clock.h"
 
 namespace {
 
@@ -169,11 +169,11 @@ TEST(TimeValue, TextForms) {
 }
 
 TEST(TimeValue, CurrentTimeFromThePlatformClock) {
-    platform::headless::VirtualClock().SetUtc({2024, 2, 29, 23, 58, 47, 999});
+    testsupport::TestClock().SetUtc({2024, 2, 29, 23, 58, 47, 999});
     TimeValue want;
     want.SetDateMinutes(Date(2024, 2, 29), 23 * 60 + 58);
     EXPECT_EQ(CurrentUtcTime(), want);  // whole minutes only
     EXPECT_STREQ(UtcTimeStamp(), "2024-02-29 23:58:47 ");
-    platform::headless::Advance(1);
+    testsupport::TestClock().Advance(1);
     EXPECT_STREQ(UtcTimeStamp(), "2024-02-29 23:58:48 ");
 }

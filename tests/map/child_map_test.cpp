@@ -405,6 +405,32 @@ TEST_F(ChildMapPane, JpegCacheIsReusedWithinAHundredthOfADegree) {
     EXPECT_LT(diff / static_cast<long>(first.size() * 3), 48);
 }
 
+// The decoded cache is kept between renderings only while its file stays as
+// it was: one rewritten by anybody else, at once or later, is read again.
+TEST_F(ChildMapPane, ACacheImageChangedOnDiskIsReadAgain) {
+    childMap& pane = Open("WORLD", 900, 600);
+    pane.RenderView();
+    ASSERT_TRUE(fs::exists("WORLD.jpg"));
+    const gfx::Point middle{(gMapRect.left + gMapRect.right) / 2, (gMapRect.top + gMapRect.bottom) / 2};
+    const gfx::Rect area{0, 0, gMapWidth, gMapHeight};
+    auto near = [](gfx::Color a, gfx::Color b) {
+        return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 40;
+    };
+    for (const gfx::Color fill : {gfx::Color{200, 0, 200}, gfx::Color{0, 180, 60}, gfx::Color{200, 0, 200}}) {
+        auto image = gfx::Surface::Create(area.width(), area.height(), fill);
+        ASSERT_TRUE(image);
+        ASSERT_TRUE(gfx::SaveJpeg(*image, "WORLD.jpg", 75));
+        for (int again = 0; again < 2; ++again) {
+            ASSERT_EQ(ReadViewFile("WORLD"), 0);
+            gRedrawMap = false;
+            pane.RenderView();
+            EXPECT_TRUE(near(pane.backBuffer().At(middle.x, middle.y), fill))
+                << int(fill.red()) << "," << int(fill.green()) << " rendering " << again;
+        }
+    }
+    EXPECT_EQ(renders_.fullRenderings, 1);
+}
+
 TEST_F(ChildMapPane, APaneTooSmallForAMapIsLeftQuietly) {
     childMap& pane = Open("WORLD", 40, 30);
     pane.RenderView();

@@ -2,6 +2,7 @@
 // a scripted SMTP peer.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -52,8 +53,10 @@ protected:
         ResetViewSettings();
         ResetConfigValues();
     }
+    // The send runs on the mail's own thread; the checks wait for it.
     void SendCityAlert(const std::string& network = "us") {
         SendAlertEmail(TestQuake(), network, "us6000abcd", "Alphaville", "North Province", "Testland", 68, "S", 0);
+        ASSERT_TRUE(WaitForOutgoingMail(10000));
     }
     TempDir dir_;
     SmtpTimeouts saved_;
@@ -219,4 +222,48 @@ TEST_F(AlertEmail, LocalTimeCountsDaylightTimeOnce) {
     SendCityAlert();
     EXPECT_EQ(gTimeZoneOffset.t, 10 * 3600.0);
     EXPECT_NE(TempDir::Read("archive.txt").find("Date/Time: 2024 May 01 21:20:05 EDT\n"), std::string::npos);
+}
+
+// The send runs on its own thread: the caller, the window's thread, returns
+// while the server still keeps its greeting back.
+TEST_F(AlertEmail, TheCallerDoesNotWaitForTheServer) {
+    SmtpPeer slow({{SmtpPeer::Stage::kGreeting, {"", {}, 1500}}});
+    gEmailServer = slow.server();
+    gSmtpTimeouts = {2000, 2000, 5000, 10000};
+    TempDir::Write("EMAIL_ADDR.TXT", "first@example.test\n");
+    SendAlertEmail(TestQuake(), "us", "us6000abcd", "Alphaville", "North Province", "Testland", 68, "S", 0);
+    EXPECT_FALSE(WaitForOutgoingMail(0));
+    EXPECT_EQ(TempDir::Read("archive.txt").rfind("2024-05-01 12:00:00 \nSubject: 6.3 Earthquake", 0), 0u);
+    ASSERT_TRUE(WaitForOutgoingMail(10000));
+    EXPECT_NE(slow.Message().find("DO NOT REPLY TO THIS MESSAGE.\r\n.\r\n"), std::string::npos);
+    EXPECT_EQ(TempDir::Read("archive.txt").find("e-mail did not go out"), std::string::npos);
+}
+
+// A program that ends while a server keeps silent does not wait for it, and
+// the archive says of each e-mail that it did not go out.
+TEST_F(AlertEmail, TheProgramsEndArchivesWhatHasNotGoneOut) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The child runs this test again from its start, in a folder of its own: it
+    // keeps the parent's archive, which it finds already named.
+    const std::string archive = std::filesystem::absolute("archive.txt").string();
+    ::setenv("KESTRUNE_TEST_ARCHIVE", archive.c_str(), 0);
+    EXPECT_EXIT(
+        {
+            SmtpPeer silent({{SmtpPeer::Stage::kGreeting, SmtpPeer::Answer::Silent()}});
+            gEmailServer = silent.server();
+            gArchiveFile = std::getenv("KESTRUNE_TEST_ARCHIVE");
+            TempDir::Write("EMAIL_ADDR.TXT", "first@example.test\n");
+            SendAlertEmail(TestQuake(), "us", "us6000abcd", "Alphaville", "North Province", "Testland", 68, "S", 0);
+            SendAlertEmail(TestQuake(), "us", "us6000abce", "Alphaville", "", "Testland", 68, "S", 1);
+            std::exit(WaitForOutgoingMail(200) ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    const std::string text = TempDir::Read("archive.txt");
+    std::size_t failures = 0;
+    for (std::size_t at = 0; (at = text.find("\ne-mail did not go out\nthe program ended ", at)) != std::string::npos;
+         ++at)
+        ++failures;
+    EXPECT_EQ(failures, 2u) << text;
+    EXPECT_NE(text.find("\nSubject: 6.3 Earthquake 68 miles S of Alphaville Nuclear Power Plant"), std::string::npos)
+        << text;
 }

@@ -19,6 +19,7 @@
 #include "map/child_map.h"
 #include "map/draw.h"
 #include "net/alert.h"
+#include "net/alert_email.h"
 #include "net/network_wiring.h"
 #include "app/housekeeping.h"
 #include "platform/gfx/surface.h"
@@ -371,6 +372,7 @@ TEST_F(AlertStep, AnnouncementOrderAndWhatEachStepLeaves) {
     EXPECT_EQ(platform::headless::MessageBoxCalls()[0].text, "Earthquake Alarm");
     EXPECT_EQ(platform::headless::MessageBoxCalls()[0].caption, "Select OK to turn off alarm");
     // The city form of the mail: name, region and country, the distance and its direction.
+    ASSERT_TRUE(WaitForOutgoingMail(10000));
     const std::string m = peer.Message();
     EXPECT_EQ(m.rfind("Subject: 6.3 Earthquake 68 miles S of Alphaville, Testland\r\n", 0), 0u) << m;
     EXPECT_NE(m.find("68 miles S of Alphaville, North Province, Testland."), std::string::npos) << m;
@@ -459,6 +461,7 @@ TEST_F(AlertStep, AnAlertFromTheFeedIsMailedAsTheProgramWiresIt) {
     gFeedLines = FeedLines("feed-alert.csv");
     EXPECT_FALSE(ProcessAlertEvent(*pane_));  // the first fill
     EXPECT_FALSE(ProcessAlertEvent(*pane_));  // reported, and mailed
+    ASSERT_TRUE(WaitForOutgoingMail(10000));
     const std::string t = peer.Transcript();
     EXPECT_NE(t.find("C: RCPT TO:<duty@example.test>\n"), std::string::npos) << t;
     EXPECT_NE(t.find("C: .\nS: 250 queued\n"), std::string::npos) << t;

@@ -10,6 +10,7 @@
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "map/window_helpers.h"
 #include "net/network_wiring.h"
 #include "net/update_link.h"
 #include "net/update_window.h"

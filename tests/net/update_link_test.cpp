@@ -19,6 +19,7 @@
 #include "core/quake.h"
 #include "core/quake_record.h"
 #include "core/view.h"
+#include "map/window_helpers.h"
 #include "net/update_link.h"
 #include "net/update_window.h"
 #include "net/web_update.h"

@@ -2,6 +2,10 @@
 // for pixel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "gfx_pixels.h"
 #include "platform/gfx/raster.h"
 
@@ -417,6 +421,73 @@ TEST(GfxEllipse, TabledRowsMatchTheExactRowsWhereverTheBoxStands) {
                         << w << "x" << h << " at " << at.x << "," << at.y << " row " << y << ": " << got.x0 << ".."
                         << got.x1 << " instead of " << want.x0 << ".." << want.x1;
                 }
+            }
+        }
+    }
+}
+
+// The walk along a line steps by remainders; it lands where the closed form
+// puts every step, for every slope, direction and starting step.
+TEST(GfxLine, SteppedWalkMatchesTheClosedForm) {
+    using platform::gfx::detail::LineSteps;
+    const Point starts[] = {{0, 0}, {-5, 7}, {(1 << 29) - 40, -(1 << 29) + 40}};
+    for (const Point a : starts) {
+        for (int dx = -37; dx <= 37; dx += 3) {
+            for (int dy = -37; dy <= 37; dy += 4) {
+                const LineSteps steps(a, {a.x + dx, a.y + dy});
+                for (int first : {0, 1, 5}) {
+                    int at = first;
+                    steps.ForEach(first, steps.count() + 1, [&](int i, Point p) {
+                        ASSERT_EQ(i, at++);
+                        ASSERT_EQ(p, steps.At(i)) << dx << "," << dy << " step " << i;
+                    });
+                    EXPECT_EQ(at, std::max(first, steps.count() + 1));
+                }
+            }
+        }
+    }
+}
+
+// Row spans of small polygons (edges kept inline, stepped row to row) and
+// large ones (on the heap) are the pixel centres inside by the alternate rule,
+// counted crossing by crossing.
+TEST(GfxPolygon, ScannedRowsAreTheCentresInsideForFewAndManyEdges) {
+    using platform::gfx::detail::PolygonScan;
+    using platform::gfx::detail::Span;
+    auto inside = [](const std::vector<Point>& poly, int x, int y) {
+        // Doubled coordinates: the centre of pixel (x, y) is (2x + 1, 2y + 1).
+        const long long cx = 2LL * x + 1, cy = 2LL * y + 1;
+        bool in = false;
+        for (std::size_t i = 0; i < poly.size(); ++i) {
+            const Point p = poly[i], q = poly[(i + 1) % poly.size()];
+            const long long py = 2LL * p.y, qy = 2LL * q.y;
+            if ((py <= cy) == (qy <= cy)) continue;
+            // x of the crossing, doubled, is num / den: a crossing at or left of the centre counts.
+            const long long num = 2LL * p.x * (qy - py) + (cy - py) * (2LL * q.x - 2LL * p.x);
+            const long long den = qy - py;
+            if (den > 0 ? num <= cx * den : num >= cx * den) in = !in;
+        }
+        return in;
+    };
+    std::vector<std::vector<Point>> shapes = {{{3, 1}, {12, 9}, {0, 11}}, {{0, 0}, {7, 2}, {13, 13}, {2, 9}}};
+    std::vector<Point> star;
+    for (int k = 0; k < 14; ++k) {
+        const double a = k * 3.14159265358979 / 7, r = k % 2 ? 6 : 15;
+        star.push_back({16 + static_cast<int>(std::lround(r * std::cos(a))), 16 + static_cast<int>(std::lround(r * std::sin(a)))});
+    }
+    shapes.push_back(star);
+    for (const auto& poly : shapes) {
+        const PolygonScan scan(poly);
+        // Rows in order (each steps from the last) and out of order (each worked out afresh).
+        std::vector<int> rows;
+        for (int y = -1; y < 34; ++y) rows.push_back(y);
+        for (int y = 33; y >= -1; y -= 2) rows.push_back(y);
+        for (const int y : rows) {
+            std::vector<Span> spans;
+            scan.Row(y, spans);
+            for (int x = -1; x < 34; ++x) {
+                const bool got = std::any_of(spans.begin(), spans.end(), [x](Span s) { return s.x0 <= x && x < s.x1; });
+                ASSERT_EQ(got, inside(poly, x, y)) << poly.size() << " points, pixel " << x << "," << y;
             }
         }
     }

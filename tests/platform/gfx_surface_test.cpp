@@ -129,3 +129,36 @@ TEST(GfxSurface, DamageRectanglesCoverWhatWasDrawnWithoutTheSpaceBetween) {
             << p.x << "," << p.y;
     }
 }
+
+// Marks inside cells a full list already covers are dropped, not searched:
+// on a surface whose edge cells are cut short, rounds of scattered dots stay
+// covered, and a cleared list starts afresh without the old cover.
+TEST(GfxSurface, AFullDamageListStillCoversEveryDotAndClearsWhole) {
+    auto s = Surface::Create(401, 299);
+    std::uint32_t seed = 1;
+    auto next = [&seed](int n) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<int>((seed >> 8) % static_cast<std::uint32_t>(n));
+    };
+    std::vector<Rect> marked;
+    for (int i = 0; i < static_cast<int>(Surface::kMaxDamageRects) * 6; ++i) {
+        const Rect r{next(401), next(299), 0, 0};
+        marked.push_back({r.left, r.top, r.left + 1 + next(3), r.top + 1 + next(3)});
+        s->MarkDamaged(marked.back());
+    }
+    EXPECT_LE(s->damageRects().size(), Surface::kMaxDamageRects);
+    for (const Rect& m : marked) {
+        const Rect c = m.intersected(s->bounds());
+        for (int y = c.top; y < c.bottom; ++y)
+            for (int x = c.left; x < c.right; ++x)
+                ASSERT_TRUE(std::any_of(s->damageRects().begin(), s->damageRects().end(),
+                                        [&](const Rect& r) { return r.contains({x, y}); }))
+                    << x << "," << y;
+        ASSERT_TRUE(s->damage().contains({c.left, c.top}));
+    }
+    s->ClearDamage();
+    s->MarkDamaged({400, 298, 401, 299});
+    ASSERT_EQ(s->damageRects().size(), 1u);
+    EXPECT_EQ(s->damageRects()[0], (Rect{400, 298, 401, 299}));
+    EXPECT_EQ(s->damage(), (Rect{400, 298, 401, 299}));
+}

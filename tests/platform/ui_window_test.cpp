@@ -7,7 +7,6 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/recent_files.h"
-#include "tests/support/unbuilt.h"
 #include "tests/platform/ui_fixture.h"
 
 namespace ui = platform::ui;
@@ -120,7 +119,6 @@ const ui::ResponseTable& TestFrame::Table() {
         R::Enabler(365, &TestFrame::CeViewOpen),
         R::Command(1014, &TestFrame::CmRedraw),
         R::Enabler(1014, &TestFrame::CeViewOpen),
-        R::Unbuilt(24500, "CmOpenView"),
         R::Enabler(24500, &TestFrame::CeViewOpen),
     });
     return table;
@@ -330,19 +328,6 @@ TEST(Frame, MaximisedFrameTakesTheScreen) {
     EXPECT_EQ(frame.client()->rect(), (ui::Rect{0, 0, 1024, 768}));
 }
 
-TEST(Enablers, AnUnbuiltCommandIsGreyedWhateverItsEnablerSaysAndReportedWhenSent) {
-    Tree t;
-    for (const bool open : {false, true}) {
-        t.frame->viewOpen = open;
-        EXPECT_FALSE(t.button->QueryCommand(24500).enabled()) << open;
-    }
-    testsupport::ExpectUnbuiltCommands expect;
-    EXPECT_TRUE(t.frame->SendCommand(24500));
-    ASSERT_EQ(testsupport::Unbuilt().calls.size(), 1u);
-    EXPECT_EQ(testsupport::Unbuilt().calls[0].id, 24500);
-    EXPECT_EQ(testsupport::Unbuilt().calls[0].name, "CmOpenView");
-}
-
 TEST(Accelerators, AKeyWhoseCommandIsGreyedSendsNothing) {
     Tree t;
     ui::AcceleratorTable table;
@@ -350,7 +335,7 @@ TEST(Accelerators, AKeyWhoseCommandIsGreyedSendsNothing) {
     t.frame->SetAccelerators(table);
     t.button->SetFocus();
     hl::Char(*t.button, 18);
-    hl::KeyDown(*t.button, ui::key::kF1);  // a seam: never sent, so never reported
+    hl::KeyDown(*t.button, ui::key::kF1);  // greyed: never sent
     hl::Char(*t.button, 20);               // no handler anywhere
     EXPECT_EQ(Join(t.log), "");
     t.frame->viewOpen = true;

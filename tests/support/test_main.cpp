@@ -1,19 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "platform/ui/headless/headless.h"
-#include "tests/support/unbuilt.h"
+#include "tests/support/test_locale.h"
 
 namespace {
 // Every test starts on a clean headless backend with the virtual clock.
 class HeadlessReset : public testing::EmptyTestEventListener {
     void OnTestStart(const testing::TestInfo&) override {
         platform::headless::Reset();
-        testsupport::InstallUnbuiltCommandCheck();
         platform::headless::SetCommonDialogFaultReporter(
             [](const std::string& what) { ADD_FAILURE() << what; });
     }
@@ -29,14 +25,7 @@ extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1"; 
 #endif
 
 int main(int argc, char** argv) {
-    // KESTRUNE_TEST_LOCALE runs the whole program under that locale (a comma
-    // for the decimal point, say); one that cannot be set fails the run.
-    if (const char* name = std::getenv("KESTRUNE_TEST_LOCALE"); name && *name) {
-        if (!std::setlocale(LC_ALL, name)) {
-            std::fprintf(stderr, "cannot set the locale %s\n", name);
-            return 1;
-        }
-    }
+    if (!testsupport::SetTestLocale()) return 1;
     testing::InitGoogleTest(&argc, argv);
     testing::UnitTest::GetInstance()->listeners().Append(new HeadlessReset);
     return RUN_ALL_TESTS();

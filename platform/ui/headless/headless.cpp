@@ -368,6 +368,11 @@ std::vector<ui::Rect> TakePresentedRects(const ui::Window& w) {
     return r;
 }
 
+void ForgetPresented() {
+    S().presented.clear();
+    S().presentedRects.clear();
+}
+
 bool ScreenSaverHeldOffBy(const ui::Window& w) { return S().screenSaverHolders.count(&w) != 0; }
 std::size_t ScreenSaverHolders() { return S().screenSaverHolders.size(); }
 

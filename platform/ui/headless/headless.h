@@ -125,6 +125,8 @@ void PaintAll();
 ui::Rect TakePresented(const ui::Window& w);
 // Each rectangle presented since Reset or the last call, in order.
 std::vector<ui::Rect> TakePresentedRects(const ui::Window& w);
+// Forgets what every window presented (a benchmark pass starting over).
+void ForgetPresented();
 // Whether the window asks the display to hold off the screen saver now, and
 // how many windows do.
 bool ScreenSaverHeldOffBy(const ui::Window& w);
