@@ -3,6 +3,8 @@
 
     tools/event_service.py [--port 8080] CSV...
 
+It prints "PORT <n>" first (with --port 0, the free port it took).
+
 Each CSV is in the service's own format (a "time,latitude,longitude,..."
 header, then one event a line, as tools/sources/usgs-comcat-*.csv are).
 
@@ -84,7 +86,9 @@ def main():
     args = parser.parse_args()
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.files = args.csv
-    print(f"event service on http://127.0.0.1:{args.port}/", file=sys.stderr)
+    port = server.server_address[1]
+    print(f"PORT {port}", flush=True)
+    print(f"event service on http://127.0.0.1:{port}/", file=sys.stderr)
     server.serve_forever()
 
 
