@@ -1,8 +1,6 @@
 // The frame's commands that change how the animation runs and what it shows.
 #include "app/display_commands.h"
 
-#include "app/dialog_conventions.h"
-
 #include <algorithm>
 
 #include "app/control_panel.h"
@@ -112,8 +110,7 @@ void myFrame::CmRunMode(int id) {
 }
 
 void myFrame::CmLocalTime() {
-    const bool saved = gPaused;
-    gPaused = true;
+    PauseForDialog pause;
     std::string text = LocalTimeText(gLocalTimeHours);
     inputDialog prompt(this, kInputDialogTemplate, text, "Local time", "Input deviation from UTC (hours)",
                        kLocalTimeBuffer - 1);
@@ -121,7 +118,6 @@ void myFrame::CmLocalTime() {
         gLocalTimeHours = LocalTimeHoursFrom(text);
         WriteViewSetting();
     }
-    gPaused = saved;
 }
 
 void myFrame::CmGlobalAudio() {
@@ -195,12 +191,10 @@ void myFrame::CmEruptionBeepsCutoff() {
 }
 
 void myFrame::CmMagnitudeDepthScale() {
-    const bool saved = gPaused;
-    gPaused = true;
+    PauseForDialog pause;
     dsDialog(this, kEventSizesTemplate).Execute();
     RecomputeDotScale();
     RepaintMagnitudeKey();
-    gPaused = saved;
 }
 
 void myFrame::CmPlates() {

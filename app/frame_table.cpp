@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "app/dialog_conventions.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/menus.h"
@@ -229,14 +230,15 @@ void myFrame::CmMenuBar(int id) {
     ui::Menu* menu = popup(k);
     if (!menu || !menu->subMenu(0)) return;
     const ui::Rect client = clientRect();
-    const bool saved = gPaused;
-    gPaused = true;
-    AllNotesOff();
-    CloseMidiFile();
-    if (welcome_ && !welcome_->destroying()) welcome_->SendCommand(kCmCancelTimeout);
-    SetPopupChecks(k);
-    if (k == kPopupFile && recentFiles()) recentFiles()->UpdateMenu(*menu);
-    const int chosen = TrackPopupMenu(*menu->subMenu(0), {k * (client.width() / 30), client.height() / 30});
-    gPaused = saved;
+    int chosen = 0;
+    {
+        PauseForDialog pause;  // while the popup is open, not while its command runs
+        AllNotesOff();
+        CloseMidiFile();
+        if (welcome_ && !welcome_->destroying()) welcome_->SendCommand(kCmCancelTimeout);
+        SetPopupChecks(k);
+        if (k == kPopupFile && recentFiles()) recentFiles()->UpdateMenu(*menu);
+        chosen = TrackPopupMenu(*menu->subMenu(0), {k * (client.width() / 30), client.height() / 30});
+    }
     if (chosen) RouteCommand(chosen);
 }

@@ -15,11 +15,8 @@ namespace {
 // The animation holds while a dialog is up, as it was before afterwards.
 template <class Run>
 int Held(Run&& run) {
-    const bool was = gPaused;
-    gPaused = true;
-    const int result = run();
-    gPaused = was;
-    return result;
+    PauseForDialog hold;
+    return run();
 }
 
 template <class Record>

@@ -4,8 +4,6 @@
 // while a tick runs, so the real-time budget never cuts a tick short.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -27,27 +25,24 @@
 #include "map/image_files.h"
 #include "map/proj.h"
 #include "platform/ui/headless/headless.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 namespace hl = platform::headless;
 
+// The program started in a scratch copy of data/, which is its program folder too.
 class BenchApp {
 public:
     BenchApp() {
         hl::Reset();
-        std::string tmpl = (fs::temp_directory_path() / "kestrune-bench-XXXXXX").string();
-        dir_ = ::mkdtemp(tmpl.data()) ? tmpl : fs::temp_directory_path().string();
-        previous_ = fs::current_path();
-        fs::current_path(dir_);
-        const fs::path data = KESTRUNE_DATA;
-        fs::copy(data, dir_, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        fs::copy(KESTRUNE_DATA, dir_.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
         ok_ = ReadConfigFile() == 0;
         gControls[kControlDebug] = 0;
         gControls[kControlAutoStartView] = 1;
         gInitTimeout = 0;
-        gProgramDir = dir_.string();
+        gProgramDir = dir_.path();
         BuildMercatorTable();
         app_ = std::make_unique<quorvelApp>();
         app_->Run();
@@ -56,15 +51,12 @@ public:
     ~BenchApp() {
         app_.reset();
         gMainFrame = nullptr;
-        std::error_code ec;
-        fs::current_path(previous_, ec);
-        fs::remove_all(dir_, ec);
     }
     bool ok() const { return ok_; }
     myFrame& frame() { return *gMainFrame; }
 
 private:
-    fs::path dir_, previous_;
+    TempDir dir_;  // the current folder while the program runs
     std::unique_ptr<quorvelApp> app_;
     bool ok_ = false;
 };
@@ -84,6 +76,22 @@ void WriteBusyCatalogue(const char* name, int count) {
     std::fclose(f);
 }
 
+// A view of the whole world in the WHITE style over the catalogue name.HY4,
+// from the start of 2000 to the first of the given month.
+void WriteWhiteDotsView(const char* name, int endYear, int endMonth, int daysPerSecond, int minMagnitude) {
+    std::FILE* v = std::fopen(name, "w");
+    if (!v) return;
+    std::fprintf(v,
+                 "LEFT LONGITUDE: -180\nRIGHT LONGITUDE: 180\nSOUTH LATITUDE: -70\nNORTH LATITUDE: 75\n"
+                 "MINIMUM YEAR: 2000\nMINIMUM MONTH: 1\nMINIMUM DAY: 1\nMINIMUM HOUR: 0\n"
+                 "MAXIMUM YEAR: %d\nMAXIMUM MONTH: %d\nMAXIMUM DAY: 1\nMAXIMUM HOUR: 0\n"
+                 "DAYS PER SECOND: %d\nMINIMUM MAGNITUDE: %d\nMAXIMUM MAGNITUDE: 9\nMAX DOT SIZE: 8\n"
+                 "MIN DOT SIZE: 1\nEVENT FILE: %s.HY4\nEARTHQUAKES: YES\nVOLCANOES: NO\nDOTS: WHITE\n"
+                 "PLATES: NO\nMAP FILE: COAST.S?\n",
+                 endYear, endMonth, daysPerSecond, minMagnitude, name);
+    std::fclose(v);
+}
+
 // Every iteration rewinds the clock to the start and runs one tick, whose
 // window (one day per second: 72 minutes) holds all 1,000 events. Argument 1:
 // what the tick damaged is also put on the headless screen.
@@ -91,15 +99,7 @@ void BM_TickDrawing1000WhiteDots(benchmark::State& state) {
     BenchApp app;
     hl::KeepScreenImages(state.range(0) != 0);
     WriteBusyCatalogue("BUSY.HY4", 1000);
-    std::FILE* v = std::fopen("BUSY", "w");
-    std::fprintf(v,
-                 "LEFT LONGITUDE: -180\nRIGHT LONGITUDE: 180\nSOUTH LATITUDE: -70\nNORTH LATITUDE: 75\n"
-                 "MINIMUM YEAR: 2000\nMINIMUM MONTH: 1\nMINIMUM DAY: 1\nMINIMUM HOUR: 0\n"
-                 "MAXIMUM YEAR: 2000\nMAXIMUM MONTH: 2\nMAXIMUM DAY: 1\nMAXIMUM HOUR: 0\n"
-                 "DAYS PER SECOND: 1\nMINIMUM MAGNITUDE: 4\nMAXIMUM MAGNITUDE: 9\nMAX DOT SIZE: 8\n"
-                 "MIN DOT SIZE: 1\nEVENT FILE: BUSY.HY4\nEARTHQUAKES: YES\nVOLCANOES: NO\nDOTS: WHITE\n"
-                 "PLATES: NO\nMAP FILE: COAST.S?\n");
-    std::fclose(v);
+    WriteWhiteDotsView("BUSY", 2000, 2, 1, 4);
     if (!app.ok()) {
         state.SkipWithError("the application did not start");
         return;
@@ -133,6 +133,29 @@ void RewindReplay() {
     hl::ForgetPresented();
 }
 
+struct ReplayPass {
+    int ticks = 0;
+    int shown = 0;  // earthquakes drawn
+};
+
+// One timed pass at "Fast!" from the start of the period to its end, or to
+// tickLimit ticks; the rewind before it is not timed.
+ReplayPass ReplayFastToTheEnd(benchmark::State& state, myFrame& frame, int tickLimit) {
+    state.PauseTiming();
+    RewindReplay();
+    gSpeed = TimeValue(20000 * 86400.0);  // "Fast!"
+    gEffectiveSpeed = gSpeed;
+    ReplayPass pass;
+    const int start = frame.quakesShown();
+    state.ResumeTiming();
+    while (!gEndOfPeriodDone && pass.ticks < tickLimit) {
+        hl::Advance(50);
+        ++pass.ticks;
+    }
+    pass.shown = frame.quakesShown() - start;
+    return pass;
+}
+
 // The bundled WORLD view and catalogue, from the first tick to the end of the period.
 void BM_ReplayWholeCatalogueFast(benchmark::State& state) {
     BenchApp app;
@@ -141,24 +164,10 @@ void BM_ReplayWholeCatalogueFast(benchmark::State& state) {
         return;
     }
     app.frame().OpenView("WORLD");
-    int ticks = 0;
-    int shown = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        RewindReplay();
-        gSpeed = TimeValue(20000 * 86400.0);  // "Fast!"
-        gEffectiveSpeed = gSpeed;
-        const int start = app.frame().quakesShown();
-        ticks = 0;
-        state.ResumeTiming();
-        while (!gEndOfPeriodDone && ticks < 100000) {
-            hl::Advance(50);
-            ++ticks;
-        }
-        shown = app.frame().quakesShown() - start;
-    }
-    state.counters["ticks"] = ticks;
-    state.counters["drawn"] = shown;
+    ReplayPass pass;
+    for (auto _ : state) pass = ReplayFastToTheEnd(state, app.frame(), 100000);
+    state.counters["ticks"] = pass.ticks;
+    state.counters["drawn"] = pass.shown;
     state.counters["eruptions"] = app.frame().eruptionsShown();
 }
 BENCHMARK(BM_ReplayWholeCatalogueFast)->Unit(benchmark::kMillisecond);
@@ -189,33 +198,12 @@ void BM_ReplayLargeCatalogue(benchmark::State& state) {
         }
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
-        std::FILE* v = std::fopen("LARGE", "w");
-        std::fprintf(v,
-                     "LEFT LONGITUDE: -180\nRIGHT LONGITUDE: 180\nSOUTH LATITUDE: -70\nNORTH LATITUDE: 75\n"
-                     "MINIMUM YEAR: 2000\nMINIMUM MONTH: 1\nMINIMUM DAY: 1\nMINIMUM HOUR: 0\n"
-                     "MAXIMUM YEAR: 2010\nMAXIMUM MONTH: 1\nMAXIMUM DAY: 1\nMAXIMUM HOUR: 0\n"
-                     "DAYS PER SECOND: 365\nMINIMUM MAGNITUDE: 5\nMAXIMUM MAGNITUDE: 9\nMAX DOT SIZE: 8\n"
-                     "MIN DOT SIZE: 1\nEVENT FILE: LARGE.HY4\nEARTHQUAKES: YES\nVOLCANOES: NO\nDOTS: WHITE\n"
-                     "PLATES: NO\nMAP FILE: COAST.S?\n");
-        std::fclose(v);
+        WriteWhiteDotsView("LARGE", 2010, 1, 365, 5);
     }
     app.frame().OpenView("LARGE");
-    int shown = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        RewindReplay();
-        gSpeed = TimeValue(20000 * 86400.0);  // "Fast!"
-        gEffectiveSpeed = gSpeed;
-        const int start = app.frame().quakesShown();
-        int ticks = 0;
-        state.ResumeTiming();
-        while (!gEndOfPeriodDone && ticks < 1000000) {
-            hl::Advance(50);
-            ++ticks;
-        }
-        shown = app.frame().quakesShown() - start;
-    }
-    state.counters["drawn"] = shown;
+    ReplayPass pass;
+    for (auto _ : state) pass = ReplayFastToTheEnd(state, app.frame(), 1000000);
+    state.counters["drawn"] = pass.shown;
 }
 BENCHMARK(BM_ReplayLargeCatalogue)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->Iterations(2);
 

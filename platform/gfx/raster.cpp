@@ -20,6 +20,15 @@ long long ISqrt(long long v) {
     return s;
 }
 
+// The offsets k, as [low, high), for which start + sign * k lies in [lo, hi); sign is 1 or -1.
+struct Offsets {
+    long long low, high;
+};
+Offsets OffsetsWithin(int start, int sign, int lo, int hi) {
+    if (sign > 0) return {static_cast<long long>(lo) - start, static_cast<long long>(hi) - start};
+    return {static_cast<long long>(start) - hi + 1, static_cast<long long>(start) - lo + 1};
+}
+
 }  // namespace
 
 int ClampCoord(long long v) { return static_cast<int>(std::clamp<long long>(v, -kCoordLimit, kCoordLimit)); }
@@ -58,29 +67,15 @@ void LineSteps::ClipTo(const Rect& r, int& first, int& last) const {
     int mlo = xMajor_ ? r.top : r.left;
     int mhi = xMajor_ ? r.bottom : r.right;
     // Major axis: linear in i.
-    long long a, b;
-    if (sMajor_ > 0) {
-        a = static_cast<long long>(lo) - majorStart;
-        b = static_cast<long long>(hi) - majorStart;
-    } else {
-        a = static_cast<long long>(majorStart) - hi + 1;
-        b = static_cast<long long>(majorStart) - lo + 1;
-    }
-    first = static_cast<int>(std::max<long long>(first, a));
-    last = static_cast<int>(std::min<long long>(last, b));
+    const Offsets major = OffsetsWithin(majorStart, sMajor_, lo, hi);
+    first = static_cast<int>(std::max<long long>(first, major.low));
+    last = static_cast<int>(std::min<long long>(last, major.high));
     if (first >= last) {
         last = first;
         return;
     }
     // Minor axis: Minor(i) is non-decreasing, so the wanted steps are a run.
-    long long want0, want1;
-    if (sMinor_ > 0) {
-        want0 = static_cast<long long>(mlo) - minorStart;
-        want1 = static_cast<long long>(mhi) - minorStart;
-    } else {
-        want0 = static_cast<long long>(minorStart) - mhi + 1;
-        want1 = static_cast<long long>(minorStart) - mlo + 1;
-    }
+    const Offsets want = OffsetsWithin(minorStart, sMinor_, mlo, mhi);
     auto lowerBound = [&](long long value) {
         int l = first, h = last;
         while (l < h) {
@@ -90,8 +85,8 @@ void LineSteps::ClipTo(const Rect& r, int& first, int& last) const {
         }
         return l;
     };
-    int f = lowerBound(want0);
-    int e = lowerBound(want1);
+    int f = lowerBound(want.low);
+    int e = lowerBound(want.high);
     first = f;
     last = std::max(f, e);
 }

@@ -19,21 +19,16 @@
 #include "platform/ui/headless/headless.h"
 #include "tests/support/network_link.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_lines.h"
 
 namespace apptest {
 
 // The texts of "Debug.txt" without their time stamps.
 inline std::vector<std::string> DebugLines(const std::string& path = "Debug.txt") {
     std::vector<std::string> lines;
-    const std::string text = TempDir::Read(path);
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        const std::string line = text.substr(at, end - at);
+    for (const std::string& line : testsupport::TextLines(TempDir::Read(path))) {
         const std::size_t stamp = line.find(": ");
         if (!line.empty()) lines.push_back(stamp == std::string::npos ? line : line.substr(stamp + 2));
-        at = end + 1;
     }
     return lines;
 }

@@ -16,6 +16,7 @@
 #include "platform/sys/files.h"
 #include "platform/ui/headless/headless.h"
 #include "platform/ui/window.h"
+#include "tests/support/face_sheet.h"
 
 namespace gfx = platform::gfx;
 
@@ -391,13 +392,7 @@ TEST_F(Buttons, TransportWordsAreWholeAndReadable) {
 // A picture of the faces, enlarged three times, for a person to look at.
 TEST_F(Buttons, WritesAPictureOfTheStates) {
     gControls[kControlHighlightButtons] = 1;
-    auto sheet = gfx::Surface::Create(400, 130, ColorOf(kLightGrayColor));
-    gfx::DrawContext dc(*sheet);
-    auto put = [&](ui::Window& w, int x, int y) {
-        w.Update();
-        dc.Blit(Rect::FromSize(x, y, w.rect().width(), w.rect().height()), w.backBuffer(), {0, 0},
-                gfx::RasterOp::Copy);
-    };
+    testsupport::FaceSheet sheet(400, 130, ColorOf(kLightGrayColor));
     // Row 1: text button up, down, highlighted.
     auto* up = new textButton(&owner, 1, "Plates", 0, 0, 80, 30, 0);
     auto* down = new textButton(&owner, 2, "Plates", 0, 0, 80, 30, 0);
@@ -405,16 +400,16 @@ TEST_F(Buttons, WritesAPictureOfTheStates) {
     for (auto* b : {up, down, lit}) b->Create();
     Play(*lit, "M 5 5");  // before the press, which captures the mouse
     Play(*down, "D 5 5");
-    put(*up, 4, 4);
-    put(*down, 90, 4);
-    put(*lit, 176, 4);
+    sheet.Put(*up, 4, 4);
+    sheet.Put(*down, 90, 4);
+    sheet.Put(*lit, 176, 4);
     down->ReleaseCapture();  // so that the hover below reaches its button
     // Row 2: every transport face; row 3: pressed, hovered, the arrows.
     int x = 4;
     for (int id : {7001, 7003, 7004, 7005, 7006, 7007, 7008, 7010}) {
         auto* b = new myButton(&owner, id, id, "", 0, 0, 0, 34, 34);
         b->Create();
-        put(*b, x, 40);
+        sheet.Put(*b, x, 40);
         x += 38;
     }
     auto* held = new myOnOffButton(&owner, 804, 815, 7003, 2, 0, 0, 34, 34);
@@ -424,17 +419,13 @@ TEST_F(Buttons, WritesAPictureOfTheStates) {
     for (auto* b : {static_cast<myButton*>(held), hover, upArrow, downArrow}) b->Create();
     Play(*hover, "M 5 5");
     Play(*held, "D 5 5");
-    put(*held, 4, 80);
-    put(*hover, 42, 80);
-    put(*downArrow, 80, 88);
-    put(*upArrow, 100, 88);
+    sheet.Put(*held, 4, 80);
+    sheet.Put(*hover, 42, 80);
+    sheet.Put(*downArrow, 80, 88);
+    sheet.Put(*upArrow, 100, 88);
     auto thumb = LoadBitmapResource(32555);
-    dc.Blit(Rect::FromSize(124, 86, 18, 20), *thumb, {0, 0}, gfx::RasterOp::Copy);
-    auto big = gfx::Surface::Create(1200, 390);
-    gfx::DrawContext bdc(*big);
-    bdc.StretchImage(big->bounds(), *sheet, sheet->bounds());
-    const std::string path = platform::ProgramDir() + "/button_states.png";  // the build folder
-    EXPECT_TRUE(gfx::SavePng(*big, path)) << path;
+    sheet.dc().Blit(Rect::FromSize(124, 86, 18, 20), *thumb, {0, 0}, gfx::RasterOp::Copy);
+    EXPECT_TRUE(sheet.SaveEnlarged("button_states.png"));
 }
 
 // ---- activity -----------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "platform/sys/clock.h"
 #include "platform/sys/files.h"
 #include "platform/ui/headless/headless.h"
+#include "tests/support/face_sheet.h"
 
 namespace gfx = platform::gfx;
 
@@ -323,28 +324,18 @@ TEST_F(RollerTest, DeletingTheRollerDeletesItsArrows) {
 
 // The slider at rest and dragged, and a roller, enlarged three times, for a person to look at.
 TEST_F(SliderTest, WritesAPictureOfTheStates) {
-    auto sheet = gfx::Surface::Create(320, 110, ColorOf(kLightGrayColor));
-    gfx::DrawContext dc(*sheet);
-    auto put = [&](ui::Window& w, int x, int y) {
-        w.Update();
-        dc.Blit(Rect::FromSize(x, y, w.rect().width(), w.rect().height()), w.backBuffer(), {0, 0},
-                gfx::RasterOp::Copy);
-    };
+    testsupport::FaceSheet sheet(320, 110, ColorOf(kLightGrayColor));
     slider->SetPosition(250);
-    put(*slider, 10, 2);
+    sheet.Put(*slider, 10, 2);
     hl::Mouse(*slider, MouseAction::LeftDown, {slider->thumbRect().left + 4, 17});
     hl::Mouse(*slider, MouseAction::Move, {200, 17});
-    put(*slider, 10, 38);
+    sheet.Put(*slider, 10, 38);
     hl::Mouse(*slider, MouseAction::LeftUp, {200, 17});
     double v = 4.5;
     auto* r = new Roller(&panel, 814, 813, 0, 0, 32, &v, "EQ Cutoff", "%3.1f");
     r->Create();
-    put(*r->leftButton(), 10, 80);
-    put(*r, 28, 80);
-    put(*r->rightButton(), 60, 80);
-    auto big = gfx::Surface::Create(960, 330);
-    gfx::DrawContext bdc(*big);
-    bdc.StretchImage(big->bounds(), *sheet, sheet->bounds());
-    const std::string path = platform::ProgramDir() + "/slider_states.png";  // the build folder
-    EXPECT_TRUE(gfx::SavePng(*big, path)) << path;
+    sheet.Put(*r->leftButton(), 10, 80);
+    sheet.Put(*r, 28, 80);
+    sheet.Put(*r->rightButton(), 60, 80);
+    EXPECT_TRUE(sheet.SaveEnlarged("slider_states.png"));
 }

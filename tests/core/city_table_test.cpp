@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,22 +16,17 @@
 #include "core/places.h"
 #include "core/view.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::TextLines;
 
 const std::string kTable =
     "Berlin,Berlin,Germany,52.5244,13.4105,3426354,DE\n"
     "Kyoto,\"Kyoto, Fu\",Japan,35.0211,135.7538,1459640,JP\n"
     "Tokyo,Tokyo,Japan,35.6895,139.6917,8336599,JP\n";
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) out.push_back(l);
-    return out;
-}
 
 NewCityRow City(std::string name) {
     NewCityRow c;
@@ -67,12 +61,12 @@ TEST_F(CityTable, RowsGoInSortOrderAndEveryOldRowStays) {
         SCOPED_TRACE(c.name);
         TempDir::Write(kCityTableFile, kTable);
         ASSERT_EQ(InsertCityRow(City(c.name)), CityInsert::kInserted);
-        std::vector<std::string> after = Lines(TempDir::Read(kCityTableFile));
+        std::vector<std::string> after = TextLines(TempDir::Read(kCityTableFile));
         ASSERT_EQ(after.size(), 4u);
         EXPECT_EQ(after[static_cast<std::size_t>(c.at)],
                   std::string(c.name) + ",Region,Japan,35.500,139.250,1200,JP");
         after.erase(after.begin() + c.at);
-        EXPECT_EQ(after, Lines(kTable));
+        EXPECT_EQ(after, TextLines(kTable));
     }
 }
 
@@ -112,13 +106,13 @@ TEST_F(CityTable, TheTableIsTheOneTheReadersFind) {
     gProgramDir = (fs::current_path() / "program").string();
     ASSERT_EQ(InsertCityRow(City("Nara")), CityInsert::kInserted);
     EXPECT_FALSE(fs::exists(kCityTableFile));
-    EXPECT_EQ(Lines(TempDir::Read("program/" + std::string(kCityTableFile))).size(), 4u);
+    EXPECT_EQ(TextLines(TempDir::Read("program/" + std::string(kCityTableFile))).size(), 4u);
 
     // Found as the readers find it, in another letter case.
     gProgramDir.clear();
     fs::rename("program/" + std::string(kCityTableFile), "citylatlonpop.CSV");
     ASSERT_EQ(InsertCityRow(City("Kobe")), CityInsert::kInserted);
-    EXPECT_EQ(Lines(TempDir::Read("citylatlonpop.CSV")).size(), 5u);
+    EXPECT_EQ(TextLines(TempDir::Read("citylatlonpop.CSV")).size(), 5u);
     EXPECT_FALSE(fs::exists(kCityTableFile));
 
     // No table anywhere: a new one with the row alone.
@@ -140,7 +134,7 @@ TEST_F(CityTable, ATableThatCannotBeReadIsLeftAlone) {
 TEST_F(CityTable, AKilledWriterLeavesAWholeTable) {
     std::string big;
     for (int i = 0; i < 20000; ++i) big += "City" + std::to_string(100000 + i) + ",R,Country,1.0,2.0,100,CC\n";
-    const std::vector<std::string> old = Lines(big);
+    const std::vector<std::string> old = TextLines(big);
     for (int delay : {0, 2, 5, 11, 23, 47}) {
         SCOPED_TRACE("killed after " + std::to_string(delay) + " ms");
         TempDir::Write(kCityTableFile, big);
@@ -154,7 +148,7 @@ TEST_F(CityTable, AKilledWriterLeavesAWholeTable) {
         ::kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
-        std::vector<std::string> now = Lines(TempDir::Read(kCityTableFile));
+        std::vector<std::string> now = TextLines(TempDir::Read(kCityTableFile));
         std::size_t kept = 0;
         for (const std::string& l : now) {
             if (l.starts_with("Added")) {

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "core/view.h"
 #include "tests/support/catalogue_file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_lines.h"
 
 namespace {
 
@@ -44,12 +44,7 @@ void WriteCatalogue(const std::string& name, const std::vector<int>& minutes, in
 
 std::string Fixture(const std::string& name) { return std::string(KESTRUNE_FIXTURES) + "/quake/" + name; }
 
-std::vector<std::string> FixtureLines(const std::string& name) {
-    std::ifstream in(Fixture(name));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
+std::vector<std::string> FixtureLines(const std::string& name) { return testsupport::TextLines(TempDir::Read(Fixture(name))); }
 
 bool SameBytes(const QuakeRecord& a, const QuakeRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 

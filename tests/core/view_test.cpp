@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,8 +15,11 @@
 #include "core/view.h"
 #include "tests/support/catalogue_file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_lines.h"
 
 namespace {
+
+using testsupport::TextLines;
 
 std::string Fixture(const std::string& name) {
     return TempDir::Read(std::string(KESTRUNE_FIXTURES) + "/view/" + name);
@@ -29,17 +31,10 @@ std::vector<std::string> Texts(const StringListNode* head) {
     return out;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
-
 // Lines of a written view grouped by their key.
 std::map<std::string, std::vector<std::string>> ByKey(const std::string& text) {
     std::map<std::string, std::vector<std::string>> out;
-    for (const std::string& line : Lines(text)) out[line.substr(0, line.find(':'))].push_back(line);
+    for (const std::string& line : TextLines(text)) out[line.substr(0, line.find(':'))].push_back(line);
     return out;
 }
 

@@ -10,7 +10,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,27 +24,22 @@
 #include "platform/sys/process.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_lines.h"
 
 extern char** environ;
 
 namespace ui = platform::ui;
 namespace hl = platform::headless;
+using testsupport::TextLines;
 
 namespace {
 
 constexpr int kPromptEdit = 4090;
 constexpr int kPromptText = 4091;
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 // The lines of b that differ from the same line of a; both must have as many.
 std::vector<std::string> ChangedLines(const std::string& a, const std::string& b) {
-    const auto la = Lines(a), lb = Lines(b);
+    const auto la = TextLines(a), lb = TextLines(b);
     EXPECT_EQ(la.size(), lb.size());
     std::vector<std::string> changed;
     for (std::size_t i = 0; i < la.size() && i < lb.size(); ++i)

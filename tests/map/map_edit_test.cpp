@@ -7,7 +7,6 @@
 #include <deque>
 #include <filesystem>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +24,7 @@
 #include "platform/ui/headless/headless.h"
 #include "tests/support/pane_seams.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_lines.h"
 
 namespace ui = platform::ui;
 namespace gfx = platform::gfx;
@@ -37,12 +37,7 @@ using ui::MouseAction;
 
 fs::path DataDir() { return fs::weakly_canonical(fs::path(KESTRUNE_FIXTURES) / ".." / ".." / "data"); }
 
-std::vector<std::string> Lines(const std::string& file) {
-    std::vector<std::string> out;
-    std::istringstream in(TempDir::Read(file));
-    for (std::string l; std::getline(in, l);) out.push_back(l);
-    return out;
-}
+std::vector<std::string> Lines(const std::string& file) { return testsupport::TextLines(TempDir::Read(file)); }
 
 // What changed between two versions of a file: the lines only before, and only after.
 struct Diff {

@@ -28,6 +28,7 @@
 #include "tests/support/smtp_peer.h"
 #include "tests/net/alert_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_lines.h"
 
 namespace ui = platform::ui;
 namespace gfx = platform::gfx;
@@ -40,18 +41,7 @@ namespace snd = platform::sound;
 using alerttest::CopyFixtures;
 using alerttest::Fixture;
 
-std::vector<std::string> FeedLines(const char* name) {
-    std::vector<std::string> out;
-    const std::string text = TempDir::Read(Fixture(name).string());
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        out.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return out;
-}
+std::vector<std::string> FeedLines(const char* name) { return testsupport::TextLines(TempDir::Read(Fixture(name).string())); }
 
 std::string Line(const char* time, double lat, double lon, double mag, const char* id, const char* updated) {
     char b[256];
@@ -65,18 +55,7 @@ QuakeRecord Quake(double lat, double lon, double depthKm, double mag) {
     return MakeEventRecord(nullptr, 2024, 5, 1, 11, 0, 0, lat, lon, depthKm, mag);
 }
 
-std::vector<std::string> FileLines(const std::string& name) {
-    std::vector<std::string> out;
-    const std::string text = TempDir::Read(name);
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        out.push_back(text.substr(at, end - at));
-        at = end + 1;
-    }
-    return out;
-}
+std::vector<std::string> FileLines(const std::string& name) { return testsupport::TextLines(TempDir::Read(name)); }
 
 // Every sound in one sequence; what the siren finds done is noted at its start.
 std::vector<std::string>* gLog = nullptr;

@@ -3,7 +3,6 @@
 #include <csignal>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,8 @@
 #include "net/web_update.h"
 #include "tests/app/app_fixture.h"
 #include "tests/fixtures/http/local_server.h"
+#include "tests/support/catalogue_file.h"
+#include "tests/support/step_timer.h"
 
 namespace hl = platform::headless;
 
@@ -38,26 +39,14 @@ protected:
         gEventServiceAddress = kDefaultEventServiceAddress;
         ResetViewSettings();
     }
-};
-
-// A window whose timer runs the test's step at each tick, beside the update.
-class StepTimer : public platform::ui::Window {
-public:
-    StepTimer() : Window(nullptr) { Create(); }
-    std::function<void(int tick)> onTick;
-    int ticks = 0;
-
-protected:
-    void EvTimer(int) override {
-        if (onTick) onTick(++ticks);
+    // The catalogue the update would change: one event, a little before the update's days.
+    static bool WriteCatalogue() {
+        return WriteQuakeFile("WORLD.HY4", {MakeEventRecord(nullptr, 2014, 8, 25, 12, 0, 0, 38.5, 142.25, 10, 5.3)});
     }
 };
 
-updateWindow* UpdateWindowOf(const platform::ui::Window& owner) {
-    for (platform::ui::Window* c : owner.children())
-        if (auto* w = dynamic_cast<updateWindow*>(c)) return w;
-    return nullptr;
-}
+using testsupport::ChildOfType;
+using testsupport::StepTimer;
 
 std::vector<std::string> Shown(const updateWindow& w) {
     std::vector<std::string> lines;
@@ -81,61 +70,58 @@ private:
     std::unique_ptr<LocalHttpServer> server_;
 };
 
+// A frame over the catalogue, started with the stalled service as the event service.
+class StalledFrameUpdate : public FrameUpdate {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(WriteCatalogue());
+        before_ = TempDir::Read("WORLD.HY4");
+        ASSERT_TRUE(service_.server().running());
+        frame_ = Start();
+        ASSERT_NE(frame_, nullptr);
+    }
+    std::string before_;
+    StalledService service_;
+    myFrame* frame_ = nullptr;
+};
+
 }  // namespace
 
 // The window shows the update's steps while the service keeps it waiting,
 // the program goes on meanwhile, and Cancel ends the update at once with the
 // catalogue kept byte for byte.
-TEST_F(FrameUpdate, CancelInTheUpdateWindowEndsAStalledUpdateAndKeepsTheCatalogue) {
-    std::FILE* f = std::fopen("WORLD.HY4", "wb");
-    ASSERT_TRUE(WriteQuakeRecord(f, MakeEventRecord(nullptr, 2014, 8, 25, 12, 0, 0, 38.5, 142.25, 10, 5.3)));
-    std::fclose(f);
-    const std::string before = TempDir::Read("WORLD.HY4");
-    StalledService service;
-    ASSERT_TRUE(service.server().running());
-    myFrame* frame = Start();
-    ASSERT_NE(frame, nullptr);
-
+TEST_F(StalledFrameUpdate, CancelInTheUpdateWindowEndsAStalledUpdateAndKeepsTheCatalogue) {
     StepTimer timer;
     ASSERT_TRUE(timer.SetTimer(3, 250));
     std::vector<std::string> shown;
     timer.onTick = [&](int tick) {
         if (tick != 4) return;
-        updateWindow* w = UpdateWindowOf(*frame);
+        updateWindow* w = ChildOfType<updateWindow>(*frame_);
         ASSERT_NE(w, nullptr);
         EXPECT_TRUE(w->visible());
         EXPECT_NE(w->control(kUpdateWindowCancel), nullptr);
         w->SendCommand(kUpdateWindowCancel);
         shown = Shown(*w);
     };
-    EXPECT_TRUE(frame->SendCommand(kCmUpdateHypocenters));
+    EXPECT_TRUE(frame_->SendCommand(kCmUpdateHypocenters));
     EXPECT_EQ(timer.ticks, 4);
     ASSERT_GE(shown.size(), 3u);
     EXPECT_EQ(shown.front(), "Conta");
     EXPECT_EQ(shown[shown.size() - 2], "Fetch events from 2014-08-15 to 2014-09-14");
     EXPECT_EQ(shown.back(), "Cancel: the update stops");
-    EXPECT_EQ(UpdateWindowOf(*frame), nullptr);  // closed with the update
+    EXPECT_EQ(ChildOfType<updateWindow>(*frame_), nullptr);  // closed with the update
 
-    EXPECT_EQ(TempDir::Read("WORLD.HY4"), before);
+    EXPECT_EQ(TempDir::Read("WORLD.HY4"), before_);
     EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
     EXPECT_FALSE(std::filesystem::exists("temptemp.hy4"));
-    EXPECT_EQ(service.server().Requests().size(), 1u);  // no window after the cancel
+    EXPECT_EQ(service_.server().Requests().size(), 1u);  // no window after the cancel
     EXPECT_TRUE(apptest::Contains(apptest::DebugLines(), "Update cancelled"));
 }
 
 // The program's end during the update: the termination message goes through
 // the loop that the transfer keeps running, the update ends at once, and the
 // frame closes with the catalogue as it was.
-TEST_F(FrameUpdate, ATerminationSignalDuringAStalledUpdateEndsTheProgramAtOnce) {
-    std::FILE* f = std::fopen("WORLD.HY4", "wb");
-    ASSERT_TRUE(WriteQuakeRecord(f, MakeEventRecord(nullptr, 2014, 8, 25, 12, 0, 0, 38.5, 142.25, 10, 5.3)));
-    std::fclose(f);
-    const std::string before = TempDir::Read("WORLD.HY4");
-    StalledService service;
-    ASSERT_TRUE(service.server().running());
-    myFrame* frame = Start();
-    ASSERT_NE(frame, nullptr);
-
+TEST_F(StalledFrameUpdate, ATerminationSignalDuringAStalledUpdateEndsTheProgramAtOnce) {
     StepTimer timer;
     ASSERT_TRUE(timer.SetTimer(3, 250));
     timer.onTick = [&](int tick) {
@@ -143,23 +129,21 @@ TEST_F(FrameUpdate, ATerminationSignalDuringAStalledUpdateEndsTheProgramAtOnce) 
             ASSERT_EQ(::raise(SIGTERM), 0);
         }
     };
-    frame->SendCommand(kCmUpdateHypocenters);
+    frame_->SendCommand(kCmUpdateHypocenters);
     EXPECT_EQ(app_->mainWindow(), nullptr);  // the frame is gone
     EXPECT_LE(timer.ticks, 5);
 
-    EXPECT_EQ(TempDir::Read("WORLD.HY4"), before);
+    EXPECT_EQ(TempDir::Read("WORLD.HY4"), before_);
     EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
     EXPECT_FALSE(std::filesystem::exists("temptemp.hy4"));
-    EXPECT_EQ(service.server().Requests().size(), 1u);
+    EXPECT_EQ(service_.server().Requests().size(), 1u);
     const std::vector<std::string> debug = apptest::DebugLines();
     EXPECT_TRUE(apptest::Contains(debug, "Termination signal: Exit"));
     EXPECT_TRUE(apptest::Contains(debug, "Update cancelled"));
 }
 
 TEST_F(FrameUpdate, TheMenuCommandRunsTheUpdateAndKeepsTheCatalogueOnFailure) {
-    std::FILE* f = std::fopen("WORLD.HY4", "wb");
-    ASSERT_TRUE(WriteQuakeRecord(f, MakeEventRecord(nullptr, 2014, 8, 25, 12, 0, 0, 38.5, 142.25, 10, 5.3)));
-    std::fclose(f);
+    ASSERT_TRUE(WriteCatalogue());
     const std::string before = TempDir::Read("WORLD.HY4");
     gEventServiceAddress = "http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/";
 
@@ -173,11 +157,7 @@ TEST_F(FrameUpdate, TheMenuCommandRunsTheUpdateAndKeepsTheCatalogueOnFailure) {
     EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
 
     // The window keeps the reason on the screen until the user closes it.
-    auto window = [frame]() -> updateWindow* {
-        for (platform::ui::Window* c : frame->children())
-            if (auto* w = dynamic_cast<updateWindow*>(c)) return w;
-        return nullptr;
-    };
+    auto window = [frame] { return ChildOfType<updateWindow>(*frame); };
     updateWindow* w = window();
     ASSERT_NE(w, nullptr);
     ASSERT_GT(w->list()->count(), 0);

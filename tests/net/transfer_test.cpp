@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <thread>
 
@@ -13,11 +12,11 @@
 #include "net/network_wiring.h"
 #include "platform/net/http.h"
 #include "platform/ui/headless/headless.h"
-#include "platform/ui/window.h"
 #include "tests/fixtures/http/local_server.h"
+#include "tests/support/step_timer.h"
 #include "tests/support/temp_dir.h"
 
-namespace ui = platform::ui;
+using testsupport::StepTimer;
 
 namespace {
 
@@ -28,20 +27,6 @@ int FilesNamed(const std::string& prefix) {
         n += e.path().filename().string().rfind(prefix, 0) == 0;
     return n;
 }
-
-// A window whose timer runs the test's step at each tick.
-class Ticker : public ui::Window {
-public:
-    Ticker() : Window(nullptr) { Create(); }
-    std::function<void(int tick)> onTick;
-    int ticks = 0;
-
-protected:
-    void EvTimer(int) override {
-        ++ticks;
-        if (onTick) onTick(ticks);
-    }
-};
 
 class BesideTheLoop : public testing::Test {
 protected:
@@ -79,7 +64,7 @@ protected:
 TEST_F(BesideTheLoop, TimersFireWhileThePeerStallsAndACancelEndsTheRequest) {
     for (const char* target : {"stall", "stall-body", "never.csv"}) {
         SCOPED_TRACE(target);
-        Ticker ticker;
+        StepTimer ticker;
         ASSERT_TRUE(ticker.SetTimer(7, 100));
         int running = -1;
         ticker.onTick = [&](int tick) {
@@ -103,7 +88,7 @@ TEST_F(BesideTheLoop, TimersFireWhileThePeerStallsAndACancelEndsTheRequest) {
 TEST_F(BesideTheLoop, ANestedRequestRunsAndOneCancelEndsBoth) {
     TempDir::Write("inner.csv", "the inner answer\n");
     // A timer is not fired again while its own handler runs: the cancel comes from another.
-    Ticker starter, canceller;
+    StepTimer starter, canceller;
     ASSERT_TRUE(starter.SetTimer(7, 100));
     ASSERT_TRUE(canceller.SetTimer(7, 100));
     HttpResult inner;

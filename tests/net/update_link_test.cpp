@@ -9,7 +9,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -26,10 +25,12 @@
 #include "platform/ui/headless/headless.h"
 #include "tests/fixtures/link/link_server.h"
 #include "tests/support/catalogue_file.h"
+#include "tests/support/step_timer.h"
 #include "tests/support/temp_dir.h"
 
 namespace hl = platform::headless;
 namespace ui = platform::ui;
+using testsupport::ChildOfType;
 
 namespace {
 
@@ -183,11 +184,7 @@ TEST(UpdateProgress, AFailedStepKeepsTheWindowUntilTheUserClosesIt) {
         SCOPED_TRACE(c.lines.back());
         auto* owner = new ui::Window(nullptr);
         ASSERT_TRUE(owner->Create());
-        auto window = [owner]() -> updateWindow* {
-            for (ui::Window* w : owner->children())
-                if (auto* u = dynamic_cast<updateWindow*>(w)) return u;
-            return nullptr;
-        };
+        auto window = [owner] { return ChildOfType<updateWindow>(*owner); };
         {
             UpdateLink link("", 0, owner);
             ASSERT_TRUE(link.OpenWindow());
@@ -351,29 +348,6 @@ TEST_F(UpdateLinkTest, RefusedMissingAndUnset) {
     EXPECT_EQ(hl::MessageBoxCalls().back().caption, "Error");
 }
 
-namespace {
-
-// A window whose timer runs the test's step at each tick, beside the update.
-class StepTimer : public ui::Window {
-public:
-    StepTimer() : Window(nullptr) { Create(); }
-    std::function<void(int tick)> onTick;
-    int ticks = 0;
-
-protected:
-    void EvTimer(int) override {
-        if (onTick) onTick(++ticks);
-    }
-};
-
-updateWindow* UpdateWindowOf(const ui::Window& owner) {
-    for (ui::Window* c : owner.children())
-        if (auto* w = dynamic_cast<updateWindow*>(c)) return w;
-    return nullptr;
-}
-
-}  // namespace
-
 // A server that stops answering: the window's Cancel, or the program's end,
 // ends the update at once, long before the reply's wait, and the catalogue
 // stays as it was.
@@ -393,12 +367,12 @@ TEST_F(UpdateLinkTest, ACancelEndsAStalledUpdateAtOnce) {
         hl::SetSocketPollLimit(5);
         LocalLinkServer server("stall", c.at, kData);
         Serve(server);
-        StepTimer timer;
+        testsupport::StepTimer timer;
         ASSERT_TRUE(timer.SetTimer(3, 1000));
         std::string lastShown;
         timer.onTick = [&](int tick) {
             if (tick != 4) return;  // past the link's 2-s wait, inside a reply's wait
-            updateWindow* w = UpdateWindowOf(*owner);
+            updateWindow* w = ChildOfType<updateWindow>(*owner);
             ASSERT_NE(w, nullptr);
             if (c.button) w->SendCommand(kUpdateWindowCancel);
             else CancelUpdates();
@@ -413,7 +387,7 @@ TEST_F(UpdateLinkTest, ACancelEndsAStalledUpdateAtOnce) {
         }
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(lines.back().substr(10), "Cancelled");
-        EXPECT_EQ(UpdateWindowOf(*owner), nullptr);  // nothing failed that the user must read
+        EXPECT_EQ(ChildOfType<updateWindow>(*owner), nullptr);  // nothing failed that the user must read
         EXPECT_EQ(TempDir::Read("TEST.HY4"), oldBytes);
         EXPECT_FALSE(std::filesystem::exists("TEST.hyt"));
         EXPECT_FALSE(std::filesystem::exists("temptemp.hy4"));
