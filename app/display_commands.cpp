@@ -12,7 +12,6 @@
 #include "app/globals.h"
 #include "app/layout.h"
 #include "app/menus.h"
-#include "app/missing_seam.h"
 #include "app/prompt_dialogs.h"
 #include "app/sound.h"
 #include "app/startup.h"

@@ -7,7 +7,6 @@
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
-#include "app/missing_seam.h"
 #include "core/config.h"
 #include "core/number_text.h"
 #include "core/view.h"

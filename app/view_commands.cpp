@@ -12,7 +12,6 @@
 #include "app/help.h"
 #include "app/layout.h"
 #include "app/menus.h"
-#include "app/missing_seam.h"
 #include "app/startup.h"
 #include "app/sound.h"
 #include "app/startup.h"
