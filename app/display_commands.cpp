@@ -208,9 +208,9 @@ void myFrame::CmPlates() {
     if (!layout_) return;
     if (gShowPlates) {
         if (childMap* map = layout_->mapPane()) map->ShowPlates();
-    } else if (layout_->map().window) {
+    } else {
         // Painting copies the map image, which has no plates.
-        layout_->map().window->Invalidate();
+        layout_->map().window().Invalidate();
     }
 }
 

@@ -365,7 +365,7 @@ void InstallEventStepping() {
 }
 
 void myFrame::CmCurrentEvent() {
-    if (layout_ && layout_->map().window) layout_->map().window->SendCommand(kMapCmCurrentEvent);
+    if (layout_) layout_->map().window().SendCommand(kMapCmCurrentEvent);
 }
 
 // ---- arithmetic -------------------------------------------------------------------------
