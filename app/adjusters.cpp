@@ -6,7 +6,6 @@
 #include <string>
 #include <utility>
 
-#include "app/missing_seam.h"
 #include "app/prompt_dialogs.h"
 #include "core/number_text.h"
 #include "core/view.h"

@@ -12,8 +12,6 @@
 #include "app/globals.h"
 #include "app/help.h"
 #include "app/layout.h"
-#include "app/map_pane.h"
-#include "app/missing_seam.h"
 #include "app/prompt_dialogs.h"
 #include "core/catalogue_edit.h"
 #include "core/catalogue_rebuild.h"
@@ -22,6 +20,7 @@
 #include "core/number_text.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "map/map_pane.h"
 
 namespace ui = platform::ui;
 using ui::ControlKind;
@@ -265,8 +264,8 @@ const ui::ResponseTable& editEvtDialog::Table() {
     return table;
 }
 
-editEvtDialog::editEvtDialog(ui::Window* parent, int templateId, AlertBuilder buildAlertView)
-    : Dialog((RegisterEditorTemplates(), parent), templateId), buildAlertView_(std::move(buildAlertView)) {
+editEvtDialog::editEvtDialog(ui::Window* parent, int templateId, MapPane& pane)
+    : Dialog((RegisterEditorTemplates(), parent), templateId), pane_(pane) {
     ++sEditorsOpen;
 }
 
@@ -414,12 +413,8 @@ void editEvtDialog::CmCreateAlert() {
     QuakeRecord q;
     ReadQuakeAt(file_, at, kFromStart, &q);
     CloseCatalogue();
-    if (buildAlertView_) {
-        buildAlertView_(q);
-        alertBuilt_ = true;
-    } else {
-        ReportMissingSeam("alert view builder");
-    }
+    pane_.BuildAlertView(q);
+    alertBuilt_ = true;
     Dialog::CmOk();
 }
 
@@ -442,8 +437,7 @@ void myFrame::CmEditEarthquakeFile() {
     const bool saved = gPaused;
     gPaused = true;
     EraseTransientMarkers();
-    const MapPane& map = layout_->map();
-    editEvtDialog editor(this, kEditEventsTemplate, map.buildAlertView);
+    editEvtDialog editor(this, kEditEventsTemplate, layout_->map());
     editor.Execute();
     gPaused = saved;
     // The alert view shows as the end of an alert pause shows it.

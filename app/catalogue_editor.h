@@ -5,13 +5,14 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "core/quake_record.h"
 #include "platform/ui/dialog.h"
+
+class MapPane;
 
 class CatalogueUpdateHold;
 
@@ -76,8 +77,8 @@ private:
 // clock for as long as the dialog exists, and closed on every way out.
 class editEvtDialog : public platform::ui::Dialog {
 public:
-    using AlertBuilder = std::function<void(const QuakeRecord&)>;
-    editEvtDialog(platform::ui::Window* parent, int templateId, AlertBuilder buildAlertView);
+    // "Create Alert" builds the record's alert view on the pane.
+    editEvtDialog(platform::ui::Window* parent, int templateId, MapPane& pane);
     ~editEvtDialog() override;
     KESTRUNE_RESPONSE_TABLE(editEvtDialog);
 
@@ -112,7 +113,7 @@ private:
     // A rewrite's outcome: where the record now is, or the message of what failed.
     void Rewritten(const std::string& error, std::int32_t index);
 
-    AlertBuilder buildAlertView_;
+    MapPane& pane_;
     std::unique_ptr<CatalogueUpdateHold> hold_;
     std::FILE* file_ = nullptr;
     std::string path_;

@@ -62,7 +62,7 @@ void myFrame::ShowEventCounters() {
 void myFrame::CmPlay() {
     if (layout_) {
         if (childMap* map = layout_->mapPane()) map->EraseHighlight();
-        if (layout_->map().eraseMarker) layout_->map().eraseMarker();
+        layout_->map().EraseMarker();
         gPaused = false;
         ClearDisplayedEruptions(layout_->mapPane());
         // The next tick scans the eruptions in progress again.
@@ -87,7 +87,7 @@ void myFrame::CloseInfoWindows() {
     // One the user closed is gone already: ChildRemoved forgot it.
     if (infoWindow_ && !infoWindow_->closed()) infoWindow_->Destroy();
     infoWindow_ = nullptr;
-    if (layout_ && layout_->map().closeTextWindow) layout_->map().closeTextWindow();
+    if (layout_) layout_->map().CloseTextWindow();
 }
 
 void myFrame::CmRepeat() {

@@ -113,11 +113,11 @@ void childControl::UnhighlightButtons() {
 // ---- commands -------------------------------------------------------------------------------
 
 void childControl::Flush() {
-    if (myLayoutWindow* layout = Layout(this); layout && layout->map().flushUpdateRect) layout->map().flushUpdateRect();
+    if (myLayoutWindow* layout = Layout(this)) layout->map().FlushUpdateRect();
 }
 
 void childControl::CloseText() {
-    if (myLayoutWindow* layout = Layout(this); layout && layout->map().closeTextWindow) layout->map().closeTextWindow();
+    if (myLayoutWindow* layout = Layout(this)) layout->map().CloseTextWindow();
 }
 
 void childControl::SendFrame(int id) {
@@ -125,7 +125,7 @@ void childControl::SendFrame(int id) {
 }
 
 void childControl::SendMap(int id) {
-    if (myLayoutWindow* layout = Layout(this); layout && layout->map().window) layout->map().window->SendCommand(id);
+    if (myLayoutWindow* layout = Layout(this)) layout->map().window().SendCommand(id);
 }
 
 void childControl::FollowPaused() {
@@ -138,7 +138,7 @@ void childControl::CmPlay() {
     paused_ = false;
     gPaused = false;
     scrub_ = 0;
-    if (myLayoutWindow* layout = Layout(this); layout && layout->map().setBusy) layout->map().setBusy(false);
+    if (myLayoutWindow* layout = Layout(this)) layout->map().SetBusy(false);
     CloseEruptionCatalogue();
     if (gMainFrame) gMainFrame->CloseInfoWindows();
     SendFrame(kFrameCmPlay);

@@ -10,7 +10,6 @@
 #include "app/globals.h"
 #include "app/layout.h"
 #include "app/menus.h"
-#include "app/missing_seam.h"
 #include "app/prompt_dialogs.h"
 #include "app/sound.h"
 #include "app/startup.h"
@@ -203,9 +202,9 @@ void myFrame::CmPlates() {
     if (!layout_) return;
     if (gShowPlates) {
         if (childMap* map = layout_->mapPane()) map->ShowPlates();
-    } else if (layout_->map().window) {
+    } else {
         // Painting copies the map image, which has no plates.
-        layout_->map().window->Invalidate();
+        layout_->map().window().Invalidate();
     }
 }
 

@@ -9,7 +9,6 @@
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
-#include "app/missing_seam.h"
 #include "app/sound.h"
 #include "core/config.h"
 #include "core/quake.h"
@@ -305,6 +304,7 @@ private:
     int shownIndex_ = -1;
 };
 
+// The pane passes only its three event commands.
 void MapPaneCommand(childMap& pane, int id) {
     switch (id) {
         case kMapCmNextEvent:
@@ -316,7 +316,6 @@ void MapPaneCommand(childMap& pane, int id) {
             StepEvent(pane, -1);
             break;
         case kMapCmCurrentEvent: StepCurrentEvent(pane); break;
-        default: ReportMissingSeam("map pane command " + std::to_string(id)); break;
     }
 }
 
@@ -365,7 +364,7 @@ void InstallEventStepping() {
 }
 
 void myFrame::CmCurrentEvent() {
-    if (layout_ && layout_->map().window) layout_->map().window->SendCommand(kMapCmCurrentEvent);
+    if (layout_) layout_->map().window().SendCommand(kMapCmCurrentEvent);
 }
 
 // ---- arithmetic -------------------------------------------------------------------------

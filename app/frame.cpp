@@ -5,7 +5,6 @@
 #include "app/globals.h"
 #include "app/view_open.h"
 #include "app/menus.h"
-#include "app/missing_seam.h"
 #include "app/network_link.h"
 #include "app/select_window.h"
 #include "app/sound.h"

@@ -299,7 +299,7 @@ void myFrame::HousekeepingTick() {
                 SendCommand(kCmStartScreen);
                 return;
             }
-            if (layout_ && layout_->map().window) layout_->map().window->SendCommand(kCmTimeoutText);
+            if (layout_) layout_->map().window().SendCommand(kCmTimeoutText);
         } else {
             CmPlay();
         }

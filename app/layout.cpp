@@ -15,10 +15,7 @@ namespace ui = platform::ui;
 
 namespace {
 
-MapPaneFactory& Factory() {
-    static MapPaneFactory factory;
-    return factory;
-}
+MapPaneMaker sMapPaneMaker = nullptr;
 
 // Clamps a rectangle into the parent so no pane is inverted or sticks out.
 ui::Rect Inside(const ui::Rect& r, const ui::Rect& parent) {
@@ -32,28 +29,7 @@ ui::Rect Inside(const ui::Rect& r, const ui::Rect& parent) {
 
 }  // namespace
 
-void SetMapPaneFactory(MapPaneFactory factory) { Factory() = std::move(factory); }
-
-MapPane MakeMapPane(ui::Window* parent) {
-    if (Factory()) return Factory()(parent);
-    auto* map = new childMap(parent);
-    MapPane pane;
-    pane.window = map;
-    pane.flushUpdateRect = [map] { map->FlushUpdateRect(); };
-    pane.closeTextWindow = [map] { map->CloseTextWindow(); };
-    pane.renderView = [map] { map->RenderView(); };
-    pane.eraseTransientMarker = [map] { return map->EraseMarkers(); };
-    pane.eraseMarker = [map] { map->EraseMarker(); };
-    pane.resetHighlight = [map] { map->SetHighlightShown(true); };
-    pane.highlightEvent = [map](QuakeRecord* q) { map->HighlightEvent(q, true, true); };
-    // Clearing the busy state leaves a mode the user chose (a probe, a band) alone.
-    pane.setBusy = [map](bool busy) {
-        if (busy) map->SetMouseMode(kMouseBusy);
-        else if (map->mouseMode() == kMouseBusy) map->SetMouseMode(kMouseIdle);
-    };
-    pane.buildAlertView = [map](const QuakeRecord& q) { map->BuildAlertView(q); };
-    return pane;
-}
+void SetMapPaneMaker(MapPaneMaker maker) { sMapPaneMaker = maker; }
 
 PaneRects ComputePaneRects(const ui::Rect& parent, const PaneFlags& flags, int titleHeight, int legendWidth,
                            int panelHeight) {
@@ -104,11 +80,11 @@ void myLayoutWindow::CreatePanes() {
     const auto kind = gMuseumMode ? childControl::Kind::Kiosk : childControl::Kind::Standard;
     control_ = new childControl(this, &panelHeight_, kind);
     if (flags_.legend) legend_ = new childLegend(this);
-    map_ = MakeMapPane(this);
+    map_ = sMapPaneMaker ? sMapPaneMaker(this) : new childMap(this);
     ApplyLayout();
 }
 
-childMap* myLayoutWindow::mapPane() const { return dynamic_cast<childMap*>(map_.window); }
+childMap* myLayoutWindow::mapPane() const { return dynamic_cast<childMap*>(map_); }
 
 void myLayoutWindow::EvSize(ui::Size) { ApplyLayout(); }
 
@@ -125,5 +101,5 @@ void myLayoutWindow::ApplyLayout() {
     if (title_ && r.title) title_->MoveWindow(*r.title);
     if (legend_ && r.legend) legend_->MoveWindow(*r.legend);
     if (control_) control_->MoveWindow(r.control);
-    if (map_.window) map_.window->MoveWindow(r.map);
+    if (map_) map_->window().MoveWindow(r.map);
 }

@@ -7,9 +7,9 @@ class childMap;
 
 #include "app/control_panel.h"
 #include "app/legend.h"
-#include "app/map_pane.h"
 #include "app/title_pane.h"
 #include "core/timevalue.h"
+#include "map/map_pane.h"
 #include "platform/ui/window.h"
 
 struct PaneFlags {
@@ -25,13 +25,17 @@ struct PaneRects {
 PaneRects ComputePaneRects(const platform::ui::Rect& parent, const PaneFlags& flags, int titleHeight, int legendWidth,
                            int panelHeight);
 
+// Tests set a maker of a quiet or recording pane; nullptr makes the real map pane.
+using MapPaneMaker = MapPane* (*)(platform::ui::Window* parent);
+void SetMapPaneMaker(MapPaneMaker maker);
+
 class myLayoutWindow : public platform::ui::Window {
 public:
     explicit myLayoutWindow(platform::ui::Window* frame);
     ~myLayoutWindow() override;
 
     childLegend* legend() const { return legend_; }
-    MapPane& map() { return map_; }
+    MapPane& map() { return *map_; }
     // The real map pane, or null when a test put a recording pane in its place.
     childMap* mapPane() const;
     childControl* control() const { return control_; }
@@ -50,7 +54,7 @@ private:
 
     // In this order, as the panes are reached from elsewhere.
     childLegend* legend_ = nullptr;
-    MapPane map_;
+    MapPane* map_ = nullptr;  // a child window: the window layer deletes it
     childControl* control_ = nullptr;
     childTitle* title_ = nullptr;
 

@@ -7,7 +7,6 @@
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
-#include "app/missing_seam.h"
 #include "core/config.h"
 #include "core/number_text.h"
 #include "core/view.h"
@@ -293,7 +292,7 @@ void childLegend::UnhighlightKeyButton() { UnhighlightTextButton(this, keyButton
 void childLegend::CmKeyButton() {
     // The map pane opens the key text through its text window.
     auto* layout = dynamic_cast<myLayoutWindow*>(parent());
-    if (layout && layout->map().window) layout->map().window->SendCommand(kMapCmKeyText);
+    if (layout) layout->map().window().SendCommand(kMapCmKeyText);
 }
 
 void childLegend::EvMouseMove(ui::Point p, std::uint32_t modifiers) {

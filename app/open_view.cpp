@@ -28,9 +28,9 @@
 namespace ui = platform::ui;
 
 void myFrame::EraseTransientMarkers() {
-    if (!layout_ || !layout_->map().eraseTransientMarker) return;
+    if (!layout_) return;
     // Bounded: a pane that keeps reporting a marker cannot hang its caller.
-    for (int i = 0; i < 10000 && layout_->map().eraseTransientMarker(); ++i) {
+    for (int i = 0; i < 10000 && layout_->map().EraseMarkers(); ++i) {
     }
 }
 
@@ -162,10 +162,10 @@ void myFrame::OpenView(const char* name) {
     if (panel && gControls[kControlBottomLegend]) panel->DrawEventCounters(0, 0);
 
     MapPane& map = layout_->map();
-    if (map.flushUpdateRect) map.flushUpdateRect();
-    if (map.closeTextWindow) map.closeTextWindow();
-    if (map.resetHighlight) map.resetHighlight();
-    if (map.renderView) map.renderView();
+    map.FlushUpdateRect();
+    map.CloseTextWindow();
+    map.SetHighlightShown(true);
+    map.RenderView();
     if (layout_->title()) layout_->title()->Invalidate();
 
     gRedrawMap = false;
@@ -174,9 +174,9 @@ void myFrame::OpenView(const char* name) {
     if (panel) panel->ResetTimeSlider();
 
     if (!gAlertEvent && panel) panel->ShowZoomButtons(false);
-    if (map.eraseMarker) map.eraseMarker();
+    map.EraseMarker();
     if (gAlertEvent) {
-        if (map.highlightEvent) map.highlightEvent(gAlertEvent);
+        map.HighlightEvent(gAlertEvent, true, true);
         bool listed = false;
         for (const ViewListEntry& e : gViewList) listed = listed || EqualsIgnoringCase(e.viewName, gMapName);
         if (panel && !listed) panel->ShowZoomButtons(true);
@@ -192,12 +192,10 @@ void myFrame::OpenView(const char* name) {
 void myFrame::ShowInitialInfo() {
     if (infoWindow_) infoWindow_->Destroy();
     infoWindow_ = new myInfo(this, gViewInformation);
-    childMap* pane = layout_ ? layout_->mapPane() : nullptr;
     // The clock holds while the pane is busy; Start lets the view play.
-    if (pane) pane->SetMouseMode(kMouseBusy);
+    if (layout_) layout_->map().SetBusy(true);
     infoWindow_->SetStartHandler([this] {
-        if (layout_ && layout_->mapPane() && layout_->mapPane()->mouseMode() == kMouseBusy)
-            layout_->mapPane()->SetMouseMode(kMouseIdle);
+        if (layout_) layout_->map().SetBusy(false);
     });
     infoWindow_->Create();
     inactivityCountdown_ = CountdownSeconds(gTimeout);

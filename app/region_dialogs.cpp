@@ -5,7 +5,6 @@
 #include <cmath>
 #include <utility>
 
-#include "app/missing_seam.h"
 #include "app/prompt_dialogs.h"
 #include "core/eruption.h"
 #include "core/number_text.h"

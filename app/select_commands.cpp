@@ -9,7 +9,6 @@
 #include "app/help_windows.h"
 #include "app/layout.h"
 #include "app/menus.h"
-#include "app/missing_seam.h"
 #include "app/select_window.h"
 #include "app/start_window.h"
 #include "app/view_list.h"

@@ -133,7 +133,7 @@ void selectWindow::SetupWindow() {
     if (gMainFrame) {
         gMainFrame->SetInitTimeoutCountdown(static_cast<std::int32_t>(gInitTimeout));
         if (myLayoutWindow* layout = gMainFrame->layout()) {
-            if (layout->map().closeTextWindow) layout->map().closeTextWindow();
+            layout->map().CloseTextWindow();
             HideFloatingLegend();
         }
     }

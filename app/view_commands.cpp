@@ -12,7 +12,6 @@
 #include "app/help.h"
 #include "app/layout.h"
 #include "app/menus.h"
-#include "app/missing_seam.h"
 #include "app/startup.h"
 #include "app/sound.h"
 #include "app/startup.h"
@@ -291,8 +290,8 @@ ui::Result myFrame::CmOpenRecentView(ui::WParam index, ui::LParam) {
 void myFrame::CmStepViewList(int id) {
     if (!layout_) return;
     MapPane& map = layout_->map();
-    if (map.flushUpdateRect) map.flushUpdateRect();
-    if (map.closeTextWindow) map.closeTextWindow();
+    map.FlushUpdateRect();
+    map.CloseTextWindow();
     const ViewStep step = StepViewIndex(gViewListIndex, id == kCmNextListView ? 1 : -1, gGroupViewList.Count());
     if (step.clamped) {
         gViewListIndex = step.index;
@@ -311,12 +310,12 @@ void myFrame::CmStepViewList(int id) {
 void myFrame::CmTemplateView(int id) {
     if (!layout_) return;
     MapPane& map = layout_->map();
-    if (map.flushUpdateRect) map.flushUpdateRect();
-    if (map.closeTextWindow) map.closeTextWindow();
+    map.FlushUpdateRect();
+    map.CloseTextWindow();
     // Asked before the template's settings replace the view's.
     if (!MayLetTheViewGo()) return;
     EraseTransientMarkers();
-    if (map.eraseMarker) map.eraseMarker();
+    map.EraseMarker();
     const std::string name = ApplyTemplateView(id - 1000, this);
     if (!name.empty()) OpenView(name.c_str());
 }

@@ -643,3 +643,9 @@ void childMap::CmDeleteLocation() { DeleteRegionLabel("location"); }
 void childMap::BuildAlertView(const QuakeRecord& record) {
     PaneSeams().BuildAlertView(*this, record);
 }
+
+// A probe or a band the user chose outlasts the busy state.
+void childMap::SetBusy(bool busy) {
+    if (busy) mouseMode_ = kMouseBusy;
+    else if (mouseMode_ == kMouseBusy) mouseMode_ = kMouseIdle;
+}

@@ -13,6 +13,7 @@
 #include "core/record_file.h"
 #include "map/borders.h"
 #include "map/draw.h"
+#include "map/map_pane.h"
 #include "map/proj.h"
 #include "map/scale_box.h"
 #include "platform/gfx/draw_context.h"
@@ -168,15 +169,17 @@ UserMapBounds BandBounds(const Proj& proj, const platform::gfx::Rect& band);
 // Why a region name cannot be a digitised file ("" when it can).
 std::string DigitizedNameProblem(const std::string& name);
 
-class childMap : public platform::ui::Window, public Proj {
+class childMap : public platform::ui::Window, public Proj, public MapPane {
 public:
     explicit childMap(platform::ui::Window* parent);
     ~childMap() override;
     KESTRUNE_RESPONSE_TABLE(childMap);
 
+    platform::ui::Window& window() override { return *this; }
+
     // The whole view into the screen and the map image; a pane too small to
     // hold a map is left as it was.
-    void RenderView();
+    void RenderView() override;
     // False when the protection mask cannot be made or the pane cannot hold a map.
     bool DrawBaseMap(StringListNode* mapFiles, int left, int top, int right, int bottom);
     void DrawMapTitles();
@@ -185,10 +188,10 @@ public:
     // The animation enlarges the pending rectangle (pane pixels); the flush
     // copies it from the map image to the screen and empties it.
     void AddUpdateRect(const platform::gfx::Rect& r);
-    void FlushUpdateRect();
+    void FlushUpdateRect() override;
     const platform::gfx::Rect& updateRect() const { return updateRect_; }
 
-    void CloseTextWindow();
+    void CloseTextWindow() override;
     void UnhighlightInformationButton();
 
     // ---- earthquake symbols (map/quake_symbols.cpp)
@@ -197,20 +200,20 @@ public:
     void DrawTransientDot(int x, int y, int radius, int color);
     void DrawTransientSphereDot(int x, int y, int radius, int color);
     // One step of the transient markers; false when none were left, and in KEEP.
-    bool EraseMarkers();
+    bool EraseMarkers() override;
     bool EraseSphereMarkers();
     void SetMarkerIcon(int x, int y, bool big);
     void DrawMarkerIcon();
-    void EraseMarker();
+    void EraseMarker() override;
     void EraseHighlight();
     void EraseHighlightLabel();
-    void HighlightEvent(const QuakeRecord* q, bool withDot, bool withRings);
+    void HighlightEvent(const QuakeRecord* q, bool withDot, bool withRings) override;
     void HideHighlight(bool keepOff);
-    void SetHighlightShown(bool on) { highlightShown_ = on; }
+    void SetHighlightShown(bool on) override { highlightShown_ = on; }
     bool highlightShown() const { return highlightShown_; }
     void DrawPlantSymbol(double latitude, double longitude, bool operating);
     // Makes the record's alert view the current view and offers its zoom.
-    void BuildAlertView(const QuakeRecord& record);
+    void BuildAlertView(const QuakeRecord& record) override;
     bool PlaceEventLabel(EventLabelRecord& label);
     // Map editing drags a place with the mouse; the alert step waits for it.
     bool dragInProgress() const { return dragInProgress_; }
@@ -263,6 +266,7 @@ public:
     const platform::gfx::Rect& paneRect() const { return paneRect_; }
     int mouseMode() const { return mouseMode_; }
     void SetMouseMode(int mode) { mouseMode_ = mode; }
+    void SetBusy(bool busy) override;
     bool drawing() const { return drawing_; }
     platform::ui::Point rightClickPoint() const { return rightClick_; }
     void SetRightClickPoint(platform::ui::Point p) { rightClick_ = p; }

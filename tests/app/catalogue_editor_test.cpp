@@ -13,13 +13,13 @@
 #include "app/catalogue_editor.h"
 #include "app/housekeeping.h"
 #include "app/layout.h"
-#include "app/map_pane.h"
 #include "core/catalogue_edit.h"
 #include "core/catalogue_rebuild.h"
 #include "core/quake.h"
 #include "core/view.h"
 #include "platform/sys/files.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/map_pane_double.h"
 #include "tests/support/catalogue_file.h"
 
 namespace ui = platform::ui;
@@ -171,12 +171,10 @@ TEST(EventFields, AStoredRecordShownAndReadBackKeepsEveryByte) {
 
 std::vector<QuakeRecord> gAlerts;
 
-MapPane AlertRecordingPane(ui::Window* parent) {
-    MapPane pane;
-    pane.window = new ui::Window(parent);
-    pane.buildAlertView = [](const QuakeRecord& q) { gAlerts.push_back(q); };
-    return pane;
-}
+struct AlertRecordingPane : apptest::QuietMapPane {
+    using QuietMapPane::QuietMapPane;
+    void BuildAlertView(const QuakeRecord& q) override { gAlerts.push_back(q); }
+};
 
 const std::vector<QuakeRecord> kFive = {At(1, 0, 4.0), At(2, 0, 4.1), At(3, 0, 4.2), At(4, 0, 4.3), At(5, 0, 4.4)};
 
@@ -185,7 +183,7 @@ protected:
     CatalogueEditor() {
         ResetViewSettings();
         gAlerts.clear();
-        SetMapPaneFactory(&AlertRecordingPane);
+        SetMapPaneMaker(&apptest::MakePane<AlertRecordingPane>);
         gControls[kControlAutoStartView] = 1;
         gControls[kControlWelcomeScreen] = 0;
         gControls[kControlStartScreen] = 0;
@@ -197,7 +195,7 @@ protected:
         hl::Advance(50);
     }
     ~CatalogueEditor() override {
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         ResetViewSettings();
     }
 

@@ -7,7 +7,6 @@
 
 #include "app/clock.h"
 #include "app/layout.h"
-#include "app/missing_seam.h"
 #include "app/speed.h"
 #include "app/view_open.h"
 #include "core/eruption.h"

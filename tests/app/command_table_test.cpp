@@ -8,7 +8,6 @@
 
 #include "app/commands.h"
 #include "app/layout.h"
-#include "app/map_pane.h"
 #include "app/menus.h"
 #include "app/speed.h"
 #include "app/control_panel.h"
@@ -18,6 +17,7 @@
 #include "platform/ui/menu.h"
 #include "platform/ui/recent_files.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/map_pane_double.h"
 
 namespace ui = platform::ui;
 namespace hl = platform::headless;
@@ -230,22 +230,16 @@ TEST(CommandTable, NamesForLogs) {
 
 // ---- enablers and keys on a running frame ------------------------------------------------------
 
-MapPane QuietMapPane(ui::Window* parent) {
-    MapPane pane;
-    pane.window = new ui::Window(parent);
-    return pane;
-}
-
 class FrameCommands : public AppTest {
 protected:
     FrameCommands() {
         ResetViewSettings();
-        SetMapPaneFactory(&QuietMapPane);
+        SetMapPaneMaker(&apptest::MakePane<>);
         gControls[kControlAutoStartView] = 1;
         frame_ = Start();
     }
     ~FrameCommands() override {
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         ResetViewSettings();
     }
     void OpenAView() {
@@ -411,7 +405,7 @@ using WithoutMenuBar = AppTest;
 
 TEST_F(WithoutMenuBar, NoPopupOpensButTheKeysStillWork) {
     gControls[kControlMenuBar] = 0;
-    SetMapPaneFactory(&QuietMapPane);
+    SetMapPaneMaker(&apptest::MakePane<>);
     myFrame* frame = Start();
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->menu(), nullptr);
@@ -423,7 +417,7 @@ TEST_F(WithoutMenuBar, NoPopupOpensButTheKeysStillWork) {
     const auto& cmds = hl::Commands();
     EXPECT_TRUE(std::any_of(cmds.begin(), cmds.end(),
                             [](const hl::CommandCall& c) { return c.id == kCmRedrawKey && c.handled; }));
-    SetMapPaneFactory(nullptr);
+    SetMapPaneMaker(nullptr);
 }
 
 // ---- check marks ------------------------------------------------------------------------------

@@ -11,7 +11,6 @@
 #include "app/display_commands.h"
 #include "app/event_sizes_dialog.h"
 #include "app/layout.h"
-#include "app/map_pane.h"
 #include "app/menus.h"
 #include "app/prompt_dialogs.h"
 #include "app/speed.h"
@@ -25,6 +24,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/map_pane_double.h"
 
 namespace ui = platform::ui;
 namespace hl = platform::headless;
@@ -82,12 +82,6 @@ TEST(LocalTimeText, ReadsTheLeadingWholeNumberHeldToADay) {
 
 // ---- the commands on a running frame --------------------------------------------------------
 
-MapPane QuietMapPane(ui::Window* parent) {
-    MapPane pane;
-    pane.window = new ui::Window(parent);
-    return pane;
-}
-
 constexpr const char* kAlpha =
     "LEFT LONGITUDE: -30\nRIGHT LONGITUDE: 30\nSOUTH LATITUDE: -20\nNORTH LATITUDE: 20\n"
     "LAT LON LINES: NO\nLABELS: NO\nLOCAL TIME: 2\nMAP VIEW: YES\n";
@@ -96,14 +90,14 @@ class DisplayCommands : public AppTest {
 protected:
     DisplayCommands() {
         ResetViewSettings();
-        SetMapPaneFactory(&QuietMapPane);
+        SetMapPaneMaker(&apptest::MakePane<>);
         gControls[kControlAutoStartView] = 1;
         TempDir::Write("ALPHA", kAlpha);
         SetMissingSeamHandler([this](const std::string& step) { seams_.push_back(step); });
         frame_ = Start();
     }
     ~DisplayCommands() override {
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         ResetViewSettings();
     }
     void OpenAlpha() {
@@ -267,7 +261,7 @@ TEST_F(DisplayCommands, PlatesSwitchedOffRepaintTheMapFromItsImage) {
     ASSERT_NE(frame_, nullptr);
     OpenAlpha();
     gShowPlates = true;
-    ui::Window* map = frame_->layout()->map().window;
+    ui::Window* map = &frame_->layout()->map().window();
     ASSERT_NE(map, nullptr);
     map->Validate();
     frame_->SendCommand(kCmPlates);

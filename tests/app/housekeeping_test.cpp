@@ -21,6 +21,7 @@
 #include "map/proj.h"
 #include "map/child_map.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/map_pane_double.h"
 
 namespace fs = std::filesystem;
 namespace ui = platform::ui;
@@ -348,12 +349,6 @@ TEST_F(PollDirectory, MissingFolderIsQuiet) {
 
 // ---- the tick on the frame -------------------------------------------------------------------------
 
-MapPane PlainMapPane(ui::Window* parent) {
-    MapPane pane;
-    pane.window = new ui::Window(parent);
-    return pane;
-}
-
 int gSockets = 0;
 bool gSocketsReady = true;
 std::function<void()> gInsideSockets;
@@ -373,7 +368,7 @@ protected:
         ResetHousekeepingState();
         gViewList.Flush();
         gViewListIndex = 0;
-        SetMapPaneFactory(&PlainMapPane);
+        SetMapPaneMaker(&apptest::MakePane<>);
         gControls[kControlAutoStartView] = 1;
         gSockets = 0;
         gSocketsReady = true;
@@ -388,7 +383,7 @@ protected:
     ~Tick() override {
         gRecorder = nullptr;
         gInsideSockets = nullptr;
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         gViewList.Flush();
         gViewListIndex = 0;
         ResetHousekeepingState();
@@ -532,7 +527,7 @@ TEST_F(Tick, AlertPauseEndsWithTheZoomCommandToThePanel) {
 class AlertZoom : public Tick {
 protected:
     AlertZoom() {
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         BuildMercatorTable();
         TempDir::Write("WORLD", "LEFT LONGITUDE: -180\nRIGHT LONGITUDE: 180\nSOUTH LATITUDE: -70\n"
                                 "NORTH LATITUDE: 75\nDAYS TO LOOP: 7\nDAYS PER SECOND: 0\n"
@@ -725,7 +720,7 @@ TEST_F(Tick, InactivityOutcomes) {
         gTimeout = c.timeout;
         gPaused = false;
         myFrame* f = Open();
-        const ui::Window* map = f->layout()->map().window;
+        const ui::Window* map = &f->layout()->map().window();
         f->StopAnimationTimer();
         gPaused = c.paused;
         f->SetInactive(c.inactive);
@@ -858,7 +853,7 @@ TEST_F(Tick, WhileNoViewIsShownOnlyInitTimeoutRuns) {
 
 // With the real map pane the alert step runs once a tick, and its answer opens the world view.
 TEST_F(Tick, AlertStepOnTheMapPaneRequestsTheWorldView) {
-    SetMapPaneFactory(nullptr);
+    SetMapPaneMaker(nullptr);
     int steps = 0;
     childMap* seen = nullptr;
     bool answer = false;

@@ -10,9 +10,9 @@
 #include "app/buttons.h"
 #include "app/globals.h"
 #include "app/layout.h"
-#include "app/missing_seam.h"
 #include "app/view_open.h"
 #include "core/config.h"
+#include "core/missing_seam.h"
 #include "core/view.h"
 #include "map/child_map.h"
 #include "map/draw.h"
@@ -20,6 +20,7 @@
 #include "platform/gfx/font.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/map_pane_double.h"
 #include "tests/support/golden_png.h"
 
 namespace gfx = platform::gfx;
@@ -40,9 +41,9 @@ std::shared_ptr<const gfx::Font> PaneFont() {
 
 // The map pane of these tests: it keeps the commands sent to it.
 std::vector<int>* gMapCommands = nullptr;
-class CommandRecorder : public ui::Window {
+class CommandRecorder : public apptest::QuietMapPane {
 public:
-    using Window::Window;
+    using QuietMapPane::QuietMapPane;
 
 protected:
     bool EvCommand(int id) override {
@@ -50,11 +51,6 @@ protected:
         return true;
     }
 };
-MapPane RecordingMapPane(ui::Window* parent) {
-    MapPane pane;
-    pane.window = new CommandRecorder(parent);
-    return pane;
-}
 
 // The bundled WORLD view's legend settings on a 640 x 480 screen (scale 1).
 void WorldSettings() {
@@ -94,7 +90,7 @@ protected:
         gLegendFont = gfx::Font::FromFile(kFace, 13);
         gScreenMetrics = PaneFont()->metrics();
         gMapCommands = &mapCommands_;
-        SetMapPaneFactory(&RecordingMapPane);
+        SetMapPaneMaker(&apptest::MakePane<CommandRecorder>);
         parent_.MoveWindow({0, 0, 640, 480});
         SetMissingSeamHandler([this](const std::string& step) {
             if (expectedSeams_.empty() || expectedSeams_.front() != step) ADD_FAILURE() << "missing seam: " << step;
@@ -104,7 +100,7 @@ protected:
     ~Legend() override {
         EXPECT_TRUE(expectedSeams_.empty()) << "a step expected to be missing was reached";
         SetMissingSeamHandler(nullptr);
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         gMapCommands = nullptr;
         gLegendFont.reset();
         ResetConfigValues();
@@ -523,10 +519,10 @@ class LegendInFrame : public apptest::AppTest {
 protected:
     LegendInFrame() {
         gMapCommands = &mapCommands_;
-        SetMapPaneFactory(&RecordingMapPane);
+        SetMapPaneMaker(&apptest::MakePane<CommandRecorder>);
     }
     ~LegendInFrame() override {
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         gMapCommands = nullptr;
     }
     std::vector<int> mapCommands_;

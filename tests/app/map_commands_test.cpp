@@ -8,7 +8,6 @@
 #include "app/display_dialogs.h"
 #include "app/layout.h"
 #include "app/map_commands.h"
-#include "app/map_pane.h"
 #include "app/prompt_dialogs.h"
 #include "app/region_dialogs.h"
 #include "core/config.h"
@@ -16,6 +15,7 @@
 #include "platform/gfx/image.h"
 #include "platform/ui/controls.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/map_pane_double.h"
 
 namespace fs = std::filesystem;
 namespace ui = platform::ui;
@@ -26,12 +26,6 @@ using apptest::DebugLines;
 
 namespace {
 
-MapPane PlainPane(ui::Window* parent) {
-    MapPane pane;
-    pane.window = new ui::Window(parent);
-    return pane;
-}
-
 constexpr const char* kAlpha =
     "LEFT LONGITUDE: -30.123456789\nRIGHT LONGITUDE: 30\nSOUTH LATITUDE: -20\nNORTH LATITUDE: 20\n"
     "TITLE: Alpha\nEVENT FILE: ALPHA.HY4\nERUPTION FILE: ALPHA.ERB\nMAP VIEW: YES\n";
@@ -40,14 +34,14 @@ class MapCommands : public AppTest {
 protected:
     MapCommands() {
         ResetViewSettings();
-        SetMapPaneFactory(&PlainPane);
+        SetMapPaneMaker(&apptest::MakePane<>);
         gControls[kControlAutoStartView] = 1;
         TempDir::Write("ALPHA", kAlpha);
         frame_ = Start();
         if (frame_) frame_->OpenView("ALPHA");
     }
     ~MapCommands() override {
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         ResetViewSettings();
     }
     int Reopenings() const {

@@ -17,6 +17,7 @@
 #include "map/proj.h"
 #include "platform/gfx/image.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/map_pane_double.h"
 
 namespace gfx = platform::gfx;
 namespace ui = platform::ui;
@@ -198,30 +199,24 @@ struct MapRecord {
 };
 MapRecord* gMapRecord = nullptr;
 
-MapPane RecordingMapPane(ui::Window* parent) {
-    MapPane pane;
-    pane.window = new ui::Window(parent);
-    auto note = [](const char* what) {
-        return [what] {
-            if (gMapRecord) gMapRecord->calls.emplace_back(what);
-        };
-    };
-    pane.flushUpdateRect = note("flush");
-    pane.closeTextWindow = note("closeText");
-    pane.renderView = note("render");
-    pane.eraseMarker = note("eraseMarker");
-    pane.highlightEvent = [](QuakeRecord*) {
-        if (gMapRecord) gMapRecord->calls.emplace_back("highlight");
-    };
-    return pane;
-}
+struct RecordingMapPane : apptest::QuietMapPane {
+    using QuietMapPane::QuietMapPane;
+    static void Note(const char* what) {
+        if (gMapRecord) gMapRecord->calls.emplace_back(what);
+    }
+    void FlushUpdateRect() override { Note("flush"); }
+    void CloseTextWindow() override { Note("closeText"); }
+    void RenderView() override { Note("render"); }
+    void EraseMarker() override { Note("eraseMarker"); }
+    void HighlightEvent(const QuakeRecord*, bool, bool) override { Note("highlight"); }
+};
 
 class OpenView : public AppTest {
 protected:
     OpenView() {
         ResetViewSettings();
         gMapRecord = &record_;
-        SetMapPaneFactory(&RecordingMapPane);
+        SetMapPaneMaker(&apptest::MakePane<RecordingMapPane>);
         gScreenHeight = 1080;
         gCurrentDirectory = "/views";
         gControls[kControlAutoStartView] = 1;
@@ -233,7 +228,7 @@ protected:
         TempDir::Write("world-pacific", "DAYS TO LOOP: 7\nLOCAL TIME: -6\n");
     }
     ~OpenView() override {
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         gMapRecord = nullptr;
         gAlertEvent = nullptr;
         gMapTitleWindow = 0;
@@ -344,13 +339,13 @@ TEST_F(OpenView, AMissingFirstViewKeepsTheWelcomeScreen) {
 TEST_F(OpenView, RepeatKeepsTheLayoutPanesAndSettings) {
     frame()->OpenView("ALPHA");
     myLayoutWindow* layout = frame()->layout();
-    ui::Window* map = layout->map().window;
+    ui::Window* map = &layout->map().window();
     childControl* panel = layout->control();
     gMaxDotSize = 20;  // a setting changed in memory survives a reopen
 
     frame()->OpenView(nullptr);
     EXPECT_EQ(frame()->layout(), layout);
-    EXPECT_EQ(layout->map().window, map);
+    EXPECT_EQ(&layout->map().window(), map);
     EXPECT_EQ(layout->control(), panel);
     EXPECT_EQ(gMaxDotSize, 20);
     EXPECT_EQ(gMapName, "ALPHA");
@@ -421,10 +416,10 @@ TEST_F(OpenView, PanesFollowTheLayoutFlags) {
         if (layout->legend()) {
             EXPECT_EQ(layout->legend()->rect(), *want.legend);
         }
-        EXPECT_EQ(layout->map().window->rect(), want.map);
+        EXPECT_EQ(layout->map().window().rect(), want.map);
         EXPECT_EQ(layout->control()->rect(), want.control);
         EXPECT_EQ(layout->control()->kind(), c.museum ? childControl::Kind::Kiosk : childControl::Kind::Standard);
-        EXPECT_FALSE(layout->map().window->rect().empty());
+        EXPECT_FALSE(layout->map().window().rect().empty());
         // Under BOTTOM LEGEND the panel's own boxes count, legend pane or not.
         EXPECT_EQ(layout->control()->shownQuakes(), c.bottomLegend ? 0 : -1);
     }
@@ -468,7 +463,7 @@ TEST_F(OpenView, TheBundledWorldViewFillsTheFrameWithItsMap) {
     gControls[kControlCanExit] = 1;
     gControls[kControlDebug] = 0;
     BuildMercatorTable();
-    SetMapPaneFactory(nullptr);  // the real map pane
+    SetMapPaneMaker(nullptr);  // the real map pane
 
     frame()->OpenView("WORLD");
     ASSERT_TRUE(hl::MessageBoxCalls().empty());
@@ -481,7 +476,7 @@ TEST_F(OpenView, TheBundledWorldViewFillsTheFrameWithItsMap) {
     ASSERT_TRUE(gfx::SavePng(*shot, out.string())) << out;
 
     // The map pane holds a drawn map: more than a handful of colours.
-    const ui::BackBuffer& map = layout->map().window->backBuffer();
+    const ui::BackBuffer& map = layout->map().window().backBuffer();
     std::set<std::uint32_t> colours;
     for (int y = 0; y < map.height(); y += 3) {
         for (int x = 0; x < map.width(); x += 3) colours.insert(map.row(y)[x]);
@@ -498,7 +493,7 @@ TEST_F(OpenView, EveryBundledViewFitsCommonScreens) {
     const fs::path data = fs::weakly_canonical(fs::path(KESTRUNE_FIXTURES) / ".." / ".." / "data");
     fs::copy(data, fs::current_path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     BuildMercatorTable();
-    SetMapPaneFactory(nullptr);  // the real map pane
+    SetMapPaneMaker(nullptr);  // the real map pane
     const char* const views[] = {"WORLD", "WORLD-ALT", "PACIFIC", "JAPAN", "CHILE", "ALASKA", "INDONESIA",
                                  "MEDITERRANEAN"};
     for (const ui::Size screen : {ui::Size{1920, 1080}, ui::Size{1366, 768}, ui::Size{1024, 768}}) {
@@ -517,7 +512,7 @@ TEST_F(OpenView, EveryBundledViewFitsCommonScreens) {
                 ASSERT_TRUE(hl::MessageBoxCalls().empty());
                 myLayoutWindow* layout = frame()->layout();
                 ASSERT_NE(layout, nullptr);
-                const ui::Rect pane = layout->map().window->clientRect();
+                const ui::Rect pane = layout->map().window().clientRect();
                 // The map area and its 3-pixel bevel, with room for the labels around it.
                 const int labels = gLegendFont->metrics().height;
                 EXPECT_GE(gMapRect.left - 3, 0);
@@ -533,7 +528,7 @@ TEST_F(OpenView, EveryBundledViewFitsCommonScreens) {
                 const ui::Rect panel = layout->control()->rect();
                 EXPECT_EQ(panel.bottom, layout->clientRect().bottom);
                 EXPECT_GE(panel.height(), childControl::kStandardHeight);
-                EXPECT_EQ(layout->map().window->rect().bottom, panel.top);
+                EXPECT_EQ(layout->map().window().rect().bottom, panel.top);
             }
         }
     }
@@ -591,17 +586,17 @@ TEST_F(OpenView, InitTimeoutZeroNeverOpensAView) {
     EXPECT_EQ(f->layout(), nullptr);
 }
 
-MapPane LegendMapPane(ui::Window* parent) {
-    MapPane pane;
-    pane.window = new childMap(parent);
-    return pane;
-}
+// A real pane, for the floating legend to find, left unrendered as views open.
+struct UnrenderedMapPane : childMap {
+    using childMap::childMap;
+    void RenderView() override {}
+};
 
 // The panel's read-out is copied into the floating legend of the frame's view,
 // and the legend goes when the frame's view makes way for the menu.
 TEST_F(OpenView, TheFloatingLegendFollowsThePanel) {
     gControls[kControlQmxLegend] = 1;
-    SetMapPaneFactory(&LegendMapPane);
+    SetMapPaneMaker(&apptest::MakePane<UnrenderedMapPane>);
     frame()->OpenView("ALPHA");
     // The pane's text metrics, which a rendering would measure, size the legend.
     const int textHeight = gTextHeight, aveCharWidth = gAveCharWidth;

@@ -13,7 +13,6 @@
 #include "app/frame.h"
 #include "app/help_windows.h"
 #include "app/layout.h"
-#include "app/map_pane.h"
 #include "app/select_window.h"
 #include "app/startup.h"
 #include "app/start_window.h"
@@ -24,6 +23,7 @@
 #include "map/draw.h"
 #include "platform/gfx/bmp.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/map_pane_double.h"
 
 namespace gfx = platform::gfx;
 namespace ui = platform::ui;
@@ -97,18 +97,12 @@ TEST(WelcomeScreen, WelcomeTextJoinsWholeLinesAndStaysInItsBuffer) {
 
 // ---- the screens on the headless backend ------------------------------------------
 
-MapPane QuietMapPane(ui::Window* parent) {
-    MapPane pane;
-    pane.window = new ui::Window(parent);
-    return pane;
-}
-
 class Screens : public AppTest {
 protected:
     Screens() {
         ResetViewSettings();
         gOpenedViewName.clear();
-        SetMapPaneFactory(&QuietMapPane);
+        SetMapPaneMaker(&apptest::MakePane<>);
         gMuseumMode = 1;
         gControls[kControlWelcomeScreen] = 1;
         gControls[kControlStartScreen] = 1;
@@ -129,7 +123,7 @@ protected:
         TempDir::Write("QUORVEL.TXT", "Welcome to the museum's earthquake replay.\n");
     }
     ~Screens() override {
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         gViewList.Flush();
         gGroupViewList.Flush();
         gViewListIndex = 0;

@@ -18,6 +18,7 @@
 #include "core/view.h"
 #include "map/draw.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/map_pane_double.h"
 
 namespace gfx = platform::gfx;
 
@@ -67,12 +68,6 @@ TEST(SelectLayout, NineBySixteenTrimsTheBottomOrTheSides) {
 
 // ---- the window on the headless backend ---------------------------------------------
 
-MapPane QuietMapPane(ui::Window* parent) {
-    MapPane pane;
-    pane.window = new ui::Window(parent);
-    return pane;
-}
-
 const char* kList =
     "WORLD World\n"
     "  ASIA Asia\n"
@@ -87,7 +82,7 @@ protected:
     ButtonMenu() {
         ResetViewSettings();
         gOpenedViewName.clear();
-        SetMapPaneFactory(&QuietMapPane);
+        SetMapPaneMaker(&apptest::MakePane<>);
         gControls[kControlWelcomeScreen] = 0;
         gControls[kControlStartScreen] = 0;
         gControls[kControlAutoStartView] = 1;
@@ -109,7 +104,7 @@ protected:
         TempDir::Write("WORLD.VUS", kList);
     }
     ~ButtonMenu() override {
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         gViewList.Flush();
         gGroupViewList.Flush();
         gViewListIndex = 0;

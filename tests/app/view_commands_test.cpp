@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "app/layout.h"
-#include "app/map_pane.h"
 #include "app/speed.h"
 #include "app/startup.h"
 #include "app/view_list.h"
@@ -21,6 +20,7 @@
 #include "platform/ui/recent_files.h"
 #include "core/quake.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/map_pane_double.h"
 #include "tests/support/unreadable_file.h"
 #include "tests/support/catalogue_file.h"
 
@@ -87,24 +87,22 @@ struct PaneRecord {
 };
 PaneRecord* gPane = nullptr;
 
-MapPane RecordingPane(ui::Window* parent) {
-    MapPane pane;
-    pane.window = new ui::Window(parent);
-    pane.flushUpdateRect = [] {
+struct RecordingPane : apptest::QuietMapPane {
+    using QuietMapPane::QuietMapPane;
+    void FlushUpdateRect() override {
         if (gPane) gPane->calls.emplace_back("flush");
-    };
-    pane.closeTextWindow = [] {
+    }
+    void CloseTextWindow() override {
         if (gPane) gPane->calls.emplace_back("closeText");
-    };
-    return pane;
-}
+    }
+};
 
 class ViewCommands : public AppTest {
 protected:
     ViewCommands() {
         ResetViewSettings();
         gPane = &pane_;
-        SetMapPaneFactory(&RecordingPane);
+        SetMapPaneMaker(&apptest::MakePane<RecordingPane>);
         gControls[kControlAutoStartView] = 1;
         gControls[kControlWelcomeScreen] = 0;
         gControls[kControlStartScreen] = 0;
@@ -115,7 +113,7 @@ protected:
         frame_ = Start();
     }
     ~ViewCommands() override {
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         gPane = nullptr;
         gGroupViewList.Flush();
         gViewListIndex = 0;

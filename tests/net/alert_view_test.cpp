@@ -14,7 +14,6 @@
 #include "app/frame.h"
 #include "app/housekeeping.h"
 #include "app/layout.h"
-#include "app/map_pane.h"
 #include "app/view_open.h"
 #include "core/alert_criteria.h"
 #include "core/config.h"
@@ -441,7 +440,7 @@ protected:
         ResetViewSettings();
         ResetAlertState();
         ResetHousekeepingState();
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         BuildMercatorTable();
         hl::VirtualClock().SetUtc({2024, 5, 1, 12, 0, 0, 0});
         gControls[kControlAutoStartView] = 1;

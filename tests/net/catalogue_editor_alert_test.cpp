@@ -7,7 +7,6 @@
 
 #include "app/catalogue_editor.h"
 #include "app/layout.h"
-#include "app/map_pane.h"
 #include "app/view_open.h"
 #include "core/helpers.h"
 #include "core/quake.h"
@@ -31,7 +30,7 @@ protected:
     EditorAlert() {
         alerttest::CopyFixtures();
         ResetViewSettings();
-        SetMapPaneFactory(nullptr);
+        SetMapPaneMaker(nullptr);
         BuildMercatorTable();
         gControls[kControlAutoStartView] = 1;
         EXPECT_TRUE(alerttest::UseAlertSettings(30, 2));
