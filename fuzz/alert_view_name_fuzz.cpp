@@ -15,9 +15,9 @@
 
 #include "core/quake.h"
 #include "fuzz/fuzz_support.h"
-#include "map/overlay.h"
-#include "net/alert.h"
-#include "net/alert_view.h"
+#include "map/overlay_lines.h"
+#include "net/alert_events.h"
+#include "net/alert_view_files.h"
 
 namespace {
 
