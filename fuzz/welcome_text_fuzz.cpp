@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/welcome.h"
+#include "app/welcome_text.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
