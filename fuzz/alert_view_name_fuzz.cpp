@@ -64,7 +64,7 @@ bool Named(const std::string& name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
+    fuzz::Taker take(data, size);
     unsigned char raw[kQuakeRecordSize] = {};
     for (unsigned char& b : raw) b = take.Byte();
     const QuakeRecord q = DecodeQuakeRecord(raw);

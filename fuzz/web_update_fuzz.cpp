@@ -44,7 +44,7 @@ std::vector<QuakeRecord> Read(const std::string& name) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static fuzz::LocalServer server;
-    fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
+    fuzz::Taker take(data, size);
     const int status = (take.Byte() & 7) == 7 ? 404 : 200;
     const std::string body(take.Rest());
 

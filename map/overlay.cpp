@@ -453,17 +453,7 @@ void OverlayRenderer::CentroidPoint(const std::string& text, int* x, int* y) con
     TrimTrailingBlanks(name);
     const BorderPolygon* polygon = set->FindByName(name);
     if (!polygon) return;
-    std::vector<PixelPoint> projected;
-    projected.reserve(polygon->points.size());
-    for (const GeoPoint& p : polygon->points) {
-        // A vertex far east of the map lies west of it; on a map wider than half
-        // the world an offset above 180 is still on the map.
-        double o = Proj::LonOffset(p.x, gWestEdge);
-        if (o > (gLonSpan + 360) / 2) o -= 360;
-        std::int32_t row = 0, col = 0;
-        proj_.LatLonToPixel(p.y, o, &row, &col);
-        projected.push_back({col, row});
-    }
+    const std::vector<PixelPoint> projected = ProjectedOutline(proj_, *polygon);
     std::vector<PixelPoint> clipped;
     ClipPolygonToRect(0, 0, gPaneWidth, gPaneHeight, projected.data(), static_cast<int>(projected.size()), clipped);
     if (clipped.size() > 3) {
