@@ -1,8 +1,11 @@
 #include "app/commands.h"
 #include "app/startup.h"
+#include "net/alert_email.h"
 #include "net/network_wiring.h"
 
 int main(int argc, char** argv) {
     InstallNetworkWiring();
-    return OwlMain(argc, argv);
+    const int result = OwlMain(argc, argv);
+    FinishOutgoingMail();
+    return result;
 }

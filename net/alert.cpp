@@ -219,11 +219,8 @@ Outcome ProcessOne(childMap& pane, AlertEvent& ev) {
 
     // A put-back event was archived at its first turn.
     if (!ev.putBack && !gArchiveFile.empty()) {
-        if (std::FILE* f = platform::OpenFile(gArchiveFile, "a+t")) {
-            DebugLog("To archive:");
-            std::fprintf(f, "%s%s\n", UtcTimeStamp(), ev.line.c_str());
-            std::fclose(f);
-        }
+        DebugLog("To archive:");
+        AppendToArchive(UtcTimeStamp() + ev.line + "\n");
     }
     CloseQuakeCatalogue();
 

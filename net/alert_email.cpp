@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <chrono>
+#include <atomic>
 #include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <deque>
 #include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "net/smtp.h"
 #include "net/web_update.h"
 #include "platform/sys/files.h"
+#include "platform/sys/signals.h"
 
 const ReportingNetwork gReportingNetworks[] = {
     {"AK", "Alaska"},
@@ -82,8 +85,6 @@ void AppendToFile(const std::string& path, const std::string& text) {
     std::fclose(f);
 }
 
-void AppendToArchive(const std::string& text) { AppendToFile(gArchiveFile, text); }
-
 // Settled when the mail is posted: the current folder may change before it goes out.
 std::string ArchivePath() {
     if (gArchiveFile.empty()) return {};
@@ -96,6 +97,7 @@ struct OutgoingMail {
     std::string server, sender, subject, body;
     std::vector<std::string> recipients;
     std::string archive;
+    SmtpTimeouts timeouts;  // as they were when posted: the globals belong to the window's thread
 };
 
 void ArchiveFailure(const OutgoingMail& mail, const std::string& reason) {
@@ -113,11 +115,17 @@ public:
             ArchiveFailure(mail, kEnded);
             return;
         }
-        queue_.push_back(std::move(mail));
         if (!started_) {
+            try {
+                std::thread([this] { Run(); }).detach();
+            } catch (const std::system_error& e) {
+                // The next post tries again.
+                ArchiveFailure(mail, std::string("no thread could be started to send it: ") + e.what());
+                return;
+            }
             started_ = true;
-            std::thread([this] { Run(); }).detach();
         }
+        queue_.push_back(std::move(mail));
         wake_.notify_one();
     }
 
@@ -132,7 +140,9 @@ public:
         std::lock_guard<std::mutex> lock(m_);
         if (abandoned_) return;
         abandoned_ = true;
-        if (sending_) ArchiveFailure(current_, "the program ended while it was being sent");
+        // One the server has just taken is not said to have failed.
+        if (sending_ && !currentSent_) ArchiveFailure(current_, "the program ended while it was being sent");
+        sending_ = false;
         for (const OutgoingMail& mail : queue_) ArchiveFailure(mail, kEnded);
         queue_.clear();
         idle_.notify_all();
@@ -149,11 +159,13 @@ private:
             current_ = std::move(queue_.front());
             queue_.pop_front();
             sending_ = true;
+            currentSent_ = false;
             lock.unlock();
             StringListNode* recipients = nullptr;
             for (const std::string& r : current_.recipients) AppendStringNode(&recipients, std::string_view(r));
-            const bool sent = SendMail(current_.server, current_.sender, recipients, current_.subject,
-                                       current_.body) == 0;
+            const bool sent = SendMail(current_.server, current_.sender, recipients, current_.subject, current_.body,
+                                       current_.timeouts) == 0;
+            if (sent) currentSent_ = true;
             const std::string reason = gSmtpError;  // this thread's own
             FreeStringList(&recipients);
             lock.lock();
@@ -172,6 +184,7 @@ private:
     std::deque<OutgoingMail> queue_;
     OutgoingMail current_;
     bool started_ = false, sending_ = false, abandoned_ = false;
+    std::atomic<bool> currentSent_ = false;  // set the moment the server took it, before the lock is back
 };
 
 // Never destroyed: its thread may outlive the program's static objects.
@@ -268,12 +281,21 @@ void SendAlertEmail(const QuakeRecord& quake, std::string network, const std::st
         ComposeAlertEmail(quake, network, id, name, region, country, miles, compass, plantFlag, gTimeZoneOffset);
 
     AppendToArchive(std::string(UtcTimeStamp()) + "\nSubject: " + text.subject + "\n" + text.body + "\n");
-    OutgoingMail mail{gEmailServer, gEmailSender, text.subject, text.body, {}, ArchivePath()};
+    OutgoingMail mail{gEmailServer, gEmailSender, text.subject, text.body, {}, ArchivePath(), gSmtpTimeouts};
     for (const StringListNode* n = recipients; n; n = n->next) mail.recipients.emplace_back(n->text);
     FreeStringList(&recipients);
     Outbox().Post(std::move(mail));
 }
 
+void AppendToArchive(const std::string& text) { AppendToFile(gArchiveFile, text); }
+
 bool WaitForOutgoingMail(int ms) { return Outbox().WaitIdle(ms); }
 
 void AbandonOutgoingMail() { Outbox().Abandon(); }
+
+void FinishOutgoingMail() {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kMailGraceMs);
+    while (!platform::TerminationRequested() && std::chrono::steady_clock::now() < until)
+        if (Outbox().WaitIdle(100)) break;
+    Outbox().Abandon();
+}

@@ -35,8 +35,16 @@ void SendAlertEmail(const QuakeRecord& quake, std::string network, const std::st
                     const std::string& region, const std::string& country, std::int32_t miles,
                     const std::string& compass, int plantFlag);
 
+// One entry at the end of ARCHIVE FILE NAME, never in the middle of one the mail's thread writes.
+void AppendToArchive(const std::string& text);
+
 // Until every posted e-mail has been sent or has failed; false when ms passed first.
 bool WaitForOutgoingMail(int ms);
 // What was posted and has not gone out is archived as not sent; later posts
 // are refused the same way. The program's end does this by itself.
 void AbandonOutgoingMail();
+// The program's end, once its windows are gone: mail still on its way has up
+// to kMailGraceMs to go out, unless a termination signal came (it ends the
+// wait at once); what is left then is abandoned.
+inline constexpr int kMailGraceMs = 10000;
+void FinishOutgoingMail();

@@ -244,7 +244,7 @@ std::string Smtp::SmtpReadReply() {
 }
 
 int SendMail(const std::string& server, const std::string& sender, const StringListNode* recipients,
-             const std::string& subject, const std::string& body) {
+             const std::string& subject, const std::string& body, const SmtpTimeouts& timeouts) {
     // Said here, not left over from the previous send.
     if (server.empty()) {
         gSmtpError = "no EMAIL SERVER is set";
@@ -256,7 +256,7 @@ int SendMail(const std::string& server, const std::string& sender, const StringL
     }
     gSmtpError = "NOOP";
     try {
-        Smtp smtp(server, sender, recipients, subject, body);
+        Smtp smtp(server, sender, recipients, subject, body, timeouts);
         smtp.Send();
         return 0;
     } catch (const SmtpException&) {

@@ -75,7 +75,7 @@ private:
 
 // 0 when the server accepted the message, 1 when not (gSmtpError says why).
 int SendMail(const std::string& server, const std::string& sender, const StringListNode* recipients,
-             const std::string& subject, const std::string& body);
+             const std::string& subject, const std::string& body, const SmtpTimeouts& timeouts = gSmtpTimeouts);
 
 // What the client sends after DATA: headers, the body with its line ends made
 // CRLF and its dots stuffed, and the terminator.

@@ -10,6 +10,7 @@ namespace platform {
 namespace {
 
 int sPipe[2] = {-1, -1};
+int sTaken = 0;
 
 void NoteSignal(int) {
     const int saved = errno;
@@ -40,7 +41,10 @@ int TakeTerminationSignals() {
     int n = 0;
     char buffer[64];
     for (ssize_t got; (got = ::read(sPipe[0], buffer, sizeof buffer)) > 0;) n += static_cast<int>(got);
+    sTaken += n;
     return n;
 }
+
+bool TerminationRequested() { return TakeTerminationSignals() > 0 || sTaken > 0; }
 
 }  // namespace platform

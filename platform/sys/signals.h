@@ -9,5 +9,7 @@ namespace platform {
 int WatchTerminationSignals();
 // Empties the pipe; how many signals had come.
 int TakeTerminationSignals();
+// Whether a signal has come at all, taken or not yet (it takes those waiting).
+bool TerminationRequested();
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 // a scripted SMTP peer.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -12,6 +14,7 @@
 #include "net/alert_email.h"
 #include "net/smtp.h"
 #include "net/web_update.h"
+#include "platform/sys/signals.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/support/smtp_peer.h"
 #include "tests/support/temp_dir.h"
@@ -266,4 +269,46 @@ TEST_F(AlertEmail, TheProgramsEndArchivesWhatHasNotGoneOut) {
     EXPECT_EQ(failures, 2u) << text;
     EXPECT_NE(text.find("\nSubject: 6.3 Earthquake 68 miles S of Alphaville Nuclear Power Plant"), std::string::npos)
         << text;
+}
+
+// Once the windows are gone, mail on its way still has its time to go out;
+// after a termination signal the end waits for nothing.
+TEST_F(AlertEmail, AtTheEndMailOnItsWayGoesOutUnlessTheProgramWasTerminated) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // As above: the children keep the parent's archive.
+    const std::string archive = std::filesystem::absolute("archive.txt").string();
+    ::setenv("KESTRUNE_TEST_END_ARCHIVE", archive.c_str(), 0);
+    auto post = [](const std::string& server) {
+        gEmailServer = server;
+        gArchiveFile = std::getenv("KESTRUNE_TEST_END_ARCHIVE");
+        gSmtpTimeouts = {2000, 2000, 5000, 10000};
+        TempDir::Write("EMAIL_ADDR.TXT", "first@example.test\n");
+        SendAlertEmail(TestQuake(), "us", "us6000abcd", "Alphaville", "North Province", "Testland", 68, "S", 0);
+    };
+
+    EXPECT_EXIT(
+        {
+            SmtpPeer slow({{SmtpPeer::Stage::kGreeting, {"", {}, 1500}}});
+            post(slow.server());
+            FinishOutgoingMail();
+            std::exit(slow.Message().find("DO NOT REPLY TO THIS MESSAGE.\r\n.\r\n") != std::string::npos ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(TempDir::Read("archive.txt").find("e-mail did not go out"), std::string::npos)
+        << TempDir::Read("archive.txt");
+
+    EXPECT_EXIT(
+        {
+            SmtpPeer silent({{SmtpPeer::Stage::kGreeting, SmtpPeer::Answer::Silent()}});
+            (void)platform::WatchTerminationSignals();
+            std::raise(SIGTERM);
+            post(silent.server());
+            const auto start = std::chrono::steady_clock::now();
+            FinishOutgoingMail();
+            // Far less than the grace a normal end gives.
+            std::exit(std::chrono::steady_clock::now() - start < std::chrono::milliseconds(kMailGraceMs / 2) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_NE(TempDir::Read("archive.txt").find("\ne-mail did not go out\nthe program ended "), std::string::npos)
+        << TempDir::Read("archive.txt");
 }

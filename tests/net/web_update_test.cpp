@@ -16,11 +16,13 @@
 #include "net/alert.h"
 #include "net/network_wiring.h"
 #include "net/update_link.h"
+#include "net/http.h"
 #include "net/web_update.h"
 #include "platform/net/http.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/fixtures/http/local_server.h"
 #include "tests/support/catalogue_file.h"
+#include "tests/support/peer_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -126,6 +128,47 @@ TEST_F(WebUpdateTest, KeepsOldRecordsFetchesTheRestAndKeepsTheOldFile) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Fetch events from 2014-08-15 to 2014-09-14"), lines.end());
     EXPECT_EQ(repeats, 1);
     EXPECT_NE(gQuakeCatalogue, nullptr);  // reopened
+}
+
+// tools/event_service.py, the stand-in service for trying the update by
+// hand, must answer each window as the real one does, or the update it is
+// there to show fails: whole days, the start day in, minmagnitude kept.
+TEST_F(WebUpdateTest, TheLocalEventServiceAnswersEachWindowAsTheServiceDoes) {
+    WriteCatalogue({Quake(2014, 8, 1, 0, 0, 5.0), Quake(2014, 9, 1, 0, 0, 5.5)});
+    // Out of order, with the kept record again, an event at the midnight both
+    // windows share, one below the magnitude asked for and one after now.
+    TempDir::Write("events.csv", std::string(kHeader) + "\n" + Csv(2014, 9, 18, 3, 30, 4.4) + "\n" +
+                                     Csv(2014, 8, 1, 0, 0, 5.0) + "\n" + Csv(2014, 8, 31, 0, 0, 6.1) + "\n" +
+                                     Csv(2014, 8, 25, 12, 0, 5.2) + "\n" + Csv(2014, 9, 10, 0, 0, 2.5) + "\n" +
+                                     Csv(2014, 10, 5, 0, 0, 6.0) + "\n");
+    // Real time, not the test's clock: the feed holds what came in the last 24 hours.
+    auto stamp = [](std::time_t t) {
+        char s[32];
+        std::strftime(s, sizeof s, "%Y-%m-%dT%H:%M:%S.000Z", std::gmtime(&t));
+        return std::string(s);
+    };
+    const std::time_t now = std::time(nullptr);
+    const std::string recent = stamp(now - 3600) + ",35.4,140.2,30,6.8,mww,,,,,us,test1,x,near Tokyo";
+    TempDir::Write("new.csv", std::string(kHeader) + "\n" + recent + "\n" + stamp(now - 2 * 86400) +
+                                  ",35.4,140.2,30,6.1,mww,,,,,us,test0,x,near Tokyo\n");
+    PeerProcess service("event-service");
+    for (const char* v : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) ::unsetenv(v);
+    service.Start({"python3", std::string(KESTRUNE_FIXTURES) + "/../../tools/event_service.py", "--port", "0",
+                   dir.path() + "/events.csv", dir.path() + "/new.csv"});
+    ASSERT_GT(service.port(), 0);
+    gEventServiceAddress = "http://127.0.0.1:" + std::to_string(service.port()) + "/";
+
+    EXPECT_EQ(UpdateFromWebService(true, hooks), 0) << lines.back();
+    EXPECT_EQ(Catalogue("WORLD.HY4"),
+              (std::vector<QuakeRecord>{Quake(2014, 8, 1, 0, 0, 5.0), Quake(2014, 8, 25, 12, 0, 5.2),
+                                        Quake(2014, 8, 31, 0, 0, 6.1), Quake(2014, 9, 18, 3, 30, 4.4)}));
+
+    HttpResult result;
+    ASSERT_EQ(HttpRequest("GET ", gEventServiceAddress.c_str(), "feed.csv", "", "", "feed.csv", &result), 0);
+    EXPECT_EQ(result.status, 200);
+    const std::string feed = TempDir::Read("feed.csv");
+    EXPECT_TRUE(feed.starts_with("time,latitude,longitude,")) << feed;
+    EXPECT_EQ(feed.substr(feed.find('\n') + 1), recent + "\n");
 }
 
 TEST_F(WebUpdateTest, AFailedWindowLeavesTheCatalogueAsItWas) {
