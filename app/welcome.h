@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/welcome_text.h"
 #include "platform/gfx/draw_context.h"
 #include "platform/ui/window.h"
 
@@ -16,8 +17,6 @@ class textButton;
 inline constexpr int WelcomeTimer = 4;
 inline constexpr int kCmStart = 1049;      // Start here, Go on the start screen
 inline constexpr int kCmEnterKey = 1010;   // the frame's Enter accelerator
-inline constexpr const char* kWelcomeTextFile = "QUORVEL.TXT";
-inline constexpr std::size_t kWelcomeTextBuffer = 2000;  // bytes, the terminator included
 
 // String-table entries 142 and 145, and the credit lines in the order drawn.
 inline constexpr const char* kWelcomeDescription = "Earthquakes and volcanic eruptions of the past century, replayed";
@@ -39,11 +38,6 @@ inline constexpr const char* kLowResolutionWarning =
 // bottom is `bottom`; nullopt once the stripe lies below it, and for every
 // stripe of an empty client.
 std::optional<int> WelcomeStripeBlue(int k, int bottom);
-
-// The welcome text: the file's lines joined by one blank each, whole lines
-// however long, cut at the last blank that fits (else mid-word) so that text
-// and terminator fit in `buffer` bytes.
-std::string ReadWelcomeText(std::FILE* f, std::size_t buffer = kWelcomeTextBuffer);
 
 enum class WelcomeFont { Product, Large, Default };
 struct WelcomeLine {

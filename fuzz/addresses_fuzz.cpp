@@ -9,7 +9,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "net/http.h"
-#include "net/update_window.h"
+#include "net/update_frames.h"
 #include "platform/net/http.h"
 #include "platform/net/socket.h"
 

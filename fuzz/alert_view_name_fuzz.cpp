@@ -15,9 +15,9 @@
 
 #include "core/quake.h"
 #include "fuzz/fuzz_support.h"
-#include "map/overlay.h"
-#include "net/alert.h"
-#include "net/alert_view.h"
+#include "map/overlay_lines.h"
+#include "net/alert_events.h"
+#include "net/alert_view_files.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ bool Named(const std::string& name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
+    fuzz::Taker take(data, size);
     unsigned char raw[kQuakeRecordSize] = {};
     for (unsigned char& b : raw) b = take.Byte();
     const QuakeRecord q = DecodeQuakeRecord(raw);

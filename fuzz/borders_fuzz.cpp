@@ -11,12 +11,11 @@
 #include "core/polygon.h"
 #include "core/view.h"
 #include "fuzz/fuzz_support.h"
+#include "fuzz/map_support.h"
 #include "map/borders.h"
 #include "map/proj.h"
 
 namespace {
-
-double Between(fuzz::Taker& take, double low, double high) { return low + take.Byte() / 255.0 * (high - low); }
 
 // A probe coordinate: now and then a raw double, NaN and infinities included.
 double Probe(fuzz::Taker& take, double limit) {
@@ -28,16 +27,12 @@ double Probe(fuzz::Taker& take, double limit) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static bool once = [] {
-        BuildMercatorTable();
-        return true;
-    }();
-    (void)once;
-    fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
-    const double south = Between(take, -85, 85);
-    const double north = Between(take, south, 88);
-    const double west = Between(take, -180, 180);
-    const double east = Between(take, -180, 180);
+    fuzz::PrepareMap();
+    fuzz::Taker take(data, size);
+    const double south = take.Between(-85, 85);
+    const double north = take.Between(south, 88);
+    const double west = take.Between(-180, 180);
+    const double east = take.Between(-180, 180);
     double probes[8];
     for (double& p : probes) p = Probe(take, 200);
     const std::string_view file = take.Rest();
@@ -66,26 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Each polygon's label, placed at the centroid of its part on a small pane.
     ResetViewSettings();
-    gMapSouth = south;
-    gMapNorth = north;
-    gMapWest = west;
-    gMapEast = east;
-    gWestEdge = west;
-    gLonSpan = Proj::LonOffset(east, west);
-    if (gLonSpan == 0) gLonSpan = 360;
+    fuzz::SetMapBox(south, north, west, east);
     std::int32_t height = 120, width = 160, left = 0, top = 0, right = width, bottom = height;
     Proj proj;
     if (proj.SetMapScale(&gLonSpan, &height, &width, south, north, &left, &top, &right, &bottom, &proj.xScale,
                          &proj.yScale)) {
         for (const auto& p : set.polygons()) {
-            std::vector<PixelPoint> projected;
-            for (const GeoPoint& g : p->points) {
-                double o = Proj::LonOffset(g.x, gWestEdge);
-                if (o > (gLonSpan + 360) / 2) o -= 360;
-                std::int32_t row = 0, col = 0;
-                proj.LatLonToPixel(g.y, o, &row, &col);
-                projected.push_back({col, row});
-            }
+            const std::vector<PixelPoint> projected = ProjectedOutline(proj, *p);
             std::vector<PixelPoint> clipped;
             ClipPolygonToRect(0, 0, width, height, projected.data(), static_cast<int>(projected.size()), clipped);
             for (const PixelPoint& c : clipped)

@@ -11,14 +11,12 @@
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "fuzz/fuzz_clock.h"
 #include "fuzz/fuzz_support.h"
 #include "net/alert_email.h"
 #include "net/smtp.h"
 #include "net/web_update.h"
-#include "platform/ui/headless/headless.h"
 #include "tests/support/smtp_peer.h"
-
-namespace hl = platform::headless;
 
 namespace {
 
@@ -47,9 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view file(reinterpret_cast<const char*>(data), size);
     fuzz::EnterCleanFolder();
     fuzz::WriteFile(kEmailAddressFile, file);
-    hl::Reset();
-    hl::VirtualClock().SetUtc({2024, 5, 1, 12, 0, 0, 0});
-    hl::VirtualClock().SetZone(0, "UTC", false);
+    platform::ManualClock& clock = fuzz::ResetClock();
+    clock.SetUtc({2024, 5, 1, 12, 0, 0, 0});
+    clock.SetZone(0, "UTC", false);
     ResetConfigValues();
     ResetViewSettings();
     gEventServiceAddress = kDefaultEventServiceAddress;
@@ -110,6 +108,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                "the message ends once, at its end: " + shown);
     ResetViewSettings();
     ResetConfigValues();
-    hl::Reset();
     return 0;
 }

@@ -12,7 +12,7 @@
 #include "fuzz/search_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
+    fuzz::Taker take(data, size);
     const int kind = take.Byte() % 3;
     const fuzz::TimeProbes probes(take);
     const std::string_view body = take.Rest();

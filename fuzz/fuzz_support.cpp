@@ -95,6 +95,8 @@ std::uint32_t Taker::U32() {
     return v;
 }
 
+double Taker::Between(double low, double high) { return low + Byte() / 255.0 * (high - low); }
+
 double Taker::Double() {
     std::uint64_t bits = U32();
     bits |= std::uint64_t{U32()} << 32;

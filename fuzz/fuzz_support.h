@@ -32,9 +32,11 @@ std::vector<std::string_view> Split(std::string_view input, std::string_view sep
 class Taker {
 public:
     explicit Taker(std::string_view input) : rest_(input) {}
+    Taker(const std::uint8_t* data, std::size_t size) : rest_(reinterpret_cast<const char*>(data), size) {}
     std::uint8_t Byte();
     std::uint32_t U32();
     double Double();  // any bit pattern, NaN and infinities included
+    double Between(double low, double high);  // low to high in 255 steps, from one byte
     std::string_view Rest() const { return rest_; }
 
 private:

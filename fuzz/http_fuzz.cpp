@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static fuzz::LocalServer server;
     platform::net::OverrideHttpSettingsForTesting(&fuzz::LocalHttpSettings());
 
-    fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
+    fuzz::Taker take(data, size);
     std::vector<std::string> pieces = fuzz::Pieces(take);
     fuzz::EnterCleanFolder();
     fuzz::WriteFile(kOut, kBefore);

@@ -41,7 +41,7 @@ Frames FramesIn(std::string_view sent) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static fuzz::LocalServer server;
-    fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
+    fuzz::Taker take(data, size);
     std::vector<std::string> pieces = fuzz::Pieces(take);
     std::string sent;
     for (const std::string& p : pieces) sent += p;

@@ -13,6 +13,7 @@
 #include "core/helpers.h"
 #include "core/view.h"
 #include "fuzz/fuzz_support.h"
+#include "fuzz/map_support.h"
 #include "map/borders.h"
 #include "map/child_map.h"
 #include "map/label_box.h"
@@ -26,8 +27,6 @@ namespace {
 
 // The names an overlay file's labels are read by: cities, plants, regions.
 constexpr const char* kNames[] = {"T.CAF", "T.npp.txt", "T.country.txt", "T.state.txt", "T.ocean.txt", "T.txt"};
-
-double Between(fuzz::Taker& take, double low, double high) { return low + take.Byte() / 255.0 * (high - low); }
 
 bool Forced(const LabelBox& b) {
     return b.options.size() >= 3 && b.options[1] == '/' && (b.options[2] == 'F' || b.options[2] == 'f');
@@ -55,17 +54,13 @@ void CheckPlacement() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static bool once = [] {
-        BuildMercatorTable();
-        return true;
-    }();
-    (void)once;
-    fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
+    fuzz::PrepareMap();
+    fuzz::Taker take(data, size);
     const char* name = kNames[take.Byte() % (sizeof kNames / sizeof kNames[0])];
-    const double south = Between(take, -80, 80);
-    const double north = Between(take, south, 85);
-    const double west = Between(take, -180, 180);
-    const double east = Between(take, -180, 180);
+    const double south = take.Between(-80, 80);
+    const double north = take.Between(south, 85);
+    const double west = take.Between(-180, 180);
+    const double east = take.Between(-180, 180);
     const auto parts = fuzz::Split(take.Rest(), kFuzzPartSeparator, 3);
 
     fuzz::EnterCleanFolder();

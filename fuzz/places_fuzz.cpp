@@ -10,7 +10,7 @@
 #include "core/places.h"
 #include "core/view.h"
 #include "fuzz/fuzz_support.h"
-#include "net/alert.h"
+#include "net/alert_events.h"
 
 namespace {
 

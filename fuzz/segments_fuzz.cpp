@@ -13,6 +13,7 @@
 #include "core/helpers.h"
 #include "core/view.h"
 #include "fuzz/fuzz_support.h"
+#include "fuzz/map_support.h"
 #include "map/draw.h"
 #include "map/proj.h"
 #include "map/segments.h"
@@ -30,8 +31,6 @@ public:
     int moves = 0, lines = 0;
 };
 
-double Between(fuzz::Taker& take, double low, double high) { return low + take.Byte() / 255.0 * (high - low); }
-
 bool SameSegments(const std::vector<Segment>& a, const std::vector<Segment>& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -46,18 +45,14 @@ bool SameSegments(const std::vector<Segment>& a, const std::vector<Segment>& b) 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static bool once = [] {
-        BuildMercatorTable();
-        return true;
-    }();
-    (void)once;
-    fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
+    fuzz::PrepareMap();
+    fuzz::Taker take(data, size);
     const std::uint8_t options = take.Byte();
     const PointLayout layout = options & 1 ? PointLayout::kFine : PointLayout::kCoarse;
-    const double south = Between(take, -89, 89);
-    const double north = Between(take, south, 89.5);
-    const double west = Between(take, -180, 180);
-    const double east = Between(take, -180, 180);
+    const double south = take.Between(-89, 89);
+    const double north = take.Between(south, 89.5);
+    const double west = take.Between(-180, 180);
+    const double east = take.Between(-180, 180);
     const std::string_view file = take.Rest();
     const std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(file.data()), file.size());
 
@@ -83,13 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ResetConfigValues();
     (void)ReadConfigFile();  // no file: the defaults
     ResetViewSettings();
-    gMapSouth = south;
-    gMapNorth = north;
-    gMapWest = west;
-    gMapEast = east;
-    gWestEdge = gMapWest;
-    gLonSpan = Proj::LonOffset(gMapEast, gMapWest);
-    if (gLonSpan == 0) gLonSpan = 360;
+    fuzz::SetMapBox(south, north, west, east);
     const int paneW = 160, paneH = 120;
     auto pane = gfx::Surface::Create(paneW, paneH, ColorOf(gConfigBorderColor));
     FUZZ_CHECK(pane != nullptr, "a pane");

@@ -11,13 +11,11 @@
 #include "core/config.h"
 #include "core/quake.h"
 #include "core/view.h"
+#include "fuzz/fuzz_clock.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/local_server.h"
 #include "net/web_update.h"
 #include "platform/net/http.h"
-#include "platform/ui/headless/headless.h"
-
-namespace hl = platform::headless;
 
 namespace {
 
@@ -46,13 +44,12 @@ std::vector<QuakeRecord> Read(const std::string& name) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static fuzz::LocalServer server;
-    fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
+    fuzz::Taker take(data, size);
     const int status = (take.Byte() & 7) == 7 ? 404 : 200;
     const std::string body(take.Rest());
 
     fuzz::EnterCleanFolder();
-    hl::Reset();
-    hl::VirtualClock().SetUtc({2014, 9, 20, 0, 0, 0, 0});
+    fuzz::ResetClock().SetUtc({2014, 9, 20, 0, 0, 0, 0});
     platform::net::OverrideHttpSettingsForTesting(&fuzz::LocalHttpSettings());
     ResetConfigValues();
     ResetViewSettings();
@@ -100,6 +97,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     gEventServiceAddress = kDefaultEventServiceAddress;
     ResetViewSettings();
     ResetConfigValues();
-    hl::Reset();
     return 0;
 }

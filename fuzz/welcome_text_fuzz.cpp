@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/welcome.h"
+#include "app/welcome_text.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {
@@ -30,7 +30,7 @@ std::string Joined(std::string_view file) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::Taker take(std::string_view(reinterpret_cast<const char*>(data), size));
+    fuzz::Taker take(data, size);
     const std::size_t high = take.Byte(), low = take.Byte();
     // Mostly the screen's own buffer, now and then a small one.
     const std::size_t buffer = high >= 0x80 ? (high & 0x7F) * 256 + low : kWelcomeTextBuffer;

@@ -5,6 +5,7 @@
 
 #include "core/helpers.h"
 #include "core/view.h"
+#include "map/proj.h"
 
 namespace {
 
@@ -74,4 +75,19 @@ const BorderPolygon* BorderSet::FindContainingRect(double lat1, double lon1, dou
 
 std::string RegionLabelFileName(std::string_view kind) {
     return gMapName + "." + std::string(kind) + ".txt";
+}
+
+std::vector<PixelPoint> ProjectedOutline(const Proj& proj, const BorderPolygon& polygon) {
+    std::vector<PixelPoint> projected;
+    projected.reserve(polygon.points.size());
+    for (const GeoPoint& p : polygon.points) {
+        // A vertex far east of the map lies west of it; on a map wider than half
+        // the world an offset above 180 is still on the map.
+        double o = Proj::LonOffset(p.x, gWestEdge);
+        if (o > (gLonSpan + 360) / 2) o -= 360;
+        std::int32_t row = 0, col = 0;
+        proj.LatLonToPixel(p.y, o, &row, &col);
+        projected.push_back({col, row});
+    }
+    return projected;
 }

@@ -39,6 +39,11 @@ private:
     std::vector<std::unique_ptr<BorderPolygon>> polygons_;
 };
 
+class Proj;
+// The polygon's vertices in the projection's pixels, offsets from the view's
+// west edge (gWestEdge, gLonSpan).
+std::vector<PixelPoint> ProjectedOutline(const Proj& proj, const BorderPolygon& polygon);
+
 // "%s.%s.txt" of the view's name and the kind ("state", "country", "ocean", "location").
 std::string RegionLabelFileName(std::string_view kind);
 // The two lines a new region label file begins with.

@@ -15,7 +15,6 @@
 #include "core/number_text.h"
 #include "core/record_file.h"
 #include "core/view.h"
-#include "map/overlay.h"
 #include "platform/sys/files.h"
 
 namespace gfx = platform::gfx;
@@ -403,16 +402,6 @@ SegmentStatus DrawNamedSegmentFile(const Proj& proj, const std::string& name, Po
 }
 
 // ---- Plates ---------------------------------------------------------------------
-
-void DrawPlatesLayer(const Proj& proj, gfx::DrawContext& dc, Segment3DPen* pen3d) {
-    if (gCrossSectionView) return;
-    ClipToRect(dc, gMapRect.left, gMapRect.top, gMapRect.right, gMapRect.bottom, true);
-    (void)DrawNamedSegmentFile(proj, kPlatesFile, PointLayout::kFine, dc, pen3d);
-    if (!gPltFileName.empty()) DrawPlateLabels(proj, dc, gPltFileName);
-    dc.SetOrigin({0, 0});
-    dc.ResetClip();
-    dc.SetOrigin({gMapRect.left, gMapRect.top});
-}
 
 void DrawPlatesOnSphere(gfx::DrawContext& dc) {
     std::FILE* f = OpenDataFile(kPlatesFile, "rb");

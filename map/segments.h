@@ -87,6 +87,7 @@ std::vector<MapBufferRecord> ReadMapBuffer(const char* name = kMapBufferFile);
 // "PLATES.S0" and the plate labels ("%s.plt", by the overlay renderer) clipped to the map area (gMapRect, pane
 // coordinates); afterwards the clip is the whole pane and the origin the map
 // area. Nothing in the cross-section view.
+// In map/plates.cpp, with the renderer, not in the segment reader's library.
 void DrawPlatesLayer(const Proj& proj, platform::gfx::DrawContext& dc, Segment3DPen* pen3d = nullptr);
 
 // The plates on the whole-globe sphere image, placed by LatLonToMapPixel;

@@ -39,16 +39,6 @@ void ShowWinsockError(ui::Window* owner, std::string_view text) {
     ui::MessageBox(owner, text, "WinSock error", ui::Buttons::Ok, ui::Icon::None);
 }
 
-std::string FrameCommand(std::string_view command, std::string_view payload) {
-    char name[16];
-    std::snprintf(name, sizeof name, "%-9.9s", std::string(command).c_str());
-    std::string frame(1, kStx);
-    frame += name;
-    frame += payload;
-    frame += kEtx;
-    return frame;
-}
-
 updateWindow::updateWindow(ui::Window* owner, UpdateLink* link)
     : ui::Dialog((RegisterUpdateWindowTemplate(), owner), kUpdateWindowTemplate), link_(link) {}
 

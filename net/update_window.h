@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "net/update_frames.h"
 #include "platform/net/socket.h"
 #include "platform/ui/dialog.h"
 
@@ -22,7 +23,6 @@ inline constexpr int kUpdateWindowCancel = platform::ui::IdCancel;
 inline constexpr int kUpdateListMaxLines = 32;
 inline constexpr int kUpdateListShownLines = 8;
 inline constexpr std::size_t kReceiveBufferSize = 10240;
-inline constexpr char kStx = 0x02, kEtx = 0x03;
 
 // Registers the window's template (resource 11); done by the constructor too.
 void RegisterUpdateWindowTemplate();
@@ -31,9 +31,6 @@ void RegisterUpdateWindowTemplate();
 std::string SocketErrorText(int error);
 // A box on the owner with the text, captioned "WinSock error".
 void ShowWinsockError(platform::ui::Window* owner, std::string_view text);
-
-// STX, the command as "%-9.9s", the payload, ETX.
-std::string FrameCommand(std::string_view command, std::string_view payload);
 
 class updateWindow : public platform::ui::Dialog {
 public:
