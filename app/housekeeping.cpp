@@ -146,19 +146,30 @@ bool IsFeedHeaderLine(std::string_view line) {
     return lower.starts_with("time,") && lower.find("doctype") == std::string::npos;
 }
 
+// The feed file of the current folder as an absolute path: the folder may
+// change while the request is under way, and the answer stays where it went.
+std::string SettledFeedFile() {
+    std::error_code ec;
+    std::string path = fs::absolute(platform::ResolvePath(kFeedFile), ec).string();
+    return ec ? platform::ResolvePath(kFeedFile) : path;
+}
+
 }  // namespace
 
 void FetchEventFeed(const std::string& url) {
     NetworkLink* net = NetworkLinkFor("event feed");
     if (!net) return;
-    TakeEventFeed(net->RequestFeed(url, kFeedFile));
+    // The request pumps messages, and a command run meanwhile may change the current folder.
+    const std::string feedFile = SettledFeedFile();
+    TakeEventFeed(net->RequestFeed(url, feedFile), feedFile);
 }
 
-void TakeEventFeed(int requestResult) {
+void TakeEventFeed(int requestResult, const std::string& feedFile) {
     // The second source's lines, each cut where a 255-character buffer ends.
     std::vector<std::string> local;
-    if (FileExists(kSecondFeedFile)) {
-        if (std::FILE* f = platform::OpenFile(kSecondFeedFile, "rt")) {
+    const std::string secondFile = (fs::path(feedFile).parent_path() / kSecondFeedFile).string();
+    if (FileExists(secondFile)) {
+        if (std::FILE* f = platform::OpenFile(secondFile, "rt")) {
             std::string line;
             while (ReadWholeLine(f, line)) {
                 if (line.size() > 254) line.resize(254);
@@ -169,10 +180,10 @@ void TakeEventFeed(int requestResult) {
     }
 
     if (requestResult != 0) {
-        std::remove(platform::ResolvePath(kFeedFile).c_str());
+        std::remove(platform::ResolvePath(feedFile).c_str());
         return;
     }
-    std::FILE* f = platform::OpenFile(kFeedFile, "rt");
+    std::FILE* f = platform::OpenFile(feedFile, "rt");
     gFeedLines.clear();
     if (!f) return;
     std::string line;
@@ -315,7 +326,7 @@ void myFrame::HousekeepingTick() {
     // answer that has come is taken here, where the poll would have taken it.
     std::unique_ptr<FeedRequest>& feed = housekeeping_.feed;
     if (feed && feed->Done()) {
-        TakeEventFeed(feed->Result());
+        TakeEventFeed(feed->Result(), housekeeping_.feedFile);
         feed.reset();
     }
     const int every = std::max(gAlertSeconds, 2);
@@ -323,9 +334,12 @@ void myFrame::HousekeepingTick() {
         if (!gAlertPollDirectory.empty()) PollAlertDirectory(gAlertPollDirectory);
         // One poll at a time: a feed still on its way keeps its place.
         if (gFeedLines.empty() && !feed) {
-            if (NetworkLink* net = NetworkLinkFor("event feed")) feed = net->StartFeed(gAlertEventsUrl, kFeedFile);
+            if (NetworkLink* net = NetworkLinkFor("event feed")) {
+                housekeeping_.feedFile = SettledFeedFile();
+                feed = net->StartFeed(gAlertEventsUrl, housekeeping_.feedFile);
+            }
             if (feed && feed->Done()) {
-                TakeEventFeed(feed->Result());
+                TakeEventFeed(feed->Result(), housekeeping_.feedFile);
                 feed.reset();
             }
         }
