@@ -283,8 +283,8 @@ void editEvtDialog::SetupWindow() {
     hold_ = std::make_unique<CatalogueUpdateHold>();
     if (!hold_->held()) {
         hold_.reset();
-        ui::MessageBox(this, "The earthquake catalogue is being updated. Try again when the update is done.",
-                       "Edit Earthquake File", ui::Buttons::Ok, ui::Icon::Exclamation);
+        ui::MessageBox(this, kCatalogueBeingUpdatedText, "Edit Earthquake File", ui::Buttons::Ok,
+                       ui::Icon::Exclamation);
         EndDialog(ui::IdOk);
         return;
     }

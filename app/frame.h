@@ -107,6 +107,7 @@ public:
     void CeViewOpen(platform::ui::CommandEnabler& ce);       // a view is open
     void CeInteractive3D(platform::ui::CommandEnabler& ce);  // the 3-D view is shown
     void CePopulation(platform::ui::CommandEnabler& ce);     // a POPULATION FILE is set
+    void CeNoCatalogueUpdate(platform::ui::CommandEnabler& ce);  // no update holds the catalogue
     // The start screen, or without START SCREEN the button menu.
     void CmStartScreen();
     startWindow* startScreen() const { return start_; }

@@ -11,6 +11,7 @@
 #include "app/sound.h"
 #include "app/speed.h"
 #include "app/welcome.h"
+#include "core/catalogue_rebuild.h"
 #include "core/config.h"
 #include "core/helpers.h"
 #include "core/view.h"
@@ -162,6 +163,8 @@ const ui::ResponseTable& myFrame::Table() {
         VIEW_OPEN(kCmShowInfoSpots), VIEW_OPEN(kCmUpdateHypocenters),
         R::Named("CeInteractive3D", R::Enabler(kCmInteractive3D, &myFrame::CeInteractive3D)),
         R::Named("CePopulation", R::Enabler(kCmPopulation, &myFrame::CePopulation)),
+        // An update writes in the current folder until it ends: none may change it meanwhile.
+        R::Named("CeNoCatalogueUpdate", R::Enabler(kCmOpenViewList, &myFrame::CeNoCatalogueUpdate)),
         // The keys act on the open view as their menu items do: none of them
         // without one.
         VIEW_OPEN(kCmSaveViewKey), VIEW_OPEN(kCmAddCityKey), VIEW_OPEN(kCmMakeYourOwnMapKey),
@@ -180,6 +183,8 @@ void myFrame::CeViewOpen(ui::CommandEnabler& ce) { ce.Enable(viewOpen_); }
 void myFrame::CeInteractive3D(ui::CommandEnabler& ce) { ce.Enable(g3DView); }
 
 void myFrame::CePopulation(ui::CommandEnabler& ce) { ce.Enable(!gPopulationFile.empty()); }
+
+void myFrame::CeNoCatalogueUpdate(ui::CommandEnabler& ce) { ce.Enable(!CatalogueUpdateHold::Taken()); }
 
 void myFrame::SetPopupChecks(int k) {
     ui::Menu* menu = popup(k);

@@ -141,7 +141,7 @@ void myFrame::HousekeepingTick() {
     // answer that has come is taken here, where the poll would have taken it.
     std::unique_ptr<FeedRequest>& feed = housekeeping_.feed;
     if (feed && feed->Done()) {
-        TakeEventFeed(feed->Result());
+        TakeEventFeed(feed->Result(), housekeeping_.feedFile);
         feed.reset();
     }
     const int every = std::max(gAlertSeconds, 2);
@@ -149,9 +149,12 @@ void myFrame::HousekeepingTick() {
         if (!gAlertPollDirectory.empty()) PollAlertDirectory(gAlertPollDirectory);
         // One poll at a time: a feed still on its way keeps its place.
         if (gFeedLines.empty() && !feed) {
-            if (NetworkLink* net = NetworkLinkFor("event feed")) feed = net->StartFeed(gAlertEventsUrl, kFeedFile);
+            if (NetworkLink* net = NetworkLinkFor("event feed")) {
+                housekeeping_.feedFile = SettledFeedFile();
+                feed = net->StartFeed(gAlertEventsUrl, housekeeping_.feedFile);
+            }
             if (feed && feed->Done()) {
-                TakeEventFeed(feed->Result());
+                TakeEventFeed(feed->Result(), housekeeping_.feedFile);
                 feed.reset();
             }
         }

@@ -22,6 +22,7 @@ struct HousekeepingState {
     // The feed on its way: its answer is taken by the first tick after it came,
     // and no other poll starts meanwhile. Cancelled with the frame.
     std::unique_ptr<FeedRequest> feed;
+    std::string feedFile;  // where that feed is written, settled when it started
 };
 
 // A UTC calendar date; all zero before the first scheduled update.
@@ -82,5 +83,9 @@ void PollAlertDirectory(const std::string& folder);
 // begin with the feed's column header ("time,...") keeps nothing.
 void FetchEventFeed(const std::string& url);
 // The same in two steps: the request that FetchEventFeed makes has been made
-// with this result (0: the feed file holds the answer); the file is read.
-void TakeEventFeed(int requestResult);
+// into feedFile with this result (0: it holds the answer); the file is read,
+// with the second source beside it.
+void TakeEventFeed(int requestResult, const std::string& feedFile);
+// The feed file of the current folder as an absolute path: the folder may
+// change while the request is under way, and the answer stays where it went.
+std::string SettledFeedFile();

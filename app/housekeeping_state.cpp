@@ -138,17 +138,26 @@ bool IsFeedHeaderLine(std::string_view line) {
 
 }  // namespace
 
+std::string SettledFeedFile() {
+    std::error_code ec;
+    std::string path = fs::absolute(platform::ResolvePath(kFeedFile), ec).string();
+    return ec ? platform::ResolvePath(kFeedFile) : path;
+}
+
 void FetchEventFeed(const std::string& url) {
     NetworkLink* net = NetworkLinkFor("event feed");
     if (!net) return;
-    TakeEventFeed(net->RequestFeed(url, kFeedFile));
+    // The request pumps messages, and a command run meanwhile may change the current folder.
+    const std::string feedFile = SettledFeedFile();
+    TakeEventFeed(net->RequestFeed(url, feedFile), feedFile);
 }
 
-void TakeEventFeed(int requestResult) {
+void TakeEventFeed(int requestResult, const std::string& feedFile) {
     // The second source's lines, each cut where a 255-character buffer ends.
     std::vector<std::string> local;
-    if (FileExists(kSecondFeedFile)) {
-        if (std::FILE* f = platform::OpenFile(kSecondFeedFile, "rt")) {
+    const std::string secondFile = (fs::path(feedFile).parent_path() / kSecondFeedFile).string();
+    if (FileExists(secondFile)) {
+        if (std::FILE* f = platform::OpenFile(secondFile, "rt")) {
             std::string line;
             while (ReadWholeLine(f, line)) {
                 if (line.size() > 254) line.resize(254);
@@ -159,10 +168,10 @@ void TakeEventFeed(int requestResult) {
     }
 
     if (requestResult != 0) {
-        std::remove(platform::ResolvePath(kFeedFile).c_str());
+        std::remove(platform::ResolvePath(feedFile).c_str());
         return;
     }
-    std::FILE* f = platform::OpenFile(kFeedFile, "rt");
+    std::FILE* f = platform::OpenFile(feedFile, "rt");
     gFeedLines.clear();
     if (!f) return;
     std::string line;

@@ -18,6 +18,7 @@
 #include "app/view_list.h"
 #include "app/view_names.h"
 #include "app/view_open.h"
+#include "core/catalogue_rebuild.h"
 #include "core/config.h"
 #include "core/helpers.h"
 #include "core/view.h"
@@ -212,6 +213,11 @@ bool myFrame::MayLetTheViewGo() {
 }
 
 void myFrame::CmOpenViewList() {
+    // The list's folder would become current while an update still writes in this one.
+    if (CatalogueUpdateHold::Taken()) {
+        ui::MessageBox(this, kCatalogueBeingUpdatedText, "Open List of Views", ui::Buttons::Ok, ui::Icon::None);
+        return;
+    }
     const bool saved = gPaused;
     gPaused = true;
     pauseAtEndCountdown_ = 0;

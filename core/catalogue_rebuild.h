@@ -16,6 +16,9 @@ inline constexpr const char* kTempCatalogue = "temptemp.hy4";
 // The ".hyt" name: the last extension of the file part replaced.
 std::string BackupCatalogueName(const std::string& name);
 
+inline constexpr const char* kCatalogueBeingUpdatedText =
+    "The earthquake catalogue is being updated. Try again when the update is done.";
+
 // Held while an update rebuilds the catalogues: a second update is refused
 // and the clock leaves the catalogues closed.
 class CatalogueUpdateHold {

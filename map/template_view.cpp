@@ -75,8 +75,7 @@ MapBounds TemplateBoundsAround(double lat, double lon, double latRange, double l
 
 std::string ApplyTemplateView(int n, ui::Window* owner) {
     if (CatalogueUpdateHold::Taken()) {
-        ui::MessageBox(owner, "The earthquake catalogue is being updated. Try again when the update is done.",
-                       TemplateViewName(n), ui::Buttons::Ok, ui::Icon::None);
+        ui::MessageBox(owner, kCatalogueBeingUpdatedText, TemplateViewName(n), ui::Buttons::Ok, ui::Icon::None);
         return {};
     }
     CloseQuakeCatalogue();

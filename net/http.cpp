@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -130,6 +131,22 @@ std::vector<HttpTransfer*>& Running() {
     return running;
 }
 
+// Listed among those under way for its scope, however the scope is left: a
+// handler the pump runs may throw.
+class RunningEntry {
+public:
+    explicit RunningEntry(HttpTransfer& transfer) : transfer_(&transfer) { Running().push_back(transfer_); }
+    ~RunningEntry() {
+        auto& running = Running();
+        running.erase(std::remove(running.begin(), running.end(), transfer_), running.end());
+    }
+    RunningEntry(const RunningEntry&) = delete;
+    RunningEntry& operator=(const RunningEntry&) = delete;
+
+private:
+    HttpTransfer* transfer_;
+};
+
 }  // namespace
 
 std::optional<HttpAddress> SplitHttpAddress(std::string_view address) {
@@ -213,7 +230,7 @@ HttpTransfer::HttpTransfer(const char* verb, const char* address, const char* ex
 
     // The output is replaced only by a whole body: pieces go to a temporary
     // file that Finish renames over the output once the transfer is complete.
-    x.worker = std::thread([&x, settings = platform::net::CurrentHttpSettings()] {
+    auto exchange = [&x, settings = platform::net::CurrentHttpSettings()] {
         auto sink = [&x](std::string_view piece) {
             if (!x.out) x.out = std::make_unique<platform::SafeFileWriter>(x.outputPath);
             return x.out->ok() && std::fwrite(piece.data(), 1, piece.size(), x.out->file()) == piece.size();
@@ -223,7 +240,14 @@ HttpTransfer::HttpTransfer(const char* verb, const char* address, const char* ex
         x.reply = std::move(reply);
         x.done = true;
         x.ended.notify_all();
-    });
+    };
+    try {
+        x.worker = std::thread(exchange);
+    } catch (const std::system_error& e) {
+        // Out of threads: the request still gets its answer, only the loop waits for it.
+        DebugLog("No thread for the request to %s (%s): it runs on the caller's.", x.host.c_str(), e.what());
+        exchange();
+    }
 }
 
 HttpTransfer::~HttpTransfer() {
@@ -320,13 +344,13 @@ int TransfersRunning() { return static_cast<int>(Running().size()); }
 int HttpRequest(const char* verb, const char* address, const char* extraPath, const char* headers,
                 const char* body, const char* outputFile, HttpResult* result, const HttpLimits& limits) {
     HttpTransfer transfer(verb, address, extraPath, headers, body, outputFile, limits);
-    Running().push_back(&transfer);
-    // Short waits while pumping, so the windows stay lively.
-    while (!transfer.WaitFor(Pump() ? 5 : 1000)) {
-        if (Pump()) Pump()();
+    {
+        const RunningEntry listed(transfer);
+        // Short waits while pumping, so the windows stay lively.
+        while (!transfer.WaitFor(Pump() ? 5 : 1000)) {
+            if (Pump()) Pump()();
+        }
     }
-    auto& running = Running();
-    running.erase(std::remove(running.begin(), running.end(), &transfer), running.end());
     return transfer.Finish(result);
 }
 

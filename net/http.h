@@ -63,7 +63,8 @@ int HttpRequest(const char* verb, const char* address, const char* extraPath, co
                 const HttpLimits& limits = {});
 
 // One request made and finished on the calling thread, its exchange run on
-// a thread of its own meanwhile; what HttpRequest does, in three steps.
+// a thread of its own meanwhile (within the constructor when no thread can be
+// had); what HttpRequest does, in three steps.
 class HttpTransfer {
 public:
     HttpTransfer(const char* verb, const char* address, const char* extraPath, const char* headers,

@@ -20,6 +20,7 @@
 #include "core/view.h"
 #include "map/proj.h"
 #include "map/child_map.h"
+#include "platform/sys/files.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/map_pane_double.h"
 
@@ -160,6 +161,7 @@ struct FeedRecorder {
     std::vector<std::string> urls, files;
     std::vector<int> ticks;  // the tick number of each request, when counted
     int* tickNow = nullptr;
+    std::string moveTo;  // made current during the request, as a command the pump ran may
 };
 FeedRecorder* gRecorder = nullptr;
 
@@ -168,6 +170,7 @@ int RecordingFeed(const std::string& url, const std::string& file) {
     gRecorder->files.push_back(file);
     if (gRecorder->tickNow) gRecorder->ticks.push_back(*gRecorder->tickNow);
     if (gRecorder->result == 0) TempDir::Write(file, gRecorder->body);
+    if (!gRecorder->moveTo.empty()) platform::SetCurrentDir(gRecorder->moveTo);
     return gRecorder->result;
 }
 
@@ -228,7 +231,36 @@ TEST_F(Feed, TableOfAnswers) {
     }
     ASSERT_FALSE(rec_.urls.empty());
     EXPECT_EQ(rec_.urls.back(), "https://feed.example/recent.csv");
-    EXPECT_EQ(rec_.files.back(), "USGSHypocenters.csv");
+    EXPECT_EQ(rec_.files.back(), dir_.path() + "/USGSHypocenters.csv");
+}
+
+// Another folder made current while the request runs: the answer is read
+// where it was written, a failure deletes only that file, and the new
+// folder's own feed and second source are neither read nor removed.
+TEST_F(Feed, AFolderChangeDuringTheRequestLeavesTheNewFolderAlone) {
+    const std::string header = "time,latitude";
+    const std::string fresh = Line("2026-01-01T02", 60), stale = Line("2026-01-01T01", 60);
+    const std::string tourFeed = header + "\n" + stale + "\n";
+    TempDir::Write(std::string("tour/") + kFeedFile, tourFeed);
+    TempDir::Write(std::string("tour/") + kSecondFeedFile, Line("2026-01-01T03", 60) + "\n");
+    rec_.moveTo = dir_.path() + "/tour";
+    rec_.body = header + "\n" + fresh + "\n";
+    struct Case {
+        int result;
+        std::vector<std::string> lines;
+        bool fileKept;
+    } cases[] = {{0, {fresh}, true}, {1, {}, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result);
+        ASSERT_TRUE(platform::SetCurrentDir(dir_.path()));
+        ResetHousekeepingState();
+        TempDir::Write(kFeedFile, "old");
+        rec_.result = c.result;
+        FetchEventFeed("u");
+        EXPECT_EQ(gFeedLines, c.lines) << "want " << Join(c.lines) << "\n got " << Join(gFeedLines);
+        EXPECT_EQ(fs::exists(dir_.path() + "/" + kFeedFile), c.fileKept);
+        EXPECT_EQ(TempDir::Read(dir_.path() + "/tour/" + kFeedFile), tourFeed);
+    }
 }
 
 TEST_F(Feed, SecondSourceLinesNotBeforeTheLastFeedLineAreMerged) {

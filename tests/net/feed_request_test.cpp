@@ -14,6 +14,7 @@
 #include "core/view.h"
 #include "net/network_wiring.h"
 #include "platform/net/http.h"
+#include "platform/sys/files.h"
 #include "tests/app/app_fixture.h"
 #include "tests/fixtures/http/local_server.h"
 #include "tests/support/temp_dir.h"
@@ -167,4 +168,53 @@ TEST_F(FeedPoll, TheAnswerIsTakenWhenItComesOrDroppedAtItsTimeOut) {
     ASSERT_TRUE(TicksUntil([&] { return !std::filesystem::exists(kFeedFile); }));
     EXPECT_TRUE(gFeedLines.empty());
     ASSERT_TRUE(TicksUntil([&] { return server_->Requests().size() >= asked + 2; }));
+}
+
+// Open List of Views while the feed is on its way makes the list's folder
+// current: the answer, or its time-out, is taken where the request wrote,
+// and the new folder's own feed and second source are neither read nor removed.
+TEST_F(FeedPoll, OpenListOfViewsWhileTheFeedIsOnItsWayLeavesTheNewFolderAlone) {
+    ASSERT_TRUE(server_->running());
+    const std::string stale =
+        "2025-12-01T01:02:03.000Z,10.5,20.25,10,4.1,mb,,,,,us,us7000stal,2025-12-01T02:00:00Z";
+    const std::string tourFeed = kHeader + "\n" + stale + "\n";
+    TempDir::Write("tour/TOUR.VUS", "WORLD\n");
+    TempDir::Write("tour/WORLD", TempDir::Read("WORLD"));
+    TempDir::Write(std::string("tour/") + kFeedFile, tourFeed);
+    TempDir::Write(std::string("tour/") + kSecondFeedFile, stale + "\n");
+    const std::string startFeed = dir_.path() + "/" + kFeedFile;
+    struct Case {
+        const char* target;
+        int receiveTimeoutMs;  // 0: the program's own
+        std::vector<std::string> lines;
+        const char* startFeedAfter;  // null: removed
+    } cases[] = {
+        {"late.csv", 0, {kLine}, "answer"},
+        {"never.csv", 300, {}, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        ASSERT_TRUE(platform::SetCurrentDir(dir_.path()));
+        app_.reset();
+        SetConfigurationFolder(dir_.path());
+        ResetHousekeepingState();
+        gControls[kControlAutoStartView] = 1;
+        gAlertSeconds = 2;
+        settings_.receiveTimeoutMs = c.receiveTimeoutMs;
+        platform::net::OverrideHttpSettingsForTesting(c.receiveTimeoutMs ? &settings_ : nullptr);
+        TempDir::Write(kFeedFile, "an older feed\n");
+        myFrame* f = Open(c.target);
+        ASSERT_NE(f, nullptr);
+        hl::Advance(2000);
+        ASSERT_NE(f->housekeeping().feed, nullptr);
+        hl::ScriptFileDialogAnswer("tour/TOUR.VUS");
+        ASSERT_TRUE(f->SendCommand(kCmOpenViewList));
+        ASSERT_EQ(platform::CurrentDir(), dir_.path() + "/tour");
+        f->OpenView("WORLD");  // a tick takes the answer only while a view is shown
+        ASSERT_TRUE(TicksUntil([&] { return !gFeedLines.empty() || !std::filesystem::exists(startFeed); }));
+        EXPECT_EQ(gFeedLines, c.lines);
+        if (c.startFeedAfter) EXPECT_EQ(TempDir::Read(startFeed), kHeader + "\n" + kLine + "\n");
+        else EXPECT_FALSE(std::filesystem::exists(startFeed));
+        EXPECT_EQ(TempDir::Read(dir_.path() + "/tour/" + kFeedFile), tourFeed);
+    }
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/catalogue_rebuild.h"
 #include "core/helpers.h"
 #include "core/quake.h"
 #include "core/view.h"
@@ -14,6 +15,7 @@
 #include "net/update_link.h"
 #include "net/update_window.h"
 #include "net/web_update.h"
+#include "platform/sys/files.h"
 #include "tests/app/app_fixture.h"
 #include "tests/fixtures/http/local_server.h"
 #include "tests/support/catalogue_file.h"
@@ -140,6 +142,53 @@ TEST_F(StalledFrameUpdate, ATerminationSignalDuringAStalledUpdateEndsTheProgramA
     const std::vector<std::string> debug = apptest::DebugLines();
     EXPECT_TRUE(apptest::Contains(debug, "Termination signal: Exit"));
     EXPECT_TRUE(apptest::Contains(debug, "Update cancelled"));
+}
+
+// Open List of Views while the update waits for the service: the item is
+// greyed, and the command, sent all the same, is refused, so the list's folder
+// never becomes current and the cancel's clean-up finds its files where they are.
+TEST_F(FrameUpdate, OpenListOfViewsIsRefusedWhileAnUpdateHoldsTheCatalogue) {
+    std::FILE* f = std::fopen("WORLD.HY4", "wb");
+    ASSERT_TRUE(WriteQuakeRecord(f, MakeEventRecord(nullptr, 2014, 8, 25, 12, 0, 0, 38.5, 142.25, 10, 5.3)));
+    std::fclose(f);
+    const std::string before = TempDir::Read("WORLD.HY4");
+    TempDir::Write("tour/TOUR.VUS", "EAST\n");
+    const std::string folder = platform::CurrentDir();
+    StalledService service;
+    ASSERT_TRUE(service.server().running());
+    myFrame* frame = Start();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_TRUE(frame->QueryCommand(kCmOpenViewList).enabled());
+
+    StepTimer timer;
+    ASSERT_TRUE(timer.SetTimer(3, 250));
+    bool enabledDuring = true;
+    std::string folderAfter;
+    timer.onTick = [&](int tick) {
+        if (tick == 2) {
+            enabledDuring = frame->QueryCommand(kCmOpenViewList).enabled();
+            hl::ScriptFileDialogAnswer("tour/TOUR.VUS");
+            frame->SendCommand(kCmOpenViewList);
+            folderAfter = platform::CurrentDir();
+        } else if (tick == 4) {
+            if (updateWindow* w = UpdateWindowOf(*frame)) w->SendCommand(kUpdateWindowCancel);
+        }
+    };
+    frame->SendCommand(kCmUpdateHypocenters);
+    EXPECT_GE(timer.ticks, 4);
+    EXPECT_FALSE(enabledDuring);
+    EXPECT_EQ(folderAfter, folder);
+    EXPECT_TRUE(hl::FileDialogCalls().empty());
+
+    EXPECT_EQ(TempDir::Read(folder + "/WORLD.HY4"), before);
+    for (const std::string& in : {folder, folder + "/tour"}) {
+        SCOPED_TRACE(in);
+        EXPECT_FALSE(std::filesystem::exists(in + "/WORLD.hyt"));
+        EXPECT_FALSE(std::filesystem::exists(in + "/temptemp.hy4"));
+    }
+    EXPECT_TRUE(frame->QueryCommand(kCmOpenViewList).enabled());  // the update is over
+    ASSERT_FALSE(hl::MessageBoxCalls().empty());
+    EXPECT_EQ(hl::MessageBoxCalls().back().text, kCatalogueBeingUpdatedText);
 }
 
 TEST_F(FrameUpdate, TheMenuCommandRunsTheUpdateAndKeepsTheCatalogueOnFailure) {

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "core/config.h"
@@ -328,6 +332,64 @@ TEST_F(HttpClient, ThePumpRunsBesideAStalledTransferAndCancelEndsIt) {
         EXPECT_EQ(TransfersRunning(), 0);
         EXPECT_EQ(TempDir::Read("answer.csv"), "the old answer\n");
     }
+}
+
+// A handler the pump runs throws: the exception reaches the caller, and no
+// entry is left behind for the count or a later cancel to reach.
+TEST_F(HttpClient, APumpThatThrowsLeavesNoTransferListed) {
+    settings_.receiveTimeoutMs = 20000;
+    TempDir::Write("answer.csv", "the old answer\n");
+    SetTransferPump([] { throw std::runtime_error("a handler failed"); });
+    HttpResult result;
+    EXPECT_THROW(Get("stall", &result), std::runtime_error);
+    SetTransferPump(nullptr);
+    EXPECT_EQ(TransfersRunning(), 0);
+    CancelTransfers();
+    EXPECT_EQ(TempDir::Read("answer.csv"), "the old answer\n");
+}
+
+// No thread can be had: every new thread asks for a stack larger than any
+// machine gives. The request runs on the caller's and answers as it would.
+TEST_F(HttpClient, WithoutAThreadTheRequestStillAnswersAndNothingThrows) {
+    class HugeThreadStacks {
+    public:
+        HugeThreadStacks() {
+            ::pthread_getattr_default_np(&previous_);
+            pthread_attr_t huge;
+            ::pthread_attr_init(&huge);
+            ::pthread_attr_setstacksize(&huge, std::size_t{1} << 46);
+            set_ = ::pthread_setattr_default_np(&huge) == 0;
+            ::pthread_attr_destroy(&huge);
+        }
+        ~HugeThreadStacks() {
+            ::pthread_setattr_default_np(&previous_);
+            ::pthread_attr_destroy(&previous_);
+        }
+        bool set() const { return set_; }
+
+    private:
+        pthread_attr_t previous_;
+        bool set_ = false;
+    };
+    TempDir::Write("answer.csv", "the old answer\n");
+    int code = -1;
+    HttpResult result;
+    {
+        HugeThreadStacks stacks;
+        ASSERT_TRUE(stacks.set());
+        bool threadStarted = true;
+        try {
+            std::thread([] {}).join();
+        } catch (const std::system_error&) {
+            threadStarted = false;
+        }
+        if (threadStarted) GTEST_SKIP() << "this machine gives a thread any stack";
+        EXPECT_NO_THROW(code = Get("chunked", &result));
+    }
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(result.outcome, HttpOutcome::kComplete);
+    EXPECT_EQ(TempDir::Read("answer.csv"), "first,second\n");
+    EXPECT_EQ(TransfersRunning(), 0);
 }
 
 TEST_F(HttpClient, CannedAnswersByQueryThroughTheCallersHandle) {
