@@ -147,17 +147,10 @@ TEST_F(StalledFrameUpdate, ATerminationSignalDuringAStalledUpdateEndsTheProgramA
 // Open List of Views while the update waits for the service: the item is
 // greyed, and the command, sent all the same, is refused, so the list's folder
 // never becomes current and the cancel's clean-up finds its files where they are.
-TEST_F(FrameUpdate, OpenListOfViewsIsRefusedWhileAnUpdateHoldsTheCatalogue) {
-    std::FILE* f = std::fopen("WORLD.HY4", "wb");
-    ASSERT_TRUE(WriteQuakeRecord(f, MakeEventRecord(nullptr, 2014, 8, 25, 12, 0, 0, 38.5, 142.25, 10, 5.3)));
-    std::fclose(f);
-    const std::string before = TempDir::Read("WORLD.HY4");
+TEST_F(StalledFrameUpdate, OpenListOfViewsIsRefusedWhileAnUpdateHoldsTheCatalogue) {
     TempDir::Write("tour/TOUR.VUS", "EAST\n");
     const std::string folder = platform::CurrentDir();
-    StalledService service;
-    ASSERT_TRUE(service.server().running());
-    myFrame* frame = Start();
-    ASSERT_NE(frame, nullptr);
+    myFrame* frame = frame_;
     EXPECT_TRUE(frame->QueryCommand(kCmOpenViewList).enabled());
 
     StepTimer timer;
@@ -171,7 +164,7 @@ TEST_F(FrameUpdate, OpenListOfViewsIsRefusedWhileAnUpdateHoldsTheCatalogue) {
             frame->SendCommand(kCmOpenViewList);
             folderAfter = platform::CurrentDir();
         } else if (tick == 4) {
-            if (updateWindow* w = UpdateWindowOf(*frame)) w->SendCommand(kUpdateWindowCancel);
+            if (updateWindow* w = ChildOfType<updateWindow>(*frame)) w->SendCommand(kUpdateWindowCancel);
         }
     };
     frame->SendCommand(kCmUpdateHypocenters);
@@ -180,7 +173,7 @@ TEST_F(FrameUpdate, OpenListOfViewsIsRefusedWhileAnUpdateHoldsTheCatalogue) {
     EXPECT_EQ(folderAfter, folder);
     EXPECT_TRUE(hl::FileDialogCalls().empty());
 
-    EXPECT_EQ(TempDir::Read(folder + "/WORLD.HY4"), before);
+    EXPECT_EQ(TempDir::Read(folder + "/WORLD.HY4"), before_);
     for (const std::string& in : {folder, folder + "/tour"}) {
         SCOPED_TRACE(in);
         EXPECT_FALSE(std::filesystem::exists(in + "/WORLD.hyt"));
