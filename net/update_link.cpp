@@ -82,10 +82,8 @@ bool UpdateLink::Open() {
     return open_;
 }
 
-std::function<void(const std::string&)> UpdateLink::ProgressLines() {
-    return [this](const std::string& line) {
-        if (dialog_) dialog_->MessageText(line);
-    };
+void UpdateLink::ProgressLine(const std::string& line) {
+    if (dialog_) dialog_->MessageText(line);
 }
 
 void UpdateLink::Close() {

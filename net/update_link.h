@@ -19,9 +19,9 @@ public:
     [[nodiscard]] bool Open();
     // Only the window, for progress lines without a connection (the web update).
     [[nodiscard]] bool OpenWindow();
-    // A progress-line sink for WebUpdateHooks::message: lines go to the window
-    // while it exists, and are dropped after.
-    std::function<void(const std::string&)> ProgressLines();
+    // One progress line of the web update: to the window while it exists,
+    // dropped after.
+    void ProgressLine(const std::string& line);
     // Closes the socket, destroys the window; one that shows a failed step
     // stays until the user closes it.
     void Close();

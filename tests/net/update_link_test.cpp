@@ -141,9 +141,7 @@ TEST(UpdateProgress, LinesAreStampedCappedAndScrolled) {
     EXPECT_EQ(w->list()->topIndex(), 0);
 
     // The web update's progress lines reach the same window.
-    WebUpdateHooks web;
-    web.message = link.ProgressLines();
-    for (int i = 2; i <= 40; ++i) web.message("line " + std::to_string(i));
+    for (int i = 2; i <= 40; ++i) link.ProgressLine("line " + std::to_string(i));
     EXPECT_EQ(w->list()->count(), kUpdateListMaxLines);
     EXPECT_EQ(w->list()->String(0), "07:05:09: line 9");
     EXPECT_EQ(w->list()->String(31), "07:05:09: line 40");
@@ -153,7 +151,7 @@ TEST(UpdateProgress, LinesAreStampedCappedAndScrolled) {
     for (int rowHeight : {13, 25, 40}) {
         SCOPED_TRACE(rowHeight);
         w->list()->SetItemHeight(rowHeight);
-        web.message("line");
+        link.ProgressLine("line");
         const int rows = w->list()->rect().height() / rowHeight;
         EXPECT_GE(rows, 4);
         EXPECT_EQ(w->list()->topIndex(), kUpdateListMaxLines - std::min(rows, kUpdateListShownLines));
@@ -165,7 +163,7 @@ TEST(UpdateProgress, LinesAreStampedCappedAndScrolled) {
     EXPECT_FALSE(w->visible());
     link.Close();
     EXPECT_EQ(link.dialog(), nullptr);
-    web.message("after the window");  // dropped, no crash
+    link.ProgressLine("after the window");  // dropped, no crash
     delete owner;
 }
 
