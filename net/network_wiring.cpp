@@ -58,12 +58,19 @@ int RunWebUpdate(myFrame& frame, bool interactive) {
     return result;
 }
 
+class ServerUpdateInWindow : public ServerUpdateProgress {
+public:
+    explicit ServerUpdateInWindow(myFrame& frame) : frame_(frame) {}
+    void RepeatView() override { ReopenView(frame_); }
+    void Beep() override { DefaultBeep(); }
+
+private:
+    myFrame& frame_;
+};
+
 int RunServerUpdate(myFrame& frame) {
-    ServerUpdateHooks hooks;
-    hooks.owner = &frame;
-    hooks.repeatView = [&frame] { ReopenView(frame); };
-    hooks.beep = [] { DefaultBeep(); };
-    return UpdateFromServer(hooks);
+    ServerUpdateInWindow progress(frame);
+    return UpdateFromServer(&frame, progress);
 }
 
 // Only a whole 2xx answer is a feed: an error page of any status is refused here.
