@@ -40,6 +40,12 @@ std::vector<QuakeRecord> Read(const std::string& name) {
     return qs;
 }
 
+// The update's progress goes nowhere, without waits.
+struct Unshown : WebUpdateProgress {
+    void Message(const std::string&) override {}
+    void RepeatView() override {}
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -70,8 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                "\r\nContent-Type: text/csv\r\nConnection: close\r\nContent-Length: " +
                                std::to_string(body.size()) + "\r\n\r\n" + body;
     std::thread peer = server.ServeOnce("\r\n\r\n", {answer});
-    WebUpdateHooks hooks;
-    const int result = UpdateFromWebService(true, hooks);
+    Unshown progress;
+    const int result = UpdateFromWebService(true, progress);
     peer.join();
     CloseQuakeCatalogue();
 

@@ -18,38 +18,59 @@ namespace {
 constexpr int kCmRepeat = 150;
 
 // A frame that is closing (the program's end came during the update) shows nothing more.
-void RepeatView(myFrame& frame) {
+void ReopenView(myFrame& frame) {
     if (!frame.destroying()) frame.SendCommand(kCmRepeat);
 }
 
+void DefaultBeep() { platform::ui::Beep(platform::ui::BeepKind::Default); }
+
+// The web update's lines go to the update link's window; without it the
+// update still runs and its lines go to the debug log.
+class WebUpdateInWindow : public WebUpdateProgress {
+public:
+    WebUpdateInWindow(myFrame& frame, UpdateLink& link, bool window) : frame_(frame), link_(link), window_(window) {}
+    void Message(const std::string& line) override {
+        if (window_)
+            link_.ProgressLine(line);
+        else
+            DebugLog("%s", line.c_str());
+    }
+    void RepeatView() override { ReopenView(frame_); }
+    void Wait(int ms) override { link_.Delay(ms); }
+    void Beep() override { DefaultBeep(); }
+    bool Cancelled() const override { return link_.cancelled(); }
+
+private:
+    myFrame& frame_;
+    UpdateLink& link_;
+    bool window_;
+};
+
 int RunWebUpdate(myFrame& frame, bool interactive) {
-    // The progress window of the update link shows the lines; without it the
-    // update still runs and its lines go to the debug log.
     if (CatalogueUpdateHold::Taken()) {
         DebugLog("An update is under way: this one is refused");
         return 1;
     }
     UpdateLink link("", 0, &frame);
-    WebUpdateHooks hooks;
-    if (link.OpenWindow())
-        hooks.message = link.ProgressLines();
-    else
-        hooks.message = [](const std::string& line) { DebugLog("%s", line.c_str()); };
-    hooks.repeatView = [&frame] { RepeatView(frame); };
-    hooks.wait = [&link](int ms) { link.Delay(ms); };
-    hooks.beep = [] { platform::ui::Beep(platform::ui::BeepKind::Default); };
-    hooks.cancelled = [&link] { return link.cancelled(); };
-    int result = UpdateFromWebService(interactive, hooks);
+    WebUpdateInWindow progress(frame, link, link.OpenWindow());
+    int result = UpdateFromWebService(interactive, progress);
     link.Close();
     return result;
 }
 
+class ServerUpdateInWindow : public ServerUpdateProgress {
+public:
+    explicit ServerUpdateInWindow(myFrame& frame) : frame_(frame) {}
+    void RepeatView() override { ReopenView(frame_); }
+    void Beep() override { DefaultBeep(); }
+
+private:
+    myFrame& frame_;
+};
+
 int RunServerUpdate(myFrame& frame) {
-    ServerUpdateHooks hooks;
-    hooks.owner = &frame;
-    hooks.repeatView = [&frame] { RepeatView(frame); };
-    hooks.beep = [] { platform::ui::Beep(platform::ui::BeepKind::Default); };
-    return UpdateFromServer(hooks);
+    ServerUpdateInWindow progress(frame);
+    return UpdateFromServer(&frame, progress);
 }
 
 // Only a whole 2xx answer is a feed: an error page of any status is refused here.

@@ -82,10 +82,8 @@ bool UpdateLink::Open() {
     return open_;
 }
 
-std::function<void(const std::string&)> UpdateLink::ProgressLines() {
-    return [this](const std::string& line) {
-        if (dialog_) dialog_->MessageText(line);
-    };
+void UpdateLink::ProgressLine(const std::string& line) {
+    if (dialog_) dialog_->MessageText(line);
 }
 
 void UpdateLink::Close() {
@@ -121,7 +119,7 @@ enum class FileEnd { kDone, kFailed };
 // One catalogue: bounds, start date, the data loop, and the swap. Any failure
 // removes the half-built copy and leaves the catalogue as it was.
 FileEnd UpdateOneFile(UpdateLink& link, updateWindow& w, const UpdateFileRecord& file,
-                      const std::function<void()>& beep) {
+                      ServerUpdateProgress& progress) {
     auto ask = [&](const char* command, double value, int seconds) {
         return w.SendNumber(command, value) ? std::nullopt : w.Wait(seconds);
     };
@@ -146,7 +144,7 @@ FileEnd UpdateOneFile(UpdateLink& link, updateWindow& w, const UpdateFileRecord&
     if (!rebuild.KeepBefore(start)) {
         DebugLog("Couldn't create %s", kTempCatalogue);
         w.MessageText(rebuild.error());
-        if (beep) beep();
+        progress.Beep();
         return FileEnd::kFailed;
     }
 
@@ -187,9 +185,9 @@ FileEnd UpdateOneFile(UpdateLink& link, updateWindow& w, const UpdateFileRecord&
 
 }  // namespace
 
-int UpdateFromServer(const ServerUpdateHooks& hooks) {
+int UpdateFromServer(ui::Window* owner, ServerUpdateProgress& progress) {
     if (gUpdateServer.empty() || gUpdatePort == 0) {
-        ui::MessageBox(hooks.owner, "IP Address or TCP/IP port not defined", "Error", ui::Buttons::Ok, ui::Icon::None);
+        ui::MessageBox(owner, "IP Address or TCP/IP port not defined", "Error", ui::Buttons::Ok, ui::Icon::None);
         return 1;
     }
     auto hold = std::make_unique<CatalogueUpdateHold>();
@@ -199,15 +197,15 @@ int UpdateFromServer(const ServerUpdateHooks& hooks) {
     auto finish = [&](int result) {
         hold.reset();
         OpenQuakeCatalogue(false);
-        if (hooks.repeatView) hooks.repeatView();
+        progress.RepeatView();
         return result;
     };
     if (!StartWinsock(true, true)) return finish(1);
 
-    UpdateLink link(gUpdateServer, static_cast<int>(gUpdatePort), hooks.owner);
-    link.SetEcho(hooks.echo);
+    UpdateLink link(gUpdateServer, static_cast<int>(gUpdatePort), owner);
+    link.SetEcho([&progress](const std::string& line) { progress.Echo(line); });
     if (!link.Open()) {
-        ui::MessageBox(hooks.owner, "Problem opening socket", "Error", ui::Buttons::Ok, ui::Icon::None);
+        ui::MessageBox(owner, "Problem opening socket", "Error", ui::Buttons::Ok, ui::Icon::None);
         return finish(1);
     }
     link.Delay(2000);
@@ -215,7 +213,7 @@ int UpdateFromServer(const ServerUpdateHooks& hooks) {
     bool failed = false;
     for (const UpdateFileRecord& file : gUpdateFiles) {
         updateWindow* w = link.dialog();
-        if (!w || link.cancelled() || UpdateOneFile(link, *w, file, hooks.beep) == FileEnd::kFailed) {
+        if (!w || link.cancelled() || UpdateOneFile(link, *w, file, progress) == FileEnd::kFailed) {
             failed = true;
             break;
         }

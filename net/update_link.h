@@ -19,9 +19,9 @@ public:
     [[nodiscard]] bool Open();
     // Only the window, for progress lines without a connection (the web update).
     [[nodiscard]] bool OpenWindow();
-    // A progress-line sink for WebUpdateHooks::message: lines go to the window
-    // while it exists, and are dropped after.
-    std::function<void(const std::string&)> ProgressLines();
+    // One progress line of the web update: to the window while it exists,
+    // dropped after.
+    void ProgressLine(const std::string& line);
     // Closes the socket, destroys the window; one that shows a failed step
     // stays until the user closes it.
     void Close();
@@ -55,12 +55,14 @@ private:
 // Cancels every update under way and every transfer it runs.
 void CancelUpdates();
 
-// What the update needs of the program around it.
-struct ServerUpdateHooks {
-    platform::ui::Window* owner = nullptr;  // the main frame: owns the window and the boxes
-    std::function<void()> repeatView;       // reopen the current view (command 150)
-    std::function<void()> beep;
-    std::function<void(const std::string&)> echo;  // each progress line as shown
+// What the update needs of the program around it, told as it goes.
+class ServerUpdateProgress {
+public:
+    virtual ~ServerUpdateProgress() = default;
+    virtual void RepeatView() = 0;  // reopen the current view (command 150)
+    virtual void Beep() {}
+    // Each progress line as shown; the window shows them either way.
+    virtual void Echo(const std::string& /*line*/) {}
 };
 
 // Socket library start: always ready on this platform, so true.
@@ -68,5 +70,6 @@ bool StartWinsock(bool startIfNeeded, bool reportFailure);
 
 // Command 154: every UPDATE FILE catalogue from UPDATE SERVER and UPDATE PORT.
 // 0 when all were brought up to date, 1 when a problem ended the run. Any
-// failure leaves each catalogue readable with its old content.
-int UpdateFromServer(const ServerUpdateHooks& hooks);
+// failure leaves each catalogue readable with its old content. owner is the
+// main frame: it owns the window and the boxes.
+int UpdateFromServer(platform::ui::Window* owner, ServerUpdateProgress& progress);

@@ -101,13 +101,11 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view word) {
 
 // Every UPDATE FILE catalogue in turn; empty when all were brought up to
 // date, else what stopped the update.
-std::string RebuildCatalogues(const WebUpdateHooks& hooks) {
-    auto say = [&](const std::string& s) {
-        if (hooks.message) hooks.message(s);
-    };
-    auto cancelled = [&] { return hooks.cancelled && hooks.cancelled(); };
+std::string RebuildCatalogues(WebUpdateProgress& progress) {
+    auto say = [&](const std::string& s) { progress.Message(s); };
+    auto cancelled = [&] { return progress.Cancelled(); };
     auto wait = [&](int ms) {
-        if (hooks.wait && !cancelled()) hooks.wait(ms);
+        if (!cancelled()) progress.Wait(ms);
     };
     for (const UpdateFileRecord& file : gUpdateFiles) {
         CatalogueRebuild rebuild;
@@ -117,7 +115,7 @@ std::string RebuildCatalogues(const WebUpdateHooks& hooks) {
         // An empty catalogue starts UPDATE DAYS back.
         const TimeValue cut = rebuild.count() > 0 ? rebuild.LastTime() - span : now - span;
         if (!rebuild.KeepBefore(cut)) {
-            if (hooks.beep) hooks.beep();
+            progress.Beep();
             return rebuild.error();
         }
 
@@ -218,7 +216,7 @@ std::string EventServiceAddress(const char* variable) {
     return address;
 }
 
-int UpdateFromWebService(bool /*interactive*/, const WebUpdateHooks& hooks) {
+int UpdateFromWebService(bool /*interactive*/, WebUpdateProgress& progress) {
     int result = 1;
     {
         CatalogueUpdateHold hold;
@@ -228,17 +226,16 @@ int UpdateFromWebService(bool /*interactive*/, const WebUpdateHooks& hooks) {
         for (const char* s : {"Conta", "Contact ", "Contact USGS", "Contact USGS ear", "Contact USGS earthqu",
                               "Contact USGS earthquake ", "Contact USGS earthquake web.",
                               "Contact USGS earthquake web...", "Fetch events..."})
-            if (hooks.message) hooks.message(s);
-        const std::string failure = RebuildCatalogues(hooks);
+            progress.Message(s);
+        const std::string failure = RebuildCatalogues(progress);
         result = failure.empty() ? 0 : 1;
-        const bool cancelled = hooks.cancelled && hooks.cancelled();
-        if (hooks.wait && !cancelled) hooks.wait(1000);
+        const bool cancelled = progress.Cancelled();
+        if (!cancelled) progress.Wait(1000);
         // The last line says how it ended, on its own.
-        if (hooks.message)
-            hooks.message(failure.empty() ? "Done" : cancelled ? kUpdateCancelledText : "Problem: " + failure);
-        if (hooks.wait && !cancelled) hooks.wait(failure.empty() ? 1000 : 2000);
+        progress.Message(failure.empty() ? "Done" : cancelled ? kUpdateCancelledText : "Problem: " + failure);
+        if (!cancelled) progress.Wait(failure.empty() ? 1000 : 2000);
     }
     OpenQuakeCatalogue(false);
-    if (hooks.repeatView) hooks.repeatView();
+    progress.RepeatView();
     return result;
 }

@@ -3,7 +3,6 @@
 // earthquake event service, in windows of 30 days, and swaps the rebuilt
 // catalogue in while keeping the previous one under ".hyt".
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,13 +14,17 @@ inline constexpr const char* kEventQueryPath =
 // The public service; tests and other deployments set another.
 inline constexpr const char* kDefaultEventServiceAddress = "https://earthquake.usgs.gov/";
 
-// What the update needs of the program around it.
-struct WebUpdateHooks {
-    std::function<void(const std::string&)> message;  // one progress line
-    std::function<void()> repeatView;                 // reopen the current view (command 150)
-    std::function<void(int ms)> wait;                 // a wait that keeps the windows alive
-    std::function<void()> beep;
-    std::function<bool()> cancelled;                  // the user or the program's end stopped it
+// What the update needs of the program around it, told as it goes.
+class WebUpdateProgress {
+public:
+    virtual ~WebUpdateProgress() = default;
+    virtual void Message(const std::string& line) = 0;  // one progress line
+    virtual void RepeatView() = 0;                      // reopen the current view (command 150)
+    // A wait that keeps the windows alive; none by default.
+    virtual void Wait(int /*ms*/) {}
+    virtual void Beep() {}
+    // The user or the program's end stopped it.
+    virtual bool Cancelled() const { return false; }
 };
 
 // How a cancelled update ends, shown on its own.
@@ -39,7 +42,7 @@ std::string EventServiceAddress(const char* variable);
 // 0 when every catalogue was brought up to date, 1 when a problem was
 // reported. Any failed window leaves that catalogue exactly as it was; so
 // does a cancel, which ends the update at once, without its waits.
-int UpdateFromWebService(bool interactive, const WebUpdateHooks& hooks);
+int UpdateFromWebService(bool interactive, WebUpdateProgress& progress);
 
 // The instants an answer may hold events of: the query's start and end
 // dates, both included.

@@ -40,6 +40,15 @@ QuakeRecord Quake(int y, int mo, int d, int h, int mi, double s = 0.0) {
 
 bool Same(const QuakeRecord& a, const QuakeRecord& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// The window's lines as shown and the view repeats, into the fixture's.
+struct RecordedProgress : ServerUpdateProgress {
+    RecordedProgress(std::vector<std::string>& lines, int& repeats) : lines(lines), repeats(repeats) {}
+    void RepeatView() override { ++repeats; }
+    void Echo(const std::string& line) override { lines.push_back(line); }
+    std::vector<std::string>& lines;
+    int& repeats;
+};
+
 class UpdateLinkTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -59,9 +68,6 @@ protected:
         hl::SetSocketPollLimit(20);
         owner = new ui::Window(nullptr);
         ASSERT_TRUE(owner->Create());
-        hooks.owner = owner;
-        hooks.repeatView = [this] { ++repeats; };
-        hooks.echo = [this](const std::string& s) { lines.push_back(s); };
         old = {Quake(2014, 8, 1, 0, 0), Quake(2014, 8, 10, 0, 0), Quake(2014, 8, 14, 12, 0), Quake(2014, 8, 16, 1, 0),
                Quake(2014, 8, 25, 10, 0)};
         std::FILE* out = std::fopen("TEST.HY4", "wb");
@@ -89,9 +95,9 @@ protected:
 
     TempDir dir;
     ui::Window* owner = nullptr;
-    ServerUpdateHooks hooks;
     std::vector<std::string> lines;
     int repeats = 0;
+    RecordedProgress progress{lines, repeats};
     std::vector<QuakeRecord> old;
     std::string oldBytes;
 };
@@ -141,9 +147,7 @@ TEST(UpdateProgress, LinesAreStampedCappedAndScrolled) {
     EXPECT_EQ(w->list()->topIndex(), 0);
 
     // The web update's progress lines reach the same window.
-    WebUpdateHooks web;
-    web.message = link.ProgressLines();
-    for (int i = 2; i <= 40; ++i) web.message("line " + std::to_string(i));
+    for (int i = 2; i <= 40; ++i) link.ProgressLine("line " + std::to_string(i));
     EXPECT_EQ(w->list()->count(), kUpdateListMaxLines);
     EXPECT_EQ(w->list()->String(0), "07:05:09: line 9");
     EXPECT_EQ(w->list()->String(31), "07:05:09: line 40");
@@ -153,7 +157,7 @@ TEST(UpdateProgress, LinesAreStampedCappedAndScrolled) {
     for (int rowHeight : {13, 25, 40}) {
         SCOPED_TRACE(rowHeight);
         w->list()->SetItemHeight(rowHeight);
-        web.message("line");
+        link.ProgressLine("line");
         const int rows = w->list()->rect().height() / rowHeight;
         EXPECT_GE(rows, 4);
         EXPECT_EQ(w->list()->topIndex(), kUpdateListMaxLines - std::min(rows, kUpdateListShownLines));
@@ -165,7 +169,7 @@ TEST(UpdateProgress, LinesAreStampedCappedAndScrolled) {
     EXPECT_FALSE(w->visible());
     link.Close();
     EXPECT_EQ(link.dialog(), nullptr);
-    web.message("after the window");  // dropped, no crash
+    link.ProgressLine("after the window");  // dropped, no crash
     delete owner;
 }
 
@@ -214,7 +218,7 @@ TEST_F(UpdateLinkTest, RebuildsTheCatalogueFromTheServersLines) {
         TempDir::Write("TEST.HY4", oldBytes);
         LocalLinkServer server(mode, "GET", kData);
         Serve(server);
-        EXPECT_EQ(UpdateFromServer(hooks), 0);
+        EXPECT_EQ(UpdateFromServer(owner, progress), 0);
 
         const std::vector<std::string> names = {"MINMAG", "MINLAT", "MAXLON", "MINLON", "MAXLAT", "STARTDATE",
                                                 "GET",    "OKAY",   "OKAY",   "OKAY",   "DONE"};
@@ -262,7 +266,7 @@ TEST_F(UpdateLinkTest, EmptyDataReplyAndHostWithPort) {
     gUpdatePort = 1;  // the port in the name wins
     // Nothing after the start date, where two records are stored: that
     // answer would erode the catalogue, so the update fails and keeps it.
-    EXPECT_EQ(UpdateFromServer(hooks), 1);
+    EXPECT_EQ(UpdateFromServer(owner, progress), 1);
     const std::vector<std::string> names = server.Names();
     ASSERT_GE(names.size(), 2u);
     const std::vector<std::string> tail(names.end() - 2, names.end());
@@ -292,7 +296,7 @@ TEST_F(UpdateLinkTest, EveryFailureLeavesTheOldCatalogue) {
         hl::SetSocketPollLimit(c.pollLimitMs);
         LocalLinkServer server(c.mode, c.at, kData);
         Serve(server);
-        EXPECT_EQ(UpdateFromServer(hooks), 1);
+        EXPECT_EQ(UpdateFromServer(owner, progress), 1);
         EXPECT_EQ(TempDir::Read("TEST.HY4"), oldBytes);
         EXPECT_FALSE(std::filesystem::exists("TEST.hyt"));
         EXPECT_FALSE(std::filesystem::exists("temptemp.hy4"));
@@ -311,7 +315,7 @@ TEST_F(UpdateLinkTest, RefusedMissingAndUnset) {
     // Nothing listens.
     gUpdateServer = "127.0.0.1";
     gUpdatePort = static_cast<unsigned>(PeerProcess::ClosedPort());
-    EXPECT_EQ(UpdateFromServer(hooks), 1);
+    EXPECT_EQ(UpdateFromServer(owner, progress), 1);
     EXPECT_TRUE(Shown("Connection refused.  Closing socket."));
     ASSERT_FALSE(hl::MessageBoxCalls().empty());
     EXPECT_EQ(hl::MessageBoxCalls().front().text, "WmSocketMsg error.  Closing socket");
@@ -326,7 +330,7 @@ TEST_F(UpdateLinkTest, RefusedMissingAndUnset) {
     lines.clear();
     LocalLinkServer server("normal", "GET", kData);
     Serve(server);
-    EXPECT_EQ(UpdateFromServer(hooks), 1);
+    EXPECT_EQ(UpdateFromServer(owner, progress), 1);
     EXPECT_TRUE(Shown("Can't find file TEST.HY4"));
     const auto names = server.Names();
     EXPECT_EQ(std::count(names.begin(), names.end(), "DONE"), 0);
@@ -335,14 +339,14 @@ TEST_F(UpdateLinkTest, RefusedMissingAndUnset) {
     lines.clear();
     gUpdateServer = "1.2.3";
     gUpdatePort = 4000;
-    EXPECT_EQ(UpdateFromServer(hooks), 1);
+    EXPECT_EQ(UpdateFromServer(owner, progress), 1);
     EXPECT_TRUE(Shown("Open: inet_addr failed.  Exiting."));
     ASSERT_GE(hl::MessageBoxCalls().size(), 2u);
     EXPECT_EQ(hl::MessageBoxCalls().back().text, "Problem opening socket");
 
     // No server configured.
     gUpdateServer.clear();
-    EXPECT_EQ(UpdateFromServer(hooks), 1);
+    EXPECT_EQ(UpdateFromServer(owner, progress), 1);
     ASSERT_FALSE(hl::MessageBoxCalls().empty());
     EXPECT_EQ(hl::MessageBoxCalls().back().text, "IP Address or TCP/IP port not defined");
     EXPECT_EQ(hl::MessageBoxCalls().back().caption, "Error");
@@ -379,7 +383,7 @@ TEST_F(UpdateLinkTest, ACancelEndsAStalledUpdateAtOnce) {
             lastShown = w->list()->String(w->list()->count() - 1);
         };
         const std::uint32_t start = hl::VirtualClock().TickCount();
-        EXPECT_EQ(UpdateFromServer(hooks), 1);
+        EXPECT_EQ(UpdateFromServer(owner, progress), 1);
         EXPECT_LT(hl::VirtualClock().TickCount() - start, static_cast<std::uint32_t>(c.waitSeconds * 1000));
         EXPECT_EQ(timer.ticks, 4);  // nothing waited after the cancel
         if (c.button) {

@@ -47,6 +47,15 @@ std::string Query(const char* from, const char* to) {
     return std::string("/fdsnws/event/1/query?format=csv&minmagnitude=3.0&starttime=") + from + "&endtime=" + to;
 }
 
+// The update's lines and view repeats, into the fixture's; no waits.
+struct RecordedProgress : WebUpdateProgress {
+    RecordedProgress(std::vector<std::string>& lines, int& repeats) : lines(lines), repeats(repeats) {}
+    void Message(const std::string& line) override { lines.push_back(line); }
+    void RepeatView() override { ++repeats; }
+    std::vector<std::string>& lines;
+    int& repeats;
+};
+
 class WebUpdateTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -57,9 +66,6 @@ protected:
         gUpdateFiles.Add(UpdateFileRecord("WORLD.HY4"));
         gEventFileName = "WORLD.HY4";
         platform::headless::VirtualClock().SetUtc({2014, 9, 20, 0, 0, 0, 0});
-        hooks.message = [this](const std::string& s) { lines.push_back(s); };
-        hooks.repeatView = [this] { ++repeats; };
-        hooks.wait = [](int) {};
         std::filesystem::create_directory(answers);
     }
     void TearDown() override {
@@ -86,9 +92,9 @@ protected:
 
     TempDir dir;
     std::string answers = dir.path() + "/answers";
-    WebUpdateHooks hooks;
     std::vector<std::string> lines;
     int repeats = 0;
+    RecordedProgress progress{lines, repeats};
 };
 
 }  // namespace
@@ -113,7 +119,7 @@ TEST_F(WebUpdateTest, KeepsOldRecordsFetchesTheRestAndKeepsTheOldFile) {
     ASSERT_TRUE(server.running());
     gEventServiceAddress = "http://" + server.host() + "/";
 
-    EXPECT_EQ(UpdateFromWebService(true, hooks), 0);
+    EXPECT_EQ(UpdateFromWebService(true, progress), 0);
 
     std::vector<std::string> asked;
     for (const auto& r : server.Requests()) asked.push_back(r.line);
@@ -158,7 +164,7 @@ TEST_F(WebUpdateTest, TheLocalEventServiceAnswersEachWindowAsTheServiceDoes) {
     ASSERT_GT(service.port(), 0);
     gEventServiceAddress = "http://127.0.0.1:" + std::to_string(service.port()) + "/";
 
-    EXPECT_EQ(UpdateFromWebService(true, hooks), 0) << lines.back();
+    EXPECT_EQ(UpdateFromWebService(true, progress), 0) << lines.back();
     EXPECT_EQ(Catalogue("WORLD.HY4"),
               (std::vector<QuakeRecord>{Quake(2014, 8, 1, 0, 0, 5.0), Quake(2014, 8, 25, 12, 0, 5.2),
                                         Quake(2014, 8, 31, 0, 0, 6.1), Quake(2014, 9, 18, 3, 30, 4.4)}));
@@ -233,7 +239,7 @@ TEST_F(WebUpdateTest, AFailedWindowLeavesTheCatalogueAsItWas) {
         gEventServiceAddress = "http://" + server.host() + "/" + (*c.route ? std::string(c.route) + "?q=" : "");
         lines.clear();
 
-        EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
+        EXPECT_EQ(UpdateFromWebService(true, progress), 1);
         EXPECT_EQ(TempDir::Read("WORLD.HY4"), oldBytes);
         EXPECT_FALSE(std::filesystem::exists("WORLD.hyt"));
         EXPECT_FALSE(std::filesystem::exists(kTempCatalogue));
@@ -279,7 +285,7 @@ TEST_F(WebUpdateTest, AFullDiskSaysWhatCouldNotBeWritten) {
         rlimit small = saved;
         small.rlim_cur = c.room;
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        const int result = UpdateFromWebService(true, hooks);
+        const int result = UpdateFromWebService(true, progress);
         ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &saved), 0);
         EXPECT_EQ(result, 1);
         EXPECT_EQ(TempDir::Read("WORLD.HY4"), oldBytes);
@@ -303,7 +309,7 @@ TEST_F(WebUpdateTest, RepeatedRunsWithEmptyAnswersNeverErodeTheCatalogue) {
     ASSERT_TRUE(server.running());
     gEventServiceAddress = "http://" + server.host() + "/";
     for (int run = 0; run < 3; ++run) {
-        EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
+        EXPECT_EQ(UpdateFromWebService(true, progress), 1);
         CloseQuakeCatalogue();
         EXPECT_EQ(TempDir::Read("WORLD.HY4"), oldBytes) << "run " << run;
     }
@@ -312,7 +318,7 @@ TEST_F(WebUpdateTest, RepeatedRunsWithEmptyAnswersNeverErodeTheCatalogue) {
 TEST_F(WebUpdateTest, NoAnswerAtAllAndAnEmptyCatalogue) {
     WriteCatalogue({});
     gEventServiceAddress = "http://127.0.0.1:" + std::to_string(LocalHttpServer::ClosedPort()) + "/";
-    EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
+    EXPECT_EQ(UpdateFromWebService(true, progress), 1);
     EXPECT_TRUE(std::filesystem::exists("WORLD.HY4"));
     // An empty catalogue asks from UPDATE DAYS before now.
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Fetch events from 2014-09-10 to 2014-09-21"), lines.end());
@@ -320,7 +326,7 @@ TEST_F(WebUpdateTest, NoAnswerAtAllAndAnEmptyCatalogue) {
 
 TEST_F(WebUpdateTest, MissingCatalogueIsReportedAndBackupNames) {
     // Reported as the server update reports it, and not taken for success.
-    EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
+    EXPECT_EQ(UpdateFromWebService(true, progress), 1);
     EXPECT_EQ(repeats, 1);
     EXPECT_EQ(lines.back(), "Problem: Can't find file WORLD.HY4");
     EXPECT_EQ(BackupCatalogueName("WORLD.HY4"), "WORLD.hyt");
@@ -340,9 +346,17 @@ TEST_F(WebUpdateTest, NeitherUpdateRunsWhileTheOtherHoldsTheCatalogue) {
     {
         CatalogueUpdateHold running;
         ASSERT_TRUE(running.held());
-        EXPECT_EQ(UpdateFromWebService(true, hooks), 1);
-        ServerUpdateHooks server;
-        EXPECT_EQ(UpdateFromServer(server), 1);
+        EXPECT_EQ(UpdateFromWebService(true, progress), 1);
+        // The refused server update would show its lines and repeats here too.
+        struct : ServerUpdateProgress {
+            int* repeats;
+            std::vector<std::string>* lines;
+            void RepeatView() override { ++*repeats; }
+            void Echo(const std::string& line) override { lines->push_back(line); }
+        } server;
+        server.repeats = &repeats;
+        server.lines = &lines;
+        EXPECT_EQ(UpdateFromServer(nullptr, server), 1);
         EXPECT_TRUE(lines.empty());
         EXPECT_EQ(repeats, 0);
         EXPECT_EQ(TempDir::Read(kTempCatalogue), "being written");
@@ -382,7 +396,7 @@ TEST_F(WebUpdateTest, TheProgramAsksTheServerTheEnvironmentNames) {
     ::unsetenv(kEventServiceVariable);
 
     EXPECT_EQ(gEventServiceAddress, "http://" + server.host() + "/");
-    EXPECT_EQ(UpdateFromWebService(true, hooks), 0);
+    EXPECT_EQ(UpdateFromWebService(true, progress), 0);
     EXPECT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(Catalogue("WORLD.HY4"), std::vector<QuakeRecord>{Quake(2014, 9, 18, 3, 30, 4.4)});
     InstallNetworkWiring();  // unset again: the public service
