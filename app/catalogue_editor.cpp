@@ -434,12 +434,14 @@ void editEvtDialog::CmCancel() {
 
 void myFrame::CmEditEarthquakeFile() {
     if (!layout_) return;
-    const bool saved = gPaused;
-    gPaused = true;
-    EraseTransientMarkers();
+    // Built before the hold (its constructor neither draws nor reads gPaused), and alive
+    // through the zoom: while an editor exists the housekeeping leaves the view alone.
     editEvtDialog editor(this, kEditEventsTemplate, layout_->map());
-    editor.Execute();
-    gPaused = saved;
+    {
+        PauseForDialog pause;
+        EraseTransientMarkers();
+        editor.Execute();
+    }
     // The alert view shows as the end of an alert pause shows it.
     if (editor.alertBuilt() && layout_ && layout_->control()) layout_->control()->SendCommand(kCmZoomToEarthquake);
 }

@@ -8,6 +8,7 @@
 #include "app/buttons.h"
 #include "app/clock.h"
 #include "app/control_panel_parts.h"
+#include "app/dialog_conventions.h"
 #include "app/floating_legend.h"
 #include "app/frame.h"
 #include "app/globals.h"
@@ -326,11 +327,11 @@ void childControl::CmStopAnimation() {
 }
 
 void childControl::CmSetDate() {
-    // Held, as behind every modal dialog: the clock's timer still runs meanwhile.
-    const bool saved = gPaused;
-    gPaused = true;
-    initDateDialog(this, kInitialDateDialogTemplate).Execute();
-    gPaused = saved;
+    {
+        // Held, as behind every modal dialog: the clock's timer still runs meanwhile.
+        PauseForDialog pause;
+        initDateDialog(this, kInitialDateDialogTemplate).Execute();
+    }
     Invalidate();
     SendFrame(kFrameCmRepeat);
 }

@@ -278,9 +278,9 @@ private:
 
     // Save View As: false when cancelled or not written.
     bool SaveViewAs();
-    // Pauses, closes the information windows, silences the music, erases the
-    // markers and writes the configuration; returns the pause it replaced.
-    bool QuietView();
+    // Pauses (left held: the view opened next decides), closes the information
+    // windows, silences the music, erases the markers and writes the configuration.
+    void QuietView();
 
     platform::ui::FileDialogData fileDialog_;
     double lastStep_ = 0.0;

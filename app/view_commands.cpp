@@ -7,6 +7,7 @@
 
 #include "app/application.h"
 #include "app/control_panel.h"
+#include "app/dialog_conventions.h"
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/help.h"
@@ -74,38 +75,38 @@ std::string SaveDialogName() {
     return SlashedName(gMapName);
 }
 
+// Held only while asked: a Save As after Yes holds on its own.
+int AskToSave(ui::Window* parent) {
+    PauseForDialog pause;
+    return ui::MessageBox(parent, "Do you want to save?", "The view has changed.", ui::Buttons::YesNoCancel,
+                          ui::Icon::Question);
+}
 
 }  // namespace
 
-bool myFrame::QuietView() {
-    const bool saved = gPaused;
+void myFrame::QuietView() {
     gPaused = true;
     CloseInfoWindows();
     AllNotesOff();
     EraseTransientMarkers();
     CloseMidiFile();
     WriteConfigOrLog();
-    return saved;
 }
 
 void myFrame::CmOpenView() {
-    const bool saved = QuietView();
+    PauseForDialog pause;
+    QuietView();
     fileDialog_.filter = kViewFilter;
     fileDialog_.fileName = selectedViewName_;
     fileDialog_.initialDir = gCurrentDirectory;
     fileDialog_.flags = fd::kMustExist;
     fileDialog_.filterIndex = 1;
-    if (!ui::ExecuteFileDialog(this, ui::FileDialogKind::Open, fileDialog_)) {
-        gPaused = saved;
-        return;
-    }
-    if (!MayLetTheViewGo()) {
-        gPaused = saved;
-        return;
-    }
+    if (!ui::ExecuteFileDialog(this, ui::FileDialogKind::Open, fileDialog_)) return;
+    if (!MayLetTheViewGo()) return;
     selectedViewName_ = ViewNameFromChosenPath(fileDialog_.fileName, platform::CurrentDir());
     if (gApplication) gApplication->recentViews().Add(selectedViewName_);
     const std::string name = selectedViewName_;
+    pause.KeepPaused();  // the view opened decides whether it runs
     OpenView(name.c_str());
 }
 
@@ -125,17 +126,13 @@ void myFrame::CmSaveViewAs() { (void)SaveViewAs(); }
 
 bool myFrame::SaveViewAs() {
     const std::string oldImage = gMapImageFile;
-    const bool saved = gPaused;
-    gPaused = true;
+    PauseForDialog pause;
     fileDialog_.filter = kSaveViewFilter;
     fileDialog_.fileName = SaveDialogName();
     fileDialog_.initialDir.clear();
     fileDialog_.flags = fd::kOverwritePrompt;
     fileDialog_.filterIndex = 1;
-    if (!ui::ExecuteFileDialog(this, ui::FileDialogKind::Save, fileDialog_)) {
-        gPaused = saved;
-        return false;
-    }
+    if (!ui::ExecuteFileDialog(this, ui::FileDialogKind::Save, fileDialog_)) return false;
     // The saved view is the open one from now on: a later Save writes it,
     // never the view it was made from.
     const std::string name = ViewNameForSavedPath(fileDialog_.fileName, platform::CurrentDir());
@@ -151,7 +148,6 @@ bool myFrame::SaveViewAs() {
         gMapImageFile = oldImage;
         gPopulationImageFile = oldPopulation;
         gCityFile = oldCity;
-        gPaused = saved;
         return false;
     }
     CopyMapImage(oldImage, gMapImageFile);
@@ -160,7 +156,6 @@ bool myFrame::SaveViewAs() {
     viewChanged_ = false;
     if (popups_[kPopupFile]) popups_[kPopupFile]->Enable(kCmSaveView, true);
     SetCaption(ViewCaption(gCurrentDirectory, SlashedName(gMapName)));
-    gPaused = saved;
     return true;
 }
 
@@ -201,11 +196,7 @@ bool myFrame::CanClose() {
 
 bool myFrame::MayLetTheViewGo() {
     if (!viewChanged_ || !viewOpen_) return true;
-    const bool saved = gPaused;
-    gPaused = true;
-    const int answer = ui::MessageBox(this, "Do you want to save?", "The view has changed.", ui::Buttons::YesNoCancel,
-                                      ui::Icon::Question);
-    gPaused = saved;
+    const int answer = AskToSave(this);
     // A Save As cancelled after Yes is a Cancel: the changes are kept.
     if (answer == ui::IdCancel || (answer == ui::IdYes && !SaveCurrentView())) return false;
     viewChanged_ = false;
@@ -218,8 +209,7 @@ void myFrame::CmOpenViewList() {
         ui::MessageBox(this, kCatalogueBeingUpdatedText, "Open List of Views", ui::Buttons::Ok, ui::Icon::None);
         return;
     }
-    const bool saved = gPaused;
-    gPaused = true;
+    PauseForDialog pause;
     pauseAtEndCountdown_ = 0;
     CloseInfoWindows();
     AllNotesOff();
@@ -231,14 +221,10 @@ void myFrame::CmOpenViewList() {
     fileDialog_.initialDir = gCurrentDirectory;
     fileDialog_.flags = fd::kMustExist | fd::kChangeDirectory;
     fileDialog_.filterIndex = 1;
-    if (!ui::ExecuteFileDialog(this, ui::FileDialogKind::Open, fileDialog_)) {
-        gPaused = saved;
-        return;
-    }
+    if (!ui::ExecuteFileDialog(this, ui::FileDialogKind::Open, fileDialog_)) return;
     if (!MayLetTheViewGo()) {
         // The view stays, and with it the folder it came from.
         platform::SetCurrentDir(gCurrentDirectory);
-        gPaused = saved;
         return;
     }
     // The dialog made the list's folder the current one: its views, its settings.
@@ -254,7 +240,6 @@ void myFrame::CmOpenViewList() {
     ReadConfigFile();
     ReportUnreadableSettings();
     CmSelectMenu();
-    gPaused = saved;
 }
 
 void myFrame::CmEditViewList() {

@@ -13,9 +13,12 @@
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/startup.h"
+#include "app/view_open.h"
 #include "core/config.h"
 #include "core/missing_seam.h"
+#include "core/view.h"
 #include "map/child_map.h"
+#include "map/quake_symbols.h"
 #include "platform/ui/headless/headless.h"
 #include "tests/support/network_link.h"
 #include "tests/support/temp_dir.h"
@@ -31,6 +34,27 @@ inline std::vector<std::string> DebugLines(const std::string& path = "Debug.txt"
         if (!line.empty()) lines.push_back(stamp == std::string::npos ? line : line.substr(stamp + 2));
     }
     return lines;
+}
+
+// The bundled WORLD view's legend settings: depth colours, and the magnitude,
+// dot and depth ranges. The dots are scaled apart, after a test's own changes.
+inline void WorldLegendSettings() {
+    const int depthColors[kDepthColorCount] = {4, 12, 5, 13, 3, 1, 9, 11, 10, 14, 15};
+    for (int i = 0; i < kDepthColorCount; ++i) gDepthColors[i] = depthColors[i];
+    gMinMagnitude = 5;
+    gMaxMagnitude = 9;
+    gMinDotSize = 1;
+    gMaxDotSize = 8;
+    gMinDepth = 0;
+    gMaxDepth = 700;
+    gMagnitudeCutoff = 6;
+}
+
+// The dot radii of the magnitude and dot ranges on a screen that many rows high.
+inline void ScaleDots(int screenRows) {
+    const DotScale dots = ComputeDotScale(gMinMagnitude, gMaxMagnitude, gMinDotSize, gMaxDotSize, screenRows);
+    gDotSlope = dots.slope;
+    gDotIntercept = dots.intercept;
 }
 
 inline bool Contains(const std::vector<std::string>& lines, const std::string& text) {

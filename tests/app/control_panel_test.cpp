@@ -10,6 +10,7 @@
 #include "app/buttons.h"
 #include "app/globals.h"
 #include "app/menus.h"
+#include "app/region_dialogs.h"
 #include "app/slider.h"
 #include "app/speed.h"
 #include "app/view_open.h"
@@ -19,10 +20,12 @@
 #include "map/draw.h"
 #include "map/proj.h"
 #include "platform/gfx/font.h"
+#include "platform/ui/headless/headless.h"
 
 namespace gfx = platform::gfx;
 
 namespace ui = platform::ui;
+namespace hl = platform::headless;
 using gfx::Rect;
 
 namespace {
@@ -317,6 +320,24 @@ TEST_F(Panel, CommandsSetScrubPausedAndAlertState) {
     p->SendCommand(827);
     EXPECT_FALSE(p->zoomButtonsShown());
     EXPECT_FALSE(p->ChildWithId(827)->style() & ui::style::kVisible);
+}
+
+TEST_F(Panel, SetDateHoldsTheClockOnlyWhileItsDialogIsOpen) {
+    childControl* p = Make();
+    for (const bool paused : {false, true}) {
+        for (const int button : {ui::IdOk, ui::IdCancel}) {
+            gPaused = paused;
+            bool heldWhileOpen = false;
+            hl::ScriptDialog(kInitialDateDialogTemplate, [&](ui::Dialog&) {
+                heldWhileOpen = gPaused;
+                return button;
+            });
+            p->SendCommand(childControl::kSetDate);
+            EXPECT_TRUE(heldWhileOpen) << paused << " " << button;
+            EXPECT_EQ(gPaused, paused) << button;
+        }
+    }
+    gPaused = false;
 }
 
 TEST_F(Panel, AliveIndicatorLitIsGreen) {

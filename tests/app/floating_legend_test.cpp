@@ -16,6 +16,7 @@
 #include "map/proj.h"
 #include "platform/gfx/font.h"
 #include "platform/ui/headless/headless.h"
+#include "tests/app/app_fixture.h"
 #include "tests/support/golden_png.h"
 #include "tests/support/pane_seams.h"
 #include "tests/support/temp_dir.h"
@@ -84,19 +85,10 @@ protected:
         ResetViewSettings();
         gControls[kControlQmxLegend] = 1;
         gFloatingLegend = true;
-        const int depthColors[kDepthColorCount] = {4, 12, 5, 13, 3, 1, 9, 11, 10, 14, 15};
-        for (int i = 0; i < kDepthColorCount; ++i) gDepthColors[i] = depthColors[i];
-        gMinMagnitude = 3;
-        gMaxMagnitude = 9;
-        gMinDotSize = 1;
-        gMaxDotSize = 8;
-        gMinDepth = 0;
-        gMaxDepth = 700;
-        gMagnitudeCutoff = 6;
+        apptest::WorldLegendSettings();
+        gMinMagnitude = 3;  // these tests' own range, below the view's 5
         gScaleInKm = true;
-        const DotScale dots = ComputeDotScale(gMinMagnitude, gMaxMagnitude, gMinDotSize, gMaxDotSize, 480);
-        gDotSlope = dots.slope;
-        gDotIntercept = dots.intercept;
+        apptest::ScaleDots(480);
         font_ = gfx::Font::FromFile(kFace, 20);
         gScreenMetrics = gfx::Font::FromFile(kFace, 16)->metrics();
         gTextHeight = 16;

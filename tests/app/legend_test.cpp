@@ -62,31 +62,17 @@ void WorldSettings() {
     gButtonHeight = 2.0;
     gControls[kControlShowKeyButton] = 1;
     gControls[kControlShowEventCounters] = 1;
-    const int depthColors[kDepthColorCount] = {4, 12, 5, 13, 3, 1, 9, 11, 10, 14, 15};
-    for (int i = 0; i < kDepthColorCount; ++i) gDepthColors[i] = depthColors[i];
-    gMinMagnitude = 5;
-    gMaxMagnitude = 9;
-    gMinDotSize = 1;
-    gMaxDotSize = 8;
-    gMinDepth = 0;
-    gMaxDepth = 700;
-    gMagnitudeCutoff = 6;
+    apptest::WorldLegendSettings();
     gEruptionMagnitudeCutoff = 0;
     gShowEarthquakes = gShowEruptions = true;
     gSymbolStyle = 1;
-}
-
-void ScaleDots() {
-    const DotScale dots = ComputeDotScale(gMinMagnitude, gMaxMagnitude, gMinDotSize, gMaxDotSize, gScreenHeight);
-    gDotSlope = dots.slope;
-    gDotIntercept = dots.intercept;
 }
 
 class Legend : public testing::Test {
 protected:
     Legend() {
         WorldSettings();
-        ScaleDots();
+        apptest::ScaleDots(gScreenHeight);
         gLegendFont = gfx::Font::FromFile(kFace, 13);
         gScreenMetrics = PaneFont()->metrics();
         gMapCommands = &mapCommands_;
@@ -200,7 +186,7 @@ TEST(LegendArithmetic, MagnitudeRowsFollowTheCutoffAndKeepSmallDotsApart) {
     gMinMagnitude = 4;
     gMaxMagnitude = 8;
     gMagnitudeCutoff = 6;
-    ScaleDots();  // radii 1, 2.75, 4.5, 6.25, 8
+    apptest::ScaleDots(gScreenHeight);  // radii 1, 2.75, 4.5, 6.25, 8
     int end = 0;
     const auto rows = MagnitudeKeyRows(100, 13, 1000, &end);
     ASSERT_EQ(rows.size(), 5u);
@@ -232,7 +218,7 @@ TEST(LegendArithmetic, MagnitudeRowsFollowTheCutoffAndKeepSmallDotsApart) {
     gMaxMagnitude = 10;
     gMinDotSize = 1;
     gMaxDotSize = 2000000000;
-    ScaleDots();
+    apptest::ScaleDots(gScreenHeight);
     const auto huge = MagnitudeKeyRows(0, 13, 400, &end);
     EXPECT_LT(huge.size(), 21u);
     EXPECT_GT(end, 400);
@@ -291,7 +277,7 @@ TEST_F(Legend, PicturesInBothLayouts) {
         SCOPED_TRACE(c.name);
         WorldSettings();
         c.settings();
-        ScaleDots();
+        apptest::ScaleDots(gScreenHeight);
         parent_.MoveWindow({0, 0, 640, 480});
         myLayoutWindow* layout = MakeLayout(c.qmx);
         childLegend* legend = layout->legend();
@@ -339,7 +325,7 @@ TEST_F(Legend, TextsEndClearOfTheRightEdgeOnCommonScreens) {
         hl::SetScreenSize({screen.width, screen.height});
         gScreenHeight = screen.height;
         ResetEruptionSymbolScale();
-        ScaleDots();
+        apptest::ScaleDots(gScreenHeight);
         gLegendFont.reset();  // the layout picks the program's own
         parent_.MoveWindow({0, 0, screen.width, screen.height});
         myLayoutWindow* layout = MakeLayout(false);

@@ -249,6 +249,62 @@ TEST_F(ViewCommands, OpenViewCancelledLeavesTheViewAndItsPause) {
     }
 }
 
+// Every way out of a command that asks puts the pause back as it was; only a
+// view opened is left held, for the view to decide.
+TEST_F(ViewCommands, EveryWayOutOfTheViewDialogsPutsThePauseBack) {
+    TempDir::Write("tour/TOUR.VUS", "EAST\n");
+    TempDir::Write("tour/ALPHA", "DOTS: CIRCLES\nTITLE: Alpha\n");  // the view each case opens, once the list moved there
+    const std::string list = dir_.path() + "/tour/TOUR.VUS";
+    struct Case {
+        const char* name;
+        const char* view;  // opened, and changed when asked
+        bool changed;
+        int command;
+        std::function<void()> answers;
+        bool heldAfter;  // left held, whatever it was before
+    } cases[] = {
+        {"OpenViewRefusedAtTheQuestion", "ALPHA", true, kCmOpenView,
+         [] {
+             hl::ScriptFileDialogAnswer("BETA");
+             hl::ScriptMessageBoxAnswer(ui::IdCancel);
+         },
+         false},
+        {"OpenViewOpened", "ALPHA", false, kCmOpenView, [] { hl::ScriptFileDialogAnswer("BETA"); }, true},
+        {"SaveAsCancelled", "ALPHA", true, kCmSaveViewAs, [] { hl::ScriptFileDialogCancel(); }, false},
+        {"SaveAsUnwritable", "ALPHA", true, kCmSaveViewAs, [] { hl::ScriptFileDialogAnswer("no-such-folder/Copy"); },
+         false},
+        {"SaveAsWritten", "ALPHA", true, kCmSaveViewAs, [] { hl::ScriptFileDialogAnswer("Copy"); }, false},
+        {"ExitRefusedAtTheQuestion", "ALPHA", true, kCmExit, [] { hl::ScriptMessageBoxAnswer(ui::IdCancel); }, false},
+        // The question's hold ends before the Save As, which holds on its own.
+        {"ExitYesThenNoName", "", true, kCmExit,
+         [] {
+             hl::ScriptMessageBoxAnswer(ui::IdYes);
+             hl::ScriptFileDialogCancel();
+         },
+         false},
+        {"OpenListCancelled", "ALPHA", false, kCmOpenViewList, [] { hl::ScriptFileDialogCancel(); }, false},
+        {"OpenListRefusedAtTheQuestion", "ALPHA", true, kCmOpenViewList,
+         [&] {
+             hl::ScriptFileDialogAnswer(list);
+             hl::ScriptMessageBoxAnswer(ui::IdCancel);
+         },
+         false},
+        {"OpenListOpened", "ALPHA", false, kCmOpenViewList, [&] { hl::ScriptFileDialogAnswer(list); }, false},
+    };
+    for (const Case& c : cases) {
+        for (const bool paused : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.name << (paused ? " paused" : " running"));
+            Open(c.view);
+            if (c.changed) ChangeIt();
+            gPaused = paused;
+            c.answers();
+            ASSERT_TRUE(frame_->SendCommand(c.command));
+            ASSERT_FALSE(Closed());
+            EXPECT_EQ(gPaused, c.heldAfter || paused);
+        }
+    }
+}
+
 TEST_F(ViewCommands, AViewInAnotherFolderIsOpenedFromThere) {
     TempDir::Write("elsewhere/Delta.view", "DOTS: KEEP\n");
     Open("ALPHA");
