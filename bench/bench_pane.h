@@ -18,12 +18,12 @@ class BenchPane {
 public:
     // copied names the files of data/ that the folder gets; data/ stays the program folder.
     BenchPane(const char* view, const std::function<bool(const std::string& name)>& copied) {
-        namespace fs = std::filesystem;
         platform::headless::Reset();
-        const fs::path data = KESTRUNE_DATA;
-        for (const auto& entry : fs::directory_iterator(data))
+        const std::filesystem::path data = KESTRUNE_DATA;
+        for (const auto& entry : std::filesystem::directory_iterator(data))
             if (copied(entry.path().filename().string()))
-                fs::copy_file(entry.path(), entry.path().filename(), fs::copy_options::overwrite_existing);
+                std::filesystem::copy_file(entry.path(), entry.path().filename(),
+                                           std::filesystem::copy_options::overwrite_existing);
         ok_ = ReadConfigFile() == 0 && ReadViewFile(view) == 0;
         gProgramDir = data.string();
         BuildMercatorTable();
