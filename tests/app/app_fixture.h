@@ -97,6 +97,7 @@ protected:
         else ::unsetenv("XDG_CONFIG_HOME");
         SetConfigurationFolder("");
         ResetConfigValues();
+        gLargeFont.reset();  // a test that measured the screen must not size the next one's panel
     }
 
     // The application as OwlMain runs it; the headless loop returns once
