@@ -15,7 +15,7 @@ packages=(
   xdotool  # the Xvfb test that drives the menus and the file dialog
   libsdl2-dev libfluidsynth-dev timgm6mb-soundfont  # sound: audio output, MIDI synthesis, a small GM sound font
   locales  # the de_DE source of the comma-locale test run
-  xdg-utils  # xdg-open: the manual in the browser, files in the text editor
+  xdg-utils x11-xserver-utils  # xdg-open: the manual, files in the text editor; xdg-screensaver needs xset
   clang libclang-rt-14-dev  # scripts/fuzz.sh: libFuzzer and the sanitizers
   ferret-datasets  # scripts/run.sh: the world elevation grid (etopo5.cdf) of the relief views
 )
