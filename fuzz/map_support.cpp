@@ -18,9 +18,7 @@ void SetMapBox(double south, double north, double west, double east) {
     gMapNorth = north;
     gMapWest = west;
     gMapEast = east;
-    gWestEdge = west;
-    gLonSpan = Proj::LonOffset(east, west);
-    if (gLonSpan == 0) gLonSpan = 360;
+    SpanFromMapBounds();
 }
 
 }  // namespace fuzz

@@ -253,9 +253,7 @@ bool childMap::DrawBaseMap(StringListNode* mapFiles, int left, int top, int righ
     gMapSouth = std::max(gMapSouth, -89.0);
     gMapWest = std::max(gMapWest, -180.0);
     gMapEast = std::min(gMapEast, 180.0);
-    gWestEdge = gMapWest;
-    gLonSpan = Proj::LonOffset(gMapEast, gMapWest);
-    if (gLonSpan == 0) gLonSpan = 360;
+    SpanFromMapBounds();
 
     if (!gLegendFont) gLegendFont = gfx::Font::Create("MS Sans Serif", 7, gfx::kNormalWeight);
     const gfx::TextMetrics legend = gLegendFont ? gLegendFont->metrics() : dc.textMetrics();

@@ -59,6 +59,12 @@ double MercatorFromTable(double lat) {
     return lat < 0 ? -v : v;
 }
 
+void SpanFromMapBounds() {
+    gWestEdge = gMapWest;
+    gLonSpan = Proj::LonOffset(gMapEast, gMapWest);
+    if (gLonSpan == 0) gLonSpan = 360;
+}
+
 double Proj::LonOffset(double lon, double west) {
     double d = lon - west;
     if (d < 0) d += 360.0;

@@ -59,3 +59,7 @@ public:
     double yScale = 1.0;     // pixels per Mercator degree
     std::int32_t heightPx = 0;
 };
+
+// gWestEdge and gLonSpan from the view's west and east bounds; bounds that
+// meet are the whole way round.
+void SpanFromMapBounds();

@@ -66,9 +66,7 @@ TEST(SegmentsRender, WorldViewSegmentLayersToPng) {
     const int paneW = 1200, paneH = 740;  // tall enough for the whole Mercator height
     auto pane = gfx::Surface::Create(paneW, paneH, ColorOf(gConfigBorderColor));
     gfx::DrawContext dc(*pane);
-    gWestEdge = gMapWest;
-    gLonSpan = Proj::LonOffset(gMapEast, gMapWest);
-    if (gLonSpan == 0) gLonSpan = 360;
+    SpanFromMapBounds();
     gMapRect = {10, 10, paneW - 10, paneH - 10};
     gMapWidth = gMapRect.right - gMapRect.left;
     gMapHeight = gMapRect.bottom - gMapRect.top;

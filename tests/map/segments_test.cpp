@@ -58,9 +58,7 @@ Proj SetView(double west, double east, double south, double north, int width, in
     gMapEast = east;
     gMapSouth = south;
     gMapNorth = north;
-    gWestEdge = west;
-    gLonSpan = Proj::LonOffset(east, west);
-    if (gLonSpan == 0) gLonSpan = 360;
+    SpanFromMapBounds();
     Proj p;
     std::int32_t l = 0, t = 0, r = width, b = height, w = width, h = height;
     EXPECT_TRUE(p.SetMapScale(&gLonSpan, &h, &w, south, north, &l, &t, &r, &b, &p.xScale, &p.yScale));

@@ -11,9 +11,7 @@ namespace testsupport {
 // False when the projection refuses the box.
 inline bool FitMap(Proj& proj, double south, double north, double west, double east, int width, int height) {
     gMapSouth = south, gMapNorth = north, gMapWest = west, gMapEast = east;
-    gWestEdge = west;
-    gLonSpan = Proj::LonOffset(east, west);
-    if (gLonSpan == 0) gLonSpan = 360;
+    SpanFromMapBounds();
     std::int32_t w = width, h = height, left = 0, top = 0, right = width, bottom = height;
     if (!proj.SetMapScale(&gLonSpan, &h, &w, south, north, &left, &top, &right, &bottom, &proj.xScale, &proj.yScale))
         return false;
