@@ -9,6 +9,7 @@
 #include "app/frame.h"
 #include "app/globals.h"
 #include "app/layout.h"
+#include "app/network_link.h"
 #include "app/sound.h"
 #include "core/config.h"
 #include "core/quake.h"
@@ -356,6 +357,10 @@ void AppPaneSeams::Command(childMap& pane, int id) { MapPaneCommand(pane, id); }
 
 void AppPaneSeams::HighlightAlertEvent(childMap& pane) {
     if (gPaused && gAlertEvent) pane.HighlightEvent(gAlertEvent, true, true);
+}
+
+void AppPaneSeams::BuildAlertView(childMap& pane, const QuakeRecord& record) {
+    if (NetworkLink* net = NetworkLinkFor("alert view builder")) net->BuildAlertView(pane, record);
 }
 
 void InstallEventStepping() {

@@ -61,11 +61,12 @@ public:
     void OpenTextWindow(childMap& pane, const std::string& file) override;
     void CloseTextWindow(childMap& pane) override;
     void InformationButton(childMap& pane) override;
+    // Built by the network library, through the program's network link.
+    void BuildAlertView(childMap& pane, const QuakeRecord& record) override;
 };
 // The map pane's open text window; null when none.
 platform::ui::Window* PaneTextWindow();
-// Installs a plain AppPaneSeams; the program installs the network layer's,
-// which derives from it.
+// Installs the application's pane seams (the program's wiring does this too).
 void InstallEventStepping();
 
 // ---- arithmetic -------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 
 class childMap;
 class myFrame;
+struct QuakeRecord;
 
 // The event feed on its way, fetched beside the message loop.
 class FeedRequest {
@@ -36,6 +37,8 @@ public:
     virtual bool StartSockets(bool start, bool report) = 0;
     // One alert step; true: open gWorldViewName.
     virtual bool AlertStep(childMap& pane) = 0;
+    // The alert view of a catalogue record, which becomes the current view.
+    virtual void BuildAlertView(childMap& pane, const QuakeRecord& record) = 0;
 };
 
 // nullptr takes the link out again.

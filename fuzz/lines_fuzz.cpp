@@ -45,6 +45,7 @@ public:
     }
     bool StartSockets(bool, bool) override { return false; }
     bool AlertStep(childMap&) override { return false; }
+    void BuildAlertView(childMap&, const QuakeRecord&) override {}
 };
 
 }  // namespace

@@ -77,32 +77,32 @@ struct TransientMarker {
 
 // ---- What the pane leaves to others ------------------------------------------------------
 
-// What the pane asks of code above this library, or of parts still to come.
-// The program's wiring installs one object at start-up; each step of the base
-// reports itself missing, so a step nobody fills is never skipped silently.
+// What the pane asks of the application above this library. The program's
+// wiring installs one object at start-up; while none is installed each step
+// says so (ReportMissingSeam), so none is skipped silently.
 class MapPaneSeams {
 public:
     virtual ~MapPaneSeams() = default;
-    virtual void FloatingLegend(childMap& pane);   // creates, shows or hides the QMX legend
-    virtual void InformationButton(childMap& pane);
-    virtual void HighlightAlertEvent(childMap& pane);  // paused with an alert pending
-    virtual void OpenTextWindow(childMap& pane, const std::string& file);
+    virtual void FloatingLegend(childMap& pane) = 0;   // creates, shows or hides the QMX legend
+    virtual void InformationButton(childMap& pane) = 0;
+    virtual void HighlightAlertEvent(childMap& pane) = 0;  // paused with an alert pending
+    virtual void OpenTextWindow(childMap& pane, const std::string& file) = 0;
     // ---- what the map editor asks of the application
-    virtual void Click(childMap& pane);  // the click tone
+    virtual void Click(childMap& pane) = 0;  // the click tone
     // A one-line prompt: text in and, at OK, out (at most limit characters); false on Cancel.
     virtual bool AskText(childMap& pane, const std::string& caption, const std::string& prompt, std::string& text,
-                         std::size_t limit);
-    virtual bool AskNewCity(childMap& pane, NewCityRow& city);
+                         std::size_t limit) = 0;
+    virtual bool AskNewCity(childMap& pane, NewCityRow& city) = 0;
     // The chosen entries' indices, ascending; false on Cancel.
-    virtual bool ChooseCities(childMap& pane, const std::vector<const CityRecord*>& cities, std::vector<int>& chosen);
-    virtual bool ChoosePlants(childMap& pane, const std::vector<const PlaceRecord*>& plants, std::vector<int>& chosen);
-    virtual void EditTextFile(childMap& pane, const std::string& file);  // in the desktop's text editor
+    virtual bool ChooseCities(childMap& pane, const std::vector<const CityRecord*>& cities, std::vector<int>& chosen) = 0;
+    virtual bool ChoosePlants(childMap& pane, const std::vector<const PlaceRecord*>& plants, std::vector<int>& chosen) = 0;
+    virtual void EditTextFile(childMap& pane, const std::string& file) = 0;  // in the desktop's text editor
     // Event stepping, border edits and digitising: the command id.
-    virtual void Command(childMap& pane, int id);
+    virtual void Command(childMap& pane, int id) = 0;
     // The alert view of a catalogue record (the alert views' builder).
-    virtual void BuildAlertView(childMap& pane, const QuakeRecord& record);
-    // These three only undo or look up what the steps above make: without
-    // those there is nothing to close, end or find, so the base is quiet.
+    virtual void BuildAlertView(childMap& pane, const QuakeRecord& record) = 0;
+    // These only undo or look up what the steps above make: without those
+    // there is nothing to close, end or find, so they are quiet by default.
     virtual void CloseTextWindow(childMap& pane);
     // Hover highlights of the panes' buttons taken off as the mouse moves over the map.
     virtual void UnhighlightPaneButtons(childMap& pane);
@@ -111,7 +111,9 @@ public:
     // The floating legend box in pane pixels; false while none exists.
     virtual bool FloatingLegendBox(const childMap& pane, platform::gfx::Rect* box);
 };
-// nullptr puts the reporting base back.
+// What a step reports while no seams are installed.
+inline constexpr const char* kNoPaneSeams = "map pane seams: none installed";
+// nullptr takes them out again.
 void InstallMapPaneSeams(MapPaneSeams* seams);
 MapPaneSeams& PaneSeams();
 

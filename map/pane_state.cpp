@@ -18,39 +18,47 @@ gfx::Size gSphereImageSize{2048, 1024};
 
 // ---- Seams -----------------------------------------------------------------------------------
 
-void MapPaneSeams::FloatingLegend(childMap&) { ReportMissingSeam("floating legend"); }
-void MapPaneSeams::InformationButton(childMap&) { ReportMissingSeam("information button"); }
-void MapPaneSeams::HighlightAlertEvent(childMap&) { ReportMissingSeam("alert event highlight"); }
-void MapPaneSeams::OpenTextWindow(childMap&, const std::string& file) { ReportMissingSeam("text window on " + file); }
-void MapPaneSeams::Click(childMap&) { ReportMissingSeam("click tone"); }
-bool MapPaneSeams::AskText(childMap&, const std::string& caption, const std::string&, std::string&, std::size_t) {
-    ReportMissingSeam("text prompt " + caption);
-    return false;
-}
-bool MapPaneSeams::AskNewCity(childMap&, NewCityRow&) {
-    ReportMissingSeam("new city dialog");
-    return false;
-}
-bool MapPaneSeams::ChooseCities(childMap&, const std::vector<const CityRecord*>&, std::vector<int>&) {
-    ReportMissingSeam("city list dialog");
-    return false;
-}
-bool MapPaneSeams::ChoosePlants(childMap&, const std::vector<const PlaceRecord*>&, std::vector<int>&) {
-    ReportMissingSeam("plant list dialog");
-    return false;
-}
-void MapPaneSeams::EditTextFile(childMap&, const std::string& file) { ReportMissingSeam("text editor for " + file); }
-void MapPaneSeams::UnhighlightPaneButtons(childMap&) {}
-void MapPaneSeams::Command(childMap&, int id) { ReportMissingSeam("map pane command " + std::to_string(id)); }
-void MapPaneSeams::BuildAlertView(childMap&, const QuakeRecord&) { ReportMissingSeam("alert view builder"); }
 void MapPaneSeams::CloseTextWindow(childMap&) {}
+void MapPaneSeams::UnhighlightPaneButtons(childMap&) {}
 void MapPaneSeams::PaneDestroyed(childMap&) {}
 bool MapPaneSeams::FloatingLegendBox(const childMap&, gfx::Rect*) { return false; }
 
 namespace {
-MapPaneSeams gReportingSeams;
-MapPaneSeams* gPaneSeams = &gReportingSeams;
+
+// Stands in while nothing is installed: each step that needs the application
+// says the seams are missing and does nothing; the quiet ones stay quiet.
+class UninstalledPaneSeams final : public MapPaneSeams {
+public:
+    void FloatingLegend(childMap&) override { Missing(); }
+    void InformationButton(childMap&) override { Missing(); }
+    void HighlightAlertEvent(childMap&) override { Missing(); }
+    void OpenTextWindow(childMap&, const std::string&) override { Missing(); }
+    void Click(childMap&) override { Missing(); }
+    bool AskText(childMap&, const std::string&, const std::string&, std::string&, std::size_t) override {
+        return Missing();
+    }
+    bool AskNewCity(childMap&, NewCityRow&) override { return Missing(); }
+    bool ChooseCities(childMap&, const std::vector<const CityRecord*>&, std::vector<int>&) override {
+        return Missing();
+    }
+    bool ChoosePlants(childMap&, const std::vector<const PlaceRecord*>&, std::vector<int>&) override {
+        return Missing();
+    }
+    void EditTextFile(childMap&, const std::string&) override { Missing(); }
+    void Command(childMap&, int) override { Missing(); }
+    void BuildAlertView(childMap&, const QuakeRecord&) override { Missing(); }
+
+private:
+    static bool Missing() {
+        ReportMissingSeam(kNoPaneSeams);
+        return false;
+    }
+};
+
+UninstalledPaneSeams gUninstalledSeams;
+MapPaneSeams* gPaneSeams = &gUninstalledSeams;
+
 }  // namespace
 
-void InstallMapPaneSeams(MapPaneSeams* seams) { gPaneSeams = seams ? seams : &gReportingSeams; }
+void InstallMapPaneSeams(MapPaneSeams* seams) { gPaneSeams = seams ? seams : &gUninstalledSeams; }
 MapPaneSeams& PaneSeams() { return *gPaneSeams; }

@@ -121,13 +121,12 @@ void ProgramNetworkLink::CancelTransfers() { CancelUpdates(); }
 bool ProgramNetworkLink::StartSockets(bool start, bool report) { return StartWinsock(start, report); }
 bool ProgramNetworkLink::AlertStep(childMap& pane) { return ProcessAlertEvent(pane); }
 
-void ProgramPaneSeams::BuildAlertView(childMap& pane, const QuakeRecord& record) { ::BuildAlertView(pane, record); }
+void ProgramNetworkLink::BuildAlertView(childMap& pane, const QuakeRecord& record) { ::BuildAlertView(pane, record); }
 
 void InstallNetworkWiring() {
     static ProgramNetworkLink link;
-    static ProgramPaneSeams paneSeams;
     InstallNetworkLink(&link);
-    InstallMapPaneSeams(&paneSeams);
+    InstallEventStepping();
     // While a transfer runs, the windows paint and the replay goes on.
     SetTransferPump([] {
         platform::ui::Message msg;

@@ -17,11 +17,6 @@ public:
     void CancelTransfers() override;
     bool StartSockets(bool start, bool report) override;
     bool AlertStep(childMap& pane) override;
-};
-
-// The map pane's steps that this library fills; the others stay the reporting base's.
-class ProgramPaneSeams : public AppPaneSeams {
-public:
     void BuildAlertView(childMap& pane, const QuakeRecord& record) override;
 };
 

@@ -440,7 +440,7 @@ TEST_F(ChildMapPane, APaneTooSmallForAMapIsLeftQuietly) {
     EXPECT_FALSE(fs::exists("WORLD.jpg"));
 }
 
-struct RecordingCommands : MapPaneSeams {
+struct RecordingCommands : testsupport::QuietPaneSeams {
     std::vector<std::string> textFiles;
     std::vector<int> passedCommands;
     int clicks = 0;
@@ -615,7 +615,7 @@ namespace {
 
 TEST_F(ChildMapPane, PaintForgetsPngSymbolsAndHighlightsTheAlertAfterTheCopy) {
     // The highlight notes whether the PNG symbols were already forgotten.
-    struct RecordingHighlight : MapPaneSeams {
+    struct RecordingHighlight : testsupport::QuietPaneSeams {
         std::vector<std::string> steps;
         void HighlightAlertEvent(childMap& pane) override {
             steps.push_back(pane.drawing() ? "highlight while drawing" : "highlight");
@@ -654,7 +654,7 @@ TEST_F(ChildMapPane, PaintForgetsPngSymbolsAndHighlightsTheAlertAfterTheCopy) {
 namespace {
 
 // Without the program's wiring every step the pane leaves to another part
-// names itself; none is skipped in silence.
+// says the seams are missing; none is skipped in silence.
 TEST_F(ChildMapPane, EveryStepLeftToAnotherPartReportsItselfWhenMissing) {
     std::vector<std::string> missing;
     SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
@@ -666,7 +666,7 @@ TEST_F(ChildMapPane, EveryStepLeftToAnotherPartReportsItselfWhenMissing) {
     gControls[kControlShowInformationButton] = 1;
     gRedrawMap = true;
     pane.RenderView();
-    EXPECT_EQ(missing, (std::vector<std::string>{"floating legend", "information button"}));
+    EXPECT_EQ(missing, (std::vector<std::string>{kNoPaneSeams, kNoPaneSeams}));  // floating legend, information button
 
     QuakeRecord record{};
     struct Case {
@@ -675,11 +675,11 @@ TEST_F(ChildMapPane, EveryStepLeftToAnotherPartReportsItselfWhenMissing) {
         const char* step;
     } cases[] = {
         {"alert at paint", [&] { gAlertEvent = &record, pane.Invalidate(), pane.Update(), gAlertEvent = nullptr; },
-         "alert event highlight"},
-        {"help text", [&] { pane.SendCommand(1054); }, "text window on HELP.TXT"},
-        {"next event", [&] { pane.SendCommand(1037); }, "map pane command 1037"},
-        {"add a city here", [&] { pane.SetRightClickPoint({200, 200}), pane.SendCommand(40014); }, "click tone"},
-        {"alert view", [&] { pane.BuildAlertView(record); }, "alert view builder"},
+         kNoPaneSeams},
+        {"help text", [&] { pane.SendCommand(1054); }, kNoPaneSeams},
+        {"next event", [&] { pane.SendCommand(1037); }, kNoPaneSeams},
+        {"add a city here", [&] { pane.SetRightClickPoint({200, 200}), pane.SendCommand(40014); }, kNoPaneSeams},
+        {"alert view", [&] { pane.BuildAlertView(record); }, kNoPaneSeams},
     };
     gControls[kControlQmxLegend] = 0;
     gControls[kControlShowInformationButton] = 0;

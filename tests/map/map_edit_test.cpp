@@ -57,7 +57,7 @@ Diff Compare(const std::vector<std::string>& before, const std::vector<std::stri
 }
 
 // The application's side, scripted.
-struct EditorSeams : MapPaneSeams {
+struct EditorSeams : testsupport::QuietPaneSeams {
     int clicks = 0;
     std::deque<std::optional<std::string>> texts;  // answers of the prompts; nullopt cancels
     std::vector<std::string> prompts;              // their captions

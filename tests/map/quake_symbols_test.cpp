@@ -348,7 +348,7 @@ TEST_F(QuakeSymbols, MomentSharesOneDiscPerCellAndSumsTheEnergy) {
 }
 
 TEST_F(QuakeSymbols, ADotOverTheFloatingLegendIsNotDrawn) {
-    struct LegendOverFirstEvent : MapPaneSeams {
+    struct LegendOverFirstEvent : testsupport::QuietPaneSeams {
         bool FloatingLegendBox(const childMap& pane, gfx::Rect* box) override {
             std::int32_t row = 0, col = 0;
             // Around the place of the first event, in pane pixels.

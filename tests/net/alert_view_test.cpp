@@ -392,6 +392,7 @@ TEST_F(AlertViewPane, TheBuildersViewNamesOnlyTheFilesItWrote) {
     const QuakeRecord q = Quake(2024, 5, 1, 11, 0, 34, 139);
     std::vector<std::string> missing;
     SetMissingSeamHandler([&](const std::string& step) { missing.push_back(step); });
+    InstallEventStepping();  // the application's seams, without the network link
     pane_->BuildAlertView(q);  // no builder installed: reported, nothing built
     EXPECT_EQ(gMapName, "WORLD");
     EXPECT_EQ(missing, std::vector<std::string>{"alert view builder"});

@@ -20,7 +20,7 @@ TEST(NetworkWiring, InstallsEveryUpwardStepThisLibraryBuilds) {
     InstallNetworkWiring();
     for (const char* step : {"catalogue update", "update-server link", "event feed", "alert step"})
         EXPECT_NE(dynamic_cast<ProgramNetworkLink*>(NetworkLinkFor(step)), nullptr) << step;
-    EXPECT_NE(dynamic_cast<ProgramPaneSeams*>(&PaneSeams()), nullptr);
+    EXPECT_NE(dynamic_cast<AppPaneSeams*>(&PaneSeams()), nullptr);
     EXPECT_EQ(missing, std::vector<std::string>{"before the wiring"});
 
     SetMissingSeamHandler(nullptr);
